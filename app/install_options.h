@@ -1,0 +1,43 @@
+#pragma once
+// The user's choices and the build constants, shared by the pages and the installation.
+// One instance lives for the whole process (owned by the application object).
+
+#include <array>
+#include <string>
+
+#include "app/release_table.h"
+
+#ifndef BRELIX_BITNESS
+#define BRELIX_BITNESS 32
+#endif
+
+namespace app {
+
+constexpr char kDefaultInstallRoot[] = "C:\\Brelix";
+constexpr int kProductVersion = 20240327;  // major * 10000 + minor * 100 + patch
+constexpr int kBuildBitness = BRELIX_BITNESS;
+
+struct InstallOptions {
+    int agreeChoice = 1;  // page 1 radio group: 0 = 不同意, 1 = 同意
+    std::array<int, kReleaseCount> releaseChosen = MakeAllChosen();
+    std::string installRoot = kDefaultInstallRoot;
+    int keepConfig = 1;
+    int keepSettings = 1;
+    int keepSectionLibrary = 1;
+    int keepDrawingLibrary = 1;
+    bool acadCheckPending = true;  // cleared once the running-AutoCAD warning was shown
+    int productVersion = kProductVersion;
+    int buildBitness = kBuildBitness;
+
+private:
+    static std::array<int, kReleaseCount> MakeAllChosen() {
+        std::array<int, kReleaseCount> all{};
+        all.fill(1);
+        return all;
+    }
+};
+
+// "Brelix结构工具箱 V2024.3.27 (32位版本)" for the version and bitness given.
+std::string FormatVersionLabel(int productVersion, int buildBitness);
+
+}  // namespace app

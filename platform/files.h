@@ -1,0 +1,58 @@
+#pragma once
+// The file system as the installer uses it: ANSI (code page 936) paths with "\" separators,
+// names compared without regard to letter case. Implemented by win32/ and memory/.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+constexpr std::uint32_t kAttrReadOnly = 0x01;
+constexpr std::uint32_t kAttrHidden = 0x02;
+constexpr std::uint32_t kAttrDirectory = 0x10;
+constexpr std::uint32_t kAttrArchive = 0x20;
+constexpr std::uint32_t kAttrNormal = 0x80;
+
+struct DirEntry {
+    std::string name;  // as stored on disk
+    std::uint32_t attributes = 0;
+};
+
+// A running directory search (FindFirstFileA / FindNextFileA); closes itself.
+class FileSearch {
+public:
+    virtual ~FileSearch() = default;
+    // The next entry; false at the end of the listing (`entry` is then left unchanged).
+    virtual bool Next(DirEntry& entry) = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Starts a search over a pattern such as "C:\A\*.*" or an exact path. On success `first`
+    // holds the first entry; nullptr when nothing matches or the folder cannot be listed.
+    virtual std::unique_ptr<FileSearch> FindFirst(const std::string& pattern, DirEntry& first) = 0;
+
+    // CopyFileA: copies content and attributes; with failIfExists false an existing target is
+    // replaced (a read-only target makes the copy fail, as on Windows).
+    virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+    // Creates one folder level; fails when it exists or its parent is missing.
+    virtual bool CreateDirectory(const std::string& path) = 0;
+    virtual bool DeleteFile(const std::string& path) = 0;
+    // Removes an empty folder.
+    virtual bool RemoveDirectory(const std::string& path) = 0;
+    // nullopt when nothing of that name exists.
+    virtual std::optional<std::uint32_t> GetAttributes(const std::string& path) = 0;
+    virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
+
+    // GetModuleFileNameA(NULL) into a buffer of 261 bytes (a longer path is cut).
+    virtual std::string ProgramPath() = 0;
+    virtual std::string CurrentDirectory() = 0;
+    // The user's temporary folder without a trailing "\"; empty when unknown.
+    virtual std::string TempDirectory() = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,18 @@
+#pragma once
+// Names of running executables, from a point-in-time snapshot.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class ProcessList {
+public:
+    virtual ~ProcessList() = default;
+    // Executable file names (PROCESSENTRY32.szExeFile) in snapshot order;
+    // nullopt when no snapshot can be taken.
+    virtual std::optional<std::vector<std::string>> ExecutableNames() = 0;
+};
+
+}  // namespace platform

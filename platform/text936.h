@@ -1,0 +1,39 @@
+#pragma once
+// Double-byte aware text operations on code-page-936 (GBK) byte strings. Every place that
+// searches, cuts or changes the case of a name or path goes through here, so that the second
+// byte of a double-byte character is never taken for a "\" or a letter.
+
+#include <cstddef>
+#include <string>
+
+namespace text936 {
+
+constexpr std::size_t npos = std::string::npos;
+
+// True for a GBK lead byte (0x81-0xFE): it and the byte after it form one character.
+bool IsLeadByte(unsigned char byte);
+
+// Byte position of the last "\" that is a character of its own, or npos.
+std::size_t FindLastBackslash(const std::string& text);
+
+// Upper-cases (lower-cases) single-byte ASCII letters; double-byte characters are left as they are.
+std::string ToUpper(const std::string& text);
+std::string ToLower(const std::string& text);
+
+// Byte position of the first occurrence of `needle`, stepping over double-byte characters as
+// units, or npos. An empty needle is found at 0.
+std::size_t Find(const std::string& haystack, const std::string& needle);
+
+// True when `needle` occurs in `haystack` and its first occurrence starts after byte 0.
+bool ContainsNotAtStart(const std::string& haystack, const std::string& needle);
+
+// Whole-name comparison ignoring the letter case of single-byte letters.
+bool EqualsNoCase(const std::string& a, const std::string& b);
+
+// True when `text` fits a fixed buffer of `capacity` bytes with its terminating zero.
+inline bool FitsBuffer(const std::string& text, std::size_t capacity) { return text.size() < capacity; }
+
+// Removes exactly one trailing "\" (a character of its own), if there is one.
+std::string WithoutTrailingBackslash(const std::string& text);
+
+}  // namespace text936
