@@ -1,0 +1,90 @@
+#include "install/locations.h"
+
+#include "platform/text936.h"
+
+namespace install {
+
+namespace {
+
+constexpr char kMissingSourceText[] =
+    "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !";
+constexpr char kMissingSourceCaption[] = "Brelix软件安装";
+constexpr char kAcadExecutable[] = "acad.exe";
+
+std::string ProgramFolder(platform::FileSystem& files) {
+    const std::string program = files.ProgramPath();
+    const std::size_t separator = text936::FindLastBackslash(program);
+    return separator == text936::npos ? std::string() : program.substr(0, separator);
+}
+
+}  // namespace
+
+int GetPathKind(platform::FileSystem& files, const std::string& path) {
+    platform::DirEntry entry;
+    if (!files.FindFirst(path, entry))
+        return kPathMissing;
+    return (entry.attributes & platform::kAttrDirectory) ? kPathFolder : kPathFile;
+}
+
+bool LocateSourceFolder(platform::Services& services, std::string& source) {
+    const std::string programFolder = ProgramFolder(services.files);
+
+    source = programFolder + "\\" + kDataFolderName;
+    if (GetPathKind(services.files, source) == kPathFolder)
+        return true;
+
+    source = programFolder + "\\" + kSourceMarkerFile;
+    if (GetPathKind(services.files, source) == kPathFile) {
+        source = programFolder;
+        return true;
+    }
+
+    services.prompts.Show(services.prompts.ActiveWindow(), kMissingSourceText, kMissingSourceCaption,
+                          platform::kMbOk);
+    return false;
+}
+
+bool IsAcadRunning(platform::ProcessList& processes) {
+    const auto names = processes.ExecutableNames();
+    if (!names)
+        return false;
+    for (const std::string& name : *names) {
+        if (text936::Find(text936::ToLower(name), kAcadExecutable) != text936::npos)
+            return true;
+    }
+    return false;
+}
+
+bool ReadPreviousFolder(platform::Registry& registry, std::string& folder) {
+    folder.clear();
+    auto root = registry.OpenRoot(platform::RootKey::LocalMachine);
+    if (!root)
+        return false;
+    auto key = root->Open(kRecordKeyRead, platform::KeyAccess::Default);
+    if (!key)
+        return false;
+    const platform::ValueRead read = key->ReadValue(kRecordValueName, kPathBufferSize);
+    if (!read.ok())
+        return false;
+    // The type is not looked at: the bytes count as text up to the first zero. Without a zero
+    // inside the buffer the text would not be terminated, so such a value is no record.
+    const std::string text = read.Text();
+    if (!text936::FitsBuffer(text, kPathBufferSize))
+        return false;
+    folder = text;
+    return folder.size() > 1;
+}
+
+void RecordProductFolder(platform::Registry& registry, const std::string& folder) {
+    if (!text936::FitsBuffer(folder, kPathBufferSize))
+        return;
+    auto root = registry.OpenRoot(platform::RootKey::LocalMachine);
+    if (!root)
+        return;
+    auto key = root->Create(kRecordKeyWrite);
+    if (!key)
+        return;
+    key->WriteString(kRecordValueName, folder);
+}
+
+}  // namespace install

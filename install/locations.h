@@ -1,0 +1,46 @@
+#pragma once
+// Where the installation takes its files from and where the last one went, and whether AutoCAD
+// is running. Every lookup is made afresh by each caller; nothing here keeps state.
+
+#include <string>
+
+#include "platform/files.h"
+#include "platform/processes.h"
+#include "platform/registry.h"
+#include "platform/services.h"
+
+namespace install {
+
+enum PathKind { kPathMissing = 0, kPathFile = 1, kPathFolder = 2 };
+
+// Folder names and file names the installer relies on.
+constexpr char kDataFolderName[] = "Data";
+constexpr char kSourceMarkerFile[] = "Brelix2010.arx";
+constexpr char kRecordKeyRead[] = "Software\\Brelix";
+constexpr char kRecordKeyWrite[] = "SOFTWARE\\Brelix";
+constexpr char kRecordValueName[] = "Brelix_Path";
+// Every path, pattern and record text goes through a buffer of this size (terminator included).
+constexpr std::size_t kPathBufferSize = 260;
+
+// What exists at `path` (one FindFirst on the exact path): missing, a file or a folder.
+int GetPathKind(platform::FileSystem& files, const std::string& path);
+
+// The installation source: "<program folder>\Data" when that is a folder, else the program
+// folder itself when it holds Brelix2010.arx. On failure shows the missing-source message
+// (owned by the active window) and leaves "<program folder>\Brelix2010.arx" in `source`.
+bool LocateSourceFolder(platform::Services& services, std::string& source);
+
+// True when a running executable's lower-cased name contains "acad.exe". False when no snapshot
+// can be taken.
+bool IsAcadRunning(platform::ProcessList& processes);
+
+// Reads the product folder recorded by the last successful installation. True when the text is
+// longer than one byte. `folder` receives the text read (empty when there is no key or value,
+// or when the value does not fit the 260-byte buffer, which counts as no record).
+bool ReadPreviousFolder(platform::Registry& registry, std::string& folder);
+
+// Records `folder` as this installation's product folder (REG_SZ with its zero byte). A folder
+// that does not fit the 260-byte buffer is not recorded. Failures are not reported.
+void RecordProductFolder(platform::Registry& registry, const std::string& folder);
+
+}  // namespace install
