@@ -1,0 +1,125 @@
+// Finds the installed AutoCAD releases by searching the AutoCAD keys below HKEY_LOCAL_MACHINE.
+
+#include <string>
+#include <vector>
+
+#include "acad/buffer_format.h"
+#include "app/acad_inventory.h"
+#include "platform/text936.h"
+
+namespace app {
+
+namespace {
+
+constexpr char kLocationValue[] = "AcadLocation";
+constexpr char kProductNameValue[] = "ProductName";
+
+// The 32-bit node is searched only for the releases that installed their keys there.
+constexpr char kWow6432Root[] = "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD";
+constexpr char kWow6432PrefixFormat[] = "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\%s\\";
+constexpr char kPlainRoot[] = "SOFTWARE\\Autodesk\\AutoCAD";
+constexpr char kPlainPrefixFormat[] = "SOFTWARE\\Autodesk\\AutoCAD\\%s\\";
+
+// The first release of `releaseIndexes` whose year text occurs in the product name after its
+// first byte; -1 when none does.
+int ClassifyProductName(const std::string& productName, const std::vector<int>& releaseIndexes) {
+    for (int k : releaseIndexes) {
+        if (text936::ContainsNotAtStart(productName, std::to_string(ReleaseTable()[k].year)))
+            return k;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void AcadInventory::FindReleases(platform::Registry& registry) {
+    std::vector<int> wow6432Releases;
+    std::vector<int> allReleases;
+    for (int k = 0; k < kReleaseCount; ++k) {
+        if (ReleaseTable()[k].inWow6432View)
+            wow6432Releases.push_back(k);
+        allReleases.push_back(k);
+    }
+    ScanReleaseView(registry, kWow6432Root, kWow6432PrefixFormat, wow6432Releases);
+    ScanReleaseView(registry, kPlainRoot, kPlainPrefixFormat, allReleases);
+}
+
+void AcadInventory::ScanReleaseView(platform::Registry& registry,
+                                    const std::string& rootPath,
+                                    const std::string& prefixFormat,
+                                    const std::vector<int>& releaseIndexes) {
+    auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine);
+    if (!localMachine)
+        return;
+    auto root = localMachine->Open(rootPath, platform::KeyAccess::Read);
+    if (!root)
+        return;
+    const auto count = root->SubkeyCount();
+    if (!count || *count == 0)
+        return;
+
+    for (std::uint32_t i = 0; i < *count; ++i) {
+        const auto releaseName = root->SubkeyName(i, acad::kEnumBufferSize);
+        if (!releaseName)
+            continue;
+        const std::string prefix = acad::FormatText(prefixFormat.c_str(), releaseName->c_str());
+        auto releaseKey = root->Open(*releaseName, platform::KeyAccess::Read);
+        if (!releaseKey)
+            continue;
+
+        foundKeys.clear();
+        foundValues.clear();
+        searchValueName = kLocationValue;
+        SearchValue(*releaseKey, "", "", prefix);
+        const StringList locationKeys = foundKeys;
+        const StringList locations = foundValues;
+
+        foundKeys.clear();
+        foundValues.clear();
+        searchValueName = kProductNameValue;
+        SearchValue(*releaseKey, "", "", prefix);
+        const StringList nameKeys = foundKeys;
+        const StringList productNames = foundValues;
+
+        for (std::size_t l = 0; l < locationKeys.size(); ++l) {
+            for (std::size_t n = 0; n < nameKeys.size(); ++n) {
+                if (locationKeys[l] != nameKeys[n])
+                    continue;
+                const int k = ClassifyProductName(productNames[n], releaseIndexes);
+                if (k < 0)
+                    continue;
+                acadKeys[k].push_back(locationKeys[l]);
+                acadLocations[k].push_back(locations[l]);
+            }
+        }
+    }
+}
+
+void AcadInventory::SearchValue(platform::RegistryKey& parent,
+                                const std::string& subkey,
+                                const std::string& relativePath,
+                                const std::string& prefix) {
+    auto key = parent.Open(subkey, platform::KeyAccess::Read);
+    if (!key)
+        return;
+
+    const platform::ValueRead value = key->ReadValue(searchValueName, acad::kEnumBufferSize);
+    if (value.ok()) {
+        // The highest key on each path that holds the value ends the search on that path.
+        foundKeys.push_back(prefix + relativePath);
+        foundValues.push_back(value.Text());
+        return;
+    }
+
+    const auto count = key->SubkeyCount();
+    if (!count)
+        return;
+    for (std::uint32_t i = 0; i < *count; ++i) {
+        const auto name = key->SubkeyName(i, acad::kEnumBufferSize);
+        if (!name)
+            continue;
+        SearchValue(*key, *name, relativePath + *name + "\\", prefix);
+    }
+}
+
+}  // namespace app
