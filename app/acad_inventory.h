@@ -16,7 +16,7 @@ using StringList = std::vector<std::string>;
 using ReleaseFlags = std::array<int, kReleaseCount>;
 
 class AcadInventory {
-public:
+  public:
     // The installation root with one trailing "\" removed; set by the install action.
     std::string targetRoot;
     // acadLocations[k][i] and acadKeys[k][i] describe the same installation of release k.
@@ -29,9 +29,13 @@ public:
 
     // Discovery (acad/discovery.cpp). Runs once at start; never fails visibly.
     void FindReleases(platform::Registry& registry);
-    void ScanReleaseView(platform::Registry& registry, const std::string& rootPath,
-                         const std::string& prefixFormat, const std::vector<int>& releaseIndexes);
-    void SearchValue(platform::RegistryKey& parent, const std::string& subkey, const std::string& relativePath,
+    void ScanReleaseView(platform::Registry& registry,
+                         const std::string& rootPath,
+                         const std::string& prefixFormat,
+                         const std::vector<int>& releaseIndexes);
+    void SearchValue(platform::RegistryKey& parent,
+                     const std::string& subkey,
+                     const std::string& relativePath,
                      const std::string& prefix);
 
     // Integration (acad/registration.cpp, acad/trusted_paths.cpp, acad/fonts.cpp).

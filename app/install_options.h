@@ -29,7 +29,7 @@ struct InstallOptions {
     int productVersion = kProductVersion;
     int buildBitness = kBuildBitness;
 
-private:
+  private:
     static std::array<int, kReleaseCount> MakeAllChosen() {
         std::array<int, kReleaseCount> all{};
         all.fill(1);

@@ -17,7 +17,8 @@ const std::array<AcadRelease, kReleaseCount>& ReleaseTable() {
 std::optional<int> ReleaseIndexOfYear(int year) {
     const auto& table = ReleaseTable();
     for (int k = 0; k < kReleaseCount; ++k) {
-        if (table[k].year == year) return k;
+        if (table[k].year == year)
+            return k;
     }
     return std::nullopt;
 }

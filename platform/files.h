@@ -22,14 +22,14 @@ struct DirEntry {
 
 // A running directory search (FindFirstFileA / FindNextFileA); closes itself.
 class FileSearch {
-public:
+  public:
     virtual ~FileSearch() = default;
     // The next entry; false at the end of the listing (`entry` is then left unchanged).
     virtual bool Next(DirEntry& entry) = 0;
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // Starts a search over a pattern such as "C:\A\*.*" or an exact path. On success `first`

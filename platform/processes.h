@@ -8,7 +8,7 @@
 namespace platform {
 
 class ProcessList {
-public:
+  public:
     virtual ~ProcessList() = default;
     // Executable file names (PROCESSENTRY32.szExeFile) in snapshot order;
     // nullopt when no snapshot can be taken.

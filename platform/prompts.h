@@ -23,10 +23,12 @@ constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
 
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
     // Shows a modal message box and returns the id of the button pressed.
-    virtual int Show(WindowHandle owner, const std::string& text, const std::string& caption,
+    virtual int Show(WindowHandle owner,
+                     const std::string& text,
+                     const std::string& caption,
                      std::uint32_t style) = 0;
     // The program's active window (the page on display), or kNoWindow.
     virtual WindowHandle ActiveWindow() = 0;

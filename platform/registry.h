@@ -40,7 +40,7 @@ struct ValueRead {
 
 // An open key; closes itself. Every path argument is relative to this key.
 class RegistryKey {
-public:
+  public:
     virtual ~RegistryKey() = default;
 
     // Opens a subkey; an empty path opens this key once more. nullptr when it cannot be opened.
@@ -66,7 +66,7 @@ public:
 };
 
 class Registry {
-public:
+  public:
     virtual ~Registry() = default;
     // Opens a root key itself (RegOpenKeyA with no subkey). nullptr on failure.
     virtual std::unique_ptr<RegistryKey> OpenRoot(RootKey root) = 0;

@@ -2,13 +2,16 @@
 
 namespace text936 {
 
-bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+bool IsLeadByte(unsigned char byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
 
 namespace {
 
 // Length in bytes of the character starting at `pos`. A lead byte at the very end stands alone.
 std::size_t CharLength(const std::string& text, std::size_t pos) {
-    if (IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size()) return 2;
+    if (IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size())
+        return 2;
     return 1;
 }
 
@@ -16,31 +19,43 @@ template <typename Map>
 std::string MapSingleBytes(const std::string& text, Map map) {
     std::string out = text;
     for (std::size_t pos = 0; pos < out.size(); pos += CharLength(out, pos)) {
-        if (CharLength(out, pos) == 1) out[pos] = map(out[pos]);
+        if (CharLength(out, pos) == 1)
+            out[pos] = map(out[pos]);
     }
     return out;
 }
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
 std::size_t FindLastBackslash(const std::string& text) {
     std::size_t last = npos;
     for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
-        if (text[pos] == '\\') last = pos;
+        if (text[pos] == '\\')
+            last = pos;
     }
     return last;
 }
 
-std::string ToUpper(const std::string& text) { return MapSingleBytes(text, AsciiUpper); }
-std::string ToLower(const std::string& text) { return MapSingleBytes(text, AsciiLower); }
+std::string ToUpper(const std::string& text) {
+    return MapSingleBytes(text, AsciiUpper);
+}
+std::string ToLower(const std::string& text) {
+    return MapSingleBytes(text, AsciiLower);
+}
 
 std::size_t Find(const std::string& haystack, const std::string& needle) {
-    if (needle.empty()) return 0;
+    if (needle.empty())
+        return 0;
     for (std::size_t pos = 0; pos < haystack.size(); pos += CharLength(haystack, pos)) {
-        if (haystack.compare(pos, needle.size(), needle) == 0) return pos;
+        if (haystack.compare(pos, needle.size(), needle) == 0)
+            return pos;
     }
     return npos;
 }
@@ -55,7 +70,8 @@ bool EqualsNoCase(const std::string& a, const std::string& b) {
 }
 
 std::string WithoutTrailingBackslash(const std::string& text) {
-    if (!text.empty() && FindLastBackslash(text) == text.size() - 1) return text.substr(0, text.size() - 1);
+    if (!text.empty() && FindLastBackslash(text) == text.size() - 1)
+        return text.substr(0, text.size() - 1);
     return text;
 }
 

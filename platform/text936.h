@@ -31,7 +31,9 @@ bool ContainsNotAtStart(const std::string& haystack, const std::string& needle);
 bool EqualsNoCase(const std::string& a, const std::string& b);
 
 // True when `text` fits a fixed buffer of `capacity` bytes with its terminating zero.
-inline bool FitsBuffer(const std::string& text, std::size_t capacity) { return text.size() < capacity; }
+inline bool FitsBuffer(const std::string& text, std::size_t capacity) {
+    return text.size() < capacity;
+}
 
 // Removes exactly one trailing "\" (a character of its own), if there is one.
 std::string WithoutTrailingBackslash(const std::string& text);

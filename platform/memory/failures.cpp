@@ -1,0 +1,24 @@
+#include "platform/memory/failures.h"
+
+#include "platform/text936.h"
+
+namespace platform::memory {
+
+void FailureInjector::Fail(Operation op, const std::string& path, int times) {
+    rules_.push_back({op, path, times});
+}
+
+bool FailureInjector::ShouldFail(Operation op, const std::string& path) {
+    for (Rule& rule : rules_) {
+        if (rule.op != op || rule.remaining == 0)
+            continue;
+        if (rule.path != "*" && !text936::EqualsNoCase(rule.path, path))
+            continue;
+        if (rule.remaining > 0)
+            --rule.remaining;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace platform::memory

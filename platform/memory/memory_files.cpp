@@ -1,0 +1,366 @@
+#include "platform/memory/memory_files.h"
+
+#include <algorithm>
+#include <map>
+#include <sstream>
+
+#include "platform/text936.h"
+
+namespace platform::memory {
+
+struct FileNode {
+    std::string name;
+    bool isFolder = false;
+    std::uint32_t attributes = 0;
+    std::string content;
+    bool locked = false;
+    std::vector<std::shared_ptr<FileNode>> children;  // creation order
+
+    std::shared_ptr<FileNode> Child(const std::string& childName) const {
+        for (const auto& child : children) {
+            if (text936::EqualsNoCase(child->name, childName))
+                return child;
+        }
+        return nullptr;
+    }
+};
+
+namespace {
+
+// Splits "C:\A\B" into {"C:", "A", "B"}; nullopt for an ill-formed path (empty level).
+// A single trailing "\" is allowed ("C:\" is the drive itself).
+std::optional<std::vector<std::string>> SplitPath(const std::string& path) {
+    std::string trimmed = text936::WithoutTrailingBackslash(path);
+    if (trimmed.empty())
+        return std::nullopt;
+    std::vector<std::string> levels;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t rel = text936::Find(trimmed.substr(start), "\\");
+        std::string level = rel == text936::npos ? trimmed.substr(start) : trimmed.substr(start, rel);
+        if (level.empty())
+            return std::nullopt;
+        levels.push_back(level);
+        if (rel == text936::npos)
+            break;
+        start += rel + 1;
+    }
+    const std::string& drive = levels.front();
+    if (drive.size() != 2 || drive[1] != ':')
+        return std::nullopt;
+    return levels;
+}
+
+// Wildcard match of a name against a pattern with "*" and "?", without regard to case.
+// "*.*" matches every name, with or without a dot, as on Windows.
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    if (pattern == "*.*" || pattern == "*")
+        return true;
+    std::string p = text936::ToUpper(pattern), n = text936::ToUpper(name);
+    std::size_t pi = 0, ni = 0, star = std::string::npos, mark = 0;
+    while (ni < n.size()) {
+        if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
+            ++pi, ++ni;
+        } else if (pi < p.size() && p[pi] == '*') {
+            star = pi++, mark = ni;
+        } else if (star != std::string::npos) {
+            pi = star + 1, ni = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '*')
+        ++pi;
+    return pi == p.size();
+}
+
+class MemorySearch : public FileSearch {
+  public:
+    explicit MemorySearch(std::vector<DirEntry> rest) : rest_(std::move(rest)) {}
+    bool Next(DirEntry& entry) override {
+        if (next_ >= rest_.size())
+            return false;
+        entry = rest_[next_++];
+        return true;
+    }
+
+  private:
+    std::vector<DirEntry> rest_;
+    std::size_t next_ = 0;
+};
+
+std::uint32_t ReportedAttributes(const FileNode& node) {
+    if (node.isFolder)
+        return node.attributes | kAttrDirectory;
+    return node.attributes == 0 ? kAttrNormal : node.attributes;
+}
+
+}  // namespace
+
+MemoryFileSystem::MemoryFileSystem(FailureInjector& failures)
+    : failures_(failures), drives_(std::make_shared<FileNode>()) {
+    drives_->isFolder = true;
+    AddDrive("C:");
+}
+
+MemoryFileSystem::~MemoryFileSystem() = default;
+
+std::shared_ptr<FileNode> MemoryFileSystem::Find(const std::string& path) const {
+    auto levels = SplitPath(path);
+    if (!levels)
+        return nullptr;
+    std::shared_ptr<FileNode> node = drives_;
+    for (const auto& level : *levels) {
+        if (!node || !node->isFolder)
+            return nullptr;
+        node = node->Child(level);
+    }
+    return node;
+}
+
+std::shared_ptr<FileNode> MemoryFileSystem::ParentOf(const std::string& path, std::string& leaf) const {
+    auto levels = SplitPath(path);
+    if (!levels || levels->size() < 2)
+        return nullptr;
+    leaf = levels->back();
+    std::shared_ptr<FileNode> node = drives_;
+    for (std::size_t i = 0; i + 1 < levels->size(); ++i) {
+        if (!node || !node->isFolder)
+            return nullptr;
+        node = node->Child((*levels)[i]);
+    }
+    return node && node->isFolder ? node : nullptr;
+}
+
+std::vector<std::shared_ptr<FileNode>> MemoryFileSystem::Ordered(const FileNode& folder) const {
+    auto entries = folder.children;
+    if (order_ == ListingOrder::Sorted) {
+        std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+            return text936::ToUpper(a->name) < text936::ToUpper(b->name);
+        });
+    }
+    return entries;
+}
+
+std::unique_ptr<FileSearch> MemoryFileSystem::FindFirst(const std::string& pattern, DirEntry& first) {
+    if (failures_.ShouldFail(Operation::FindFirst, pattern))
+        return nullptr;
+    std::size_t sep = text936::FindLastBackslash(pattern);
+    if (sep == text936::npos || sep + 1 == pattern.size())
+        return nullptr;
+    std::string folderPath = pattern.substr(0, sep);
+    std::string namePattern = pattern.substr(sep + 1);
+    auto folder = Find(folderPath.size() == 2 ? folderPath + "\\" : folderPath);
+    if (!folder || !folder->isFolder)
+        return nullptr;
+
+    std::vector<DirEntry> entries;
+    bool isDriveRoot = SplitPath(folderPath) && SplitPath(folderPath)->size() == 1;
+    if (!isDriveRoot) {
+        for (const char* dots : {".", ".."}) {
+            if (WildcardMatch(namePattern, dots))
+                entries.push_back({dots, kAttrDirectory});
+        }
+    }
+    for (const auto& child : Ordered(*folder)) {
+        if (WildcardMatch(namePattern, child->name))
+            entries.push_back({child->name, ReportedAttributes(*child)});
+    }
+    if (entries.empty())
+        return nullptr;
+    first = entries.front();
+    entries.erase(entries.begin());
+    return std::make_unique<MemorySearch>(std::move(entries));
+}
+
+bool MemoryFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    if (failures_.ShouldFail(Operation::CopyFile, from) || failures_.ShouldFail(Operation::CopyFile, to)) {
+        return false;
+    }
+    auto source = Find(from);
+    if (!source || source->isFolder || source->locked)
+        return false;
+    std::string leaf;
+    auto parent = ParentOf(to, leaf);
+    if (!parent)
+        return false;
+    auto target = parent->Child(leaf);
+    if (target) {
+        if (target == source)
+            return false;
+        if (failIfExists || target->isFolder || target->locked)
+            return false;
+        if (target->attributes & (kAttrReadOnly | kAttrHidden))
+            return false;
+    } else {
+        target = std::make_shared<FileNode>();
+        target->name = leaf;
+        parent->children.push_back(target);
+    }
+    target->content = source->content;
+    target->attributes = source->attributes | kAttrArchive;
+    return true;
+}
+
+bool MemoryFileSystem::CreateDirectory(const std::string& path) {
+    if (failures_.ShouldFail(Operation::CreateDirectory, path))
+        return false;
+    std::string leaf;
+    auto parent = ParentOf(path, leaf);
+    if (!parent || parent->Child(leaf))
+        return false;
+    auto folder = std::make_shared<FileNode>();
+    folder->name = leaf;
+    folder->isFolder = true;
+    parent->children.push_back(folder);
+    return true;
+}
+
+bool MemoryFileSystem::DeleteFile(const std::string& path) {
+    if (failures_.ShouldFail(Operation::DeleteFile, path))
+        return false;
+    std::string leaf;
+    auto parent = ParentOf(path, leaf);
+    auto target = parent ? parent->Child(leaf) : nullptr;
+    if (!target || target->isFolder || target->locked || (target->attributes & kAttrReadOnly))
+        return false;
+    auto& siblings = parent->children;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), target), siblings.end());
+    return true;
+}
+
+bool MemoryFileSystem::RemoveDirectory(const std::string& path) {
+    if (failures_.ShouldFail(Operation::RemoveDirectory, path))
+        return false;
+    std::string leaf;
+    auto parent = ParentOf(path, leaf);
+    auto target = parent ? parent->Child(leaf) : nullptr;
+    if (!target || !target->isFolder || !target->children.empty())
+        return false;
+    auto& siblings = parent->children;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), target), siblings.end());
+    return true;
+}
+
+std::optional<std::uint32_t> MemoryFileSystem::GetAttributes(const std::string& path) {
+    if (failures_.ShouldFail(Operation::GetAttributes, path))
+        return std::nullopt;
+    auto node = Find(path);
+    if (!node)
+        return std::nullopt;
+    return ReportedAttributes(*node);
+}
+
+bool MemoryFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
+    if (failures_.ShouldFail(Operation::SetAttributes, path))
+        return false;
+    auto node = Find(path);
+    if (!node)
+        return false;
+    node->attributes = attributes & ~(kAttrDirectory | kAttrNormal);
+    return true;
+}
+
+void MemoryFileSystem::AddDrive(const std::string& drive) {
+    if (drives_->Child(drive))
+        return;
+    auto node = std::make_shared<FileNode>();
+    node->name = drive;
+    node->isFolder = true;
+    drives_->children.push_back(node);
+}
+
+void MemoryFileSystem::AddFolder(const std::string& path) {
+    auto levels = SplitPath(path);
+    if (!levels)
+        return;
+    AddDrive(levels->front());
+    std::shared_ptr<FileNode> node = drives_;
+    for (const auto& level : *levels) {
+        auto child = node->Child(level);
+        if (!child) {
+            child = std::make_shared<FileNode>();
+            child->name = level;
+            child->isFolder = true;
+            node->children.push_back(child);
+        }
+        node = child;
+    }
+}
+
+void MemoryFileSystem::AddFile(const std::string& path,
+                               const std::string& content,
+                               std::uint32_t attributes) {
+    std::size_t sep = text936::FindLastBackslash(path);
+    if (sep == text936::npos)
+        return;
+    AddFolder(path.substr(0, sep));
+    std::string leaf;
+    auto parent = ParentOf(path, leaf);
+    if (!parent)
+        return;
+    auto node = parent->Child(leaf);
+    if (!node) {
+        node = std::make_shared<FileNode>();
+        node->name = leaf;
+        parent->children.push_back(node);
+    }
+    node->content = content;
+    node->attributes = attributes & ~kAttrDirectory;
+}
+
+void MemoryFileSystem::Lock(const std::string& path) {
+    if (auto node = Find(path))
+        node->locked = true;
+}
+
+void MemoryFileSystem::Unlock(const std::string& path) {
+    if (auto node = Find(path))
+        node->locked = false;
+}
+
+std::optional<std::string> MemoryFileSystem::ReadFile(const std::string& path) const {
+    auto node = Find(path);
+    if (!node || node->isFolder)
+        return std::nullopt;
+    return node->content;
+}
+
+bool MemoryFileSystem::Exists(const std::string& path) const {
+    return Find(path) != nullptr;
+}
+
+std::vector<std::string> MemoryFileSystem::List(const std::string& folder) const {
+    std::vector<std::string> names;
+    auto node = Find(folder);
+    if (!node || !node->isFolder)
+        return names;
+    for (const auto& child : Ordered(*node))
+        names.push_back(child->name);
+    return names;
+}
+
+std::string MemoryFileSystem::Dump() const {
+    std::map<std::string, std::string> lines;  // keyed by upper-cased path for a stable order
+    std::vector<std::pair<std::string, std::shared_ptr<FileNode>>> pending;
+    for (const auto& drive : drives_->children)
+        pending.emplace_back(drive->name, drive);
+    while (!pending.empty()) {
+        auto [path, node] = pending.back();
+        pending.pop_back();
+        std::ostringstream line;
+        line << path << (node->isFolder ? "\\" : "") << " [" << std::hex << ReportedAttributes(*node)
+             << std::dec << "]";
+        if (!node->isFolder)
+            line << " \"" << node->content << "\"";
+        lines[text936::ToUpper(path)] = line.str();
+        for (const auto& child : node->children)
+            pending.emplace_back(path + "\\" + child->name, child);
+    }
+    std::string out;
+    for (const auto& entry : lines)
+        out += entry.second + "\n";
+    return out;
+}
+
+}  // namespace platform::memory

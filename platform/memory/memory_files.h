@@ -1,0 +1,75 @@
+#pragma once
+// An in-memory file system with Windows' rules: drive-rooted paths with "\" separators, names
+// compared without regard to case but kept as first written, "." and ".." listed first in a
+// folder that is not a drive root, read-only files that cannot be replaced or deleted, copies
+// that carry the source's attributes, and files held open without sharing ("locked").
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/memory/failures.h"
+
+namespace platform::memory {
+
+enum class ListingOrder {
+    Sorted,    // by upper-cased name, as NTFS and Wine list
+    Creation,  // in the order entries were made
+};
+
+struct FileNode;
+
+class MemoryFileSystem : public FileSystem {
+  public:
+    explicit MemoryFileSystem(FailureInjector& failures);
+    ~MemoryFileSystem() override;
+
+    std::unique_ptr<FileSearch> FindFirst(const std::string& pattern, DirEntry& first) override;
+    bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool CreateDirectory(const std::string& path) override;
+    bool DeleteFile(const std::string& path) override;
+    bool RemoveDirectory(const std::string& path) override;
+    std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
+    bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
+    std::string ProgramPath() override { return programPath_.substr(0, 260); }
+    std::string CurrentDirectory() override { return currentDirectory_; }
+    std::string TempDirectory() override { return tempDirectory_; }
+
+    // Set-up. Drives appear when a path on them is added; "C:" exists from the start.
+    void AddDrive(const std::string& drive);  // "D:"
+    void AddFolder(const std::string& path);  // every missing level
+    void AddFile(const std::string& path,
+                 const std::string& content,
+                 std::uint32_t attributes = kAttrArchive);
+    void SetProgramPath(const std::string& path) { programPath_ = path; }
+    void SetCurrentDirectory(const std::string& path) { currentDirectory_ = path; }
+    void SetTempDirectory(const std::string& path) { tempDirectory_ = path; }
+    void Lock(const std::string& path);
+    void Unlock(const std::string& path);
+    void SetListingOrder(ListingOrder order) { order_ = order; }
+
+    // Inspection.
+    std::optional<std::string> ReadFile(const std::string& path) const;
+    bool Exists(const std::string& path) const;
+    // Names in listing order, without "." and "..". Empty for a missing folder.
+    std::vector<std::string> List(const std::string& folder) const;
+    // Every folder and file with attributes and content, sorted, one per line.
+    std::string Dump() const;
+
+  private:
+    FailureInjector& failures_;
+    std::shared_ptr<FileNode> drives_;  // children are the drives ("C:", "D:")
+    ListingOrder order_ = ListingOrder::Sorted;
+    std::string programPath_ = "C:\\Setup\\SetUp.exe";
+    std::string currentDirectory_ = "C:\\";
+    std::string tempDirectory_ = "C:\\Temp";
+
+    std::shared_ptr<FileNode> Find(const std::string& path) const;
+    std::shared_ptr<FileNode> ParentOf(const std::string& path, std::string& leaf) const;
+    std::vector<std::shared_ptr<FileNode>> Ordered(const FileNode& folder) const;
+};
+
+}  // namespace platform::memory

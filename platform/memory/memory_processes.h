@@ -1,0 +1,29 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/memory/failures.h"
+#include "platform/processes.h"
+
+namespace platform::memory {
+
+// A scripted list of running executables.
+class MemoryProcessList : public ProcessList {
+  public:
+    explicit MemoryProcessList(FailureInjector& failures) : failures_(failures) {}
+
+    std::optional<std::vector<std::string>> ExecutableNames() override {
+        if (snapshotFails || failures_.ShouldFail(Operation::Snapshot, "*"))
+            return std::nullopt;
+        return names;
+    }
+
+    std::vector<std::string> names = {"System", "explorer.exe"};
+    bool snapshotFails = false;
+
+  private:
+    FailureInjector& failures_;
+};
+
+}  // namespace platform::memory

@@ -1,0 +1,66 @@
+#pragma once
+// An in-memory registry with Windows' rules: case-insensitive names that keep their spelling,
+// subkeys enumerated sorted, values in creation order, a key with subkeys cannot be deleted,
+// a value larger than the reader's buffer is not read. Keys opened for reading cannot write
+// and keys opened for writing cannot read, as with real access rights.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/memory/failures.h"
+#include "platform/registry.h"
+
+namespace platform::memory {
+
+struct StoredValue {
+    std::uint32_t type = 0;
+    std::string data;  // raw bytes
+
+    std::string Text() const { return data.substr(0, data.find('\0')); }
+    bool operator==(const StoredValue& other) const { return type == other.type && data == other.data; }
+};
+
+struct RegistryNode;
+
+class MemoryRegistry : public Registry {
+  public:
+    explicit MemoryRegistry(FailureInjector& failures);
+    ~MemoryRegistry() override;
+
+    std::unique_ptr<RegistryKey> OpenRoot(RootKey root) override;
+
+    // Test set-up and inspection; paths are relative to the root, levels separated by "\".
+    void CreateKey(RootKey root, const std::string& path);
+    void SetString(RootKey root, const std::string& path, const std::string& name, const std::string& text);
+    void SetDword(RootKey root, const std::string& path, const std::string& name, std::uint32_t value);
+    void SetValue(RootKey root,
+                  const std::string& path,
+                  const std::string& name,
+                  std::uint32_t type,
+                  const std::string& data);
+    bool KeyExists(RootKey root, const std::string& path) const;
+    std::optional<StoredValue> GetValue(RootKey root, const std::string& path, const std::string& name) const;
+    std::vector<std::string> SubkeyNames(RootKey root, const std::string& path) const;
+    std::vector<std::string> ValueNames(RootKey root, const std::string& path) const;
+    // The whole tree, one line per key and value, for before/after comparisons.
+    std::string Dump() const;
+
+    // Shared with open keys.
+    FailureInjector& failures() { return failures_; }
+
+  private:
+    FailureInjector& failures_;
+    std::shared_ptr<RegistryNode> localMachine_;
+    std::shared_ptr<RegistryNode> currentUser_;
+
+    std::shared_ptr<RegistryNode> RootNode(RootKey root) const;
+};
+
+// Root names used in dumps and failure paths.
+const char* RootName(RootKey root);
+
+}  // namespace platform::memory
