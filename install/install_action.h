@@ -1,0 +1,27 @@
+#pragma once
+// The install button of the path page: the whole installation, in its fixed order.
+
+#include "app/acad_inventory.h"
+#include "app/install_options.h"
+#include "install/install_page.h"
+#include "platform/services.h"
+
+namespace install {
+
+struct InstallContext {
+    platform::Services& services;
+    app::InstallOptions& options;
+    app::AcadInventory& inventory;
+};
+
+// The button handler: warns once per run while AutoCAD is running, then reads the page,
+// installs, stores the page's values into the options, shows the completion message and closes
+// the page. Leaves the page open when the warning was shown or the installation did not start.
+void OnInstallButton(InstallContext& context, InstallPage& page);
+
+// Installs into the page's root. False when the root is empty or the source is missing (the
+// page stays open, nothing changed) or when the user aborted the copy (the page was cancelled,
+// saved files put back, nothing registered, the previous record kept).
+bool InstallProduct(InstallContext& context, InstallPage& page);
+
+}  // namespace install

@@ -1,0 +1,40 @@
+#pragma once
+// Copies the product from the installation source into the product folder under the root.
+
+#include <string>
+
+#include "platform/progress_bar.h"
+#include "platform/services.h"
+
+namespace install {
+
+class ProductDeployer {
+  public:
+    // `progress` is not owned; the page that holds it outlives the deployer.
+    ProductDeployer(platform::Services& services,
+                    const std::string& installRoot,
+                    platform::ProgressBar& progress);
+
+    // Creates the product folder and its "temp", then copies every file at the top level of the
+    // source except the setup program, the two fonts and Brelix.prt (at most 101 passes, one
+    // progress step each). A failed copy asks abort / retry / ignore. False when the source is
+    // missing (its message has been shown) or the user aborted; true otherwise.
+    bool DeployProductFiles();
+
+    // Creates "<product folder>\Brelix扩展绘图库" and copies the files of the source's folder of
+    // that name into it (at most 81 passes, one progress step each). Failures pass silently.
+    void DeployDrawingLibrary();
+
+    // The installation root without one trailing "\".
+    std::string rootFolder;
+
+  private:
+    // Copies one product file, asking until it is copied or the user gives up on it.
+    // False when the user chose abort.
+    bool CopyProductFile(const std::string& from, const std::string& to);
+
+    platform::Services& services_;
+    platform::ProgressBar& progress_;
+};
+
+}  // namespace install

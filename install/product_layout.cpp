@@ -1,0 +1,15 @@
+#include "install/product_layout.h"
+
+#include "platform/text936.h"
+
+namespace install {
+
+std::string ProductFolderOf(const std::string& installRoot) {
+    return JoinPath(text936::WithoutTrailingBackslash(installRoot), kProductFolderName);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    return folder + "\\" + name;
+}
+
+}  // namespace install
