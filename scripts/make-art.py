@@ -1,0 +1,171 @@
+#!/usr/bin/env python3
+"""Draws the program's logo bitmap (res/logo.bmp, 48 x 48, 24 bits per pixel) and icon
+(res/setup.ico, 16, 32 and 48 pixels, 32 bits per pixel with alpha): a steel I-beam seen slightly
+from above, in blue-grey. Run from anywhere; writes next to res/SetUp.rc."""
+
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+RES = os.path.join(HERE, os.pardir, "res")
+
+PAGE_BACKGROUND = (160, 180, 220)  # the pages' background colour, so the logo blends in
+FRONT_TOP = (196, 210, 228)
+FRONT_BOTTOM = (120, 142, 170)
+TOP_FACE = (150, 168, 192)
+SIDE_FACE = (62, 80, 108)
+OUTLINE = (30, 40, 60)
+
+DEPTH = (0.20, -0.16)
+FLANGE_LEFT, FLANGE_RIGHT = 0.08, 0.60
+WEB_LEFT, WEB_RIGHT = 0.28, 0.40
+TOP_FLANGE = (0.30, 0.41)
+BOTTOM_FLANGE = (0.80, 0.91)
+
+
+def front_outline():
+    """The I cross-section, clockwise from the top left corner."""
+    (t0, t1), (b0, b1) = TOP_FLANGE, BOTTOM_FLANGE
+    return [(FLANGE_LEFT, t0), (FLANGE_RIGHT, t0), (FLANGE_RIGHT, t1), (WEB_RIGHT, t1),
+            (WEB_RIGHT, b0), (FLANGE_RIGHT, b0), (FLANGE_RIGHT, b1), (FLANGE_LEFT, b1),
+            (FLANGE_LEFT, b0), (WEB_LEFT, b0), (WEB_LEFT, t1), (FLANGE_LEFT, t1)]
+
+
+def shifted(polygon, t):
+    return [(x + DEPTH[0] * t, y + DEPTH[1] * t) for x, y in polygon]
+
+
+def face(a, b):
+    """The face swept by the edge a-b when the section is extruded along DEPTH."""
+    return [a, b, shifted([b], 1)[0], shifted([a], 1)[0]]
+
+
+def inside(polygon, x, y):
+    result = False
+    j = len(polygon) - 1
+    for i, (xi, yi) in enumerate(polygon):
+        xj, yj = polygon[j]
+        if (yi > y) != (yj > y) and x < (xj - xi) * (y - yi) / (yj - yi) + xi:
+            result = not result
+        j = i
+    return result
+
+
+def layers():
+    """(polygon, colour function of y) from back to front."""
+    front = front_outline()
+    (t0, t1), (b0, _) = TOP_FLANGE, BOTTOM_FLANGE
+    solid = lambda colour: (lambda y: colour)
+    result = [(shifted(front, step / 24.0), solid(SIDE_FACE)) for step in range(24, 0, -1)]
+    result.append((face((FLANGE_LEFT, t0), (FLANGE_RIGHT, t0)), solid(TOP_FACE)))
+    result.append((face((WEB_RIGHT, b0), (FLANGE_RIGHT, b0)), solid(TOP_FACE)))
+    result.append((face((WEB_RIGHT, t1), (WEB_RIGHT, b0)), solid(SIDE_FACE)))
+    gradient = lambda y: tuple(round(a + (b - a) * min(1.0, max(0.0, (y - t0) / (0.91 - t0))))
+                               for a, b in zip(FRONT_TOP, FRONT_BOTTOM))
+    result.append((front, gradient))
+    return result
+
+
+def on_edge(polygon, x, y, width):
+    for i in range(len(polygon)):
+        (x0, y0), (x1, y1) = polygon[i - 1], polygon[i]
+        dx, dy = x1 - x0, y1 - y0
+        length2 = dx * dx + dy * dy
+        t = 0.0 if length2 == 0 else max(0.0, min(1.0, ((x - x0) * dx + (y - y0) * dy) / length2))
+        px, py = x0 + t * dx - x, y0 + t * dy - y
+        if px * px + py * py <= width * width:
+            return True
+    return False
+
+
+def render(size):
+    """Rows of (r, g, b, a), top row first, 4 x 4 supersampled."""
+    samples = 4
+    drawn = layers()
+    edge_width = 0.55 / size
+    rows = []
+    for py in range(size):
+        row = []
+        for px in range(size):
+            total = [0.0, 0.0, 0.0]
+            covered = 0
+            for sy in range(samples):
+                for sx in range(samples):
+                    x = (px + (sx + 0.5) / samples) / size
+                    y = (py + (sy + 0.5) / samples) / size
+                    colour = None
+                    for polygon, paint in drawn:
+                        if inside(polygon, x, y):
+                            colour = paint(y)
+                    if colour is None:
+                        continue
+                    if on_edge(drawn[-1][0], x, y, edge_width):
+                        colour = OUTLINE
+                    covered += 1
+                    for k in range(3):
+                        total[k] += colour[k]
+            if covered:
+                row.append(tuple(round(c / covered) for c in total) + (round(255 * covered / samples ** 2),))
+            else:
+                row.append((0, 0, 0, 0))
+        rows.append(row)
+    return rows
+
+
+def over_background(rows, background):
+    return [[tuple(round((c * a + b * (255 - a)) / 255) for c, b in zip(px[:3], background))
+             for px in row for a in [px[3]]] for row in rows]
+
+
+def bmp_bytes(rows):
+    height, width = len(rows), len(rows[0])
+    stride = (width * 3 + 3) & ~3
+    pixels = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for r, g, b in row:
+            line += bytes((b, g, r))
+        pixels += line + bytes(stride - len(line))
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    return header + info + pixels
+
+
+def icon_image(rows):
+    size = len(rows)
+    pixels = bytearray()
+    for row in reversed(rows):
+        for r, g, b, a in row:
+            pixels += bytes((b, g, r, a))
+    mask_stride = ((size + 31) // 32) * 4
+    mask = bytearray()
+    for row in reversed(rows):
+        bits = bytearray(mask_stride)
+        for x, (_, _, _, a) in enumerate(row):
+            if a == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+    return info + pixels + mask
+
+
+def ico_bytes(images):
+    header = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(header) + 16 * len(images)
+    entries, data = bytearray(), bytearray()
+    for size, image in images:
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+        data += image
+    return header + entries + data
+
+
+def main():
+    with open(os.path.join(RES, "logo.bmp"), "wb") as out:
+        out.write(bmp_bytes(over_background(render(48), PAGE_BACKGROUND)))
+    with open(os.path.join(RES, "setup.ico"), "wb") as out:
+        out.write(ico_bytes([(size, icon_image(render(size))) for size in (16, 32, 48)]))
+
+
+if __name__ == "__main__":
+    main()
