@@ -1,0 +1,290 @@
+#include "platform/memory/headless_dialog_host.h"
+
+namespace platform::memory {
+namespace {
+
+constexpr int kBaseUnitX = 6;
+constexpr int kBaseUnitY = 12;
+
+int ToPixelsX(int units) {
+    return units * kBaseUnitX / 4;
+}
+int ToPixelsY(int units) {
+    return units * kBaseUnitY / 8;
+}
+
+bool TakesClicks(ui::ControlKind kind) {
+    switch (kind) {
+        case ui::ControlKind::PushButton:
+        case ui::ControlKind::DefPushButton:
+        case ui::ControlKind::FlatPushButton:
+        case ui::ControlKind::RadioButton:
+        case ui::ControlKind::CheckBox:
+            return true;
+        default:
+            return false;
+    }
+}
+
+class HeadlessBrush : public Brush {
+  public:
+    HeadlessBrush(Colour colour, int* live) : colour_(colour), live_(live) { ++*live_; }
+    ~HeadlessBrush() override { --*live_; }
+    Colour colour() const override { return colour_; }
+
+  private:
+    Colour colour_;
+    int* live_;
+};
+
+}  // namespace
+
+Rect DialogUnitsToPixels(const ui::DialogUnits& place) {
+    return Rect{ToPixelsX(place.x), ToPixelsY(place.y), ToPixelsX(place.x + place.width),
+                ToPixelsY(place.y + place.height)};
+}
+
+HeadlessDialog::HeadlessDialog(const ui::DialogTemplate& dialogTemplate,
+                               DialogEvents& events,
+                               WindowHandle handle,
+                               int* liveBrushes)
+    : templateId_(dialogTemplate.id), events_(events), handle_(handle), liveBrushes_(liveBrushes) {
+    for (const ui::ControlTemplate& source : dialogTemplate.controls) {
+        Control control;
+        control.source = source;
+        control.text = source.kind == ui::ControlKind::Bitmap ? std::string() : source.text;
+        control.enabled = !source.disabled;
+        control.place = DialogUnitsToPixels(source.place);
+        if (source.kind == ui::ControlKind::ProgressBar) {
+            control.progress = std::make_unique<RecordingProgressBar>();
+        }
+        controls_.push_back(std::move(control));
+    }
+}
+
+int HeadlessDialog::IndexOf(int id) const {
+    if (id == -1) {
+        return -1;  // controls without an id cannot be addressed
+    }
+    for (std::size_t index = 0; index < controls_.size(); ++index) {
+        if (controls_[index].source.id == id) {
+            return static_cast<int>(index);
+        }
+    }
+    return -1;
+}
+
+HeadlessDialog::Control* HeadlessDialog::Find(int id) {
+    int index = IndexOf(id);
+    return index < 0 ? nullptr : &controls_[static_cast<std::size_t>(index)];
+}
+
+const HeadlessDialog::Control* HeadlessDialog::Find(int id) const {
+    int index = IndexOf(id);
+    return index < 0 ? nullptr : &controls_[static_cast<std::size_t>(index)];
+}
+
+bool HeadlessDialog::UserCanReach(const Control* control) const {
+    return !ended_ && control && control->enabled && control->visible;
+}
+
+bool HeadlessDialog::Click(int id) {
+    Control* control = Find(id);
+    if (!UserCanReach(control) || !TakesClicks(control->source.kind)) {
+        return false;
+    }
+    if (control->source.kind == ui::ControlKind::CheckBox) {
+        control->check = control->check ? 0 : 1;
+    } else if (control->source.kind == ui::ControlKind::RadioButton) {
+        // An automatic radio button clears the other radio buttons of its group.
+        int index = IndexOf(id);
+        int first = index;
+        while (first > 0 && !controls_[static_cast<std::size_t>(first)].source.groupStart) {
+            --first;
+        }
+        for (std::size_t other = static_cast<std::size_t>(first); other < controls_.size(); ++other) {
+            if (static_cast<int>(other) != first && controls_[other].source.groupStart) {
+                break;
+            }
+            if (controls_[other].source.kind == ui::ControlKind::RadioButton) {
+                controls_[other].check = 0;
+            }
+        }
+        control->check = 1;
+    }
+    events_.OnCommand(id, kBnClicked);
+    return true;
+}
+
+bool HeadlessDialog::Type(int id, const std::string& text) {
+    Control* control = Find(id);
+    if (!UserCanReach(control) || control->source.kind != ui::ControlKind::Edit) {
+        return false;
+    }
+    SetText(id, text);
+    return true;
+}
+
+bool HeadlessDialog::PressEscape() {
+    if (ended_) {
+        return false;
+    }
+    events_.OnCommand(kIdCommandCancel, kBnClicked);
+    return true;
+}
+
+bool HeadlessDialog::CloseWindow() {
+    if (ended_) {
+        return false;
+    }
+    events_.OnClose();
+    return true;
+}
+
+const RecordingProgressBar* HeadlessDialog::ProgressRecord(int id) const {
+    const Control* control = Find(id);
+    return control ? control->progress.get() : nullptr;
+}
+
+bool HeadlessDialog::HasControl(int id) const {
+    return Find(id) != nullptr;
+}
+
+std::string HeadlessDialog::GetText(int id) const {
+    const Control* control = Find(id);
+    return control ? control->text : std::string();
+}
+
+void HeadlessDialog::SetText(int id, const std::string& text) {
+    Control* control = Find(id);
+    if (!control) {
+        return;
+    }
+    control->text = text;
+    if (control->source.kind == ui::ControlKind::Edit) {
+        // A single-line edit tells its parent of every change, also of one made by the program.
+        events_.OnCommand(id, kEnChange);
+    }
+}
+
+int HeadlessDialog::GetCheck(int id) const {
+    const Control* control = Find(id);
+    return control ? control->check : 0;
+}
+
+void HeadlessDialog::SetCheck(int id, int state) {
+    Control* control = Find(id);
+    if (control && (control->source.kind == ui::ControlKind::CheckBox ||
+                    control->source.kind == ui::ControlKind::RadioButton)) {
+        control->check = state ? 1 : 0;
+    }
+}
+
+bool HeadlessDialog::IsEnabled(int id) const {
+    const Control* control = Find(id);
+    return control && control->enabled;
+}
+
+void HeadlessDialog::Enable(int id, bool enable) {
+    if (Control* control = Find(id)) {
+        control->enabled = enable;
+    }
+}
+
+bool HeadlessDialog::IsVisible(int id) const {
+    const Control* control = Find(id);
+    return control && control->visible;
+}
+
+void HeadlessDialog::Show(int id, bool show) {
+    if (Control* control = Find(id)) {
+        control->visible = show;
+    }
+}
+
+Rect HeadlessDialog::GetRect(int id) const {
+    const Control* control = Find(id);
+    return control ? control->place : Rect{};
+}
+
+void HeadlessDialog::Move(int id, const Rect& place, bool repaint) {
+    if (Control* control = Find(id)) {
+        control->place = place;
+        moves_.push_back(MoveCall{id, place, repaint});
+    }
+}
+
+std::vector<int> HeadlessDialog::RadioGroup(int firstId) const {
+    std::vector<int> group;
+    int first = IndexOf(firstId);
+    if (first < 0) {
+        return group;
+    }
+    for (std::size_t index = static_cast<std::size_t>(first); index < controls_.size(); ++index) {
+        const ui::ControlTemplate& source = controls_[index].source;
+        if (static_cast<int>(index) != first && source.groupStart) {
+            break;
+        }
+        if (source.kind == ui::ControlKind::RadioButton) {
+            group.push_back(source.id);
+        }
+    }
+    return group;
+}
+
+ProgressBar* HeadlessDialog::Progress(int id) {
+    Control* control = Find(id);
+    return control ? control->progress.get() : nullptr;
+}
+
+bool HeadlessDialog::SetSmallIcon(int iconId) {
+    smallIcon_ = iconId;
+    return true;
+}
+
+std::unique_ptr<Brush> HeadlessDialog::CreateSolidBrush(Colour colour) {
+    return std::make_unique<HeadlessBrush>(colour, liveBrushes_);
+}
+
+void HeadlessDialog::End(int result) {
+    if (!ended_) {
+        ended_ = true;
+        result_ = result;
+    }
+}
+
+int HeadlessDialogRunner::RunModal(int templateId, DialogEvents& events, WindowHandle parent) {
+    shownTemplates.push_back(templateId);
+    const ui::DialogTemplate* dialogTemplate = ui::FindDialogTemplate(templateId);
+    if (!dialogTemplate) {
+        return -1;
+    }
+    HeadlessDialog dialog(*dialogTemplate, events, nextHandle_, &liveBrushes);
+    nextHandle_ += 0x10;
+    if (onActiveWindow) {
+        onActiveWindow(dialog.Handle());
+    }
+    Script script;
+    if (!scripts_.empty()) {
+        script = std::move(scripts_.front());
+        scripts_.pop_front();
+    }
+    events.OnInit(dialog);
+    if (!dialog.Ended() && script) {
+        script(dialog);
+    }
+    if (!dialog.Ended()) {
+        ++unscriptedCloses;
+        dialog.CloseWindow();
+        if (!dialog.Ended()) {
+            dialog.End(-1);  // a page that ignores its close box must not hang a test
+        }
+    }
+    events.OnDestroy();
+    if (onActiveWindow) {
+        onActiveWindow(kNoWindow);
+    }
+    return dialog.Result();
+}
+
+}  // namespace platform::memory

@@ -1,0 +1,10 @@
+#include "ui/cwinapp.h"
+
+namespace ui {
+
+int CWinApp::Run() {
+    InitInstance();
+    return ExitInstance();
+}
+
+}  // namespace ui
