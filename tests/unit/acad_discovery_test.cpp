@@ -1,0 +1,198 @@
+// Discovery of AutoCAD installations from the registry: which keys count as an installation,
+// which release a product name belongs to, and in what order the findings are recorded.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/acad_inventory.h"
+#include "platform/memory/memory_backend.h"
+#include "tests/unit/acad_test_support.h"
+
+namespace {
+
+using acad_test::Installations;
+using platform::RootKey;
+using platform::memory::MemoryBackend;
+using platform::memory::Operation;
+using Lines = std::vector<std::string>;
+
+constexpr char kPlain[] = "SOFTWARE\\Autodesk\\AutoCAD";
+constexpr char kWow[] = "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD";
+
+class AcadDiscoveryTest : public ::testing::Test {
+  protected:
+    // Both values on the key `root\relative`.
+    void AddInstallation(const std::string& root,
+                         const std::string& relative,
+                         const std::string& location,
+                         const std::string& productName) {
+        backend.registry.SetString(RootKey::LocalMachine, root + "\\" + relative, "AcadLocation", location);
+        backend.registry.SetString(RootKey::LocalMachine, root + "\\" + relative, "ProductName", productName);
+    }
+
+    Lines Discover() {
+        inventory.FindReleases(backend.registry);
+        return Installations(inventory);
+    }
+
+    MemoryBackend backend;
+    app::AcadInventory inventory;
+};
+
+struct ProductNameCase {
+    const char* productName;
+    const char* view;  // root the installation is found under
+    int expectedYear;  // 0: not recorded
+};
+
+class AcadProductNameTest : public AcadDiscoveryTest,
+                            public ::testing::WithParamInterface<ProductNameCase> {};
+
+TEST_P(AcadProductNameTest, ClassifiesByFirstTableYearFoundAfterTheFirstByte) {
+    const ProductNameCase& c = GetParam();
+    AddInstallation(c.view, "R1\\ACAD-1", "C:\\CAD", c.productName);
+    const Lines expected =
+        c.expectedYear == 0
+            ? Lines{}
+            : Lines{std::to_string(c.expectedYear) + " " + c.view + "\\R1\\ACAD-1\\ => C:\\CAD"};
+    EXPECT_EQ(Discover(), expected) << c.productName;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AcadNames,
+    AcadProductNameTest,
+    ::testing::Values(ProductNameCase{"AutoCAD 2010 - 简体中文 (Simplified Chinese)", kPlain, 2010},
+                      ProductNameCase{"AutoCAD 2004", kPlain, 2004},  // not 2000 nor 2002
+                      ProductNameCase{"AutoCAD 2002", kPlain, 2002},
+                      ProductNameCase{"AutoCAD 2010 (2008 compatible)", kPlain, 2008},  // table order wins
+                      ProductNameCase{"2010 AutoCAD", kPlain, 0},                       // only at the start
+                      ProductNameCase{"2008 AutoCAD 2010", kPlain,
+                                      2010},                       // the 2008 at byte 0 does not count
+                      ProductNameCase{"AutoCAD 2003", kPlain, 0},  // no such release
+                      ProductNameCase{"AutoCAD 2026", kPlain, 0},
+                      ProductNameCase{"AutoCAD 2025", kPlain, 2025},
+                      ProductNameCase{"AutoCAD 2008", kWow, 2008},
+                      ProductNameCase{"AutoCAD 2006 二〇〇六", kWow, 2006},
+                      ProductNameCase{"AutoCAD 2010", kWow, 0},  // the 32-bit node serves 2006-2009 only
+                      ProductNameCase{"AutoCAD 2004", kWow, 0},
+                      ProductNameCase{"", kPlain, 0}));
+
+TEST_F(AcadDiscoveryTest, RecordsEveryInstallationOfAReleaseInEnumerationOrder) {
+    AddInstallation(kPlain, "R18.0\\ACAD-8002:409", "D:\\AutoCAD 2010 EN", "AutoCAD 2010");
+    AddInstallation(kPlain, "R18.0\\ACAD-8001:804", "C:\\AutoCAD 2010", "AutoCAD 2010 - 简体中文");
+    AddInstallation(kPlain, "R18.1\\ACAD-9001:804", "C:\\AutoCAD 2011", "AutoCAD 2011");
+    // Values may sit deeper than the product key; the whole relative path is recorded.
+    AddInstallation(kPlain, "R19.0\\ACAD-B001:804\\Install\\Main", "C:\\AutoCAD 2013", "AutoCAD 2013");
+    EXPECT_EQ(Discover(),
+              (Lines{
+                  "2010 SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\ => C:\\AutoCAD 2010",
+                  "2010 SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8002:409\\ => D:\\AutoCAD 2010 EN",
+                  "2011 SOFTWARE\\Autodesk\\AutoCAD\\R18.1\\ACAD-9001:804\\ => C:\\AutoCAD 2011",
+                  "2013 SOFTWARE\\Autodesk\\AutoCAD\\R19.0\\ACAD-B001:804\\Install\\Main\\ => "
+                  "C:\\AutoCAD 2013",
+              }));
+}
+
+TEST_F(AcadDiscoveryTest, ReleasesSeenThroughBothViewsAreRecordedTwiceViewOneFirst) {
+    AddInstallation(kPlain, "R17.1\\ACAD-7001:804", "C:\\AutoCAD 2008", "AutoCAD 2008");
+    AddInstallation(kWow, "R17.1\\ACAD-7001:804", "C:\\AutoCAD 2008", "AutoCAD 2008");
+    AddInstallation(kWow, "R17.0\\ACAD-5001:804", "C:\\AutoCAD 2007", "AutoCAD 2007");
+    EXPECT_EQ(Discover(), (Lines{
+                              "2007 SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R17.0\\ACAD-5001:804\\ => "
+                              "C:\\AutoCAD 2007",
+                              "2008 SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R17.1\\ACAD-7001:804\\ => "
+                              "C:\\AutoCAD 2008",
+                              "2008 SOFTWARE\\Autodesk\\AutoCAD\\R17.1\\ACAD-7001:804\\ => C:\\AutoCAD 2008",
+                          }));
+}
+
+TEST_F(AcadDiscoveryTest, BothValuesMustBeOnTheSameKey) {
+    backend.registry.SetString(RootKey::LocalMachine, std::string(kPlain) + "\\R18.0\\ACAD-8001:804",
+                               "AcadLocation", "C:\\AutoCAD 2010");
+    backend.registry.SetString(RootKey::LocalMachine,
+                               std::string(kPlain) + "\\R18.0\\ACAD-8001:804\\Language", "ProductName",
+                               "AutoCAD 2010");
+    EXPECT_EQ(Discover(), Lines{});
+}
+
+TEST_F(AcadDiscoveryTest, ProductNameOnTheReleaseKeyHidesTheInstallationsBelowIt) {
+    AddInstallation(kPlain, "R18.0\\ACAD-8001:804", "C:\\AutoCAD 2010", "AutoCAD 2010");
+    backend.registry.SetString(RootKey::LocalMachine, std::string(kPlain) + "\\R18.0", "ProductName",
+                               "AutoCAD 2010");
+    AddInstallation(kPlain, "R18.1\\ACAD-9001:804", "C:\\AutoCAD 2011", "AutoCAD 2011");
+    EXPECT_EQ(Discover(),
+              Lines{"2011 SOFTWARE\\Autodesk\\AutoCAD\\R18.1\\ACAD-9001:804\\ => C:\\AutoCAD 2011"});
+}
+
+TEST_F(AcadDiscoveryTest, ReleaseKeyHoldingBothValuesIsRecordedWithTheBarePrefix) {
+    AddInstallation(kPlain, "R16.2", "C:\\AutoCAD 2006", "AutoCAD 2006");
+    AddInstallation(kPlain, "R16.2\\ACAD-4001:804", "C:\\Other", "AutoCAD 2006");
+    EXPECT_EQ(Discover(), Lines{"2006 SOFTWARE\\Autodesk\\AutoCAD\\R16.2\\ => C:\\AutoCAD 2006"});
+}
+
+struct LocationLengthCase {
+    std::size_t length;  // bytes of text, without the terminating zero
+    bool fits;
+};
+
+class AcadLocationLengthTest : public AcadDiscoveryTest,
+                               public ::testing::WithParamInterface<LocationLengthCase> {};
+
+// A location that does not fit the 256-byte buffer counts as absent: the search goes on below
+// that key, where a complete installation is found instead.
+TEST_P(AcadLocationLengthTest, ValueThatDoesNotFitTheBufferIsAbsent) {
+    const std::string location = "C:\\" + std::string(GetParam().length - 3, 'x');
+    backend.registry.SetString(RootKey::LocalMachine, std::string(kPlain) + "\\R18.0\\ACAD-8001:804",
+                               "AcadLocation", location);
+    AddInstallation(kPlain, "R18.0\\ACAD-8001:804\\Inner", "C:\\Inner", "AutoCAD 2010");
+    const Lines expected =
+        GetParam().fits
+            ? Lines{}
+            : Lines{"2010 SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Inner\\ => C:\\Inner"};
+    EXPECT_EQ(Discover(), expected);
+    // The location search stopped at the key holding a fitting value; the name search did not.
+    EXPECT_EQ(inventory.foundKeys, Lines{"SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Inner\\"});
+}
+
+INSTANTIATE_TEST_SUITE_P(AcadLengths,
+                         AcadLocationLengthTest,
+                         ::testing::Values(LocationLengthCase{255, true},
+                                           LocationLengthCase{256, false},
+                                           LocationLengthCase{400, false}));
+
+TEST_F(AcadDiscoveryTest, ReleaseKeysThatCannotBeReadAreSkipped) {
+    AddInstallation(kPlain, "R18.0\\ACAD-8001:804", "C:\\AutoCAD 2010", "AutoCAD 2010");
+    AddInstallation(kPlain, "R18.1\\ACAD-9001:804", "C:\\AutoCAD 2011", "AutoCAD 2011");
+    AddInstallation(kPlain, "R19.0\\ACAD-B001:804", "C:\\AutoCAD 2013", "AutoCAD 2013");
+    backend.failures.Fail(Operation::OpenKey, "HKLM\\SOFTWARE\\Autodesk\\AutoCAD\\R18.0");
+    backend.failures.Fail(Operation::ReadValue, "HKLM\\SOFTWARE\\Autodesk\\AutoCAD\\R18.1\\ACAD-9001:804");
+    EXPECT_EQ(Discover(),
+              Lines{"2013 SOFTWARE\\Autodesk\\AutoCAD\\R19.0\\ACAD-B001:804\\ => C:\\AutoCAD 2013"});
+}
+
+TEST_F(AcadDiscoveryTest, NothingInstalledLeavesEveryListEmpty) {
+    backend.registry.CreateKey(RootKey::LocalMachine, kPlain);
+    backend.registry.SetString(RootKey::CurrentUser, std::string(kPlain) + "\\R18.0\\ACAD-8001:804",
+                               "AcadLocation", "C:\\NotMachineWide");
+    EXPECT_EQ(Discover(), Lines{});
+    backend.failures.Fail(Operation::OpenKey, "HKLM");
+    AddInstallation(kPlain, "R18.0\\ACAD-8001:804", "C:\\AutoCAD 2010", "AutoCAD 2010");
+    EXPECT_EQ(Discover(), Lines{}) << "local machine cannot be opened";
+}
+
+TEST_F(AcadDiscoveryTest, SearchStopsAtTheHighestKeyHoldingTheValueOnEachPath) {
+    backend.registry.SetString(RootKey::LocalMachine, "Root\\A", "AcadLocation", "a");
+    backend.registry.SetString(RootKey::LocalMachine, "Root\\A\\Below", "AcadLocation", "hidden");
+    backend.registry.SetValue(RootKey::LocalMachine, "Root\\B\\C", "AcadLocation", platform::kRegDword,
+                              std::string("\x07\0\0\0", 4));
+    backend.registry.SetString(RootKey::LocalMachine, "Root\\B\\D\\E", "AcadLocation", "e");
+    auto root = backend.registry.OpenRoot(RootKey::LocalMachine);
+    inventory.searchValueName = "AcadLocation";
+    inventory.SearchValue(*root, "Root", "", "P\\");
+    EXPECT_EQ(inventory.foundKeys, (Lines{"P\\A\\", "P\\B\\C\\", "P\\B\\D\\E\\"}));
+    // A value of any type is taken, as text up to its first zero byte.
+    EXPECT_EQ(inventory.foundValues, (Lines{"a", "\x07", "e"}));
+}
+
+}  // namespace
