@@ -1,0 +1,394 @@
+// Copying the product and the extended drawing library into the product folder.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "install/product_deployer.h"
+#include "install/read_only.h"
+#include "install_test_support.h"
+
+namespace {
+
+using namespace install_test;
+using install::ClearReadOnly;
+using install::ProductDeployer;
+using platform::kAttrArchive;
+using platform::kAttrDirectory;
+using platform::kAttrHidden;
+using platform::kAttrReadOnly;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+constexpr char kProduct[] = "D:\\Tools\\Brelix结构工具箱";
+constexpr char kLibrarySource[] = "C:\\Setup\\Data\\Brelix扩展绘图库";
+constexpr char kLibraryTarget[] = "D:\\Tools\\Brelix结构工具箱\\Brelix扩展绘图库";
+
+std::string In(const std::string& folder, const std::string& name) {
+    return folder + "\\" + name;
+}
+
+std::string CopyFailedText(const std::string& target) {
+    return "拷贝文件 " + target +
+           " 失败，可能原因如下：\n\n1、AutoCAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
+}
+
+// ---- ClearReadOnly -----------------------------------------------------------------------
+
+struct ReadOnlyCase {
+    std::uint32_t before;
+    std::uint32_t after;
+};
+
+class ClearReadOnlyTest : public ::testing::TestWithParam<ReadOnlyCase> {};
+
+TEST_P(ClearReadOnlyTest, DropsOnlyTheReadOnlyBit) {
+    MemoryBackend backend;
+    backend.files.AddFile("C:\\a.txt", "x", GetParam().before);
+    ClearReadOnly(backend.files, "C:\\a.txt");
+    EXPECT_EQ(backend.files.GetAttributes("C:\\a.txt"), GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Attributes,
+    ClearReadOnlyTest,
+    ::testing::Values(ReadOnlyCase{kAttrReadOnly | kAttrArchive, kAttrArchive},
+                      ReadOnlyCase{kAttrReadOnly | kAttrHidden, kAttrHidden},
+                      ReadOnlyCase{kAttrReadOnly, platform::kAttrNormal},  // no bit left reads as normal
+                      ReadOnlyCase{kAttrArchive, kAttrArchive},
+                      ReadOnlyCase{kAttrHidden | kAttrArchive, kAttrHidden | kAttrArchive}));
+
+TEST(ClearReadOnly, MissingFileIsLeftAlone) {
+    MemoryBackend backend;
+    const std::string before = backend.files.Dump();
+    ClearReadOnly(backend.files, "C:\\missing.txt");
+    EXPECT_EQ(backend.files.Dump(), before);
+}
+
+// ---- Fixture -----------------------------------------------------------------------------
+
+class DeployerTest : public ::testing::Test {
+  protected:
+    DeployerTest() {
+        StageProgram(backend);
+        backend.files.AddFolder(kSource);
+        backend.files.AddFolder("D:\\Tools");
+    }
+
+    // Adds `count` files to the source; with "." and ".." the listing then has count + 2 entries.
+    void AddSourceFiles(int count) {
+        for (int i = 0; i < count; ++i)
+            backend.files.AddFile(In(kSource, NumberedName("F", i)), "data" + std::to_string(i));
+    }
+
+    bool DeployFiles(const std::string& root = "D:\\Tools") {
+        ProductDeployer deployer(services, root, progress);
+        return deployer.DeployProductFiles();
+    }
+
+    void DeployLibrary(const std::string& root = "D:\\Tools") {
+        ProductDeployer deployer(services, root, progress);
+        deployer.DeployDrawingLibrary();
+    }
+
+    MemoryBackend backend;
+    platform::Services services = backend.services();
+    platform::memory::RecordingProgressBar progress;
+};
+
+// ---- Root normalisation ------------------------------------------------------------------
+
+struct RootCase {
+    const char* root;
+    const char* rootFolder;
+};
+
+class DeployerRootTest : public ::testing::TestWithParam<RootCase> {};
+
+TEST_P(DeployerRootTest, RemovesOneTrailingBackslashThatIsACharacterOfItsOwn) {
+    MemoryBackend backend;
+    auto services = backend.services();
+    platform::memory::RecordingProgressBar progress;
+    EXPECT_EQ(ProductDeployer(services, GetParam().root, progress).rootFolder, GetParam().rootFolder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roots,
+                         DeployerRootTest,
+                         ::testing::Values(RootCase{"D:\\", "D:"},
+                                           RootCase{"D:\\Tools\\", "D:\\Tools"},
+                                           RootCase{"D:\\Tools", "D:\\Tools"},
+                                           RootCase{"D:\\Tools\\\\", "D:\\Tools\\"},
+                                           // The last byte is the second half of a double-byte character.
+                                           RootCase{"D:\\A\xB1\x5C", "D:\\A\xB1\x5C"},
+                                           RootCase{"D:\\A\xB1\x5C\\", "D:\\A\xB1\x5C"}));
+
+// ---- Product files -----------------------------------------------------------------------
+
+TEST_F(DeployerTest, CopiesEveryTopLevelFileAndStepsOncePerEntryPlusTheEnd) {
+    AddSourceFiles(10);
+    EXPECT_TRUE(DeployFiles());
+
+    std::vector<std::string> expected = {"F000.DAT", "F001.DAT", "F002.DAT", "F003.DAT",
+                                         "F004.DAT", "F005.DAT", "F006.DAT", "F007.DAT",
+                                         "F008.DAT", "F009.DAT", "temp"};
+    EXPECT_THAT(backend.files.List(kProduct), ElementsAreArray(expected));
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "F007.DAT")), "data7");
+    EXPECT_THAT(backend.files.List(In(kProduct, "temp")), IsEmpty());
+    EXPECT_EQ(progress.calls, Steps(13));  // 12 entries with "." and "..", plus the pass finding the end
+    EXPECT_THAT(backend.prompts.shown, IsEmpty());
+}
+
+TEST_F(DeployerTest, SetupProgramFontsAndPackageFileAreNotCopiedInAnyLetterCase) {
+    for (const char* name : {"SetUp.exe", "setup.EXE", "brelix_hz.SHX", "BRELIX_EN.SHX", "brelix.PRT",
+                             "Brelix.prt.txt", "SetUp.exe.config", "Brelix2010.arx"}) {
+        backend.files.AddFile(In(kSource, name), name);
+    }
+    EXPECT_TRUE(DeployFiles());
+    EXPECT_THAT(backend.files.List(kProduct),
+                ElementsAre("Brelix.prt.txt", "Brelix2010.arx", "SetUp.exe.config", "temp"));
+}
+
+TEST_F(DeployerTest, SubfoldersAreSkippedButAFolderWithMoreAttributesCountsAsAFile) {
+    AddSourceFiles(2);
+    backend.files.AddFile(In(In(kSource, "SetUp_Temp1"), "A.CFG"), "saved");
+    backend.files.AddFolder(In(kSource, "Marked"));
+    ASSERT_TRUE(backend.files.SetAttributes(In(kSource, "Marked"), kAttrDirectory | kAttrArchive));
+    backend.prompts.answers = {platform::kIdIgnore};
+
+    EXPECT_TRUE(DeployFiles());
+    EXPECT_THAT(backend.files.List(kProduct), ElementsAre("F000.DAT", "F001.DAT", "temp"));
+    ASSERT_EQ(backend.prompts.shown.size(), 1u);
+    EXPECT_EQ(backend.prompts.shown[0].text, CopyFailedText(In(kProduct, "Marked")));
+    EXPECT_EQ(progress.StepCount(), 7);  // ".", "..", 2 files, 2 folders, end
+}
+
+struct CapCase {
+    int files;
+    int copied;
+    int steps;
+};
+
+class ProductPassCapTest : public DeployerTest, public ::testing::WithParamInterface<CapCase> {};
+
+TEST_P(ProductPassCapTest, ExaminesTheFirst101EntriesOnly) {
+    AddSourceFiles(GetParam().files);
+    EXPECT_TRUE(DeployFiles());
+    std::vector<std::string> expected;
+    for (int i = 0; i < GetParam().copied; ++i)
+        expected.push_back(NumberedName("F", i));
+    expected.push_back("temp");
+    EXPECT_THAT(backend.files.List(kProduct), ElementsAreArray(expected));
+    EXPECT_EQ(progress.calls, Steps(GetParam().steps));
+}
+
+// Listing entries = files + 2. Below 101 entries the walk takes entries + 1 passes.
+INSTANTIATE_TEST_SUITE_P(Listings,
+                         ProductPassCapTest,
+                         ::testing::Values(CapCase{0, 0, 3},
+                                           CapCase{98, 98, 101},
+                                           CapCase{99, 99, 101},
+                                           CapCase{100, 99, 101},
+                                           CapCase{118, 99, 101}));
+
+TEST_F(DeployerTest, ReadOnlySourceReplacesReadOnlyTargetAndNeitherStaysReadOnly) {
+    backend.files.AddFile(In(kSource, "PLATE.DAT"), "new", kAttrReadOnly | kAttrArchive);
+    backend.files.AddFile(In(kProduct, "PLATE.DAT"), "old", kAttrReadOnly | kAttrArchive);
+    EXPECT_TRUE(DeployFiles());
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "PLATE.DAT")), "new");
+    EXPECT_EQ(backend.files.GetAttributes(In(kProduct, "PLATE.DAT")), kAttrArchive);
+    EXPECT_EQ(backend.files.GetAttributes(In(kSource, "PLATE.DAT")), kAttrArchive);
+    EXPECT_THAT(backend.prompts.shown, IsEmpty());
+}
+
+TEST_F(DeployerTest, FilesOfTheProductFolderThatTheSourceLacksStay) {
+    AddSourceFiles(1);
+    backend.files.AddFile(In(kProduct, "USER.CFG"), "mine");
+    EXPECT_TRUE(DeployFiles());
+    EXPECT_THAT(backend.files.List(kProduct), ElementsAre("F000.DAT", "temp", "USER.CFG"));
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "USER.CFG")), "mine");
+}
+
+TEST_F(DeployerTest, AbortStopsAtOnceAndReportsFailure) {
+    AddSourceFiles(4);
+    backend.files.AddFile(In(kProduct, "F001.DAT"), "locked");
+    backend.files.Lock(In(kProduct, "F001.DAT"));
+    backend.prompts.answers = {platform::kIdAbort};
+
+    EXPECT_FALSE(DeployFiles());
+    EXPECT_THAT(backend.files.List(kProduct), ElementsAre("F000.DAT", "F001.DAT", "temp"));
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "F001.DAT")), "locked");
+    ASSERT_EQ(backend.prompts.shown.size(), 1u);
+    EXPECT_EQ(backend.prompts.shown[0].owner, kPageWindow);
+    EXPECT_EQ(backend.prompts.shown[0].text, CopyFailedText("D:\\Tools\\Brelix结构工具箱\\F001.DAT"));
+    EXPECT_EQ(backend.prompts.shown[0].caption, "Brelix安装");
+    EXPECT_EQ(backend.prompts.shown[0].style, platform::kMbAbortRetryIgnore);
+    EXPECT_EQ(progress.calls, Steps(4));  // ".", "..", F000, F001
+}
+
+TEST_F(DeployerTest, IgnoreLeavesTheFileAndGoesOn) {
+    AddSourceFiles(3);
+    backend.files.AddFile(In(kProduct, "F001.DAT"), "locked");
+    backend.files.Lock(In(kProduct, "F001.DAT"));
+    backend.prompts.answers = {platform::kIdIgnore};
+
+    EXPECT_TRUE(DeployFiles());
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "F001.DAT")), "locked");
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "F002.DAT")), "data2");
+    EXPECT_EQ(backend.prompts.shown.size(), 1u);
+    EXPECT_EQ(progress.calls, Steps(6));
+}
+
+// Retry, and any answer that is neither abort nor ignore, copies again; the question comes
+// back as long as the copy fails.
+struct RetryCase {
+    std::vector<int> answers;  // the file is unlocked when the last one is given
+};
+
+class RetryTest : public DeployerTest, public ::testing::WithParamInterface<RetryCase> {};
+
+TEST_P(RetryTest, CopiesAgainUntilItWorksThenGoesOn) {
+    AddSourceFiles(3);
+    const std::string locked = In(kProduct, "F001.DAT");
+    backend.files.AddFile(locked, "old");
+    backend.files.Lock(locked);
+    const auto& answers = GetParam().answers;
+    backend.prompts.answers.assign(answers.begin(), answers.end());
+    backend.prompts.onShow = [&](const platform::memory::ShownPrompt&) {
+        if (backend.prompts.answers.size() == 1)
+            backend.files.Unlock(locked);
+    };
+
+    EXPECT_TRUE(DeployFiles());
+    EXPECT_EQ(backend.files.ReadFile(locked), "data1");
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "F002.DAT")), "data2");
+    EXPECT_EQ(backend.prompts.shown.size(), answers.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers,
+    RetryTest,
+    ::testing::Values(RetryCase{{platform::kIdRetry}},
+                      RetryCase{{platform::kIdRetry, platform::kIdRetry, platform::kIdRetry}},
+                      RetryCase{{platform::kIdCancel, platform::kIdOk, platform::kIdRetry}},
+                      RetryCase{{0}}));
+
+TEST_F(DeployerTest, ReadOnlyTargetThatStillFailsIsAskedAboutWithTheTargetPath) {
+    // The copy fails for another reason than the read-only bit: ClearReadOnly ran, the question names the
+    // target.
+    AddSourceFiles(1);
+    backend.failures.Fail(Operation::CopyFile, In(kSource, "F000.DAT"), 2);
+    backend.prompts.answers = {platform::kIdRetry, platform::kIdRetry};
+    EXPECT_TRUE(DeployFiles());
+    EXPECT_EQ(backend.prompts.shown.size(), 2u);
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "F000.DAT")), "data0");
+}
+
+TEST_F(DeployerTest, NoSourceShowsTheMessageAndCreatesNothing) {
+    MemoryBackend bare;
+    StageProgram(bare);
+    bare.files.AddFolder("D:\\Tools");
+    auto bareServices = bare.services();
+    const std::string before = bare.files.Dump();
+
+    ProductDeployer deployer(bareServices, "D:\\Tools", progress);
+    EXPECT_FALSE(deployer.DeployProductFiles());
+    deployer.DeployDrawingLibrary();
+    EXPECT_EQ(bare.files.Dump(), before);
+    ASSERT_EQ(bare.prompts.shown.size(), 2u);
+    EXPECT_EQ(bare.prompts.shown[0].caption, "Brelix软件安装");
+    EXPECT_THAT(progress.calls, IsEmpty());
+}
+
+TEST_F(DeployerTest, RootOfADriveGivesTheProductFolderDirectlyBelowIt) {
+    AddSourceFiles(1);
+    backend.files.AddDrive("E:");
+    EXPECT_TRUE(DeployFiles("E:\\"));
+    EXPECT_THAT(backend.files.List("E:\\Brelix结构工具箱"), ElementsAre("F000.DAT", "temp"));
+}
+
+TEST_F(DeployerTest, MissingParentOfTheRootMakesEveryCopyFail) {
+    AddSourceFiles(2);
+    backend.prompts.answers = {platform::kIdIgnore, platform::kIdIgnore};
+    EXPECT_TRUE(DeployFiles("D:\\A\\B"));
+    EXPECT_FALSE(backend.files.Exists("D:\\A"));
+    ASSERT_EQ(backend.prompts.shown.size(), 2u);
+    EXPECT_EQ(backend.prompts.shown[0].text, CopyFailedText("D:\\A\\B\\Brelix结构工具箱\\F000.DAT"));
+}
+
+TEST_F(DeployerTest, ProductFolderPathTooLongForItsBufferIsNotCreated) {
+    // 245 bytes of root + "\Brelix结构工具箱" (17 bytes) = 262 bytes: no folder is made on a cut path.
+    const std::string root = "D:\\Tools\\" + std::string(236, 'r');
+    backend.files.AddFolder(root);
+    AddSourceFiles(1);
+    backend.prompts.answers = {platform::kIdAbort};
+    const std::string before = backend.files.Dump();
+
+    EXPECT_FALSE(DeployFiles(root));
+    EXPECT_EQ(backend.files.Dump(), before);
+    EXPECT_EQ(backend.prompts.shown.size(), 1u);
+}
+
+// ---- Drawing library ---------------------------------------------------------------------
+
+TEST_F(DeployerTest, LibraryFolderIsCreatedEvenWithoutASourceLibrary) {
+    backend.files.AddFolder(kProduct);
+    DeployLibrary();
+    EXPECT_TRUE(backend.files.Exists(kLibraryTarget));
+    EXPECT_THAT(backend.files.List(kLibraryTarget), IsEmpty());
+    EXPECT_THAT(progress.calls, IsEmpty());  // a listing that cannot start has no passes
+}
+
+TEST_F(DeployerTest, LibraryCopiesEveryFileWithoutExclusionsOrSubfolders) {
+    backend.files.AddFolder(kProduct);
+    for (const char* name : {"梁.SJY", "SetUp.exe", "柱.sjy"})
+        backend.files.AddFile(In(kLibrarySource, name), name);
+    backend.files.AddFolder(In(kLibrarySource, "Sub"));
+    DeployLibrary();
+    EXPECT_THAT(backend.files.List(kLibraryTarget), ElementsAre("SetUp.exe", "梁.SJY", "柱.sjy"));
+    EXPECT_EQ(progress.calls, Steps(7));
+}
+
+TEST_F(DeployerTest, LibraryFailuresPassSilently) {
+    backend.files.AddFolder(kProduct);
+    for (const char* name : {"A.SJY", "B.SJY", "C.SJY"})
+        backend.files.AddFile(In(kLibrarySource, name), "new");
+    backend.files.AddFile(In(kLibraryTarget, "B.SJY"), "old");
+    backend.files.Lock(In(kLibraryTarget, "B.SJY"));
+    DeployLibrary();
+    EXPECT_THAT(backend.prompts.shown, IsEmpty());
+    EXPECT_EQ(backend.files.ReadFile(In(kLibraryTarget, "A.SJY")), "new");
+    EXPECT_EQ(backend.files.ReadFile(In(kLibraryTarget, "B.SJY")), "old");
+    EXPECT_EQ(backend.files.ReadFile(In(kLibraryTarget, "C.SJY")), "new");
+}
+
+TEST_F(DeployerTest, LibraryExaminesTheFirst81EntriesOnly) {
+    backend.files.AddFolder(kProduct);
+    for (int i = 0; i < 90; ++i)
+        backend.files.AddFile(In(kLibrarySource, NumberedName("L", i, ".SJY")), "x");
+    DeployLibrary();
+    std::vector<std::string> expected;
+    for (int i = 0; i < 79; ++i)
+        expected.push_back(NumberedName("L", i, ".SJY"));
+    EXPECT_THAT(backend.files.List(kLibraryTarget), ElementsAreArray(expected));
+    EXPECT_EQ(progress.calls, Steps(81));
+}
+
+TEST_F(DeployerTest, LibraryOf78FilesIsCopiedWholeIn81Passes) {
+    backend.files.AddFolder(kProduct);
+    for (int i = 0; i < 78; ++i)
+        backend.files.AddFile(In(kLibrarySource, NumberedName("L", i, ".SJY")), "x");
+    DeployLibrary();
+    EXPECT_EQ(backend.files.List(kLibraryTarget).size(), 78u);
+    EXPECT_EQ(progress.calls, Steps(81));
+}
+
+TEST_F(DeployerTest, ReadOnlyLibraryFileIsInstalledWritable) {
+    backend.files.AddFolder(kProduct);
+    backend.files.AddFile(In(kLibrarySource, "A.SJY"), "new", kAttrReadOnly | kAttrArchive);
+    backend.files.AddFile(In(kLibraryTarget, "A.SJY"), "old", kAttrReadOnly | kAttrArchive);
+    DeployLibrary();
+    EXPECT_EQ(backend.files.ReadFile(In(kLibraryTarget, "A.SJY")), "new");
+    EXPECT_EQ(backend.files.GetAttributes(In(kLibraryTarget, "A.SJY")), kAttrArchive);
+}
+
+}  // namespace
