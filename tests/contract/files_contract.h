@@ -1,0 +1,231 @@
+#pragma once
+// File system behaviour the installer relies on, checked against every backend.
+
+#include "tests/contract/contract_fixture.h"
+
+namespace contract {
+
+using platform::DirEntry;
+using platform::kAttrArchive;
+using platform::kAttrDirectory;
+using platform::kAttrReadOnly;
+
+class FilesContract : public PlatformContract {
+protected:
+    platform::FileSystem& files() { return services().files; }
+};
+
+TEST_P(FilesContract, ListingGivesTheDotEntriesFirstThenEveryEntryOnce) {
+    ASSERT_TRUE(backend->WriteFile(InScratch("Brelix.dwg"), "drawing"));
+    ASSERT_TRUE(files().CreateDirectory(InScratch("temp")));
+    ASSERT_TRUE(backend->WriteFile(InScratch("acad.pgp"), "aliases"));
+
+    const auto entries = Search(files(), InScratch("*.*"));
+    ASSERT_EQ(entries.size(), 5u);
+    EXPECT_EQ(entries[0], (Entry{".", kAttrDirectory}));
+    EXPECT_EQ(entries[1], (Entry{"..", kAttrDirectory}));
+    EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()),
+              (std::vector<Entry>{{"acad.pgp", kAttrArchive},
+                                     {"Brelix.dwg", kAttrArchive},
+                                     {"temp", kAttrDirectory}}));
+}
+
+TEST_P(FilesContract, EmptyFolderListsOnlyTheDotEntries) {
+    ASSERT_TRUE(files().CreateDirectory(InScratch("temp")));
+    EXPECT_EQ(Search(files(), InScratch("temp\\*.*")),
+              (std::vector<Entry>{{".", kAttrDirectory}, {"..", kAttrDirectory}}));
+}
+
+TEST_P(FilesContract, SearchThatFindsNothingLeavesTheEntryAlone) {
+    const std::string patterns[] = {InScratch("Missing\\*.*"), InScratch("Missing"), InScratch("*.arx")};
+    for (const auto& pattern : patterns) {
+        DirEntry entry{"untouched", 0x1234};
+        EXPECT_EQ(files().FindFirst(pattern, entry), nullptr) << pattern;
+        EXPECT_EQ(entry.name, "untouched") << pattern;
+        EXPECT_EQ(entry.attributes, 0x1234u) << pattern;
+    }
+}
+
+TEST_P(FilesContract, ExactNameSearchFindsTheEntryWithItsStoredSpelling) {
+    ASSERT_TRUE(backend->WriteFile(InScratch("Brelix2010.arx"), "module"));
+    ASSERT_TRUE(files().CreateDirectory(InScratch("Data")));
+
+    EXPECT_EQ(Search(files(), InScratch("BRELIX2010.ARX")),
+              (std::vector<Entry>{{"Brelix2010.arx", kAttrArchive}}));
+    EXPECT_EQ(Search(files(), InScratch("data")), (std::vector<Entry>{{"Data", kAttrDirectory}}));
+}
+
+TEST_P(FilesContract, AttributesTellFoldersFromFilesAndKeepReadOnly) {
+    ASSERT_TRUE(files().CreateDirectory(InScratch("Fonts")));
+    ASSERT_TRUE(backend->WriteFile(InScratch("Brelix_EN.shx"), "font"));
+
+    EXPECT_EQ(files().GetAttributes(InScratch("Fonts")), kAttrDirectory);
+    EXPECT_EQ(files().GetAttributes(InScratch("FONTS")), kAttrDirectory);
+    EXPECT_EQ(files().GetAttributes(InScratch("Brelix_EN.shx")), kAttrArchive);
+    EXPECT_EQ(files().GetAttributes(InScratch("Missing.shx")), std::nullopt);
+
+    EXPECT_TRUE(files().SetAttributes(InScratch("brelix_en.SHX"), kAttrArchive | kAttrReadOnly));
+    EXPECT_EQ(files().GetAttributes(InScratch("Brelix_EN.shx")), kAttrArchive | kAttrReadOnly);
+    EXPECT_TRUE(files().SetAttributes(InScratch("Brelix_EN.shx"), kAttrArchive));
+    EXPECT_EQ(files().GetAttributes(InScratch("Brelix_EN.shx")), kAttrArchive);
+    EXPECT_FALSE(files().SetAttributes(InScratch("Missing.shx"), kAttrArchive));
+}
+
+TEST_P(FilesContract, CopyReplacesAnExistingTargetUnlessAskedNotTo) {
+    ASSERT_TRUE(backend->WriteFile(InScratch("new.cfg"), "new settings"));
+    ASSERT_TRUE(backend->WriteFile(InScratch("user.cfg"), "old settings"));
+
+    EXPECT_FALSE(files().CopyFile(InScratch("new.cfg"), InScratch("user.cfg"), true));
+    EXPECT_EQ(backend->ReadFile(InScratch("user.cfg")), "old settings");
+
+    EXPECT_TRUE(files().CopyFile(InScratch("new.cfg"), InScratch("user.cfg"), false));
+    EXPECT_EQ(backend->ReadFile(InScratch("user.cfg")), "new settings");
+    EXPECT_EQ(backend->ReadFile(InScratch("new.cfg")), "new settings");
+}
+
+TEST_P(FilesContract, CopyIntoAnotherFolderMakesANewFile) {
+    ASSERT_TRUE(files().CreateDirectory(InScratch("Fonts")));
+    ASSERT_TRUE(backend->WriteFile(InScratch("Brelix_HZ.shx"), std::string("shape\0font\xFF", 11)));
+
+    EXPECT_TRUE(files().CopyFile(InScratch("Brelix_HZ.shx"), InScratch("Fonts\\Brelix_HZ.shx"), true));
+    EXPECT_EQ(backend->ReadFile(InScratch("Fonts\\Brelix_HZ.shx")), std::string("shape\0font\xFF", 11));
+    EXPECT_EQ(ContentOf(files(), InScratch("Fonts")), (std::vector<Entry>{{"Brelix_HZ.shx", kAttrArchive}}));
+}
+
+TEST_P(FilesContract, CopyOfAMissingSourceFailsAndMakesNothing) {
+    for (bool failIfExists : {false, true}) {
+        EXPECT_FALSE(files().CopyFile(InScratch("Missing.arx"), InScratch("Copy.arx"), failIfExists));
+    }
+    EXPECT_FALSE(files().CopyFile(InScratch("Missing.arx"), InScratch("Nowhere\\Copy.arx"), false));
+    EXPECT_TRUE(ContentOf(files(), backend->ScratchFolder()).empty());
+}
+
+TEST_P(FilesContract, CopyIntoAMissingFolderFails) {
+    ASSERT_TRUE(backend->WriteFile(InScratch("Brelix.prt"), "part"));
+    EXPECT_FALSE(files().CopyFile(InScratch("Brelix.prt"), InScratch("Missing\\Brelix.prt"), false));
+    EXPECT_EQ(files().GetAttributes(InScratch("Missing")), std::nullopt);
+}
+
+TEST_P(FilesContract, CopyCarriesTheReadOnlyAttribute) {
+    ASSERT_TRUE(backend->WriteFile(InScratch("locked.cfg"), "settings"));
+    ASSERT_TRUE(files().SetAttributes(InScratch("locked.cfg"), kAttrArchive | kAttrReadOnly));
+
+    EXPECT_TRUE(files().CopyFile(InScratch("locked.cfg"), InScratch("copy.cfg"), false));
+    EXPECT_EQ(files().GetAttributes(InScratch("copy.cfg")), kAttrArchive | kAttrReadOnly);
+    EXPECT_EQ(backend->ReadFile(InScratch("copy.cfg")), "settings");
+}
+
+TEST_P(FilesContract, CopyOntoAReadOnlyTargetFailsAndKeepsIt) {
+    if (!backend->ProtectsReadOnlyTargets()) GTEST_SKIP() << "this system overwrites read-only targets";
+    ASSERT_TRUE(backend->WriteFile(InScratch("new.cfg"), "new"));
+    ASSERT_TRUE(backend->WriteFile(InScratch("kept.cfg"), "old"));
+    ASSERT_TRUE(files().SetAttributes(InScratch("kept.cfg"), kAttrArchive | kAttrReadOnly));
+
+    EXPECT_FALSE(files().CopyFile(InScratch("new.cfg"), InScratch("kept.cfg"), false));
+    EXPECT_EQ(backend->ReadFile(InScratch("kept.cfg")), "old");
+}
+
+TEST_P(FilesContract, CopyOntoAnotherSpellingReplacesTheFileInPlace) {
+    ASSERT_TRUE(backend->WriteFile(InScratch("a.cfg"), "old"));
+    ASSERT_TRUE(backend->WriteFile(InScratch("source.cfg"), "new"));
+
+    EXPECT_TRUE(files().CopyFile(InScratch("source.cfg"), InScratch("A.CFG"), false));
+    EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()),
+              (std::vector<Entry>{{"a.cfg", kAttrArchive}, {"source.cfg", kAttrArchive}}));
+    EXPECT_EQ(backend->ReadFile(InScratch("a.cfg")), "new");
+}
+
+TEST_P(FilesContract, CreateDirectoryMakesOneLevelOnly) {
+    struct Case {
+        const char* path;
+        bool created;
+    };
+    const Case cases[] = {
+        {"Brelix", true},
+        {"Brelix", false},                  // exists
+        {"BRELIX", false},                  // exists under another spelling
+        {"Missing\\temp", false},           // parent missing
+        {"Brelix\\temp", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(files().CreateDirectory(InScratch(c.path)), c.created) << c.path;
+    }
+    EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()), (std::vector<Entry>{{"Brelix", kAttrDirectory}}));
+    EXPECT_EQ(ContentOf(files(), InScratch("Brelix")), (std::vector<Entry>{{"temp", kAttrDirectory}}));
+}
+
+TEST_P(FilesContract, CreateDirectoryFailsWhereAFileHasTheName) {
+    ASSERT_TRUE(backend->WriteFile(InScratch("Brelix"), "a file"));
+    EXPECT_FALSE(files().CreateDirectory(InScratch("Brelix")));
+    EXPECT_EQ(files().GetAttributes(InScratch("Brelix")), kAttrArchive);
+}
+
+TEST_P(FilesContract, RemoveDirectoryRemovesOnlyAnEmptyFolder) {
+    ASSERT_TRUE(files().CreateDirectory(InScratch("SetUp_Temp1")));
+    ASSERT_TRUE(backend->WriteFile(InScratch("SetUp_Temp1\\user.cfg"), "x"));
+    ASSERT_TRUE(files().CreateDirectory(InScratch("SetUp_Temp2")));
+
+    EXPECT_FALSE(files().RemoveDirectory(InScratch("SetUp_Temp1")));
+    EXPECT_EQ(backend->ReadFile(InScratch("SetUp_Temp1\\user.cfg")), "x");
+    EXPECT_TRUE(files().RemoveDirectory(InScratch("setup_temp2")));
+    EXPECT_FALSE(files().RemoveDirectory(InScratch("SetUp_Temp2")));
+    EXPECT_FALSE(files().RemoveDirectory(InScratch("SetUp_Temp1\\user.cfg")));
+    EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()),
+              (std::vector<Entry>{{"SetUp_Temp1", kAttrDirectory}}));
+}
+
+TEST_P(FilesContract, DeleteFileRefusesReadOnlyFilesAndFolders) {
+    ASSERT_TRUE(backend->WriteFile(InScratch("kept.cfg"), "settings"));
+    ASSERT_TRUE(files().SetAttributes(InScratch("kept.cfg"), kAttrArchive | kAttrReadOnly));
+    ASSERT_TRUE(files().CreateDirectory(InScratch("temp")));
+
+    EXPECT_FALSE(files().DeleteFile(InScratch("kept.cfg")));
+    EXPECT_EQ(backend->ReadFile(InScratch("kept.cfg")), "settings");
+    EXPECT_FALSE(files().DeleteFile(InScratch("temp")));
+    EXPECT_FALSE(files().DeleteFile(InScratch("missing.cfg")));
+
+    ASSERT_TRUE(files().SetAttributes(InScratch("kept.cfg"), kAttrArchive));
+    EXPECT_TRUE(files().DeleteFile(InScratch("KEPT.CFG")));
+    EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()), (std::vector<Entry>{{"temp", kAttrDirectory}}));
+}
+
+TEST_P(FilesContract, ChineseNamesRoundTripAsCodePage936Bytes) {
+    // "\xB5\x5C" is one character whose second byte is the code of "\".
+    const std::string product = "Brelix结构工具箱";
+    const std::string tricky = "\xB5\x5C型钢库.dat";
+    ASSERT_TRUE(files().CreateDirectory(InScratch(product)));
+    ASSERT_TRUE(files().CreateDirectory(InScratch(product + "\\Brelix扩展绘图库")));
+    ASSERT_TRUE(backend->WriteFile(InScratch(product + "\\" + tricky), "截面"));
+
+    EXPECT_EQ(ContentOf(files(), InScratch(product)),
+              (std::vector<Entry>{{"Brelix扩展绘图库", kAttrDirectory}, {tricky, kAttrArchive}}));
+    EXPECT_TRUE(files().CopyFile(InScratch(product + "\\" + tricky),
+                                 InScratch(product + "\\Brelix扩展绘图库\\副本.dat"), false));
+    EXPECT_EQ(backend->ReadFile(InScratch(product + "\\Brelix扩展绘图库\\副本.dat")), "截面");
+    EXPECT_EQ(Search(files(), InScratch(product + "\\Brelix扩展绘图库\\*.dat")),
+              (std::vector<Entry>{{"副本.dat", kAttrArchive}}));
+    EXPECT_EQ(files().GetAttributes(InScratch(product)), kAttrDirectory);
+}
+
+TEST_P(FilesContract, ProgramPathNamesTheRunningExecutable) {
+    const std::string path = files().ProgramPath();
+    ASSERT_FALSE(path.empty());
+    EXPECT_TRUE(text936::FitsBuffer(path, 261));
+    EXPECT_TRUE(text936::EqualsNoCase(path.substr(path.size() - 4), ".exe")) << path;
+    const auto attributes = files().GetAttributes(path);
+    ASSERT_TRUE(attributes.has_value()) << path;
+    EXPECT_EQ(*attributes & kAttrDirectory, 0u) << path;
+}
+
+TEST_P(FilesContract, TempAndCurrentDirectoriesAreFolders) {
+    const std::string temp = files().TempDirectory();
+    ASSERT_FALSE(temp.empty());
+    EXPECT_NE(temp.back(), '\\') << temp;
+    EXPECT_EQ(files().GetAttributes(temp).value_or(0) & kAttrDirectory, kAttrDirectory) << temp;
+
+    const std::string current = files().CurrentDirectory();
+    ASSERT_FALSE(current.empty());
+    EXPECT_EQ(files().GetAttributes(current).value_or(0) & kAttrDirectory, kAttrDirectory) << current;
+}
+
+}  // namespace contract
