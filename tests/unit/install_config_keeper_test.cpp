@@ -1,0 +1,455 @@
+// Saving the user's configuration of the previous installation and putting it back.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "install/config_keeper.h"
+#include "install_test_support.h"
+
+namespace {
+
+using namespace install_test;
+using install::ConfigKeeper;
+using platform::kAttrArchive;
+using platform::kAttrReadOnly;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+constexpr char kPrevious[] = "E:\\Old\\Brelix结构工具箱";
+constexpr char kPreviousLibrary[] = "E:\\Old\\Brelix结构工具箱\\Brelix扩展绘图库";
+constexpr char kProduct[] = "D:\\Tools\\Brelix结构工具箱";
+constexpr char kProductLibrary[] = "D:\\Tools\\Brelix结构工具箱\\Brelix扩展绘图库";
+constexpr char kSaved1[] = "C:\\Setup\\Data\\SetUp_Temp1";
+constexpr char kSaved2[] = "C:\\Setup\\Data\\SetUp_Temp2";
+constexpr char kUserTemp[] = "C:\\Users\\me\\Temp";
+constexpr char kUserSaved1[] = "C:\\Users\\me\\Temp\\SetUp_Temp1";
+constexpr char kUserSaved2[] = "C:\\Users\\me\\Temp\\SetUp_Temp2";
+
+std::string In(const std::string& folder, const std::string& name) {
+    return folder + "\\" + name;
+}
+
+// ---- Product folder from the root --------------------------------------------------------
+
+struct RootCase {
+    const char* root;
+    const char* productFolder;
+};
+
+class KeeperRootTest : public ::testing::TestWithParam<RootCase> {};
+
+TEST_P(KeeperRootTest, ProductFolderIsDirectlyUnderTheRoot) {
+    MemoryBackend backend;
+    auto services = backend.services();
+    ConfigKeeper keeper(services, GetParam().root);
+    EXPECT_EQ(keeper.productFolder, GetParam().productFolder);
+    EXPECT_EQ(keeper.previousFolder, "");
+    EXPECT_EQ(keeper.keepSettings + keeper.keepSectionLibrary + keeper.keepDrawingLibrary, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roots,
+                         KeeperRootTest,
+                         ::testing::Values(RootCase{"D:\\", "D:\\Brelix结构工具箱"},
+                                           RootCase{"D:\\Tools", "D:\\Tools\\Brelix结构工具箱"},
+                                           RootCase{"D:\\Tools\\", "D:\\Tools\\Brelix结构工具箱"},
+                                           RootCase{"D:\\工具\\", "D:\\工具\\Brelix结构工具箱"},
+                                           RootCase{"D:\\A\xB1\x5C", "D:\\A\xB1\x5C\\Brelix结构工具箱"}));
+
+// ---- Fixture -----------------------------------------------------------------------------
+
+class KeeperTest : public ::testing::Test {
+  protected:
+    KeeperTest() {
+        StageProgram(backend);
+        backend.files.AddFolder(kSource);
+        backend.files.AddFolder(kUserTemp);
+        backend.files.SetTempDirectory(kUserTemp);
+        backend.files.AddFolder(kProductLibrary);
+        backend.registry.SetString(RootKey::LocalMachine, kRecordKey, kRecordValue, kPrevious);
+    }
+
+    // The previous installation: settings, section library, drawing library and other files.
+    void StagePreviousInstallation() {
+        backend.files.AddFile(In(kPrevious, "A.CFG"), "user A");
+        backend.files.AddFile(In(kPrevious, "b.cfg"), "user b");
+        backend.files.AddFile(In(kPrevious, "S.SEC"), "user S");
+        backend.files.AddFile(In(kPrevious, "X.TXT"), "user X");
+        backend.files.AddFile(In(kPreviousLibrary, "L.SJY"), "user L");
+        backend.files.AddFile(In(kPreviousLibrary, "M.TXT"), "user M");
+    }
+
+    // What a deployment leaves in the new product folder.
+    void StageFreshProduct() {
+        backend.files.AddFile(In(kProduct, "A.CFG"), "fresh A");
+        backend.files.AddFile(In(kProduct, "S.SEC"), "fresh S");
+        backend.files.AddFile(In(kProductLibrary, "L.SJY"), "fresh L");
+    }
+
+    ConfigKeeper MakeKeeper(int settings, int sections, int drawings) {
+        ConfigKeeper keeper(services, "D:\\Tools");
+        EXPECT_TRUE(keeper.ReadPreviousFolder());
+        keeper.keepSettings = settings;
+        keeper.keepSectionLibrary = sections;
+        keeper.keepDrawingLibrary = drawings;
+        return keeper;
+    }
+
+    // "NAME=content" for every file of a folder, in listing order.
+    std::vector<std::string> Contents(const std::string& folder) {
+        std::vector<std::string> lines;
+        for (const auto& name : backend.files.List(folder)) {
+            auto content = backend.files.ReadFile(In(folder, name));
+            lines.push_back(name + "=" + (content ? *content : std::string("<folder>")));
+        }
+        return lines;
+    }
+
+    MemoryBackend backend;
+    platform::Services services = backend.services();
+};
+
+// ---- HasPreviousConfig -------------------------------------------------------------------
+
+struct OfferCase {
+    const char* name;
+    std::vector<std::string> files;
+    std::vector<std::string> folders;
+    bool offered;
+};
+
+class OfferTest : public KeeperTest, public ::testing::WithParamInterface<OfferCase> {};
+
+TEST_P(OfferTest, OnlyASettingsFileMakesPreservationAvailable) {
+    backend.files.AddFolder(kPrevious);
+    for (const auto& file : GetParam().files)
+        backend.files.AddFile(In(kPrevious, file), "x");
+    for (const auto& folder : GetParam().folders)
+        backend.files.AddFolder(In(kPrevious, folder));
+    ConfigKeeper keeper(services, "D:\\Tools");
+    EXPECT_EQ(keeper.HasPreviousConfig(), GetParam().offered);
+    EXPECT_EQ(keeper.previousFolder, kPrevious);
+}
+
+std::vector<std::string> Padding(int count) {
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i)
+        names.push_back(NumberedName("A", i));
+    return names;
+}
+
+std::vector<std::string> With(std::vector<std::string> names, const std::string& last) {
+    names.push_back(last);
+    return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders,
+    OfferTest,
+    ::testing::Values(OfferCase{"Empty", {}, {}, false},
+                      OfferCase{"OnlySectionAndDrawingFiles", {"A.SEC", "B.SJY"}, {}, false},
+                      OfferCase{"UpperCase", {"PLATE.CFG"}, {}, true},
+                      OfferCase{"LowerCase", {"plate.cfg"}, {}, true},
+                      OfferCase{"ExtensionInsideTheName", {"PLATE.CFG.BAK"}, {}, true},
+                      OfferCase{"NameIsOnlyTheExtension", {".CFG"}, {}, false},
+                      OfferCase{"NameStartsWithTheExtension", {".CFG.CFG"}, {}, false},
+                      OfferCase{"FolderNamedLikeASettingsFile", {}, {"OLD.CFG"}, false},
+                      OfferCase{"ChineseName", {"钢梁.cfg"}, {}, true},
+                      // ".", ".." and 78 files before it: the settings file is the 81st entry.
+                      OfferCase{"SettingsFileIs81stEntry", With(Padding(78), "Z.CFG"), {}, true},
+                      OfferCase{"SettingsFileIs82ndEntry", With(Padding(79), "Z.CFG"), {}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(KeeperTest, NothingIsOfferedWithoutAUsableRecord) {
+    backend.files.AddFile(In(kPrevious, "A.CFG"), "x");
+    for (const std::string& value : {std::string(), std::string("E")}) {
+        backend.registry.SetString(RootKey::LocalMachine, kRecordKey, kRecordValue, value);
+        ConfigKeeper keeper(services, "D:\\Tools");
+        EXPECT_FALSE(keeper.HasPreviousConfig()) << value;
+    }
+}
+
+TEST_F(KeeperTest, RecordedFolderThatIsGoneOffersNothing) {
+    ConfigKeeper keeper(services, "D:\\Tools");
+    EXPECT_FALSE(keeper.HasPreviousConfig());
+}
+
+// ---- What each flag keeps ----------------------------------------------------------------
+
+struct KeepCase {
+    const char* name;
+    int settings, sections, drawings;
+    std::vector<std::string> product;
+    std::vector<std::string> library;
+};
+
+class KeepFlagsTest : public KeeperTest, public ::testing::WithParamInterface<KeepCase> {};
+
+TEST_P(KeepFlagsTest, SavedFilesOfTheChosenKindsReplaceTheFreshOnes) {
+    const KeepCase& c = GetParam();
+    StagePreviousInstallation();
+    ConfigKeeper keeper = MakeKeeper(c.settings, c.sections, c.drawings);
+    keeper.BackupConfig();
+    StageFreshProduct();
+    keeper.RestoreConfig();
+
+    EXPECT_THAT(Contents(kProduct), ElementsAreArray(c.product));
+    EXPECT_THAT(Contents(kProductLibrary), ElementsAreArray(c.library));
+    EXPECT_FALSE(backend.files.Exists(kSaved1));
+    EXPECT_FALSE(backend.files.Exists(kSaved2));
+    EXPECT_FALSE(backend.files.Exists(kUserSaved1));
+    EXPECT_FALSE(backend.files.Exists(kUserSaved2));
+    // The old product folder keeps its own copies.
+    EXPECT_THAT(backend.files.List(kPrevious),
+                ElementsAre("A.CFG", "b.cfg", "Brelix扩展绘图库", "S.SEC", "X.TXT"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flags,
+    KeepFlagsTest,
+    ::testing::Values(KeepCase{"Nothing",
+                               0,
+                               0,
+                               0,
+                               {"A.CFG=fresh A", "Brelix扩展绘图库=<folder>", "S.SEC=fresh S"},
+                               {"L.SJY=fresh L"}},
+                      KeepCase{"SettingsOnly",
+                               1,
+                               0,
+                               0,
+                               {"A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>", "S.SEC=fresh S"},
+                               {"L.SJY=fresh L"}},
+                      KeepCase{"SectionsOnly",
+                               0,
+                               1,
+                               0,
+                               {"A.CFG=fresh A", "Brelix扩展绘图库=<folder>", "S.SEC=user S"},
+                               {"L.SJY=fresh L"}},
+                      KeepCase{"DrawingsOnly",
+                               0,
+                               0,
+                               1,
+                               {"A.CFG=fresh A", "Brelix扩展绘图库=<folder>", "S.SEC=fresh S"},
+                               {"L.SJY=user L"}},
+                      KeepCase{"Everything",
+                               1,
+                               1,
+                               1,
+                               {"A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>", "S.SEC=user S"},
+                               {"L.SJY=user L"}},
+                      KeepCase{"AnyNonzeroValueIsOn",
+                               -1,
+                               7,
+                               0,
+                               {"A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>", "S.SEC=user S"},
+                               {"L.SJY=fresh L"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(KeeperTest, BackupSavesUnderUpperCasedNamesAndTouchesNothingElse) {
+    StagePreviousInstallation();
+    backend.files.AddFile(In(kPrevious, "plate.cfg.bak"), "bak");
+    backend.files.AddFile(In(kPrevious, ".CFG"), "odd");
+    backend.files.AddFile(In(kPrevious, "x.second"), "second");
+    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
+    keeper.BackupConfig();
+    EXPECT_THAT(Contents(kSaved1), ElementsAre("A.CFG=user A", "B.CFG=user b", "PLATE.CFG.BAK=bak",
+                                               "S.SEC=user S", "X.SECOND=second"));
+    EXPECT_THAT(Contents(kSaved2), ElementsAre("L.SJY=user L"));
+    EXPECT_THAT(backend.files.List(kUserTemp), IsEmpty());
+}
+
+TEST_F(KeeperTest, OnlyDrawingLibraryKeptNeverMakesTheFirstFolder) {
+    StagePreviousInstallation();
+    ConfigKeeper keeper = MakeKeeper(0, 0, 1);
+    keeper.BackupConfig();
+    EXPECT_FALSE(backend.files.Exists(kSaved1));
+    EXPECT_THAT(backend.files.List(kSaved2), ElementsAre("L.SJY"));
+}
+
+TEST_F(KeeperTest, NoFlagLeavesTheDiskAlone) {
+    StagePreviousInstallation();
+    const std::string before = backend.files.Dump();
+    ConfigKeeper keeper = MakeKeeper(0, 0, 0);
+    keeper.BackupConfig();
+    keeper.RestoreConfig();
+    EXPECT_EQ(backend.files.Dump(), before);
+}
+
+TEST_F(KeeperTest, SettingsFileBeyondThe81stEntryIsNotSaved) {
+    backend.files.AddFolder(kPrevious);
+    for (const auto& name : Padding(78))
+        backend.files.AddFile(In(kPrevious, name), "x");
+    backend.files.AddFile(In(kPrevious, "Y.CFG"), "81st");
+    backend.files.AddFile(In(kPrevious, "Z.CFG"), "82nd");
+    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
+    keeper.BackupConfig();
+    EXPECT_THAT(backend.files.List(kSaved1), ElementsAre("Y.CFG"));
+}
+
+TEST_F(KeeperTest, ReadOnlySettingsFileComesBackWritableAndTheOldOneLosesReadOnly) {
+    backend.files.AddFile(In(kPrevious, "A.CFG"), "user A", kAttrReadOnly | kAttrArchive);
+    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
+    keeper.BackupConfig();
+    StageFreshProduct();
+    keeper.RestoreConfig();
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
+    EXPECT_EQ(backend.files.GetAttributes(In(kProduct, "A.CFG")), kAttrArchive);
+    EXPECT_EQ(backend.files.GetAttributes(In(kPrevious, "A.CFG")), kAttrArchive);
+}
+
+TEST_F(KeeperTest, ReinstallingIntoTheSameFolderKeepsTheUsersFiles) {
+    backend.registry.SetString(RootKey::LocalMachine, kRecordKey, kRecordValue, kProduct);
+    backend.files.AddFile(In(kProduct, "a.cfg"), "user A");
+    backend.files.AddFile(In(kProductLibrary, "L.SJY"), "user L");
+    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
+    keeper.BackupConfig();
+    // The deployment overwrites the user's files in place (same names, any case).
+    backend.files.AddFile(In(kProduct, "A.CFG"), "fresh A");
+    backend.files.AddFile(In(kProductLibrary, "L.SJY"), "fresh L");
+    keeper.RestoreConfig();
+    EXPECT_THAT(Contents(kProduct), ElementsAre("a.cfg=user A", "Brelix扩展绘图库=<folder>"));
+    EXPECT_THAT(Contents(kProductLibrary), ElementsAre("L.SJY=user L"));
+}
+
+TEST_F(KeeperTest, StaleSavedFilesAreRestoredWithTheRest) {
+    StagePreviousInstallation();
+    backend.files.AddFile(In(kSaved1, "LEFT.OVER"), "from an earlier run");
+    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
+    keeper.BackupConfig();
+    keeper.RestoreConfig();
+    EXPECT_THAT(Contents(kProduct), ElementsAre("A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>",
+                                                "LEFT.OVER=from an earlier run"));
+    EXPECT_FALSE(backend.files.Exists(kSaved1));
+}
+
+// ---- Mended: a saved file is deleted only after it went back ------------------------------
+
+TEST_F(KeeperTest, SavedFileWhoseCopyBackFailsStaysWithItsFolder) {
+    StagePreviousInstallation();
+    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
+    keeper.BackupConfig();
+    StageFreshProduct();
+    backend.files.Lock(In(kProduct, "A.CFG"));
+    backend.files.Lock(In(kProductLibrary, "L.SJY"));
+    keeper.RestoreConfig();
+
+    EXPECT_THAT(Contents(kProduct),
+                ElementsAre("A.CFG=fresh A", "B.CFG=user b", "Brelix扩展绘图库=<folder>", "S.SEC=user S"));
+    EXPECT_THAT(Contents(kSaved1), ElementsAre("A.CFG=user A"));
+    EXPECT_THAT(Contents(kSaved2), ElementsAre("L.SJY=user L"));
+    EXPECT_EQ(backend.files.ReadFile(In(kProductLibrary, "L.SJY")), "fresh L");
+
+    // Once the file is free again, another restore finishes the job.
+    backend.files.Unlock(In(kProduct, "A.CFG"));
+    backend.files.Unlock(In(kProductLibrary, "L.SJY"));
+    keeper.RestoreConfig();
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
+    EXPECT_EQ(backend.files.ReadFile(In(kProductLibrary, "L.SJY")), "user L");
+    EXPECT_FALSE(backend.files.Exists(kSaved1));
+    EXPECT_FALSE(backend.files.Exists(kSaved2));
+}
+
+// ---- Mended: a source that cannot take the saved files ------------------------------------
+
+TEST_F(KeeperTest, ReadOnlySourceSavesIntoTheUsersTemporaryFolder) {
+    StagePreviousInstallation();
+    backend.failures.Fail(Operation::CreateDirectory, kSaved1);
+    backend.failures.Fail(Operation::CreateDirectory, kSaved2);
+    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
+    keeper.BackupConfig();
+    EXPECT_FALSE(backend.files.Exists(kSaved1));
+    EXPECT_THAT(Contents(kUserSaved1), ElementsAre("A.CFG=user A", "B.CFG=user b", "S.SEC=user S"));
+    EXPECT_THAT(Contents(kUserSaved2), ElementsAre("L.SJY=user L"));
+
+    StageFreshProduct();
+    keeper.RestoreConfig();
+    EXPECT_THAT(Contents(kProduct),
+                ElementsAre("A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>", "S.SEC=user S"));
+    EXPECT_THAT(Contents(kProductLibrary), ElementsAre("L.SJY=user L"));
+    EXPECT_THAT(backend.files.List(kUserTemp), IsEmpty());
+}
+
+TEST_F(KeeperTest, SourcePathTooLongForItsBufferSavesIntoTheUsersTemporaryFolder) {
+    const std::string folder = "C:\\" + std::string(240, 's');
+    backend.files.AddFolder(folder + "\\Data");
+    backend.files.SetProgramPath(folder + "\\SetUp.exe");
+    backend.files.AddFile(In(kPrevious, "A.CFG"), "user A");
+    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
+    keeper.BackupConfig();
+    EXPECT_THAT(backend.files.List(folder + "\\Data"), IsEmpty());
+    EXPECT_THAT(backend.files.List(kUserSaved1), ElementsAre("A.CFG"));
+    keeper.RestoreConfig();
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
+}
+
+TEST_F(KeeperTest, RestoreEmptiesBothPlacesAndTheBackupsOwnCopyWins) {
+    StagePreviousInstallation();
+    backend.files.AddFile(In(kUserSaved1, "A.CFG"), "stale A");
+    backend.files.AddFile(In(kUserSaved1, "OLD.CFG"), "stale old");
+    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
+    keeper.BackupConfig();  // into the source, which is writable
+    keeper.RestoreConfig();
+    EXPECT_THAT(Contents(kProduct), ElementsAre("A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>",
+                                                "OLD.CFG=stale old"));
+    EXPECT_FALSE(backend.files.Exists(kSaved1));
+    EXPECT_FALSE(backend.files.Exists(kUserSaved1));
+}
+
+TEST_F(KeeperTest, KeeperWithoutABackupRestoresWhateverEitherPlaceHolds) {
+    backend.files.AddFile(In(kSaved1, "A.CFG"), "from source");
+    backend.files.AddFile(In(kUserSaved2, "L.SJY"), "from temp");
+    ConfigKeeper keeper = MakeKeeper(1, 0, 1);
+    keeper.RestoreConfig();
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "from source");
+    EXPECT_EQ(backend.files.ReadFile(In(kProductLibrary, "L.SJY")), "from temp");
+    EXPECT_THAT(backend.files.List(kSource), IsEmpty());
+    EXPECT_THAT(backend.files.List(kUserTemp), IsEmpty());
+}
+
+TEST_F(KeeperTest, NowhereToSaveLeavesThePreviousFolderUntouched) {
+    backend.files.AddFile(In(kPrevious, "A.CFG"), "user A", kAttrReadOnly | kAttrArchive);
+    backend.failures.Fail(Operation::CreateDirectory, "*");
+    const std::string before = backend.files.Dump();
+    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
+    keeper.BackupConfig();
+    EXPECT_EQ(backend.files.Dump(), before);
+}
+
+// ---- Limits and a missing source ---------------------------------------------------------
+
+TEST_F(KeeperTest, ProductFolderTooLongForItsBufferKeepsTheSavedFiles) {
+    const std::string root = "D:\\" + std::string(240, 'r');
+    backend.files.AddFile(In(kPrevious, "A.CFG"), "user A");
+    ConfigKeeper keeper(services, root);
+    ASSERT_TRUE(keeper.ReadPreviousFolder());
+    keeper.keepSettings = 1;
+    keeper.BackupConfig();
+    keeper.RestoreConfig();
+    EXPECT_THAT(Contents(kSaved1), ElementsAre("A.CFG=user A"));
+}
+
+TEST_F(KeeperTest, WithoutASourceEveryOperationShowsTheMessageAndDoesNothing) {
+    MemoryBackend bare;
+    StageProgram(bare);
+    bare.registry.SetString(RootKey::LocalMachine, kRecordKey, kRecordValue, kPrevious);
+    bare.files.AddFile(In(kPrevious, "A.CFG"), "user A");
+    bare.files.AddFile(In(kPreviousLibrary, "L.SJY"), "user L");
+    auto bareServices = bare.services();
+    const std::string before = bare.files.Dump();
+
+    ConfigKeeper keeper(bareServices, "D:\\Tools");
+    ASSERT_TRUE(keeper.ReadPreviousFolder());
+    keeper.keepSettings = keeper.keepSectionLibrary = keeper.keepDrawingLibrary = 1;
+    keeper.BackupConfig();
+    keeper.RestoreConfig();
+    EXPECT_EQ(bare.files.Dump(), before);
+    EXPECT_EQ(bare.prompts.shown.size(), 4u);
+}
+
+TEST_F(KeeperTest, RecordsItsProductFolder) {
+    ConfigKeeper keeper(services, "D:\\Tools\\");
+    keeper.RecordProductFolder();
+    EXPECT_EQ(backend.registry.GetValue(RootKey::LocalMachine, kRecordKey, kRecordValue)->Text(), kProduct);
+}
+
+}  // namespace
