@@ -143,7 +143,7 @@ TEST_F(AcadTrustedPathsTest, ValueNotReadWholeIsLeftExactlyAsItWas) {
     const std::string tooLarge = Variables("R18.0", "ACAD-8001:804", "A");
     const std::string unreadable = Variables("R18.0", "ACAD-8001:804", "B");
     const std::string ordinary = Variables("R18.0", "ACAD-8001:804", "C");
-    SetTrustedPaths(tooLarge, "c:\\" + std::string(13000 - 4, 'a'));  // 13001 bytes with its zero
+    SetTrustedPaths(tooLarge, "c:\\" + std::string(13000 - 3, 'a'));  // 13001 bytes with its zero
     SetTrustedPaths(unreadable, "c:\\b");
     SetTrustedPaths(ordinary, "c:\\c");
     backend.failures.Fail(Operation::ReadValue, "HKCU\\" + unreadable + "\\TRUSTEDPATHS");
