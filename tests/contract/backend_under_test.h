@@ -16,7 +16,7 @@
 namespace contract {
 
 class BackendUnderTest {
-public:
+  public:
     virtual ~BackendUnderTest() = default;
 
     virtual platform::Services services() = 0;
@@ -41,9 +41,13 @@ struct BackendKind {
     std::function<std::unique_ptr<BackendUnderTest>()> make;
 };
 
-inline std::string BackendKindName(const ::testing::TestParamInfo<BackendKind>& info) { return info.param.name; }
+inline std::string BackendKindName(const ::testing::TestParamInfo<BackendKind>& info) {
+    return info.param.name;
+}
 
 // The parameterised tests print their parameter; the name says all that matters.
-inline void PrintTo(const BackendKind& kind, std::ostream* out) { *out << kind.name; }
+inline void PrintTo(const BackendKind& kind, std::ostream* out) {
+    *out << kind.name;
+}
 
 }  // namespace contract

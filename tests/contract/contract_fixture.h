@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,7 +16,7 @@
 namespace contract {
 
 class PlatformContract : public ::testing::TestWithParam<BackendKind> {
-protected:
+  protected:
     void SetUp() override { backend = GetParam().make(); }
     void TearDown() override { backend.reset(); }
 
@@ -34,7 +34,8 @@ inline std::vector<Entry> Search(platform::FileSystem& files, const std::string&
     std::vector<Entry> entries;
     platform::DirEntry entry;
     auto search = files.FindFirst(pattern, entry);
-    if (!search) return entries;
+    if (!search)
+        return entries;
     do {
         entries.emplace_back(entry.name, entry.attributes);
     } while (search->Next(entry));
@@ -46,7 +47,8 @@ inline std::vector<Entry> Search(platform::FileSystem& files, const std::string&
 inline std::vector<Entry> ContentOf(platform::FileSystem& files, const std::string& folder) {
     std::vector<Entry> entries;
     for (const auto& entry : Search(files, folder + "\\*.*")) {
-        if (entry.first != "." && entry.first != "..") entries.push_back(entry);
+        if (entry.first != "." && entry.first != "..")
+            entries.push_back(entry);
     }
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
         return text936::ToUpper(a.first) < text936::ToUpper(b.first);
@@ -58,9 +60,11 @@ inline std::vector<Entry> ContentOf(platform::FileSystem& files, const std::stri
 inline std::vector<std::string> SubkeysOf(platform::RegistryKey& key) {
     std::vector<std::string> names;
     const auto count = key.SubkeyCount();
-    if (!count) return names;
+    if (!count)
+        return names;
     for (std::uint32_t index = 0; index < *count; ++index) {
-        if (auto name = key.SubkeyName(index, 256)) names.push_back(*name);
+        if (auto name = key.SubkeyName(index, 256))
+            names.push_back(*name);
     }
     return names;
 }

@@ -11,7 +11,7 @@ using platform::kAttrDirectory;
 using platform::kAttrReadOnly;
 
 class FilesContract : public PlatformContract {
-protected:
+  protected:
     platform::FileSystem& files() { return services().files; }
 };
 
@@ -25,9 +25,8 @@ TEST_P(FilesContract, ListingGivesTheDotEntriesFirstThenEveryEntryOnce) {
     EXPECT_EQ(entries[0], (Entry{".", kAttrDirectory}));
     EXPECT_EQ(entries[1], (Entry{"..", kAttrDirectory}));
     EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()),
-              (std::vector<Entry>{{"acad.pgp", kAttrArchive},
-                                     {"Brelix.dwg", kAttrArchive},
-                                     {"temp", kAttrDirectory}}));
+              (std::vector<Entry>{
+                  {"acad.pgp", kAttrArchive}, {"Brelix.dwg", kAttrArchive}, {"temp", kAttrDirectory}}));
 }
 
 TEST_P(FilesContract, EmptyFolderListsOnlyTheDotEntries) {
@@ -116,7 +115,8 @@ TEST_P(FilesContract, CopyCarriesTheReadOnlyAttribute) {
 }
 
 TEST_P(FilesContract, CopyOntoAReadOnlyTargetFailsAndKeepsIt) {
-    if (!backend->ProtectsReadOnlyTargets()) GTEST_SKIP() << "this system overwrites read-only targets";
+    if (!backend->ProtectsReadOnlyTargets())
+        GTEST_SKIP() << "this system overwrites read-only targets";
     ASSERT_TRUE(backend->WriteFile(InScratch("new.cfg"), "new"));
     ASSERT_TRUE(backend->WriteFile(InScratch("kept.cfg"), "old"));
     ASSERT_TRUE(files().SetAttributes(InScratch("kept.cfg"), kAttrArchive | kAttrReadOnly));
@@ -141,10 +141,9 @@ TEST_P(FilesContract, CreateDirectoryMakesOneLevelOnly) {
         bool created;
     };
     const Case cases[] = {
-        {"Brelix", true},
-        {"Brelix", false},                  // exists
-        {"BRELIX", false},                  // exists under another spelling
-        {"Missing\\temp", false},           // parent missing
+        {"Brelix", true},         {"Brelix", false},  // exists
+        {"BRELIX", false},                            // exists under another spelling
+        {"Missing\\temp", false},                     // parent missing
         {"Brelix\\temp", true},
     };
     for (const auto& c : cases) {

@@ -17,7 +17,8 @@ TEST_P(ProcessesContract, SnapshotListsTheRunningProgramByItsFileName) {
         return text936::EqualsNoCase(name, fileName);
     });
     EXPECT_TRUE(listed) << fileName << " among " << names->size() << " processes";
-    for (const auto& name : *names) EXPECT_EQ(name.find('\\'), std::string::npos) << name;
+    for (const auto& name : *names)
+        EXPECT_EQ(name.find('\\'), std::string::npos) << name;
 }
 
 }  // namespace contract

@@ -10,7 +10,7 @@ using platform::ReadStatus;
 using platform::RootKey;
 
 class RegistryContract : public PlatformContract {
-protected:
+  protected:
     void SetUp() override {
         PlatformContract::SetUp();
         root = services().registry.OpenRoot(RootKey::CurrentUser);
@@ -144,7 +144,8 @@ TEST_P(RegistryContract, DeletingAValueRemovesItAndAMissingOneFails) {
     ASSERT_TRUE(scratch->WriteString("C:\\Program Files\\AutoCAD 2008\\acad.exe", "WINXPSP2"));
     ASSERT_TRUE(scratch->WriteString("Other", "kept"));
     EXPECT_TRUE(scratch->DeleteValue("C:\\PROGRAM FILES\\AutoCAD 2008\\ACAD.EXE"));
-    EXPECT_EQ(scratch->ReadValue("C:\\Program Files\\AutoCAD 2008\\acad.exe", 256).status, ReadStatus::Missing);
+    EXPECT_EQ(scratch->ReadValue("C:\\Program Files\\AutoCAD 2008\\acad.exe", 256).status,
+              ReadStatus::Missing);
     EXPECT_FALSE(scratch->DeleteValue("C:\\Program Files\\AutoCAD 2008\\acad.exe"));
     EXPECT_EQ(scratch->ReadValue("Other", 256).Text(), "kept");
 }

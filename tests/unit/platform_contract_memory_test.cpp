@@ -10,7 +10,7 @@ namespace {
 using platform::RootKey;
 
 class MemoryBackendUnderTest : public contract::BackendUnderTest {
-public:
+  public:
     MemoryBackendUnderTest() {
         backend_.registry.CreateKey(RootKey::CurrentUser, ScratchKeyPath());
         backend_.files.AddFolder(ScratchFolder());
@@ -30,14 +30,17 @@ public:
     bool WriteFile(const std::string& path, const std::string& content) override {
         const auto parent = path.substr(0, text936::FindLastBackslash(path));
         const auto attributes = backend_.files.GetAttributes(parent);
-        if (!attributes || !(*attributes & platform::kAttrDirectory)) return false;
+        if (!attributes || !(*attributes & platform::kAttrDirectory))
+            return false;
         backend_.files.AddFile(path, content);
         return true;
     }
-    std::optional<std::string> ReadFile(const std::string& path) override { return backend_.files.ReadFile(path); }
+    std::optional<std::string> ReadFile(const std::string& path) override {
+        return backend_.files.ReadFile(path);
+    }
     bool ProtectsReadOnlyTargets() const override { return true; }
 
-private:
+  private:
     platform::memory::MemoryBackend backend_;
 };
 

@@ -27,14 +27,15 @@ TEST(Text936LastBackslash, SkipsSecondBytesThatLookLikeBackslashes) {
         {"\\", 0},
         {"C:\\Brelix\\Brelix结构工具箱", 9},
         {"C:\\Brelix\\", 9},
-        {"C:\\" + kTrailSlash, 2},                   // the last byte is a second byte
+        {"C:\\" + kTrailSlash, 2},  // the last byte is a second byte
         {"C:\\" + kTrailSlash2 + "\\x", 5},
         {kTrailSlash + kTrailSlash2, npos},
         {"\\" + kTrailSlash + "\\", 3},
-        {"A\xB5", npos},                             // lone lead byte at the end
-        {"A\xB5\\", npos},                           // the lead byte swallows the "\"
+        {"A\xB5", npos},    // lone lead byte at the end
+        {"A\xB5\\", npos},  // the lead byte swallows the "\"
     };
-    for (const auto& c : cases) EXPECT_EQ(text936::FindLastBackslash(c.text), c.expected) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(text936::FindLastBackslash(c.text), c.expected) << c.text;
 }
 
 TEST(Text936Case, ChangesOnlySingleByteLetters) {
@@ -47,11 +48,16 @@ TEST(Text936Case, ChangesOnlySingleByteLetters) {
         {"", "", ""},
         {"acad.exe", "ACAD.EXE", "acad.exe"},
         {"Brelix结构工具箱", "BRELIX结构工具箱", "brelix结构工具箱"},
-        {kTrailA + "a", kTrailA + "A", kTrailA + "a"},   // the second byte "a" stays
-        {"\x81\x41" "A", "\x81\x41" "A", "\x81\x41" "a"},  // the second byte "A" stays
+        {kTrailA + "a", kTrailA + "A", kTrailA + "a"},  // the second byte "a" stays
+        {"\x81\x41"
+         "A",
+         "\x81\x41"
+         "A",
+         "\x81\x41"
+         "a"},  // the second byte "A" stays
         {"x" + kTrailSlash + "y", "X" + kTrailSlash + "Y", "x" + kTrailSlash + "y"},
-        {"[@`{]", "[@`{]", "[@`{]"},                    // neighbours of the letter ranges
-        {"ab\x81", "AB\x81", "ab\x81"},                   // lone lead byte at the end
+        {"[@`{]", "[@`{]", "[@`{]"},     // neighbours of the letter ranges
+        {"ab\x81", "AB\x81", "ab\x81"},  // lone lead byte at the end
     };
     for (const auto& c : cases) {
         EXPECT_EQ(text936::ToUpper(c.text), c.upper) << c.text;
@@ -71,13 +77,13 @@ TEST(Text936Find, StepsOverDoubleByteCharacters) {
         {"abc", "", 0},
         {"", "a", npos},
         {"ab", "abc", npos},
-        {kTrailSlash, "\\", npos},                       // "\" only as a second byte
+        {kTrailSlash, "\\", npos},  // "\" only as a second byte
         {kTrailSlash + "\\", "\\", 2},
-        {kTrailA + "a", "a", 2},                         // skips the "a" inside the character
-        {"\x81\x81\x61", "\x81\x61", npos},              // would start on a second byte
+        {kTrailA + "a", "a", 2},             // skips the "a" inside the character
+        {"\x81\x81\x61", "\x81\x61", npos},  // would start on a second byte
         {"x\x81\x81\x81\x61", "\x81\x61", 3},
         {"BRELIX结构工具箱", "工具", 10},
-        {"结构工具箱", "\xB9\xB9", 2},                    // "构" is "\xB9\xB9"
+        {"结构工具箱", "\xB9\xB9", 2},  // "构" is "\xB9\xB9"
         {"型钢库.DAT", "型钢库", 0},
     };
     for (const auto& c : cases) {
@@ -92,13 +98,10 @@ TEST(Text936ContainsNotAtStart, NeedsAnOccurrenceAfterTheFirstByte) {
         bool expected;
     };
     const Case cases[] = {
-        {"USER.CFG", "USER", false},              // only at the start
-        {"MYUSER.CFG", "USER", true},
-        {"USERUSER.CFG", "USER", false},          // the first occurrence decides
-        {"A.CFG", "CFG", true},
-        {"A.CFG", "DWG", false},
-        {"", "A", false},
-        {kTrailA + "A", "\x61", false},           // the only "a" byte is a second byte
+        {"USER.CFG", "USER", false},                                      // only at the start
+        {"MYUSER.CFG", "USER", true},   {"USERUSER.CFG", "USER", false},  // the first occurrence decides
+        {"A.CFG", "CFG", true},         {"A.CFG", "DWG", false},         {"", "A", false},
+        {kTrailA + "A", "\x61", false},  // the only "a" byte is a second byte
         {"截面库.DAT", ".DAT", true},
     };
     for (const auto& c : cases) {
@@ -117,10 +120,11 @@ TEST(Text936EqualsNoCase, ComparesWholeNamesIgnoringSingleByteCase) {
         {"acad.exe", "ACAD.EXE", true},
         {"acad.exe", "acad.ex", false},
         {"Brelix结构工具箱", "BRELIX结构工具箱", true},
-        {kTrailA, "\x81\x41", false},             // second bytes differ only in case: different characters
+        {kTrailA, "\x81\x41", false},  // second bytes differ only in case: different characters
         {"", "", true},
     };
-    for (const auto& c : cases) EXPECT_EQ(text936::EqualsNoCase(c.a, c.b), c.expected) << c.a << " / " << c.b;
+    for (const auto& c : cases)
+        EXPECT_EQ(text936::EqualsNoCase(c.a, c.b), c.expected) << c.a << " / " << c.b;
 }
 
 TEST(Text936WithoutTrailingBackslash, RemovesOneRealBackslashOnly) {
@@ -134,10 +138,11 @@ TEST(Text936WithoutTrailingBackslash, RemovesOneRealBackslashOnly) {
         {"C:\\Brelix\\\\", "C:\\Brelix\\"},
         {"C:\\", "C:"},
         {"", ""},
-        {"D:\\" + kTrailSlash, "D:\\" + kTrailSlash},   // ends in a second byte, not a "\"
+        {"D:\\" + kTrailSlash, "D:\\" + kTrailSlash},  // ends in a second byte, not a "\"
         {"D:\\" + kTrailSlash + "\\", "D:\\" + kTrailSlash},
     };
-    for (const auto& c : cases) EXPECT_EQ(text936::WithoutTrailingBackslash(c.text), c.expected) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(text936::WithoutTrailingBackslash(c.text), c.expected) << c.text;
 }
 
 TEST(Text936FitsBuffer, LeavesRoomForTheTerminatingZero) {

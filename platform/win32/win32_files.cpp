@@ -1,0 +1,93 @@
+#include "platform/win32/win32_files.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/text936.h"
+
+namespace platform::win32 {
+
+namespace {
+
+DirEntry EntryOf(const WIN32_FIND_DATAA& data) {
+    return DirEntry{data.cFileName, data.dwFileAttributes};
+}
+
+// Calls a "fill this buffer, or tell me the size needed" function until the text fits.
+template <typename Fill>
+std::string GrowingRead(Fill fill) {
+    std::vector<char> buffer(MAX_PATH + 1, '\0');
+    for (;;) {
+        const DWORD length = fill(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length == 0)
+            return std::string();
+        if (length < buffer.size())
+            return std::string(buffer.data(), length);
+        buffer.assign(length + 1, '\0');
+    }
+}
+
+}  // namespace
+
+bool Win32FileSearch::Next(DirEntry& entry) {
+    WIN32_FIND_DATAA data{};
+    if (!FindNextFileA(find_.get(), &data))
+        return false;
+    entry = EntryOf(data);
+    return true;
+}
+
+std::unique_ptr<FileSearch> Win32FileSystem::FindFirst(const std::string& pattern, DirEntry& first) {
+    WIN32_FIND_DATAA data{};
+    UniqueFind find(FindFirstFileA(pattern.c_str(), &data));
+    if (!find)
+        return nullptr;
+    first = EntryOf(data);
+    return std::make_unique<Win32FileSearch>(std::move(find));
+}
+
+bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+}
+
+bool Win32FileSystem::CreateDirectory(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
+
+bool Win32FileSystem::DeleteFile(const std::string& path) {
+    return DeleteFileA(path.c_str()) != FALSE;
+}
+
+bool Win32FileSystem::RemoveDirectory(const std::string& path) {
+    return RemoveDirectoryA(path.c_str()) != FALSE;
+}
+
+std::optional<std::uint32_t> Win32FileSystem::GetAttributes(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return std::nullopt;
+    return attributes;
+}
+
+bool Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
+    return SetFileAttributesA(path.c_str(), attributes) != FALSE;
+}
+
+std::string Win32FileSystem::ProgramPath() {
+    constexpr DWORD kCapacity = 261;
+    char buffer[kCapacity + 1] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, buffer, kCapacity);
+    // A cut path fills the whole buffer; older systems then leave out the terminating zero.
+    return std::string(buffer, length < kCapacity ? length : strnlen(buffer, kCapacity));
+}
+
+std::string Win32FileSystem::CurrentDirectory() {
+    return GrowingRead([](DWORD size, char* buffer) { return GetCurrentDirectoryA(size, buffer); });
+}
+
+std::string Win32FileSystem::TempDirectory() {
+    return text936::WithoutTrailingBackslash(
+        GrowingRead([](DWORD size, char* buffer) { return GetTempPathA(size, buffer); }));
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,49 @@
+#pragma once
+// The file system over kernel32's ANSI functions. Paths are code-page-936 bytes as the A functions
+// take them; every call is a single system call with its Windows semantics.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/win32/unique_handles.h"
+
+namespace platform::win32 {
+
+// A FindFirstFileA search; FindClose when destroyed.
+class Win32FileSearch : public FileSearch {
+  public:
+    explicit Win32FileSearch(UniqueFind find) : find_(std::move(find)) {}
+    // FindNextFileA; false at the end or on error, leaving `entry` unchanged.
+    bool Next(DirEntry& entry) override;
+
+  private:
+    UniqueFind find_;
+};
+
+class Win32FileSystem : public FileSystem {
+  public:
+    // FindFirstFileA. nullptr when nothing matches or the folder cannot be listed; `first` is then
+    // left unchanged.
+    std::unique_ptr<FileSearch> FindFirst(const std::string& pattern, DirEntry& first) override;
+
+    // CopyFileA, DeleteFileA, CreateDirectoryA, RemoveDirectoryA, SetFileAttributesA: true when the
+    // call succeeded; on failure the file system is as the call left it (normally unchanged).
+    bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool CreateDirectory(const std::string& path) override;
+    bool DeleteFile(const std::string& path) override;
+    bool RemoveDirectory(const std::string& path) override;
+    // GetFileAttributesA; nullopt when it reports INVALID_FILE_ATTRIBUTES.
+    std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
+    bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
+
+    // GetModuleFileNameA(NULL) with 261 bytes; a longer path comes back cut, empty on failure.
+    std::string ProgramPath() override;
+    // GetCurrentDirectoryA, however long the path is; empty on failure.
+    std::string CurrentDirectory() override;
+    // GetTempPathA without its trailing "\"; empty on failure.
+    std::string TempDirectory() override;
+};
+
+}  // namespace platform::win32

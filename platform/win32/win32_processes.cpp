@@ -1,0 +1,23 @@
+#include "platform/win32/win32_processes.h"
+
+// tlhelp32.h needs the types of windows.h first.
+#include <tlhelp32.h>
+#include "platform/win32/unique_handles.h"
+
+namespace platform::win32 {
+
+std::optional<std::vector<std::string>> Win32ProcessList::ExecutableNames() {
+    UniqueSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return std::nullopt;
+    std::vector<std::string> names;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        names.emplace_back(entry.szExeFile);
+    }
+    return names;
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,14 @@
+#pragma once
+// The process list from a tool-help snapshot (CreateToolhelp32Snapshot, Process32First/Next).
+
+#include "platform/processes.h"
+
+namespace platform::win32 {
+
+class Win32ProcessList : public ProcessList {
+  public:
+    // nullopt when no snapshot can be taken; an empty list when the snapshot holds no process.
+    std::optional<std::vector<std::string>> ExecutableNames() override;
+};
+
+}  // namespace platform::win32

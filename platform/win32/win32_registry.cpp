@@ -1,0 +1,120 @@
+#include "platform/win32/win32_registry.h"
+
+#include <vector>
+
+namespace platform::win32 {
+
+namespace {
+
+std::unique_ptr<RegistryKey> Wrap(LONG status, UniqueKey& key) {
+    if (status != ERROR_SUCCESS || !key)
+        return nullptr;
+    return std::make_unique<Win32RegistryKey>(std::move(key));
+}
+
+REGSAM SamOf(KeyAccess access) {
+    return access == KeyAccess::Write ? KEY_WRITE : KEY_READ;
+}
+
+bool SetValue(HKEY key, const std::string& name, DWORD type, const void* data, std::size_t size) {
+    return RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data),
+                          static_cast<DWORD>(size)) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+std::unique_ptr<RegistryKey> Win32RegistryKey::Open(const std::string& path, KeyAccess access) {
+    UniqueKey opened;
+    LONG status;
+    if (access != KeyAccess::Default) {
+        status = RegOpenKeyExA(key_.get(), path.c_str(), 0, SamOf(access), opened.put());
+    } else if (path.empty()) {
+        status = RegOpenKeyExA(key_.get(), "", 0, MAXIMUM_ALLOWED, opened.put());
+    } else {
+        status = RegOpenKeyA(key_.get(), path.c_str(), opened.put());
+    }
+    return Wrap(status, opened);
+}
+
+std::unique_ptr<RegistryKey> Win32RegistryKey::Create(const std::string& path) {
+    if (path.empty())
+        return Open(path, KeyAccess::Default);
+    UniqueKey created;
+    return Wrap(RegCreateKeyA(key_.get(), path.c_str(), created.put()), created);
+}
+
+std::optional<std::uint32_t> Win32RegistryKey::SubkeyCount() {
+    DWORD count = 0;
+    if (RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return count;
+}
+
+std::optional<std::string> Win32RegistryKey::SubkeyName(std::uint32_t index, std::size_t capacity) {
+    if (capacity == 0)
+        return std::nullopt;
+    std::vector<char> buffer(capacity, '\0');
+    DWORD length = static_cast<DWORD>(capacity);
+    if (RegEnumKeyExA(key_.get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::string(buffer.data(), length);
+}
+
+ValueRead Win32RegistryKey::ReadValue(const std::string& name, std::size_t capacity) {
+    // One spare byte so that a zero capacity still passes a buffer: with no buffer the call would
+    // succeed and only report the size.
+    std::vector<BYTE> buffer(capacity + 1, 0);
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(capacity);
+    const LONG status = RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, buffer.data(), &size);
+    ValueRead read;
+    switch (status) {
+        case ERROR_SUCCESS:
+            read.status = ReadStatus::Ok;
+            read.type = type;
+            read.data.assign(reinterpret_cast<const char*>(buffer.data()), size);
+            break;
+        case ERROR_MORE_DATA:
+            read.status = ReadStatus::TooLarge;
+            read.type = type;
+            break;
+        case ERROR_FILE_NOT_FOUND:
+            read.status = ReadStatus::Missing;
+            break;
+        default:
+            read.status = ReadStatus::Failed;
+            break;
+    }
+    return read;
+}
+
+bool Win32RegistryKey::WriteString(const std::string& name, const std::string& text) {
+    return SetValue(key_.get(), name, REG_SZ, text.c_str(), text.size() + 1);
+}
+
+bool Win32RegistryKey::WriteDword(const std::string& name, std::uint32_t value) {
+    const DWORD data = value;
+    return SetValue(key_.get(), name, REG_DWORD, &data, sizeof data);
+}
+
+bool Win32RegistryKey::DeleteValue(const std::string& name) {
+    return RegDeleteValueA(key_.get(), name.c_str()) == ERROR_SUCCESS;
+}
+
+bool Win32RegistryKey::DeleteSubkey(const std::string& path) {
+    if (path.empty())
+        return false;
+    return RegDeleteKeyA(key_.get(), path.c_str()) == ERROR_SUCCESS;
+}
+
+std::unique_ptr<RegistryKey> Win32Registry::OpenRoot(RootKey root) {
+    const HKEY predefined = root == RootKey::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    UniqueKey opened;
+    return Wrap(RegOpenKeyA(predefined, nullptr, opened.put()), opened);
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,60 @@
+// The platform contract cases against the real Win32 backend. Each test gets a scratch key below
+// HKEY_CURRENT_USER and a scratch folder in the temporary folder, both removed before and after.
+
+#include <atomic>
+#include <string>
+
+#include "platform/win32/win32_backend.h"
+#include "tests/contract/files_contract.h"
+#include "tests/contract/processes_contract.h"
+#include "tests/contract/registry_contract.h"
+#include "tests/wine/platform_win32_test_support.h"
+
+namespace {
+
+class Win32BackendUnderTest : public contract::BackendUnderTest {
+  public:
+    Win32BackendUnderTest() {
+        static std::atomic<int> next{0};
+        const std::string name = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++next);
+        key_ = std::string(win32test::kScratchKeyRoot) + "\\" + name;
+        folder_ = win32test::ScratchFolderRoot() + "\\" + name;
+        win32test::DeleteKeyTree(key_);
+        win32test::DeleteFolderTree(folder_);
+        win32test::CreateKeyPath(key_);
+        win32test::CreateFolderPath(folder_);
+    }
+    ~Win32BackendUnderTest() override {
+        win32test::DeleteKeyTree(key_);
+        win32test::DeleteFolderTree(folder_);
+        // The common parents go too once no other test uses them.
+        RegDeleteKeyA(HKEY_CURRENT_USER, win32test::kScratchKeyRoot);
+        RemoveDirectoryA(win32test::ScratchFolderRoot().c_str());
+    }
+
+    platform::Services services() override { return backend_.services(); }
+    std::string ScratchKeyPath() const override { return key_; }
+    std::string ScratchFolder() const override { return folder_; }
+    bool WriteFile(const std::string& path, const std::string& content) override {
+        return win32test::WriteWholeFile(path, content);
+    }
+    std::optional<std::string> ReadFile(const std::string& path) override {
+        return win32test::ReadWholeFile(path);
+    }
+    bool ProtectsReadOnlyTargets() const override { return !win32test::RunningUnderWine(); }
+
+  private:
+    platform::win32::Win32Backend backend_;
+    std::string key_;
+    std::string folder_;
+};
+
+const contract::BackendKind kWin32{"Win32", [] { return std::make_unique<Win32BackendUnderTest>(); }};
+
+}  // namespace
+
+namespace contract {
+INSTANTIATE_TEST_SUITE_P(Win32, RegistryContract, ::testing::Values(kWin32), BackendKindName);
+INSTANTIATE_TEST_SUITE_P(Win32, FilesContract, ::testing::Values(kWin32), BackendKindName);
+INSTANTIATE_TEST_SUITE_P(Win32, ProcessesContract, ::testing::Values(kWin32), BackendKindName);
+}  // namespace contract

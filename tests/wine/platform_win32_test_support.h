@@ -1,0 +1,32 @@
+#pragma once
+// Scratch areas and file content for the tests of the Win32 backend, made with the plain Win32 API so
+// that setting up a test does not depend on the code under test.
+
+#include <optional>
+#include <string>
+
+namespace win32test {
+
+// Below HKEY_CURRENT_USER; every test's scratch key is a subkey of it.
+constexpr const char* kScratchKeyRoot = "Software\\BrelixPlatformTests";
+
+// A folder in the user's temporary folder that holds every test's scratch folder.
+std::string ScratchFolderRoot();
+
+// Deletes a key below HKEY_CURRENT_USER with everything in it; a missing key is fine.
+void DeleteKeyTree(const std::string& path);
+// Creates a key path below HKEY_CURRENT_USER with every missing level.
+bool CreateKeyPath(const std::string& path);
+
+// Deletes a folder with everything in it, read-only files included; a missing folder is fine.
+void DeleteFolderTree(const std::string& path);
+// Creates a folder with every missing level.
+bool CreateFolderPath(const std::string& path);
+
+bool WriteWholeFile(const std::string& path, const std::string& content);
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// Wine exports wine_get_version from ntdll; Windows does not.
+bool RunningUnderWine();
+
+}  // namespace win32test
