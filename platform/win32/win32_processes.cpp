@@ -1,8 +1,9 @@
 #include "platform/win32/win32_processes.h"
 
-// tlhelp32.h needs the types of windows.h first.
-#include <tlhelp32.h>
 #include "platform/win32/unique_handles.h"
+
+// tlhelp32.h needs the types of windows.h, which unique_handles.h brings in.
+#include <tlhelp32.h>
 
 namespace platform::win32 {
 
