@@ -163,6 +163,34 @@ bool ExpectText(const Words& w) {
     return true;
 }
 
+bool ExpectContains(const Words& w) {
+    int id = 0;
+    if (w.size() != 2 || !IdArg(w[0], id))
+        return Fail(L"usage: expect-contains <id> <text>");
+    HWND control = ActiveControl(id);
+    if (control == nullptr)
+        return false;
+    std::wstring text = WindowText(control);
+    if (text.find(w[1]) == std::wstring::npos)
+        return Fail(L"control " + std::to_wstring(id) + L" shows " + Quoted(text) + L", which lacks " +
+                    Quoted(w[1]));
+    Say(L"control " + std::to_wstring(id) + L" contains " + Quoted(w[1]));
+    return true;
+}
+
+// Screen rectangle of the active dialog, frame included, for cropping a screenshot:
+// "rect <left> <top> <width> <height>".
+bool Rect(const Words&) {
+    HWND dialog = WaitForActiveDialog(kDefaultTimeoutMs);
+    if (dialog == nullptr)
+        return Fail(L"no dialog is up");
+    RECT rect = {};
+    GetWindowRect(dialog, &rect);
+    Say(L"rect " + std::to_wstring(rect.left) + L" " + std::to_wstring(rect.top) + L" " +
+        std::to_wstring(rect.right - rect.left) + L" " + std::to_wstring(rect.bottom - rect.top));
+    return true;
+}
+
 bool ExpectState(const Words& w, const wchar_t* what, BOOL (*query)(HWND)) {
     int id = 0, expected = 0;
     if (w.size() != 2 || !IdArg(w[0], id) || !FlagArg(w[1], expected))
@@ -225,6 +253,16 @@ bool ExpectGrid(const Words& w) {
                         Describe(ControlOf(dialog, _wtoi(w[i + 1].c_str()))));
     }
     Say(L"grid of " + std::to_wstring(places.size()) + L" boxes, " + std::to_wstring(rows) + L" rows");
+    return true;
+}
+
+// The close box of the title bar (WM_CLOSE), which a dialog treats as Cancel.
+bool Close(const Words&) {
+    HWND dialog = WaitForActiveDialog(kDefaultTimeoutMs);
+    if (dialog == nullptr)
+        return Fail(L"no dialog is up");
+    Say(L"close " + Quoted(WindowText(dialog)));
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
     return true;
 }
 
@@ -451,11 +489,14 @@ const std::map<std::wstring, std::function<bool(const Words&)>>& Table() {
         {L"check", ExpectCheck},
         {L"expect-check", ExpectCheck},
         {L"expect-text", ExpectText},
+        {L"expect-contains", ExpectContains},
+        {L"rect", Rect},
         {L"expect-enabled", [](const Words& w) { return ExpectState(w, L"enabled", Enabled); }},
         {L"expect-visible", [](const Words& w) { return ExpectState(w, L"visible", Visible); }},
         {L"expect-caption", ExpectCaption},
         {L"expect-grid", ExpectGrid},
         {L"dump", Dump},
+        {L"close", Close},
         {L"wait-message", WaitMessage},
         {L"expect-no-message", ExpectNoMessage},
         {L"answer", Answer},
@@ -488,10 +529,13 @@ const wchar_t* CommandSummary() {
            L"  type <id> <text>              set the text of an edit box\n"
            L"  check <id> expect <0|1>       check state of a check box or radio button\n"
            L"  expect-text <id> <text>       exact text of a control\n"
+           L"  expect-contains <id> <text>   the text of a control contains <text>\n"
+           L"  rect                          screen rectangle of the active dialog\n"
            L"  expect-enabled <id> <0|1>     whether a control is enabled\n"
            L"  expect-visible <id> <0|1>     whether a control is shown\n"
            L"  expect-caption <text>         caption of the active dialog\n"
            L"  expect-grid <rows> <id>...    shown boxes fill a grid column by column\n"
+           L"  close                         the close box of the active dialog\n"
            L"  dump                          every control of the active dialog\n"
            L"  wait-message <text> [s]       a message box whose text contains <text>\n"
            L"  expect-no-message [s]         no message box comes up\n"

@@ -18,11 +18,18 @@ e2e_use_prefix() {
         x64) export WINEARCH=win64 ;;
         *) echo "unknown architecture $arch (x86 or x64)" >&2; return 2 ;;
     esac
-    if [ ! -f "$prefix/system.reg" ]; then
+    # The marker is written last, so a prefix whose creation was cut short is made again.
+    if [ ! -f "$prefix/.e2e-ready" ]; then
+        if [ -d "$prefix" ] && [ -n "$(ls -A "$prefix")" ] && [ ! -f "$prefix/system.reg" ]; then
+            echo "$prefix is neither empty nor a Wine prefix; not touching it" >&2
+            return 2
+        fi
+        rm -rf "$prefix"
         mkdir -p "$prefix"
-        wineboot -i >/dev/null 2>&1
+        wineboot -i >/dev/null 2>&1 || { echo "wineboot failed in $prefix" >&2; return 1; }
         # Without a window manager every window close costs ~2 s unless Wine manages its own frames.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        touch "$prefix/.e2e-ready"
     fi
     local has64=no
     [ -d "$prefix/drive_c/windows/syswow64" ] && has64=yes

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Runs the whole wizard end to end under Wine and checks what it did to the registry and the disk.
+#
+#   scripts/run-e2e.sh [name filter...]
+#
+# Builds SetUp.exe for 32 and 64 bits and the GUI driver (build/e2e-win32, build/e2e-win64), stages
+# sample machines in throw-away prefixes under build/e2e/, and runs every scenario whose function name
+# contains one of the filters (all without filters). The wizard is driven from outside by the GUI driver
+# on a private Xvfb display; afterwards `wine reg export` and the prefix's drive C are checked. Screenshots
+# of the pages go to build/screenshots/. Ends with "N passed, M failed"; exits non-zero on any failure.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+build32=${E2E_BUILD32:-build/e2e-win32}
+build64=${E2E_BUILD64:-build/e2e-win64}
+
+echo "== Building SetUp.exe (32 and 64 bits) and the GUI driver"
+cmake -S . -B "$build32" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=32 >/dev/null || exit 1
+cmake --build "$build32" --target SetUp guidriver -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+cmake -S . -B "$build64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=64 >/dev/null || exit 1
+cmake --build "$build64" --target SetUp -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+for file in "$build32/SetUp.exe" "$build32/guidriver.exe" "$build64/SetUp.exe"; do
+    [ -f "$file" ] || { echo "build failed: $file is missing"; exit 1; }
+done
+
+export E2E_SCRIPTS="$root/scripts"
+E2E_DIR="$root/build/e2e"
+export E2E_WORK="$E2E_DIR/work"
+export E2E_SHOTS="$root/build/screenshots"
+rm -rf "$E2E_WORK"
+mkdir -p "$E2E_WORK" "$E2E_SHOTS"
+SETUP32="$root/$build32/SetUp.exe"
+SETUP64="$root/$build64/SetUp.exe"
+E2E_DRIVER_UNIX="$root/$build32/guidriver.exe"
+
+source tests/e2e/lib/wine.sh
+source tests/e2e/lib/harness.sh
+for file in tests/e2e/scenarios/*.sh; do source "$file"; done
+E2E_DRIVER=$(WINEPREFIX=/nonexistent e2e_win_path "$E2E_DRIVER_UNIX")
+
+e2e_start_display
+finish() {
+    for arch in x86 x64; do
+        [ -d "$E2E_DIR/prefix-$arch" ] && WINEPREFIX="$E2E_DIR/prefix-$arch" wineserver -w 2>/dev/null
+    done
+    e2e_stop_display
+}
+trap finish EXIT
+
+# machine | title | scenario function
+scenarios=(
+    "x86|first installation with the default root|scenario_first_install"
+    "x86|re-installation keeping the user's settings and libraries|scenario_reinstall_keeping"
+    "x86|re-installation keeping nothing|scenario_reinstall_not_keeping"
+    "x86|installing into a new folder made by the folder picker|scenario_picker_new_folder"
+    "x86|AutoCAD running: warned once, installs on the second press|scenario_acad_running"
+    "x86|no Data folder: message, page stays, nothing changes|scenario_no_data"
+    "x86|product file held open: retry, then ignore|scenario_locked_file_retry_ignore"
+    "x86|product file held open: abort|scenario_locked_file_abort"
+    "x86|cancel on each page changes nothing; choices survive going back|scenario_cancel_changes_nothing"
+    "x64|32-bit build on a 64-bit machine offers 2004-2016|scenario_32bit_build_on_64bit_machine"
+    "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"
+)
+
+started=$(date +%s)
+for entry in "${scenarios[@]}"; do
+    IFS='|' read -r arch title function <<<"$entry"
+    if [ $# -gt 0 ]; then
+        wanted=no
+        for filter in "$@"; do [[ $function == *"$filter"* ]] && wanted=yes; done
+        [ $wanted = yes ] || continue
+    fi
+    use_machine "$E2E_DIR/prefix-$arch" "$arch" || { echo "cannot prepare the $arch prefix"; exit 1; }
+    run_scenario "$title" "$function"
+done
+
+echo
+echo "== Summary ($(($(date +%s) - started)) s)"
+for name in "${E2E_FAILED_NAMES[@]}"; do echo "failed: $name"; done
+echo "$E2E_PASSED passed, $E2E_FAILED failed"
+[ "$E2E_FAILED" -eq 0 ] && [ "$E2E_PASSED" -gt 0 ]

@@ -1,0 +1,81 @@
+# The two builds on one staged 64-bit machine: the 32-bit build sees the 32-bit registry view and offers
+# 2004 to 2016; the 64-bit build offers 2005 to 2025 and installs into both views.
+
+GRID32="1023 1024 1025 1018 1019 1020 1027 1026 1028 1029 1030 1031 1032"
+GRID64="1024 1025 1018 1019 1020 1027 1026 1028 1029 1030 1031 1032 1033 1034 1035 1036 1037 1038 1039 1040 1041"
+
+scenario_32bit_build_on_64bit_machine() {
+    stage x64 "$SETUP32" || return 1
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || return 1
+wait-page 在安装之前，请认真阅读许可协议：
+expect-text 1011 "Brelix结构工具箱 V2024.3.27 (32位版本)"
+click 1
+wait-page 请选择安装组件：
+expect-grid 7 $GRID32
+expect-visible 1036 0
+expect-visible 1037 0
+# Only the 32-bit AutoCAD 2009 is visible to a 32-bit program.
+expect-enabled 1020 1
+check 1020 expect 1
+expect-enabled 1027 0
+check 1027 expect 0
+EOF
+    shot page2-releases-32bit-on-64bit
+    drive <<EOF || return 1
+click 2
+wait-exit
+EOF
+}
+
+scenario_64bit_build_installs() {
+    stage x64 "$SETUP64" || return 1
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || return 1
+wait-page 在安装之前，请认真阅读许可协议：
+expect-text 1011 "Brelix结构工具箱 V2024.3.27 (64位版本)"
+click 1
+wait-page 请选择安装组件：
+expect-grid 7 $GRID64
+expect-visible 1021 0
+expect-visible 1022 0
+expect-visible 1023 0
+expect-enabled 1020 1
+check 1020 expect 1
+expect-enabled 1027 1
+check 1027 expect 1
+expect-enabled 1036 1
+check 1036 expect 1
+expect-enabled 1037 1
+check 1037 expect 1
+expect-enabled 1024 0
+check 1024 expect 0
+expect-enabled 1041 0
+check 1041 expect 0
+EOF
+    shot page2-releases-64bit
+    drive <<EOF || return 1
+click 1
+wait-page 请选择安装路径：
+expect-text 1013 "Brelix结构工具箱 V2024.3.27 (64位版本)"
+$INSTALL_AND_FINISH
+EOF
+    wizard_ended || return 1
+    local folder="C:\\Brelix\\$PRODUCT_NAME"
+    expect_product "$PRODUCT" "$PAYLOAD_REF"
+    expect_data_clean
+    expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "$folder" 64
+    expect_no_reg_key 'HKLM\SOFTWARE\Brelix' 32
+    expect_demand_load 'Wow6432Node\Autodesk\AutoCAD\R17.2\ACAD-7001:804' 2009 BRELIX2008.ARX 'C:\Brelix' 64
+    expect_demand_load 'Autodesk\AutoCAD\R18.0\ACAD-8001:804' 2010 BRELIX2010.ARX 'C:\Brelix' 64
+    expect_demand_load 'Autodesk\AutoCAD\R23.1\ACAD-3001:804' 2020 BRELIX2019.ARX 'C:\Brelix' 64
+    expect_demand_load 'Autodesk\AutoCAD\R24.0\ACAD-4101:804' 2021 BRELIX2021.ARX 'C:\Brelix' 64
+    expect_reg "$PROFILES\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables" TRUSTEDPATHS "$folder"
+    expect_reg "$PROFILES\\R24.0\\ACAD-4101:804\\Profiles\\<<未命名配置>>\\Variables" TRUSTEDPATHS \
+        "C:\\BRELIX\\BRELIX结构工具箱;E:\\X"
+    expect_reg_names "$LAYERS" 'C:\\Program Files\\AutoCAD 2021\\acad.exe' 'C:\\Tools\\other.exe'
+    expect_fonts "$X86_FILES/AutoCAD 2009" "$PAYLOAD_REF"
+    expect_fonts "$DRIVE_C/Program Files/AutoCAD 2010" "$PAYLOAD_REF"
+    expect_fonts "$DRIVE_C/Program Files/AutoCAD 2021" "$PAYLOAD_REF"
+    expect_missing "$DRIVE_C/Program Files/AutoCAD 2020/Fonts"
+}

@@ -1,0 +1,190 @@
+# What stops or interrupts an installation: a running AutoCAD, a missing Data folder, and a product file
+# that another program holds open (abort / retry / ignore).
+
+# start_background <name> <driver arguments...>: runs a copy of the driver as C:\e2e\bin\<name> and
+# waits until it reports that it is in place. Its process id is left in BACKGROUND_PID.
+start_background() {
+    local name=$1
+    shift
+    mkdir -p "$DRIVE_C/e2e/bin"
+    cp "$E2E_DRIVER_UNIX" "$DRIVE_C/e2e/bin/$name"
+    BACKGROUND_LOG=$(mktemp -p "$E2E_WORK" --suffix=.log)
+    rm -f "$DRIVE_C/e2e/release.flag"
+    (cd "$DRIVE_C/e2e/bin" && exec wine "$name" "$@") >"$BACKGROUND_LOG" 2>&1 &
+    BACKGROUND_PID=$!
+    local i
+    for i in $(seq 100); do
+        grep -qE '^(idle|holding)' "$BACKGROUND_LOG" && return 0
+        sleep 0.1
+    done
+    cat "$BACKGROUND_LOG"
+    fail "$name did not start"
+}
+
+# Ends the background program through its release marker and waits for it.
+stop_background() {
+    [ -n "${BACKGROUND_PID:-}" ] || return 0
+    touch "$DRIVE_C/e2e/release.flag"
+    wait "$BACKGROUND_PID" 2>/dev/null
+    BACKGROUND_PID=
+}
+
+# AutoCAD running: the first press warns and changes nothing, the second installs anyway.
+scenario_acad_running() {
+    stage x86 "$SETUP32" || return 1
+    start_background acad.exe idle 'C:\e2e\release.flag' || return 1
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || { stop_background; return 1; }
+$WALK_TO_PAGE3
+post-click 1
+wait-message "请关闭AutoCAD后再进行安装 !"
+expect-caption Brelix软件安装
+EOF
+    shot acad-running
+    drive <<EOF || { stop_background; return 1; }
+answer 1
+wait-page 请选择安装路径：
+expect-no-message 1
+expect-text 1000 C:\Brelix
+EOF
+    expect_missing "$DRIVE_C/Brelix"
+    expect_no_reg_key 'HKLM\SOFTWARE\Brelix'
+    drive <<<"$INSTALL_AND_FINISH"
+    stop_background
+    wizard_ended || return 1
+    expect_product "$PRODUCT" "$PAYLOAD_REF"
+    expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "C:\\Brelix\\$PRODUCT_NAME"
+}
+
+# No Data folder beside the program: the message, every time, the page stays, and nothing changes.
+scenario_no_data() {
+    stage x86 "$SETUP32" none || return 1
+    local before
+    before=$(mktemp -p "$E2E_WORK" --suffix=.snapshot)
+    machine_snapshot "$before"
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || return 1
+$WALK_TO_PAGE3
+post-click 1
+wait-message 未找到安装所需的Data文件夹
+expect-caption Brelix软件安装
+wait-message 可能安装文件下载后没有解压
+wait-message "请解压后再执行SetUp.exe !"
+EOF
+    shot no-data
+    drive <<EOF || return 1
+answer 1
+wait-page 请选择安装路径：
+expect-text 1000 C:\Brelix
+post-click 1
+wait-message 未找到安装所需的Data文件夹
+answer 1
+wait-page 请选择安装路径：
+click 2
+wait-exit
+EOF
+    wizard_ended || return 1
+    expect_unchanged "$before" "two presses of 安  装 without Data"
+}
+
+# A product file held open by another program (as a running AutoCAD holds its module): Retry asks
+# again while it is held and copies once it is free; Ignore leaves that one file and finishes.
+scenario_locked_file_retry_ignore() {
+    stage x86 "$SETUP32" || return 1
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
+    wizard_ended || return 1
+    put_payload 20250101
+
+    local target="C:\\Brelix\\$PRODUCT_NAME\\BRELIX2010.ARX"
+    start_background holder.exe hold "$target" 'C:\e2e\release.flag' || return 1
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || { stop_background; return 1; }
+$WALK_TO_PAGE3
+post-click 1
+wait-message "拷贝文件 $target 失败，可能原因如下：" 60
+expect-caption Brelix安装
+wait-message 1、AutoCAD未关闭
+wait-message 2、系统权限未开放，请以管理者权限登陆系统
+EOF
+    shot copy-failed
+    drive <<EOF || { stop_background; return 1; }
+answer 4
+wait-message "拷贝文件 $target 失败"
+EOF
+    stop_background
+    drive <<EOF || return 1
+answer 4
+wait-message "$COMPLETION" 60
+answer 1
+wait-exit
+EOF
+    wizard_ended || return 1
+    expect_product "$PRODUCT" "$PAYLOAD_REF"
+
+    put_payload 20250202
+    target="C:\\Brelix\\$PRODUCT_NAME\\BRELIX2008.ARX"
+    start_background holder.exe hold "$target" 'C:\e2e\release.flag' || return 1
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF
+$WALK_TO_PAGE3
+post-click 1
+wait-message "拷贝文件 $target 失败" 60
+answer 5
+wait-message "$COMPLETION" 60
+answer 1
+wait-exit
+EOF
+    stop_background
+    wizard_ended || return 1
+    # Everything is the newest payload except the ignored file, which keeps the previous one.
+    KEPT_FILES=([BRELIX2008.ARX]=1)
+    expect_product "$PRODUCT" "$PAYLOAD_REF"
+    KEPT_FILES=()
+    expect_same_file "$PRODUCT/BRELIX2008.ARX" "$(payload_reference 20250101)/BRELIX2008.ARX"
+    expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "C:\\Brelix\\$PRODUCT_NAME"
+}
+
+# Abort while installing into a new root: the wizard ends without the completion message, nothing is
+# registered or recorded, files after the failed one are not copied, and the user's kept settings are
+# put back into the new product folder.
+scenario_locked_file_abort() {
+    stage x86 "$SETUP32" || return 1
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
+    wizard_ended || return 1
+    edit_user_files
+    local before_profiles
+    before_profiles=$(e2e_reg_export "$PROFILES")
+
+    start_background holder.exe hold 'C:\e2e\setup\Data\BRELIX2010.ARX' 'C:\e2e\release.flag' || return 1
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || { stop_background; return 1; }
+$WALK_TO_PAGE3
+check 1009 expect 1
+type 1000 C:\Tools
+post-click 1
+wait-message "拷贝文件 C:\Tools\\$PRODUCT_NAME\BRELIX2010.ARX 失败" 60
+answer 3
+wait-exit
+EOF
+    stop_background
+    wizard_ended || return 1
+    local product="$DRIVE_C/Tools/$PRODUCT_NAME"
+    expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "C:\\Brelix\\$PRODUCT_NAME"
+    expect_reg 'HKLM\SOFTWARE\Autodesk\AutoCAD\R18.0\ACAD-8001:804\Applications\Brelix2010' LOADER \
+        "C:\\Brelix\\$PRODUCT_NAME\\BRELIX2010.ARX"
+    expect_eq "trusted paths after the abort" "$(e2e_reg_export "$PROFILES")" "$before_profiles"
+    expect_same_file "$product/BRELIX2008.ARX" "$PAYLOAD_REF/BRELIX2008.ARX"
+    expect_missing "$product/BRELIX2010.ARX"
+    expect_missing "$product/BRELIX2013.ARX"
+    expect_missing "$product/$LIBRARY"
+    local settings
+    settings=$(find "$product" -maxdepth 1 -iname brelix.cfg | head -1)
+    expect_content "${settings:-$product/Brelix.CFG}" $'user settings\r'
+    settings=$(find "$product" -maxdepth 1 -iname mybeams.sec | head -1)
+    expect_content "${settings:-$product/MyBeams.sec}" $'my sections\r'
+    expect_data_clean
+    # The previous product folder is left as the user had it.
+    expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
+}

@@ -1,0 +1,67 @@
+# Moving between the pages and cancelling: choices survive 上一步 and 下一步, and 取  消 (or the close
+# box) on any page leaves the registry and drive C exactly as they were.
+
+scenario_cancel_changes_nothing() {
+    stage x86 "$SETUP32" || return 1
+    local before
+    before=$(mktemp -p "$E2E_WORK" --suffix=.snapshot)
+    machine_snapshot "$before"
+
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || return 1
+wait-page 在安装之前，请认真阅读许可协议：
+click 2
+wait-exit
+EOF
+    wizard_ended || return 1
+
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || return 1
+wait-page 在安装之前，请认真阅读许可协议：
+click 1
+wait-page 请选择安装组件：
+click 2
+wait-exit
+EOF
+    wizard_ended || return 1
+
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || return 1
+wait-page 在安装之前，请认真阅读许可协议：
+click 1015
+click 1
+wait-page 请选择安装组件：
+click 1
+wait-page 请选择安装路径：
+type 1000 D:\Elsewhere
+# Back to page 2: untick 2009; back to page 1: it opens on the first screen with 同意.
+click 1005
+wait-page 请选择安装组件：
+check 1020 expect 1
+click 1020
+click 1005
+wait-page 在安装之前，请认真阅读许可协议：
+expect-enabled 1014 0
+check 1009 expect 1
+click 1
+wait-page 请选择安装组件：
+check 1020 expect 0
+check 1027 expect 1
+click 1
+wait-page 请选择安装路径：
+expect-text 1000 D:\Elsewhere
+click 2
+wait-exit
+EOF
+    wizard_ended || return 1
+
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || return 1
+$WALK_TO_PAGE3
+type 1000 C:\Somewhere
+close
+wait-exit
+EOF
+    wizard_ended || return 1
+    expect_unchanged "$before" "cancelling on each page"
+}
