@@ -4,10 +4,20 @@
 #include <vector>
 
 #include "platform/text936.h"
+#include "platform/win32/unique_handles.h"
 
 namespace platform::win32 {
 
 namespace {
+
+class Win32FileSearch : public FileSearch {
+  public:
+    explicit Win32FileSearch(UniqueFind find) : find_(std::move(find)) {}
+    bool Next(DirEntry& entry) override;
+
+  private:
+    UniqueFind find_;
+};
 
 DirEntry EntryOf(const WIN32_FIND_DATAA& data) {
     return DirEntry{data.cFileName, data.dwFileAttributes};

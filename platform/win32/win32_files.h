@@ -7,25 +7,14 @@
 #include <string>
 
 #include "platform/files.h"
-#include "platform/win32/unique_handles.h"
 
 namespace platform::win32 {
-
-// A FindFirstFileA search; FindClose when destroyed.
-class Win32FileSearch : public FileSearch {
-  public:
-    explicit Win32FileSearch(UniqueFind find) : find_(std::move(find)) {}
-    // FindNextFileA; false at the end or on error, leaving `entry` unchanged.
-    bool Next(DirEntry& entry) override;
-
-  private:
-    UniqueFind find_;
-};
 
 class Win32FileSystem : public FileSystem {
   public:
     // FindFirstFileA. nullptr when nothing matches or the folder cannot be listed; `first` is then
-    // left unchanged.
+    // left unchanged. The search's Next is FindNextFileA: false at the end or on error, leaving its
+    // entry unchanged. The search closes its handle when destroyed.
     std::unique_ptr<FileSearch> FindFirst(const std::string& pattern, DirEntry& first) override;
 
     // CopyFileA, DeleteFileA, CreateDirectoryA, RemoveDirectoryA, SetFileAttributesA: true when the

@@ -2,9 +2,30 @@
 
 #include <vector>
 
+#include "platform/win32/unique_handles.h"
+
 namespace platform::win32 {
 
 namespace {
+
+// An open key; see win32_registry.h for what each operation does on failure.
+class Win32RegistryKey : public RegistryKey {
+  public:
+    explicit Win32RegistryKey(UniqueKey key) : key_(std::move(key)) {}
+
+    std::unique_ptr<RegistryKey> Open(const std::string& path, KeyAccess access) override;
+    std::unique_ptr<RegistryKey> Create(const std::string& path) override;
+    std::optional<std::uint32_t> SubkeyCount() override;
+    std::optional<std::string> SubkeyName(std::uint32_t index, std::size_t capacity) override;
+    ValueRead ReadValue(const std::string& name, std::size_t capacity) override;
+    bool WriteString(const std::string& name, const std::string& text) override;
+    bool WriteDword(const std::string& name, std::uint32_t value) override;
+    bool DeleteValue(const std::string& name) override;
+    bool DeleteSubkey(const std::string& path) override;
+
+  private:
+    UniqueKey key_;
+};
 
 std::unique_ptr<RegistryKey> Wrap(LONG status, UniqueKey& key) {
     if (status != ERROR_SUCCESS || !key)

@@ -16,7 +16,7 @@ class Win32BackendUnderTest : public contract::BackendUnderTest {
   public:
     Win32BackendUnderTest() {
         static std::atomic<int> next{0};
-        const std::string name = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++next);
+        const std::string name = std::to_string(win32test::ProcessId()) + "-" + std::to_string(++next);
         key_ = std::string(win32test::kScratchKeyRoot) + "\\" + name;
         folder_ = win32test::ScratchFolderRoot() + "\\" + name;
         win32test::DeleteKeyTree(key_);
@@ -27,9 +27,7 @@ class Win32BackendUnderTest : public contract::BackendUnderTest {
     ~Win32BackendUnderTest() override {
         win32test::DeleteKeyTree(key_);
         win32test::DeleteFolderTree(folder_);
-        // The common parents go too once no other test uses them.
-        RegDeleteKeyA(HKEY_CURRENT_USER, win32test::kScratchKeyRoot);
-        RemoveDirectoryA(win32test::ScratchFolderRoot().c_str());
+        win32test::RemoveEmptyScratchRoots();
     }
 
     platform::Services services() override { return backend_.services(); }

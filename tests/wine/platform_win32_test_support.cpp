@@ -26,6 +26,15 @@ std::string ScratchFolderRoot() {
     return temp + "\\BrelixPlatformTests";
 }
 
+void RemoveEmptyScratchRoots() {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kScratchKeyRoot);
+    RemoveDirectoryA(ScratchFolderRoot().c_str());
+}
+
+unsigned long ProcessId() {
+    return GetCurrentProcessId();
+}
+
 void DeleteKeyTree(const std::string& path) {
     RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());

@@ -13,6 +13,12 @@ constexpr const char* kScratchKeyRoot = "Software\\BrelixPlatformTests";
 // A folder in the user's temporary folder that holds every test's scratch folder.
 std::string ScratchFolderRoot();
 
+// Removes the common parents of the scratch areas once no test uses them any more.
+void RemoveEmptyScratchRoots();
+
+// Tells apart the scratch areas of test programs running at the same time.
+unsigned long ProcessId();
+
 // Deletes a key below HKEY_CURRENT_USER with everything in it; a missing key is fine.
 void DeleteKeyTree(const std::string& path);
 // Creates a key path below HKEY_CURRENT_USER with every missing level.
