@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced, not run: prepares the environment for running test programs under Wine in a throw-away
 # prefix, never the user's ~/.wine.
 #

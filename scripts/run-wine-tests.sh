@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Builds the cross-compiled test programs and runs them under Wine against the real Win32 API.
+#
+#   scripts/run-wine-tests.sh [win32|win64|all]      (default: win32, the shipped build)
+#
+# Each build uses its CMake preset (build/win32, build/win64) and runs unit_tests.exe and
+# wine_tests.exe in a throw-away 64-bit Wine prefix inside that build folder, with code page 936. Without
+# a display the programs run on a private Xvfb display. Extra gtest options can be passed in
+# GTEST_ARGS (e.g. GTEST_ARGS=--gtest_filter=Win32/*). Exits non-zero when a build or a test fails.
+set -uo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root" || exit 1
+
+case "${1:-win32}" in
+    win32) builds=(win32) ;;
+    win64) builds=(win64) ;;
+    all) builds=(win32 win64) ;;
+    *)
+        echo "usage: $0 [win32|win64|all]" >&2
+        exit 2
+        ;;
+esac
+
+# Runs one test program in the prepared prefix; prints gtest's summary and returns its status.
+run_program() {
+    local exe="$1" log="$2" status
+    echo "-- $(basename "$exe")"
+    local args=()
+    read -r -a args <<<"${GTEST_ARGS:-}"
+    (cd "$(dirname "$exe")" && timeout 900 wine "./$(basename "$exe")" "${args[@]}" >"$log" 2>&1)
+    status=$?
+    # The summary starts at the last "[==========]" line.
+    awk '/^\[==========\]/ { summary = "" } { summary = summary $0 "\n" } END { printf "%s", summary }' "$log" |
+        grep -E '^\[(==========|  PASSED  |  FAILED  |  SKIPPED )\]|FAILED TEST' || true
+    if [ "$status" -ne 0 ]; then
+        echo "   $(basename "$exe") exited with status $status; full output in $log"
+        grep -E '^\[  FAILED  \]' "$log" >/dev/null || tail -n 20 "$log"
+    fi
+    return "$status"
+}
+
+failed=0
+for build in "${builds[@]}"; do
+    dir="$root/build/$build"
+    echo "== $build: configure and build"
+    if ! cmake --preset "$build" >/dev/null; then
+        echo "configure failed for $build" >&2
+        failed=1
+        continue
+    fi
+    if ! cmake --build --preset "$build" --target unit_tests wine_tests -j2 >"$dir/wine-tests-build.log" 2>&1; then
+        grep -E 'error|FAILED' "$dir/wine-tests-build.log" | head -n 40
+        echo "build failed for $build; full output in $dir/wine-tests-build.log" >&2
+        failed=1
+        continue
+    fi
+
+    echo "== $build: run under Wine"
+    # shellcheck disable=SC1091 # sourced by its path at run time
+    if ! source "$root/scripts/wine-env.sh" "$dir" win64; then
+        failed=1
+        continue
+    fi
+    programs=("$dir/tests/unit_tests.exe" "$dir/tests/wine_tests.exe")
+    if [ -n "${DISPLAY:-}" ]; then
+        for exe in "${programs[@]}"; do run_program "$exe" "$exe.log" || failed=1; done
+        wineserver -w
+    else
+        # Every Wine process of one wineserver must see the same display: run them all on one Xvfb
+        # and let the wineserver end before the display goes.
+        # xvfb-run is a POSIX shell script and drops exported functions, so the runner goes in as text.
+        # shellcheck disable=SC2016 # expanded by the inner shell
+        xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f run_program)"'
+            status=0
+            for exe in "$@"; do run_program "$exe" "$exe.log" || status=1; done
+            wineserver -w
+            exit $status' _ "${programs[@]}" || failed=1
+    fi
+done
+
+if [ "$failed" -ne 0 ]; then
+    echo "== Wine tests: FAILED"
+    exit 1
+fi
+echo "== Wine tests: all passed"
