@@ -162,6 +162,14 @@ TEST_P(RegistryContract, OnlyAKeyWithoutSubkeysCanBeDeleted) {
     EXPECT_EQ(SubkeysOf(*scratch), std::vector<std::string>{"Applications"});
 }
 
+TEST_P(RegistryContract, DeletingTheEmptyPathNeverDeletesTheKeyItself) {
+    auto leaf = scratch->Create("Applications\\Brelix2010");
+    ASSERT_TRUE(leaf);
+    EXPECT_FALSE(leaf->DeleteSubkey(""));
+    EXPECT_TRUE(scratch->Open("Applications\\Brelix2010", KeyAccess::Read));
+    EXPECT_TRUE(leaf->WriteString("LOADER", "still there"));
+}
+
 TEST_P(RegistryContract, OpeningTheEmptyPathGivesAHandleOfItsOwn) {
     for (KeyAccess access : {KeyAccess::Default, KeyAccess::Read}) {
         auto again = scratch->Open("", access);
