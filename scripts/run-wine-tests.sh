@@ -6,7 +6,10 @@
 # Each build uses its CMake preset (build/win32, build/win64) and runs unit_tests.exe and
 # wine_tests.exe in a throw-away 64-bit Wine prefix inside that build folder, with code page 936. Without
 # a display the programs run on a private Xvfb display. Extra gtest options can be passed in
-# GTEST_ARGS (e.g. GTEST_ARGS=--gtest_filter=Win32/*). Exits non-zero when a build or a test fails.
+# GTEST_ARGS (e.g. GTEST_ARGS=--gtest_filter=Win32/*). Run as root (as CI does), Wine lets the
+# program overwrite read-only files, so the contract tests of the Win32 backend then run a second
+# time as the unprivileged user "nobody", in a prefix of its own, where Wine enforces them as Windows
+# does. Exits non-zero when a build or a test fails.
 set -uo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -37,6 +40,28 @@ run_program() {
         echo "   $(basename "$exe") exited with status $status; full output in $log"
         grep -E '^\[  FAILED  \]' "$log" >/dev/null || tail -n 20 "$log"
     fi
+    return "$status"
+}
+
+# Runs the Win32 contract tests as "nobody" in <build>/unprivileged/wineprefix-win64.
+run_unprivileged() {
+    local dir="$1" home="$1/unprivileged" status
+    if ! command -v setpriv >/dev/null; then
+        echo "-- contract tests as an ordinary user: skipped (no setpriv)"
+        return 0
+    fi
+    echo "-- wine_tests.exe (Win32 contract as an ordinary user)"
+    mkdir -p "$home" && chown 65534:65534 "$home" || return 1
+    # shellcheck disable=SC2016 # expanded by the inner shell
+    setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$home" BRELIX_TESTS_UNPRIVILEGED=1 \
+        bash -c 'source "$1/scripts/wine-env.sh" "$2" win64 || exit 1
+                 cd "$3" && timeout 300 wine ./wine_tests.exe --gtest_filter="Win32/*" >"$2/wine_tests.log" 2>&1
+                 status=$?
+                 wineserver -w
+                 exit $status' _ "$root" "$home" "$dir/tests"
+    status=$?
+    grep -E '^\[(==========|  PASSED  |  FAILED  |  SKIPPED )\]|FAILED TEST' "$home/wine_tests.log" | tail -n 8
+    [ "$status" -eq 0 ] || echo "   exited with status $status; full output in $home/wine_tests.log"
     return "$status"
 }
 
@@ -76,6 +101,9 @@ for build in "${builds[@]}"; do
             for exe in "$@"; do run_program "$exe" "$exe.log" || status=1; done
             wineserver -w
             exit $status' _ "${programs[@]}" || failed=1
+    fi
+    if [ "$(id -u)" -eq 0 ]; then
+        run_unprivileged "$dir" || failed=1
     fi
 done
 

@@ -104,4 +104,10 @@ bool RunningUnderWine() {
     return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+bool RunningUnprivileged() {
+    char value[8] = {};
+    const DWORD length = GetEnvironmentVariableA("BRELIX_TESTS_UNPRIVILEGED", value, sizeof value);
+    return length == 1 && value[0] == '1';
+}
+
 }  // namespace win32test

@@ -35,4 +35,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // Wine exports wine_get_version from ntdll; Windows does not.
 bool RunningUnderWine();
 
+// True when the environment variable BRELIX_TESTS_UNPRIVILEGED is 1: the Wine harness sets it when it
+// runs the tests as an ordinary user, where Wine enforces read-only files as Windows does.
+bool RunningUnprivileged();
+
 }  // namespace win32test
