@@ -7,6 +7,9 @@
 
 namespace platform::win32 {
 
+// The ANSI record whose size the first call must be given: 296 bytes in a 32-bit program.
+static_assert(sizeof(PROCESSENTRY32) == (sizeof(void*) == 4 ? 296 : 304), "ANSI PROCESSENTRY32 expected");
+
 std::optional<std::vector<std::string>> Win32ProcessList::ExecutableNames() {
     UniqueSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot)
