@@ -1,7 +1,7 @@
 #pragma once
 // Resource ids of SetUp.exe: shared by SetUp.rc (through the resource compiler's preprocessor) and by
 // the C++ code, hence plain macros. Control ids are reused across the pages with different meanings,
-// so every control has a page-specific name.
+// so every control has a name that says its page.
 
 // Dialog templates, bitmap and icon.
 #define IDI_MAINFRAME 1
