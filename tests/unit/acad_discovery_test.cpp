@@ -171,6 +171,19 @@ TEST_F(AcadDiscoveryTest, ReleaseKeysThatCannotBeReadAreSkipped) {
               Lines{"2013 SOFTWARE\\Autodesk\\AutoCAD\\R19.0\\ACAD-B001:804\\ => C:\\AutoCAD 2013"});
 }
 
+// 130 double-byte characters are a legal key name but 260 bytes in code page 936: the name does
+// not fit the 256-byte buffer, so that key is passed over and the next one is still read.
+TEST_F(AcadDiscoveryTest, KeyWhoseNameDoesNotFitTheBufferIsPassedOver) {
+    std::string longName;
+    for (int i = 0; i < 130; ++i)
+        longName += "键";
+    AddInstallation(kPlain, "R18.0\\" + longName, "C:\\Long", "AutoCAD 2010");
+    AddInstallation(kPlain, "R18.0\\ACAD-8001:804\\" + longName, "C:\\Deep", "AutoCAD 2010");
+    AddInstallation(kPlain, "R18.1\\ACAD-9001:804", "C:\\AutoCAD 2011", "AutoCAD 2011");
+    EXPECT_EQ(Discover(),
+              Lines{"2011 SOFTWARE\\Autodesk\\AutoCAD\\R18.1\\ACAD-9001:804\\ => C:\\AutoCAD 2011"});
+}
+
 TEST_F(AcadDiscoveryTest, NothingInstalledLeavesEveryListEmpty) {
     backend.registry.CreateKey(RootKey::LocalMachine, kPlain);
     backend.registry.SetString(RootKey::CurrentUser, std::string(kPlain) + "\\R18.0\\ACAD-8001:804",
