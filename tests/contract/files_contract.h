@@ -35,6 +35,19 @@ TEST_P(FilesContract, EmptyFolderListsOnlyTheDotEntries) {
               (std::vector<Entry>{{".", kAttrDirectory}, {"..", kAttrDirectory}}));
 }
 
+TEST_P(FilesContract, SearchPastTheEndKeepsFailingAndLeavesTheEntryAlone) {
+    ASSERT_TRUE(backend->WriteFile(InScratch("Brelix.prt"), "part"));
+    DirEntry entry;
+    auto search = files().FindFirst(InScratch("*.prt"), entry);
+    ASSERT_TRUE(search);
+    EXPECT_EQ(entry.name, "Brelix.prt");
+    for (int call = 0; call < 2; ++call) {
+        EXPECT_FALSE(search->Next(entry)) << "call " << call;
+        EXPECT_EQ(entry.name, "Brelix.prt") << "call " << call;
+        EXPECT_EQ(entry.attributes, kAttrArchive) << "call " << call;
+    }
+}
+
 TEST_P(FilesContract, SearchThatFindsNothingLeavesTheEntryAlone) {
     const std::string patterns[] = {InScratch("Missing\\*.*"), InScratch("Missing"), InScratch("*.arx")};
     for (const auto& pattern : patterns) {
