@@ -121,6 +121,8 @@ void ConfigKeeper::RestoreDrawingLibrary() {
     const std::string into = JoinPath(productFolder, kDrawingLibraryName);
     if (!Fits(into))
         return;
+    // After an aborted deployment the library folder was never made; the saved files belong there.
+    services_.files.CreateDirectory(into);
     for (const std::string& place : SavedPlaces(source, kDrawingSaveFolderName, drawingSaveFolder_)) {
         RestoreAll(place, into);
     }
