@@ -38,6 +38,8 @@ class InstallActionTest : public ::testing::Test {
   protected:
     InstallActionTest() {
         StageProgram(backend);
+        // A copy question nobody scripted must end the walk, not retry for ever.
+        backend.prompts.defaultAnswer = platform::kIdAbort;
         // Source: ".", "..", 5 files and the library folder = 8 entries, so 9 passes.
         for (const char* name :
              {"Brelix2019.arx", "SetUp.exe", "Brelix_EN.shx", "Brelix_HZ.shx", "HELP.CHM"}) {

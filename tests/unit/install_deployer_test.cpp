@@ -71,6 +71,8 @@ class DeployerTest : public ::testing::Test {
   protected:
     DeployerTest() {
         StageProgram(backend);
+        // A copy question nobody scripted must end the walk, not retry for ever.
+        backend.prompts.defaultAnswer = platform::kIdAbort;
         backend.files.AddFolder(kSource);
         backend.files.AddFolder("D:\\Tools");
     }
