@@ -1,0 +1,61 @@
+// The backend opens keys without a registry-view flag, so the program's own bitness decides which view
+// of HKEY_LOCAL_MACHINE\SOFTWARE it reaches: the 32-bit build lands in the 32-bit view on a 64-bit
+// system, the 64-bit build in the 64-bit view.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win32/win32_api.h"
+#include "platform/win32/win32_backend.h"
+
+namespace {
+
+constexpr const char* kViewKey = "SOFTWARE\\BrelixViewTest";
+
+// True when the key exists in the view named by `view` (KEY_WOW64_32KEY or KEY_WOW64_64KEY).
+bool ExistsInView(REGSAM view) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kViewKey, 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void DeleteInBothViews() {
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kViewKey, KEY_WOW64_32KEY, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kViewKey, KEY_WOW64_64KEY, 0);
+}
+
+// A 64-bit system: a 64-bit program, or a 32-bit one under WOW64.
+bool SystemHasTwoViews() {
+    if (sizeof(void*) == 8)
+        return true;
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+TEST(RegistryView, KeysGoToTheViewOfTheProgramsBitness) {
+    if (!SystemHasTwoViews())
+        GTEST_SKIP() << "a 32-bit system has one registry view";
+    DeleteInBothViews();
+    platform::win32::Win32Backend backend;
+    auto machine = backend.registry.OpenRoot(platform::RootKey::LocalMachine);
+    ASSERT_TRUE(machine);
+    auto created = machine->Create(kViewKey);
+    ASSERT_TRUE(created);
+    EXPECT_TRUE(created->WriteString("Brelix_Path", "C:\\Brelix\\Brelix结构工具箱"));
+    created.reset();
+
+    const bool is64 = sizeof(void*) == 8;
+    EXPECT_EQ(ExistsInView(KEY_WOW64_64KEY), is64);
+    EXPECT_EQ(ExistsInView(KEY_WOW64_32KEY), !is64);
+    // Plain paths of the same program find it again, whatever the access asked for.
+    for (auto access :
+         {platform::KeyAccess::Default, platform::KeyAccess::Read, platform::KeyAccess::Write}) {
+        EXPECT_TRUE(machine->Open(kViewKey, access)) << static_cast<int>(access);
+    }
+    DeleteInBothViews();
+}
+
+}  // namespace
