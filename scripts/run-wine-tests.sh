@@ -4,7 +4,8 @@
 #   scripts/run-wine-tests.sh [win32|win64|all]      (default: win32, the shipped build)
 #
 # Each build uses its CMake preset (build/win32, build/win64) and runs unit_tests.exe and
-# wine_tests.exe in a throw-away 64-bit Wine prefix inside that build folder, with code page 936. Without
+# wine_tests.exe in a throw-away Wine prefix inside that build folder (64-bit, or 32-bit with
+# BRELIX_WINE_ARCH=win32; the 64-bit build needs the 64-bit prefix), with code page 936. Without
 # a display the programs run on a private Xvfb display. Extra gtest options can be passed in
 # GTEST_ARGS (e.g. GTEST_ARGS=--gtest_filter=Win32/*). Run as root (as CI does), Wine lets the
 # program overwrite read-only files, so the contract tests of the Win32 backend then run a second
@@ -65,6 +66,12 @@ run_unprivileged() {
     return "$status"
 }
 
+arch="${BRELIX_WINE_ARCH:-win64}"
+if [ "$arch" = win32 ] && [[ " ${builds[*]} " == *" win64 "* ]]; then
+    echo "the 64-bit build cannot run in a 32-bit prefix" >&2
+    exit 2
+fi
+
 failed=0
 for build in "${builds[@]}"; do
     dir="$root/build/$build"
@@ -83,7 +90,7 @@ for build in "${builds[@]}"; do
 
     echo "== $build: run under Wine"
     # shellcheck disable=SC1091 # sourced by its path at run time
-    if ! source "$root/scripts/wine-env.sh" "$dir" win64; then
+    if ! source "$root/scripts/wine-env.sh" "$dir" "$arch"; then
         failed=1
         continue
     fi
