@@ -61,7 +61,7 @@ class CDialog : public CWnd {
     void DDX_Control(bool save, int id, CWnd& control);
 
     // The shown window; only valid while the dialog is on display (from OnInitDialog on).
-    platform::DialogWindow* Window() const { return window_; }
+    platform::DialogWindow* Host() const { return window_; }
 
   private:
     class Events;

@@ -6,11 +6,17 @@ namespace {
 constexpr int kBaseUnitX = 6;
 constexpr int kBaseUnitY = 12;
 
+// MulDiv: rounds halves away from zero.
+int Scale(int units, int numerator, int denominator) {
+    const int product = units * numerator;
+    return product >= 0 ? (product + denominator / 2) / denominator
+                        : -((-product + denominator / 2) / denominator);
+}
 int ToPixelsX(int units) {
-    return units * kBaseUnitX / 4;
+    return Scale(units, kBaseUnitX, 4);
 }
 int ToPixelsY(int units) {
-    return units * kBaseUnitY / 8;
+    return Scale(units, kBaseUnitY, 8);
 }
 
 bool TakesClicks(ui::ControlKind kind) {
@@ -40,8 +46,9 @@ class HeadlessBrush : public Brush {
 }  // namespace
 
 Rect DialogUnitsToPixels(const ui::DialogUnits& place) {
-    return Rect{ToPixelsX(place.x), ToPixelsY(place.y), ToPixelsX(place.x + place.width),
-                ToPixelsY(place.y + place.height)};
+    const int left = ToPixelsX(place.x);
+    const int top = ToPixelsY(place.y);
+    return Rect{left, top, left + ToPixelsX(place.width), top + ToPixelsY(place.height)};
 }
 
 HeadlessDialog::HeadlessDialog(const ui::DialogTemplate& dialogTemplate,

@@ -17,8 +17,8 @@
 
 namespace platform::memory {
 
-// Dialog units to pixels as for 宋体 9 pt at 96 dpi (base units 6 x 12), edge by edge as
-// MapDialogRect does.
+// Dialog units to pixels as for 宋体 9 pt at 96 dpi (base units 6 x 12), as the dialog manager
+// places a control: position and size are each scaled and rounded.
 Rect DialogUnitsToPixels(const ui::DialogUnits& place);
 
 class HeadlessDialog : public DialogWindow {

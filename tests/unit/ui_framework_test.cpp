@@ -196,11 +196,23 @@ TEST(DialogFramework, ControlsAreDetachedWhenTheRunEnds) {
     EXPECT_EQ(dialog.GetDlgItem(IDC_FORWARD), nullptr);
 }
 
-TEST(DialogFramework, TemplatePlacesBecomePixelsEdgeByEdge) {
-    // 宋体 9 pt: 6 x 12 base units, so 4 horizontal units are 6 pixels and 8 vertical ones 12.
-    EXPECT_EQ(platform::memory::DialogUnitsToPixels({117, 194, 50, 14}),
-              (platform::Rect{175, 291, 250, 312}));
-    EXPECT_EQ(platform::memory::DialogUnitsToPixels({15, 54, 74, 10}), (platform::Rect{22, 81, 133, 96}));
+TEST(DialogFramework, TemplatePlacesBecomePixelsAsTheDialogManagerPlacesThem) {
+    // 宋体 9 pt: 6 x 12 base units; position and size are scaled apart and rounded half up, so a
+    // box's right edge is not always the scaled sum of its place and width.
+    struct Case {
+        ui::DialogUnits units;
+        platform::Rect pixels;
+    };
+    const Case cases[] = {
+        {{117, 194, 50, 14}, {176, 291, 251, 312}},
+        {{15, 54, 74, 10}, {23, 81, 134, 96}},
+        {{107, 73, 74, 10}, {161, 110, 272, 125}},
+        {{0, 46, 285, 1}, {0, 69, 428, 71}},
+    };
+    for (const Case& each : cases) {
+        EXPECT_EQ(platform::memory::DialogUnitsToPixels(each.units), each.pixels)
+            << each.units.x << "," << each.units.y;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,22 @@
+#include "app/wizard_app.h"
+
+namespace app {
+
+CWizardApp::CWizardApp(platform::Registry& registry, AcadInventory& inventory, PageFactory pages)
+    : registry_(registry), inventory_(inventory), pages_(std::move(pages)) {}
+
+bool CWizardApp::InitInstance() {
+    inventory_.FindReleases(registry_);
+    int page = 1;
+    while (page >= 1 && page <= 3) {
+        std::unique_ptr<WizardPage> dialog = pages_(page);
+        if (!dialog) {
+            break;  // a page that cannot be made names no successor
+        }
+        dialog->RunModal();  // the result code is not looked at; nextPage decides
+        page = dialog->NextPage();
+    }
+    return false;
+}
+
+}  // namespace app

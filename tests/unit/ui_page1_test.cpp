@@ -1,0 +1,10 @@
+// Page 1 on the headless host.
+
+#include "tests/unit/ui_headless_harness.h"
+#include "tests/unit/ui_page1_scenarios.h"
+
+namespace page_test {
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Headless, Page1Scenarios, HeadlessHost);
+
+}  // namespace page_test
