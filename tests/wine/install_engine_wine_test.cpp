@@ -227,22 +227,25 @@ TEST_F(InstallEngineWineTest, FreshInstallationIntoAChineseRootCopiesTheProductA
 }
 
 TEST_F(InstallEngineWineTest, ReinstallingIntoTheSameFolderKeepsTheUsersFiles) {
-    WriteFile(In(source, "PLATE.CFG"), "shipped plate");
+    WriteFile(In(source, "plate.cfg"), "shipped plate");
     const std::string product = In(scratch, "Brelix结构工具箱");
     Press(scratch);
-    ASSERT_EQ(Content(In(product, "PLATE.CFG")), "shipped plate");
+    ASSERT_EQ(Content(In(product, "plate.cfg")), "shipped plate");
 
     // The user edits the settings and a drawing of the library.
-    WriteFile(In(product, "PLATE.CFG"), "user's plate");
+    WriteFile(In(product, "plate.cfg"), "user's plate");
     WriteFile(In(In(product, "Brelix扩展绘图库"), "梁.SJY"), "user's beam");
     FakeInstallPage& second = Press(scratch);
 
-    EXPECT_EQ(Content(In(product, "PLATE.CFG")), "user's plate");
+    // Saved as PLATE.CFG and copied back onto the same file, which keeps its spelling.
+    EXPECT_THAT(Listing(product),
+                ElementsAre("Brelix2019.arx", "Brelix扩展绘图库", "plate.cfg", "temp", "帮助.chm"));
+    EXPECT_EQ(Content(In(product, "plate.cfg")), "user's plate");
     EXPECT_EQ(Content(In(In(product, "Brelix扩展绘图库"), "梁.SJY")), "user's beam");
     EXPECT_EQ(Content(In(In(product, "Brelix扩展绘图库"), "柱.sjy")), "column");
     // The saved copies went back and their folders are gone from the source.
     EXPECT_THAT(Listing(source), ElementsAre("Brelix2019.arx", "Brelix_EN.shx", "Brelix扩展绘图库",
-                                             "PLATE.CFG", "SetUp.exe", "brelix_hz.SHX", "帮助.chm"));
+                                             "SetUp.exe", "brelix_hz.SHX", "plate.cfg", "帮助.chm"));
     // One step for the backup; the walk of the source also meets SetUp_Temp1 and SetUp_Temp2.
     EXPECT_EQ(second.progress.calls, Progress(12, 5, true));
     EXPECT_EQ(RecordBytes(), product + '\0');
