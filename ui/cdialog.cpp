@@ -88,20 +88,20 @@ void CDialog::OnOK() {
     if (!UpdateData(true)) {
         return;
     }
-    EndDialog(IDOK);
+    EndDialog(kIdOk);
 }
 
 void CDialog::OnCancel() {
-    EndDialog(IDCANCEL);
+    EndDialog(kIdCancel);
 }
 
 void CDialog::OnCommand(int id, int code) {
     if (code != platform::kBnClicked) {
         return;
     }
-    if (id == IDOK) {
+    if (id == kIdOk) {
         OnOK();
-    } else if (id == IDCANCEL) {
+    } else if (id == kIdCancel) {
         OnCancel();
     }
 }

@@ -13,8 +13,8 @@
 
 namespace ui {
 
-constexpr int IDOK = platform::kIdCommandOk;
-constexpr int IDCANCEL = platform::kIdCommandCancel;
+constexpr int kIdOk = platform::kIdCommandOk;
+constexpr int kIdCancel = platform::kIdCommandCancel;
 
 class CDialog : public CWnd {
   public:
@@ -41,11 +41,11 @@ class CDialog : public CWnd {
     virtual void DoDataExchange(bool save) {}
     // Default: writes the controls; true gives the default focus.
     virtual bool OnInitDialog();
-    // Default: reads the controls, then ends with IDOK.
+    // Default: reads the controls, then ends with kIdOk.
     virtual void OnOK();
-    // Default: ends with IDCANCEL.
+    // Default: ends with kIdCancel.
     virtual void OnCancel();
-    // The one command dispatch: the default routes IDOK and IDCANCEL clicks to OnOK and OnCancel.
+    // The one command dispatch: the default routes kIdOk and kIdCancel clicks to OnOK and OnCancel.
     // Pages handle their own ids and pass the rest here.
     virtual void OnCommand(int id, int code);
     // The close box: as the cancel command.

@@ -173,7 +173,7 @@ TEST_F(WizardRunTest, CancelOnAnyPageEndsWithNothingWritten) {
         for (int page = 1; page < cancelOn; ++page) {
             runner.Queue([](HeadlessDialog& dialog) { EXPECT_TRUE(dialog.Click(IDC_FORWARD)); });
         }
-        runner.Queue([](HeadlessDialog& dialog) { EXPECT_TRUE(dialog.Click(ui::IDCANCEL)); });
+        runner.Queue([](HeadlessDialog& dialog) { EXPECT_TRUE(dialog.Click(IDC_CANCEL)); });
         const std::string registryBefore = backend.registry.Dump();
         const std::string filesBefore = backend.files.Dump();
         runner.shownTemplates.clear();

@@ -75,7 +75,7 @@ TEST(DialogFramework, OkReadsControlsAndEndsWithOk) {
         window.SetText(IDC_PAGE1_LICENCE, "changed");
         EXPECT_TRUE(window.Click(IDC_FORWARD));
     });
-    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    EXPECT_EQ(dialog.DoModal(), ui::kIdOk);
     EXPECT_EQ(dialog.choice, 0);
     EXPECT_EQ(dialog.text, "changed");
     EXPECT_EQ(dialog.events, (std::vector<std::string>{"init", "command 1008 0", "command 1 0", "ok"}));
@@ -94,7 +94,7 @@ TEST(DialogFramework, CancelAndCloseBoxEndWithCancelAndKeepMembers) {
                 window.Click(IDC_CANCEL);
             }
         });
-        EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL) << useCloseBox;
+        EXPECT_EQ(dialog.DoModal(), ui::kIdCancel) << useCloseBox;
         EXPECT_EQ(dialog.choice, 1) << "a cancelled dialog does not read its controls";
         EXPECT_EQ(dialog.events.back(), "cancel");
     }
@@ -165,7 +165,7 @@ TEST(DialogFramework, PageLeftOpenByItsScriptIsClosedWithTheCloseBox) {
     HeadlessDialogRunner runner;
     ProbeDialog dialog(runner);
     runner.Queue([](HeadlessDialog&) {});
-    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+    EXPECT_EQ(dialog.DoModal(), ui::kIdCancel);
     EXPECT_EQ(runner.unscriptedCloses, 1);
     EXPECT_EQ(runner.shownTemplates, (std::vector<int>{IDD_PAGE1}));
 }

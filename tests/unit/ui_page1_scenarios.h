@@ -59,7 +59,7 @@ TYPED_TEST_P(Page1Scenarios, FirstShowingIsScreenZeroWithAgreeSelected) {
         label = page.Text(IDC_PAGE1_VERSION);
         backEnabled = page.Enabled(IDC_BACK);
         EXPECT_FALSE(page.Click(IDC_BACK)) << "上一步 stays disabled on page 1";
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     EXPECT_EQ(first, (LicenceView{LicenceScreen(0), false, true, 0, 1, true}));
     EXPECT_EQ(label, "Brelix结构工具箱 V2024.3.27 (32位版本)");
@@ -80,7 +80,7 @@ TYPED_TEST_P(Page1Scenarios, ScreenButtonsWalkThroughTheFourScreens) {
             seen.push_back(SeeLicence(page));
         }
         EXPECT_FALSE(page.Click(IDC_PAGE1_PREVIOUS_SCREEN)) << "no screen before the first";
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     const std::vector<LicenceView> expected = {
         {LicenceScreen(1), true, true, 0, 1, true},  {LicenceScreen(2), true, true, 0, 1, true},
@@ -105,7 +105,7 @@ TYPED_TEST_P(Page1Scenarios, DisagreeDisablesForwardAlsoAcrossScreens) {
         forwardAccepted = page.Click(IDC_FORWARD);
         page.Click(IDC_PAGE1_AGREE);
         seen.push_back(SeeLicence(page));
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     EXPECT_EQ(seen, (std::vector<LicenceView>{{LicenceScreen(0), false, true, 1, 0, false},
                                               {LicenceScreen(2), true, true, 1, 0, false},
@@ -135,7 +135,7 @@ TYPED_TEST_P(Page1Scenarios, CancelAndCloseBoxEndTheWizardWithoutStoringTheAnswe
             if (closeBox) {
                 page.CloseWindow();
             } else {
-                page.Click(ui::IDCANCEL);
+                page.Click(IDC_CANCEL);
             }
         });
         EXPECT_EQ(next, 0) << closeBox;
@@ -151,7 +151,7 @@ TYPED_TEST_P(Page1Scenarios, OnlyTheVersionLabelIsDrawnInTheLabelFont) {
              {IDC_PAGE1_VERSION, IDC_PAGE1_LICENCE, IDC_PAGE1_AGREE, IDC_FORWARD, platform::kDialogItself}) {
             colours.push_back(page.ColourOf(id));
         }
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     ASSERT_EQ(colours.size(), 5u);
     const platform::Colour background = platform::MakeColour(160, 180, 220);

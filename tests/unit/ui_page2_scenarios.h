@@ -134,7 +134,7 @@ TYPED_TEST_P(Page2Scenarios, BoxesMoveOntoTheTemplatePlacesOfLowerReleases) {
             seen.push_back(page.Place(ui::ReleaseBoxId(k)));
             expected.push_back(page.Pixels(TemplatePlace(IDD_PAGE2, ui::ReleaseBoxId(k - 2))));
         }
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     EXPECT_EQ(seen, expected);
 }
@@ -153,7 +153,7 @@ TYPED_TEST_P(Page2Scenarios, ForwardNeedsAtLeastOneTickedRelease) {
         clicks.push_back(page.Click(ui::ReleaseBoxId(*app::ReleaseIndexOfYear(2009))));  // not found: greyed
         clicks.push_back(page.Click(ui::ReleaseBoxId(*app::ReleaseIndexOfYear(2012))));
         forward.push_back(page.Enabled(IDC_FORWARD));
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     EXPECT_EQ(forward, (std::vector<bool>{true, true, false, true}));
     EXPECT_EQ(clicks, (std::vector<bool>{true, true, false, false, true}));
@@ -173,7 +173,7 @@ TYPED_TEST_P(Page2Scenarios, BackStoresTheTicksAndTheNextShowingKeepsThem) {
     this->template Show<ui::Dlg_Page2>([&](PageDriver& page) {
         seen = SeeReleaseBoxes(page);
         expected = ExpectedBoxes(page, 2004, 2016, {2010, 2014}, {2010});
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     EXPECT_EQ(seen, expected);
 }
@@ -187,7 +187,7 @@ TYPED_TEST_P(Page2Scenarios, CancelKeepsTheStoredChoice) {
             if (closeBox) {
                 page.CloseWindow();
             } else {
-                page.Click(ui::IDCANCEL);
+                page.Click(IDC_CANCEL);
             }
         });
         EXPECT_EQ(next, 0);

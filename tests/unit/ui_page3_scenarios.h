@@ -122,7 +122,7 @@ TYPED_TEST_P(Page3Scenarios, FirstRunOffersNoPreservation) {
         install = page.Enabled(IDC_FORWARD);
         label = page.Text(IDC_PAGE3_VERSION);
         EXPECT_FALSE(page.Click(IDC_PAGE3_KEEP_CONFIG));
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     EXPECT_EQ(seen, NothingToKeep("C:\\Brelix"));
     EXPECT_TRUE(install);
@@ -135,7 +135,7 @@ TYPED_TEST_P(Page3Scenarios, EarlierInstallationWithSettingsOffersAllFourBoxes) 
     KeepView seen;
     this->template Show<ui::Dlg_Page3>([&](PageDriver& page) {
         seen = SeeKeep(page);
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     EXPECT_EQ(seen, (KeepView{kKeepSubtitle, "C:\\Brelix", {1, 1, 1, 1}, {true, true, true, true}}));
 }
@@ -145,7 +145,7 @@ TYPED_TEST_P(Page3Scenarios, EarlierInstallationWithoutSettingsFileOffersNothing
     KeepView seen;
     this->template Show<ui::Dlg_Page3>([&](PageDriver& page) {
         seen = SeeKeep(page);
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     EXPECT_EQ(seen, NothingToKeep("C:\\Brelix"));
 }
@@ -163,7 +163,7 @@ TYPED_TEST_P(Page3Scenarios, MasterBoxFollowsItsThreeParts) {
         seen.push_back(SeeKeep(page));
         EXPECT_TRUE(page.Click(IDC_PAGE3_KEEP_CONFIG));
         seen.push_back(SeeKeep(page));
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     const std::vector<bool> allEnabled{true, true, true, true};
     const std::vector<bool> partsGreyed{true, false, false, false};
@@ -191,7 +191,7 @@ TYPED_TEST_P(Page3Scenarios, BrowseTakesTheChosenFolderAndCancelKeepsThePath) {
         seen.push_back(SeeKeep(page));
         EXPECT_TRUE(page.Click(IDC_PAGE3_BROWSE));
         seen.push_back(SeeKeep(page));
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     const std::vector<bool> allEnabled{true, true, true, true};
     // A new root does not repeat the start-up test: the keep options stay as they were.
@@ -220,7 +220,7 @@ TYPED_TEST_P(Page3Scenarios, BackStoresPathAndTicksForTheNextShowing) {
     KeepView again;
     this->template Show<ui::Dlg_Page3>([&](PageDriver& page) {
         again = SeeKeep(page);
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     EXPECT_EQ(again, (KeepView{kKeepSubtitle, "D:\\Other", {1, 1, 0, 1}, {true, true, true, true}}));
 }
@@ -232,7 +232,7 @@ TYPED_TEST_P(Page3Scenarios, CancelLosesTheChangedPath) {
             if (closeBox) {
                 page.CloseWindow();
             } else {
-                page.Click(ui::IDCANCEL);
+                page.Click(IDC_CANCEL);
             }
         });
         EXPECT_EQ(next, 0);
@@ -298,7 +298,7 @@ TYPED_TEST_P(Page3Scenarios, MissingSourceKeepsThePageOpenAndUnchanged) {
         page.Click(IDC_FORWARD);
         after = SeeKeep(page);
         stillOpen = page.Click(IDC_FORWARD);  // the user may press again
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(after, before);
@@ -344,7 +344,7 @@ TYPED_TEST_P(Page3Scenarios, EmptyRootInstallsNothingAndIsOfferedNoPreservation)
     KeepView seen;
     this->template Show<ui::Dlg_Page3>([&](PageDriver& page) {
         seen = SeeKeep(page);
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     EXPECT_EQ(seen, NothingToKeep(""));
 }
@@ -371,7 +371,7 @@ TYPED_TEST_P(Page3Scenarios, PathEditKeepsAnOpaqueBackground) {
         for (int id : {IDC_PAGE3_PATH, IDC_PAGE3_VERSION, IDC_PAGE3_KEEP_SECTION_LIBRARY}) {
             colours.push_back(page.ColourOf(id));
         }
-        page.Click(ui::IDCANCEL);
+        page.Click(IDC_CANCEL);
     });
     ASSERT_EQ(colours.size(), 3u);
     EXPECT_FALSE(colours[0].transparent);

@@ -1,0 +1,82 @@
+#include "platform/win32/win32_dialog_host.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+#include "platform/win32/win32_dialog_window.h"
+
+namespace platform::win32 {
+namespace {
+
+// One modal run: the page's events and, from WM_INITDIALOG to WM_DESTROY, its window.
+struct ModalRun {
+    DialogEvents& events;
+    std::unique_ptr<Win32DialogWindow> window;
+};
+
+bool IsControlColourMessage(UINT message) {
+    switch (message) {
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORMSGBOX:
+            return true;
+        default:
+            return false;
+    }
+}
+
+INT_PTR CALLBACK PageProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* run = reinterpret_cast<ModalRun*>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(run));
+        run->window = std::make_unique<Win32DialogWindow>(dialog);
+        return run->events.OnInit(*run->window) ? TRUE : FALSE;
+    }
+    auto* run = reinterpret_cast<ModalRun*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (!run || !run->window) {
+        return FALSE;
+    }
+    if (IsControlColourMessage(message)) {
+        const int id =
+            message == WM_CTLCOLORDLG ? kDialogItself : GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+        return run->window->ApplyColour(reinterpret_cast<HDC>(wParam), run->events.OnControlColour(id));
+    }
+    switch (message) {
+        case WM_COMMAND:
+            run->events.OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return TRUE;
+        case WM_CLOSE:
+            run->events.OnClose();
+            return TRUE;
+        case WM_DESTROY:
+            run->events.OnDestroy();
+            run->window.reset();
+            SetWindowLongPtrA(dialog, DWLP_USER, 0);
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+Win32DialogRunner::Win32DialogRunner(HINSTANCE instance)
+    : instance_(instance ? instance : GetModuleHandleA(nullptr)) {
+    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&classes);
+}
+
+int Win32DialogRunner::RunModal(int templateId, DialogEvents& events, WindowHandle parent) {
+    ModalRun run{events, nullptr};
+    const INT_PTR result =
+        DialogBoxParamA(instance_, MAKEINTRESOURCEA(templateId), reinterpret_cast<HWND>(parent),
+                        PageProcedure, reinterpret_cast<LPARAM>(&run));
+    return static_cast<int>(result);
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,250 @@
+// The page scenarios on the real Win32 dialog host: the pages run from the program's compiled
+// templates, and the user's clicks and typing are real control messages. The services stay in
+// memory, so message boxes and the folder browser are scripted as on the headless host.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+
+#include "platform/win32/win32_api.h"
+#include "platform/win32/win32_dialog_host.h"
+#include "tests/unit/ui_page1_scenarios.h"
+#include "tests/unit/ui_page2_scenarios.h"
+#include "tests/unit/ui_page3_scenarios.h"
+
+#include <commctrl.h>
+
+namespace page_test {
+namespace {
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+bool IsPushButton(HWND control) {
+    const LONG type = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+class Win32Driver : public PageDriver {
+  public:
+    explicit Win32Driver(HWND dialog) : dialog_(dialog) {}
+
+    bool Click(int id) override {
+        HWND control = GetDlgItem(dialog_, id);
+        // Under Wine BM_CLICK reaches a disabled button too; a user cannot click it.
+        if (!Reachable(control) || lstrcmpiA(ClassOf(control).c_str(), "Button") != 0) {
+            return false;
+        }
+        SendMessageA(control, BM_CLICK, 0, 0);
+        return true;
+    }
+    bool Type(int id, const std::string& text) override {
+        HWND control = GetDlgItem(dialog_, id);
+        if (!Reachable(control) || lstrcmpiA(ClassOf(control).c_str(), "Edit") != 0) {
+            return false;
+        }
+        SetWindowTextA(control, text.c_str());
+        return true;
+    }
+    void CloseWindow() override { SendMessageA(dialog_, WM_CLOSE, 0, 0); }
+
+    std::string Text(int id) override {
+        char text[4096] = {};
+        GetDlgItemTextA(dialog_, id, text, sizeof text);
+        return text;
+    }
+    int Checked(int id) override { return IsDlgButtonChecked(dialog_, id) == BST_CHECKED ? 1 : 0; }
+    bool Enabled(int id) override {
+        HWND control = GetDlgItem(dialog_, id);
+        return control && IsWindowEnabled(control);
+    }
+    bool Visible(int id) override {
+        HWND control = GetDlgItem(dialog_, id);
+        return control && (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE);
+    }
+    platform::Rect Place(int id) override {
+        RECT place{};
+        HWND control = GetDlgItem(dialog_, id);
+        if (!control || !GetWindowRect(control, &place)) {
+            return {};
+        }
+        MapWindowPoints(HWND_DESKTOP, dialog_, reinterpret_cast<POINT*>(&place), 2);
+        return {place.left, place.top, place.right, place.bottom};
+    }
+    // As the dialog manager places a control: position and size scaled apart by the base units.
+    platform::Rect Pixels(const ui::DialogUnits& units) override {
+        RECT base{0, 0, 4, 8};
+        MapDialogRect(dialog_, &base);
+        const int left = MulDiv(units.x, base.right, 4);
+        const int top = MulDiv(units.y, base.bottom, 8);
+        return {left, top, left + MulDiv(units.width, base.right, 4),
+                top + MulDiv(units.height, base.bottom, 8)};
+    }
+    // Asks the page as a control would before painting, on a memory DC, and reads back what the
+    // answer did to the DC.
+    SeenColour ColourOf(int id) override {
+        HWND control = id == platform::kDialogItself ? dialog_ : GetDlgItem(dialog_, id);
+        UINT message = WM_CTLCOLORSTATIC;
+        if (id == platform::kDialogItself) {
+            message = WM_CTLCOLORDLG;
+        } else if (lstrcmpiA(ClassOf(control).c_str(), "Edit") == 0) {
+            message = WM_CTLCOLOREDIT;
+        } else if (lstrcmpiA(ClassOf(control).c_str(), "Button") == 0 && IsPushButton(control)) {
+            message = WM_CTLCOLORBTN;
+        }
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ originalFont = SelectObject(dc, GetStockObject(SYSTEM_FONT));
+        SetTextColor(dc, RGB(1, 2, 3));
+        SetBkMode(dc, OPAQUE);
+        auto brush = reinterpret_cast<HBRUSH>(
+            SendMessageA(dialog_, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+        SeenColour seen;
+        seen.text = GetTextColor(dc);
+        seen.transparent = GetBkMode(dc) == TRANSPARENT;
+        LOGFONTA font{};
+        if (GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof font, &font) == sizeof font) {
+            seen.labelFont =
+                font.lfHeight == 12 && font.lfWeight == 600 && lstrcmpA(font.lfFaceName, "宋体") == 0;
+        }
+        LOGBRUSH brushInfo{};
+        if (brush && GetObjectA(brush, sizeof brushInfo, &brushInfo) == sizeof brushInfo) {
+            seen.brush = brushInfo.lbColor;
+        }
+        SelectObject(dc, originalFont);
+        DeleteDC(dc);
+        return seen;
+    }
+    int ProgressPosition(int id) override {
+        return static_cast<int>(SendDlgItemMessageA(dialog_, id, PBM_GETPOS, 0, 0));
+    }
+    platform::WindowHandle Handle() override { return reinterpret_cast<platform::WindowHandle>(dialog_); }
+
+  private:
+    static bool Reachable(HWND control) {
+        return control && IsWindowEnabled(control) && (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE);
+    }
+    HWND dialog_;
+};
+
+// Passes every call to the real window and notes whether the page ended itself.
+class WatchedWindow : public platform::DialogWindow {
+  public:
+    explicit WatchedWindow(platform::DialogWindow& real) : real_(real) {}
+    bool ended = false;
+
+    bool HasControl(int id) const override { return real_.HasControl(id); }
+    std::string GetText(int id) const override { return real_.GetText(id); }
+    void SetText(int id, const std::string& text) override { real_.SetText(id, text); }
+    int GetCheck(int id) const override { return real_.GetCheck(id); }
+    void SetCheck(int id, int state) override { real_.SetCheck(id, state); }
+    bool IsEnabled(int id) const override { return real_.IsEnabled(id); }
+    void Enable(int id, bool enable) override { real_.Enable(id, enable); }
+    bool IsVisible(int id) const override { return real_.IsVisible(id); }
+    void Show(int id, bool show) override { real_.Show(id, show); }
+    platform::Rect GetRect(int id) const override { return real_.GetRect(id); }
+    void Move(int id, const platform::Rect& place, bool repaint) override { real_.Move(id, place, repaint); }
+    std::vector<int> RadioGroup(int firstId) const override { return real_.RadioGroup(firstId); }
+    platform::ProgressBar* Progress(int id) override { return real_.Progress(id); }
+    bool SetSmallIcon(int iconId) override { return real_.SetSmallIcon(iconId); }
+    std::unique_ptr<platform::Brush> CreateSolidBrush(platform::Colour colour) override {
+        return real_.CreateSolidBrush(colour);
+    }
+    void End(int result) override {
+        ended = true;
+        real_.End(result);
+    }
+    platform::WindowHandle Handle() const override { return real_.Handle(); }
+
+  private:
+    platform::DialogWindow& real_;
+};
+
+// The real host; each shown page gets the next script, run from a timer once the page's modal
+// loop is going. A page still open after its script is closed with WM_CLOSE.
+class Win32Host : public platform::DialogRunner {
+  public:
+    explicit Win32Host(platform::memory::MemoryBackend& backend) : backend_(backend) {}
+    platform::DialogRunner& Runner() { return *this; }
+    void Queue(Script script) { scripts_.push_back(std::move(script)); }
+    int UnscriptedCloses() const { return unscriptedCloses_; }
+
+    int RunModal(int templateId, platform::DialogEvents& events, platform::WindowHandle parent) override {
+        Script script;
+        if (!scripts_.empty()) {
+            script = std::move(scripts_.front());
+            scripts_.pop_front();
+        }
+        ScriptedEvents scripted(*this, events, std::move(script));
+        return real_.RunModal(templateId, scripted, parent);
+    }
+
+  private:
+    class ScriptedEvents : public platform::DialogEvents {
+      public:
+        ScriptedEvents(Win32Host& host, platform::DialogEvents& page, Script script)
+            : host_(host), page_(page), script_(std::move(script)) {}
+
+        bool OnInit(platform::DialogWindow& window) override {
+            watched_ = std::make_unique<WatchedWindow>(window);
+            HWND dialog = reinterpret_cast<HWND>(window.Handle());
+            host_.backend_.prompts.active = window.Handle();
+            bool focus = page_.OnInit(*watched_);
+            current_ = this;
+            SetTimer(dialog, kTimerId, 1, &ScriptedEvents::RunScript);
+            return focus;
+        }
+        void OnCommand(int id, int code) override { page_.OnCommand(id, code); }
+        void OnClose() override { page_.OnClose(); }
+        platform::ControlColour OnControlColour(int id) override { return page_.OnControlColour(id); }
+        void OnDestroy() override {
+            page_.OnDestroy();
+            host_.backend_.prompts.active = platform::kNoWindow;
+            current_ = nullptr;
+        }
+
+      private:
+        static constexpr UINT_PTR kTimerId = 0x5C41;
+        static inline ScriptedEvents* current_ = nullptr;
+
+        static void CALLBACK RunScript(HWND dialog, UINT, UINT_PTR, DWORD) {
+            KillTimer(dialog, kTimerId);
+            ScriptedEvents* self = current_;
+            if (!self) {
+                return;
+            }
+            if (self->script_ && !self->watched_->ended) {
+                Win32Driver driver(dialog);
+                self->script_(driver);
+            }
+            if (!self->watched_->ended) {
+                ++self->host_.unscriptedCloses_;
+                SendMessageA(dialog, WM_CLOSE, 0, 0);
+                if (!self->watched_->ended) {
+                    EndDialog(dialog, -1);
+                }
+            }
+        }
+
+        Win32Host& host_;
+        platform::DialogEvents& page_;
+        Script script_;
+        std::unique_ptr<WatchedWindow> watched_;
+    };
+
+    platform::memory::MemoryBackend& backend_;
+    platform::win32::Win32DialogRunner real_;
+    std::deque<Script> scripts_;
+    int unscriptedCloses_ = 0;
+};
+
+}  // namespace
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, Page1Scenarios, Win32Host);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, Page2Scenarios, Win32Host);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, Page3Scenarios, Win32Host);
+
+}  // namespace page_test
