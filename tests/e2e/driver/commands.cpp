@@ -178,16 +178,19 @@ bool ExpectContains(const Words& w) {
     return true;
 }
 
-// Screen rectangle of the active dialog, frame included, for cropping a screenshot:
-// "rect <left> <top> <width> <height>".
+// Screen rectangle around every dialog on display (a page and the box it shows), frame included, for
+// cropping a screenshot: "rect <left> <top> <width> <height>".
 bool Rect(const Words&) {
-    HWND dialog = WaitForActiveDialog(kDefaultTimeoutMs);
-    if (dialog == nullptr)
+    if (WaitForActiveDialog(kDefaultTimeoutMs) == nullptr)
         return Fail(L"no dialog is up");
-    RECT rect = {};
-    GetWindowRect(dialog, &rect);
-    Say(L"rect " + std::to_wstring(rect.left) + L" " + std::to_wstring(rect.top) + L" " +
-        std::to_wstring(rect.right - rect.left) + L" " + std::to_wstring(rect.bottom - rect.top));
+    RECT all = {};
+    for (HWND dialog : VisibleDialogs()) {
+        RECT rect = {};
+        GetWindowRect(dialog, &rect);
+        UnionRect(&all, &all, &rect);
+    }
+    Say(L"rect " + std::to_wstring(all.left) + L" " + std::to_wstring(all.top) + L" " +
+        std::to_wstring(all.right - all.left) + L" " + std::to_wstring(all.bottom - all.top));
     return true;
 }
 
@@ -530,7 +533,7 @@ const wchar_t* CommandSummary() {
            L"  check <id> expect <0|1>       check state of a check box or radio button\n"
            L"  expect-text <id> <text>       exact text of a control\n"
            L"  expect-contains <id> <text>   the text of a control contains <text>\n"
-           L"  rect                          screen rectangle of the active dialog\n"
+           L"  rect                          screen rectangle around the dialogs on display\n"
            L"  expect-enabled <id> <0|1>     whether a control is enabled\n"
            L"  expect-visible <id> <0|1>     whether a control is shown\n"
            L"  expect-caption <text>         caption of the active dialog\n"

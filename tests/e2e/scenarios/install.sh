@@ -187,9 +187,12 @@ EOF
     shot page3-keep
     drive <<<"$INSTALL_AND_FINISH" || return 1
     wizard_ended || return 1
-    KEPT_FILES=([Brelix.CFG]=1 [BrelixDraw.cfg]=1 [Brelix.SEC]=1 ["$LIBRARY/Column.SJY"]=1)
+    # Every .CFG, .SEC and .SJY file of the earlier installation is kept, the factory ones too.
+    KEPT_FILES=([Brelix.CFG]=1 [BrelixDraw.cfg]=1 [Brelix.SEC]=1 ["$LIBRARY/Column.SJY"]=1
+        ["$LIBRARY/钢梁节点.SJY"]=1)
     expect_product "$PRODUCT" "$PAYLOAD_REF" MyBeams.sec "$LIBRARY/我的节点.SJY"
     KEPT_FILES=()
+    expect_same_file "$PRODUCT/$LIBRARY/钢梁节点.SJY" "$(payload_reference 20240327)/$LIBRARY/钢梁节点.SJY"
     expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
     expect_content "$PRODUCT/BrelixDraw.cfg" $'user drawing settings\r'
     expect_content "$PRODUCT/Brelix.SEC" $'user sections\r'

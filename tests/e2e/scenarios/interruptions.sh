@@ -87,10 +87,19 @@ EOF
     expect_unchanged "$before" "two presses of 安  装 without Data"
 }
 
+# The settings and libraries in the product folder are those of the given payload.
+expect_kept_from() {
+    local f
+    for f in Brelix.CFG BrelixDraw.cfg Brelix.SEC "$LIBRARY/Column.SJY" "$LIBRARY/钢梁节点.SJY"; do
+        expect_same_file "$PRODUCT/$f" "$1/$f"
+    done
+}
+
 # A product file held open by another program (as a running AutoCAD holds its module): Retry asks
 # again while it is held and copies once it is free; Ignore leaves that one file and finishes.
 scenario_locked_file_retry_ignore() {
     stage x86 "$SETUP32" || return 1
+    local first_payload=$PAYLOAD_REF
     wizard_start "$SETUP_DIR/SetUp.exe"
     drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
     wizard_ended || return 1
@@ -120,7 +129,12 @@ answer 1
 wait-exit
 EOF
     wizard_ended || return 1
+    # The keep options were offered and left ticked: the first installation's settings and libraries
+    # are back; everything else is the new payload, BRELIX2010.ARX included.
+    KEPT_FILES=([Brelix.CFG]=1 [BrelixDraw.cfg]=1 [Brelix.SEC]=1 ["$LIBRARY/Column.SJY"]=1
+        ["$LIBRARY/钢梁节点.SJY"]=1)
     expect_product "$PRODUCT" "$PAYLOAD_REF"
+    expect_kept_from "$first_payload"
 
     put_payload 20250202
     target="C:\\Brelix\\$PRODUCT_NAME\\BRELIX2008.ARX"
@@ -138,9 +152,10 @@ EOF
     stop_background
     wizard_ended || return 1
     # Everything is the newest payload except the ignored file, which keeps the previous one.
-    KEPT_FILES=([BRELIX2008.ARX]=1)
+    KEPT_FILES[BRELIX2008.ARX]=1
     expect_product "$PRODUCT" "$PAYLOAD_REF"
     KEPT_FILES=()
+    expect_kept_from "$first_payload"
     expect_same_file "$PRODUCT/BRELIX2008.ARX" "$(payload_reference 20250101)/BRELIX2008.ARX"
     expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "C:\\Brelix\\$PRODUCT_NAME"
 }
@@ -178,7 +193,9 @@ EOF
     expect_same_file "$product/BRELIX2008.ARX" "$PAYLOAD_REF/BRELIX2008.ARX"
     expect_missing "$product/BRELIX2010.ARX"
     expect_missing "$product/BRELIX2013.ARX"
-    expect_missing "$product/$LIBRARY"
+    # The drawing library was not deployed; only the user's saved library files went back into it.
+    expect_listing "$product/$LIBRARY" COLUMN.SJY 钢梁节点.SJY 我的节点.SJY
+    expect_content "$product/$LIBRARY/COLUMN.SJY" $'user drawing library\r'
     local settings
     settings=$(find "$product" -maxdepth 1 -iname brelix.cfg | head -1)
     expect_content "${settings:-$product/Brelix.CFG}" $'user settings\r'
