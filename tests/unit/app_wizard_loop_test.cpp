@@ -103,6 +103,26 @@ TEST_F(WizardLoopTest, DiscoveryRunsOnceBeforeTheFirstPage) {
     EXPECT_EQ(inventory.acadLocations[k2010], std::vector<std::string>{"C:\\AutoCAD 2010"});
 }
 
+// A dialog runner that cannot show any dialog.
+class FailingRunner : public platform::DialogRunner {
+  public:
+    int RunModal(int templateId, platform::DialogEvents&, platform::WindowHandle) override {
+        attempts.push_back(templateId);
+        return -1;
+    }
+    std::vector<int> attempts;
+};
+
+TEST_F(WizardLoopTest, PageDialogThatCannotBeCreatedEndsTheProgram) {
+    FailingRunner runner;
+    platform::memory::ScriptedFolderBrowser browser;
+    app::InstallOptions options;
+    ui::WizardContext context{backend.services(), runner, browser, options, inventory};
+    app::CWizardApp wizard(backend.registry, inventory, ui::MakeWizardPages(context));
+    EXPECT_FALSE(wizard.InitInstance());
+    EXPECT_EQ(runner.attempts, std::vector<int>{IDD_PAGE1});
+}
+
 // The real pages on the headless host, from the licence to a finished installation.
 class WizardRunTest : public WizardLoopTest {
   protected:
