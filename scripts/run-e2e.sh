@@ -7,7 +7,8 @@
 # sample machines in throw-away prefixes under build/e2e/, and runs every scenario whose function name
 # contains one of the filters (all without filters). The wizard is driven from outside by the GUI driver
 # on a private Xvfb display; afterwards `wine reg export` and the prefix's drive C are checked. Screenshots
-# of the pages go to build/screenshots/. Ends with "N passed, M failed"; exits non-zero on any failure.
+# of the pages go to build/screenshots/; a full run that passes copies the main ones to docs/screenshots/.
+# Ends with "N passed, M failed"; exits non-zero on any failure.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -76,6 +77,15 @@ for entry in "${scenarios[@]}"; do
     use_machine "$E2E_DIR/prefix-$arch" "$arch" || { echo "cannot prepare the $arch prefix"; exit 1; }
     run_scenario "$title" "$function"
 done
+
+# The pictures the README shows, refreshed from a run that checked every page.
+if [ $# -eq 0 ] && [ "$E2E_FAILED" -eq 0 ]; then
+    mkdir -p docs/screenshots
+    for name in page1-licence page2-releases page3-path page3-keep page3-installed picker copy-failed \
+        page2-releases-64bit; do
+        cp "$E2E_SHOTS/$name.png" docs/screenshots/
+    done
+fi
 
 echo
 echo "== Summary ($(($(date +%s) - started)) s)"

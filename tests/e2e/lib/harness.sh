@@ -62,7 +62,8 @@ shot() {
     rect=$(wine "$E2E_DRIVER" rect 2>/dev/null | awk '/^rect / { print $4 "x" $5 "+" $2 "+" $3 }')
     [ -n "$rect" ] || { fail "no dialog to photograph for $name"; return 1; }
     mkdir -p "$E2E_SHOTS"
-    /usr/bin/import -window root -crop "$rect" +repage "$E2E_SHOTS/$name.png" 2>/dev/null ||
+    # -strip drops the time stamps, so an unchanged page gives an unchanged file.
+    /usr/bin/import -window root -crop "$rect" +repage -strip "$E2E_SHOTS/$name.png" 2>/dev/null ||
         fail "screenshot $name failed"
 }
 
