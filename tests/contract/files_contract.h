@@ -58,6 +58,25 @@ TEST_P(FilesContract, SearchThatFindsNothingLeavesTheEntryAlone) {
     }
 }
 
+TEST_P(FilesContract, PatternEdgesFindWhatWindowsFinds) {
+    ASSERT_TRUE(files().CreateDirectory(InScratch("Data")));
+    ASSERT_TRUE(backend->WriteFile(InScratch("Data\\Brelix2010.arx"), "module"));
+    ASSERT_TRUE(backend->WriteFile(InScratch("Brelix.prt"), "part"));
+    struct Case {
+        std::string pattern;
+        std::vector<Entry> expected;
+    };
+    const Case cases[] = {
+        {InScratch("Data\\*"),
+         {{".", kAttrDirectory}, {"..", kAttrDirectory}, {"Brelix2010.arx", kAttrArchive}}},
+        {InScratch("Data\\"), {}},           // a trailing "\" names no entry
+        {InScratch("Brelix.prt\\*.*"), {}},  // a file is no folder to list
+        {InScratch("Data\\*.arx"), {{"Brelix2010.arx", kAttrArchive}}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Search(files(), c.pattern), c.expected) << c.pattern;
+}
+
 TEST_P(FilesContract, ExactNameSearchFindsTheEntryWithItsStoredSpelling) {
     ASSERT_TRUE(backend->WriteFile(InScratch("Brelix2010.arx"), "module"));
     ASSERT_TRUE(files().CreateDirectory(InScratch("Data")));
