@@ -1,6 +1,8 @@
 #include "tests/e2e/driver/commands.h"
 
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <commctrl.h>
 
 #include <functional>
 #include <map>
@@ -259,6 +261,34 @@ bool ExpectGrid(const Words& w) {
     return true;
 }
 
+// Position and range of a progress bar on any dialog on display (the page's bar stays readable while
+// a message box owns the foreground).
+bool ExpectProgress(const Words& w) {
+    int id = 0;
+    long position = 0, minimum = 0, maximum = 0;
+    if (w.size() != 4 || !IdArg(w[0], id) || !ParseInt(w[1], position) || !ParseInt(w[2], minimum) ||
+        !ParseInt(w[3], maximum))
+        return Fail(L"usage: expect-progress <id> <position> <minimum> <maximum>");
+    for (HWND dialog : VisibleDialogs()) {
+        HWND bar = ControlOf(dialog, id);
+        if (bar == nullptr || ClassOf(bar) != L"msctls_progress32")
+            continue;
+        DWORD_PTR actual = 0, low = 0, high = 0;
+        SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &actual);
+        SendMessageTimeoutW(bar, PBM_GETRANGE, TRUE, 0, SMTO_ABORTIFHUNG, 2000, &low);
+        SendMessageTimeoutW(bar, PBM_GETRANGE, FALSE, 0, SMTO_ABORTIFHUNG, 2000, &high);
+        std::wstring seen = std::to_wstring(static_cast<int>(actual)) + L" in " +
+                            std::to_wstring(static_cast<int>(low)) + L".." +
+                            std::to_wstring(static_cast<int>(high));
+        if (static_cast<long>(actual) != position || static_cast<long>(low) != minimum ||
+            static_cast<long>(high) != maximum)
+            return Fail(L"progress bar " + std::to_wstring(id) + L" is at " + seen);
+        Say(L"progress " + std::to_wstring(id) + L" = " + seen);
+        return true;
+    }
+    return Fail(L"no progress bar " + std::to_wstring(id) + L" on display");
+}
+
 // The close box of the title bar (WM_CLOSE), which a dialog treats as Cancel.
 bool Close(const Words&) {
     HWND dialog = WaitForActiveDialog(kDefaultTimeoutMs);
@@ -500,6 +530,7 @@ const std::map<std::wstring, std::function<bool(const Words&)>>& Table() {
         {L"expect-grid", ExpectGrid},
         {L"dump", Dump},
         {L"close", Close},
+        {L"expect-progress", ExpectProgress},
         {L"wait-message", WaitMessage},
         {L"expect-no-message", ExpectNoMessage},
         {L"answer", Answer},
@@ -538,6 +569,7 @@ const wchar_t* CommandSummary() {
            L"  expect-visible <id> <0|1>     whether a control is shown\n"
            L"  expect-caption <text>         caption of the active dialog\n"
            L"  expect-grid <rows> <id>...    shown boxes fill a grid column by column\n"
+           L"  expect-progress <id> <pos> <min> <max>  a progress bar on any dialog on display\n"
            L"  close                         the close box of the active dialog\n"
            L"  dump                          every control of the active dialog\n"
            L"  wait-message <text> [s]       a message box whose text contains <text>\n"

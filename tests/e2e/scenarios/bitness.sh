@@ -23,9 +23,31 @@ check 1027 expect 0
 EOF
     shot page2-releases-32bit-on-64bit
     drive <<EOF || return 1
-click 2
-wait-exit
+click 1
+wait-page 请选择安装路径：
+$INSTALL_AND_FINISH
 EOF
+    wizard_ended || return 1
+    # Everything goes into the 32-bit view: the record, and 2009's entry (found through both of the
+    # program's paths to the same key). The 64-bit AutoCAD installations are not touched.
+    local folder="C:\\Brelix\\$PRODUCT_NAME"
+    expect_product "$PRODUCT" "$PAYLOAD_REF"
+    expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "$folder" 32
+    expect_no_reg_key 'HKLM\SOFTWARE\Brelix' 64
+    expect_demand_load 'Autodesk\AutoCAD\R17.2\ACAD-7001:804' 2009 BRELIX2008.ARX 'C:\Brelix' 32
+    expect_reg 'HKLM\SOFTWARE\Autodesk\AutoCAD\R18.0\ACAD-8001:804\Applications\Brelix2010' LOADER \
+        'D:\Old\BRELIX2010.ARX' 64
+    expect_no_reg_key 'HKLM\SOFTWARE\Autodesk\AutoCAD\R23.1\ACAD-3001:804\Applications\Brelix2020' 64
+    expect_no_reg_key 'HKLM\SOFTWARE\Autodesk\AutoCAD\R24.0\ACAD-4101:804\Applications\Brelix2021' 64
+    # Profiles are per user and not redirected: all of them get the trusted path.
+    expect_reg "$PROFILES\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables" TRUSTEDPATHS "$folder"
+    # Only the found 2009 loses its compatibility value.
+    expect_reg_names "$LAYERS" 'C:\\Program Files\\AutoCAD 2010\\acad.exe' \
+        'C:\\Program Files\\AutoCAD 2021\\acad.exe' 'C:\\Tools\\other.exe'
+    expect_fonts "$X86_FILES/AutoCAD 2009" "$PAYLOAD_REF"
+    expect_content "$DRIVE_C/Program Files/AutoCAD 2010/Fonts/Brelix_EN.shx" \
+        $'old font from an earlier installation\r'
+    expect_missing "$DRIVE_C/Program Files/AutoCAD 2010/Fonts/Brelix_HZ.shx"
 }
 
 scenario_64bit_build_installs() {

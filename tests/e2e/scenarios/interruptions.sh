@@ -177,7 +177,8 @@ scenario_locked_file_abort() {
     drive <<EOF || { stop_background; return 1; }
 $WALK_TO_PAGE3
 check 1009 expect 1
-type 1000 C:\Tools
+# A root typed with a trailing backslash: the product folder hangs off it with a single one.
+type 1000 "C:\Tools\\"
 post-click 1
 wait-message "拷贝文件 C:\Tools\\$PRODUCT_NAME\BRELIX2010.ARX 失败" 60
 answer 3

@@ -65,3 +65,38 @@ EOF
     wizard_ended || return 1
     expect_unchanged "$before" "cancelling on each page"
 }
+
+# An emptied path box: 安  装 does nothing (no root to build a product folder on), the page stays, and
+# after going back and forth page 3 offers no keep options for the empty root. Nothing changes.
+scenario_empty_root() {
+    stage x86 "$SETUP32" || return 1
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
+    wizard_ended || return 1
+    local before
+    before=$(mktemp -p "$E2E_WORK" --suffix=.snapshot)
+    machine_snapshot "$before"
+
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || return 1
+$WALK_TO_PAGE3
+expect-enabled 1009 1
+type 1000 ""
+post-click 1
+expect-no-message 2
+wait-page 请选择安装路径：
+expect-text 1000 ""
+click 1005
+wait-page 请选择安装组件：
+click 1
+wait-page 请选择安装路径：
+expect-text 1000 ""
+expect-text 1014 请选择安装路径：
+expect-enabled 1009 0
+check 1009 expect 0
+click 2
+wait-exit
+EOF
+    wizard_ended || return 1
+    expect_unchanged "$before" "pressing 安  装 with an empty path"
+}
