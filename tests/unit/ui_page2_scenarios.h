@@ -115,12 +115,15 @@ TYPED_TEST_P(Page2Scenarios, OtherBuildsShowReleases2005To2025InTheGrid) {
     this->Found({2010, 2018});
     this->options.buildBitness = 64;
     std::vector<BoxView> seen, expected;
+    std::string label;
     int next = this->template Show<ui::Dlg_Page2>([&](PageDriver& page) {
         seen = SeeReleaseBoxes(page);
         expected = ExpectedBoxes(page, 2005, 2025, {2010, 2018});
+        label = page.Text(IDC_PAGE2_VERSION);
         page.Click(IDC_FORWARD);
     });
     EXPECT_EQ(seen, expected);
+    EXPECT_EQ(label, "Brelix结构工具箱 V2024.3.27 (64位版本)");
     EXPECT_EQ(next, 3);
     EXPECT_EQ(this->options.releaseChosen, this->ChosenOnly({2010, 2018}));
 }

@@ -76,6 +76,10 @@ class PageFixture : public ::testing::Test {
     app::AcadInventory inventory;
     ui::WizardContext context{backend.services(), host.Runner(), browser, options, inventory};
 
+    // Scenarios describe the shipped 32-bit build whatever this test program's own bitness; those
+    // about other builds set it themselves.
+    PageFixture() { options.buildBitness = 32; }
+
     // Shows a fresh page with `script` as the user; returns the page's nextPage.
     template <class Page>
     int Show(Script script) {
