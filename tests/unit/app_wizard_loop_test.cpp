@@ -152,12 +152,22 @@ TEST_F(WizardRunTest, BackAndForthKeepsChoicesAndEndsAfterTheInstallation) {
     const int box2010 = ui::ReleaseBoxId(*app::ReleaseIndexOfYear(2010));
     std::vector<int> box2010Ticks;
     std::vector<std::string> pathsSeen;
-    runner.Queue([](HeadlessDialog& page) { EXPECT_TRUE(page.Click(IDC_FORWARD)); });
+    std::vector<std::string> licenceSeen;
+    runner.Queue([&](HeadlessDialog& page) {
+        page.Click(IDC_PAGE1_NEXT_SCREEN);
+        licenceSeen.push_back(page.GetText(IDC_PAGE1_LICENCE));
+        EXPECT_TRUE(page.Click(IDC_FORWARD));
+    });
     runner.Queue([&](HeadlessDialog& page) {
         box2010Ticks.push_back(page.GetCheck(box2010));
         EXPECT_TRUE(page.Click(IDC_BACK));
     });
-    runner.Queue([](HeadlessDialog& page) { EXPECT_TRUE(page.Click(IDC_FORWARD)); });
+    runner.Queue([&](HeadlessDialog& page) {
+        // A new page: back on the first screen, with the stored answer.
+        licenceSeen.push_back(page.GetText(IDC_PAGE1_LICENCE));
+        EXPECT_EQ(page.GetCheck(IDC_PAGE1_AGREE), 1);
+        EXPECT_TRUE(page.Click(IDC_FORWARD));
+    });
     runner.Queue([&](HeadlessDialog& page) {
         box2010Ticks.push_back(page.GetCheck(box2010));
         EXPECT_TRUE(page.Click(IDC_FORWARD));
@@ -179,6 +189,9 @@ TEST_F(WizardRunTest, BackAndForthKeepsChoicesAndEndsAfterTheInstallation) {
     EXPECT_EQ(runner.unscriptedCloses, 0);
     EXPECT_EQ(runner.PendingScripts(), 0u);
     EXPECT_EQ(box2010Ticks, (std::vector<int>{1, 1}));
+    ASSERT_EQ(licenceSeen.size(), 2u);
+    EXPECT_NE(licenceSeen[0], licenceSeen[1]);
+    EXPECT_EQ(licenceSeen[1].substr(0, 13), std::string(13, ' ')) << "screen 0 opens with the title line";
     EXPECT_EQ(pathsSeen, (std::vector<std::string>{"C:\\Brelix", "D:\\Brelix"}));
     ASSERT_EQ(backend.prompts.shown.size(), 1u);
     EXPECT_EQ(backend.prompts.shown[0].text, "安装完成，重启AutoCAD即可使用 !");
