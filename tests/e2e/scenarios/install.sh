@@ -38,6 +38,10 @@ expect-enabled 1 0
 click 1014
 check 1008 expect 1
 expect-enabled 1 0
+EOF
+    expect_refused click 1
+    drive <<EOF || return 1
+expect-text 1012 在安装之前，请认真阅读许可协议：
 click 1009
 expect-enabled 1 1
 click 1
@@ -68,6 +72,10 @@ EOF
 click 1020
 click 1027
 expect-enabled 1 0
+EOF
+    expect_refused click 1
+    expect_refused click 1036
+    drive <<EOF || return 1
 click 1027
 expect-enabled 1 1
 click 1020
