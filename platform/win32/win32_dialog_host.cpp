@@ -30,12 +30,34 @@ bool IsControlColourMessage(UINT message) {
     }
 }
 
+// As the dialog framework does for a template that gives no position of its own: over the owner,
+// or in the middle of the screen's work area when there is none.
+void CentreOnOwnerOrScreen(HWND dialog) {
+    RECT area{};
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &area)) {
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    }
+    RECT window{};
+    GetWindowRect(dialog, &window);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    int left = area.left + (area.right - area.left - width) / 2;
+    int top = area.top + (area.bottom - area.top - height) / 2;
+    // Keep the title bar reachable when the area is smaller than the page.
+    left = left < area.left ? area.left : left;
+    top = top < area.top ? area.top : top;
+    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK PageProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* run = reinterpret_cast<ModalRun*>(lParam);
         SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(run));
         run->window = std::make_unique<Win32DialogWindow>(dialog);
-        return run->events.OnInit(*run->window) ? TRUE : FALSE;
+        const bool defaultFocus = run->events.OnInit(*run->window);
+        CentreOnOwnerOrScreen(dialog);
+        return defaultFocus ? TRUE : FALSE;
     }
     auto* run = reinterpret_cast<ModalRun*>(GetWindowLongPtrA(dialog, DWLP_USER));
     if (!run || !run->window) {

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -72,6 +73,24 @@ TEST(Win32DialogHost, MissingTemplateFailsWithoutShowingAnything) {
     ProbeEvents page;
     EXPECT_EQ(runner.RunModal(999, page, platform::kNoWindow), -1);
     EXPECT_TRUE(page.log.empty());
+}
+
+TEST(Win32DialogHost, PageWithoutOwnerOpensInTheMiddleOfTheWorkArea) {
+    platform::win32::Win32DialogRunner runner;
+    ProbeEvents page;
+    RECT window{}, area{};
+    page.onRunning = [&](platform::DialogWindow& shown) {
+        GetWindowRect(reinterpret_cast<HWND>(shown.Handle()), &window);
+    };
+    runner.RunModal(IDD_PAGE1, page, platform::kNoWindow);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    ASSERT_GT(window.right - window.left, 0);
+    const int spareLeft = window.left - area.left, spareRight = area.right - window.right;
+    const int spareTop = window.top - area.top, spareBottom = area.bottom - window.bottom;
+    EXPECT_GT(spareLeft, 0);
+    EXPECT_LE(std::abs(spareLeft - spareRight), 1);
+    EXPECT_GT(spareTop, 0);
+    EXPECT_LE(std::abs(spareTop - spareBottom), 1);
 }
 
 TEST(Win32DialogHost, SmallIconComesFromTheProgramIconAndTheLargeOneIsLeftAlone) {
