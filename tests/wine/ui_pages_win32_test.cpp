@@ -241,6 +241,50 @@ class Win32Host : public platform::DialogRunner {
     int unscriptedCloses_ = 0;
 };
 
+// Enter as the user presses it: through the dialog manager's keyboard handling, which sends the
+// default command only while its button is enabled.
+void PressEnter(HWND dialog) {
+    HWND focus = GetFocus();
+    PostMessageA(focus ? focus : dialog, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    PostMessageA(focus ? focus : dialog, WM_KEYUP, VK_RETURN, 0xC01C0001);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (!IsDialogMessageA(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
+class Win32Keyboard : public PageFixture<Win32Host> {
+  protected:
+    void Found(int year) {
+        inventory.acadLocations[static_cast<std::size_t>(*app::ReleaseIndexOfYear(year))].push_back(
+            "C:\\CAD");
+    }
+};
+
+TEST_F(Win32Keyboard, EnterLeavesTheReleasePageWhileForwardIsEnabled) {
+    Found(2010);
+    int next =
+        Show<ui::Dlg_Page2>([](PageDriver& page) { PressEnter(reinterpret_cast<HWND>(page.Handle())); });
+    EXPECT_EQ(next, 3);
+    EXPECT_EQ(host.UnscriptedCloses(), 0);
+}
+
+TEST_F(Win32Keyboard, EnterDoesNothingWhileForwardIsGreyed) {
+    const auto before = options.releaseChosen;
+    bool forward = true;
+    int next = Show<ui::Dlg_Page2>([&](PageDriver& page) {
+        forward = page.Enabled(IDC_FORWARD);
+        PressEnter(reinterpret_cast<HWND>(page.Handle()));
+        page.Click(IDC_CANCEL);
+    });
+    EXPECT_FALSE(forward);
+    EXPECT_EQ(next, 0);
+    EXPECT_EQ(options.releaseChosen, before) << "the forward command would have stored the choice";
+}
+
 }  // namespace
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, Page1Scenarios, Win32Host);
