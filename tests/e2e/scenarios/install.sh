@@ -241,3 +241,71 @@ EOF
     expect_content "$PRODUCT/MyBeams.sec" $'my sections\r'
     expect_data_clean
 }
+
+# Code page 936 paths whose characters end in the byte of "\" (誠 is D5 5C): the wizard, renamed, runs
+# from such a folder and installs under such a root. Finding Data beside the program, the product
+# folder under the root, the registered module path and the fonts' source all need the real last
+# separator, not the last 0x5C byte.
+scenario_dbcs_paths() {
+    stage x86 "$SETUP32" || return 1
+    local setup="$DRIVE_C/e2e/工程誠"
+    mkdir -p "$setup" "$DRIVE_C/Tools"
+    mv "$SETUP_DIR/SetUp.exe" "$setup/SetUp誠.exe"
+    mv "$DATA" "$setup/Data"
+    local root='C:\Tools\工具誠'
+    wizard_start "$setup/SetUp誠.exe"
+    drive <<EOF || return 1
+$WALK_TO_PAGE3
+type 1000 "$root"
+$INSTALL_AND_FINISH
+EOF
+    wizard_ended || return 1
+    local folder="$root\\$PRODUCT_NAME"
+    expect_product "$DRIVE_C/Tools/工具誠/$PRODUCT_NAME" "$PAYLOAD_REF"
+    # Nothing was made under a name cut at the 0x5C byte.
+    expect_eq "folders under C:\\Tools" "$(ls "$DRIVE_C/Tools")" "工具誠"
+    expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "$folder"
+    expect_demand_load 'Autodesk\AutoCAD\R18.0\ACAD-8001:804' 2010 BRELIX2010.ARX "$root"
+    expect_reg "$PROFILES\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables" TRUSTEDPATHS "$folder"
+    expect_fonts "$DRIVE_C/Program Files/AutoCAD 2010" "$PAYLOAD_REF"
+    expect_missing "$setup/Data/SetUp_Temp1"
+}
+
+# Keeping only some parts, chosen before a trip back to page 2 (the ticks survive it): the section
+# library is replaced by the new payload's, settings and drawing library are kept.
+scenario_reinstall_partial_keep() {
+    stage x86 "$SETUP32" || return 1
+    local first_payload=$PAYLOAD_REF
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
+    wizard_ended || return 1
+    edit_user_files
+    put_payload 20250101
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || return 1
+$WALK_TO_PAGE3
+click 1011
+click 1005
+wait-page 请选择安装组件：
+click 1
+wait-page 请选择安装路径：
+check 1009 expect 1
+check 1010 expect 1
+check 1011 expect 0
+check 1012 expect 1
+expect-enabled 1011 1
+$INSTALL_AND_FINISH
+EOF
+    wizard_ended || return 1
+    KEPT_FILES=([Brelix.CFG]=1 [BrelixDraw.cfg]=1 ["$LIBRARY/Column.SJY"]=1 ["$LIBRARY/钢梁节点.SJY"]=1)
+    expect_product "$PRODUCT" "$PAYLOAD_REF" MyBeams.sec "$LIBRARY/我的节点.SJY"
+    KEPT_FILES=()
+    expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
+    expect_content "$PRODUCT/BrelixDraw.cfg" $'user drawing settings\r'
+    expect_content "$PRODUCT/$LIBRARY/Column.SJY" $'user drawing library\r'
+    expect_same_file "$PRODUCT/$LIBRARY/钢梁节点.SJY" "$first_payload/$LIBRARY/钢梁节点.SJY"
+    # Not kept: the new payload's section library; the user's extra one is simply left alone.
+    expect_same_file "$PRODUCT/Brelix.SEC" "$PAYLOAD_REF/Brelix.SEC"
+    expect_content "$PRODUCT/MyBeams.sec" $'my sections\r'
+    expect_data_clean
+}
