@@ -23,6 +23,8 @@ constexpr char kCopyFailedBefore[] = "拷贝文件 ";
 constexpr char kCopyFailedAfter[] =
     " 失败，可能原因如下：\n\n1、AutoCAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
 constexpr char kCopyFailedCaption[] = "Brelix安装";
+// What a message box returns when it could not be shown.
+constexpr int kNoAnswer = 0;
 
 bool IsNotDeployed(const std::string& name) {
     for (const char* excluded : kNotDeployed) {
@@ -73,7 +75,9 @@ bool ProductDeployer::CopyProductFile(const std::string& from, const std::string
         const int answer = services_.prompts.Show(services_.prompts.ActiveWindow(),
                                                   kCopyFailedBefore + to + kCopyFailedAfter,
                                                   kCopyFailedCaption, platform::kMbAbortRetryIgnore);
-        if (answer == platform::kIdAbort)
+        // A box that could not be shown (0) asked nobody: retrying would spin for ever without a
+        // word on screen, so it ends the walk as abort does.
+        if (answer == platform::kIdAbort || answer == kNoAnswer)
             return false;
         if (answer == platform::kIdIgnore)
             break;

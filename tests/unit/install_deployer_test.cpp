@@ -271,8 +271,22 @@ INSTANTIATE_TEST_SUITE_P(
     RetryTest,
     ::testing::Values(RetryCase{{platform::kIdRetry}},
                       RetryCase{{platform::kIdRetry, platform::kIdRetry, platform::kIdRetry}},
-                      RetryCase{{platform::kIdCancel, platform::kIdOk, platform::kIdRetry}},
-                      RetryCase{{0}}));
+                      RetryCase{{platform::kIdCancel, platform::kIdOk, platform::kIdRetry}}));
+
+// A question that could not be shown at all gets no answer (0): the copy is not tried again in a
+// silent loop, and the walk ends as on abort.
+TEST_F(DeployerTest, QuestionThatCannotBeShownEndsTheWalkAsAbort) {
+    AddSourceFiles(4);
+    backend.files.AddFile(In(kProduct, "F001.DAT"), "locked");
+    backend.files.Lock(In(kProduct, "F001.DAT"));
+    backend.prompts.answers = {0, platform::kIdIgnore};
+
+    EXPECT_FALSE(DeployFiles());
+    EXPECT_THAT(backend.files.List(kProduct), ElementsAre("F000.DAT", "F001.DAT", "temp"));
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "F001.DAT")), "locked");
+    EXPECT_EQ(backend.prompts.shown.size(), 1u);
+    EXPECT_EQ(progress.calls, Steps(4));  // ".", "..", F000, F001
+}
 
 TEST_F(DeployerTest, ReadOnlyTargetThatStillFailsIsAskedAboutWithTheTargetPath) {
     // The copy fails for another reason than the read-only bit: ClearReadOnly ran, the question names the
