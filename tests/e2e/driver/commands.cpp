@@ -317,6 +317,27 @@ bool HasControlText(HWND dialog, const std::wstring& text) {
     return false;
 }
 
+// The active dialog (a message box, the folder browser) is owned by the page that shows this text.
+bool ExpectOwner(const Words& w) {
+    if (w.size() != 1)
+        return Fail(L"usage: expect-owner <text of a control on the owner>");
+    HWND dialog = WaitForActiveDialog(kDefaultTimeoutMs);
+    if (dialog == nullptr)
+        return Fail(L"no dialog is up");
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    if (owner == nullptr)
+        return Fail(L"the dialog " + Quoted(WindowText(dialog)) + L" has no owner");
+    if (ClassOf(owner) != L"#32770" || !HasControlText(owner, w[0]))
+        return Fail(L"the dialog " + Quoted(WindowText(dialog)) + L" is owned by " +
+                    Quoted(WindowText(owner)) + L" (" + ClassOf(owner) + L"), which does not show " +
+                    Quoted(w[0]));
+    if (IsWindowEnabled(owner))
+        return Fail(L"the owner of " + Quoted(WindowText(dialog)) +
+                    L" is not disabled: the box is not modal");
+    Say(L"owned by the page showing " + Quoted(w[0]));
+    return true;
+}
+
 bool WaitPage(const Words& w) {
     DWORD timeout = 0;
     if (w.empty() || !TimeoutArg(w, 1, timeout))
@@ -530,6 +551,7 @@ const std::map<std::wstring, std::function<bool(const Words&)>>& Table() {
         {L"expect-grid", ExpectGrid},
         {L"dump", Dump},
         {L"close", Close},
+        {L"expect-owner", ExpectOwner},
         {L"expect-progress", ExpectProgress},
         {L"wait-message", WaitMessage},
         {L"expect-no-message", ExpectNoMessage},
@@ -570,6 +592,7 @@ const wchar_t* CommandSummary() {
            L"  expect-caption <text>         caption of the active dialog\n"
            L"  expect-grid <rows> <id>...    shown boxes fill a grid column by column\n"
            L"  expect-progress <id> <pos> <min> <max>  a progress bar on any dialog on display\n"
+           L"  expect-owner <text>           the active box is modal over the page showing <text>\n"
            L"  close                         the close box of the active dialog\n"
            L"  dump                          every control of the active dialog\n"
            L"  wait-message <text> [s]       a message box whose text contains <text>\n"

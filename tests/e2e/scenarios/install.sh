@@ -99,6 +99,7 @@ EOF
 post-click 1
 wait-message "$COMPLETION" 60
 expect-caption Brelix安装
+expect-owner 请选择安装路径：
 expect-progress 1003 50 0 50
 EOF
     shot page3-installed

@@ -39,6 +39,7 @@ $WALK_TO_PAGE3
 post-click 1
 wait-message "请关闭AutoCAD后再进行安装 !"
 expect-caption Brelix软件安装
+expect-owner 请选择安装路径：
 EOF
     shot acad-running
     drive <<EOF || { stop_background; return 1; }
@@ -68,6 +69,7 @@ $WALK_TO_PAGE3
 post-click 1
 wait-message 未找到安装所需的Data文件夹
 expect-caption Brelix软件安装
+expect-owner 请选择安装路径：
 wait-message 可能安装文件下载后没有解压
 wait-message "请解压后再执行SetUp.exe !"
 EOF
@@ -113,6 +115,7 @@ $WALK_TO_PAGE3
 post-click 1
 wait-message "拷贝文件 $target 失败，可能原因如下：" 60
 expect-caption Brelix安装
+expect-owner 请选择安装路径：
 wait-message 1、AutoCAD未关闭
 wait-message 2、系统权限未开放，请以管理者权限登陆系统
 EOF

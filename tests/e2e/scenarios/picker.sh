@@ -23,6 +23,7 @@ type 14148 "C:\Tools\bad?name"
 post-click 1
 wait-message "is invalid. Please reenter."
 expect-caption SetUp
+expect-owner 请选择安装目录：
 answer 1
 expect-caption 请选择安装目录：
 # A folder that does not exist: No keeps the picker open and creates nothing.
