@@ -42,11 +42,10 @@ source tests/e2e/lib/harness.sh
 for file in tests/e2e/scenarios/*.sh; do source "$file"; done
 E2E_DRIVER=$(WINEPREFIX=/nonexistent e2e_win_path "$E2E_DRIVER_UNIX")
 
-e2e_start_display
+for arch in x86 x64; do e2e_settle "$E2E_DIR/prefix-$arch"; done
+e2e_start_display || exit 1
 finish() {
-    for arch in x86 x64; do
-        [ -d "$E2E_DIR/prefix-$arch" ] && WINEPREFIX="$E2E_DIR/prefix-$arch" wineserver -w 2>/dev/null
-    done
+    for arch in x86 x64; do e2e_settle "$E2E_DIR/prefix-$arch"; done
     e2e_stop_display
 }
 trap finish EXIT

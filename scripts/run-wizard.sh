@@ -32,9 +32,11 @@ finish() {
     if [ -n "$wizard" ] && kill -0 "$wizard" 2>/dev/null; then
         kill "$wizard" 2>/dev/null || true
     fi
+    e2e_settle "$machine/prefix"
     [ $interactive = yes ] || e2e_stop_display
 }
 trap finish EXIT
+e2e_settle "$machine/prefix"
 [ $interactive = yes ] || e2e_start_display
 
 echo "== Staging a sample machine in $machine/prefix"

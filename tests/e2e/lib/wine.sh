@@ -47,9 +47,14 @@ e2e_start_display() {
     mkfifo "$fifo"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     E2E_XVFB_PID=$!
-    local number
-    read -r number <"$fifo"
+    local number=
+    read -r -t 30 number <"$fifo"
     rm -f "$fifo"
+    if [ -z "$number" ]; then
+        echo "Xvfb did not start" >&2
+        e2e_stop_display
+        return 1
+    fi
     export DISPLAY=":$number"
 }
 e2e_stop_display() {
@@ -58,6 +63,13 @@ e2e_stop_display() {
         wait "$E2E_XVFB_PID" 2>/dev/null || true
         E2E_XVFB_PID=
     fi
+}
+
+# e2e_settle <prefix>: waits (at most 30 s) until no Wine process of that prefix runs any more, so that
+# the next one may use another display.
+e2e_settle() {
+    [ -d "$1" ] || return 0
+    WINEPREFIX=$1 timeout 30 wineserver -w 2>/dev/null || true
 }
 
 # e2e_win_path <unix path>: the Windows form of a path (C:\... inside the prefix, Z:\... elsewhere).
