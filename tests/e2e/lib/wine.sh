@@ -19,7 +19,7 @@ e2e_use_prefix() {
         *) echo "unknown architecture $arch (x86 or x64)" >&2; return 2 ;;
     esac
     # The marker is written last, so a prefix whose creation was cut short is made again.
-    if [ ! -f "$prefix/.e2e-ready" ]; then
+    if [ ! -f "$prefix/.e2e-prefix-ready" ]; then
         if [ -d "$prefix" ] && [ -n "$(ls -A "$prefix")" ] && [ ! -f "$prefix/system.reg" ]; then
             echo "$prefix is neither empty nor a Wine prefix; not touching it" >&2
             return 2
@@ -29,7 +29,9 @@ e2e_use_prefix() {
         wineboot -i >/dev/null 2>&1 || { echo "wineboot failed in $prefix" >&2; return 1; }
         # Without a window manager every window close costs ~2 s unless Wine manages its own frames.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-        touch "$prefix/.e2e-ready"
+        # A crash must end the program, not leave Wine's crash dialog up for the driver to find.
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        touch "$prefix/.e2e-prefix-ready"
     fi
     local has64=no
     [ -d "$prefix/drive_c/windows/syswow64" ] && has64=yes

@@ -26,6 +26,15 @@ expect-caption SetUp
 expect-owner 请选择安装目录：
 answer 1
 expect-caption 请选择安装目录：
+# A folder on a drive that does not exist: agreeing to create it ends in the second message.
+type 14148 Q:\Brelix
+post-click 1
+wait-message "does not exist. Do you want the folder to be created?"
+answer 6
+wait-message "can not be created. Please double check."
+expect-caption SetUp
+answer 1
+expect-caption 请选择安装目录：
 # A folder that does not exist: No keeps the picker open and creates nothing.
 type 14148 "$root"
 post-click 1
