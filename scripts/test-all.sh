@@ -21,4 +21,5 @@ echo "== Tests on the real Win32 API under Wine"
 bash scripts/run-wine-tests.sh
 
 echo "== The whole wizard under Wine"
-bash scripts/run-e2e.sh
+# Reuse the cross builds made for the Wine tests.
+E2E_BUILD32=build/win32 E2E_BUILD64=build/win64 bash scripts/run-e2e.sh
