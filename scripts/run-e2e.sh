@@ -62,6 +62,7 @@ scenarios=(
     "x86|no Data folder: message, page stays, nothing changes|scenario_no_data"
     "x86|product file held open: retry, then ignore|scenario_locked_file_retry_ignore"
     "x86|product file held open: abort|scenario_locked_file_abort"
+    "x86|a read-only payload installs files that are not read-only|scenario_read_only_payload"
     "x86|cancel on each page changes nothing; choices survive going back|scenario_cancel_changes_nothing"
     "x86|an emptied path installs nothing and offers no keep options|scenario_empty_root"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"

@@ -209,3 +209,20 @@ EOF
     # The previous product folder is left as the user had it.
     expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
 }
+
+# A payload copied from a read-only medium: every source file is read-only. No installed file may stay
+# read-only (the user must be able to edit settings and replace modules); the sources the installer
+# touched lose the attribute, those it leaves alone (setup.exe, the parts list) keep it.
+scenario_read_only_payload() {
+    stage x86 "$SETUP32" || return 1
+    find "$DATA" -type f -exec chmod a-w {} +
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
+    wizard_ended || return 1
+    expect_product "$PRODUCT" "$PAYLOAD_REF"
+    expect_eq "read-only files in the product folder" "$(find "$PRODUCT" -type f ! -perm -u+w -printf '%P ')" ""
+    expect_eq "read-only fonts in AutoCAD 2010" \
+        "$(find "$DRIVE_C/Program Files/AutoCAD 2010/Fonts" -name 'Brelix_*' ! -perm -u+w -printf '%P ')" ""
+    expect_eq "read-only files left in Data" "$(cd "$DATA" && find . -type f ! -perm -u+w -printf '%P\n' | sort | tr '\n' ' ')" \
+        "Brelix.prt Help/Brelix.chm setup.exe "
+}
