@@ -12,7 +12,7 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 build32=${E2E_BUILD32:-build/e2e-win32}
 build64=${E2E_BUILD64:-build/e2e-win64}
 
