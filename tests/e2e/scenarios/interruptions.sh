@@ -116,6 +116,9 @@ post-click 1
 wait-message "拷贝文件 $target 失败，可能原因如下：" 60
 expect-caption Brelix安装
 expect-owner 请选择安装路径：
+# One step for the backup of the kept settings, then one per entry examined: ".", "..", the five
+# Brelix.* files (listed first: "." sorts before "2"), BRELIX2000, 2004, 2008 and 2010.
+expect-progress 1003 12 0 50
 wait-message 1、AutoCAD未关闭
 wait-message 2、系统权限未开放，请以管理者权限登陆系统
 EOF
@@ -123,6 +126,8 @@ EOF
     drive <<EOF || { stop_background; return 1; }
 answer 4
 wait-message "拷贝文件 $target 失败"
+# Asking again does not advance the bar.
+expect-progress 1003 12 0 50
 EOF
     stop_background
     drive <<EOF || return 1
@@ -147,6 +152,7 @@ EOF
 $WALK_TO_PAGE3
 post-click 1
 wait-message "拷贝文件 $target 失败" 60
+expect-progress 1003 11 0 50
 answer 5
 wait-message "$COMPLETION" 60
 answer 1
