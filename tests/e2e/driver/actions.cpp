@@ -83,4 +83,24 @@ bool Answer(const Words& w) {
     return true;
 }
 
+// A key pressed while the active dialog has the focus (Esc, Enter), delivered to its focused control
+// so that the dialog's own keyboard handling decides what it means.
+bool PressKey(const Words& w) {
+    if (w.size() != 1 || (w[0] != L"escape" && w[0] != L"enter"))
+        return Fail(L"usage: press-key <escape|enter>");
+    HWND dialog = WaitForActiveDialog(kDefaultTimeoutMs);
+    if (dialog == nullptr)
+        return Fail(L"no dialog is up");
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof(thread);
+    HWND target = dialog;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) && thread.hwndFocus != nullptr)
+        target = thread.hwndFocus;
+    WPARAM key = w[0] == L"escape" ? VK_ESCAPE : VK_RETURN;
+    Say(L"press-key " + w[0] + L" on " + Quoted(WindowText(dialog)));
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+    return true;
+}
+
 }  // namespace guidriver

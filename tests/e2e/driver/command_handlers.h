@@ -11,6 +11,7 @@ bool PostClick(const Words& words);
 bool Type(const Words& words);
 bool Close(const Words& words);
 bool Answer(const Words& words);
+bool PressKey(const Words& words);
 
 // expectations.cpp
 bool ExpectCheck(const Words& words);

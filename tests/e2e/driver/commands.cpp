@@ -30,6 +30,7 @@ const std::map<std::wstring, std::function<bool(const Words&)>>& Table() {
         {L"expect-grid", ExpectGrid},
         {L"dump", Dump},
         {L"close", Close},
+        {L"press-key", PressKey},
         {L"expect-owner", ExpectOwner},
         {L"expect-progress", ExpectProgress},
         {L"wait-message", WaitMessage},
@@ -72,6 +73,7 @@ const wchar_t* CommandSummary() {
            L"  expect-grid <rows> <id>...    shown boxes fill a grid column by column\n"
            L"  expect-progress <id> <pos> <min> <max>  a progress bar on any dialog on display\n"
            L"  expect-owner <text>           the active box is modal over the page showing <text>\n"
+           L"  press-key <escape|enter>      a key on the focused control of the active dialog\n"
            L"  close                         the close box of the active dialog\n"
            L"  dump                          every control of the active dialog\n"
            L"  wait-message <text> [s]       a message box whose text contains <text>\n"

@@ -76,10 +76,15 @@ EOF
     expect_refused click 1
     expect_refused click 1036
     drive <<EOF || return 1
+# Nor does Enter leave the page while 下一步 is greyed.
+press-key enter
+sleep 500
+expect-text 1012 请选择安装组件：
 click 1027
 expect-enabled 1 1
 click 1020
-click 1
+# With 下一步 enabled again, Enter moves on.
+press-key enter
 wait-page 请选择安装路径：
 expect-text 1013 "Brelix结构工具箱 V2024.3.27 (32位版本)"
 expect-text 1014 请选择安装路径：

@@ -1,5 +1,5 @@
-# Moving between the pages and cancelling: choices survive 上一步 and 下一步, and 取  消 (or the close
-# box) on any page leaves the registry and drive C exactly as they were.
+# Moving between the pages and cancelling: choices survive 上一步 and 下一步, and 取  消 (or the close box
+# or Esc) on any page leaves the registry and drive C exactly as they were.
 
 scenario_cancel_changes_nothing() {
     stage x86 "$SETUP32" || return 1
@@ -60,6 +60,17 @@ EOF
 $WALK_TO_PAGE3
 type 1000 C:\Somewhere
 close
+wait-exit
+EOF
+    wizard_ended || return 1
+
+    # Esc on page 2 cancels as well.
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || return 1
+wait-page 在安装之前，请认真阅读许可协议：
+click 1
+wait-page 请选择安装组件：
+press-key escape
 wait-exit
 EOF
     wizard_ended || return 1
