@@ -89,6 +89,12 @@ product_key() {  # product_key <software key> <release> <product> <year> <folder
 REG
 }
 
+# long_trusted_paths <count>: "d:\lib\p0001;" and so on, 13 bytes per folder.
+long_trusted_paths() {
+    local i
+    for ((i = 1; i <= $1; i++)); do printf 'd:\\lib\\p%04d;' "$i"; done
+}
+
 profile() {  # profile <release> <product> <profile name> [TRUSTEDPATHS] ; no 4th argument: no Variables key
     printf '[HKEY_CURRENT_USER\\Software\\Autodesk\\AutoCAD\\%s\\%s\\Profiles\\%s]\n\n' "$1" "$2" "$3"
     if [ $# -ge 4 ]; then
@@ -117,6 +123,10 @@ REG
     profile R18.0 ACAD-8001:804 '钢结构' ';'
     profile R23.1 ACAD-3001:804 '<<未命名配置>>'
     profile R24.0 ACAD-4101:804 '<<未命名配置>>' 'C:\Brelix\Brelix结构工具箱;e:\x'
+    # Lists too long for AutoCAD's 13000-byte reading: one longer than that, one that fits but would
+    # not with the product folder added. An installer must leave both as they are.
+    profile R24.0 ACAD-4101:804 '大配置' "$(long_trusted_paths 1039)"
+    profile R24.0 ACAD-4101:804 '满配置' "$(long_trusted_paths 999)"
     echo '[HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers]'
     printf '"%s"="~ WINXPSP3"\n' "$(esc "$x86_files\\AutoCAD 2009\\acad.exe")"
     printf '"%s"="~ WINXPSP3"\n' "$(esc 'C:\Program Files\AutoCAD 2010\acad.exe')"

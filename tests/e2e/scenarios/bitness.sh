@@ -95,6 +95,7 @@ EOF
     expect_reg "$PROFILES\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables" TRUSTEDPATHS "$folder"
     expect_reg "$PROFILES\\R24.0\\ACAD-4101:804\\Profiles\\<<未命名配置>>\\Variables" TRUSTEDPATHS \
         "C:\\BRELIX\\BRELIX结构工具箱;E:\\X"
+    expect_long_trusted_paths_kept
     expect_reg_names "$LAYERS" 'C:\\Program Files\\AutoCAD 2021\\acad.exe' 'C:\\Tools\\other.exe'
     expect_fonts "$X86_FILES/AutoCAD 2009" "$PAYLOAD_REF"
     expect_fonts "$DRIVE_C/Program Files/AutoCAD 2010" "$PAYLOAD_REF"

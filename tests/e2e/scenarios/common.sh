@@ -111,3 +111,16 @@ expect_demand_load() {
 
 PROFILES='HKCU\Software\Autodesk\AutoCAD'
 LAYERS='HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers'
+
+# The staged profiles whose TRUSTEDPATHS lists are too long to take the product folder (13 bytes per
+# folder: 1039 folders do not fit a 13000-byte reading, 999 fit but leave no room) keep their lists.
+expect_long_trusted_paths_kept() {
+    local count profile list i
+    for entry in 1039:大配置 999:满配置; do
+        count=${entry%%:*}
+        profile=${entry#*:}
+        list=
+        for ((i = 1; i <= count; i++)); do list+=$(printf 'd:\\lib\\p%04d;' "$i"); done
+        expect_reg "$PROFILES\\R24.0\\ACAD-4101:804\\Profiles\\$profile\\Variables" TRUSTEDPATHS "$list"
+    done
+}
