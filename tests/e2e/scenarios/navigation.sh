@@ -111,3 +111,33 @@ EOF
     wizard_ended || return 1
     expect_unchanged "$before" "pressing 安  装 with an empty path"
 }
+
+# No AutoCAD on the machine: page 2 greys every box and 下一步; the user can only go back or cancel.
+scenario_no_autocad() {
+    stage x86 "$SETUP32" || return 1
+    wine reg delete 'HKLM\SOFTWARE\Autodesk' /f >/dev/null 2>&1
+    local before
+    before=$(mktemp -p "$E2E_WORK" --suffix=.snapshot)
+    machine_snapshot "$before"
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    local script="wait-page 在安装之前，请认真阅读许可协议：
+click 1
+wait-page 请选择安装组件：
+expect-enabled 1 0
+expect-grid 7 1023 1024 1025 1018 1019 1020 1027 1026 1028 1029 1030 1031 1032"
+    local id
+    for id in 1023 1024 1025 1018 1019 1020 1027 1026 1028 1029 1030 1031 1032; do
+        script+=$'\n'"expect-enabled $id 0"$'\n'"check $id expect 0"
+    done
+    drive <<<"$script" || return 1
+    expect_refused click 1
+    expect_refused click 1027
+    drive <<EOF || return 1
+click 1005
+wait-page 在安装之前，请认真阅读许可协议：
+click 2
+wait-exit
+EOF
+    wizard_ended || return 1
+    expect_unchanged "$before" "a run without AutoCAD"
+}
