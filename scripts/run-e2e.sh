@@ -68,6 +68,7 @@ scenarios=(
     "x86|no AutoCAD: every release greyed, no way forward|scenario_no_autocad"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"
+    "x64|64-bit build finds its record again and keeps the user's files|scenario_64bit_reinstall_keeping"
 )
 
 started=$(date +%s)

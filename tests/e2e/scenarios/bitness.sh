@@ -102,3 +102,26 @@ EOF
     expect_fonts "$DRIVE_C/Program Files/AutoCAD 2021" "$PAYLOAD_REF"
     expect_missing "$DRIVE_C/Program Files/AutoCAD 2020/Fonts"
 }
+
+# The 64-bit build finds its own record again (64-bit view) and keeps the user's files on re-install.
+scenario_64bit_reinstall_keeping() {
+    stage x64 "$SETUP64" || return 1
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
+    wizard_ended || return 1
+    edit_user_files
+    put_payload 20250101
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || return 1
+$WALK_TO_PAGE3
+expect-text 1014 请选择是否保留配置及安装路径：
+check 1009 expect 1
+$INSTALL_AND_FINISH
+EOF
+    wizard_ended || return 1
+    expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
+    expect_content "$PRODUCT/Brelix.SEC" $'user sections\r'
+    expect_content "$PRODUCT/$LIBRARY/Column.SJY" $'user drawing library\r'
+    expect_same_file "$PRODUCT/BRELIX2021.ARX" "$PAYLOAD_REF/BRELIX2021.ARX"
+    expect_data_clean
+}
