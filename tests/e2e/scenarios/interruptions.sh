@@ -1,34 +1,6 @@
 # What stops or interrupts an installation: a running AutoCAD, a missing Data folder, and a product file
 # that another program holds open (abort / retry / ignore).
 
-# start_background <name> <driver arguments...>: runs a copy of the driver as C:\e2e\bin\<name> and
-# waits until it reports that it is in place. Its process id is left in BACKGROUND_PID.
-start_background() {
-    local name=$1
-    shift
-    mkdir -p "$DRIVE_C/e2e/bin"
-    cp "$E2E_DRIVER_UNIX" "$DRIVE_C/e2e/bin/$name"
-    BACKGROUND_LOG=$(mktemp -p "$E2E_WORK" --suffix=.log)
-    rm -f "$DRIVE_C/e2e/release.flag"
-    (cd "$DRIVE_C/e2e/bin" && exec wine "$name" "$@") >"$BACKGROUND_LOG" 2>&1 &
-    BACKGROUND_PID=$!
-    local i
-    for i in $(seq 100); do
-        grep -qE '^(idle|holding)' "$BACKGROUND_LOG" && return 0
-        sleep 0.1
-    done
-    cat "$BACKGROUND_LOG"
-    fail "$name did not start"
-}
-
-# Ends the background program through its release marker and waits for it.
-stop_background() {
-    [ -n "${BACKGROUND_PID:-}" ] || return 0
-    touch "$DRIVE_C/e2e/release.flag"
-    wait "$BACKGROUND_PID" 2>/dev/null
-    BACKGROUND_PID=
-}
-
 # AutoCAD running: the first press warns and changes nothing, the second installs anyway.
 scenario_acad_running() {
     stage x86 "$SETUP32" || return 1
