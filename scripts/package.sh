@@ -40,5 +40,22 @@ with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED) as z:
             path = os.path.join(top, name)
             z.write(path, os.path.relpath(path, folder))
 PY
-    echo "   $(python3 -c 'import sys, zipfile; print(len(zipfile.ZipFile(sys.argv[1]).namelist()))' "$archive") entries in dist/Brelix-SetUp-$bitness.zip"
+    # The archive must hold the program of the right bitness beside the payload's module of the 2010 build
+    # (how the installer recognises an installation source).
+    python3 - "$archive" "$bitness" <<'PY'
+import struct, sys, zipfile
+archive, bitness = sys.argv[1], sys.argv[2]
+with zipfile.ZipFile(archive) as z:
+    names = z.namelist()
+    program = z.read("SetUp.exe")
+for needed in ("SetUp.exe", "Data/BRELIX2010.ARX", "Data/Brelix扩展绘图库/Column.SJY"):
+    if needed not in names:
+        sys.exit(f"{archive}: {needed} is missing")
+pe = struct.unpack_from("<I", program, 0x3C)[0]
+machine = struct.unpack_from("<H", program, pe + 4)[0]
+expected = {"32": 0x14C, "64": 0x8664}[bitness]
+if machine != expected:
+    sys.exit(f"{archive}: SetUp.exe is built for machine {machine:#x}, not the {bitness}-bit one")
+print(f"   {len(names)} entries in dist/{archive.rsplit('/', 1)[-1]}")
+PY
 done
