@@ -75,4 +75,22 @@ std::string WithoutTrailingBackslash(const std::string& text) {
     return text;
 }
 
+std::optional<std::vector<std::string>> SplitLevels(const std::string& path) {
+    std::vector<std::string> levels;
+    if (path.empty())
+        return levels;
+    const std::string trimmed = WithoutTrailingBackslash(path);
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t sep = Find(trimmed.substr(start), "\\");
+        std::string level = sep == npos ? trimmed.substr(start) : trimmed.substr(start, sep);
+        if (level.empty())
+            return std::nullopt;
+        levels.push_back(std::move(level));
+        if (sep == npos)
+            return levels;
+        start += sep + 1;
+    }
+}
+
 }  // namespace text936

@@ -4,7 +4,9 @@
 // byte of a double-byte character is never taken for a "\" or a letter.
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace text936 {
 
@@ -34,6 +36,10 @@ bool EqualsNoCase(const std::string& a, const std::string& b);
 inline bool FitsBuffer(const std::string& text, std::size_t capacity) {
     return text.size() < capacity;
 }
+
+// Splits a path at its "\" characters, after removing one trailing "\". An empty path gives no
+// levels; nullopt when any level would be empty ("A\\B", "\A").
+std::optional<std::vector<std::string>> SplitLevels(const std::string& path);
 
 // Removes exactly one trailing "\" (a character of its own), if there is one.
 std::string WithoutTrailingBackslash(const std::string& text);

@@ -30,22 +30,10 @@ namespace {
 // Splits "C:\A\B" into {"C:", "A", "B"}; nullopt for an ill-formed path (empty level).
 // A single trailing "\" is allowed ("C:\" is the drive itself).
 std::optional<std::vector<std::string>> SplitPath(const std::string& path) {
-    std::string trimmed = text936::WithoutTrailingBackslash(path);
-    if (trimmed.empty())
+    auto levels = text936::SplitLevels(path);
+    if (!levels || levels->empty())
         return std::nullopt;
-    std::vector<std::string> levels;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t rel = text936::Find(trimmed.substr(start), "\\");
-        std::string level = rel == text936::npos ? trimmed.substr(start) : trimmed.substr(start, rel);
-        if (level.empty())
-            return std::nullopt;
-        levels.push_back(level);
-        if (rel == text936::npos)
-            break;
-        start += rel + 1;
-    }
-    const std::string& drive = levels.front();
+    const std::string& drive = levels->front();
     if (drive.size() != 2 || drive[1] != ':')
         return std::nullopt;
     return levels;

@@ -53,29 +53,8 @@ struct RegistryNode {
 
 namespace {
 
-// Splits "A\B\C" into levels. One trailing "\" is tolerated; any other empty level makes the
-// path invalid (nullopt), as the registry refuses such names.
-std::optional<std::vector<std::string>> SplitKeyPath(const std::string& path) {
-    std::vector<std::string> levels;
-    if (path.empty())
-        return levels;
-    std::string trimmed = text936::WithoutTrailingBackslash(path);
-    std::size_t start = 0;
-    while (true) {
-        std::size_t sep = text936::Find(trimmed.substr(start), "\\");
-        std::string level = sep == text936::npos ? trimmed.substr(start) : trimmed.substr(start, sep);
-        if (level.empty())
-            return std::nullopt;
-        levels.push_back(level);
-        if (sep == text936::npos)
-            break;
-        start += sep + 1;
-    }
-    return levels;
-}
-
 std::shared_ptr<RegistryNode> Walk(std::shared_ptr<RegistryNode> node, const std::string& path) {
-    auto levels = SplitKeyPath(path);
+    auto levels = text936::SplitLevels(path);
     if (!levels)
         return nullptr;
     for (const auto& level : *levels) {
@@ -87,7 +66,7 @@ std::shared_ptr<RegistryNode> Walk(std::shared_ptr<RegistryNode> node, const std
 }
 
 std::shared_ptr<RegistryNode> WalkCreating(std::shared_ptr<RegistryNode> node, const std::string& path) {
-    auto levels = SplitKeyPath(path);
+    auto levels = text936::SplitLevels(path);
     if (!levels)
         return nullptr;
     for (const auto& level : *levels) {
@@ -114,7 +93,7 @@ class MemoryKey : public RegistryKey {
     std::unique_ptr<RegistryKey> Create(const std::string& path) override {
         if (node_->deleted || access_ == KeyAccess::Read)
             return nullptr;
-        auto levels = SplitKeyPath(path);
+        auto levels = text936::SplitLevels(path);
         if (!levels)
             return nullptr;
         if (failures_.ShouldFail(Operation::CreateKey, node_->path + (path.empty() ? "" : "\\" + path))) {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/text936.h"
 
@@ -149,6 +151,25 @@ TEST(Text936FitsBuffer, LeavesRoomForTheTerminatingZero) {
     EXPECT_TRUE(text936::FitsBuffer(std::string(259, 'x'), 260));
     EXPECT_FALSE(text936::FitsBuffer(std::string(260, 'x'), 260));
     EXPECT_FALSE(text936::FitsBuffer("", 0));
+}
+
+TEST(Text936SplitLevels, SplitsAtRealBackslashesAndRefusesEmptyLevels) {
+    using Levels = std::vector<std::string>;
+    struct Case {
+        std::string path;
+        std::optional<Levels> expected;
+    };
+    const Case cases[] = {
+        {"", Levels{}},
+        {"SOFTWARE\\Brelix", Levels{"SOFTWARE", "Brelix"}},
+        {"C:\\A\\", Levels{"C:", "A"}},
+        {"D:\\" + kTrailSlash + "\\x", Levels{"D:", kTrailSlash, "x"}},
+        {"A\\\\B", std::nullopt},
+        {"\\A", std::nullopt},
+        {"\\", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(text936::SplitLevels(c.path), c.expected) << c.path;
 }
 
 }  // namespace
