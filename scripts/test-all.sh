@@ -18,7 +18,7 @@ cmake --build --preset native-sanitize -j2 --target unit_tests
 ctest --preset native-sanitize
 
 echo "== Tests on the real Win32 API under Wine"
-bash scripts/run-wine-tests.sh
+bash scripts/run-wine-tests.sh all
 
 echo "== The whole wizard under Wine"
 # Reuse the cross builds made for the Wine tests.
