@@ -87,7 +87,13 @@ e2e_reg_export 'HKLM\SOFTWARE\Autodesk\AutoCAD' |
     awk '/^\[/ { show = ($0 ~ /\\Applications\\Brelix[0-9]+\]$/) } show && NF'
 echo "-- trusted paths of the AutoCAD profiles"
 e2e_reg_export 'HKCU\Software\Autodesk\AutoCAD' |
-    awk '/^\[/ { key = $0 } /^"TRUSTEDPATHS"=/ { print key; print "  " $0 }'
+    awk '/^\[/ { key = $0 }
+         /^"TRUSTEDPATHS"=/ {
+             print key
+             # The staged profiles include lists too long to extend: show only their ends.
+             if (length($0) > 160) print "  " substr($0, 1, 70) " ... (" length($0) " bytes) ... " substr($0, length($0) - 60)
+             else print "  " $0
+         }'
 echo "-- compatibility values left for acad.exe"
 e2e_reg_export 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers' | grep '^"' || echo "(none)"
 echo "-- files"
