@@ -16,10 +16,13 @@
 #include "platform/memory/scripted_prompts.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_backend.h"
+#include "tests/wine/platform_win32_test_support.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
+using win32test::DeleteFolderTree;
+using win32test::FolderNames;
 
 constexpr char kPlain[] = "SOFTWARE\\Autodesk\\AutoCAD";
 constexpr char kWow[] = "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD";
@@ -153,36 +156,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
         content.append(buffer, read);
     CloseHandle(file);
     return content;
-}
-
-// The names in a folder, as FindFirstFileA lists them, without "." and "..".
-Lines FolderNames(const std::string& folder) {
-    Lines names;
-    WIN32_FIND_DATAA data{};
-    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::string name = data.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return names;
-}
-
-void DeleteFolderTree(const std::string& path) {
-    for (const std::string& name : FolderNames(path)) {
-        const std::string child = path + "\\" + name;
-        const DWORD attributes = GetFileAttributesA(child.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            DeleteFolderTree(child);
-        } else {
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(child.c_str());
-        }
-    }
-    RemoveDirectoryA(path.c_str());
 }
 
 std::string TempFolder() {

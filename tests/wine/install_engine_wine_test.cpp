@@ -50,17 +50,7 @@ std::string ProgramFolder() {
 // Names in a folder without "." and "..", sorted bytewise (the file system's own order differs
 // between Windows and Wine for Chinese names).
 std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data{};
-    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::string name = data.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+    std::vector<std::string> names = win32test::FolderNames(folder);
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -45,6 +45,20 @@ bool CreateKeyPath(const std::string& path) {
     return RegCreateKeyA(HKEY_CURRENT_USER, path.c_str(), key.put()) == ERROR_SUCCESS;
 }
 
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data{};
+    platform::win32::UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &data));
+    if (!find)
+        return names;
+    do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(find.get(), &data));
+    return names;
+}
+
 void DeleteFolderTree(const std::string& path) {
     WIN32_FIND_DATAA data{};
     platform::win32::UniqueFind find(FindFirstFileA((path + "\\*.*").c_str(), &data));

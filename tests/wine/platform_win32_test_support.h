@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace win32test {
 
@@ -24,6 +25,8 @@ void DeleteKeyTree(const std::string& path);
 // Creates a key path below HKEY_CURRENT_USER with every missing level.
 bool CreateKeyPath(const std::string& path);
 
+// The names in a folder, in the order FindFirstFileA lists them, without "." and "..".
+std::vector<std::string> FolderNames(const std::string& folder);
 // Deletes a folder with everything in it, read-only files included; a missing folder is fine.
 void DeleteFolderTree(const std::string& path);
 // Creates a folder with every missing level.

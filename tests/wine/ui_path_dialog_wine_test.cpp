@@ -44,24 +44,6 @@ bool IsFolder(const std::string& path) {
     return GetFileAttributesA(path.c_str()) == FILE_ATTRIBUTE_DIRECTORY;
 }
 
-// Names in a folder, without "." and "..".
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data{};
-    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        std::string name = data.cFileName;
-        if (name != "." && name != "..") {
-            names.push_back(name);
-        }
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return names;
-}
-
 std::string MissingDrive() {
     DWORD drives = GetLogicalDrives();
     for (char letter = 'Q'; letter <= 'Y'; ++letter) {
@@ -86,13 +68,14 @@ class PickerOnDisk : public testing::Test {
 TEST_F(PickerOnDisk, CreatesNestedChineseFoldersLevelByLevel) {
     const std::string path = PickerRoot() + "\\结构工具箱\\工" + kTrailBackslash + "\\新建 文件夹";
     EXPECT_EQ(CPathDialog::CheckOrCreatePath(files, path, true), 0);
-    EXPECT_TRUE(Listing(PickerRoot()).empty()) << "checking created something";
+    EXPECT_TRUE(win32test::FolderNames(PickerRoot()).empty()) << "checking created something";
 
     EXPECT_EQ(CPathDialog::CheckOrCreatePath(files, path, false), 0);
-    EXPECT_EQ(Listing(PickerRoot()), std::vector<std::string>{"结构工具箱"});
+    EXPECT_EQ(win32test::FolderNames(PickerRoot()), std::vector<std::string>{"结构工具箱"});
     // The double-byte character whose second byte is "\" stays one name.
-    EXPECT_EQ(Listing(PickerRoot() + "\\结构工具箱"), std::vector<std::string>{"工" + kTrailBackslash});
-    EXPECT_EQ(Listing(PickerRoot() + "\\结构工具箱\\工" + kTrailBackslash),
+    EXPECT_EQ(win32test::FolderNames(PickerRoot() + "\\结构工具箱"),
+              std::vector<std::string>{"工" + kTrailBackslash});
+    EXPECT_EQ(win32test::FolderNames(PickerRoot() + "\\结构工具箱\\工" + kTrailBackslash),
               std::vector<std::string>{"新建 文件夹"});
     EXPECT_TRUE(IsFolder(path));
 }
@@ -100,14 +83,14 @@ TEST_F(PickerOnDisk, CreatesNestedChineseFoldersLevelByLevel) {
 TEST_F(PickerOnDisk, ExistingLevelsAreNoError) {
     ASSERT_TRUE(CreateDirectoryA((PickerRoot() + "\\已有").c_str(), nullptr));
     EXPECT_EQ(CPathDialog::CheckOrCreatePath(files, PickerRoot() + "\\已有\\新", false), 0);
-    EXPECT_EQ(Listing(PickerRoot() + "\\已有"), std::vector<std::string>{"新"});
+    EXPECT_EQ(win32test::FolderNames(PickerRoot() + "\\已有"), std::vector<std::string>{"新"});
     EXPECT_EQ(CPathDialog::CheckOrCreatePath(files, PickerRoot() + "\\已有\\新", false), 0);
 }
 
 TEST_F(PickerOnDisk, AFileInTheWayCannotBeCreatedThrough) {
     ASSERT_TRUE(win32test::WriteWholeFile(PickerRoot() + "\\文件.txt", "x"));
     EXPECT_EQ(CPathDialog::CheckOrCreatePath(files, PickerRoot() + "\\文件.txt\\子", false), 2);
-    EXPECT_EQ(Listing(PickerRoot()), std::vector<std::string>{"文件.txt"});
+    EXPECT_EQ(win32test::FolderNames(PickerRoot()), std::vector<std::string>{"文件.txt"});
 }
 
 TEST_F(PickerOnDisk, InvalidPathsCreateNothing) {
@@ -116,7 +99,7 @@ TEST_F(PickerOnDisk, InvalidPathsCreateNothing) {
           PickerRoot() + "\\a\\b?", PickerRoot() + "\\a\\\\b"}) {
         EXPECT_EQ(CPathDialog::CheckOrCreatePath(files, path, false), 1) << path;
     }
-    EXPECT_TRUE(Listing(PickerRoot()).empty());
+    EXPECT_TRUE(win32test::FolderNames(PickerRoot()).empty());
 }
 
 TEST_F(PickerOnDisk, DriveRoots) {
