@@ -2,6 +2,7 @@
 // The install button of the path page: the whole installation, in its fixed order.
 
 #include "app/acad_inventory.h"
+#include "app/install_journal.h"
 #include "app/install_options.h"
 #include "install/install_page.h"
 #include "platform/services.h"
@@ -12,6 +13,7 @@ struct InstallContext {
     platform::Services& services;
     app::InstallOptions& options;
     app::AcadInventory& inventory;
+    app::InstallJournal& journal;
 };
 
 // The button handler: warns once per run while AutoCAD is running, then reads the page,

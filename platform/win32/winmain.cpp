@@ -44,7 +44,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // (with the default installation root), then the record of the AutoCAD installations.
     app::InstallOptions options;
     app::AcadInventory inventory;
-    ui::WizardContext context{backend.services(), dialogs, folderBrowser, options, inventory};
+    app::InstallJournal journal;
+    ui::WizardContext context{backend.services(), dialogs, folderBrowser, options, inventory, journal};
     app::CWizardApp wizard(backend.registry, inventory, ui::MakeWizardPages(context));
     return wizard.Run();
 }

@@ -57,6 +57,7 @@ class WizardLoopTest : public ::testing::Test {
 
     platform::memory::MemoryBackend backend;
     app::AcadInventory inventory;
+    app::InstallJournal journal;
     std::vector<std::string> log;
 };
 
@@ -117,7 +118,7 @@ TEST_F(WizardLoopTest, PageDialogThatCannotBeCreatedEndsTheProgram) {
     FailingRunner runner;
     platform::memory::ScriptedFolderBrowser browser;
     app::InstallOptions options;
-    ui::WizardContext context{backend.services(), runner, browser, options, inventory};
+    ui::WizardContext context{backend.services(), runner, browser, options, inventory, journal};
     app::CWizardApp wizard(backend.registry, inventory, ui::MakeWizardPages(context));
     EXPECT_FALSE(wizard.InitInstance());
     EXPECT_EQ(runner.attempts, std::vector<int>{IDD_PAGE1});
@@ -145,7 +146,7 @@ class WizardRunTest : public WizardLoopTest {
     platform::memory::HeadlessDialogRunner runner;
     platform::memory::ScriptedFolderBrowser browser;
     app::InstallOptions options;
-    ui::WizardContext context{backend.services(), runner, browser, options, inventory};
+    ui::WizardContext context{backend.services(), runner, browser, options, inventory, journal};
 };
 
 TEST_F(WizardRunTest, BackAndForthKeepsChoicesAndEndsAfterTheInstallation) {

@@ -83,7 +83,8 @@ class InstallActionTest : public ::testing::Test {
     platform::Services services = backend.services();
     app::InstallOptions options;
     app::AcadInventory inventory;
-    InstallContext context{services, options, inventory};
+    app::InstallJournal journal;
+    InstallContext context{services, options, inventory, journal};
     FakeInstallPage page;
 };
 
@@ -257,7 +258,7 @@ TEST_F(InstallActionTest, MissingSourceLeavesThePageOpenAndChangesNothing) {
     StageProgram(bare);
     bare.files.AddDrive("D:");
     auto bareServices = bare.services();
-    InstallContext bareContext{bareServices, options, inventory};
+    InstallContext bareContext{bareServices, options, inventory, journal};
     const std::string filesBefore = bare.files.Dump();
     const std::string registryBefore = bare.registry.Dump();
 

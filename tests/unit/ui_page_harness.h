@@ -74,7 +74,8 @@ class PageFixture : public ::testing::Test {
     Host host{backend};
     app::InstallOptions options;
     app::AcadInventory inventory;
-    ui::WizardContext context{backend.services(), host.Runner(), browser, options, inventory};
+    app::InstallJournal journal;
+    ui::WizardContext context{backend.services(), host.Runner(), browser, options, inventory, journal};
 
     // Scenarios describe the shipped 32-bit build whatever this test program's own bitness; those
     // about other builds set it themselves.

@@ -185,7 +185,8 @@ class InstallEngineWineTest : public ::testing::Test {
     platform::Services services{backend.registry, backend.files, backend.processes, prompts};
     app::InstallOptions options;
     app::AcadInventory inventory;
-    install::InstallContext context{services, options, inventory};
+    app::InstallJournal journal;
+    install::InstallContext context{services, options, inventory, journal};
     std::vector<std::unique_ptr<FakeInstallPage>> pages;
 };
 

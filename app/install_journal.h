@@ -1,0 +1,64 @@
+#pragma once
+// What one run of the installer did and what went wrong. The install steps write into it; the
+// end message, the log and the installation record read it. One instance lives for the whole
+// process (owned beside the options), so a second press of the install button adds to it.
+//
+// Texts are code-page-936 bytes in the program's own voice, one event each, without a time stamp
+// or a line break: the log adds both.
+
+#include <string>
+#include <vector>
+
+namespace app {
+
+// Where log lines go (a file, or a list in tests).
+class LogSink {
+  public:
+    virtual ~LogSink() = default;
+    // Writes one event. False when it could not be written (the run goes on without it).
+    virtual bool WriteLine(const std::string& text) = 0;
+};
+
+class InstallJournal {
+  public:
+    // `sink` is not owned and must outlive the journal's use; nullptr detaches (no log).
+    void AttachLog(LogSink* sink) { log_ = sink; }
+    bool HasLog() const { return log_ != nullptr; }
+    // True once a line could not be written to the attached log.
+    bool LogFailed() const { return logFailed_; }
+
+    // An event worth a line in the log: a file copied, a value written, a list changed.
+    void Note(const std::string& text);
+    // Something skipped or failed: logged, and listed in the end message and the exit code.
+    void Problem(const std::string& text);
+    bool HasProblems() const { return !problems_.empty(); }
+    const std::vector<std::string>& Problems() const { return problems_; }
+
+    // What this installation put on the machine, for the installation record and the uninstall.
+    // Each list keeps the order of the events and holds no entry twice (letter case ignored).
+    void FileInstalled(const std::string& path);          // a shipped file now in the product folder
+    void DemandLoadKeyWritten(const std::string& key);    // HKLM path of an Applications\Brelix<year> key
+    void TrustedPathAdded(const std::string& variables);  // HKCU path of a profile's Variables key
+    void FontCopied(const std::string& path);             // a font file in an AutoCAD Fonts folder
+    const std::vector<std::string>& InstalledFiles() const { return installedFiles_; }
+    const std::vector<std::string>& DemandLoadKeys() const { return demandLoadKeys_; }
+    const std::vector<std::string>& TrustedPathKeys() const { return trustedPathKeys_; }
+    const std::vector<std::string>& Fonts() const { return fonts_; }
+
+  private:
+    void Write(const std::string& text);
+
+    LogSink* log_ = nullptr;
+    bool logFailed_ = false;
+    std::vector<std::string> problems_;
+    std::vector<std::string> installedFiles_;
+    std::vector<std::string> demandLoadKeys_;
+    std::vector<std::string> trustedPathKeys_;
+    std::vector<std::string> fonts_;
+};
+
+// The end message's list of problems: at most `maxLines` of them, then one line with the count
+// of the rest ("……另有 N 项问题，详见日志"). Lines are joined with "\n".
+std::string SummariseProblems(const std::vector<std::string>& problems, std::size_t maxLines = 10);
+
+}  // namespace app
