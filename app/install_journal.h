@@ -11,6 +11,17 @@
 
 namespace app {
 
+// How the last press of the install button (or the silent run) ended.
+enum class InstallOutcome {
+    NotRun,                 // nothing attempted yet
+    AcadRunning,            // refused while AutoCAD runs; nothing changed
+    InvalidRoot,            // the root was refused; nothing changed
+    SourceMissing,          // no Data folder; nothing changed
+    Stopped,                // stopped before or during the copy; nothing registered
+    Installed,              // installed, nothing failed
+    InstalledWithProblems,  // installed, but something was skipped or failed (see Problems())
+};
+
 // Where log lines go (a file, or a list in tests).
 class LogSink {
   public:
@@ -24,6 +35,9 @@ class InstallJournal {
     // `sink` is not owned and must outlive the journal's use; nullptr detaches (no log).
     void AttachLog(LogSink* sink) { log_ = sink; }
     bool HasLog() const { return log_ != nullptr; }
+    void SetOutcome(InstallOutcome outcome) { outcome_ = outcome; }
+    InstallOutcome Outcome() const { return outcome_; }
+
     // True once a line could not be written to the attached log.
     bool LogFailed() const { return logFailed_; }
 
@@ -48,6 +62,7 @@ class InstallJournal {
   private:
     void Write(const std::string& text);
 
+    InstallOutcome outcome_ = InstallOutcome::NotRun;
     LogSink* log_ = nullptr;
     bool logFailed_ = false;
     std::vector<std::string> problems_;
