@@ -114,13 +114,15 @@ e2e_reg_import() {
 }
 
 # e2e_reg_export <key> [64|32]: prints the key and everything below it as UTF-8 .reg text (empty when
-# the key is missing), with Wine's own bookkeeping keys left out.
+# the key is missing), with Wine's own bookkeeping left out (its settings, the service start counter):
+# it changes on its own.
 e2e_reg_export() {
     local key=$1 view=${2:-} file
     file=$(e2e_temp_file)
     if wine reg export "$key" "$(e2e_win_path "$file")" ${view:+/reg:$view} /y >/dev/null 2>&1; then
         iconv -f UTF-16LE -t UTF-8 "$file" | tr -d '\r' | sed '1s/^\xef\xbb\xbf//' |
-            awk '/^\[/ { skip = ($0 ~ /^\[HKEY_CURRENT_USER\\Software\\Wine[\\\]]/) } !skip'
+            awk '/^\[/ { skip = ($0 ~ /^\[HKEY_CURRENT_USER\\Software\\Wine[\\\]]/ ||
+                               $0 ~ /^\[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\ServiceCurrent\]/) } !skip'
     fi
     rm -f "$file"
 }
