@@ -26,6 +26,10 @@ cmake --build "$build64" --target SetUp -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || t
 for file in "$build32/SetUp.exe" "$build32/guidriver.exe" "$build64/SetUp.exe"; do
     [ -f "$file" ] || { echo "build failed: $file is missing"; exit 1; }
 done
+echo "== Checking the shipped form of SetUp.exe"
+binaries_ok=yes
+bash scripts/check-binary.sh "$build32/SetUp.exe" 32 || binaries_ok=no
+bash scripts/check-binary.sh "$build64/SetUp.exe" 64 || binaries_ok=no
 
 export E2E_SCRIPTS="$root/scripts"
 E2E_DIR="$root/build/e2e"
@@ -96,4 +100,5 @@ echo
 echo "== Summary ($(($(date +%s) - started)) s)"
 for name in "${E2E_FAILED_NAMES[@]}"; do echo "failed: $name"; done
 echo "$E2E_PASSED passed, $E2E_FAILED failed"
-[ "$E2E_FAILED" -eq 0 ] && [ "$E2E_PASSED" -gt 0 ]
+[ "$binaries_ok" = yes ] || echo "failed: the shipped form of SetUp.exe (see the binary check above)"
+[ "$E2E_FAILED" -eq 0 ] && [ "$E2E_PASSED" -gt 0 ] && [ "$binaries_ok" = yes ]
