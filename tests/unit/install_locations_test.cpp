@@ -217,7 +217,7 @@ TEST_P(ReadRecordTest, UsableRecordIsLongerThanOneByteAndFitsTheBuffer) {
         backend.registry.SetValue(RootKey::LocalMachine, kRecordKey, kRecordValue, c.type, c.data);
 
     std::string folder = "stale";
-    EXPECT_EQ(ReadPreviousFolder(backend.registry, folder), c.found);
+    EXPECT_EQ(ReadPreviousFolder(backend.registry, backend.environment, folder), c.found);
     EXPECT_EQ(folder, c.expectedFolder);
 }
 
@@ -257,7 +257,7 @@ TEST(Record, WhatIsRecordedIsReadBack) {
     MemoryBackend backend;
     RecordProductFolder(backend.registry, "D:\\Tools\\Brelix结构工具箱");
     std::string folder;
-    EXPECT_TRUE(ReadPreviousFolder(backend.registry, folder));
+    EXPECT_TRUE(ReadPreviousFolder(backend.registry, backend.environment, folder));
     EXPECT_EQ(folder, "D:\\Tools\\Brelix结构工具箱");
 }
 

@@ -291,7 +291,7 @@ int IndexOf(int year) {
 
 TEST_F(AcadIntegrationWineTest, DiscoveryFindsEachInstallationWithItsKeyAndFolder) {
     StageMachine();
-    inventory.FindReleases(backend.registry);
+    inventory.FindReleases(backend.registry, backend.environment);
     EXPECT_EQ(
         Installations(inventory),
         (Lines{
@@ -312,7 +312,7 @@ TEST_F(AcadIntegrationWineTest, DiscoveryFindsEachInstallationWithItsKeyAndFolde
 // 2006-2009 staged once is recorded through both views; elsewhere the roots are apart.
 TEST_F(AcadIntegrationWineTest, RedirectionDecidesWhatTheThirtyTwoBitNodeShows) {
     StageInstallation(kPlain, "R17.0\\ACAD-5001:804", "C:\\AutoCAD 2007", "AutoCAD 2007");
-    inventory.FindReleases(backend.registry);
+    inventory.FindReleases(backend.registry, backend.environment);
     BOOL wow64 = FALSE;
     IsWow64Process(GetCurrentProcess(), &wow64);
     Lines expected;
@@ -333,7 +333,7 @@ TEST_F(AcadIntegrationWineTest, RegistrationWritesEntriesForChosenReleasesAndCle
         StageLayer(scratch + folder);
     }
     StageLayer(scratch + "\\Other");
-    inventory.FindReleases(backend.registry);
+    inventory.FindReleases(backend.registry, backend.environment);
     inventory.targetRoot = "D:\\工具";
     chosen[IndexOf(2008)] = chosen[IndexOf(2011)] = chosen[IndexOf(2019)] = 1;
     auto services = Services();
@@ -381,7 +381,7 @@ TEST_F(AcadIntegrationWineTest, TrustedPathsAreAddedToEveryProfileOfTheUser) {
     SetString(HKEY_CURRENT_USER, huge, "TRUSTEDPATHS", hugeText);
     SetString(HKEY_CURRENT_USER, noVariables + "\\General", "ACADDRV", "c:\\drv");
     inventory.targetRoot = "C:\\Brelix";
-    inventory.AddTrustedPaths(backend.registry);
+    inventory.AddTrustedPaths(backend.registry, backend.environment);
 
     EXPECT_EQ(GetValue(HKEY_CURRENT_USER, listed, "TRUSTEDPATHS"),
               Sz("X:\\DATA;Y:\\LIB;C:\\BRELIX\\BRELIX结构工具箱"));
@@ -412,7 +412,7 @@ TEST_F(AcadIntegrationWineTest, FontsGoIntoTheFontsFolderOfEveryChosenInstallati
     WriteFileWithAttributes(data + "\\Brelix_HZ.shx", "HZ new", FILE_ATTRIBUTE_READONLY);
     WriteFileWithAttributes(chinese + "\\Brelix_EN.shx", "EN old", FILE_ATTRIBUTE_READONLY);
     WriteFileWithAttributes(chinese + "\\Brelix_HZ.shx", "HZ old", FILE_ATTRIBUTE_READONLY);
-    inventory.FindReleases(backend.registry);
+    inventory.FindReleases(backend.registry, backend.environment);
     chosen[IndexOf(2010)] = 1;
     chosen[IndexOf(2013)] = 1;  // found, but its folder does not exist
     auto services = Services();
@@ -436,7 +436,7 @@ TEST_F(AcadIntegrationWineTest, FontsGoIntoTheFontsFolderOfEveryChosenInstallati
 TEST_F(AcadIntegrationWineTest, FontsWithoutSourceAreReportedPerInstallationAndNothingIsCopied) {
     StageMachine();
     MakeFolders(scratch + "\\AutoCAD 2008\\Fonts");
-    inventory.FindReleases(backend.registry);
+    inventory.FindReleases(backend.registry, backend.environment);
     chosen[IndexOf(2008)] = 1;  // recorded through both views: two lookups, two messages
     auto services = Services();
     inventory.DeployFonts(services, chosen);
