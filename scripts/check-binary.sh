@@ -20,7 +20,8 @@ case "$bitness" in
 esac
 [ -f "$exe" ] || { echo "$exe: no such file" >&2; exit 2; }
 
-allowed_imports="advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll"
+# shell32 and ole32 are loaded on first use (delay-loaded), after the DLL search is restricted.
+allowed_imports="advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll"
 max_bytes_32=$((300 * 1024))
 manifest_texts=(
     'level="requireAdministrator"'

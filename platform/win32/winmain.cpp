@@ -10,6 +10,7 @@
 #include "app/wizard_app.h"
 #include "platform/win32/active_code_page.h"
 #include "platform/win32/dll_search_order.h"
+#include "platform/win32/shell_library.h"
 #include "platform/win32/win32_backend.h"
 #include "platform/win32/win32_dialog_host.h"
 #include "platform/win32/win32_folder_browser.h"
@@ -21,10 +22,12 @@ namespace {
 // The shell's folder browser runs on this thread's COM apartment.
 class ComApartment {
   public:
-    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComApartment()
+        : initialised_(SUCCEEDED(platform::win32::shell::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+    }
     ~ComApartment() {
         if (initialised_) {
-            CoUninitialize();
+            platform::win32::shell::CoUninitialize();
         }
     }
     ComApartment(const ComApartment&) = delete;

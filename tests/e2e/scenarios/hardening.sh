@@ -40,30 +40,39 @@ scenario_planted_dlls_64() {
 }
 
 # Under code page 1252 "é" (0xE9) is a letter of its own: read as a code-page-936 lead byte it would
-# swallow the "\" after it, and the wizard would look for C:\e2e\Data. The pages' texts are code page
-# 936 and show as Latin-1 here, so the walk goes by control ids and the ASCII parts of the texts.
+# swallow the "\" after it, and the wizard would look for C:\e2e\Data. The program's texts are code
+# page 936 and read as Latin-1 here, so the walk waits for them in that form, and the payload keeps
+# only the files whose names this code page can spell.
 scenario_latin1_folder() {
     SETUP_DIR="$DRIVE_C/e2e/Café"
     DATA="$SETUP_DIR/Data"
     stage x86 "$SETUP32" || return 1
+    rm -r "$DATA/使用说明.txt" "$DATA/$LIBRARY"
+    local version completion
+    version=$(as_latin1 "Brelix结构工具箱 V2024.3.27 (32位版本)")
+    completion=$(as_latin1 "$COMPLETION")
     (cd "$SETUP_DIR" && LC_ALL=C.UTF-8 exec wine SetUp.exe) >/dev/null 2>&1 &
     WIZARD_PID=$!
     drive <<EOF || return 1
-wait-page 是否同意本协议：
+wait-text 1011 "$version"
 click 1
 wait-page "For AutoCAD2010"
 click 1
 wait-text 1000 C:\Brelix
 post-click 1
-wait-message AutoCAD 60
+wait-message "$completion" 60
 answer 1
 wait-exit
 EOF
     wizard_ended || return 1
-    # The product folder's name is code page 936 bytes read as Latin-1: look it up by its files.
-    local product
-    product=$(find "$DRIVE_C/Brelix" -mindepth 2 -maxdepth 2 -name BRELIX2010.ARX -printf '%h')
-    [ -n "$product" ] || { fail "nothing was installed under C:\\Brelix"; return 1; }
-    expect_product "$product" "$PAYLOAD_REF"
+    # The product folder's name is code page 936 bytes read as Latin-1.
+    local product="$DRIVE_C/Brelix/$(as_latin1 "$PRODUCT_NAME")" file
+    for file in "${PRODUCT_FILES[@]}"; do
+        [ "$file" = 使用说明.txt ] || expect_same_file "$product/$file" "$PAYLOAD_REF/$file"
+    done
     expect_data_clean
+}
+
+as_latin1() {  # as_latin1 <text>: the text's code page 936 bytes as code page 1252 shows them
+    python3 -c 'import sys; print(sys.argv[1].encode("gbk").decode("cp1252"))' "$1"
 }
