@@ -255,7 +255,9 @@ class AcadIntegrationWineTest : public ::testing::Test {
         stagedLayers_.push_back(name);
     }
 
-    platform::Services Services() { return {backend.registry, files, backend.processes, prompts}; }
+    platform::Services Services() {
+        return {backend.registry, files, backend.processes, prompts, backend.environment};
+    }
 
     platform::win32::Win32Backend backend;
     ScratchProgramFileSystem files;
