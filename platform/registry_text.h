@@ -12,8 +12,6 @@
 
 namespace platform {
 
-constexpr std::uint32_t kRegExpandSz = 2;
-
 enum class TextStatus {
     Ok,         // a text value whose text (and expansion) fits the buffer
     Missing,    // no such value

@@ -100,6 +100,34 @@ INSTANTIATE_TEST_SUITE_P(
                       MergeCase{"", kProductFolder, kUpperProductFolder},
                       MergeCase{nullptr, kProductFolder, kUpperProductFolder}));
 
+// Only text counts as a current list: any other type is replaced by the folder alone, and an
+// expandable list is expanded before it is merged.
+TEST_F(AcadTrustedPathsTest, ACurrentValueCountsOnlyWhenItIsText) {
+    struct Case {
+        std::uint32_t type;
+        std::string data;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {platform::kRegSz, std::string("%LIB%\\x") + '\0', "%LIB%\\X;C:\\BRELIX\\BRELIX结构工具箱"},
+        {platform::kRegExpandSz, std::string("%LIB%\\x") + '\0',
+         "D:\\SHARED\\X;C:\\BRELIX\\BRELIX结构工具箱"},
+        {platform::kRegDword, std::string("\x07\0\0\0", 4), kProductFolder},
+        {3, "e:\\lisp", kProductFolder},                              // REG_BINARY
+        {7, std::string("e:\\lisp\0f:\\x\0\0", 15), kProductFolder},  // REG_MULTI_SZ
+    };
+    for (const Case& c : cases) {
+        MemoryBackend fresh;
+        fresh.environment.Set("Lib", "D:\\Shared");
+        const std::string variables = Variables("R18.0", "ACAD-8001:804", "<<未命名配置>>");
+        fresh.registry.SetValue(RootKey::CurrentUser, variables, "TRUSTEDPATHS", c.type, c.data);
+        inventory.AddTrustedPaths(fresh.registry, fresh.environment);
+        const auto value = fresh.registry.GetValue(RootKey::CurrentUser, variables, "TRUSTEDPATHS");
+        ASSERT_TRUE(value);
+        EXPECT_EQ(*value, (StoredValue{platform::kRegSz, c.expected + '\0'})) << c.data;
+    }
+}
+
 TEST_F(AcadTrustedPathsTest, EveryProfileOfEveryReleaseAndProductIsUpdated) {
     const Lines variables = {
         Variables("R18.0", "ACAD-8001:804", "<<未命名配置>>"),

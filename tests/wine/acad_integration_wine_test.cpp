@@ -235,10 +235,12 @@ class AcadIntegrationWineTest : public ::testing::Test {
         // A release key holding the product name hides the installation below it.
         SetString(HKEY_LOCAL_MACHINE, std::string(kPlain) + "\\R18.2", "ProductName", "AutoCAD 2012");
         StageInstallation(kPlain, "R18.2\\ACAD-A001:804", scratch + "\\AutoCAD 2012", "AutoCAD 2012");
-        // A location too long for the buffer counts as absent; the search finds the one below.
-        SetString(HKEY_LOCAL_MACHINE, std::string(kPlain) + "\\R19.0\\ACAD-B001:804", "AcadLocation",
-                  "C:\\" + std::string(300, 'x'));
+        // A key without the value is searched below; a location too long for the buffer ends the
+        // search of its key, so the installation below that one is not taken.
         StageInstallation(kPlain, "R19.0\\ACAD-B001:804\\Inner", scratch + "\\AutoCAD 2013", "AutoCAD 2013");
+        SetString(HKEY_LOCAL_MACHINE, std::string(kPlain) + "\\R19.1\\ACAD-D001:804", "AcadLocation",
+                  "C:\\" + std::string(300, 'x'));
+        StageInstallation(kPlain, "R19.1\\ACAD-D001:804\\Inner", scratch + "\\AutoCAD 2014", "AutoCAD 2014");
         // The two values on different keys, and a year that is no release.
         SetString(HKEY_LOCAL_MACHINE, std::string(kPlain) + "\\R20.0\\ACAD-E001:804", "AcadLocation",
                   "C:\\2015");
