@@ -66,36 +66,4 @@ TEST(ActiveCodePage, DecidesWhichBytesPairUp) {
     }
 }
 
-TEST(ActiveCodePage, KnowsTheTablesOfFiveCodePagesAndFallsBackTo936) {
-    using platform::memory::LeadByteRangesOf;
-    struct Table {
-        unsigned codePage;
-        std::vector<std::pair<int, int>> ranges;
-    };
-    const Table tables[] = {
-        {936, {{0x81, 0xFE}}},
-        {949, {{0x81, 0xFE}}},
-        {950, {{0x81, 0xFE}}},
-        {932, {{0x81, 0x9F}, {0xE0, 0xFC}}},
-        {1252, {}},
-    };
-    for (const Table& table : tables) {
-        const auto ranges = LeadByteRangesOf(table.codePage);
-        ASSERT_TRUE(ranges) << table.codePage;
-        std::vector<std::pair<int, int>> actual;
-        for (const auto& range : *ranges)
-            actual.emplace_back(range.first, range.last);
-        EXPECT_EQ(actual, table.ranges) << table.codePage;
-    }
-    EXPECT_FALSE(LeadByteRangesOf(65001));
-    {
-        platform::memory::ScopedCodePage unknown(65001);  // leaves 936 active
-        EXPECT_TRUE(text936::IsLeadByte(0x81));
-        platform::memory::ScopedCodePage western(1252);
-        EXPECT_FALSE(text936::IsLeadByte(0x81));
-    }
-    EXPECT_TRUE(text936::IsLeadByte(0xFE));  // back to 936 once the scope ends
-    EXPECT_FALSE(text936::IsLeadByte(0xFF));
-}
-
 }  // namespace
