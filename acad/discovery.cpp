@@ -5,6 +5,7 @@
 
 #include "acad/buffer_format.h"
 #include "app/acad_inventory.h"
+#include "platform/registry_text.h"
 #include "platform/text936.h"
 
 namespace app {
@@ -32,7 +33,7 @@ int ClassifyProductName(const std::string& productName, const std::vector<int>& 
 
 }  // namespace
 
-void AcadInventory::FindReleases(platform::Registry& registry) {
+void AcadInventory::FindReleases(platform::Registry& registry, platform::Environment& environment) {
     std::vector<int> wow6432Releases;
     std::vector<int> allReleases;
     for (int k = 0; k < kReleaseCount; ++k) {
@@ -40,11 +41,12 @@ void AcadInventory::FindReleases(platform::Registry& registry) {
             wow6432Releases.push_back(k);
         allReleases.push_back(k);
     }
-    ScanReleaseView(registry, kWow6432Root, kWow6432PrefixFormat, wow6432Releases);
-    ScanReleaseView(registry, kPlainRoot, kPlainPrefixFormat, allReleases);
+    ScanReleaseView(registry, environment, kWow6432Root, kWow6432PrefixFormat, wow6432Releases);
+    ScanReleaseView(registry, environment, kPlainRoot, kPlainPrefixFormat, allReleases);
 }
 
 void AcadInventory::ScanReleaseView(platform::Registry& registry,
+                                    platform::Environment& environment,
                                     const std::string& rootPath,
                                     const std::string& prefixFormat,
                                     const std::vector<int>& releaseIndexes) {
@@ -70,14 +72,14 @@ void AcadInventory::ScanReleaseView(platform::Registry& registry,
         foundKeys.clear();
         foundValues.clear();
         searchValueName = kLocationValue;
-        SearchValue(*releaseKey, "", "", prefix);
+        SearchValue(*releaseKey, "", "", prefix, environment);
         const StringList locationKeys = foundKeys;
         const StringList locations = foundValues;
 
         foundKeys.clear();
         foundValues.clear();
         searchValueName = kProductNameValue;
-        SearchValue(*releaseKey, "", "", prefix);
+        SearchValue(*releaseKey, "", "", prefix, environment);
         const StringList nameKeys = foundKeys;
         const StringList productNames = foundValues;
 
@@ -98,18 +100,23 @@ void AcadInventory::ScanReleaseView(platform::Registry& registry,
 void AcadInventory::SearchValue(platform::RegistryKey& parent,
                                 const std::string& subkey,
                                 const std::string& relativePath,
-                                const std::string& prefix) {
+                                const std::string& prefix,
+                                platform::Environment& environment) {
     auto key = parent.Open(subkey, platform::KeyAccess::Read);
     if (!key)
         return;
 
-    const platform::ValueRead value = key->ReadValue(searchValueName, acad::kEnumBufferSize);
+    // The highest key on each path that holds the value ends the search on that path, whether the
+    // value can be used there or not: a deeper key's value never stands in for it.
+    const platform::TextRead value =
+        platform::ReadText(*key, searchValueName, acad::kEnumBufferSize, environment);
     if (value.ok()) {
-        // The highest key on each path that holds the value ends the search on that path.
         foundKeys.push_back(prefix + relativePath);
-        foundValues.push_back(value.Text());
+        foundValues.push_back(value.text);
         return;
     }
+    if (value.status != platform::TextStatus::Missing)
+        return;
 
     const auto count = key->SubkeyCount();
     if (!count)
@@ -118,7 +125,7 @@ void AcadInventory::SearchValue(platform::RegistryKey& parent,
         const auto name = key->SubkeyName(i, acad::kEnumBufferSize);
         if (!name)
             continue;
-        SearchValue(*key, *name, relativePath + *name + "\\", prefix);
+        SearchValue(*key, *name, relativePath + *name + "\\", prefix, environment);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "acad/buffer_format.h"
+#include "acad/install_folder.h"
 #include "app/acad_inventory.h"
 #include "install/locations.h"
 #include "install/read_only.h"
@@ -25,6 +26,8 @@ void AcadInventory::DeployFonts(platform::Services& services, const ReleaseFlags
 }
 
 void CopyFonts(platform::Services& services, const std::string& installFolder) {
+    if (!acad::IsFullPath(installFolder))
+        return;
     // On failure the lookup has told the user and leaves a path below which no font exists, so
     // the copies below fail on their own.
     std::string source;

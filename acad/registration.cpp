@@ -5,6 +5,7 @@
 #include <string>
 
 #include "acad/buffer_format.h"
+#include "acad/install_folder.h"
 #include "app/acad_inventory.h"
 
 namespace app {
@@ -25,7 +26,7 @@ void AcadInventory::RegisterReleases(platform::Services& services, const Release
             RegisterRelease(services.registry, ReleaseTable()[k].year);
     }
     // Profiles of every release trust the product folder, chosen or not.
-    AddTrustedPaths(services.registry);
+    AddTrustedPaths(services.registry, services.environment);
     for (int k = 0; k <= kLastIndexWithCompatLayer; ++k)
         ClearCompatFlags(services.registry, acadLocations[k]);
 }
@@ -67,6 +68,8 @@ void ClearCompatFlags(platform::Registry& registry, const StringList& folders) {
     if (!layers)
         return;
     for (const std::string& folder : folders) {
+        if (!acad::IsFullPath(folder))
+            continue;
         const auto valueName = acad::FormatFitting(acad::kNameBufferSize, "%s\\acad.exe", folder.c_str());
         if (valueName)
             layers->DeleteValue(*valueName);

@@ -5,6 +5,7 @@
 
 #include "acad/buffer_format.h"
 #include "app/acad_inventory.h"
+#include "platform/registry_text.h"
 #include "platform/text936.h"
 
 namespace app {
@@ -78,21 +79,25 @@ StringList CollectVariablesKeys(platform::Registry& registry, const StringList& 
     return variablesKeys;
 }
 
-// The current TRUSTEDPATHS text of a variables key: empty when the key or the value is missing,
-// nullopt when a value exists but could not be read whole (it must then be left alone).
+// The current TRUSTEDPATHS text of a variables key: empty when the key or the value is missing or
+// the value is not text, nullopt when a text value exists but could not be read whole (it must then
+// be left alone).
 std::optional<std::string> ReadTrustedPaths(platform::RegistryKey& currentUser,
-                                            const std::string& variablesPath) {
+                                            const std::string& variablesPath,
+                                            platform::Environment& environment) {
     auto variables = currentUser.Open(variablesPath, platform::KeyAccess::Default);
     if (!variables)
         return std::string();
-    const platform::ValueRead value = variables->ReadValue(kTrustedPathsValue, acad::kTrustedPathsBufferSize);
+    const platform::TextRead value =
+        platform::ReadText(*variables, kTrustedPathsValue, acad::kTrustedPathsBufferSize, environment);
     switch (value.status) {
-        case platform::ReadStatus::Ok:
-            return value.Text();
-        case platform::ReadStatus::Missing:
+        case platform::TextStatus::Ok:
+            return value.text;
+        case platform::TextStatus::Missing:
+        case platform::TextStatus::WrongType:
             return std::string();
-        case platform::ReadStatus::TooLarge:
-        case platform::ReadStatus::Failed:
+        case platform::TextStatus::TooLarge:
+        case platform::TextStatus::Failed:
             break;
     }
     return std::nullopt;
@@ -125,7 +130,7 @@ void ListSubkeys(platform::RegistryKey& key, StringList& names) {
     }
 }
 
-void AcadInventory::AddTrustedPaths(platform::Registry& registry) {
+void AcadInventory::AddTrustedPaths(platform::Registry& registry, platform::Environment& environment) {
     const StringList variablesKeys = CollectVariablesKeys(registry, CollectProfilesKeys(registry));
     if (variablesKeys.empty())
         return;
@@ -139,7 +144,7 @@ void AcadInventory::AddTrustedPaths(platform::Registry& registry) {
         return;
 
     for (const std::string& variablesPath : variablesKeys) {
-        const auto current = ReadTrustedPaths(*currentUser, variablesPath);
+        const auto current = ReadTrustedPaths(*currentUser, variablesPath, environment);
         if (!current)
             continue;
         const std::string merged = MergeTrustedPaths(*current, *productFolder);

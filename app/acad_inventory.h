@@ -28,26 +28,29 @@ class AcadInventory {
     StringList foundValues;
 
     // Discovery (acad/discovery.cpp). Runs once at start; never fails visibly.
-    void FindReleases(platform::Registry& registry);
+    void FindReleases(platform::Registry& registry, platform::Environment& environment);
     void ScanReleaseView(platform::Registry& registry,
+                         platform::Environment& environment,
                          const std::string& rootPath,
                          const std::string& prefixFormat,
                          const std::vector<int>& releaseIndexes);
     void SearchValue(platform::RegistryKey& parent,
                      const std::string& subkey,
                      const std::string& relativePath,
-                     const std::string& prefix);
+                     const std::string& prefix,
+                     platform::Environment& environment);
 
     // Integration (acad/registration.cpp, acad/trusted_paths.cpp, acad/fonts.cpp).
     void RegisterReleases(platform::Services& services, const ReleaseFlags& chosen);
     void RegisterRelease(platform::Registry& registry, int year);
-    void AddTrustedPaths(platform::Registry& registry);
+    void AddTrustedPaths(platform::Registry& registry, platform::Environment& environment);
     void DeployFonts(platform::Services& services, const ReleaseFlags& chosen);
 };
 
-// Removes the compatibility-layer value of "<folder>\acad.exe" for each folder (acad/registration.cpp).
+// Removes the compatibility-layer value of "<folder>\acad.exe" for each folder that is a full path
+// (acad/registration.cpp).
 void ClearCompatFlags(platform::Registry& registry, const StringList& folders);
-// Copies the two shape fonts into "<installFolder>\Fonts" (acad/fonts.cpp).
+// Copies the two shape fonts into "<installFolder>\Fonts" when the folder is a full path (acad/fonts.cpp).
 void CopyFonts(platform::Services& services, const std::string& installFolder);
 // Appends the names of the direct subkeys of `key` that open for reading (acad/trusted_paths.cpp).
 void ListSubkeys(platform::RegistryKey& key, StringList& names);

@@ -2,11 +2,14 @@
 
 namespace app {
 
-CWizardApp::CWizardApp(platform::Registry& registry, AcadInventory& inventory, PageFactory pages)
-    : registry_(registry), inventory_(inventory), pages_(std::move(pages)) {}
+CWizardApp::CWizardApp(platform::Registry& registry,
+                       platform::Environment& environment,
+                       AcadInventory& inventory,
+                       PageFactory pages)
+    : registry_(registry), environment_(environment), inventory_(inventory), pages_(std::move(pages)) {}
 
 bool CWizardApp::InitInstance() {
-    inventory_.FindReleases(registry_);
+    inventory_.FindReleases(registry_, environment_);
     int page = 1;
     while (page >= 1 && page <= 3) {
         std::unique_ptr<WizardPage> dialog = pages_(page);

@@ -7,6 +7,7 @@
 
 #include "app/acad_inventory.h"
 #include "app/wizard_page.h"
+#include "platform/environment.h"
 #include "platform/registry.h"
 #include "ui/cwinapp.h"
 
@@ -18,13 +19,17 @@ using PageFactory = std::function<std::unique_ptr<WizardPage>(int pageNumber)>;
 class CWizardApp : public ui::CWinApp {
   public:
     // Not owned: the registry and the inventory outlive the application object.
-    CWizardApp(platform::Registry& registry, AcadInventory& inventory, PageFactory pages);
+    CWizardApp(platform::Registry& registry,
+               platform::Environment& environment,
+               AcadInventory& inventory,
+               PageFactory pages);
 
     // Discovery, then the page loop. Always false: when the loop ends, the program ends.
     bool InitInstance() override;
 
   private:
     platform::Registry& registry_;
+    platform::Environment& environment_;
     AcadInventory& inventory_;
     PageFactory pages_;
 };

@@ -36,7 +36,7 @@ ConfigKeeper::ConfigKeeper(platform::Services& services, const std::string& inst
     : productFolder(ProductFolderOf(installRoot)), services_(services) {}
 
 bool ConfigKeeper::ReadPreviousFolder() {
-    return install::ReadPreviousFolder(services_.registry, previousFolder);
+    return install::ReadPreviousFolder(services_.registry, services_.environment, previousFolder);
 }
 
 void ConfigKeeper::RecordProductFolder() {

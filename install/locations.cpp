@@ -1,5 +1,6 @@
 #include "install/locations.h"
 
+#include "platform/registry_text.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -55,7 +56,9 @@ bool IsAcadRunning(platform::ProcessList& processes) {
     return false;
 }
 
-bool ReadPreviousFolder(platform::Registry& registry, std::string& folder) {
+bool ReadPreviousFolder(platform::Registry& registry,
+                        platform::Environment& environment,
+                        std::string& folder) {
     folder.clear();
     auto root = registry.OpenRoot(platform::RootKey::LocalMachine);
     if (!root)
@@ -63,15 +66,10 @@ bool ReadPreviousFolder(platform::Registry& registry, std::string& folder) {
     auto key = root->Open(kRecordKeyRead, platform::KeyAccess::Default);
     if (!key)
         return false;
-    const platform::ValueRead read = key->ReadValue(kRecordValueName, kPathBufferSize);
+    const platform::TextRead read = platform::ReadText(*key, kRecordValueName, kPathBufferSize, environment);
     if (!read.ok())
         return false;
-    // The type is not looked at: the bytes count as text up to the first zero. Without a zero
-    // inside the buffer the text would not be terminated, so such a value is no record.
-    const std::string text = read.Text();
-    if (!text936::FitsBuffer(text, kPathBufferSize))
-        return false;
-    folder = text;
+    folder = read.text;
     return folder.size() > 1;
 }
 

@@ -36,8 +36,11 @@ bool IsAcadRunning(platform::ProcessList& processes);
 
 // Reads the product folder recorded by the last successful installation. True when the text is
 // longer than one byte. `folder` receives the text read (empty when there is no key or value,
-// or when the value does not fit the 260-byte buffer, which counts as no record).
-bool ReadPreviousFolder(platform::Registry& registry, std::string& folder);
+// when the value is not text, or when it or its expansion does not fit the 260-byte buffer, which
+// counts as no record).
+bool ReadPreviousFolder(platform::Registry& registry,
+                        platform::Environment& environment,
+                        std::string& folder);
 
 // Records `folder` as this installation's product folder (REG_SZ with its zero byte). A folder
 // that does not fit the 260-byte buffer is not recorded. Failures are not reported.

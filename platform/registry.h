@@ -19,6 +19,7 @@ enum class KeyAccess {
 };
 
 constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegExpandSz = 2;
 constexpr std::uint32_t kRegDword = 4;
 
 enum class ReadStatus {

@@ -2,6 +2,7 @@
 // The platform services one run of the installer uses. Not owned: the backend that made them
 // outlives every user.
 
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 #include "platform/prompts.h"
@@ -14,6 +15,7 @@ struct Services {
     FileSystem& files;
     ProcessList& processes;
     Prompts& prompts;
+    Environment& environment;
 };
 
 }  // namespace platform

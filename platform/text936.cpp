@@ -1,9 +1,36 @@
 #include "platform/text936.h"
 
+#include <array>
+
 namespace text936 {
 
+namespace {
+
+using LeadByteTable = std::array<bool, 256>;
+
+LeadByteTable TableOf(const std::vector<ByteRange>& ranges) {
+    LeadByteTable table{};
+    for (const ByteRange& range : ranges) {
+        for (unsigned byte = range.first; byte <= range.last; ++byte)
+            table[byte] = true;
+    }
+    return table;
+}
+
+// Code page 936 (GBK) until the program or a test sets another.
+LeadByteTable& ActiveTable() {
+    static LeadByteTable table = TableOf({{0x81, 0xFE}});
+    return table;
+}
+
+}  // namespace
+
+void SetLeadByteRanges(const std::vector<ByteRange>& ranges) {
+    ActiveTable() = TableOf(ranges);
+}
+
 bool IsLeadByte(unsigned char byte) {
-    return byte >= 0x81 && byte <= 0xFE;
+    return ActiveTable()[byte];
 }
 
 namespace {

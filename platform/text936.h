@@ -1,7 +1,10 @@
 #pragma once
-// Double-byte aware text operations on code-page-936 (GBK) byte strings. Every place that
-// searches, cuts or changes the case of a name or path goes through here, so that the second
-// byte of a double-byte character is never taken for a "\" or a letter.
+// Double-byte aware text operations on byte strings in the machine's ANSI code page. Every place
+// that searches, cuts or changes the case of a name or path goes through here, so that the second
+// byte of a double-byte character is never taken for a "\" or a letter. Which bytes lead a
+// double-byte character is the active code page's table: code page 936 (GBK) until the program
+// sets the machine's (platform/win32/active_code_page.h) or a test sets another
+// (platform/memory/code_pages.h).
 
 #include <cstddef>
 #include <optional>
@@ -12,7 +15,16 @@ namespace text936 {
 
 constexpr std::size_t npos = std::string::npos;
 
-// True for a GBK lead byte (0x81-0xFE): it and the byte after it form one character.
+// An inclusive range of lead bytes, as GetCPInfo lists them.
+struct ByteRange {
+    unsigned char first;
+    unsigned char last;
+};
+
+// Makes the bytes of `ranges`, and no others, lead bytes. An empty list is a single-byte code page.
+void SetLeadByteRanges(const std::vector<ByteRange>& ranges);
+
+// True for a lead byte of the active code page: it and the byte after it form one character.
 bool IsLeadByte(unsigned char byte);
 
 // Byte position of the last "\" that is a character of its own, or npos.

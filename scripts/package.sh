@@ -22,6 +22,8 @@ for bitness in 32 64; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" --target SetUp -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
 
+    bash scripts/check-binary.sh "build/$preset/SetUp.exe" "$bitness"
+
     folder="$staging/$bitness"
     mkdir -p "$folder"
     cp "build/$preset/SetUp.exe" "$folder/SetUp.exe"

@@ -19,13 +19,18 @@ build64=${E2E_BUILD64:-build/e2e-win64}
 echo "== Building SetUp.exe (32 and 64 bits) and the GUI driver"
 cmake -S . -B "$build32" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=32 >/dev/null || exit 1
-cmake --build "$build32" --target SetUp guidriver -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+cmake --build "$build32" --target SetUp guidriver planted -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
 cmake -S . -B "$build64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=64 >/dev/null || exit 1
-cmake --build "$build64" --target SetUp -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
-for file in "$build32/SetUp.exe" "$build32/guidriver.exe" "$build64/SetUp.exe"; do
+cmake --build "$build64" --target SetUp planted -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+for file in "$build32/SetUp.exe" "$build32/guidriver.exe" "$build64/SetUp.exe" "$build32/planted.dll" \
+    "$build64/planted.dll"; do
     [ -f "$file" ] || { echo "build failed: $file is missing"; exit 1; }
 done
+echo "== Checking the shipped form of SetUp.exe"
+binaries_ok=yes
+bash scripts/check-binary.sh "$build32/SetUp.exe" 32 || binaries_ok=no
+bash scripts/check-binary.sh "$build64/SetUp.exe" 64 || binaries_ok=no
 
 export E2E_SCRIPTS="$root/scripts"
 E2E_DIR="$root/build/e2e"
@@ -35,6 +40,8 @@ rm -rf "$E2E_WORK"
 mkdir -p "$E2E_WORK" "$E2E_SHOTS"
 SETUP32="$root/$build32/SetUp.exe"
 SETUP64="$root/$build64/SetUp.exe"
+PLANTED32="$root/$build32/planted.dll"
+PLANTED64="$root/$build64/planted.dll"
 E2E_DRIVER_UNIX="$root/$build32/guidriver.exe"
 
 source tests/e2e/lib/wine.sh
@@ -66,9 +73,12 @@ scenarios=(
     "x86|cancel on each page changes nothing; choices survive going back|scenario_cancel_changes_nothing"
     "x86|an emptied path installs nothing and offers no keep options|scenario_empty_root"
     "x86|no AutoCAD: every release greyed, no way forward|scenario_no_autocad"
+    "x86|DLLs planted beside the 32-bit build are never loaded|scenario_planted_dlls_32"
+    "x86|code page 1252: a folder name ending in é before the backslash|scenario_latin1_folder"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"
     "x64|64-bit build finds its record again and keeps the user's files|scenario_64bit_reinstall_keeping"
+    "x64|DLLs planted beside the 64-bit build are never loaded|scenario_planted_dlls_64"
 )
 
 started=$(date +%s)
@@ -96,4 +106,5 @@ echo
 echo "== Summary ($(($(date +%s) - started)) s)"
 for name in "${E2E_FAILED_NAMES[@]}"; do echo "failed: $name"; done
 echo "$E2E_PASSED passed, $E2E_FAILED failed"
-[ "$E2E_FAILED" -eq 0 ] && [ "$E2E_PASSED" -gt 0 ]
+[ "$binaries_ok" = yes ] || echo "failed: the shipped form of SetUp.exe (see the binary check above)"
+[ "$E2E_FAILED" -eq 0 ] && [ "$E2E_PASSED" -gt 0 ] && [ "$binaries_ok" = yes ]

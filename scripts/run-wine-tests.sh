@@ -45,6 +45,12 @@ run_program() {
     return "$status"
 }
 
+# The code-page tests once more with the ANSI code page 1252 (C.UTF-8), in the same prefix.
+run_under_cp1252() {
+    local exe="$1"
+    LC_ALL=C.UTF-8 GTEST_ARGS="--gtest_filter=Win32CodePage.*" run_program "$exe" "$exe.cp1252.log"
+}
+
 contract_tests="Win32/RegistryContract.*:Win32/FilesContract.*:Win32/ProcessesContract.*"
 
 # Runs the Win32 contract tests as "nobody" in <build>/unprivileged/wineprefix-win64.
@@ -102,15 +108,17 @@ for build in "${builds[@]}"; do
     programs=("$dir/tests/unit_tests.exe" "$dir/tests/wine_tests.exe")
     if [ -n "${DISPLAY:-}" ]; then
         for exe in "${programs[@]}"; do run_program "$exe" "$exe.log" || failed=1; done
+        run_under_cp1252 "$dir/tests/wine_tests.exe" || failed=1
         wineserver -w
     else
         # Every Wine process of one wineserver must see the same display: run them all on one Xvfb
         # and let the wineserver end before the display goes.
         # xvfb-run is a POSIX shell script and drops exported functions, so the runner goes in as text.
         # shellcheck disable=SC2016 # expanded by the inner shell
-        xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f run_program)"'
+        xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f run_program run_under_cp1252)"'
             status=0
             for exe in "$@"; do run_program "$exe" "$exe.log" || status=1; done
+            run_under_cp1252 "${@: -1}" || status=1
             wineserver -w
             exit $status' _ "${programs[@]}" || failed=1
     fi

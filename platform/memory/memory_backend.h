@@ -2,6 +2,7 @@
 // Every in-memory service in one object, for tests.
 
 #include "platform/memory/failures.h"
+#include "platform/memory/memory_environment.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_processes.h"
 #include "platform/memory/memory_registry.h"
@@ -17,8 +18,9 @@ struct MemoryBackend {
     MemoryFileSystem files{failures};
     MemoryProcessList processes{failures};
     ScriptedPrompts prompts;
+    MemoryEnvironment environment;
 
-    Services services() { return Services{registry, files, processes, prompts}; }
+    Services services() { return Services{registry, files, processes, prompts, environment}; }
 };
 
 }  // namespace platform::memory

@@ -8,6 +8,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "platform/win32/shell_library.h"
+
 namespace platform::win32 {
 namespace {
 
@@ -18,7 +20,7 @@ constexpr UINT_PTR kSubclassId = 1;
 class ShellAllocator {
   public:
     ShellAllocator() {
-        if (FAILED(SHGetMalloc(&malloc_))) {
+        if (FAILED(shell::SHGetMalloc(&malloc_))) {
             malloc_ = nullptr;
         }
     }
@@ -40,10 +42,10 @@ class ShellAllocator {
 // COM for the calling thread for as long as the browser runs, when the program has not set it up.
 class ComScope {
   public:
-    ComScope() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComScope() : initialised_(SUCCEEDED(shell::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
     ~ComScope() {
         if (initialised_) {
-            CoUninitialize();
+            shell::CoUninitialize();
         }
     }
     ComScope(const ComScope&) = delete;
@@ -159,7 +161,7 @@ void OnInitialized(BrowseSession& session, HWND browser) {
 void OnSelectionChanged(HWND browser, LPARAM item) {
     // Only folders on a drive give a path; network places and virtual folders give none.
     char path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListA(reinterpret_cast<PCIDLIST_ABSOLUTE>(item), path) || path[0] == '\0' ||
+    if (!shell::SHGetPathFromIDListA(reinterpret_cast<PCIDLIST_ABSOLUTE>(item), path) || path[0] == '\0' ||
         path[1] != ':') {
         path[0] = '\0';
         EnableOk(browser, false);
@@ -203,7 +205,7 @@ bool Win32FolderBrowser::Browse(const FolderBrowseRequest& request, const OkChec
     info.lpfn = BrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(&session);
 
-    if (PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&info)) {
+    if (PIDLIST_ABSOLUTE item = shell::SHBrowseForFolderA(&info)) {
         allocator.Free(item);
     }
     return true;

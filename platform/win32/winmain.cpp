@@ -8,6 +8,9 @@
 #include "app/acad_inventory.h"
 #include "app/install_options.h"
 #include "app/wizard_app.h"
+#include "platform/win32/active_code_page.h"
+#include "platform/win32/dll_search_order.h"
+#include "platform/win32/shell_library.h"
 #include "platform/win32/win32_backend.h"
 #include "platform/win32/win32_dialog_host.h"
 #include "platform/win32/win32_folder_browser.h"
@@ -19,10 +22,12 @@ namespace {
 // The shell's folder browser runs on this thread's COM apartment.
 class ComApartment {
   public:
-    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComApartment()
+        : initialised_(SUCCEEDED(platform::win32::shell::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+    }
     ~ComApartment() {
         if (initialised_) {
-            CoUninitialize();
+            platform::win32::shell::CoUninitialize();
         }
     }
     ComApartment(const ComApartment&) = delete;
@@ -35,6 +40,9 @@ class ComApartment {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // First, before anything can load a DLL by a bare name from the program's folder.
+    platform::win32::RestrictDllSearchToSystemFolder();
+    platform::win32::UseActiveCodePage();
     ComApartment apartment;
     platform::win32::Win32Backend backend;
     platform::win32::Win32DialogRunner dialogs(instance);
@@ -46,6 +54,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     app::AcadInventory inventory;
     app::InstallJournal journal;
     ui::WizardContext context{backend.services(), dialogs, folderBrowser, options, inventory, journal};
-    app::CWizardApp wizard(backend.registry, inventory, ui::MakeWizardPages(context));
+    app::CWizardApp wizard(backend.registry, backend.environment, inventory, ui::MakeWizardPages(context));
     return wizard.Run();
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -30,6 +31,11 @@ class BackendUnderTest {
     virtual bool WriteFile(const std::string& path, const std::string& content) = 0;
     // The whole content of a file; nullopt when it cannot be read.
     virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+
+    // Stores a value of any type and content in the scratch key; false when it cannot.
+    virtual bool WriteScratchValue(const std::string& name, std::uint32_t type, const std::string& data) = 0;
+    // Defines an environment variable of the platform's environment.
+    virtual void SetVariable(const std::string& name, const std::string& value) = 0;
 
     // Whether a copy onto a read-only file fails. Windows says yes; Wine running as root overwrites.
     virtual bool ProtectsReadOnlyTargets() const = 0;

@@ -7,6 +7,7 @@
 
 #include "app/acad_inventory.h"
 #include "platform/memory/memory_backend.h"
+#include "platform/registry_text.h"
 #include "tests/unit/acad_test_support.h"
 
 namespace {
@@ -32,7 +33,7 @@ class AcadDiscoveryTest : public ::testing::Test {
     }
 
     Lines Discover() {
-        inventory.FindReleases(backend.registry);
+        inventory.FindReleases(backend.registry, backend.environment);
         return Installations(inventory);
     }
 
@@ -131,35 +132,59 @@ TEST_F(AcadDiscoveryTest, ReleaseKeyHoldingBothValuesIsRecordedWithTheBarePrefix
     EXPECT_EQ(Discover(), Lines{"2006 SOFTWARE\\Autodesk\\AutoCAD\\R16.2\\ => C:\\AutoCAD 2006"});
 }
 
-struct LocationLengthCase {
-    std::size_t length;  // bytes of text, without the terminating zero
-    bool fits;
-};
-
-class AcadLocationLengthTest : public AcadDiscoveryTest,
-                               public ::testing::WithParamInterface<LocationLengthCase> {};
-
-// A location that does not fit the 256-byte buffer counts as absent: the search goes on below
-// that key, where a complete installation is found instead.
-TEST_P(AcadLocationLengthTest, ValueThatDoesNotFitTheBufferIsAbsent) {
-    const std::string location = "C:\\" + std::string(GetParam().length - 3, 'x');
-    backend.registry.SetString(RootKey::LocalMachine, std::string(kPlain) + "\\R18.0\\ACAD-8001:804",
-                               "AcadLocation", location);
-    AddInstallation(kPlain, "R18.0\\ACAD-8001:804\\Inner", "C:\\Inner", "AutoCAD 2010");
-    const Lines expected =
-        GetParam().fits
-            ? Lines{}
-            : Lines{"2010 SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Inner\\ => C:\\Inner"};
-    EXPECT_EQ(Discover(), expected);
-    // The location search stopped at the key holding a fitting value; the name search did not.
-    EXPECT_EQ(inventory.foundKeys, Lines{"SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Inner\\"});
+// A key whose value is there but cannot be used ends the search of that path: the value of a deeper
+// key never stands in for it.
+TEST_F(AcadDiscoveryTest, AValueThatCannotBeUsedEndsTheSearchOfItsKey) {
+    struct Case {
+        const char* what;
+        std::uint32_t type;
+        std::string data;
+        Lines keys;  // what the search finds below "Root"
+        Lines values;
+    };
+    const std::string fits = "C:\\" + std::string(252, 'x');  // 255 bytes and the zero
+    const Lines outer{"P\\"};
+    const Lines inner{"P\\Inner\\"};
+    const Case cases[] = {
+        {"fits", platform::kRegSz, fits + '\0', outer, {fits}},
+        {"one byte over", platform::kRegSz, fits + "x" + '\0', {}, {}},
+        {"fills the buffer with no zero", platform::kRegSz, fits + "x", {}, {}},
+        {"far too long", platform::kRegSz, std::string(400, 'x') + '\0', {}, {}},
+        {"a number", platform::kRegDword, std::string("\x07\0\0\0", 4), {}, {}},
+        {"binary", 3, "C:\\Bin", {}, {}},
+        {"a list", 7, std::string("C:\\A\0C:\\B\0\0", 12), {}, {}},
+        {"expanded",
+         platform::kRegExpandSz,
+         std::string("%AcadRoot%\\2010\0", 16),
+         outer,
+         {"C:\\Program Files\\AutoCAD\\2010"}},
+        {"expanded beyond the buffer",
+         platform::kRegExpandSz,
+         "%Long%" + std::string(240, 'x') + '\0',
+         {},
+         {}},
+    };
+    for (const Case& c : cases) {
+        MemoryBackend backend;
+        backend.environment.Set("ACADROOT", "C:\\Program Files\\AutoCAD");
+        backend.environment.Set("Long", std::string(20, 'y'));
+        backend.registry.SetValue(RootKey::LocalMachine, "Root", "AcadLocation", c.type, c.data);
+        backend.registry.SetString(RootKey::LocalMachine, "Root\\Inner", "AcadLocation", "C:\\Inner");
+        auto root = backend.registry.OpenRoot(RootKey::LocalMachine);
+        app::AcadInventory inventory;
+        inventory.searchValueName = "AcadLocation";
+        inventory.SearchValue(*root, "Root", "", "P\\", backend.environment);
+        EXPECT_EQ(inventory.foundKeys, c.keys) << c.what;
+        EXPECT_EQ(inventory.foundValues, c.values) << c.what;
+    }
+    // Without a value on the outer key the search goes down to the inner one.
+    MemoryBackend backend;
+    backend.registry.SetString(RootKey::LocalMachine, "Root\\Inner", "AcadLocation", "C:\\Inner");
+    auto root = backend.registry.OpenRoot(RootKey::LocalMachine);
+    app::AcadInventory inventory;
+    inventory.SearchValue(*root, "Root", "", "P\\", backend.environment);
+    EXPECT_EQ(inventory.foundKeys, inner);
 }
-
-INSTANTIATE_TEST_SUITE_P(AcadLengths,
-                         AcadLocationLengthTest,
-                         ::testing::Values(LocationLengthCase{255, true},
-                                           LocationLengthCase{256, false},
-                                           LocationLengthCase{400, false}));
 
 TEST_F(AcadDiscoveryTest, ReleaseKeysThatCannotBeReadAreSkipped) {
     AddInstallation(kPlain, "R18.0\\ACAD-8001:804", "C:\\AutoCAD 2010", "AutoCAD 2010");
@@ -199,13 +224,14 @@ TEST_F(AcadDiscoveryTest, SearchStopsAtTheHighestKeyHoldingTheValueOnEachPath) {
     backend.registry.SetString(RootKey::LocalMachine, "Root\\A\\Below", "AcadLocation", "hidden");
     backend.registry.SetValue(RootKey::LocalMachine, "Root\\B\\C", "AcadLocation", platform::kRegDword,
                               std::string("\x07\0\0\0", 4));
+    backend.registry.SetString(RootKey::LocalMachine, "Root\\B\\C\\Below", "AcadLocation", "hidden too");
     backend.registry.SetString(RootKey::LocalMachine, "Root\\B\\D\\E", "AcadLocation", "e");
     auto root = backend.registry.OpenRoot(RootKey::LocalMachine);
     inventory.searchValueName = "AcadLocation";
-    inventory.SearchValue(*root, "Root", "", "P\\");
-    EXPECT_EQ(inventory.foundKeys, (Lines{"P\\A\\", "P\\B\\C\\", "P\\B\\D\\E\\"}));
-    // A value of any type is taken, as text up to its first zero byte.
-    EXPECT_EQ(inventory.foundValues, (Lines{"a", "\x07", "e"}));
+    inventory.SearchValue(*root, "Root", "", "P\\", backend.environment);
+    // A number is no text: it is not taken, and it still ends the search on its path.
+    EXPECT_EQ(inventory.foundKeys, (Lines{"P\\A\\", "P\\B\\D\\E\\"}));
+    EXPECT_EQ(inventory.foundValues, (Lines{"a", "e"}));
 }
 
 }  // namespace

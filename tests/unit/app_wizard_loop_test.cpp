@@ -62,7 +62,7 @@ class WizardLoopTest : public ::testing::Test {
 };
 
 TEST_F(WizardLoopTest, PagesFollowTheirSuccessorsUntilZero) {
-    app::CWizardApp wizard(backend.registry, inventory, StandIns({2, 1, 2, 3, 0}));
+    app::CWizardApp wizard(backend.registry, backend.environment, inventory, StandIns({2, 1, 2, 3, 0}));
     EXPECT_FALSE(wizard.InitInstance());
     EXPECT_EQ(log, (std::vector<std::string>{"make 1", "run 1", "destroy 1", "make 2", "run 2", "destroy 2",
                                              "make 1", "run 1", "destroy 1", "make 2", "run 2", "destroy 2",
@@ -72,7 +72,7 @@ TEST_F(WizardLoopTest, PagesFollowTheirSuccessorsUntilZero) {
 TEST_F(WizardLoopTest, AnyNumberOutsideOneToThreeEndsTheLoop) {
     for (int successor : {0, 4, -1, 1000}) {
         log.clear();
-        app::CWizardApp wizard(backend.registry, inventory, StandIns({2, successor, 1}));
+        app::CWizardApp wizard(backend.registry, backend.environment, inventory, StandIns({2, successor, 1}));
         EXPECT_FALSE(wizard.InitInstance());
         EXPECT_EQ(log,
                   (std::vector<std::string>{"make 1", "run 1", "destroy 1", "make 2", "run 2", "destroy 2"}))
@@ -82,10 +82,11 @@ TEST_F(WizardLoopTest, AnyNumberOutsideOneToThreeEndsTheLoop) {
 
 TEST_F(WizardLoopTest, PageThatCannotBeMadeEndsTheWizard) {
     int asked = 0;
-    app::CWizardApp wizard(backend.registry, inventory, [&](int) -> std::unique_ptr<app::WizardPage> {
-        ++asked;
-        return nullptr;
-    });
+    app::CWizardApp wizard(backend.registry, backend.environment, inventory,
+                           [&](int) -> std::unique_ptr<app::WizardPage> {
+                               ++asked;
+                               return nullptr;
+                           });
     EXPECT_FALSE(wizard.InitInstance());
     EXPECT_EQ(asked, 1);
 }
@@ -95,10 +96,11 @@ TEST_F(WizardLoopTest, DiscoveryRunsOnceBeforeTheFirstPage) {
     backend.registry.SetString(RootKey::LocalMachine, kAcad2010Key, "ProductName", "AutoCAD 2010");
     const int k2010 = *app::ReleaseIndexOfYear(2010);
     std::vector<std::size_t> seenByPages;
-    app::CWizardApp wizard(backend.registry, inventory, [&](int number) -> std::unique_ptr<app::WizardPage> {
-        seenByPages.push_back(inventory.acadLocations[k2010].size());
-        return std::make_unique<StandInPage>(number, number == 1 ? 2 : 0, log);
-    });
+    app::CWizardApp wizard(backend.registry, backend.environment, inventory,
+                           [&](int number) -> std::unique_ptr<app::WizardPage> {
+                               seenByPages.push_back(inventory.acadLocations[k2010].size());
+                               return std::make_unique<StandInPage>(number, number == 1 ? 2 : 0, log);
+                           });
     wizard.InitInstance();
     EXPECT_EQ(seenByPages, (std::vector<std::size_t>{1, 1}));
     EXPECT_EQ(inventory.acadLocations[k2010], std::vector<std::string>{"C:\\AutoCAD 2010"});
@@ -119,7 +121,7 @@ TEST_F(WizardLoopTest, PageDialogThatCannotBeCreatedEndsTheProgram) {
     platform::memory::ScriptedFolderBrowser browser;
     app::InstallOptions options;
     ui::WizardContext context{backend.services(), runner, browser, options, inventory, journal};
-    app::CWizardApp wizard(backend.registry, inventory, ui::MakeWizardPages(context));
+    app::CWizardApp wizard(backend.registry, backend.environment, inventory, ui::MakeWizardPages(context));
     EXPECT_FALSE(wizard.InitInstance());
     EXPECT_EQ(runner.attempts, std::vector<int>{IDD_PAGE1});
 }
@@ -139,7 +141,8 @@ class WizardRunTest : public WizardLoopTest {
 
     void Run() {
         inventory = app::AcadInventory{};
-        app::CWizardApp wizard(backend.registry, inventory, ui::MakeWizardPages(context));
+        app::CWizardApp wizard(backend.registry, backend.environment, inventory,
+                               ui::MakeWizardPages(context));
         EXPECT_FALSE(wizard.InitInstance());
     }
 

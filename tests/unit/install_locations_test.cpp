@@ -216,8 +216,9 @@ TEST_P(ReadRecordTest, UsableRecordIsLongerThanOneByteAndFitsTheBuffer) {
     if (c.valueExists)
         backend.registry.SetValue(RootKey::LocalMachine, kRecordKey, kRecordValue, c.type, c.data);
 
+    backend.environment.Set("TOOLS", "E:\\Tools");
     std::string folder = "stale";
-    EXPECT_EQ(ReadPreviousFolder(backend.registry, folder), c.found);
+    EXPECT_EQ(ReadPreviousFolder(backend.registry, backend.environment, folder), c.found);
     EXPECT_EQ(folder, c.expectedFolder);
 }
 
@@ -235,7 +236,13 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{"TwoCharacters", true, true, platform::kRegSz, std::string("D:\0", 3), true, "D:"},
         RecordCase{"ChineseFolder", true, true, platform::kRegSz,
                    std::string("D:\\Tools\\Brelix结构工具箱") + '\0', true, "D:\\Tools\\Brelix结构工具箱"},
-        RecordCase{"TypeIsNotLookedAt", true, true, 2, std::string("E:\\Old\0", 7), true, "E:\\Old"},
+        RecordCase{"ExpandableText", true, true, platform::kRegExpandSz, std::string("%Tools%\\Old\0", 12),
+                   true, "E:\\Tools\\Old"},
+        RecordCase{"ExpandedBeyondTheBuffer", true, true, platform::kRegExpandSz,
+                   std::string(252, 'a') + "%Tools%" + '\0', false, ""},
+        RecordCase{"ANumber", true, true, platform::kRegDword, std::string("E:\\O", 4), false, ""},
+        RecordCase{"Binary", true, true, 3, std::string("E:\\Old\0", 7), false, ""},
+        RecordCase{"AList", true, true, 7, std::string("E:\\Old\0\0", 8), false, ""},
         RecordCase{"NoZeroByte", true, true, platform::kRegSz, "E:\\Old", true, "E:\\Old"},
         RecordCase{"TextEndsAtFirstZero", true, true, platform::kRegSz, std::string("E:\\A\0junk\0", 10),
                    true, "E:\\A"},
@@ -257,7 +264,7 @@ TEST(Record, WhatIsRecordedIsReadBack) {
     MemoryBackend backend;
     RecordProductFolder(backend.registry, "D:\\Tools\\Brelix结构工具箱");
     std::string folder;
-    EXPECT_TRUE(ReadPreviousFolder(backend.registry, folder));
+    EXPECT_TRUE(ReadPreviousFolder(backend.registry, backend.environment, folder));
     EXPECT_EQ(folder, "D:\\Tools\\Brelix结构工具箱");
 }
 

@@ -4,6 +4,7 @@
 #include "tests/contract/files_contract.h"
 #include "tests/contract/processes_contract.h"
 #include "tests/contract/registry_contract.h"
+#include "tests/contract/registry_text_contract.h"
 
 namespace {
 
@@ -38,6 +39,13 @@ class MemoryBackendUnderTest : public contract::BackendUnderTest {
     std::optional<std::string> ReadFile(const std::string& path) override {
         return backend_.files.ReadFile(path);
     }
+    bool WriteScratchValue(const std::string& name, std::uint32_t type, const std::string& data) override {
+        backend_.registry.SetValue(RootKey::CurrentUser, ScratchKeyPath(), name, type, data);
+        return true;
+    }
+    void SetVariable(const std::string& name, const std::string& value) override {
+        backend_.environment.Set(name, value);
+    }
     bool ProtectsReadOnlyTargets() const override { return true; }
 
   private:
@@ -50,6 +58,7 @@ const contract::BackendKind kMemory{"Memory", [] { return std::make_unique<Memor
 
 namespace contract {
 INSTANTIATE_TEST_SUITE_P(Memory, RegistryContract, ::testing::Values(kMemory), BackendKindName);
+INSTANTIATE_TEST_SUITE_P(Memory, RegistryTextContract, ::testing::Values(kMemory), BackendKindName);
 INSTANTIATE_TEST_SUITE_P(Memory, FilesContract, ::testing::Values(kMemory), BackendKindName);
 INSTANTIATE_TEST_SUITE_P(Memory, ProcessesContract, ::testing::Values(kMemory), BackendKindName);
 }  // namespace contract

@@ -235,10 +235,12 @@ class AcadIntegrationWineTest : public ::testing::Test {
         // A release key holding the product name hides the installation below it.
         SetString(HKEY_LOCAL_MACHINE, std::string(kPlain) + "\\R18.2", "ProductName", "AutoCAD 2012");
         StageInstallation(kPlain, "R18.2\\ACAD-A001:804", scratch + "\\AutoCAD 2012", "AutoCAD 2012");
-        // A location too long for the buffer counts as absent; the search finds the one below.
-        SetString(HKEY_LOCAL_MACHINE, std::string(kPlain) + "\\R19.0\\ACAD-B001:804", "AcadLocation",
-                  "C:\\" + std::string(300, 'x'));
+        // A key without the value is searched below; a location too long for the buffer ends the
+        // search of its key, so the installation below that one is not taken.
         StageInstallation(kPlain, "R19.0\\ACAD-B001:804\\Inner", scratch + "\\AutoCAD 2013", "AutoCAD 2013");
+        SetString(HKEY_LOCAL_MACHINE, std::string(kPlain) + "\\R19.1\\ACAD-D001:804", "AcadLocation",
+                  "C:\\" + std::string(300, 'x'));
+        StageInstallation(kPlain, "R19.1\\ACAD-D001:804\\Inner", scratch + "\\AutoCAD 2014", "AutoCAD 2014");
         // The two values on different keys, and a year that is no release.
         SetString(HKEY_LOCAL_MACHINE, std::string(kPlain) + "\\R20.0\\ACAD-E001:804", "AcadLocation",
                   "C:\\2015");
@@ -255,7 +257,9 @@ class AcadIntegrationWineTest : public ::testing::Test {
         stagedLayers_.push_back(name);
     }
 
-    platform::Services Services() { return {backend.registry, files, backend.processes, prompts}; }
+    platform::Services Services() {
+        return {backend.registry, files, backend.processes, prompts, backend.environment};
+    }
 
     platform::win32::Win32Backend backend;
     ScratchProgramFileSystem files;
@@ -291,7 +295,7 @@ int IndexOf(int year) {
 
 TEST_F(AcadIntegrationWineTest, DiscoveryFindsEachInstallationWithItsKeyAndFolder) {
     StageMachine();
-    inventory.FindReleases(backend.registry);
+    inventory.FindReleases(backend.registry, backend.environment);
     EXPECT_EQ(
         Installations(inventory),
         (Lines{
@@ -312,7 +316,7 @@ TEST_F(AcadIntegrationWineTest, DiscoveryFindsEachInstallationWithItsKeyAndFolde
 // 2006-2009 staged once is recorded through both views; elsewhere the roots are apart.
 TEST_F(AcadIntegrationWineTest, RedirectionDecidesWhatTheThirtyTwoBitNodeShows) {
     StageInstallation(kPlain, "R17.0\\ACAD-5001:804", "C:\\AutoCAD 2007", "AutoCAD 2007");
-    inventory.FindReleases(backend.registry);
+    inventory.FindReleases(backend.registry, backend.environment);
     BOOL wow64 = FALSE;
     IsWow64Process(GetCurrentProcess(), &wow64);
     Lines expected;
@@ -333,7 +337,7 @@ TEST_F(AcadIntegrationWineTest, RegistrationWritesEntriesForChosenReleasesAndCle
         StageLayer(scratch + folder);
     }
     StageLayer(scratch + "\\Other");
-    inventory.FindReleases(backend.registry);
+    inventory.FindReleases(backend.registry, backend.environment);
     inventory.targetRoot = "D:\\工具";
     chosen[IndexOf(2008)] = chosen[IndexOf(2011)] = chosen[IndexOf(2019)] = 1;
     auto services = Services();
@@ -381,7 +385,7 @@ TEST_F(AcadIntegrationWineTest, TrustedPathsAreAddedToEveryProfileOfTheUser) {
     SetString(HKEY_CURRENT_USER, huge, "TRUSTEDPATHS", hugeText);
     SetString(HKEY_CURRENT_USER, noVariables + "\\General", "ACADDRV", "c:\\drv");
     inventory.targetRoot = "C:\\Brelix";
-    inventory.AddTrustedPaths(backend.registry);
+    inventory.AddTrustedPaths(backend.registry, backend.environment);
 
     EXPECT_EQ(GetValue(HKEY_CURRENT_USER, listed, "TRUSTEDPATHS"),
               Sz("X:\\DATA;Y:\\LIB;C:\\BRELIX\\BRELIX结构工具箱"));
@@ -412,7 +416,7 @@ TEST_F(AcadIntegrationWineTest, FontsGoIntoTheFontsFolderOfEveryChosenInstallati
     WriteFileWithAttributes(data + "\\Brelix_HZ.shx", "HZ new", FILE_ATTRIBUTE_READONLY);
     WriteFileWithAttributes(chinese + "\\Brelix_EN.shx", "EN old", FILE_ATTRIBUTE_READONLY);
     WriteFileWithAttributes(chinese + "\\Brelix_HZ.shx", "HZ old", FILE_ATTRIBUTE_READONLY);
-    inventory.FindReleases(backend.registry);
+    inventory.FindReleases(backend.registry, backend.environment);
     chosen[IndexOf(2010)] = 1;
     chosen[IndexOf(2013)] = 1;  // found, but its folder does not exist
     auto services = Services();
@@ -436,7 +440,7 @@ TEST_F(AcadIntegrationWineTest, FontsGoIntoTheFontsFolderOfEveryChosenInstallati
 TEST_F(AcadIntegrationWineTest, FontsWithoutSourceAreReportedPerInstallationAndNothingIsCopied) {
     StageMachine();
     MakeFolders(scratch + "\\AutoCAD 2008\\Fonts");
-    inventory.FindReleases(backend.registry);
+    inventory.FindReleases(backend.registry, backend.environment);
     chosen[IndexOf(2008)] = 1;  // recorded through both views: two lookups, two messages
     auto services = Services();
     inventory.DeployFonts(services, chosen);

@@ -182,7 +182,8 @@ class InstallEngineWineTest : public ::testing::Test {
     std::string source;
     platform::win32::Win32Backend backend;
     platform::memory::ScriptedPrompts prompts;
-    platform::Services services{backend.registry, backend.files, backend.processes, prompts};
+    platform::Services services{backend.registry, backend.files, backend.processes, prompts,
+                                backend.environment};
     app::InstallOptions options;
     app::AcadInventory inventory;
     app::InstallJournal journal;

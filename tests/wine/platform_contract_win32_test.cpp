@@ -8,6 +8,7 @@
 #include "tests/contract/files_contract.h"
 #include "tests/contract/processes_contract.h"
 #include "tests/contract/registry_contract.h"
+#include "tests/contract/registry_text_contract.h"
 #include "tests/wine/platform_win32_test_support.h"
 
 namespace {
@@ -39,6 +40,12 @@ class Win32BackendUnderTest : public contract::BackendUnderTest {
     std::optional<std::string> ReadFile(const std::string& path) override {
         return win32test::ReadWholeFile(path);
     }
+    bool WriteScratchValue(const std::string& name, std::uint32_t type, const std::string& data) override {
+        return win32test::SetRawValue(key_, name, type, data);
+    }
+    void SetVariable(const std::string& name, const std::string& value) override {
+        win32test::SetVariable(name, value);
+    }
     // Wine lets root overwrite a read-only file; the harness says when it runs the tests as another user.
     bool ProtectsReadOnlyTargets() const override {
         return !win32test::RunningUnderWine() || win32test::RunningUnprivileged();
@@ -56,6 +63,7 @@ const contract::BackendKind kWin32{"Win32", [] { return std::make_unique<Win32Ba
 
 namespace contract {
 INSTANTIATE_TEST_SUITE_P(Win32, RegistryContract, ::testing::Values(kWin32), BackendKindName);
+INSTANTIATE_TEST_SUITE_P(Win32, RegistryTextContract, ::testing::Values(kWin32), BackendKindName);
 INSTANTIATE_TEST_SUITE_P(Win32, FilesContract, ::testing::Values(kWin32), BackendKindName);
 INSTANTIATE_TEST_SUITE_P(Win32, ProcessesContract, ::testing::Values(kWin32), BackendKindName);
 }  // namespace contract

@@ -45,6 +45,21 @@ bool CreateKeyPath(const std::string& path) {
     return RegCreateKeyA(HKEY_CURRENT_USER, path.c_str(), key.put()) == ERROR_SUCCESS;
 }
 
+bool SetRawValue(const std::string& path,
+                 const std::string& name,
+                 std::uint32_t type,
+                 const std::string& data) {
+    platform::win32::UniqueKey key;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, path.c_str(), key.put()) != ERROR_SUCCESS)
+        return false;
+    return RegSetValueExA(key.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
+void SetVariable(const std::string& name, const std::string& value) {
+    SetEnvironmentVariableA(name.c_str(), value.c_str());
+}
+
 std::vector<std::string> FolderNames(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA data{};

@@ -2,6 +2,7 @@
 // Scratch areas and file content for the tests of the Win32 backend, made with the plain Win32 API so
 // that setting up a test does not depend on the code under test.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,13 @@ unsigned long ProcessId();
 void DeleteKeyTree(const std::string& path);
 // Creates a key path below HKEY_CURRENT_USER with every missing level.
 bool CreateKeyPath(const std::string& path);
+// Stores a value of any type and content below HKEY_CURRENT_USER\<path> (RegSetValueExA).
+bool SetRawValue(const std::string& path,
+                 const std::string& name,
+                 std::uint32_t type,
+                 const std::string& data);
+// Defines an environment variable of this process (SetEnvironmentVariableA).
+void SetVariable(const std::string& name, const std::string& value);
 
 // The names in a folder, in the order FindFirstFileA lists them, without "." and "..".
 std::vector<std::string> FolderNames(const std::string& folder);

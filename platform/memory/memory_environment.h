@@ -1,0 +1,22 @@
+#pragma once
+// An in-memory environment: variables set by the test, names compared without regard to letter
+// case, expansion as ExpandEnvironmentStringsA does it.
+
+#include <map>
+#include <string>
+
+#include "platform/environment.h"
+
+namespace platform::memory {
+
+class MemoryEnvironment : public Environment {
+  public:
+    void Set(const std::string& name, const std::string& value);
+
+    std::optional<std::string> Expand(const std::string& text, std::size_t capacity) override;
+
+  private:
+    std::map<std::string, std::string> variables_;  // by upper-cased name
+};
+
+}  // namespace platform::memory

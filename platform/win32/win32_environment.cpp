@@ -1,0 +1,24 @@
+#include "platform/win32/win32_environment.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/win32_api.h"
+
+namespace platform::win32 {
+
+std::optional<std::string> Win32Environment::Expand(const std::string& text, std::size_t capacity) {
+    if (capacity == 0)
+        return std::nullopt;
+    std::vector<char> buffer(capacity, '\0');
+    // The size needed, terminator included; more than the buffer means the text was not expanded.
+    const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), static_cast<DWORD>(capacity));
+    if (needed == 0 || needed > capacity)
+        return std::nullopt;
+    std::string expanded(buffer.data(), strnlen(buffer.data(), capacity));
+    if (expanded.size() + 1 > capacity)
+        return std::nullopt;
+    return expanded;
+}
+
+}  // namespace platform::win32
