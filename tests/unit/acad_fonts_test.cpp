@@ -44,7 +44,7 @@ class AcadFontsTest : public ::testing::Test {
     }
     void Deploy() {
         auto services = backend.services();
-        inventory.DeployFonts(services, chosen);
+        inventory.DeployFonts(services, chosen, journal);
     }
     // The file system dump lines below `folder` (sorted by upper-cased path), without its own.
     Lines Below(const std::string& folder) {
@@ -60,6 +60,7 @@ class AcadFontsTest : public ::testing::Test {
 
     MemoryBackend backend;
     app::AcadInventory inventory;
+    app::InstallJournal journal;
     app::ReleaseFlags chosen;
 };
 

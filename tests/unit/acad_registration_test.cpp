@@ -40,13 +40,14 @@ class AcadRegistrationTest : public ::testing::Test {
 
     void Register() {
         auto services = backend.services();
-        inventory.RegisterReleases(services, chosen);
+        inventory.RegisterReleases(services, chosen, journal);
     }
 
     Lines Entries() { return DumpBelow(backend.registry, "HKLM\\SOFTWARE\\Autodesk"); }
 
     MemoryBackend backend;
     app::AcadInventory inventory;
+    app::InstallJournal journal;
     app::ReleaseFlags chosen;
 };
 
@@ -303,12 +304,12 @@ TEST_F(AcadCompatFlagsTest, NameThatWouldNotFitIsSkippedNotCut) {
     AddLayer(tooLong);
     const std::string cut = (tooLong + "\\acad.exe").substr(0, 259);
     backend.registry.SetString(RootKey::CurrentUser, kLayers, cut, "x");
-    app::ClearCompatFlags(backend.registry, {fits, tooLong});
+    app::ClearCompatFlags(backend.registry, {fits, tooLong}, journal);
     EXPECT_EQ(LayerNames(), (Lines{tooLong + "\\acad.exe", cut}));
 }
 
 TEST_F(AcadCompatFlagsTest, MissingLayersKeyIsNotCreated) {
-    app::ClearCompatFlags(backend.registry, {"C:\\CAD2010"});
+    app::ClearCompatFlags(backend.registry, {"C:\\CAD2010"}, journal);
     EXPECT_EQ(backend.registry.Dump(), "HKLM\nHKCU\n");
 }
 

@@ -51,6 +51,7 @@ class AcadTrustedPathsTest : public ::testing::Test {
 
     MemoryBackend backend;
     app::AcadInventory inventory;
+    app::InstallJournal journal;
 };
 
 struct MergeCase {
@@ -73,9 +74,9 @@ TEST_P(AcadTrustedPathsMergeTest, WritesTheUpperCasedListWithTheProductFolderOnc
     } else {
         backend.registry.CreateKey(RootKey::CurrentUser, variables);
     }
-    inventory.AddTrustedPaths(backend.registry);
+    inventory.AddTrustedPaths(backend.registry, journal);
     EXPECT_EQ(TrustedPathsText(variables), GetParam().expected);
-    inventory.AddTrustedPaths(backend.registry);
+    inventory.AddTrustedPaths(backend.registry, journal);
     const char* again = GetParam().afterSecondRun ? GetParam().afterSecondRun : GetParam().expected;
     EXPECT_EQ(TrustedPathsText(variables), again) << "second run";
 }
@@ -110,7 +111,7 @@ TEST_F(AcadTrustedPathsTest, EveryProfileOfEveryReleaseAndProductIsUpdated) {
     };
     for (const std::string& key : variables)
         SetTrustedPaths(key, "e:\\lisp");
-    inventory.AddTrustedPaths(backend.registry);
+    inventory.AddTrustedPaths(backend.registry, journal);
     for (const std::string& key : variables) {
         EXPECT_EQ(TrustedPathsText(key), "E:\\LISP;C:\\BRELIX\\BRELIX结构工具箱") << key;
     }
@@ -119,7 +120,7 @@ TEST_F(AcadTrustedPathsTest, EveryProfileOfEveryReleaseAndProductIsUpdated) {
 TEST_F(AcadTrustedPathsTest, ProfileWithoutVariablesGetsOneHoldingOnlyTheFolder) {
     const std::string profile = std::string(kAcad) + "\\R18.0\\ACAD-8001:804\\Profiles\\New";
     backend.registry.SetString(RootKey::CurrentUser, profile + "\\General", "ACADDRV", "c:\\drv");
-    inventory.AddTrustedPaths(backend.registry);
+    inventory.AddTrustedPaths(backend.registry, journal);
     EXPECT_EQ(DumpBelow(backend.registry, "HKCU\\" + profile),
               (Lines{"HKCU\\" + profile, "HKCU\\" + profile + "\\General",
                      "HKCU\\" + profile + "\\General : \"ACADDRV\" type 1 = \"c:\\drv\"",
@@ -134,7 +135,7 @@ TEST_F(AcadTrustedPathsTest, NoAutoCadKeyOrNoProfilesChangesNothing) {
     backend.registry.CreateKey(RootKey::CurrentUser, std::string(kAcad) + "\\R18.0\\ACAD-8001:804");
     backend.registry.CreateKey(RootKey::CurrentUser, std::string(kAcad) + "\\R18.1\\ACAD-9001:804\\Profiles");
     const std::string before = backend.registry.Dump();
-    inventory.AddTrustedPaths(backend.registry);
+    inventory.AddTrustedPaths(backend.registry, journal);
     EXPECT_EQ(backend.registry.Dump(), before);
 }
 
@@ -148,7 +149,7 @@ TEST_F(AcadTrustedPathsTest, ValueNotReadWholeIsLeftExactlyAsItWas) {
     SetTrustedPaths(ordinary, "c:\\c");
     backend.failures.Fail(Operation::ReadValue, "HKCU\\" + unreadable + "\\TRUSTEDPATHS");
     const auto tooLargeBefore = TrustedPaths(tooLarge);
-    inventory.AddTrustedPaths(backend.registry);
+    inventory.AddTrustedPaths(backend.registry, journal);
     EXPECT_EQ(TrustedPaths(tooLarge), tooLargeBefore);
     EXPECT_EQ(TrustedPaths(unreadable), (StoredValue{platform::kRegSz, std::string("c:\\b") + '\0'}));
     EXPECT_EQ(TrustedPathsText(ordinary), "C:\\C;C:\\BRELIX\\BRELIX结构工具箱");
@@ -161,7 +162,7 @@ TEST_F(AcadTrustedPathsTest, MergedValueThatWouldNotFitIsNotWritten) {
     const std::string longest = "c:\\" + std::string(12972 - 3, 'p');
     SetTrustedPaths(fits, longest);
     SetTrustedPaths(tooLong, longest + "p");
-    inventory.AddTrustedPaths(backend.registry);
+    inventory.AddTrustedPaths(backend.registry, journal);
     const std::string merged = TrustedPathsText(fits);
     EXPECT_EQ(merged.size(), 12999u);
     EXPECT_EQ(merged.substr(merged.size() - 27), ";C:\\BRELIX\\BRELIX结构工具箱");
@@ -181,7 +182,7 @@ TEST_F(AcadTrustedPathsTest, KeysThatCannotBeOpenedAreSkippedWithEverythingBelow
                           "HKCU\\" + std::string(kAcad) + "\\R18.0\\ACAD-8002:409\\Profiles");
     backend.failures.Fail(Operation::OpenKey,
                           "HKCU\\" + std::string(kAcad) + "\\R18.1\\ACAD-9001:804\\Profiles\\Locked");
-    inventory.AddTrustedPaths(backend.registry);
+    inventory.AddTrustedPaths(backend.registry, journal);
     backend.failures.Clear();
     for (const std::string& key : {skippedProduct, skippedProfiles, skippedProfile}) {
         EXPECT_EQ(TrustedPathsText(key), "c:\\old") << key;
@@ -200,7 +201,7 @@ TEST_F(AcadTrustedPathsTest, VariablesPathThatWouldNotFitIsSkipped) {
     ASSERT_EQ(fits.size(), 259u);
     SetTrustedPaths(fits, "c:\\old");
     backend.registry.CreateKey(RootKey::CurrentUser, profilesPath + "\\" + tooLongProfile);
-    inventory.AddTrustedPaths(backend.registry);
+    inventory.AddTrustedPaths(backend.registry, journal);
     EXPECT_EQ(TrustedPathsText(fits), "C:\\OLD;C:\\BRELIX\\BRELIX结构工具箱");
     EXPECT_EQ(backend.registry.SubkeyNames(RootKey::CurrentUser, profilesPath + "\\" + tooLongProfile),
               Lines{});

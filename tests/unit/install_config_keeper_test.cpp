@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "install/config_keeper.h"
 #include "install_test_support.h"
 
@@ -86,12 +88,12 @@ class KeeperTest : public ::testing::Test {
         backend.files.AddFile(In(kProductLibrary, "L.SJY"), "fresh L");
     }
 
-    ConfigKeeper MakeKeeper(int settings, int sections, int drawings) {
-        ConfigKeeper keeper(services, "D:\\Tools");
-        EXPECT_TRUE(keeper.ReadPreviousFolder());
-        keeper.keepSettings = settings;
-        keeper.keepSectionLibrary = sections;
-        keeper.keepDrawingLibrary = drawings;
+    std::unique_ptr<ConfigKeeper> MakeKeeper(int settings, int sections, int drawings) {
+        auto keeper = std::make_unique<ConfigKeeper>(services, "D:\\Tools");
+        EXPECT_TRUE(keeper->ReadPreviousFolder());
+        keeper->keepSettings = settings;
+        keeper->keepSectionLibrary = sections;
+        keeper->keepDrawingLibrary = drawings;
         return keeper;
     }
 
@@ -188,10 +190,10 @@ class KeepFlagsTest : public KeeperTest, public ::testing::WithParamInterface<Ke
 TEST_P(KeepFlagsTest, SavedFilesOfTheChosenKindsReplaceTheFreshOnes) {
     const KeepCase& c = GetParam();
     StagePreviousInstallation();
-    ConfigKeeper keeper = MakeKeeper(c.settings, c.sections, c.drawings);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(c.settings, c.sections, c.drawings);
+    keeper->BackupConfig();
     StageFreshProduct();
-    keeper.RestoreConfig();
+    keeper->RestoreConfig();
 
     EXPECT_THAT(Contents(kProduct), ElementsAreArray(c.product));
     EXPECT_THAT(Contents(kProductLibrary), ElementsAreArray(c.library));
@@ -250,8 +252,8 @@ TEST_F(KeeperTest, BackupSavesUnderUpperCasedNamesAndTouchesNothingElse) {
     backend.files.AddFile(In(kPrevious, "plate.cfg.bak"), "bak");
     backend.files.AddFile(In(kPrevious, ".CFG"), "odd");
     backend.files.AddFile(In(kPrevious, "x.second"), "second");
-    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 1, 1);
+    keeper->BackupConfig();
     EXPECT_THAT(Contents(kSaved1), ElementsAre("A.CFG=user A", "B.CFG=user b", "PLATE.CFG.BAK=bak",
                                                "S.SEC=user S", "X.SECOND=second"));
     EXPECT_THAT(Contents(kSaved2), ElementsAre("L.SJY=user L"));
@@ -260,8 +262,8 @@ TEST_F(KeeperTest, BackupSavesUnderUpperCasedNamesAndTouchesNothingElse) {
 
 TEST_F(KeeperTest, OnlyDrawingLibraryKeptNeverMakesTheFirstFolder) {
     StagePreviousInstallation();
-    ConfigKeeper keeper = MakeKeeper(0, 0, 1);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(0, 0, 1);
+    keeper->BackupConfig();
     EXPECT_FALSE(backend.files.Exists(kSaved1));
     EXPECT_THAT(backend.files.List(kSaved2), ElementsAre("L.SJY"));
 }
@@ -269,9 +271,9 @@ TEST_F(KeeperTest, OnlyDrawingLibraryKeptNeverMakesTheFirstFolder) {
 TEST_F(KeeperTest, NoFlagLeavesTheDiskAlone) {
     StagePreviousInstallation();
     const std::string before = backend.files.Dump();
-    ConfigKeeper keeper = MakeKeeper(0, 0, 0);
-    keeper.BackupConfig();
-    keeper.RestoreConfig();
+    auto keeper = MakeKeeper(0, 0, 0);
+    keeper->BackupConfig();
+    keeper->RestoreConfig();
     EXPECT_EQ(backend.files.Dump(), before);
 }
 
@@ -281,17 +283,17 @@ TEST_F(KeeperTest, SettingsFileBeyondThe81stEntryIsNotSaved) {
         backend.files.AddFile(In(kPrevious, name), "x");
     backend.files.AddFile(In(kPrevious, "Y.CFG"), "81st");
     backend.files.AddFile(In(kPrevious, "Z.CFG"), "82nd");
-    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 0, 0);
+    keeper->BackupConfig();
     EXPECT_THAT(backend.files.List(kSaved1), ElementsAre("Y.CFG"));
 }
 
 TEST_F(KeeperTest, ReadOnlySettingsFileComesBackWritableAndTheOldOneLosesReadOnly) {
     backend.files.AddFile(In(kPrevious, "A.CFG"), "user A", kAttrReadOnly | kAttrArchive);
-    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 0, 0);
+    keeper->BackupConfig();
     StageFreshProduct();
-    keeper.RestoreConfig();
+    keeper->RestoreConfig();
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
     EXPECT_EQ(backend.files.GetAttributes(In(kProduct, "A.CFG")), kAttrArchive);
     EXPECT_EQ(backend.files.GetAttributes(In(kPrevious, "A.CFG")), kAttrArchive);
@@ -301,12 +303,12 @@ TEST_F(KeeperTest, ReinstallingIntoTheSameFolderKeepsTheUsersFiles) {
     backend.registry.SetString(RootKey::LocalMachine, kRecordKey, kRecordValue, kProduct);
     backend.files.AddFile(In(kProduct, "a.cfg"), "user A");
     backend.files.AddFile(In(kProductLibrary, "L.SJY"), "user L");
-    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 1, 1);
+    keeper->BackupConfig();
     // The deployment overwrites the user's files in place (same names, any case).
     backend.files.AddFile(In(kProduct, "A.CFG"), "fresh A");
     backend.files.AddFile(In(kProductLibrary, "L.SJY"), "fresh L");
-    keeper.RestoreConfig();
+    keeper->RestoreConfig();
     EXPECT_THAT(Contents(kProduct), ElementsAre("a.cfg=user A", "Brelix扩展绘图库=<folder>"));
     EXPECT_THAT(Contents(kProductLibrary), ElementsAre("L.SJY=user L"));
 }
@@ -314,9 +316,9 @@ TEST_F(KeeperTest, ReinstallingIntoTheSameFolderKeepsTheUsersFiles) {
 TEST_F(KeeperTest, StaleSavedFilesAreRestoredWithTheRest) {
     StagePreviousInstallation();
     backend.files.AddFile(In(kSaved1, "LEFT.OVER"), "from an earlier run");
-    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
-    keeper.BackupConfig();
-    keeper.RestoreConfig();
+    auto keeper = MakeKeeper(1, 0, 0);
+    keeper->BackupConfig();
+    keeper->RestoreConfig();
     EXPECT_THAT(Contents(kProduct), ElementsAre("A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>",
                                                 "LEFT.OVER=from an earlier run"));
     EXPECT_FALSE(backend.files.Exists(kSaved1));
@@ -326,12 +328,12 @@ TEST_F(KeeperTest, StaleSavedFilesAreRestoredWithTheRest) {
 
 TEST_F(KeeperTest, SavedFileWhoseCopyBackFailsStaysWithItsFolder) {
     StagePreviousInstallation();
-    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 1, 1);
+    keeper->BackupConfig();
     StageFreshProduct();
     backend.files.Lock(In(kProduct, "A.CFG"));
     backend.files.Lock(In(kProductLibrary, "L.SJY"));
-    keeper.RestoreConfig();
+    keeper->RestoreConfig();
 
     EXPECT_THAT(Contents(kProduct),
                 ElementsAre("A.CFG=fresh A", "B.CFG=user b", "Brelix扩展绘图库=<folder>", "S.SEC=user S"));
@@ -342,7 +344,7 @@ TEST_F(KeeperTest, SavedFileWhoseCopyBackFailsStaysWithItsFolder) {
     // Once the file is free again, another restore finishes the job.
     backend.files.Unlock(In(kProduct, "A.CFG"));
     backend.files.Unlock(In(kProductLibrary, "L.SJY"));
-    keeper.RestoreConfig();
+    keeper->RestoreConfig();
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
     EXPECT_EQ(backend.files.ReadFile(In(kProductLibrary, "L.SJY")), "user L");
     EXPECT_FALSE(backend.files.Exists(kSaved1));
@@ -355,14 +357,14 @@ TEST_F(KeeperTest, ReadOnlySourceSavesIntoTheUsersTemporaryFolder) {
     StagePreviousInstallation();
     backend.failures.Fail(Operation::CreateDirectory, kSaved1);
     backend.failures.Fail(Operation::CreateDirectory, kSaved2);
-    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 1, 1);
+    keeper->BackupConfig();
     EXPECT_FALSE(backend.files.Exists(kSaved1));
     EXPECT_THAT(Contents(kUserSaved1), ElementsAre("A.CFG=user A", "B.CFG=user b", "S.SEC=user S"));
     EXPECT_THAT(Contents(kUserSaved2), ElementsAre("L.SJY=user L"));
 
     StageFreshProduct();
-    keeper.RestoreConfig();
+    keeper->RestoreConfig();
     EXPECT_THAT(Contents(kProduct),
                 ElementsAre("A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>", "S.SEC=user S"));
     EXPECT_THAT(Contents(kProductLibrary), ElementsAre("L.SJY=user L"));
@@ -374,11 +376,11 @@ TEST_F(KeeperTest, SourcePathTooLongForItsBufferSavesIntoTheUsersTemporaryFolder
     backend.files.AddFolder(folder + "\\Data");
     backend.files.SetProgramPath(folder + "\\SetUp.exe");
     backend.files.AddFile(In(kPrevious, "A.CFG"), "user A");
-    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 0, 0);
+    keeper->BackupConfig();
     EXPECT_THAT(backend.files.List(folder + "\\Data"), IsEmpty());
     EXPECT_THAT(backend.files.List(kUserSaved1), ElementsAre("A.CFG"));
-    keeper.RestoreConfig();
+    keeper->RestoreConfig();
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
 }
 
@@ -386,9 +388,9 @@ TEST_F(KeeperTest, RestoreEmptiesBothPlacesAndTheBackupsOwnCopyWins) {
     StagePreviousInstallation();
     backend.files.AddFile(In(kUserSaved1, "A.CFG"), "stale A");
     backend.files.AddFile(In(kUserSaved1, "OLD.CFG"), "stale old");
-    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
-    keeper.BackupConfig();  // into the source, which is writable
-    keeper.RestoreConfig();
+    auto keeper = MakeKeeper(1, 0, 0);
+    keeper->BackupConfig();  // into the source, which is writable
+    keeper->RestoreConfig();
     EXPECT_THAT(Contents(kProduct), ElementsAre("A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>",
                                                 "OLD.CFG=stale old"));
     EXPECT_FALSE(backend.files.Exists(kSaved1));
@@ -398,8 +400,8 @@ TEST_F(KeeperTest, RestoreEmptiesBothPlacesAndTheBackupsOwnCopyWins) {
 TEST_F(KeeperTest, KeeperWithoutABackupRestoresWhateverEitherPlaceHolds) {
     backend.files.AddFile(In(kSaved1, "A.CFG"), "from source");
     backend.files.AddFile(In(kUserSaved2, "L.SJY"), "from temp");
-    ConfigKeeper keeper = MakeKeeper(1, 0, 1);
-    keeper.RestoreConfig();
+    auto keeper = MakeKeeper(1, 0, 1);
+    keeper->RestoreConfig();
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "from source");
     EXPECT_EQ(backend.files.ReadFile(In(kProductLibrary, "L.SJY")), "from temp");
     EXPECT_THAT(backend.files.List(kSource), IsEmpty());
@@ -410,8 +412,8 @@ TEST_F(KeeperTest, NowhereToSaveLeavesThePreviousFolderUntouched) {
     backend.files.AddFile(In(kPrevious, "A.CFG"), "user A", kAttrReadOnly | kAttrArchive);
     backend.failures.Fail(Operation::CreateDirectory, "*");
     const std::string before = backend.files.Dump();
-    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 1, 1);
+    keeper->BackupConfig();
     EXPECT_EQ(backend.files.Dump(), before);
 }
 
