@@ -37,6 +37,11 @@ void CreateFolderIfFits(platform::FileSystem& files, const std::string& path) {
         files.CreateDirectory(path);
 }
 
+bool IsFolder(platform::FileSystem& files, const std::string& path) {
+    const auto attributes = files.GetAttributes(path);
+    return attributes && (*attributes & platform::kAttrDirectory);
+}
+
 }  // namespace
 
 ProductDeployer::ProductDeployer(platform::Services& services,
@@ -63,7 +68,10 @@ bool ProductDeployer::DeployProductFiles() {
 
     const std::string productFolder = JoinPath(rootFolder, kProductFolderName);
     CreateFolderIfFits(services_.files, productFolder);
-    CreateFolderIfFits(services_.files, JoinPath(productFolder, kEmptyTempFolderName));
+    const std::string tempFolder = JoinPath(productFolder, kEmptyTempFolderName);
+    CreateFolderIfFits(services_.files, tempFolder);
+    if (!IsFolder(services_.files, tempFolder))
+        journal_.Problem("未能创建文件夹 " + tempFolder);
 
     const WalkEnd end = WalkFolder(
         services_.files, source, [this] { progress_.StepIt(); },
@@ -106,8 +114,10 @@ bool ProductDeployer::CopyProductFile(const std::string& from, const std::string
 
 void ProductDeployer::DeployDrawingLibrary() {
     std::string source;
-    if (!LocateSourceFolder(services_, source))
+    if (!LocateSourceFolder(services_, source)) {
+        journal_.Problem("未找到安装文件夹，扩展绘图库没有安装");
         return;
+    }
 
     const std::string librarySource = JoinPath(source, kDrawingLibraryName);
     const std::string libraryTarget = JoinPath(JoinPath(rootFolder, kProductFolderName), kDrawingLibraryName);
@@ -133,8 +143,7 @@ void ProductDeployer::DeployDrawingLibrary() {
     // A source without a library ships none; one that is there but cannot be read is a problem.
     if (end != WalkEnd::NotListed)
         return;
-    const auto attributes = files.GetAttributes(librarySource);
-    if (attributes && (*attributes & platform::kAttrDirectory))
+    if (IsFolder(files, librarySource))
         journal_.Problem("未能读取扩展绘图库文件夹 " + librarySource + "，其中的文件没有安装");
 }
 
