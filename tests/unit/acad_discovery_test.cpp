@@ -8,6 +8,7 @@
 #include "app/acad_inventory.h"
 #include "platform/memory/memory_backend.h"
 #include "tests/unit/acad_test_support.h"
+#include "readable_names.h"
 
 namespace {
 
@@ -76,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ProductNameCase{"AutoCAD 2006 二〇〇六", kWow, 2006},
                       ProductNameCase{"AutoCAD 2010", kWow, 0},  // the 32-bit node serves 2006-2009 only
                       ProductNameCase{"AutoCAD 2004", kWow, 0},
-                      ProductNameCase{"", kPlain, 0}));
+                      ProductNameCase{"", kPlain, 0}),
+    readable_names::By(&ProductNameCase::productName));
 
 TEST_F(AcadDiscoveryTest, RecordsEveryInstallationOfAReleaseInEnumerationOrder) {
     AddInstallation(kPlain, "R18.0\\ACAD-8002:409", "D:\\AutoCAD 2010 EN", "AutoCAD 2010");
@@ -159,7 +161,8 @@ INSTANTIATE_TEST_SUITE_P(AcadLengths,
                          AcadLocationLengthTest,
                          ::testing::Values(LocationLengthCase{255, true},
                                            LocationLengthCase{256, false},
-                                           LocationLengthCase{400, false}));
+                                           LocationLengthCase{400, false}),
+    readable_names::By(&LocationLengthCase::length));
 
 TEST_F(AcadDiscoveryTest, ReleaseKeysThatCannotBeReadAreSkipped) {
     AddInstallation(kPlain, "R18.0\\ACAD-8001:804", "C:\\AutoCAD 2010", "AutoCAD 2010");

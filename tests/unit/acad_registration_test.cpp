@@ -9,6 +9,7 @@
 #include "platform/memory/memory_backend.h"
 #include "platform/text936.h"
 #include "tests/unit/acad_test_support.h"
+#include "readable_names.h"
 
 namespace {
 
@@ -108,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(AcadBuilds,
                                            BuildCase{2022, 2021},
                                            BuildCase{2023, 2021},
                                            BuildCase{2024, 2021},
-                                           BuildCase{2025, 2025}));
+                                           BuildCase{2025, 2025}),
+    readable_names::By(&BuildCase::year));
 
 TEST_F(AcadRegistrationTest, OnlyChosenReleasesGetEntriesBelowEveryRecordedKey) {
     AddInstallation(2008, "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R17.1\\ACAD-7001:804\\", "C:\\CAD2008");

@@ -10,6 +10,7 @@
 #include "app/acad_inventory.h"
 #include "platform/memory/memory_backend.h"
 #include "tests/unit/acad_test_support.h"
+#include "readable_names.h"
 
 namespace {
 
@@ -99,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
                       MergeCase{"ab", kProductFolder, kUpperProductFolder},
                       MergeCase{";", kProductFolder, kUpperProductFolder},
                       MergeCase{"", kProductFolder, kUpperProductFolder},
-                      MergeCase{nullptr, kProductFolder, kUpperProductFolder}));
+                      MergeCase{nullptr, kProductFolder, kUpperProductFolder}),
+    readable_names::By(&MergeCase::current));
 
 TEST_F(AcadTrustedPathsTest, EveryProfileOfEveryReleaseAndProductIsUpdated) {
     const Lines variables = {

@@ -7,6 +7,7 @@
 #include "app/install_options.h"
 #include "install/install_action.h"
 #include "install_test_support.h"
+#include "readable_names.h"
 
 namespace {
 
@@ -185,7 +186,8 @@ INSTANTIATE_TEST_SUITE_P(Roots,
                          ::testing::Values(RootCase{"D:\\", "D:\\Brelix结构工具箱", "D:"},
                                            RootCase{"D:\\Tools\\", "D:\\Tools\\Brelix结构工具箱",
                                                     "D:\\Tools"},
-                                           RootCase{"D:\\工具", "D:\\工具\\Brelix结构工具箱", "D:\\工具"}));
+                                           RootCase{"D:\\工具", "D:\\工具\\Brelix结构工具箱", "D:\\工具"}),
+    readable_names::By(&RootCase::root));
 
 TEST_F(InstallActionTest, ManyEntriesAreAllDeployedWhileTheBarStopsFull) {
     for (int i = 0; i < 60; ++i)

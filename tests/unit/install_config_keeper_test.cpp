@@ -7,6 +7,7 @@
 
 #include "install/config_keeper.h"
 #include "install_test_support.h"
+#include "readable_names.h"
 
 namespace {
 
@@ -56,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(Roots,
                                            RootCase{"D:\\Tools", "D:\\Tools\\Brelix结构工具箱"},
                                            RootCase{"D:\\Tools\\", "D:\\Tools\\Brelix结构工具箱"},
                                            RootCase{"D:\\工具\\", "D:\\工具\\Brelix结构工具箱"},
-                                           RootCase{"D:\\A\xB1\x5C", "D:\\A\xB1\x5C\\Brelix结构工具箱"}));
+                                           RootCase{"D:\\A\xB1\x5C", "D:\\A\xB1\x5C\\Brelix结构工具箱"}),
+    readable_names::By(&RootCase::root));
 
 // ---- Fixture -----------------------------------------------------------------------------
 

@@ -6,6 +6,7 @@
 #include "install/product_deployer.h"
 #include "install/read_only.h"
 #include "install_test_support.h"
+#include "readable_names.h"
 
 namespace {
 
@@ -56,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadOnlyCase{kAttrReadOnly | kAttrHidden, kAttrHidden},
                       ReadOnlyCase{kAttrReadOnly, platform::kAttrNormal},  // no bit left reads as normal
                       ReadOnlyCase{kAttrArchive, kAttrArchive},
-                      ReadOnlyCase{kAttrHidden | kAttrArchive, kAttrHidden | kAttrArchive}));
+                      ReadOnlyCase{kAttrHidden | kAttrArchive, kAttrHidden | kAttrArchive}),
+    readable_names::By(&ReadOnlyCase::before));
 
 TEST(ClearReadOnly, MissingFileIsLeftAlone) {
     MemoryBackend backend;
@@ -122,7 +124,8 @@ INSTANTIATE_TEST_SUITE_P(Roots,
                                            RootCase{"D:\\Tools\\\\", "D:\\Tools\\"},
                                            // The last byte is the second half of a double-byte character.
                                            RootCase{"D:\\A\xB1\x5C", "D:\\A\xB1\x5C"},
-                                           RootCase{"D:\\A\xB1\x5C\\", "D:\\A\xB1\x5C"}));
+                                           RootCase{"D:\\A\xB1\x5C\\", "D:\\A\xB1\x5C"}),
+    readable_names::By(&RootCase::root));
 
 // ---- Product files -----------------------------------------------------------------------
 
@@ -274,7 +277,8 @@ INSTANTIATE_TEST_SUITE_P(
     RetryTest,
     ::testing::Values(RetryCase{{platform::kIdRetry}},
                       RetryCase{{platform::kIdRetry, platform::kIdRetry, platform::kIdRetry}},
-                      RetryCase{{platform::kIdCancel, platform::kIdOk, platform::kIdRetry}}));
+                      RetryCase{{platform::kIdCancel, platform::kIdOk, platform::kIdRetry}}),
+    readable_names::By(&RetryCase::answers));
 
 // A question that could not be shown at all gets no answer (0): the copy is not tried again in a
 // silent loop, and the walk ends as on abort.
