@@ -334,6 +334,42 @@ TEST(RecordView, The32BitViewWinsOverAnEarlier64BitRecord) {
     EXPECT_EQ(folder, "E:\\Old32");
 }
 
+// ---- Copies of a read-only source --------------------------------------------------------
+
+// A copy takes its source's attributes. When the source's read-only bit cannot be cleared (a
+// read-only medium), only the clear after the copy keeps the installed file writable.
+struct ReadOnlySourceCase {
+    const char* name;
+    std::string source;
+    std::string installed;
+    std::string content;
+};
+
+class ReadOnlySourceTest : public ::testing::TestWithParam<ReadOnlySourceCase> {};
+
+TEST_P(ReadOnlySourceTest, InstalledFileIsWritableThoughItsSourceStaysReadOnly) {
+    Machine machine;
+    const ReadOnlySourceCase& c = GetParam();
+    machine.backend.files.AddFile(c.source, c.content, platform::kAttrReadOnly | platform::kAttrArchive);
+    machine.backend.failures.Fail(Operation::SetAttributes, c.source);
+    machine.Install();
+    EXPECT_EQ(machine.backend.files.ReadFile(c.installed), c.content);
+    EXPECT_EQ(machine.backend.files.GetAttributes(c.installed), platform::kAttrArchive);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Copies,
+    ReadOnlySourceTest,
+    ::testing::Values(
+        ReadOnlySourceCase{"ProductFile", In(kSource, "HELP.CHM"), In(kProduct, "HELP.CHM"), "shipped help"},
+        ReadOnlySourceCase{"DrawingLibraryFile", In(In(kSource, "Brelix扩展绘图库"), "梁.SJY"), In(kLibrary, "梁.SJY"),
+                           "shipped beam"},
+        ReadOnlySourceCase{"RestoredFile", "C:\\Setup\\Data\\SetUp_Temp1\\USER.CFG", In(kProduct, "USER.CFG"),
+                           "saved by an unfinished run"},
+        ReadOnlySourceCase{"Font", In(kSource, "Brelix_EN.shx"), In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"),
+                           "shipped font"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // ---- A program path that does not fit ----------------------------------------------------
 
 TEST(ProgramPath, PathTooLongForItsBufferFindsNoDataInsteadOfAParentsData) {
