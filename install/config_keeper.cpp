@@ -76,6 +76,29 @@ bool ConfigKeeper::HasPreviousConfig() {
     return end == WalkEnd::Stopped;
 }
 
+bool ConfigKeeper::ProductFolderHoldsKeptKinds() {
+    std::vector<std::string> productKinds;
+    if (keepSettings)
+        productKinds.push_back(kSettingsExtension);
+    if (keepSectionLibrary)
+        productKinds.push_back(kSectionExtension);
+    const std::pair<std::string, std::vector<std::string>> places[] = {
+        {productFolder, productKinds},
+        {JoinPath(productFolder, kDrawingLibraryName),
+         keepDrawingLibrary ? std::vector<std::string>{kDrawingExtension} : std::vector<std::string>{}},
+    };
+    for (const auto& [folder, kinds] : places) {
+        if (kinds.empty())
+            continue;
+        const WalkEnd end = WalkFolder(services_.files, folder, nullptr, [&](const platform::DirEntry& entry) {
+            return MatchesAny(text936::ToUpper(entry.name), kinds) ? WalkStep::Stop : WalkStep::Continue;
+        });
+        if (end == WalkEnd::Stopped || (end == WalkEnd::NotListed && IsFolder(services_.files, folder)))
+            return true;
+    }
+    return false;
+}
+
 bool ConfigKeeper::BackupConfig() {
     if (!keepSettings && !keepSectionLibrary && !keepDrawingLibrary)
         return true;

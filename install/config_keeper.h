@@ -42,6 +42,9 @@ class ConfigKeeper {
     // Puts back what the save places hold; a file that does not go back stays saved and is
     // reported. Does nothing unless one of the three flags is set.
     void RestoreConfig();
+    // True when this installation's product folder holds files of the kinds the flags keep (or
+    // cannot be read): a deployment without a backup could then overwrite the user's files.
+    bool ProductFolderHoldsKeptKinds();
     // Deletes what this run's backup saved and the save folders it made, when the installation
     // stops before anything was overwritten. Files left by an earlier run stay.
     void DiscardBackup();

@@ -121,20 +121,23 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     progress.SetPos(0);
 
     ConfigKeeper keeper(services, installPath, journal);
-    const bool keepAsked = page.KeepSettings() || page.KeepSectionLibrary() || page.KeepDrawingLibrary();
+    keeper.keepSettings = page.KeepSettings();
+    keeper.keepSectionLibrary = page.KeepSectionLibrary();
+    keeper.keepDrawingLibrary = page.KeepDrawingLibrary();
     if (keeper.ReadPreviousFolder()) {
-        keeper.keepSettings = page.KeepSettings();
-        keeper.keepSectionLibrary = page.KeepSectionLibrary();
-        keeper.keepDrawingLibrary = page.KeepDrawingLibrary();
         if (!keeper.BackupConfig()) {
             journal.Note("无法保存要保留的文件 " + keeper.unsavedFile + "，安装已停止");
             return StopUnchanged(context, page, keeper, kNotSavedBefore + keeper.unsavedFile + kNotSavedAfter);
         }
         progress.StepIt();
-    } else if (keepAsked && page.KeepConfig()) {
-        // The page offered keeping, so a record was there: without it nothing can be saved.
+    } else if (keeper.ProductFolderHoldsKeptKinds()) {
+        // Keeping was asked for, but without the record nothing was saved: deploying now could
+        // overwrite the very files the user wants to keep.
         journal.Note("无法读取上次安装的位置 " + RecordKeyDisplayName() + "，安装已停止");
         return StopUnchanged(context, page, keeper, kRecordUnreadableText);
+    } else {
+        // No previous installation: nothing to save, and nothing to put back.
+        keeper.keepSettings = keeper.keepSectionLibrary = keeper.keepDrawingLibrary = 0;
     }
 
     if (!CreateRootFolder(services.files, installPath)) {
