@@ -15,7 +15,9 @@ constexpr const char* kFontNames[] = {"Brelix_EN.shx", "Brelix_HZ.shx"};
 
 }  // namespace
 
-void AcadInventory::DeployFonts(platform::Services& services, const ReleaseFlags& chosen, InstallJournal& journal) {
+void AcadInventory::DeployFonts(platform::Services& services,
+                                const ReleaseFlags& chosen,
+                                InstallJournal& journal) {
     for (int k = 0; k < kReleaseCount; ++k) {
         if (!chosen[k])
             continue;

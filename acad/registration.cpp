@@ -51,9 +51,11 @@ void AcadInventory::RegisterRelease(platform::Registry& registry, int year, Inst
     auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine);
     for (const std::string& releaseKeyPath : acadKeys[*index]) {
         const std::string entryPath = text936::WithoutTrailingBackslash(releaseKeyPath) + "\\" + *entryName;
-        auto releaseKey = localMachine ? localMachine->Open(releaseKeyPath, platform::KeyAccess::Default) : nullptr;
+        auto releaseKey =
+            localMachine ? localMachine->Open(releaseKeyPath, platform::KeyAccess::Default) : nullptr;
         if (!releaseKey) {
-            journal.Problem("未能打开 " + release + " 的注册表项 HKLM\\" + releaseKeyPath + "，产品没有注册到该版本");
+            journal.Problem("未能打开 " + release + " 的注册表项 HKLM\\" + releaseKeyPath +
+                            "，产品没有注册到该版本");
             continue;
         }
         // Deleting first drops values an earlier installation may have left in the entry; an

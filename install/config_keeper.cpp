@@ -69,10 +69,12 @@ bool ConfigKeeper::RecordProductFolder() {
 bool ConfigKeeper::HasPreviousConfig() {
     if (!ReadPreviousFolder())
         return false;
-    const WalkEnd end = WalkFolder(services_.files, previousFolder, nullptr, [](const platform::DirEntry& entry) {
-        const bool isSettings = text936::ContainsNotAtStart(text936::ToUpper(entry.name), kSettingsExtension);
-        return isSettings ? WalkStep::Stop : WalkStep::Continue;
-    });
+    const WalkEnd end =
+        WalkFolder(services_.files, previousFolder, nullptr, [](const platform::DirEntry& entry) {
+            const bool isSettings =
+                text936::ContainsNotAtStart(text936::ToUpper(entry.name), kSettingsExtension);
+            return isSettings ? WalkStep::Stop : WalkStep::Continue;
+        });
     return end == WalkEnd::Stopped;
 }
 
@@ -90,9 +92,10 @@ bool ConfigKeeper::ProductFolderHoldsKeptKinds() {
     for (const auto& [folder, kinds] : places) {
         if (kinds.empty())
             continue;
-        const WalkEnd end = WalkFolder(services_.files, folder, nullptr, [&](const platform::DirEntry& entry) {
-            return MatchesAny(text936::ToUpper(entry.name), kinds) ? WalkStep::Stop : WalkStep::Continue;
-        });
+        const WalkEnd end =
+            WalkFolder(services_.files, folder, nullptr, [&](const platform::DirEntry& entry) {
+                return MatchesAny(text936::ToUpper(entry.name), kinds) ? WalkStep::Stop : WalkStep::Continue;
+            });
         if (end == WalkEnd::Stopped || (end == WalkEnd::NotListed && IsFolder(services_.files, folder)))
             return true;
     }

@@ -65,9 +65,9 @@ class ConfigKeeper {
   private:
     // One kind's save place as the backup chose it.
     struct SavePlace {
-        std::string folder;                // empty: no backup of this kind ran, or no place
-        bool madeByThisRun = false;        // the folder did not exist before
-        std::vector<std::string> saved;    // files this run copied into it
+        std::string folder;              // empty: no backup of this kind ran, or no place
+        bool madeByThisRun = false;      // the folder did not exist before
+        std::vector<std::string> saved;  // files this run copied into it
         std::vector<std::string> extensions;
     };
 

@@ -33,7 +33,8 @@ constexpr char kRecordUnreadableText[] =
 constexpr int kProgressMaximum = 50;
 
 void Tell(InstallContext& context, InstallPage& page, const std::string& text) {
-    context.services.prompts.Show(page.Window(), text, kSetupCaption, platform::kMbOk | platform::kMbIconExclamation);
+    context.services.prompts.Show(page.Window(), text, kSetupCaption,
+                                  platform::kMbOk | platform::kMbIconExclamation);
 }
 
 // False (with its message shown) when the root cannot be installed into.
@@ -53,7 +54,10 @@ bool AcceptRoot(InstallContext& context, InstallPage& page, const std::string& r
 }
 
 // Stops before anything was overwritten: the keeper's copies are taken back and the page stays.
-bool StopUnchanged(InstallContext& context, InstallPage& page, ConfigKeeper& keeper, const std::string& text) {
+bool StopUnchanged(InstallContext& context,
+                   InstallPage& page,
+                   ConfigKeeper& keeper,
+                   const std::string& text) {
     keeper.DiscardBackup();
     page.Progress().SetPos(0);
     Tell(context, page, text);
@@ -89,7 +93,8 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
     if (!problems.empty()) {
         context.journal.SetOutcome(app::InstallOutcome::InstalledWithProblems);
         const std::string text = kProblemsHead + app::SummariseProblems(problems) + kProblemsTail;
-        context.services.prompts.Show(page.Window(), text, kDoneCaption, platform::kMbOk | platform::kMbIconExclamation);
+        context.services.prompts.Show(page.Window(), text, kDoneCaption,
+                                      platform::kMbOk | platform::kMbIconExclamation);
     } else {
         context.journal.SetOutcome(app::InstallOutcome::Installed);
         context.services.prompts.Show(page.Window(), kDoneText, kDoneCaption, platform::kMbOk);
@@ -127,7 +132,8 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     if (keeper.ReadPreviousFolder()) {
         if (!keeper.BackupConfig()) {
             journal.Note("无法保存要保留的文件 " + keeper.unsavedFile + "，安装已停止");
-            return StopUnchanged(context, page, keeper, kNotSavedBefore + keeper.unsavedFile + kNotSavedAfter);
+            return StopUnchanged(context, page, keeper,
+                                 kNotSavedBefore + keeper.unsavedFile + kNotSavedAfter);
         }
         progress.StepIt();
     } else if (keeper.ProductFolderHoldsKeptKinds()) {

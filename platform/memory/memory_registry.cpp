@@ -100,7 +100,10 @@ class MemoryKey : public RegistryKey {
               std::shared_ptr<RegistryNode> node,
               KeyAccess access,
               std::shared_ptr<RegistryNode> machineRoot = nullptr)
-        : failures_(failures), node_(std::move(node)), access_(access), machineRoot_(std::move(machineRoot)) {}
+        : failures_(failures),
+          node_(std::move(node)),
+          access_(access),
+          machineRoot_(std::move(machineRoot)) {}
 
     std::unique_ptr<RegistryKey> Open(const std::string& path, KeyAccess access) override {
         if (node_->deleted)
@@ -288,7 +291,8 @@ std::unique_ptr<RegistryKey> MemoryRegistry::OpenRoot(RootKey root) {
 }
 
 std::unique_ptr<RegistryKey> MemoryRegistry::OpenRoot(RootKey root, RegistryView view) {
-    const bool redirected = programBits_ == 64 && view == RegistryView::Force32 && root == RootKey::LocalMachine;
+    const bool redirected =
+        programBits_ == 64 && view == RegistryView::Force32 && root == RootKey::LocalMachine;
     if (!redirected)
         return OpenRoot(root);
     if (failures_.ShouldFail(Operation::OpenKey, RootName(root)))

@@ -7,8 +7,8 @@
 
 #include "app/acad_inventory.h"
 #include "platform/memory/memory_backend.h"
-#include "tests/unit/acad_test_support.h"
 #include "readable_names.h"
+#include "tests/unit/acad_test_support.h"
 
 namespace {
 
@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(AcadLengths,
                          ::testing::Values(LocationLengthCase{255, true},
                                            LocationLengthCase{256, false},
                                            LocationLengthCase{400, false}),
-    readable_names::By(&LocationLengthCase::length));
+                         readable_names::By(&LocationLengthCase::length));
 
 TEST_F(AcadDiscoveryTest, ReleaseKeysThatCannotBeReadAreSkipped) {
     AddInstallation(kPlain, "R18.0\\ACAD-8001:804", "C:\\AutoCAD 2010", "AutoCAD 2010");

@@ -8,8 +8,8 @@
 #include "app/acad_inventory.h"
 #include "platform/memory/memory_backend.h"
 #include "platform/text936.h"
-#include "tests/unit/acad_test_support.h"
 #include "readable_names.h"
+#include "tests/unit/acad_test_support.h"
 
 namespace {
 
@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(AcadBuilds,
                                            BuildCase{2023, 2021},
                                            BuildCase{2024, 2021},
                                            BuildCase{2025, 2025}),
-    readable_names::By(&BuildCase::year));
+                         readable_names::By(&BuildCase::year));
 
 TEST_F(AcadRegistrationTest, OnlyChosenReleasesGetEntriesBelowEveryRecordedKey) {
     AddInstallation(2008, "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R17.1\\ACAD-7001:804\\", "C:\\CAD2008");

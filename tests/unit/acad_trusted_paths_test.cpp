@@ -9,8 +9,8 @@
 
 #include "app/acad_inventory.h"
 #include "platform/memory/memory_backend.h"
-#include "tests/unit/acad_test_support.h"
 #include "readable_names.h"
+#include "tests/unit/acad_test_support.h"
 
 namespace {
 

@@ -187,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(Roots,
                                            RootCase{"D:\\Tools\\", "D:\\Tools\\Brelix结构工具箱",
                                                     "D:\\Tools"},
                                            RootCase{"D:\\工具", "D:\\工具\\Brelix结构工具箱", "D:\\工具"}),
-    readable_names::By(&RootCase::root));
+                         readable_names::By(&RootCase::root));
 
 TEST_F(InstallActionTest, ManyEntriesAreAllDeployedWhileTheBarStopsFull) {
     for (int i = 0; i < 60; ++i)

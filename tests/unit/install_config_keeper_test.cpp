@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Roots,
                                            RootCase{"D:\\Tools\\", "D:\\Tools\\Brelix结构工具箱"},
                                            RootCase{"D:\\工具\\", "D:\\工具\\Brelix结构工具箱"},
                                            RootCase{"D:\\A\xB1\x5C", "D:\\A\xB1\x5C\\Brelix结构工具箱"}),
-    readable_names::By(&RootCase::root));
+                         readable_names::By(&RootCase::root));
 
 // ---- Fixture -----------------------------------------------------------------------------
 
@@ -442,15 +442,14 @@ TEST_P(UnsavedTest, BackupFailsNamingTheFileAndDiscardLeavesTheDiskAsItWas) {
 INSTANTIATE_TEST_SUITE_P(
     Failures,
     UnsavedTest,
-    ::testing::Values(
-        UnsavedCase{"SettingsCopy", Operation::CopyFile, "C:\\Setup\\Data\\SetUp_Temp1\\B.CFG",
-                    "E:\\Old\\Brelix结构工具箱\\B.CFG"},
-        UnsavedCase{"DrawingCopy", Operation::CopyFile, "C:\\Setup\\Data\\SetUp_Temp2\\L.SJY",
-                    "E:\\Old\\Brelix结构工具箱\\Brelix扩展绘图库\\L.SJY"},
-        UnsavedCase{"PreviousFolderNotListed", Operation::FindFirst, "E:\\Old\\Brelix结构工具箱\\*.*",
-                    "E:\\Old\\Brelix结构工具箱"},
-        UnsavedCase{"NoPlaceForDrawings", Operation::CreateDirectory, "*",
-                    "E:\\Old\\Brelix结构工具箱\\Brelix扩展绘图库\\L.SJY"}),
+    ::testing::Values(UnsavedCase{"SettingsCopy", Operation::CopyFile, "C:\\Setup\\Data\\SetUp_Temp1\\B.CFG",
+                                  "E:\\Old\\Brelix结构工具箱\\B.CFG"},
+                      UnsavedCase{"DrawingCopy", Operation::CopyFile, "C:\\Setup\\Data\\SetUp_Temp2\\L.SJY",
+                                  "E:\\Old\\Brelix结构工具箱\\Brelix扩展绘图库\\L.SJY"},
+                      UnsavedCase{"PreviousFolderNotListed", Operation::FindFirst,
+                                  "E:\\Old\\Brelix结构工具箱\\*.*", "E:\\Old\\Brelix结构工具箱"},
+                      UnsavedCase{"NoPlaceForDrawings", Operation::CreateDirectory, "*",
+                                  "E:\\Old\\Brelix结构工具箱\\Brelix扩展绘图库\\L.SJY"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Limits and a missing source ---------------------------------------------------------

@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Roots,
                                            // The last byte is the second half of a double-byte character.
                                            RootCase{"D:\\A\xB1\x5C", "D:\\A\xB1\x5C"},
                                            RootCase{"D:\\A\xB1\x5C\\", "D:\\A\xB1\x5C"}),
-    readable_names::By(&RootCase::root));
+                         readable_names::By(&RootCase::root));
 
 // ---- Product files -----------------------------------------------------------------------
 
@@ -156,7 +156,8 @@ TEST_F(DeployerTest, SetupProgramFontsAndPackageFileAreNotCopiedInAnyLetterCase)
 TEST_F(DeployerTest, SubfoldersAreSkippedWhateverOtherAttributesTheyCarry) {
     AddSourceFiles(2);
     backend.files.AddFile(In(In(kSource, "SetUp_Temp1"), "A.CFG"), "saved");
-    const std::uint32_t marks[] = {kAttrArchive, kAttrReadOnly, 0x2000 /* not indexed */, 0x400 /* reparse */};
+    const std::uint32_t marks[] = {kAttrArchive, kAttrReadOnly, 0x2000 /* not indexed */,
+                                   0x400 /* reparse */};
     for (std::uint32_t mark : marks) {
         const std::string folder = In(kSource, "Marked" + std::to_string(mark));
         backend.files.AddFolder(folder);

@@ -49,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(Paths,
                                            PathKindCase{"C:\\Setup\\ro.txt", install::kPathFile},
                                            PathKindCase{"C:\\Setup\\Missing", install::kPathMissing},
                                            PathKindCase{"C:\\Nowhere\\Data", install::kPathMissing}),
-    readable_names::By(&PathKindCase::path));
+                         readable_names::By(&PathKindCase::path));
 
 // ---- LocateSourceFolder ------------------------------------------------------------------
 
@@ -188,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(Snapshots,
                                            ProcessCase{{"acad.ex", "acadexe", "acad"}, false},
                                            ProcessCase{{"System", "explorer.exe"}, false},
                                            ProcessCase{{}, false}),
-    readable_names::By(&ProcessCase::names));
+                         readable_names::By(&ProcessCase::names));
 
 TEST(AcadRunning, NoSnapshotMeansNotRunning) {
     MemoryBackend backend;

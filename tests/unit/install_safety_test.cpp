@@ -166,7 +166,8 @@ TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaim
         // interface a profile key that fails to open cannot be told from one that is not there.
         if (succeeded) {
             EXPECT_FALSE(failing.journal.HasProblems()) << "call " << n;
-            EXPECT_EQ(FilesOutsideSavePlaces(failing), clean.files) << "success claimed with call " << n << " failing";
+            EXPECT_EQ(FilesOutsideSavePlaces(failing), clean.files)
+                << "success claimed with call " << n << " failing";
             std::string registry = failing.backend.registry.Dump();
             std::string expected = clean.machineRegistry;
             registry = registry.substr(0, registry.find("\nHKCU"));
@@ -223,7 +224,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RootCase{"DoubledBackslash", "D:\\A\\\\B", install::RootCheck::NotFullPath},
                       RootCase{"ReservedCharacter", "D:\\A?B", install::RootCheck::NotFullPath},
                       RootCase{"SecondColon", "D:\\A:B", install::RootCheck::NotFullPath},
-                      RootCase{"TooLongForTheLibrary", "D:\\" + std::string(220, 'x'), install::RootCheck::TooLong}),
+                      RootCase{"TooLongForTheLibrary", "D:\\" + std::string(220, 'x'),
+                               install::RootCheck::TooLong}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct RootRunCase {
@@ -260,8 +262,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RootRunCase{"Relative", "brelix", "完整路径", InstallOutcome::InvalidRoot, {"read"}},
         RootRunCase{"TooLong", "D:\\" + std::string(230, 'x'), "太长", InstallOutcome::InvalidRoot, {"read"}},
-        RootRunCase{"MissingDrive", "Z:\\Brelix", "无法创建安装目录 Z:\\Brelix", InstallOutcome::Stopped, {"read"}},
-        RootRunCase{"BelowMissingFolders", "D:\\新建\\工具\\钢构", kDoneText, InstallOutcome::Installed,
+        RootRunCase{"MissingDrive",
+                    "Z:\\Brelix",
+                    "无法创建安装目录 Z:\\Brelix",
+                    InstallOutcome::Stopped,
+                    {"read"}},
+        RootRunCase{"BelowMissingFolders",
+                    "D:\\新建\\工具\\钢构",
+                    kDoneText,
+                    InstallOutcome::Installed,
                     {"read", "close"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -317,9 +326,15 @@ INSTANTIATE_TEST_SUITE_P(
     RecordViewTest,
     ::testing::Values(
         ViewCase{"ThirtyTwoBitBuild", 32, {"SOFTWARE\\Brelix"}, true, "SOFTWARE\\Brelix"},
-        ViewCase{"SixtyFourBitBuildFindsThe32BitRecord", 64, {"SOFTWARE\\Wow6432Node\\Brelix"}, true,
+        ViewCase{"SixtyFourBitBuildFindsThe32BitRecord",
+                 64,
+                 {"SOFTWARE\\Wow6432Node\\Brelix"},
+                 true,
                  "SOFTWARE\\Wow6432Node\\Brelix"},
-        ViewCase{"SixtyFourBitBuildFindsItsEarlierRecord", 64, {"SOFTWARE\\Brelix"}, true,
+        ViewCase{"SixtyFourBitBuildFindsItsEarlierRecord",
+                 64,
+                 {"SOFTWARE\\Brelix"},
+                 true,
                  "SOFTWARE\\Wow6432Node\\Brelix"},
         ViewCase{"SixtyFourBitBuildWithoutRecord", 64, {}, false, "SOFTWARE\\Wow6432Node\\Brelix"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -328,7 +343,8 @@ TEST(RecordView, The32BitViewWinsOverAnEarlier64BitRecord) {
     MemoryBackend backend;
     backend.registry.SetProgramBitness(64);
     backend.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Brelix", kRecordValue, "E:\\Old64");
-    backend.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Wow6432Node\\Brelix", kRecordValue, "E:\\Old32");
+    backend.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Wow6432Node\\Brelix", kRecordValue,
+                               "E:\\Old32");
     std::string folder;
     EXPECT_TRUE(install::ReadPreviousFolder(backend.registry, folder));
     EXPECT_EQ(folder, "E:\\Old32");
@@ -360,14 +376,14 @@ TEST_P(ReadOnlySourceTest, InstalledFileIsWritableThoughItsSourceStaysReadOnly) 
 INSTANTIATE_TEST_SUITE_P(
     Copies,
     ReadOnlySourceTest,
-    ::testing::Values(
-        ReadOnlySourceCase{"ProductFile", In(kSource, "HELP.CHM"), In(kProduct, "HELP.CHM"), "shipped help"},
-        ReadOnlySourceCase{"DrawingLibraryFile", In(In(kSource, "Brelix扩展绘图库"), "梁.SJY"), In(kLibrary, "梁.SJY"),
-                           "shipped beam"},
-        ReadOnlySourceCase{"RestoredFile", "C:\\Setup\\Data\\SetUp_Temp1\\USER.CFG", In(kProduct, "USER.CFG"),
-                           "saved by an unfinished run"},
-        ReadOnlySourceCase{"Font", In(kSource, "Brelix_EN.shx"), In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"),
-                           "shipped font"}),
+    ::testing::Values(ReadOnlySourceCase{"ProductFile", In(kSource, "HELP.CHM"), In(kProduct, "HELP.CHM"),
+                                         "shipped help"},
+                      ReadOnlySourceCase{"DrawingLibraryFile", In(In(kSource, "Brelix扩展绘图库"), "梁.SJY"),
+                                         In(kLibrary, "梁.SJY"), "shipped beam"},
+                      ReadOnlySourceCase{"RestoredFile", "C:\\Setup\\Data\\SetUp_Temp1\\USER.CFG",
+                                         In(kProduct, "USER.CFG"), "saved by an unfinished run"},
+                      ReadOnlySourceCase{"Font", In(kSource, "Brelix_EN.shx"),
+                                         In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"), "shipped font"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- A program path that does not fit ----------------------------------------------------

@@ -50,8 +50,21 @@ TEST(Text936LeadBytes, RangeIsExactly0x81To0xFE) {
         std::string upper;          // of "<byte>a"
     };
     const Case cases[] = {
-        {0x7F, false, 1, "\x7F" "A"}, {0x80, false, 1, "\x80" "A"}, {0x81, true, npos, "\x81" "a"},
-        {0xFE, true, npos, "\xFE" "a"}, {0xFF, false, 1, "\xFF" "A"},
+        {0x7F, false, 1,
+         "\x7F"
+         "A"},
+        {0x80, false, 1,
+         "\x80"
+         "A"},
+        {0x81, true, npos,
+         "\x81"
+         "a"},
+        {0xFE, true, npos,
+         "\xFE"
+         "a"},
+        {0xFF, false, 1,
+         "\xFF"
+         "A"},
     };
     for (const auto& c : cases) {
         const std::string byte(1, static_cast<char>(c.byte));

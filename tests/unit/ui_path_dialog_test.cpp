@@ -8,8 +8,8 @@
 
 #include "platform/memory/memory_backend.h"
 #include "platform/memory/scripted_folder_browser.h"
-#include "ui/path_dialog.h"
 #include "readable_names.h"
+#include "ui/path_dialog.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(Names,
                                          NameCase{"工" + kTrailBackslash, true},
                                          NameCase{kTrailBar + "具", true},
                                          NameCase{kTrailBar + "|", false}),
-    readable_names::By(&NameCase::name));
+                         readable_names::By(&NameCase::name));
 
 // ---------------------------------------------------------------------------------------------
 // CheckOrCreatePath

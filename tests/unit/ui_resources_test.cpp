@@ -18,10 +18,10 @@
 #include <iconv.h>
 #endif
 
+#include "readable_names.h"
 #include "res/resource.h"
 #include "ui/dialog_template.h"
 #include "ui/licence_text.h"
-#include "readable_names.h"
 
 namespace {
 
@@ -545,8 +545,10 @@ TEST_P(ResourceScriptTest, ControlsMatchTheTemplateOneForOneInTabOrder) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, ResourceScriptTest, testing::Values(IDD_PAGE1, IDD_PAGE2, IDD_PAGE3),
-    [](const auto& info) { return "Page" + std::to_string(info.param); });
+INSTANTIATE_TEST_SUITE_P(Pages,
+                         ResourceScriptTest,
+                         testing::Values(IDD_PAGE1, IDD_PAGE2, IDD_PAGE3),
+                         [](const auto& info) { return "Page" + std::to_string(info.param); });
 
 TEST(ResourceScript, HoldsOnlyThePageDialogs) {
     ResourceScript script;

@@ -84,8 +84,8 @@ std::optional<std::string> RecordBytes() {
 
 void SetRecord(const std::string& folder, REGSAM view = KEY_WOW64_32KEY) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
-                              nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
+                              &key, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(RegSetValueExA(key, "Brelix_Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                              static_cast<DWORD>(folder.size() + 1)),
