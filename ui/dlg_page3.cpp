@@ -138,8 +138,7 @@ void Dlg_Page3::OnBack() {
 }
 
 void Dlg_Page3::OnOK() {
-    install::InstallContext install{context_.services, context_.options, context_.inventory,
-                                    context_.journal};
+    install::InstallContext install{context_.services, context_.options, context_.inventory, context_.journal};
     install::OnInstallButton(install, *this);
 }
 
