@@ -191,6 +191,73 @@ TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaim
     std::printf("fault sweep: %ld platform calls, %d installation runs\n", calls, runs);
 }
 
+// ---- What the journal hears -------------------------------------------------------------
+
+class LinesSink : public app::LogSink {
+  public:
+    bool WriteLine(const std::string& text) override {
+        lines.push_back(text);
+        return true;
+    }
+    std::vector<std::string> lines;
+};
+
+TEST(Journal, AWholeReinstallationReportsWhatItSavedCopiedWroteAndInstalled) {
+    Machine machine;
+    LinesSink sink;
+    machine.journal.AttachLog(&sink);
+    app::InstallJournal& journal = machine.journal;
+    InstallContext context{machine.services, machine.options, machine.inventory, journal};
+    OnInstallButton(context, machine.page);
+
+    const std::string saved1 = "C:\\Setup\\Data\\SetUp_Temp1";
+    const std::string variablesPath = std::string("HKCU\\") + kProfileVariables;
+    const std::string entry = std::string(kAcadKey) + "\\Applications\\Brelix2010";
+    const std::vector<std::string> expectedLines = {
+        "保存位置：" + saved1,
+        "已保存 " + In(kProduct, "USER.CFG") + " -> " + In(saved1, "USER.CFG"),
+        "已复制 " + In(kSource, "HELP.CHM") + " -> " + In(kProduct, "HELP.CHM"),
+        "已写入 HKLM\\" + entry + " LOADER = " + In(kProduct, "BRELIX2010.ARX"),
+        "已修改 " + variablesPath + " TRUSTEDPATHS：C:\\MINE -> C:\\MINE;D:\\TOOLS\\BRELIX结构工具箱",
+        "已删除 HKCU\\" + std::string(kLayers) + " " + In(kAcadFolder, "acad.exe"),
+        "已复制字体 " + In(kSource, "Brelix_EN.shx") + " -> " + In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"),
+        "已恢复 " + In(saved1, "USER.CFG") + " -> " + In(kProduct, "USER.CFG"),
+        "已写入 HKLM\\SOFTWARE\\Brelix Brelix_Path = " + std::string(kProduct),
+    };
+    for (const std::string& line : expectedLines)
+        EXPECT_THAT(sink.lines, ::testing::Contains(line));
+    EXPECT_THAT(journal.InstalledFiles(),
+                ElementsAre(In(kProduct, "Brelix2010.arx"), In(kProduct, "HELP.CHM"),
+                            In(kProduct, "USER.CFG"), In(kLibrary, "MINE.SJY"), In(kLibrary, "梁.SJY")));
+    EXPECT_THAT(journal.DemandLoadKeys(), ElementsAre(entry));
+    EXPECT_THAT(journal.TrustedPathKeys(), ElementsAre(kProfileVariables));
+    EXPECT_THAT(journal.Fonts(), ElementsAre(In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"),
+                                             In(In(kAcadFolder, "Fonts"), "Brelix_HZ.shx")));
+    EXPECT_EQ(journal.Outcome(), InstallOutcome::Installed);
+    EXPECT_FALSE(journal.HasProblems());
+}
+
+TEST(Journal, ManyProblemsShowTenLinesAndTheCountOfTheRest) {
+    Machine machine;
+    for (int i = 0; i < 14; ++i) {
+        const std::string name = NumberedName("LOCKED", i);
+        machine.backend.files.AddFile(In(kSource, name), "new");
+        machine.backend.files.AddFile(In(kProduct, name), "in use");
+        machine.backend.files.Lock(In(kProduct, name));
+    }
+    machine.backend.prompts.defaultAnswer = platform::kIdIgnore;
+    EXPECT_FALSE(machine.Install());
+
+    const std::string& text = machine.backend.prompts.shown.back().text;
+    std::string expected = "安装已结束，但以下各项没有完成：\n\n";
+    for (int i = 0; i < 10; ++i)
+        expected += "已跳过无法复制的文件 " + In(kProduct, NumberedName("LOCKED", i)) + "\n";
+    expected += "……另有 4 项问题，详见日志\n\n请排除上述问题后重新安装。";
+    EXPECT_EQ(text, expected);
+    EXPECT_EQ(machine.journal.Problems().size(), 14u);
+    EXPECT_EQ(machine.journal.Outcome(), InstallOutcome::InstalledWithProblems);
+}
+
 // ---- The root ----------------------------------------------------------------------------
 
 struct RootCase {
