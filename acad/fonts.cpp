@@ -51,6 +51,13 @@ void CopyFonts(platform::Services& services, const std::string& installFolder, I
         install::ClearReadOnly(services.files, *from);
         install::ClearReadOnly(services.files, *to);
         if (!services.files.CopyFile(*from, *to, false)) {
+            // An installation without a "Fonts" folder takes no fonts by design; anywhere else a
+            // font that does not copy is a problem.
+            const auto folder = services.files.GetAttributes(*fontFolder);
+            if (!folder || !(*folder & platform::kAttrDirectory)) {
+                journal.Note("没有字体文件夹 " + *fontFolder + "，字体 " + fontName + " 没有复制");
+                continue;
+            }
             journal.Problem("未能复制字体 " + *to);
             continue;
         }
