@@ -68,7 +68,6 @@ $INSTALL_AND_FINISH
 EOF
     wizard_ended || return 1
     local product="$DRIVE_C/新建/工具/钢构/$PRODUCT_NAME"
-    expect_listing "$DRIVE_C/新建/工具" 钢构/
     expect_product "$product" "$PAYLOAD_REF" "${extra[@]}"
     expect_content "$product/部件150.dat" $'part 150\r'
     expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "C:\\新建\\工具\\钢构\\$PRODUCT_NAME"
