@@ -364,8 +364,8 @@ TEST(UnsavedFile, StopsBeforeTheDeploymentWithOneMessageNamingIt) {
 struct ViewCase {
     const char* name;
     int bits;
-    std::vector<std::string> recordedAt;  // keys holding a record of "E:\Old\Brelix结构工具箱"
-    bool found;
+    std::vector<std::pair<std::string, std::string>> records;  // key, recorded folder
+    std::string found;                                         // empty: no record found
     std::string writtenAt;
 };
 
@@ -374,48 +374,42 @@ class RecordViewTest : public ::testing::TestWithParam<ViewCase> {};
 TEST_P(RecordViewTest, BothBuildsReadAndWriteTheRecordOfThe32BitView) {
     MemoryBackend backend;
     backend.registry.SetProgramBitness(GetParam().bits);
-    for (const std::string& key : GetParam().recordedAt)
-        backend.registry.SetString(RootKey::LocalMachine, key, kRecordValue, "E:\\Old\\Brelix结构工具箱");
+    for (const auto& [key, folder] : GetParam().records)
+        backend.registry.SetString(RootKey::LocalMachine, key, kRecordValue, folder);
     std::string folder;
-    EXPECT_EQ(install::ReadPreviousFolder(backend.registry, folder), GetParam().found);
+    EXPECT_EQ(install::ReadPreviousFolder(backend.registry, folder), !GetParam().found.empty());
+    EXPECT_EQ(folder, GetParam().found);
 
     EXPECT_TRUE(install::RecordProductFolder(backend.registry, kProduct));
     auto written = backend.registry.GetValue(RootKey::LocalMachine, GetParam().writtenAt, kRecordValue);
     ASSERT_TRUE(written);
     EXPECT_EQ(written->Text(), kProduct);
-    std::string again;
-    EXPECT_TRUE(install::ReadPreviousFolder(backend.registry, again));
-    EXPECT_EQ(again, kProduct);
+    EXPECT_TRUE(install::ReadPreviousFolder(backend.registry, folder));
+    EXPECT_EQ(folder, kProduct);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Views,
     RecordViewTest,
     ::testing::Values(
-        ViewCase{"ThirtyTwoBitBuild", 32, {"SOFTWARE\\Brelix"}, true, "SOFTWARE\\Brelix"},
+        ViewCase{"ThirtyTwoBitBuild", 32, {{"SOFTWARE\\Brelix", "E:\\Old"}}, "E:\\Old", "SOFTWARE\\Brelix"},
         ViewCase{"SixtyFourBitBuildFindsThe32BitRecord",
                  64,
-                 {"SOFTWARE\\Wow6432Node\\Brelix"},
-                 true,
+                 {{"SOFTWARE\\Wow6432Node\\Brelix", "E:\\Old"}},
+                 "E:\\Old",
                  "SOFTWARE\\Wow6432Node\\Brelix"},
         ViewCase{"SixtyFourBitBuildFindsItsEarlierRecord",
                  64,
-                 {"SOFTWARE\\Brelix"},
-                 true,
+                 {{"SOFTWARE\\Brelix", "E:\\Old64"}},
+                 "E:\\Old64",
                  "SOFTWARE\\Wow6432Node\\Brelix"},
-        ViewCase{"SixtyFourBitBuildWithoutRecord", 64, {}, false, "SOFTWARE\\Wow6432Node\\Brelix"}),
+        ViewCase{"The32BitViewWins",
+                 64,
+                 {{"SOFTWARE\\Brelix", "E:\\Old64"}, {"SOFTWARE\\Wow6432Node\\Brelix", "E:\\Old32"}},
+                 "E:\\Old32",
+                 "SOFTWARE\\Wow6432Node\\Brelix"},
+        ViewCase{"SixtyFourBitBuildWithoutRecord", 64, {}, "", "SOFTWARE\\Wow6432Node\\Brelix"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(RecordView, The32BitViewWinsOverAnEarlier64BitRecord) {
-    MemoryBackend backend;
-    backend.registry.SetProgramBitness(64);
-    backend.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Brelix", kRecordValue, "E:\\Old64");
-    backend.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Wow6432Node\\Brelix", kRecordValue,
-                               "E:\\Old32");
-    std::string folder;
-    EXPECT_TRUE(install::ReadPreviousFolder(backend.registry, folder));
-    EXPECT_EQ(folder, "E:\\Old32");
-}
 
 // ---- Copies of a read-only source --------------------------------------------------------
 
