@@ -16,18 +16,22 @@ constexpr const char* kFontNames[] = {"Brelix_EN.shx", "Brelix_HZ.shx"};
 
 }  // namespace
 
-void AcadInventory::DeployFonts(platform::Services& services, const ReleaseFlags& chosen) {
+void AcadInventory::DeployFonts(platform::Services& services,
+                                const ReleaseFlags& chosen,
+                                InstallJournal& journal) {
     for (int k = 0; k < kReleaseCount; ++k) {
         if (!chosen[k])
             continue;
         for (const std::string& installFolder : acadLocations[k])
-            CopyFonts(services, installFolder);
+            CopyFonts(services, installFolder, journal);
     }
 }
 
-void CopyFonts(platform::Services& services, const std::string& installFolder) {
-    if (!acad::IsFullPath(installFolder))
+void CopyFonts(platform::Services& services, const std::string& installFolder, InstallJournal& journal) {
+    if (!acad::IsFullPath(installFolder)) {
+        journal.Note("AutoCAD 安装文件夹 \"" + installFolder + "\" 不是完整路径，没有复制字体");
         return;
+    }
     // On failure the lookup has told the user and leaves a path below which no font exists, so
     // the copies below fail on their own.
     std::string source;
@@ -35,20 +39,36 @@ void CopyFonts(platform::Services& services, const std::string& installFolder) {
 
     // A missing "Fonts" folder is not created: that installation simply gets no fonts.
     const auto fontFolder = acad::FormatFitting(acad::kNameBufferSize, "%s\\Fonts", installFolder.c_str());
-    if (!fontFolder)
+    if (!fontFolder) {
+        journal.Problem("AutoCAD 安装文件夹 " + installFolder + " 的路径太长，字体没有复制");
         return;
+    }
 
     for (const char* fontName : kFontNames) {
         const auto from = acad::FormatFitting(acad::kNameBufferSize, "%s\\%s", source.c_str(), fontName);
         const auto to = acad::FormatFitting(acad::kNameBufferSize, "%s\\%s", fontFolder->c_str(), fontName);
-        if (!from || !to)
+        if (!from || !to) {
+            journal.Problem("字体 " + std::string(fontName) + " 的路径太长，没有复制到 " + *fontFolder);
             continue;
+        }
         // A read-only target would refuse the copy, and a read-only source would pass its
         // attribute on to the copy: clear both before, and the copy after.
         install::ClearReadOnly(services.files, *from);
         install::ClearReadOnly(services.files, *to);
-        services.files.CopyFile(*from, *to, false);
+        if (!services.files.CopyFile(*from, *to, false)) {
+            // An installation without a "Fonts" folder takes no fonts by design; anywhere else a
+            // font that does not copy is a problem.
+            const auto folder = services.files.GetAttributes(*fontFolder);
+            if (!folder || !(*folder & platform::kAttrDirectory)) {
+                journal.Note("没有字体文件夹 " + *fontFolder + "，字体 " + fontName + " 没有复制");
+                continue;
+            }
+            journal.Problem("未能复制字体 " + *to);
+            continue;
+        }
         install::ClearReadOnly(services.files, *to);
+        journal.Note("已复制字体 " + *from + " -> " + *to);
+        journal.FontCopied(*to);
     }
 }
 

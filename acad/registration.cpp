@@ -7,6 +7,7 @@
 #include "acad/buffer_format.h"
 #include "acad/install_folder.h"
 #include "app/acad_inventory.h"
+#include "platform/text936.h"
 
 namespace app {
 
@@ -20,18 +21,20 @@ constexpr char kCompatLayersKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVer
 
 }  // namespace
 
-void AcadInventory::RegisterReleases(platform::Services& services, const ReleaseFlags& chosen) {
+void AcadInventory::RegisterReleases(platform::Services& services,
+                                     const ReleaseFlags& chosen,
+                                     InstallJournal& journal) {
     for (int k = 0; k < kReleaseCount; ++k) {
         if (chosen[k])
-            RegisterRelease(services.registry, ReleaseTable()[k].year);
+            RegisterRelease(services.registry, ReleaseTable()[k].year, journal);
     }
     // Profiles of every release trust the product folder, chosen or not.
-    AddTrustedPaths(services.registry, services.environment);
+    AddTrustedPaths(services.registry, services.environment, journal);
     for (int k = 0; k <= kLastIndexWithCompatLayer; ++k)
-        ClearCompatFlags(services.registry, acadLocations[k]);
+        ClearCompatFlags(services.registry, acadLocations[k], journal);
 }
 
-void AcadInventory::RegisterRelease(platform::Registry& registry, int year) {
+void AcadInventory::RegisterRelease(platform::Registry& registry, int year, InstallJournal& journal) {
     const auto index = ReleaseIndexOfYear(year);
     if (!index)
         return;
@@ -39,40 +42,60 @@ void AcadInventory::RegisterRelease(platform::Registry& registry, int year) {
     const auto entryName = acad::FormatFitting(acad::kNameBufferSize, "Applications\\Brelix%d", year);
     const auto modulePath = acad::FormatFitting(acad::kNameBufferSize, "%s\\Brelix结构工具箱\\BRELIX%d.ARX",
                                                 targetRoot.c_str(), ReleaseTable()[*index].arxBuild);
-    if (!entryName || !modulePath)
+    const std::string release = "AutoCAD " + std::to_string(year);
+    if (!entryName || !modulePath) {
+        if (!acadKeys[*index].empty())
+            journal.Problem(release + " 的加载项路径太长，产品没有注册到该版本");
         return;
+    }
 
     auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine);
-    if (!localMachine)
-        return;
     for (const std::string& releaseKeyPath : acadKeys[*index]) {
-        auto releaseKey = localMachine->Open(releaseKeyPath, platform::KeyAccess::Default);
-        if (!releaseKey)
+        const std::string entryPath = text936::WithoutTrailingBackslash(releaseKeyPath) + "\\" + *entryName;
+        auto releaseKey =
+            localMachine ? localMachine->Open(releaseKeyPath, platform::KeyAccess::Default) : nullptr;
+        if (!releaseKey) {
+            journal.Problem("未能打开 " + release + " 的注册表项 HKLM\\" + releaseKeyPath +
+                            "，产品没有注册到该版本");
             continue;
+        }
         // Deleting first drops values an earlier installation may have left in the entry; an
         // entry with subkeys of its own survives and only gets the two values overwritten.
         releaseKey->DeleteSubkey(*entryName);
         auto entry = releaseKey->Create(*entryName);
-        if (!entry)
+        const bool written = entry && entry->WriteDword("LOADCTRLS", kLoadOnStartup) &&
+                             entry->WriteString("LOADER", *modulePath);
+        if (!written) {
+            journal.Problem("未能写入 " + release + " 的加载项 HKLM\\" + entryPath);
             continue;
-        entry->WriteDword("LOADCTRLS", kLoadOnStartup);
-        entry->WriteString("LOADER", *modulePath);
+        }
+        journal.Note("已写入 HKLM\\" + entryPath + " LOADCTRLS = 2");
+        journal.Note("已写入 HKLM\\" + entryPath + " LOADER = " + *modulePath);
+        journal.DemandLoadKeyWritten(entryPath);
     }
 }
 
-void ClearCompatFlags(platform::Registry& registry, const StringList& folders) {
+void ClearCompatFlags(platform::Registry& registry, const StringList& folders, InstallJournal& journal) {
+    if (folders.empty())
+        return;
+    const std::string layersPath = std::string("HKCU\\") + kCompatLayersKey;
     auto currentUser = registry.OpenRoot(platform::RootKey::CurrentUser);
-    if (!currentUser)
+    // Without the key there is no value to clear; only values seen to be there are worth a word.
+    auto reader = currentUser ? currentUser->Open(kCompatLayersKey, platform::KeyAccess::Read) : nullptr;
+    if (!reader)
         return;
     auto layers = currentUser->Open(kCompatLayersKey, platform::KeyAccess::Write);
-    if (!layers)
-        return;
     for (const std::string& folder : folders) {
         if (!acad::IsFullPath(folder))
             continue;
         const auto valueName = acad::FormatFitting(acad::kNameBufferSize, "%s\\acad.exe", folder.c_str());
-        if (valueName)
-            layers->DeleteValue(*valueName);
+        if (!valueName || reader->ReadValue(*valueName, 0).status == platform::ReadStatus::Missing)
+            continue;
+        if (!layers || !layers->DeleteValue(*valueName)) {
+            journal.Problem("未能清除 " + *valueName + " 的兼容模式设置（" + layersPath + "）");
+            continue;
+        }
+        journal.Note("已删除 " + layersPath + " " + *valueName);
     }
 }
 

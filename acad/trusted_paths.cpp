@@ -130,30 +130,40 @@ void ListSubkeys(platform::RegistryKey& key, StringList& names) {
     }
 }
 
-void AcadInventory::AddTrustedPaths(platform::Registry& registry, platform::Environment& environment) {
+void AcadInventory::AddTrustedPaths(platform::Registry& registry,
+                                    platform::Environment& environment,
+                                    InstallJournal& journal) {
     const StringList variablesKeys = CollectVariablesKeys(registry, CollectProfilesKeys(registry));
     if (variablesKeys.empty())
         return;
 
     const auto productFolder =
         acad::FormatFitting(acad::kNameBufferSize, "%s\\Brelix结构工具箱", targetRoot.c_str());
-    if (!productFolder)
-        return;
     auto currentUser = registry.OpenRoot(platform::RootKey::CurrentUser);
-    if (!currentUser)
-        return;
-
     for (const std::string& variablesPath : variablesKeys) {
+        const std::string where = "HKCU\\" + variablesPath;
+        if (!productFolder || !currentUser) {
+            journal.Problem("未能把产品文件夹加入 AutoCAD 的信任路径（" + where + "）");
+            continue;
+        }
         const auto current = ReadTrustedPaths(*currentUser, variablesPath, environment);
-        if (!current)
+        if (!current) {
+            journal.Problem("未能读取 AutoCAD 的信任路径（" + where + "），产品文件夹没有加入");
             continue;
+        }
         const std::string merged = MergeTrustedPaths(*current, *productFolder);
-        if (!text936::FitsBuffer(merged, acad::kTrustedPathsBufferSize))
+        if (!text936::FitsBuffer(merged, acad::kTrustedPathsBufferSize)) {
+            journal.Problem("AutoCAD 的信任路径已满（" + where + "），产品文件夹没有加入");
             continue;
+        }
         // Creating it also supplies a profile that has no "Variables" key yet.
         auto variables = currentUser->Create(variablesPath);
-        if (variables)
-            variables->WriteString(kTrustedPathsValue, merged);
+        if (!variables || !variables->WriteString(kTrustedPathsValue, merged)) {
+            journal.Problem("未能把产品文件夹加入 AutoCAD 的信任路径（" + where + "）");
+            continue;
+        }
+        journal.Note("已修改 " + where + " TRUSTEDPATHS：" + *current + " -> " + merged);
+        journal.TrustedPathAdded(variablesPath);
     }
 }
 

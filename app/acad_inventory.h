@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/install_journal.h"
 #include "app/release_table.h"
 #include "platform/services.h"
 
@@ -40,18 +41,20 @@ class AcadInventory {
                      const std::string& prefix,
                      platform::Environment& environment);
 
-    // Integration (acad/registration.cpp, acad/trusted_paths.cpp, acad/fonts.cpp).
-    void RegisterReleases(platform::Services& services, const ReleaseFlags& chosen);
-    void RegisterRelease(platform::Registry& registry, int year);
-    void AddTrustedPaths(platform::Registry& registry, platform::Environment& environment);
-    void DeployFonts(platform::Services& services, const ReleaseFlags& chosen);
+    // Integration (acad/registration.cpp, acad/trusted_paths.cpp, acad/fonts.cpp). Each reports
+    // what it wrote into `journal`, and every entry, path, value or font it could not write as a
+    // problem.
+    void RegisterReleases(platform::Services& services, const ReleaseFlags& chosen, InstallJournal& journal);
+    void RegisterRelease(platform::Registry& registry, int year, InstallJournal& journal);
+    void AddTrustedPaths(platform::Registry& registry, platform::Environment& environment, InstallJournal& journal);
+    void DeployFonts(platform::Services& services, const ReleaseFlags& chosen, InstallJournal& journal);
 };
 
 // Removes the compatibility-layer value of "<folder>\acad.exe" for each folder that is a full path
-// (acad/registration.cpp).
-void ClearCompatFlags(platform::Registry& registry, const StringList& folders);
+// (acad/registration.cpp). A value that is not there is no problem.
+void ClearCompatFlags(platform::Registry& registry, const StringList& folders, InstallJournal& journal);
 // Copies the two shape fonts into "<installFolder>\Fonts" when the folder is a full path (acad/fonts.cpp).
-void CopyFonts(platform::Services& services, const std::string& installFolder);
+void CopyFonts(platform::Services& services, const std::string& installFolder, InstallJournal& journal);
 // Appends the names of the direct subkeys of `key` that open for reading (acad/trusted_paths.cpp).
 void ListSubkeys(platform::RegistryKey& key, StringList& names);
 

@@ -49,7 +49,8 @@ class InstallJournal {
     const std::vector<std::string>& Problems() const { return problems_; }
 
     // What this installation put on the machine, for the installation record and the uninstall.
-    // Each list keeps the order of the events and holds no entry twice (letter case ignored).
+    // Each list keeps the order of the events and holds no entry twice (letter case ignored). Key
+    // paths are relative to their root, without the root's name ("SOFTWARE\Autodesk\...").
     void FileInstalled(const std::string& path);          // a shipped file now in the product folder
     void DemandLoadKeyWritten(const std::string& key);    // HKLM path of an Applications\Brelix<year> key
     void TrustedPathAdded(const std::string& variables);  // HKCU path of a profile's Variables key

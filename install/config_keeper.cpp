@@ -10,7 +10,6 @@ namespace install {
 
 namespace {
 
-constexpr int kScanPassCap = 81;
 constexpr char kSettingsExtension[] = ".CFG";
 constexpr char kSectionExtension[] = ".SEC";
 constexpr char kDrawingExtension[] = ".SJY";
@@ -19,6 +18,19 @@ constexpr char kDrawingSaveFolderName[] = "SetUp_Temp2";
 
 bool Fits(const std::string& path) {
     return text936::FitsBuffer(path, kPathBufferSize);
+}
+
+bool IsFolder(platform::FileSystem& files, const std::string& path) {
+    const auto attributes = files.GetAttributes(path);
+    return attributes && (*attributes & platform::kAttrDirectory);
+}
+
+bool MatchesAny(const std::string& upperName, const std::vector<std::string>& extensions) {
+    for (const std::string& extension : extensions) {
+        if (text936::ContainsNotAtStart(upperName, extension))
+            return true;
+    }
+    return false;
 }
 
 // Clears read-only on both ends, copies over the target and clears read-only on the copy.
@@ -33,33 +45,67 @@ bool CopyReplacing(platform::FileSystem& files, const std::string& from, const s
 }  // namespace
 
 ConfigKeeper::ConfigKeeper(platform::Services& services, const std::string& installRoot)
-    : productFolder(ProductFolderOf(installRoot)), services_(services) {}
+    : productFolder(ProductFolderOf(installRoot)), services_(services), journal_(ownJournal_) {}
+
+ConfigKeeper::ConfigKeeper(platform::Services& services,
+                           const std::string& installRoot,
+                           app::InstallJournal& journal)
+    : productFolder(ProductFolderOf(installRoot)), services_(services), journal_(journal) {}
 
 bool ConfigKeeper::ReadPreviousFolder() {
     return install::ReadPreviousFolder(services_.registry, services_.environment, previousFolder);
 }
 
-void ConfigKeeper::RecordProductFolder() {
-    install::RecordProductFolder(services_.registry, productFolder);
+bool ConfigKeeper::RecordProductFolder() {
+    const std::string where = RecordKeyDisplayName() + " " + kRecordValueName;
+    if (!install::RecordProductFolder(services_.registry, productFolder)) {
+        journal_.Problem("未能记录安装位置（" + where + "），下次安装将无法保留配置");
+        return false;
+    }
+    journal_.Note("已写入 " + where + " = " + productFolder);
+    return true;
 }
 
 bool ConfigKeeper::HasPreviousConfig() {
     if (!ReadPreviousFolder())
         return false;
-    const bool walkedToEnd = WalkFolder(
-        services_.files, previousFolder, kScanPassCap, nullptr, [](const platform::DirEntry& entry) {
+    const WalkEnd end =
+        WalkFolder(services_.files, previousFolder, nullptr, [](const platform::DirEntry& entry) {
             const bool isSettings =
                 text936::ContainsNotAtStart(text936::ToUpper(entry.name), kSettingsExtension);
             return isSettings ? WalkStep::Stop : WalkStep::Continue;
         });
-    return !walkedToEnd;
+    return end == WalkEnd::Stopped;
 }
 
-void ConfigKeeper::BackupConfig() {
+bool ConfigKeeper::ProductFolderHoldsKeptKinds() {
+    std::vector<std::string> productKinds;
+    if (keepSettings)
+        productKinds.push_back(kSettingsExtension);
+    if (keepSectionLibrary)
+        productKinds.push_back(kSectionExtension);
+    const std::pair<std::string, std::vector<std::string>> places[] = {
+        {productFolder, productKinds},
+        {JoinPath(productFolder, kDrawingLibraryName),
+         keepDrawingLibrary ? std::vector<std::string>{kDrawingExtension} : std::vector<std::string>{}},
+    };
+    for (const auto& [folder, kinds] : places) {
+        if (kinds.empty())
+            continue;
+        const WalkEnd end =
+            WalkFolder(services_.files, folder, nullptr, [&](const platform::DirEntry& entry) {
+                return MatchesAny(text936::ToUpper(entry.name), kinds) ? WalkStep::Stop : WalkStep::Continue;
+            });
+        if (end == WalkEnd::Stopped || (end == WalkEnd::NotListed && IsFolder(services_.files, folder)))
+            return true;
+    }
+    return false;
+}
+
+bool ConfigKeeper::BackupConfig() {
     if (!keepSettings && !keepSectionLibrary && !keepDrawingLibrary)
-        return;
-    BackupProductConfig();
-    BackupDrawingLibrary();
+        return true;
+    return BackupProductConfig() && BackupDrawingLibrary();
 }
 
 void ConfigKeeper::RestoreConfig() {
@@ -69,125 +115,159 @@ void ConfigKeeper::RestoreConfig() {
     RestoreDrawingLibrary();
 }
 
-void ConfigKeeper::BackupProductConfig() {
-    if (!keepSettings && !keepSectionLibrary)
-        return;
-    std::string source;
-    if (!LocateSourceFolder(services_, source))
-        return;
-    productSaveFolder_ = PrepareSaveFolder(source, kProductSaveFolderName);
-    if (productSaveFolder_.empty())
-        return;
-
-    std::vector<std::string> extensions;
-    if (keepSettings)
-        extensions.push_back(kSettingsExtension);
-    if (keepSectionLibrary)
-        extensions.push_back(kSectionExtension);
-    SaveMatching(previousFolder, productSaveFolder_, extensions);
+void ConfigKeeper::DiscardBackup() {
+    Discard(productPlace_);
+    Discard(drawingPlace_);
 }
 
-void ConfigKeeper::BackupDrawingLibrary() {
+bool ConfigKeeper::BackupProductConfig() {
+    if (!keepSettings && !keepSectionLibrary)
+        return true;
+    productPlace_.extensions.clear();
+    if (keepSettings)
+        productPlace_.extensions.push_back(kSettingsExtension);
+    if (keepSectionLibrary)
+        productPlace_.extensions.push_back(kSectionExtension);
+    return Backup(previousFolder, kProductSaveFolderName, productPlace_);
+}
+
+bool ConfigKeeper::BackupDrawingLibrary() {
     if (!keepDrawingLibrary)
-        return;
-    std::string source;
-    if (!LocateSourceFolder(services_, source))
-        return;
-    drawingSaveFolder_ = PrepareSaveFolder(source, kDrawingSaveFolderName);
-    if (drawingSaveFolder_.empty())
-        return;
-    SaveMatching(JoinPath(previousFolder, kDrawingLibraryName), drawingSaveFolder_, {kDrawingExtension});
+        return true;
+    drawingPlace_.extensions = {kDrawingExtension};
+    return Backup(JoinPath(previousFolder, kDrawingLibraryName), kDrawingSaveFolderName, drawingPlace_);
 }
 
 void ConfigKeeper::RestoreProductConfig() {
     if (!keepSettings && !keepSectionLibrary)
         return;
-    std::string source;
-    if (!LocateSourceFolder(services_, source))
-        return;
     if (!Fits(productFolder))
         return;
-    for (const std::string& place : SavedPlaces(source, kProductSaveFolderName, productSaveFolder_)) {
-        RestoreAll(place, productFolder);
-    }
+    // Whatever of this kind the place holds goes back, also a file an earlier run left there.
+    productPlace_.extensions = {kSettingsExtension, kSectionExtension};
+    Restore(productPlace_, productFolder);
 }
 
 void ConfigKeeper::RestoreDrawingLibrary() {
     if (!keepDrawingLibrary)
-        return;
-    std::string source;
-    if (!LocateSourceFolder(services_, source))
         return;
     const std::string into = JoinPath(productFolder, kDrawingLibraryName);
     if (!Fits(into))
         return;
     // After an aborted deployment the library folder was never made; the saved files belong there.
     services_.files.CreateDirectory(into);
-    for (const std::string& place : SavedPlaces(source, kDrawingSaveFolderName, drawingSaveFolder_)) {
-        RestoreAll(place, into);
-    }
+    drawingPlace_.extensions = {kDrawingExtension};
+    Restore(drawingPlace_, into);
 }
 
-std::string ConfigKeeper::PrepareSaveFolder(const std::string& sourceFolder, const char* name) {
+std::string ConfigKeeper::ChooseSaveFolder(const std::string& sourceFolder, const char* name, bool& made) {
     platform::FileSystem& files = services_.files;
-    for (const std::string& place : SavedPlaces(sourceFolder, name, std::string())) {
-        files.CreateDirectory(place);
-        if (GetPathKind(files, place) == kPathFolder)
-            return place;
+    std::vector<std::string> candidates;
+    const std::string inSource = JoinPath(sourceFolder, name);
+    if (Fits(inSource))
+        candidates.push_back(inSource);
+    const std::string tempRoot = files.TempDirectory();
+    if (!tempRoot.empty()) {
+        const std::string inTemp = JoinPath(tempRoot, name);
+        if (Fits(inTemp) && !text936::EqualsNoCase(inTemp, inSource))
+            candidates.push_back(inTemp);
+    }
+    for (const std::string& candidate : candidates) {
+        made = false;
+        if (IsFolder(files, candidate))
+            return candidate;
+        if (files.CreateDirectory(candidate) && IsFolder(files, candidate)) {
+            made = true;
+            return candidate;
+        }
     }
     return std::string();
 }
 
-std::vector<std::string> ConfigKeeper::SavedPlaces(const std::string& sourceFolder,
-                                                   const char* name,
-                                                   const std::string& usedByBackup) {
-    std::vector<std::string> places;
-    const std::string inSource = JoinPath(sourceFolder, name);
-    if (Fits(inSource))
-        places.push_back(inSource);
-
-    const std::string tempRoot = services_.files.TempDirectory();
-    if (!tempRoot.empty()) {
-        const std::string inTemp = JoinPath(tempRoot, name);
-        const bool duplicate = !places.empty() && text936::EqualsNoCase(places.front(), inTemp);
-        if (Fits(inTemp) && !duplicate)
-            places.push_back(inTemp);
-    }
-
-    if (places.size() == 2 && text936::EqualsNoCase(places.front(), usedByBackup)) {
-        std::swap(places.front(), places.back());
-    }
-    return places;
-}
-
-void ConfigKeeper::SaveMatching(const std::string& from,
-                                const std::string& saveFolder,
-                                const std::vector<std::string>& extensions) {
+bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePlace& place) {
     platform::FileSystem& files = services_.files;
-    WalkFolder(files, from, kScanPassCap, nullptr, [&](const platform::DirEntry& entry) {
+    std::string source;
+    if (!LocateSourceFolder(services_, source)) {
+        unsavedFile = from;
+        return false;
+    }
+
+    std::vector<std::string> toSave;
+    const WalkEnd end = WalkFolder(files, from, nullptr, [&](const platform::DirEntry& entry) {
         const std::string upperName = text936::ToUpper(entry.name);
-        for (const std::string& extension : extensions) {
-            if (text936::ContainsNotAtStart(upperName, extension)) {
-                CopyReplacing(files, JoinPath(from, upperName), JoinPath(saveFolder, upperName));
-                break;
-            }
-        }
+        if (MatchesAny(upperName, place.extensions))
+            toSave.push_back(upperName);
         return WalkStep::Continue;
     });
+    // A folder that is there but cannot be listed may hold files to keep: nothing is safe then.
+    if (end == WalkEnd::NotListed && IsFolder(files, from)) {
+        unsavedFile = from;
+        return false;
+    }
+
+    // Chosen even with nothing to save: files an unfinished run left there still go back.
+    place.folder = ChooseSaveFolder(source, placeName, place.madeByThisRun);
+    if (place.folder.empty()) {
+        if (toSave.empty())
+            return true;
+        unsavedFile = JoinPath(from, toSave.front());
+        return false;
+    }
+    journal_.Note("保存位置：" + place.folder);
+
+    for (const std::string& name : toSave) {
+        const std::string original = JoinPath(from, name);
+        const std::string saved = JoinPath(place.folder, name);
+        if (!Fits(original) || !Fits(saved)) {
+            unsavedFile = original;
+            return false;
+        }
+        if (files.GetAttributes(saved)) {
+            journal_.Note("保存位置已有 " + saved + "（上次安装未完成时保存），保留它而不保存 " + original);
+            continue;
+        }
+        if (!CopyReplacing(files, original, saved)) {
+            unsavedFile = original;
+            return false;
+        }
+        place.saved.push_back(saved);
+        journal_.Note("已保存 " + original + " -> " + saved);
+    }
+    return true;
 }
 
-void ConfigKeeper::RestoreAll(const std::string& savedFolder, const std::string& into) {
+void ConfigKeeper::Restore(SavePlace& place, const std::string& into) {
+    if (place.folder.empty())
+        return;
     platform::FileSystem& files = services_.files;
-    WalkFolder(files, savedFolder, kScanPassCap, nullptr, [&](const platform::DirEntry& entry) {
+    const WalkEnd end = WalkFolder(files, place.folder, nullptr, [&](const platform::DirEntry& entry) {
         const std::string upperName = text936::ToUpper(entry.name);
-        const std::string saved = JoinPath(savedFolder, upperName);
+        if (!MatchesAny(upperName, place.extensions))
+            return WalkStep::Continue;  // not something a backup saves: left alone
+        const std::string saved = JoinPath(place.folder, upperName);
+        const std::string target = JoinPath(into, upperName);
         // Deleting a copy that did not go back would lose the user's file: the deployment has
         // just replaced the one in the product folder.
-        if (CopyReplacing(files, saved, JoinPath(into, upperName)))
-            files.DeleteFile(saved);
+        if (!Fits(saved) || !Fits(target) || !CopyReplacing(files, saved, target)) {
+            journal_.Problem("未能恢复保留的文件 " + target + "，它仍保存在 " + saved);
+            return WalkStep::Continue;
+        }
+        journal_.Note("已恢复 " + saved + " -> " + target);
+        files.DeleteFile(saved);
         return WalkStep::Continue;
     });
-    files.RemoveDirectory(savedFolder);
+    if (end == WalkEnd::NotListed && IsFolder(files, place.folder))
+        journal_.Problem("未能读取保存位置 " + place.folder + "，其中保留的文件没有恢复");
+    files.RemoveDirectory(place.folder);
+}
+
+void ConfigKeeper::Discard(SavePlace& place) {
+    for (const std::string& saved : place.saved)
+        services_.files.DeleteFile(saved);
+    place.saved.clear();
+    if (place.madeByThisRun && !place.folder.empty())
+        services_.files.RemoveDirectory(place.folder);
+    place.folder.clear();
 }
 
 }  // namespace install

@@ -3,36 +3,54 @@
 // are deployed, and puts them back into the new product folder afterwards.
 //
 // Settings (".CFG") and section library (".SEC") files go through "SetUp_Temp1", drawing
-// library (".SJY") files through "SetUp_Temp2", both inside the installation source. When such
-// a folder cannot be made there (a read-only medium), the folder of the same name under the
-// user's temporary folder is used; the restore empties both places.
+// library (".SJY") files through "SetUp_Temp2". Each kind has exactly one save place per run:
+// the folder inside the installation source, or, when that cannot be made (a read-only medium),
+// the folder of the same name under the user's temporary folder. The restore reads only the
+// place the backup chose.
+//
+// A file already in the save place was left there by a run that stopped before its restore: it
+// is the user's file, so the backup never overwrites it and the restore puts it back.
 
 #include <string>
 #include <vector>
 
+#include "app/install_journal.h"
 #include "platform/services.h"
 
 namespace install {
 
 class ConfigKeeper {
   public:
+    // Without a journal the keeper reports into one of its own (the path page's start-up test).
     ConfigKeeper(platform::Services& services, const std::string& installRoot);
+    // `journal` is not owned; it outlives the keeper.
+    ConfigKeeper(platform::Services& services, const std::string& installRoot, app::InstallJournal& journal);
 
-    // True when a previous installation is recorded and its product folder holds a settings
-    // file among the first 81 entries of its listing.
+    ConfigKeeper(const ConfigKeeper&) = delete;
+    ConfigKeeper& operator=(const ConfigKeeper&) = delete;
+
+    // True when a previous installation is recorded and its product folder holds a settings file.
     bool HasPreviousConfig();
     // Fills `previousFolder` from the registry record; true when it names a folder.
     bool ReadPreviousFolder();
-    // Records `productFolder` in the registry.
-    void RecordProductFolder();
+    // Records `productFolder` in the registry; a failure is reported as a problem.
+    bool RecordProductFolder();
 
-    // Each does nothing unless one of the three flags is set.
-    void BackupConfig();
+    // Saves every file to keep. False when one could not be saved: `unsavedFile` names it, and
+    // nothing may be overwritten. Does nothing (true) unless one of the three flags is set.
+    bool BackupConfig();
+    // Puts back what the save places hold; a file that does not go back stays saved and is
+    // reported. Does nothing unless one of the three flags is set.
     void RestoreConfig();
+    // True when this installation's product folder holds files of the kinds the flags keep (or
+    // cannot be read): a deployment without a backup could then overwrite the user's files.
+    bool ProductFolderHoldsKeptKinds();
+    // Deletes what this run's backup saved and the save folders it made, when the installation
+    // stops before anything was overwritten. Files left by an earlier run stay.
+    void DiscardBackup();
 
-    void BackupProductConfig();
-    void BackupDrawingLibrary();
-    // A saved file is deleted only once it was copied back; otherwise it stays, with its folder.
+    bool BackupProductConfig();
+    bool BackupDrawingLibrary();
     void RestoreProductConfig();
     void RestoreDrawingLibrary();
 
@@ -41,24 +59,29 @@ class ConfigKeeper {
     int keepSettings = 0;
     int keepSectionLibrary = 0;
     int keepDrawingLibrary = 0;
+    // The file (or folder) a failed backup could not save or read.
+    std::string unsavedFile;
 
   private:
-    // Where a backup saves files of one kind: the folder inside the source, or the fallback
-    // under the user's temporary folder when that cannot be made. Empty when neither exists.
-    std::string PrepareSaveFolder(const std::string& sourceFolder, const char* name);
-    // The places a restore empties, in the order it empties them: the place this keeper's
-    // backup used comes last, so its files win over stale ones elsewhere.
-    std::vector<std::string> SavedPlaces(const std::string& sourceFolder,
-                                         const char* name,
-                                         const std::string& usedByBackup);
-    void SaveMatching(const std::string& from,
-                      const std::string& saveFolder,
-                      const std::vector<std::string>& extensions);
-    void RestoreAll(const std::string& savedFolder, const std::string& into);
+    // One kind's save place as the backup chose it.
+    struct SavePlace {
+        std::string folder;              // empty: no backup of this kind ran, or no place
+        bool madeByThisRun = false;      // the folder did not exist before
+        std::vector<std::string> saved;  // files this run copied into it
+        std::vector<std::string> extensions;
+    };
+
+    bool Backup(const std::string& from, const char* placeName, SavePlace& place);
+    // The first of the two places that exists or can be made; empty when neither.
+    std::string ChooseSaveFolder(const std::string& sourceFolder, const char* name, bool& made);
+    void Restore(SavePlace& place, const std::string& into);
+    void Discard(SavePlace& place);
 
     platform::Services& services_;
-    std::string productSaveFolder_;  // where BackupProductConfig saved, if it ran
-    std::string drawingSaveFolder_;  // where BackupDrawingLibrary saved, if it ran
+    app::InstallJournal ownJournal_;
+    app::InstallJournal& journal_;
+    SavePlace productPlace_;
+    SavePlace drawingPlace_;
 };
 
 }  // namespace install

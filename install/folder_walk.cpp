@@ -8,32 +8,30 @@ namespace install {
 bool IsWalkedEntry(const platform::DirEntry& entry) {
     if (entry.name == "." || entry.name == "..")
         return false;
-    return entry.attributes != platform::kAttrDirectory;
+    return (entry.attributes & platform::kAttrDirectory) == 0;
 }
 
-bool WalkFolder(platform::FileSystem& files,
-                const std::string& folder,
-                int passCap,
-                const std::function<void()>& beforePass,
-                const std::function<WalkStep(const platform::DirEntry&)>& visit) {
+WalkEnd WalkFolder(platform::FileSystem& files,
+                   const std::string& folder,
+                   const std::function<void()>& beforePass,
+                   const std::function<WalkStep(const platform::DirEntry&)>& visit) {
     const std::string pattern = folder + "\\*.*";
     if (!text936::FitsBuffer(pattern, kPathBufferSize))
-        return true;
+        return WalkEnd::NotListed;
 
     platform::DirEntry entry;
     auto search = files.FindFirst(pattern, entry);
     if (!search)
-        return true;
+        return WalkEnd::NotListed;
 
-    for (int pass = 0; pass < passCap; ++pass) {
+    for (bool first = true;; first = false) {
         if (beforePass)
             beforePass();
-        if (pass > 0 && !search->Next(entry))
-            break;
+        if (!first && !search->Next(entry))
+            return WalkEnd::Completed;
         if (IsWalkedEntry(entry) && visit(entry) == WalkStep::Stop)
-            return false;
+            return WalkEnd::Stopped;
     }
-    return true;
 }
 
 }  // namespace install

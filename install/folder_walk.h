@@ -1,6 +1,6 @@
 #pragma once
 // The one way the installation lists a folder: "<folder>\*.*" in the order the file system
-// returns entries, a capped number of passes, no descent into subfolders.
+// returns entries, every entry, no descent into subfolders.
 
 #include <functional>
 #include <string>
@@ -11,20 +11,22 @@ namespace install {
 
 enum class WalkStep { Continue, Stop };
 
-// True for the entries a walk works on: not "." or "..", and not an entry whose attribute word
-// is exactly the directory attribute (a folder carrying further attributes counts as a file).
+enum class WalkEnd {
+    Completed,  // the end of the listing was reached
+    Stopped,    // `visit` stopped the walk
+    NotListed,  // the listing could not be started (no such folder, no access, pattern too long)
+};
+
+// True for the entries a walk works on: not "." or "..", and not a folder (an entry with the
+// directory bit, whatever other attributes it carries).
 bool IsWalkedEntry(const platform::DirEntry& entry);
 
-// Walks `folder` in at most `passCap` passes. Every pass first calls `beforePass`, then takes one
-// entry: the first pass the entry that started the listing, each later pass the next one; a pass
-// that finds the end of the listing ends the walk. So a listing of N entries gives N + 1 passes
-// below the cap and exactly `passCap` otherwise. `visit` sees the entries IsWalkedEntry accepts.
-// A listing that cannot be started, or whose pattern does not fit the 260-byte buffer, gives no
-// pass. Returns false when `visit` stopped the walk.
-bool WalkFolder(platform::FileSystem& files,
-                const std::string& folder,
-                int passCap,
-                const std::function<void()>& beforePass,
-                const std::function<WalkStep(const platform::DirEntry&)>& visit);
+// Walks every entry of `folder`. Before each entry is taken, and once more when the walk finds
+// the end of the listing, `beforePass` is called (nullptr: nothing), so a listing of N entries
+// gives N + 1 passes. `visit` sees the entries IsWalkedEntry accepts.
+WalkEnd WalkFolder(platform::FileSystem& files,
+                   const std::string& folder,
+                   const std::function<void()>& beforePass,
+                   const std::function<WalkStep(const platform::DirEntry&)>& visit);
 
 }  // namespace install

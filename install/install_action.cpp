@@ -1,6 +1,11 @@
 #include "install/install_action.h"
 
+#include <string>
+#include <vector>
+
+#include "install/bounded_progress.h"
 #include "install/config_keeper.h"
+#include "install/install_root.h"
 #include "install/locations.h"
 #include "install/product_deployer.h"
 #include "platform/text936.h"
@@ -10,25 +15,74 @@ namespace install {
 namespace {
 
 constexpr char kCloseAcadText[] = "请关闭AutoCAD后再进行安装 !";
-constexpr char kCloseAcadCaption[] = "Brelix软件安装";
+constexpr char kSetupCaption[] = "Brelix软件安装";
 constexpr char kDoneText[] = "安装完成，重启AutoCAD即可使用 !";
 constexpr char kDoneCaption[] = "Brelix安装";
+constexpr char kProblemsHead[] = "安装已结束，但以下各项没有完成：\n\n";
+constexpr char kProblemsTail[] = "\n\n请排除上述问题后重新安装。";
+constexpr char kNotFullPathText[] =
+    "安装路径必须是完整路径，例如 C:\\Brelix 或 \\\\服务器\\共享\\Brelix ！\n\n请重新选择安装路径。";
+constexpr char kTooLongText[] = "安装路径太长 !\n\n请选择一个较短的安装路径。";
+constexpr char kRootNotMadeBefore[] = "无法创建安装目录 ";
+constexpr char kRootNotMadeAfter[] = " !\n\n请确认磁盘存在并且可以写入，或选择其他安装路径。";
+constexpr char kNotSavedBefore[] = "无法保存您要保留的文件：\n\n";
+constexpr char kNotSavedAfter[] = "\n\n为避免丢失您的配置，安装已停止，没有做任何更改。";
+constexpr char kRecordUnreadableText[] =
+    "无法读取上次安装的位置，您要保留的配置无法保存 !\n\n为避免丢失您的配置，安装已停止，没有做任何更改。";
 
 constexpr int kProgressMaximum = 50;
+
+void Tell(InstallContext& context, InstallPage& page, const std::string& text) {
+    context.services.prompts.Show(page.Window(), text, kSetupCaption,
+                                  platform::kMbOk | platform::kMbIconExclamation);
+}
+
+// False (with its message shown) when the root cannot be installed into.
+bool AcceptRoot(InstallContext& context, InstallPage& page, const std::string& root) {
+    switch (CheckInstallRoot(root)) {
+        case RootCheck::Good:
+            return true;
+        case RootCheck::NotFullPath:
+            Tell(context, page, kNotFullPathText);
+            break;
+        case RootCheck::TooLong:
+            Tell(context, page, kTooLongText);
+            break;
+    }
+    context.journal.Note("安装路径无效：" + root);
+    return false;
+}
+
+// Stops before anything was overwritten: the keeper's copies are taken back and the page stays.
+bool StopUnchanged(InstallContext& context,
+                   InstallPage& page,
+                   ConfigKeeper& keeper,
+                   const std::string& text) {
+    keeper.DiscardBackup();
+    page.Progress().SetPos(0);
+    Tell(context, page, text);
+    context.journal.SetOutcome(app::InstallOutcome::Stopped);
+    return false;
+}
 
 }  // namespace
 
 void OnInstallButton(InstallContext& context, InstallPage& page) {
     app::InstallOptions& options = context.options;
     if (options.acadCheckPending && IsAcadRunning(context.services.processes)) {
-        context.services.prompts.Show(page.Window(), kCloseAcadText, kCloseAcadCaption, platform::kMbOk);
+        context.services.prompts.Show(page.Window(), kCloseAcadText, kSetupCaption, platform::kMbOk);
         options.acadCheckPending = false;
+        context.journal.SetOutcome(app::InstallOutcome::AcadRunning);
         return;
     }
 
     page.ReadControls();
+    // The journal lives for the whole run: only what this press reported counts here.
+    const std::size_t earlierProblems = context.journal.Problems().size();
     if (!InstallProduct(context, page))
         return;
+    const std::vector<std::string> problems(context.journal.Problems().begin() + earlierProblems,
+                                            context.journal.Problems().end());
 
     options.installRoot = page.InstallPath();
     options.keepConfig = page.KeepConfig();
@@ -36,42 +90,71 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
     options.keepSectionLibrary = page.KeepSectionLibrary();
     options.keepDrawingLibrary = page.KeepDrawingLibrary();
 
-    context.services.prompts.Show(page.Window(), kDoneText, kDoneCaption, platform::kMbOk);
+    if (!problems.empty()) {
+        context.journal.SetOutcome(app::InstallOutcome::InstalledWithProblems);
+        const std::string text = kProblemsHead + app::SummariseProblems(problems) + kProblemsTail;
+        context.services.prompts.Show(page.Window(), text, kDoneCaption,
+                                      platform::kMbOk | platform::kMbIconExclamation);
+    } else {
+        context.journal.SetOutcome(app::InstallOutcome::Installed);
+        context.services.prompts.Show(page.Window(), kDoneText, kDoneCaption, platform::kMbOk);
+    }
     page.CloseAfterInstall();
 }
 
 bool InstallProduct(InstallContext& context, InstallPage& page) {
     platform::Services& services = context.services;
+    app::InstallJournal& journal = context.journal;
     const std::string installPath = page.InstallPath();
-    // Nothing can be built on an empty root: every path would hang off the drive's current folder.
-    if (installPath.empty())
+    if (!AcceptRoot(context, page, installPath)) {
+        journal.SetOutcome(app::InstallOutcome::InvalidRoot);
         return false;
+    }
 
     std::string source;
-    if (!LocateSourceFolder(services, source))
+    if (!LocateSourceFolder(services, source)) {
+        journal.Note("未找到安装所需的Data文件夹");
+        journal.SetOutcome(app::InstallOutcome::SourceMissing);
         return false;
+    }
+    journal.Note("安装来源：" + source + "，安装路径：" + installPath);
 
-    platform::ProgressBar& progress = page.Progress();
+    // The walks visit every entry; the bar stops full rather than wrap round.
+    BoundedProgress progress(page.Progress());
     progress.SetRange(0, kProgressMaximum);
     progress.SetStep(1);
     progress.SetPos(0);
 
-    // One level only, from the root as typed; it may exist already or lack its parent.
-    if (text936::FitsBuffer(installPath, kPathBufferSize))
-        services.files.CreateDirectory(installPath);
-
-    ConfigKeeper keeper(services, installPath);
+    ConfigKeeper keeper(services, installPath, journal);
+    keeper.keepSettings = page.KeepSettings();
+    keeper.keepSectionLibrary = page.KeepSectionLibrary();
+    keeper.keepDrawingLibrary = page.KeepDrawingLibrary();
     if (keeper.ReadPreviousFolder()) {
-        keeper.keepSettings = page.KeepSettings();
-        keeper.keepSectionLibrary = page.KeepSectionLibrary();
-        keeper.keepDrawingLibrary = page.KeepDrawingLibrary();
-        keeper.BackupConfig();
+        if (!keeper.BackupConfig()) {
+            journal.Note("无法保存要保留的文件 " + keeper.unsavedFile + "，安装已停止");
+            return StopUnchanged(context, page, keeper,
+                                 kNotSavedBefore + keeper.unsavedFile + kNotSavedAfter);
+        }
         progress.StepIt();
+    } else if (keeper.ProductFolderHoldsKeptKinds()) {
+        // Keeping was asked for, but without the record nothing was saved: deploying now could
+        // overwrite the very files the user wants to keep.
+        journal.Note("无法读取上次安装的位置 " + RecordKeyDisplayName() + "，安装已停止");
+        return StopUnchanged(context, page, keeper, kRecordUnreadableText);
+    } else {
+        // No previous installation: nothing to save, and nothing to put back.
+        keeper.keepSettings = keeper.keepSectionLibrary = keeper.keepDrawingLibrary = 0;
     }
 
-    ProductDeployer deployer(services, installPath, progress);
+    if (!CreateRootFolder(services.files, installPath)) {
+        journal.Note("无法创建安装目录 " + installPath + "，安装已停止");
+        return StopUnchanged(context, page, keeper, kRootNotMadeBefore + installPath + kRootNotMadeAfter);
+    }
+
+    ProductDeployer deployer(services, installPath, progress, journal);
     if (!deployer.DeployProductFiles()) {
         keeper.RestoreConfig();
+        journal.SetOutcome(app::InstallOutcome::Stopped);
         page.CancelPage();
         return false;
     }
@@ -80,9 +163,9 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     progress.StepIt();
 
     context.inventory.targetRoot = text936::WithoutTrailingBackslash(installPath);
-    context.inventory.RegisterReleases(services, context.options.releaseChosen);
+    context.inventory.RegisterReleases(services, context.options.releaseChosen, journal);
     progress.StepIt();
-    context.inventory.DeployFonts(services, context.options.releaseChosen);
+    context.inventory.DeployFonts(services, context.options.releaseChosen, journal);
     progress.StepIt();
 
     keeper.RestoreConfig();

@@ -12,10 +12,16 @@ constexpr char kMissingSourceText[] =
 constexpr char kMissingSourceCaption[] = "Brelix软件安装";
 constexpr char kAcadExecutable[] = "acad.exe";
 
+// Empty when the program's path is not known whole: a cut path would lead to some parent's Data.
 std::string ProgramFolder(platform::FileSystem& files) {
     const std::string program = files.ProgramPath();
     const std::size_t separator = text936::FindLastBackslash(program);
     return separator == text936::npos ? std::string() : program.substr(0, separator);
+}
+
+void ShowMissingSource(platform::Services& services) {
+    services.prompts.Show(services.prompts.ActiveWindow(), kMissingSourceText, kMissingSourceCaption,
+                          platform::kMbOk);
 }
 
 }  // namespace
@@ -29,6 +35,11 @@ int GetPathKind(platform::FileSystem& files, const std::string& path) {
 
 bool LocateSourceFolder(platform::Services& services, std::string& source) {
     const std::string programFolder = ProgramFolder(services.files);
+    if (programFolder.empty()) {
+        source.clear();
+        ShowMissingSource(services);
+        return false;
+    }
 
     source = programFolder + "\\" + kDataFolderName;
     if (GetPathKind(services.files, source) == kPathFolder)
@@ -40,8 +51,7 @@ bool LocateSourceFolder(platform::Services& services, std::string& source) {
         return true;
     }
 
-    services.prompts.Show(services.prompts.ActiveWindow(), kMissingSourceText, kMissingSourceCaption,
-                          platform::kMbOk);
+    ShowMissingSource(services);
     return false;
 }
 
@@ -56,11 +66,20 @@ bool IsAcadRunning(platform::ProcessList& processes) {
     return false;
 }
 
-bool ReadPreviousFolder(platform::Registry& registry,
-                        platform::Environment& environment,
-                        std::string& folder) {
+std::unique_ptr<platform::RegistryKey> OpenRecordRoot(platform::Registry& registry) {
+    return registry.OpenRoot(platform::RootKey::LocalMachine, platform::RegistryView::Force32);
+}
+
+std::string RecordKeyDisplayName() {
+    return std::string("HKLM\\") + kRecordKeyWrite;
+}
+
+namespace {
+
+bool ReadRecordIn(std::unique_ptr<platform::RegistryKey> root,
+                  platform::Environment& environment,
+                  std::string& folder) {
     folder.clear();
-    auto root = registry.OpenRoot(platform::RootKey::LocalMachine);
     if (!root)
         return false;
     auto key = root->Open(kRecordKeyRead, platform::KeyAccess::Default);
@@ -73,16 +92,23 @@ bool ReadPreviousFolder(platform::Registry& registry,
     return folder.size() > 1;
 }
 
-void RecordProductFolder(platform::Registry& registry, const std::string& folder) {
+}  // namespace
+
+bool ReadPreviousFolder(platform::Registry& registry, platform::Environment& environment, std::string& folder) {
+    if (ReadRecordIn(OpenRecordRoot(registry), environment, folder))
+        return true;
+    return ReadRecordIn(registry.OpenRoot(platform::RootKey::LocalMachine, platform::RegistryView::Force64),
+                        environment, folder);
+}
+
+bool RecordProductFolder(platform::Registry& registry, const std::string& folder) {
     if (!text936::FitsBuffer(folder, kPathBufferSize))
-        return;
-    auto root = registry.OpenRoot(platform::RootKey::LocalMachine);
+        return false;
+    auto root = OpenRecordRoot(registry);
     if (!root)
-        return;
+        return false;
     auto key = root->Create(kRecordKeyWrite);
-    if (!key)
-        return;
-    key->WriteString(kRecordValueName, folder);
+    return key && key->WriteString(kRecordValueName, folder);
 }
 
 }  // namespace install

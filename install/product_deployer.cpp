@@ -12,9 +12,6 @@ namespace install {
 
 namespace {
 
-constexpr int kProductPassCap = 101;
-constexpr int kDrawingLibraryPassCap = 81;
-
 // Shipped beside the product but not part of it: the setup program, the fonts (they go into
 // AutoCAD's font folders) and the product's own package file.
 const std::array<const char*, 4> kNotDeployed = {"SetUp.EXE", "Brelix_EN.shx", "Brelix_HZ.shx", "Brelix.prt"};
@@ -40,12 +37,29 @@ void CreateFolderIfFits(platform::FileSystem& files, const std::string& path) {
         files.CreateDirectory(path);
 }
 
+bool IsFolder(platform::FileSystem& files, const std::string& path) {
+    const auto attributes = files.GetAttributes(path);
+    return attributes && (*attributes & platform::kAttrDirectory);
+}
+
 }  // namespace
 
 ProductDeployer::ProductDeployer(platform::Services& services,
                                  const std::string& installRoot,
                                  platform::ProgressBar& progress)
-    : rootFolder(text936::WithoutTrailingBackslash(installRoot)), services_(services), progress_(progress) {}
+    : rootFolder(text936::WithoutTrailingBackslash(installRoot)),
+      services_(services),
+      progress_(progress),
+      journal_(ownJournal_) {}
+
+ProductDeployer::ProductDeployer(platform::Services& services,
+                                 const std::string& installRoot,
+                                 platform::ProgressBar& progress,
+                                 app::InstallJournal& journal)
+    : rootFolder(text936::WithoutTrailingBackslash(installRoot)),
+      services_(services),
+      progress_(progress),
+      journal_(journal) {}
 
 bool ProductDeployer::DeployProductFiles() {
     std::string source;
@@ -54,10 +68,13 @@ bool ProductDeployer::DeployProductFiles() {
 
     const std::string productFolder = JoinPath(rootFolder, kProductFolderName);
     CreateFolderIfFits(services_.files, productFolder);
-    CreateFolderIfFits(services_.files, JoinPath(productFolder, kEmptyTempFolderName));
+    const std::string tempFolder = JoinPath(productFolder, kEmptyTempFolderName);
+    CreateFolderIfFits(services_.files, tempFolder);
+    if (!IsFolder(services_.files, tempFolder))
+        journal_.Problem("未能创建文件夹 " + tempFolder);
 
-    return WalkFolder(
-        services_.files, source, kProductPassCap, [this] { progress_.StepIt(); },
+    const WalkEnd end = WalkFolder(
+        services_.files, source, [this] { progress_.StepIt(); },
         [&](const platform::DirEntry& entry) {
             if (IsNotDeployed(entry.name))
                 return WalkStep::Continue;
@@ -65,6 +82,9 @@ bool ProductDeployer::DeployProductFiles() {
                 CopyProductFile(JoinPath(source, entry.name), JoinPath(productFolder, entry.name));
             return copied ? WalkStep::Continue : WalkStep::Stop;
         });
+    if (end == WalkEnd::NotListed)
+        journal_.Problem("未能读取安装文件夹 " + source + "，产品文件没有安装");
+    return end != WalkEnd::Stopped;
 }
 
 bool ProductDeployer::CopyProductFile(const std::string& from, const std::string& to) {
@@ -77,36 +97,54 @@ bool ProductDeployer::CopyProductFile(const std::string& from, const std::string
                                                   kCopyFailedCaption, platform::kMbAbortRetryIgnore);
         // A box that could not be shown (0) asked nobody: retrying would spin for ever without a
         // word on screen, so it ends the walk as abort does.
-        if (answer == platform::kIdAbort || answer == kNoAnswer)
+        if (answer == platform::kIdAbort || answer == kNoAnswer) {
+            journal_.Note("复制失败，安装中止：" + from + " -> " + to);
             return false;
-        if (answer == platform::kIdIgnore)
-            break;
+        }
+        if (answer == platform::kIdIgnore) {
+            journal_.Problem("已跳过无法复制的文件 " + to);
+            return true;
+        }
     }
     ClearReadOnly(files, to);
+    journal_.Note("已复制 " + from + " -> " + to);
+    journal_.FileInstalled(to);
     return true;
 }
 
 void ProductDeployer::DeployDrawingLibrary() {
     std::string source;
-    if (!LocateSourceFolder(services_, source))
+    if (!LocateSourceFolder(services_, source)) {
+        journal_.Problem("未找到安装文件夹，扩展绘图库没有安装");
         return;
+    }
 
     const std::string librarySource = JoinPath(source, kDrawingLibraryName);
     const std::string libraryTarget = JoinPath(JoinPath(rootFolder, kProductFolderName), kDrawingLibraryName);
     CreateFolderIfFits(services_.files, libraryTarget);
 
     platform::FileSystem& files = services_.files;
-    WalkFolder(
-        files, librarySource, kDrawingLibraryPassCap, [this] { progress_.StepIt(); },
+    const WalkEnd end = WalkFolder(
+        files, librarySource, [this] { progress_.StepIt(); },
         [&](const platform::DirEntry& entry) {
             const std::string from = JoinPath(librarySource, entry.name);
             const std::string to = JoinPath(libraryTarget, entry.name);
             ClearReadOnly(files, from);
             ClearReadOnly(files, to);
-            files.CopyFile(from, to, false);
+            if (!files.CopyFile(from, to, false)) {
+                journal_.Problem("未能复制扩展绘图库文件 " + to);
+                return WalkStep::Continue;
+            }
             ClearReadOnly(files, to);
+            journal_.Note("已复制 " + from + " -> " + to);
+            journal_.FileInstalled(to);
             return WalkStep::Continue;
         });
+    // A source without a library ships none; one that is there but cannot be read is a problem.
+    if (end != WalkEnd::NotListed)
+        return;
+    if (IsFolder(files, librarySource))
+        journal_.Problem("未能读取扩展绘图库文件夹 " + librarySource + "，其中的文件没有安装");
 }
 
 }  // namespace install

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/install_journal.h"
 #include "platform/progress_bar.h"
 #include "platform/services.h"
 
@@ -11,18 +12,27 @@ namespace install {
 class ProductDeployer {
   public:
     // `progress` is not owned; the page that holds it outlives the deployer.
+    // Without a journal the deployer reports into one of its own.
     ProductDeployer(platform::Services& services,
                     const std::string& installRoot,
                     platform::ProgressBar& progress);
+    // `journal` is not owned either; it outlives the deployer.
+    ProductDeployer(platform::Services& services,
+                    const std::string& installRoot,
+                    platform::ProgressBar& progress,
+                    app::InstallJournal& journal);
+
+    ProductDeployer(const ProductDeployer&) = delete;
+    ProductDeployer& operator=(const ProductDeployer&) = delete;
 
     // Creates the product folder and its "temp", then copies every file at the top level of the
-    // source except the setup program, the two fonts and Brelix.prt (at most 101 passes, one
-    // progress step each). A failed copy asks abort / retry / ignore. False when the source is
-    // missing (its message has been shown) or the user aborted; true otherwise.
+    // source except the setup program, the two fonts and Brelix.prt (one progress step per pass).
+    // A failed copy asks abort / retry / ignore; an ignored file is reported as a problem. False
+    // when the source is missing (its message has been shown) or the user aborted; true otherwise.
     bool DeployProductFiles();
 
     // Creates "<product folder>\Brelix扩展绘图库" and copies the files of the source's folder of
-    // that name into it (at most 81 passes, one progress step each). Failures pass silently.
+    // that name into it (one progress step per pass). A file that does not copy is a problem.
     void DeployDrawingLibrary();
 
     // The installation root without one trailing "\".
@@ -35,6 +45,8 @@ class ProductDeployer {
 
     platform::Services& services_;
     platform::ProgressBar& progress_;
+    app::InstallJournal ownJournal_;
+    app::InstallJournal& journal_;
 };
 
 }  // namespace install

@@ -48,7 +48,8 @@ class FileSystem {
     virtual std::optional<std::uint32_t> GetAttributes(const std::string& path) = 0;
     virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
 
-    // GetModuleFileNameA(NULL) into a buffer of 261 bytes (a longer path is cut).
+    // GetModuleFileNameA(NULL) into a 260-byte buffer. Empty when the path does not fit: a cut
+    // path would name some other file.
     virtual std::string ProgramPath() = 0;
     virtual std::string CurrentDirectory() = 0;
     // The user's temporary folder without a trailing "\"; empty when unknown.

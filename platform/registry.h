@@ -1,5 +1,6 @@
 #pragma once
-// The registry as the installer uses it: ANSI (code page 936) names, no view flag.
+// The registry as the installer uses it: ANSI (code page 936) names. Keys are reached in the
+// program's own view unless a root is opened in a chosen view; every key below it stays there.
 // Implemented by win32/ (advapi32) and memory/ (an in-memory tree for tests).
 
 #include <cstdint>
@@ -10,6 +11,14 @@
 namespace platform {
 
 enum class RootKey { LocalMachine, CurrentUser };
+
+// Which registry view of a 64-bit system a root is opened in (KEY_WOW64_32KEY / KEY_WOW64_64KEY).
+// A 32-bit system has one view, which every choice reaches.
+enum class RegistryView {
+    Default,  // the view of the program's own bitness
+    Force32,
+    Force64,
+};
 
 // Access asked for when a key is opened.
 enum class KeyAccess {
@@ -71,6 +80,8 @@ class Registry {
     virtual ~Registry() = default;
     // Opens a root key itself (RegOpenKeyA with no subkey). nullptr on failure.
     virtual std::unique_ptr<RegistryKey> OpenRoot(RootKey root) = 0;
+    // The same in a chosen view: opens and creates below the returned key pass the view's flag.
+    virtual std::unique_ptr<RegistryKey> OpenRoot(RootKey root, RegistryView view) = 0;
 };
 
 }  // namespace platform

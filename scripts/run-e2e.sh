@@ -71,13 +71,16 @@ scenarios=(
     "x86|product file held open: abort|scenario_locked_file_abort"
     "x86|a read-only payload installs files that are not read-only|scenario_read_only_payload"
     "x86|cancel on each page changes nothing; choices survive going back|scenario_cancel_changes_nothing"
-    "x86|an emptied path installs nothing and offers no keep options|scenario_empty_root"
+    "x86|a relative or emptied path is refused with a message and offers no keep options|scenario_empty_root"
     "x86|no AutoCAD: every release greyed, no way forward|scenario_no_autocad"
+    "x86|a run killed between backup and restore, then a good one; stale temp files stay out|scenario_killed_run_then_good_one"
+    "x86|150 more files installed into a root below folders that do not exist|scenario_large_payload_below_missing_folders"
     "x86|DLLs planted beside the 32-bit build are never loaded|scenario_planted_dlls_32"
     "x86|code page 1252: a folder name ending in é before the backslash|scenario_latin1_folder"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"
     "x64|64-bit build finds its record again and keeps the user's files|scenario_64bit_reinstall_keeping"
+    "x64|installed by the 32-bit build, re-installed by the 64-bit build keeping the user's files|scenario_32bit_then_64bit_build"
     "x64|DLLs planted beside the 64-bit build are never loaded|scenario_planted_dlls_64"
 )
 

@@ -123,10 +123,13 @@ REG
     profile R18.0 ACAD-8001:804 '钢结构' ';'
     profile R23.1 ACAD-3001:804 '<<未命名配置>>'
     profile R24.0 ACAD-4101:804 '<<未命名配置>>' 'C:\Brelix\Brelix结构工具箱;e:\x'
-    # Lists too long for AutoCAD's 13000-byte reading: one longer than that, one that fits but would
-    # not with the product folder added. An installer must leave both as they are.
-    profile R24.0 ACAD-4101:804 '大配置' "$(long_trusted_paths 1039)"
-    profile R24.0 ACAD-4101:804 '满配置' "$(long_trusted_paths 999)"
+    # With STAGE_FULL_TRUSTED_PATHS=1, lists too long for AutoCAD's 13000-byte reading: one longer
+    # than that, one that fits but would not with the product folder added. An installer must leave
+    # both as they are (and say that the product folder is not trusted there).
+    if [ "${STAGE_FULL_TRUSTED_PATHS:-0}" = 1 ]; then
+        profile R24.0 ACAD-4101:804 '大配置' "$(long_trusted_paths 1039)"
+        profile R24.0 ACAD-4101:804 '满配置' "$(long_trusted_paths 999)"
+    fi
     echo '[HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers]'
     printf '"%s"="~ WINXPSP3"\n' "$(esc "$x86_files\\AutoCAD 2009\\acad.exe")"
     printf '"%s"="~ WINXPSP3"\n' "$(esc 'C:\Program Files\AutoCAD 2010\acad.exe')"

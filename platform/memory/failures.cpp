@@ -9,6 +9,9 @@ void FailureInjector::Fail(Operation op, const std::string& path, int times) {
 }
 
 bool FailureInjector::ShouldFail(Operation op, const std::string& path) {
+    ++checks_;
+    if (checks_ == failCheck_ || (stopCheck_ > 0 && checks_ >= stopCheck_))
+        return true;
     for (Rule& rule : rules_) {
         if (rule.op != op || rule.remaining == 0)
             continue;

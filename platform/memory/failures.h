@@ -32,10 +32,20 @@ class FailureInjector {
     void Fail(Operation op, const std::string& path, int times = -1);
     void Clear() { rules_.clear(); }
 
+    // Numbered checks, for sweeps over every platform call: each ShouldFail is one check,
+    // counted from 1. FailCheck makes check `number` fail; StopAtCheck makes it and every later
+    // check fail, as if the program had been cut off there (nothing it does after has effect).
+    void FailCheck(long number) { failCheck_ = number; }
+    void StopAtCheck(long number) { stopCheck_ = number; }
+    long CheckCount() const { return checks_; }
+
     // True when the call must fail; counts the failure against its rule.
     bool ShouldFail(Operation op, const std::string& path);
 
   private:
+    long checks_ = 0;
+    long failCheck_ = 0;
+    long stopCheck_ = 0;
     struct Rule {
         Operation op;
         std::string path;

@@ -34,7 +34,7 @@ class MemoryFileSystem : public FileSystem {
     bool RemoveDirectory(const std::string& path) override;
     std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
     bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
-    std::string ProgramPath() override { return programPath_.substr(0, 260); }
+    std::string ProgramPath() override { return programPath_.size() < 260 ? programPath_ : std::string(); }
     std::string CurrentDirectory() override { return currentDirectory_; }
     std::string TempDirectory() override { return tempDirectory_; }
 

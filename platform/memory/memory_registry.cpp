@@ -76,18 +76,42 @@ std::shared_ptr<RegistryNode> WalkCreating(std::shared_ptr<RegistryNode> node, c
     return node;
 }
 
+constexpr char kWow64Node[] = "Wow6432Node";
+
+// Where a key of the 32-bit view seen by a 64-bit program lives: the path below HKLM with
+// "Wow6432Node" after a leading "SOFTWARE", unless it is there already.
+std::string Redirected32(const std::string& fromMachineRoot) {
+    auto levels = text936::SplitLevels(fromMachineRoot);
+    if (!levels || levels->size() < 2 || !text936::EqualsNoCase((*levels)[0], "SOFTWARE") ||
+        text936::EqualsNoCase((*levels)[1], kWow64Node)) {
+        return fromMachineRoot;
+    }
+    std::string path = (*levels)[0] + "\\" + kWow64Node;
+    for (std::size_t i = 1; i < levels->size(); ++i)
+        path += "\\" + (*levels)[i];
+    return path;
+}
+
 class MemoryKey : public RegistryKey {
   public:
-    MemoryKey(FailureInjector& failures, std::shared_ptr<RegistryNode> node, KeyAccess access)
-        : failures_(failures), node_(std::move(node)), access_(access) {}
+    // `machineRoot` is set only for keys of HKLM's 32-bit view seen by a 64-bit program: paths
+    // below them are then resolved from that root, redirected.
+    MemoryKey(FailureInjector& failures,
+              std::shared_ptr<RegistryNode> node,
+              KeyAccess access,
+              std::shared_ptr<RegistryNode> machineRoot = nullptr)
+        : failures_(failures),
+          node_(std::move(node)),
+          access_(access),
+          machineRoot_(std::move(machineRoot)) {}
 
     std::unique_ptr<RegistryKey> Open(const std::string& path, KeyAccess access) override {
         if (node_->deleted)
             return nullptr;
-        auto target = Walk(node_, path);
+        auto target = machineRoot_ ? Walk(machineRoot_, RedirectedPath(path)) : Walk(node_, path);
         if (!target || failures_.ShouldFail(Operation::OpenKey, target->path))
             return nullptr;
-        return std::make_unique<MemoryKey>(failures_, target, access);
+        return std::make_unique<MemoryKey>(failures_, target, access, machineRoot_);
     }
 
     std::unique_ptr<RegistryKey> Create(const std::string& path) override {
@@ -96,6 +120,13 @@ class MemoryKey : public RegistryKey {
         auto levels = text936::SplitLevels(path);
         if (!levels)
             return nullptr;
+        if (machineRoot_) {
+            const std::string redirected = RedirectedPath(path);
+            if (failures_.ShouldFail(Operation::CreateKey, "HKLM\\" + redirected))
+                return nullptr;
+            return std::make_unique<MemoryKey>(failures_, WalkCreating(machineRoot_, redirected),
+                                               KeyAccess::Default, machineRoot_);
+        }
         if (failures_.ShouldFail(Operation::CreateKey, node_->path + (path.empty() ? "" : "\\" + path))) {
             return nullptr;
         }
@@ -190,6 +221,15 @@ class MemoryKey : public RegistryKey {
     }
 
   private:
+    // This key's path below HKLM joined with `path`, in the 32-bit view.
+    std::string RedirectedPath(const std::string& path) const {
+        const std::string& own = node_->path;  // "HKLM" or "HKLM\\..."
+        std::string full = own.size() > 4 ? own.substr(5) : std::string();
+        if (!path.empty())
+            full = full.empty() ? path : full + "\\" + path;
+        return Redirected32(full);
+    }
+
     bool Write(const std::string& name, StoredValue value) {
         if (node_->deleted || access_ == KeyAccess::Read)
             return false;
@@ -204,6 +244,7 @@ class MemoryKey : public RegistryKey {
     FailureInjector& failures_;
     std::shared_ptr<RegistryNode> node_;
     KeyAccess access_;
+    std::shared_ptr<RegistryNode> machineRoot_;
 };
 
 void DumpNode(const RegistryNode& node, std::ostringstream& out) {
@@ -247,6 +288,16 @@ std::unique_ptr<RegistryKey> MemoryRegistry::OpenRoot(RootKey root) {
     if (failures_.ShouldFail(Operation::OpenKey, RootName(root)))
         return nullptr;
     return std::make_unique<MemoryKey>(failures_, RootNode(root), KeyAccess::Default);
+}
+
+std::unique_ptr<RegistryKey> MemoryRegistry::OpenRoot(RootKey root, RegistryView view) {
+    const bool redirected =
+        programBits_ == 64 && view == RegistryView::Force32 && root == RootKey::LocalMachine;
+    if (!redirected)
+        return OpenRoot(root);
+    if (failures_.ShouldFail(Operation::OpenKey, RootName(root)))
+        return nullptr;
+    return std::make_unique<MemoryKey>(failures_, localMachine_, KeyAccess::Default, localMachine_);
 }
 
 void MemoryRegistry::CreateKey(RootKey root, const std::string& path) {

@@ -3,6 +3,11 @@
 // subkeys enumerated sorted, values in creation order, a key with subkeys cannot be deleted,
 // a value larger than the reader's buffer is not read. Keys opened for reading cannot write
 // and keys opened for writing cannot read, as with real access rights.
+//
+// Views: the tree is the registry as a program of the chosen bitness sees it in its own view.
+// A 32-bit program is taken to run on a 32-bit system, where every view is that one tree. For a
+// 64-bit program the 32-bit view of HKLM\SOFTWARE\<X> is HKLM\SOFTWARE\Wow6432Node\<X>: opens and
+// creates below a root opened in that view are redirected (subkey deletes are not modelled).
 
 #include <cstdint>
 #include <memory>
@@ -32,6 +37,10 @@ class MemoryRegistry : public Registry {
     ~MemoryRegistry() override;
 
     std::unique_ptr<RegistryKey> OpenRoot(RootKey root) override;
+    std::unique_ptr<RegistryKey> OpenRoot(RootKey root, RegistryView view) override;
+
+    // 32 (the default) or 64.
+    void SetProgramBitness(int bits) { programBits_ = bits; }
 
     // Test set-up and inspection; paths are relative to the root, levels separated by "\".
     void CreateKey(RootKey root, const std::string& path);
@@ -54,6 +63,7 @@ class MemoryRegistry : public Registry {
 
   private:
     FailureInjector& failures_;
+    int programBits_ = 32;
     std::shared_ptr<RegistryNode> localMachine_;
     std::shared_ptr<RegistryNode> currentUser_;
 

@@ -1,6 +1,5 @@
 #include "platform/win32/win32_files.h"
 
-#include <cstring>
 #include <vector>
 
 #include "platform/text936.h"
@@ -84,11 +83,13 @@ bool Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attri
 }
 
 std::string Win32FileSystem::ProgramPath() {
-    constexpr DWORD kCapacity = 261;
+    constexpr DWORD kCapacity = MAX_PATH;
     char buffer[kCapacity + 1] = {};
     const DWORD length = GetModuleFileNameA(nullptr, buffer, kCapacity);
-    // A cut path fills the whole buffer; older systems then leave out the terminating zero.
-    return std::string(buffer, length < kCapacity ? length : strnlen(buffer, kCapacity));
+    // A path that fills the whole buffer was cut (older systems then leave out the zero).
+    if (length == 0 || length >= kCapacity)
+        return std::string();
+    return std::string(buffer, length);
 }
 
 std::string Win32FileSystem::CurrentDirectory() {

@@ -11,7 +11,8 @@ namespace {
 // An open key; see win32_registry.h for what each operation does on failure.
 class Win32RegistryKey : public RegistryKey {
   public:
-    explicit Win32RegistryKey(UniqueKey key) : key_(std::move(key)) {}
+    // `viewFlag` is 0 (the program's own view) or KEY_WOW64_32KEY / KEY_WOW64_64KEY.
+    Win32RegistryKey(UniqueKey key, REGSAM viewFlag) : key_(std::move(key)), viewFlag_(viewFlag) {}
 
     std::unique_ptr<RegistryKey> Open(const std::string& path, KeyAccess access) override;
     std::unique_ptr<RegistryKey> Create(const std::string& path) override;
@@ -25,12 +26,25 @@ class Win32RegistryKey : public RegistryKey {
 
   private:
     UniqueKey key_;
+    REGSAM viewFlag_;
 };
 
-std::unique_ptr<RegistryKey> Wrap(LONG status, UniqueKey& key) {
+std::unique_ptr<RegistryKey> Wrap(LONG status, UniqueKey& key, REGSAM viewFlag) {
     if (status != ERROR_SUCCESS || !key)
         return nullptr;
-    return std::make_unique<Win32RegistryKey>(std::move(key));
+    return std::make_unique<Win32RegistryKey>(std::move(key), viewFlag);
+}
+
+REGSAM ViewFlagOf(RegistryView view) {
+    switch (view) {
+        case RegistryView::Force32:
+            return KEY_WOW64_32KEY;
+        case RegistryView::Force64:
+            return KEY_WOW64_64KEY;
+        case RegistryView::Default:
+            break;
+    }
+    return 0;
 }
 
 REGSAM SamOf(KeyAccess access) {
@@ -48,20 +62,24 @@ std::unique_ptr<RegistryKey> Win32RegistryKey::Open(const std::string& path, Key
     UniqueKey opened;
     LONG status;
     if (access != KeyAccess::Default) {
-        status = RegOpenKeyExA(key_.get(), path.c_str(), 0, SamOf(access), opened.put());
-    } else if (path.empty()) {
-        status = RegOpenKeyExA(key_.get(), "", 0, MAXIMUM_ALLOWED, opened.put());
+        status = RegOpenKeyExA(key_.get(), path.c_str(), 0, SamOf(access) | viewFlag_, opened.put());
+    } else if (path.empty() || viewFlag_ != 0) {
+        status = RegOpenKeyExA(key_.get(), path.c_str(), 0, MAXIMUM_ALLOWED | viewFlag_, opened.put());
     } else {
         status = RegOpenKeyA(key_.get(), path.c_str(), opened.put());
     }
-    return Wrap(status, opened);
+    return Wrap(status, opened, viewFlag_);
 }
 
 std::unique_ptr<RegistryKey> Win32RegistryKey::Create(const std::string& path) {
     if (path.empty())
         return Open(path, KeyAccess::Default);
     UniqueKey created;
-    return Wrap(RegCreateKeyA(key_.get(), path.c_str(), created.put()), created);
+    if (viewFlag_ == 0)
+        return Wrap(RegCreateKeyA(key_.get(), path.c_str(), created.put()), created, viewFlag_);
+    const LONG status = RegCreateKeyExA(key_.get(), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                        MAXIMUM_ALLOWED | viewFlag_, nullptr, created.put(), nullptr);
+    return Wrap(status, created, viewFlag_);
 }
 
 std::optional<std::uint32_t> Win32RegistryKey::SubkeyCount() {
@@ -129,13 +147,25 @@ bool Win32RegistryKey::DeleteValue(const std::string& name) {
 bool Win32RegistryKey::DeleteSubkey(const std::string& path) {
     if (path.empty())
         return false;
+    if (viewFlag_ != 0)
+        return RegDeleteKeyExA(key_.get(), path.c_str(), viewFlag_, 0) == ERROR_SUCCESS;
     return RegDeleteKeyA(key_.get(), path.c_str()) == ERROR_SUCCESS;
 }
 
 std::unique_ptr<RegistryKey> Win32Registry::OpenRoot(RootKey root) {
     const HKEY predefined = root == RootKey::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
     UniqueKey opened;
-    return Wrap(RegOpenKeyA(predefined, nullptr, opened.put()), opened);
+    return Wrap(RegOpenKeyA(predefined, nullptr, opened.put()), opened, 0);
+}
+
+std::unique_ptr<RegistryKey> Win32Registry::OpenRoot(RootKey root, RegistryView view) {
+    const REGSAM viewFlag = ViewFlagOf(view);
+    if (viewFlag == 0)
+        return OpenRoot(root);
+    const HKEY predefined = root == RootKey::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    UniqueKey opened;
+    // The root handle itself belongs to no view; the flag is passed on every call below it.
+    return Wrap(RegOpenKeyExA(predefined, "", 0, MAXIMUM_ALLOWED, opened.put()), opened, viewFlag);
 }
 
 }  // namespace platform::win32

@@ -27,6 +27,9 @@ class Win32Registry : public Registry {
   public:
     // RegOpenKeyA with no subkey: the predefined root itself, which is never closed.
     std::unique_ptr<RegistryKey> OpenRoot(RootKey root) override;
+    // In a forced view every open, create and delete below the root goes through the Ex forms
+    // with KEY_WOW64_32KEY or KEY_WOW64_64KEY (RegOpenKeyA and RegCreateKeyA take no view).
+    std::unique_ptr<RegistryKey> OpenRoot(RootKey root, RegistryView view) override;
 };
 
 }  // namespace platform::win32

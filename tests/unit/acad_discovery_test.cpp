@@ -8,6 +8,7 @@
 #include "app/acad_inventory.h"
 #include "platform/memory/memory_backend.h"
 #include "platform/registry_text.h"
+#include "readable_names.h"
 #include "tests/unit/acad_test_support.h"
 
 namespace {
@@ -77,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ProductNameCase{"AutoCAD 2006 二〇〇六", kWow, 2006},
                       ProductNameCase{"AutoCAD 2010", kWow, 0},  // the 32-bit node serves 2006-2009 only
                       ProductNameCase{"AutoCAD 2004", kWow, 0},
-                      ProductNameCase{"", kPlain, 0}));
+                      ProductNameCase{"", kPlain, 0}),
+    readable_names::By(&ProductNameCase::productName));
 
 TEST_F(AcadDiscoveryTest, RecordsEveryInstallationOfAReleaseInEnumerationOrder) {
     AddInstallation(kPlain, "R18.0\\ACAD-8002:409", "D:\\AutoCAD 2010 EN", "AutoCAD 2010");

@@ -44,7 +44,7 @@ class AcadFontsTest : public ::testing::Test {
     }
     void Deploy() {
         auto services = backend.services();
-        inventory.DeployFonts(services, chosen);
+        inventory.DeployFonts(services, chosen, journal);
     }
     // The file system dump lines below `folder` (sorted by upper-cased path), without its own.
     Lines Below(const std::string& folder) {
@@ -60,6 +60,7 @@ class AcadFontsTest : public ::testing::Test {
 
     MemoryBackend backend;
     app::AcadInventory inventory;
+    app::InstallJournal journal;
     app::ReleaseFlags chosen;
 };
 
@@ -134,6 +135,10 @@ TEST_F(AcadFontsTest, InstallationWithoutFontsFolderGetsNothingAndNoFolderIsMade
     Deploy();
     EXPECT_EQ(Below("C:\\CAD2010"), Lines{});
     EXPECT_EQ(backend.files.List("C:\\CAD2011\\Fonts"), (Lines{"Brelix_EN.shx", "Brelix_HZ.shx"}));
+    // Skipped by design, not a failure.
+    EXPECT_FALSE(journal.HasProblems());
+    EXPECT_EQ(journal.Fonts(),
+              (Lines{"C:\\CAD2011\\Fonts\\Brelix_EN.shx", "C:\\CAD2011\\Fonts\\Brelix_HZ.shx"}));
 }
 
 TEST_F(AcadFontsTest, FontsComeFromTheProgramFolderWhenItHoldsTheModule) {
@@ -180,6 +185,7 @@ TEST_F(AcadFontsTest, FailedCopyDoesNotStopTheOtherFontOrInstallation) {
     EXPECT_EQ(backend.files.ReadFile("C:\\CAD2010\\Fonts\\Brelix_EN.shx"), "EN in use");
     EXPECT_EQ(backend.files.ReadFile("C:\\CAD2010\\Fonts\\Brelix_HZ.shx"), "HZ new");
     EXPECT_EQ(backend.files.List("C:\\CAD2010 EN\\Fonts"), (Lines{"Brelix_EN.shx", "Brelix_HZ.shx"}));
+    EXPECT_EQ(journal.Problems(), (Lines{"未能复制字体 C:\\CAD2010\\Fonts\\Brelix_EN.shx"}));
 }
 
 // "<folder>\Fonts\Brelix_EN.shx" is 20 bytes longer than the folder and must fit 259 bytes;

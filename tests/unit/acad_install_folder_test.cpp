@@ -53,8 +53,9 @@ TEST(AcadInstallFolder, OnlyAFullPathGetsFontsAndLosesItsCompatibilityValue) {
         const std::string filesBefore = backend.files.Dump();
 
         auto services = backend.services();
-        inventory.RegisterReleases(services, chosen);
-        inventory.DeployFonts(services, chosen);
+        app::InstallJournal journal;
+        inventory.RegisterReleases(services, chosen, journal);
+        inventory.DeployFonts(services, chosen, journal);
 
         // The release is registered whatever its folder.
         EXPECT_TRUE(backend.registry.KeyExists(RootKey::LocalMachine,

@@ -8,6 +8,7 @@
 #include "app/acad_inventory.h"
 #include "platform/memory/memory_backend.h"
 #include "platform/text936.h"
+#include "readable_names.h"
 #include "tests/unit/acad_test_support.h"
 
 namespace {
@@ -40,13 +41,14 @@ class AcadRegistrationTest : public ::testing::Test {
 
     void Register() {
         auto services = backend.services();
-        inventory.RegisterReleases(services, chosen);
+        inventory.RegisterReleases(services, chosen, journal);
     }
 
     Lines Entries() { return DumpBelow(backend.registry, "HKLM\\SOFTWARE\\Autodesk"); }
 
     MemoryBackend backend;
     app::AcadInventory inventory;
+    app::InstallJournal journal;
     app::ReleaseFlags chosen;
 };
 
@@ -107,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(AcadBuilds,
                                            BuildCase{2022, 2021},
                                            BuildCase{2023, 2021},
                                            BuildCase{2024, 2021},
-                                           BuildCase{2025, 2025}));
+                                           BuildCase{2025, 2025}),
+                         readable_names::By(&BuildCase::year));
 
 TEST_F(AcadRegistrationTest, OnlyChosenReleasesGetEntriesBelowEveryRecordedKey) {
     AddInstallation(2008, "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R17.1\\ACAD-7001:804\\", "C:\\CAD2008");
@@ -303,12 +306,12 @@ TEST_F(AcadCompatFlagsTest, NameThatWouldNotFitIsSkippedNotCut) {
     AddLayer(tooLong);
     const std::string cut = (tooLong + "\\acad.exe").substr(0, 259);
     backend.registry.SetString(RootKey::CurrentUser, kLayers, cut, "x");
-    app::ClearCompatFlags(backend.registry, {fits, tooLong});
+    app::ClearCompatFlags(backend.registry, {fits, tooLong}, journal);
     EXPECT_EQ(LayerNames(), (Lines{tooLong + "\\acad.exe", cut}));
 }
 
 TEST_F(AcadCompatFlagsTest, MissingLayersKeyIsNotCreated) {
-    app::ClearCompatFlags(backend.registry, {"C:\\CAD2010"});
+    app::ClearCompatFlags(backend.registry, {"C:\\CAD2010"}, journal);
     EXPECT_EQ(backend.registry.Dump(), "HKLM\nHKCU\n");
 }
 

@@ -9,6 +9,7 @@
 
 #include "app/acad_inventory.h"
 #include "platform/memory/memory_backend.h"
+#include "readable_names.h"
 #include "tests/unit/acad_test_support.h"
 
 namespace {
@@ -51,6 +52,7 @@ class AcadTrustedPathsTest : public ::testing::Test {
 
     MemoryBackend backend;
     app::AcadInventory inventory;
+    app::InstallJournal journal;
 };
 
 struct MergeCase {
@@ -73,9 +75,9 @@ TEST_P(AcadTrustedPathsMergeTest, WritesTheUpperCasedListWithTheProductFolderOnc
     } else {
         backend.registry.CreateKey(RootKey::CurrentUser, variables);
     }
-    inventory.AddTrustedPaths(backend.registry, backend.environment);
+    inventory.AddTrustedPaths(backend.registry, backend.environment, journal);
     EXPECT_EQ(TrustedPathsText(variables), GetParam().expected);
-    inventory.AddTrustedPaths(backend.registry, backend.environment);
+    inventory.AddTrustedPaths(backend.registry, backend.environment, journal);
     const char* again = GetParam().afterSecondRun ? GetParam().afterSecondRun : GetParam().expected;
     EXPECT_EQ(TrustedPathsText(variables), again) << "second run";
 }
@@ -98,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
                       MergeCase{"ab", kProductFolder, kUpperProductFolder},
                       MergeCase{";", kProductFolder, kUpperProductFolder},
                       MergeCase{"", kProductFolder, kUpperProductFolder},
-                      MergeCase{nullptr, kProductFolder, kUpperProductFolder}));
+                      MergeCase{nullptr, kProductFolder, kUpperProductFolder}),
+    readable_names::By(&MergeCase::current));
 
 // Only text counts as a current list: any other type is replaced by the folder alone, and an
 // expandable list is expanded before it is merged.
@@ -121,7 +124,7 @@ TEST_F(AcadTrustedPathsTest, ACurrentValueCountsOnlyWhenItIsText) {
         fresh.environment.Set("Lib", "D:\\Shared");
         const std::string variables = Variables("R18.0", "ACAD-8001:804", "<<未命名配置>>");
         fresh.registry.SetValue(RootKey::CurrentUser, variables, "TRUSTEDPATHS", c.type, c.data);
-        inventory.AddTrustedPaths(fresh.registry, fresh.environment);
+        inventory.AddTrustedPaths(fresh.registry, fresh.environment, journal);
         const auto value = fresh.registry.GetValue(RootKey::CurrentUser, variables, "TRUSTEDPATHS");
         ASSERT_TRUE(value);
         EXPECT_EQ(*value, (StoredValue{platform::kRegSz, c.expected + '\0'})) << c.data;
@@ -138,7 +141,7 @@ TEST_F(AcadTrustedPathsTest, EveryProfileOfEveryReleaseAndProductIsUpdated) {
     };
     for (const std::string& key : variables)
         SetTrustedPaths(key, "e:\\lisp");
-    inventory.AddTrustedPaths(backend.registry, backend.environment);
+    inventory.AddTrustedPaths(backend.registry, backend.environment, journal);
     for (const std::string& key : variables) {
         EXPECT_EQ(TrustedPathsText(key), "E:\\LISP;C:\\BRELIX\\BRELIX结构工具箱") << key;
     }
@@ -147,7 +150,7 @@ TEST_F(AcadTrustedPathsTest, EveryProfileOfEveryReleaseAndProductIsUpdated) {
 TEST_F(AcadTrustedPathsTest, ProfileWithoutVariablesGetsOneHoldingOnlyTheFolder) {
     const std::string profile = std::string(kAcad) + "\\R18.0\\ACAD-8001:804\\Profiles\\New";
     backend.registry.SetString(RootKey::CurrentUser, profile + "\\General", "ACADDRV", "c:\\drv");
-    inventory.AddTrustedPaths(backend.registry, backend.environment);
+    inventory.AddTrustedPaths(backend.registry, backend.environment, journal);
     EXPECT_EQ(DumpBelow(backend.registry, "HKCU\\" + profile),
               (Lines{"HKCU\\" + profile, "HKCU\\" + profile + "\\General",
                      "HKCU\\" + profile + "\\General : \"ACADDRV\" type 1 = \"c:\\drv\"",
@@ -162,7 +165,7 @@ TEST_F(AcadTrustedPathsTest, NoAutoCadKeyOrNoProfilesChangesNothing) {
     backend.registry.CreateKey(RootKey::CurrentUser, std::string(kAcad) + "\\R18.0\\ACAD-8001:804");
     backend.registry.CreateKey(RootKey::CurrentUser, std::string(kAcad) + "\\R18.1\\ACAD-9001:804\\Profiles");
     const std::string before = backend.registry.Dump();
-    inventory.AddTrustedPaths(backend.registry, backend.environment);
+    inventory.AddTrustedPaths(backend.registry, backend.environment, journal);
     EXPECT_EQ(backend.registry.Dump(), before);
 }
 
@@ -176,7 +179,7 @@ TEST_F(AcadTrustedPathsTest, ValueNotReadWholeIsLeftExactlyAsItWas) {
     SetTrustedPaths(ordinary, "c:\\c");
     backend.failures.Fail(Operation::ReadValue, "HKCU\\" + unreadable + "\\TRUSTEDPATHS");
     const auto tooLargeBefore = TrustedPaths(tooLarge);
-    inventory.AddTrustedPaths(backend.registry, backend.environment);
+    inventory.AddTrustedPaths(backend.registry, backend.environment, journal);
     EXPECT_EQ(TrustedPaths(tooLarge), tooLargeBefore);
     EXPECT_EQ(TrustedPaths(unreadable), (StoredValue{platform::kRegSz, std::string("c:\\b") + '\0'}));
     EXPECT_EQ(TrustedPathsText(ordinary), "C:\\C;C:\\BRELIX\\BRELIX结构工具箱");
@@ -189,7 +192,7 @@ TEST_F(AcadTrustedPathsTest, MergedValueThatWouldNotFitIsNotWritten) {
     const std::string longest = "c:\\" + std::string(12972 - 3, 'p');
     SetTrustedPaths(fits, longest);
     SetTrustedPaths(tooLong, longest + "p");
-    inventory.AddTrustedPaths(backend.registry, backend.environment);
+    inventory.AddTrustedPaths(backend.registry, backend.environment, journal);
     const std::string merged = TrustedPathsText(fits);
     EXPECT_EQ(merged.size(), 12999u);
     EXPECT_EQ(merged.substr(merged.size() - 27), ";C:\\BRELIX\\BRELIX结构工具箱");
@@ -209,7 +212,7 @@ TEST_F(AcadTrustedPathsTest, KeysThatCannotBeOpenedAreSkippedWithEverythingBelow
                           "HKCU\\" + std::string(kAcad) + "\\R18.0\\ACAD-8002:409\\Profiles");
     backend.failures.Fail(Operation::OpenKey,
                           "HKCU\\" + std::string(kAcad) + "\\R18.1\\ACAD-9001:804\\Profiles\\Locked");
-    inventory.AddTrustedPaths(backend.registry, backend.environment);
+    inventory.AddTrustedPaths(backend.registry, backend.environment, journal);
     backend.failures.Clear();
     for (const std::string& key : {skippedProduct, skippedProfiles, skippedProfile}) {
         EXPECT_EQ(TrustedPathsText(key), "c:\\old") << key;
@@ -228,7 +231,7 @@ TEST_F(AcadTrustedPathsTest, VariablesPathThatWouldNotFitIsSkipped) {
     ASSERT_EQ(fits.size(), 259u);
     SetTrustedPaths(fits, "c:\\old");
     backend.registry.CreateKey(RootKey::CurrentUser, profilesPath + "\\" + tooLongProfile);
-    inventory.AddTrustedPaths(backend.registry, backend.environment);
+    inventory.AddTrustedPaths(backend.registry, backend.environment, journal);
     EXPECT_EQ(TrustedPathsText(fits), "C:\\OLD;C:\\BRELIX\\BRELIX结构工具箱");
     EXPECT_EQ(backend.registry.SubkeyNames(RootKey::CurrentUser, profilesPath + "\\" + tooLongProfile),
               Lines{});

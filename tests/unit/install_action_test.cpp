@@ -7,6 +7,7 @@
 #include "app/install_options.h"
 #include "install/install_action.h"
 #include "install_test_support.h"
+#include "readable_names.h"
 
 namespace {
 
@@ -185,28 +186,34 @@ INSTANTIATE_TEST_SUITE_P(Roots,
                          ::testing::Values(RootCase{"D:\\", "D:\\Brelix结构工具箱", "D:"},
                                            RootCase{"D:\\Tools\\", "D:\\Tools\\Brelix结构工具箱",
                                                     "D:\\Tools"},
-                                           RootCase{"D:\\工具", "D:\\工具\\Brelix结构工具箱", "D:\\工具"}));
+                                           RootCase{"D:\\工具", "D:\\工具\\Brelix结构工具箱", "D:\\工具"}),
+                         readable_names::By(&RootCase::root));
 
-TEST_F(InstallActionTest, ManyEntriesStillEndWithAFullBar) {
+TEST_F(InstallActionTest, ManyEntriesAreAllDeployedWhileTheBarStopsFull) {
     for (int i = 0; i < 60; ++i)
         backend.files.AddFile(In(kSource, NumberedName("P", i)), "x");
     OnInstallButton(context, page);
-    EXPECT_EQ(page.progress.calls, Concat({Start(), Steps(69), Steps(4), Steps(4), {"pos 50"}}));
+    // 69 passes of the walk and 8 more steps: the bar takes 50 of them and never wraps.
+    EXPECT_EQ(page.progress.calls, Concat({Start(), Steps(50), {"pos 50"}}));
     EXPECT_EQ(page.progress.position, 50);
+    EXPECT_EQ(backend.files.List(kProduct).size(), 64u);
+    EXPECT_EQ(backend.prompts.shown.back().text, kDoneText);
 }
 
-TEST_F(InstallActionTest, IgnoringEveryCopyQuestionStillInstallsAndRecords) {
-    page.installPath = "D:\\A\\B";  // D:\A does not exist: neither the root nor the product folder is made
+TEST_F(InstallActionTest, IgnoredFileStillInstallsAndRecordsButEndsWithTheProblem) {
+    backend.files.AddFile(In(kProduct, "HELP.CHM"), "in use");
+    backend.files.Lock(In(kProduct, "HELP.CHM"));
     backend.prompts.defaultAnswer = platform::kIdIgnore;
     OnInstallButton(context, page);
 
-    ASSERT_EQ(backend.prompts.shown.size(), 3u);
+    ASSERT_EQ(backend.prompts.shown.size(), 2u);
     EXPECT_EQ(backend.prompts.shown[0].style, platform::kMbAbortRetryIgnore);
-    EXPECT_EQ(backend.prompts.shown[1].style, platform::kMbAbortRetryIgnore);
-    EXPECT_EQ(backend.prompts.shown[2].text, kDoneText);
-    EXPECT_FALSE(backend.files.Exists("D:\\A"));
+    EXPECT_EQ(backend.prompts.shown[1].text, "安装已结束，但以下各项没有完成：\n\n已跳过无法复制的文件 " +
+                                                 In(kProduct, "HELP.CHM") + "\n\n请排除上述问题后重新安装。");
+    EXPECT_EQ(backend.prompts.shown[1].caption, "Brelix安装");
     EXPECT_TRUE(Registered());
-    EXPECT_EQ(Record(), "D:\\A\\B\\Brelix结构工具箱");
+    EXPECT_EQ(Record(), kProduct);
+    EXPECT_EQ(journal.Outcome(), app::InstallOutcome::InstalledWithProblems);
     EXPECT_THAT(page.calls, ElementsAre("read", "close"));
 }
 
@@ -276,7 +283,7 @@ TEST_F(InstallActionTest, MissingSourceLeavesThePageOpenAndChangesNothing) {
     EXPECT_EQ(inventory.targetRoot, "");
 }
 
-TEST_F(InstallActionTest, EmptyRootIsRejectedSilentlyWithThePageLeftOpen) {
+TEST_F(InstallActionTest, EmptyRootIsRejectedWithThePageLeftOpen) {
     StagePreviousInstallation();
     page.installPath = "";
     const std::string filesBefore = backend.files.Dump();
@@ -285,7 +292,8 @@ TEST_F(InstallActionTest, EmptyRootIsRejectedSilentlyWithThePageLeftOpen) {
     EXPECT_FALSE(InstallProduct(context, page));
     OnInstallButton(context, page);
 
-    EXPECT_THAT(backend.prompts.shown, IsEmpty());
+    EXPECT_EQ(backend.prompts.shown.size(), 2u);
+    EXPECT_EQ(journal.Outcome(), app::InstallOutcome::InvalidRoot);
     EXPECT_THAT(page.calls, ElementsAre("read"));
     EXPECT_THAT(page.progress.calls, IsEmpty());
     EXPECT_EQ(backend.files.Dump(), filesBefore);

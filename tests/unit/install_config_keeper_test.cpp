@@ -3,8 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "install/config_keeper.h"
 #include "install_test_support.h"
+#include "readable_names.h"
 
 namespace {
 
@@ -54,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(Roots,
                                            RootCase{"D:\\Tools", "D:\\Tools\\Brelix结构工具箱"},
                                            RootCase{"D:\\Tools\\", "D:\\Tools\\Brelix结构工具箱"},
                                            RootCase{"D:\\工具\\", "D:\\工具\\Brelix结构工具箱"},
-                                           RootCase{"D:\\A\xB1\x5C", "D:\\A\xB1\x5C\\Brelix结构工具箱"}));
+                                           RootCase{"D:\\A\xB1\x5C", "D:\\A\xB1\x5C\\Brelix结构工具箱"}),
+                         readable_names::By(&RootCase::root));
 
 // ---- Fixture -----------------------------------------------------------------------------
 
@@ -86,12 +90,12 @@ class KeeperTest : public ::testing::Test {
         backend.files.AddFile(In(kProductLibrary, "L.SJY"), "fresh L");
     }
 
-    ConfigKeeper MakeKeeper(int settings, int sections, int drawings) {
-        ConfigKeeper keeper(services, "D:\\Tools");
-        EXPECT_TRUE(keeper.ReadPreviousFolder());
-        keeper.keepSettings = settings;
-        keeper.keepSectionLibrary = sections;
-        keeper.keepDrawingLibrary = drawings;
+    std::unique_ptr<ConfigKeeper> MakeKeeper(int settings, int sections, int drawings) {
+        auto keeper = std::make_unique<ConfigKeeper>(services, "D:\\Tools");
+        EXPECT_TRUE(keeper->ReadPreviousFolder());
+        keeper->keepSettings = settings;
+        keeper->keepSectionLibrary = sections;
+        keeper->keepDrawingLibrary = drawings;
         return keeper;
     }
 
@@ -155,9 +159,9 @@ INSTANTIATE_TEST_SUITE_P(
                       OfferCase{"NameStartsWithTheExtension", {".CFG.CFG"}, {}, false},
                       OfferCase{"FolderNamedLikeASettingsFile", {}, {"OLD.CFG"}, false},
                       OfferCase{"ChineseName", {"钢梁.cfg"}, {}, true},
-                      // ".", ".." and 78 files before it: the settings file is the 81st entry.
+                      // The whole listing counts, however long.
                       OfferCase{"SettingsFileIs81stEntry", With(Padding(78), "Z.CFG"), {}, true},
-                      OfferCase{"SettingsFileIs82ndEntry", With(Padding(79), "Z.CFG"), {}, false}),
+                      OfferCase{"SettingsFileIs151stEntry", With(Padding(148), "Z.CFG"), {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(KeeperTest, NothingIsOfferedWithoutAUsableRecord) {
@@ -188,10 +192,10 @@ class KeepFlagsTest : public KeeperTest, public ::testing::WithParamInterface<Ke
 TEST_P(KeepFlagsTest, SavedFilesOfTheChosenKindsReplaceTheFreshOnes) {
     const KeepCase& c = GetParam();
     StagePreviousInstallation();
-    ConfigKeeper keeper = MakeKeeper(c.settings, c.sections, c.drawings);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(c.settings, c.sections, c.drawings);
+    keeper->BackupConfig();
     StageFreshProduct();
-    keeper.RestoreConfig();
+    keeper->RestoreConfig();
 
     EXPECT_THAT(Contents(kProduct), ElementsAreArray(c.product));
     EXPECT_THAT(Contents(kProductLibrary), ElementsAreArray(c.library));
@@ -250,8 +254,8 @@ TEST_F(KeeperTest, BackupSavesUnderUpperCasedNamesAndTouchesNothingElse) {
     backend.files.AddFile(In(kPrevious, "plate.cfg.bak"), "bak");
     backend.files.AddFile(In(kPrevious, ".CFG"), "odd");
     backend.files.AddFile(In(kPrevious, "x.second"), "second");
-    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 1, 1);
+    keeper->BackupConfig();
     EXPECT_THAT(Contents(kSaved1), ElementsAre("A.CFG=user A", "B.CFG=user b", "PLATE.CFG.BAK=bak",
                                                "S.SEC=user S", "X.SECOND=second"));
     EXPECT_THAT(Contents(kSaved2), ElementsAre("L.SJY=user L"));
@@ -260,8 +264,8 @@ TEST_F(KeeperTest, BackupSavesUnderUpperCasedNamesAndTouchesNothingElse) {
 
 TEST_F(KeeperTest, OnlyDrawingLibraryKeptNeverMakesTheFirstFolder) {
     StagePreviousInstallation();
-    ConfigKeeper keeper = MakeKeeper(0, 0, 1);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(0, 0, 1);
+    keeper->BackupConfig();
     EXPECT_FALSE(backend.files.Exists(kSaved1));
     EXPECT_THAT(backend.files.List(kSaved2), ElementsAre("L.SJY"));
 }
@@ -269,29 +273,33 @@ TEST_F(KeeperTest, OnlyDrawingLibraryKeptNeverMakesTheFirstFolder) {
 TEST_F(KeeperTest, NoFlagLeavesTheDiskAlone) {
     StagePreviousInstallation();
     const std::string before = backend.files.Dump();
-    ConfigKeeper keeper = MakeKeeper(0, 0, 0);
-    keeper.BackupConfig();
-    keeper.RestoreConfig();
+    auto keeper = MakeKeeper(0, 0, 0);
+    keeper->BackupConfig();
+    keeper->RestoreConfig();
     EXPECT_EQ(backend.files.Dump(), before);
 }
 
-TEST_F(KeeperTest, SettingsFileBeyondThe81stEntryIsNotSaved) {
-    backend.files.AddFolder(kPrevious);
-    for (const auto& name : Padding(78))
-        backend.files.AddFile(In(kPrevious, name), "x");
-    backend.files.AddFile(In(kPrevious, "Y.CFG"), "81st");
-    backend.files.AddFile(In(kPrevious, "Z.CFG"), "82nd");
-    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
-    keeper.BackupConfig();
-    EXPECT_THAT(backend.files.List(kSaved1), ElementsAre("Y.CFG"));
+TEST_F(KeeperTest, EverySettingsFileIsSavedAndRestoredHoweverLongTheListing) {
+    std::vector<std::string> kept;
+    for (int i = 0; i < 120; ++i) {
+        kept.push_back(NumberedName("S", i, ".CFG"));
+        backend.files.AddFile(In(kPrevious, kept.back()), "user");
+        backend.files.AddFile(In(kPrevious, NumberedName("T", i)), "other");
+    }
+    auto keeper = MakeKeeper(1, 0, 0);
+    EXPECT_TRUE(keeper->BackupConfig());
+    EXPECT_THAT(backend.files.List(kSaved1), ElementsAreArray(kept));
+    keeper->RestoreConfig();
+    EXPECT_EQ(backend.files.List(kProduct).size(), 121u);  // the files and the library folder
+    EXPECT_FALSE(backend.files.Exists(kSaved1));
 }
 
 TEST_F(KeeperTest, ReadOnlySettingsFileComesBackWritableAndTheOldOneLosesReadOnly) {
     backend.files.AddFile(In(kPrevious, "A.CFG"), "user A", kAttrReadOnly | kAttrArchive);
-    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 0, 0);
+    keeper->BackupConfig();
     StageFreshProduct();
-    keeper.RestoreConfig();
+    keeper->RestoreConfig();
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
     EXPECT_EQ(backend.files.GetAttributes(In(kProduct, "A.CFG")), kAttrArchive);
     EXPECT_EQ(backend.files.GetAttributes(In(kPrevious, "A.CFG")), kAttrArchive);
@@ -301,37 +309,41 @@ TEST_F(KeeperTest, ReinstallingIntoTheSameFolderKeepsTheUsersFiles) {
     backend.registry.SetString(RootKey::LocalMachine, kRecordKey, kRecordValue, kProduct);
     backend.files.AddFile(In(kProduct, "a.cfg"), "user A");
     backend.files.AddFile(In(kProductLibrary, "L.SJY"), "user L");
-    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 1, 1);
+    keeper->BackupConfig();
     // The deployment overwrites the user's files in place (same names, any case).
     backend.files.AddFile(In(kProduct, "A.CFG"), "fresh A");
     backend.files.AddFile(In(kProductLibrary, "L.SJY"), "fresh L");
-    keeper.RestoreConfig();
+    keeper->RestoreConfig();
     EXPECT_THAT(Contents(kProduct), ElementsAre("a.cfg=user A", "Brelix扩展绘图库=<folder>"));
     EXPECT_THAT(Contents(kProductLibrary), ElementsAre("L.SJY=user L"));
 }
 
-TEST_F(KeeperTest, StaleSavedFilesAreRestoredWithTheRest) {
+TEST_F(KeeperTest, FilesLeftByAnUnfinishedRunWinAndGoBackWithTheRest) {
     StagePreviousInstallation();
-    backend.files.AddFile(In(kSaved1, "LEFT.OVER"), "from an earlier run");
-    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
-    keeper.BackupConfig();
-    keeper.RestoreConfig();
-    EXPECT_THAT(Contents(kProduct), ElementsAre("A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>",
-                                                "LEFT.OVER=from an earlier run"));
-    EXPECT_FALSE(backend.files.Exists(kSaved1));
+    backend.files.AddFile(In(kSaved1, "A.CFG"), "saved by the unfinished run");
+    backend.files.AddFile(In(kSaved1, "LEFT.SEC"), "saved by the unfinished run");
+    backend.files.AddFile(In(kSaved1, "LEFT.OVER"), "not a kept kind");
+    auto keeper = MakeKeeper(1, 0, 0);
+    EXPECT_TRUE(keeper->BackupConfig());
+    EXPECT_EQ(backend.files.ReadFile(In(kSaved1, "A.CFG")), "saved by the unfinished run");
+    keeper->RestoreConfig();
+    EXPECT_THAT(Contents(kProduct),
+                ElementsAre("A.CFG=saved by the unfinished run", "B.CFG=user b", "Brelix扩展绘图库=<folder>",
+                            "LEFT.SEC=saved by the unfinished run"));
+    EXPECT_THAT(Contents(kSaved1), ElementsAre("LEFT.OVER=not a kept kind"));
 }
 
 // ---- Mended: a saved file is deleted only after it went back ------------------------------
 
 TEST_F(KeeperTest, SavedFileWhoseCopyBackFailsStaysWithItsFolder) {
     StagePreviousInstallation();
-    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 1, 1);
+    keeper->BackupConfig();
     StageFreshProduct();
     backend.files.Lock(In(kProduct, "A.CFG"));
     backend.files.Lock(In(kProductLibrary, "L.SJY"));
-    keeper.RestoreConfig();
+    keeper->RestoreConfig();
 
     EXPECT_THAT(Contents(kProduct),
                 ElementsAre("A.CFG=fresh A", "B.CFG=user b", "Brelix扩展绘图库=<folder>", "S.SEC=user S"));
@@ -342,7 +354,7 @@ TEST_F(KeeperTest, SavedFileWhoseCopyBackFailsStaysWithItsFolder) {
     // Once the file is free again, another restore finishes the job.
     backend.files.Unlock(In(kProduct, "A.CFG"));
     backend.files.Unlock(In(kProductLibrary, "L.SJY"));
-    keeper.RestoreConfig();
+    keeper->RestoreConfig();
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
     EXPECT_EQ(backend.files.ReadFile(In(kProductLibrary, "L.SJY")), "user L");
     EXPECT_FALSE(backend.files.Exists(kSaved1));
@@ -355,14 +367,14 @@ TEST_F(KeeperTest, ReadOnlySourceSavesIntoTheUsersTemporaryFolder) {
     StagePreviousInstallation();
     backend.failures.Fail(Operation::CreateDirectory, kSaved1);
     backend.failures.Fail(Operation::CreateDirectory, kSaved2);
-    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 1, 1);
+    keeper->BackupConfig();
     EXPECT_FALSE(backend.files.Exists(kSaved1));
     EXPECT_THAT(Contents(kUserSaved1), ElementsAre("A.CFG=user A", "B.CFG=user b", "S.SEC=user S"));
     EXPECT_THAT(Contents(kUserSaved2), ElementsAre("L.SJY=user L"));
 
     StageFreshProduct();
-    keeper.RestoreConfig();
+    keeper->RestoreConfig();
     EXPECT_THAT(Contents(kProduct),
                 ElementsAre("A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>", "S.SEC=user S"));
     EXPECT_THAT(Contents(kProductLibrary), ElementsAre("L.SJY=user L"));
@@ -374,46 +386,71 @@ TEST_F(KeeperTest, SourcePathTooLongForItsBufferSavesIntoTheUsersTemporaryFolder
     backend.files.AddFolder(folder + "\\Data");
     backend.files.SetProgramPath(folder + "\\SetUp.exe");
     backend.files.AddFile(In(kPrevious, "A.CFG"), "user A");
-    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 0, 0);
+    keeper->BackupConfig();
     EXPECT_THAT(backend.files.List(folder + "\\Data"), IsEmpty());
     EXPECT_THAT(backend.files.List(kUserSaved1), ElementsAre("A.CFG"));
-    keeper.RestoreConfig();
+    keeper->RestoreConfig();
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
 }
 
-TEST_F(KeeperTest, RestoreEmptiesBothPlacesAndTheBackupsOwnCopyWins) {
+TEST_F(KeeperTest, RestoreReadsOnlyThePlaceTheBackupUsed) {
     StagePreviousInstallation();
     backend.files.AddFile(In(kUserSaved1, "A.CFG"), "stale A");
     backend.files.AddFile(In(kUserSaved1, "OLD.CFG"), "stale old");
-    ConfigKeeper keeper = MakeKeeper(1, 0, 0);
-    keeper.BackupConfig();  // into the source, which is writable
-    keeper.RestoreConfig();
-    EXPECT_THAT(Contents(kProduct), ElementsAre("A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>",
-                                                "OLD.CFG=stale old"));
+    auto keeper = MakeKeeper(1, 0, 0);
+    EXPECT_TRUE(keeper->BackupConfig());  // into the source, which is writable
+    keeper->RestoreConfig();
+    EXPECT_THAT(Contents(kProduct), ElementsAre("A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>"));
     EXPECT_FALSE(backend.files.Exists(kSaved1));
-    EXPECT_FALSE(backend.files.Exists(kUserSaved1));
+    EXPECT_THAT(Contents(kUserSaved1), ElementsAre("A.CFG=stale A", "OLD.CFG=stale old"));
 }
 
-TEST_F(KeeperTest, KeeperWithoutABackupRestoresWhateverEitherPlaceHolds) {
+TEST_F(KeeperTest, KeeperWithoutABackupRestoresNothing) {
     backend.files.AddFile(In(kSaved1, "A.CFG"), "from source");
     backend.files.AddFile(In(kUserSaved2, "L.SJY"), "from temp");
-    ConfigKeeper keeper = MakeKeeper(1, 0, 1);
-    keeper.RestoreConfig();
-    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "from source");
-    EXPECT_EQ(backend.files.ReadFile(In(kProductLibrary, "L.SJY")), "from temp");
-    EXPECT_THAT(backend.files.List(kSource), IsEmpty());
-    EXPECT_THAT(backend.files.List(kUserTemp), IsEmpty());
-}
-
-TEST_F(KeeperTest, NowhereToSaveLeavesThePreviousFolderUntouched) {
-    backend.files.AddFile(In(kPrevious, "A.CFG"), "user A", kAttrReadOnly | kAttrArchive);
-    backend.failures.Fail(Operation::CreateDirectory, "*");
     const std::string before = backend.files.Dump();
-    ConfigKeeper keeper = MakeKeeper(1, 1, 1);
-    keeper.BackupConfig();
+    auto keeper = MakeKeeper(1, 0, 1);
+    keeper->RestoreConfig();
     EXPECT_EQ(backend.files.Dump(), before);
 }
+
+// A file to keep that cannot be saved fails the backup, naming it; discarding then leaves the
+// disk as it was.
+struct UnsavedCase {
+    const char* name;
+    Operation op;
+    const char* path;
+    const char* unsaved;
+};
+
+class UnsavedTest : public KeeperTest, public ::testing::WithParamInterface<UnsavedCase> {};
+
+TEST_P(UnsavedTest, BackupFailsNamingTheFileAndDiscardLeavesTheDiskAsItWas) {
+    StagePreviousInstallation();
+    backend.files.AddFile(In(kSaved1, "OLD.CFG"), "left by an unfinished run");
+    const std::string before = backend.files.Dump();
+    backend.failures.Fail(GetParam().op, GetParam().path);
+    auto keeper = MakeKeeper(1, 1, 1);
+    EXPECT_FALSE(keeper->BackupConfig());
+    EXPECT_EQ(keeper->unsavedFile, GetParam().unsaved);
+    keeper->DiscardBackup();
+    backend.failures.Clear();
+    EXPECT_EQ(backend.files.Dump(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures,
+    UnsavedTest,
+    ::testing::Values(UnsavedCase{"SettingsCopy", Operation::CopyFile, "C:\\Setup\\Data\\SetUp_Temp1\\B.CFG",
+                                  "E:\\Old\\Brelix结构工具箱\\B.CFG"},
+                      UnsavedCase{"DrawingCopy", Operation::CopyFile, "C:\\Setup\\Data\\SetUp_Temp2\\L.SJY",
+                                  "E:\\Old\\Brelix结构工具箱\\Brelix扩展绘图库\\L.SJY"},
+                      UnsavedCase{"PreviousFolderNotListed", Operation::FindFirst,
+                                  "E:\\Old\\Brelix结构工具箱\\*.*", "E:\\Old\\Brelix结构工具箱"},
+                      UnsavedCase{"NoPlaceForDrawings", Operation::CreateDirectory, "*",
+                                  "E:\\Old\\Brelix结构工具箱\\Brelix扩展绘图库\\L.SJY"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Limits and a missing source ---------------------------------------------------------
 
@@ -440,10 +477,10 @@ TEST_F(KeeperTest, WithoutASourceEveryOperationShowsTheMessageAndDoesNothing) {
     ConfigKeeper keeper(bareServices, "D:\\Tools");
     ASSERT_TRUE(keeper.ReadPreviousFolder());
     keeper.keepSettings = keeper.keepSectionLibrary = keeper.keepDrawingLibrary = 1;
-    keeper.BackupConfig();
+    EXPECT_FALSE(keeper.BackupConfig());
     keeper.RestoreConfig();
     EXPECT_EQ(bare.files.Dump(), before);
-    EXPECT_EQ(bare.prompts.shown.size(), 4u);
+    EXPECT_EQ(bare.prompts.shown.size(), 1u);  // the backup stops at the first lookup
 }
 
 TEST_F(KeeperTest, RecordsItsProductFolder) {

@@ -6,6 +6,7 @@
 
 #include "install/locations.h"
 #include "install_test_support.h"
+#include "readable_names.h"
 
 namespace {
 
@@ -47,7 +48,8 @@ INSTANTIATE_TEST_SUITE_P(Paths,
                                            PathKindCase{"C:\\Setup\\BRELIX2010.ARX", install::kPathFile},
                                            PathKindCase{"C:\\Setup\\ro.txt", install::kPathFile},
                                            PathKindCase{"C:\\Setup\\Missing", install::kPathMissing},
-                                           PathKindCase{"C:\\Nowhere\\Data", install::kPathMissing}));
+                                           PathKindCase{"C:\\Nowhere\\Data", install::kPathMissing}),
+                         readable_names::By(&PathKindCase::path));
 
 // ---- LocateSourceFolder ------------------------------------------------------------------
 
@@ -185,7 +187,8 @@ INSTANTIATE_TEST_SUITE_P(Snapshots,
                                            ProcessCase{{"myacad32.exe"}, false},
                                            ProcessCase{{"acad.ex", "acadexe", "acad"}, false},
                                            ProcessCase{{"System", "explorer.exe"}, false},
-                                           ProcessCase{{}, false}));
+                                           ProcessCase{{}, false}),
+                         readable_names::By(&ProcessCase::names));
 
 TEST(AcadRunning, NoSnapshotMeansNotRunning) {
     MemoryBackend backend;

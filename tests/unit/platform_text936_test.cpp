@@ -40,6 +40,40 @@ TEST(Text936LastBackslash, SkipsSecondBytesThatLookLikeBackslashes) {
         EXPECT_EQ(text936::FindLastBackslash(c.text), c.expected) << c.text;
 }
 
+// The lead-byte range starts at 0x81 and ends at 0xFE: 0x80 and 0xFF stand alone, so a "\" or a
+// letter after them is a character of its own.
+TEST(Text936LeadBytes, RangeIsExactly0x81To0xFE) {
+    struct Case {
+        unsigned char byte;
+        bool lead;
+        std::size_t lastBackslash;  // in "<byte>\\x"
+        std::string upper;          // of "<byte>a"
+    };
+    const Case cases[] = {
+        {0x7F, false, 1,
+         "\x7F"
+         "A"},
+        {0x80, false, 1,
+         "\x80"
+         "A"},
+        {0x81, true, npos,
+         "\x81"
+         "a"},
+        {0xFE, true, npos,
+         "\xFE"
+         "a"},
+        {0xFF, false, 1,
+         "\xFF"
+         "A"},
+    };
+    for (const auto& c : cases) {
+        const std::string byte(1, static_cast<char>(c.byte));
+        EXPECT_EQ(text936::IsLeadByte(c.byte), c.lead) << int(c.byte);
+        EXPECT_EQ(text936::FindLastBackslash(byte + "\\x"), c.lastBackslash) << int(c.byte);
+        EXPECT_EQ(text936::ToUpper(byte + "a"), c.upper) << int(c.byte);
+    }
+}
+
 TEST(Text936Case, ChangesOnlySingleByteLetters) {
     struct Case {
         std::string text;

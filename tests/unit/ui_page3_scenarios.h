@@ -327,7 +327,7 @@ TYPED_TEST_P(Page3Scenarios, RunningAutoCadIsWarnedAboutOnlyOnce) {
     EXPECT_EQ(this->Record(), kNewProduct);
 }
 
-TYPED_TEST_P(Page3Scenarios, EmptyRootInstallsNothingAndIsOfferedNoPreservation) {
+TYPED_TEST_P(Page3Scenarios, EmptyRootIsRefusedWithAMessageAndOfferedNoPreservation) {
     this->StageSource();
     this->StagePreviousInstallation();
     int next = this->template Show<ui::Dlg_Page3>([&](PageDriver& page) {
@@ -337,7 +337,8 @@ TYPED_TEST_P(Page3Scenarios, EmptyRootInstallsNothingAndIsOfferedNoPreservation)
         page.Click(IDC_BACK);
     });
     EXPECT_EQ(next, 2);
-    EXPECT_TRUE(this->backend.prompts.shown.empty());
+    ASSERT_EQ(this->backend.prompts.shown.size(), 1u);
+    EXPECT_NE(this->backend.prompts.shown[0].text.find("完整路径"), std::string::npos);
     EXPECT_EQ(this->Record(), kOldProduct);
     EXPECT_EQ(this->options.installRoot, "");
 
@@ -396,7 +397,7 @@ REGISTER_TYPED_TEST_SUITE_P(Page3Scenarios,
                             UntickedSectionLibraryIsNotBroughtBack,
                             MissingSourceKeepsThePageOpenAndUnchanged,
                             RunningAutoCadIsWarnedAboutOnlyOnce,
-                            EmptyRootInstallsNothingAndIsOfferedNoPreservation,
+                            EmptyRootIsRefusedWithAMessageAndOfferedNoPreservation,
                             AbortedCopyEndsTheWizardWithoutStoringThePage,
                             PathEditKeepsAnOpaqueBackground);
 

@@ -8,6 +8,7 @@
 
 #include "platform/memory/memory_backend.h"
 #include "platform/memory/scripted_folder_browser.h"
+#include "readable_names.h"
 #include "ui/path_dialog.h"
 
 namespace {
@@ -73,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(Names,
                                          NameCase{"a|b", false},
                                          NameCase{"工" + kTrailBackslash, true},
                                          NameCase{kTrailBar + "具", true},
-                                         NameCase{kTrailBar + "|", false}));
+                                         NameCase{kTrailBar + "|", false}),
+                         readable_names::By(&NameCase::name));
 
 // ---------------------------------------------------------------------------------------------
 // CheckOrCreatePath

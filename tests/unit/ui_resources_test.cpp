@@ -18,6 +18,7 @@
 #include <iconv.h>
 #endif
 
+#include "readable_names.h"
 #include "res/resource.h"
 #include "ui/dialog_template.h"
 #include "ui/licence_text.h"
@@ -127,7 +128,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         FrameCase{IDD_PAGE1, 1011, 1012, "下一步", "在安装之前，请认真阅读许可协议：", true, {46, 185}},
         FrameCase{IDD_PAGE2, 1011, 1012, "下一步", "请选择安装组件：", false, {46, 185}},
-        FrameCase{IDD_PAGE3, 1013, 1014, "安  装", "请选择安装路径：", false, {46, 110, 185}}));
+        FrameCase{IDD_PAGE3, 1013, 1014, "安  装", "请选择安装路径：", false, {46, 110, 185}}),
+    readable_names::By(&FrameCase::page));
 
 TEST(PageTemplates, OnlyTheThreePagesExist) {
     EXPECT_EQ(FindDialogTemplate(0), nullptr);
@@ -543,7 +545,10 @@ TEST_P(ResourceScriptTest, ControlsMatchTheTemplateOneForOneInTabOrder) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, ResourceScriptTest, testing::Values(IDD_PAGE1, IDD_PAGE2, IDD_PAGE3));
+INSTANTIATE_TEST_SUITE_P(Pages,
+                         ResourceScriptTest,
+                         testing::Values(IDD_PAGE1, IDD_PAGE2, IDD_PAGE3),
+                         [](const auto& info) { return "Page" + std::to_string(info.param); });
 
 TEST(ResourceScript, HoldsOnlyThePageDialogs) {
     ResourceScript script;

@@ -265,6 +265,7 @@ class AcadIntegrationWineTest : public ::testing::Test {
     ScratchProgramFileSystem files;
     platform::memory::ScriptedPrompts prompts;  // a real box would wait for a user
     app::AcadInventory inventory;
+    app::InstallJournal journal;
     app::ReleaseFlags chosen;
     std::string scratch;
 
@@ -341,7 +342,7 @@ TEST_F(AcadIntegrationWineTest, RegistrationWritesEntriesForChosenReleasesAndCle
     inventory.targetRoot = "D:\\工具";
     chosen[IndexOf(2008)] = chosen[IndexOf(2011)] = chosen[IndexOf(2019)] = 1;
     auto services = Services();
-    inventory.RegisterReleases(services, chosen);
+    inventory.RegisterReleases(services, chosen, journal);
 
     struct Entry {
         std::string key;
@@ -385,7 +386,7 @@ TEST_F(AcadIntegrationWineTest, TrustedPathsAreAddedToEveryProfileOfTheUser) {
     SetString(HKEY_CURRENT_USER, huge, "TRUSTEDPATHS", hugeText);
     SetString(HKEY_CURRENT_USER, noVariables + "\\General", "ACADDRV", "c:\\drv");
     inventory.targetRoot = "C:\\Brelix";
-    inventory.AddTrustedPaths(backend.registry, backend.environment);
+    inventory.AddTrustedPaths(backend.registry, backend.environment, journal);
 
     EXPECT_EQ(GetValue(HKEY_CURRENT_USER, listed, "TRUSTEDPATHS"),
               Sz("X:\\DATA;Y:\\LIB;C:\\BRELIX\\BRELIX结构工具箱"));
@@ -420,7 +421,7 @@ TEST_F(AcadIntegrationWineTest, FontsGoIntoTheFontsFolderOfEveryChosenInstallati
     chosen[IndexOf(2010)] = 1;
     chosen[IndexOf(2013)] = 1;  // found, but its folder does not exist
     auto services = Services();
-    inventory.DeployFonts(services, chosen);
+    inventory.DeployFonts(services, chosen, journal);
 
     EXPECT_EQ(FolderNames(chinese), (Lines{"Brelix_EN.shx", "Brelix_HZ.shx"}));
     for (const std::string& path : {chinese + "\\Brelix_EN.shx", chinese + "\\Brelix_HZ.shx",
@@ -443,7 +444,7 @@ TEST_F(AcadIntegrationWineTest, FontsWithoutSourceAreReportedPerInstallationAndN
     inventory.FindReleases(backend.registry, backend.environment);
     chosen[IndexOf(2008)] = 1;  // recorded through both views: two lookups, two messages
     auto services = Services();
-    inventory.DeployFonts(services, chosen);
+    inventory.DeployFonts(services, chosen, journal);
     EXPECT_EQ(FolderNames(scratch + "\\AutoCAD 2008\\Fonts"), Lines{});
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[0].caption, "Brelix软件安装");

@@ -63,10 +63,11 @@ DWORD Attributes(const std::string& path) {
     return GetFileAttributesA(path.c_str());
 }
 
+// Both builds keep the record in the 32-bit view.
 // The recorded product folder as raw REG_SZ bytes, or nullopt when there is none.
 std::optional<std::string> RecordBytes() {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
         return std::nullopt;
     char data[1024] = {};
     DWORD size = sizeof data;
@@ -81,9 +82,11 @@ std::optional<std::string> RecordBytes() {
     return result;
 }
 
-void SetRecord(const std::string& folder) {
+void SetRecord(const std::string& folder, REGSAM view = KEY_WOW64_32KEY) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, kRecordKey, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
     EXPECT_EQ(RegSetValueExA(key, "Brelix_Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                              static_cast<DWORD>(folder.size() + 1)),
               ERROR_SUCCESS);
@@ -91,7 +94,8 @@ void SetRecord(const std::string& folder) {
 }
 
 void DeleteRecord() {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRecordKey);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, KEY_WOW64_32KEY, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, KEY_WOW64_64KEY, 0);
 }
 
 void WriteFile(const std::string& path,

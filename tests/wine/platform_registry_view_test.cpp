@@ -58,4 +58,51 @@ TEST(RegistryView, KeysGoToTheViewOfTheProgramsBitness) {
     DeleteInBothViews();
 }
 
+struct ForcedViewCase {
+    const char* name;
+    platform::RegistryView view;
+    REGSAM reached;
+    REGSAM other;
+};
+
+class ForcedViewTest : public ::testing::TestWithParam<ForcedViewCase> {};
+
+TEST_P(ForcedViewTest, KeysBelowARootOpenedInAViewStayInItWhateverTheProgramsBitness) {
+    if (!SystemHasTwoViews())
+        GTEST_SKIP() << "a 32-bit system has one registry view";
+    DeleteInBothViews();
+    platform::win32::Win32Backend backend;
+    auto machine = backend.registry.OpenRoot(platform::RootKey::LocalMachine, GetParam().view);
+    ASSERT_TRUE(machine);
+    auto created = machine->Create(kViewKey);
+    ASSERT_TRUE(created);
+    EXPECT_TRUE(created->WriteString("Brelix_Path", "C:\\Brelix\\Brelix结构工具箱"));
+    auto leaf = created->Create("Leaf");
+    ASSERT_TRUE(leaf);
+    leaf.reset();
+    created.reset();
+
+    EXPECT_TRUE(ExistsInView(GetParam().reached));
+    EXPECT_FALSE(ExistsInView(GetParam().other));
+    for (auto access :
+         {platform::KeyAccess::Default, platform::KeyAccess::Read, platform::KeyAccess::Write}) {
+        EXPECT_TRUE(machine->Open(kViewKey, access)) << static_cast<int>(access);
+    }
+    auto reopened = machine->Open(kViewKey, platform::KeyAccess::Read);
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(reopened->ReadValue("Brelix_Path", 260).Text(), "C:\\Brelix\\Brelix结构工具箱");
+    auto writable = machine->Open(kViewKey, platform::KeyAccess::Default);
+    ASSERT_TRUE(writable);
+    EXPECT_TRUE(writable->DeleteSubkey("Leaf"));
+    DeleteInBothViews();
+}
+
+INSTANTIATE_TEST_SUITE_P(Views,
+                         ForcedViewTest,
+                         ::testing::Values(ForcedViewCase{"Force32", platform::RegistryView::Force32,
+                                                          KEY_WOW64_32KEY, KEY_WOW64_64KEY},
+                                           ForcedViewCase{"Force64", platform::RegistryView::Force64,
+                                                          KEY_WOW64_64KEY, KEY_WOW64_32KEY}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace

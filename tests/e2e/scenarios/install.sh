@@ -145,7 +145,6 @@ check_first_install_x86() {
     expect_reg "$PROFILES\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables" TRUSTEDPATHS "$folder"
     expect_reg "$PROFILES\\R18.0\\ACAD-8001:804\\Profiles\\<<未命名配置>>\\Variables" ACADPREFIX \
         'C:\Users\Public\Support'
-    expect_long_trusted_paths_kept
     # The compatibility values of 2009 and 2010 go; 2021's and other programs' stay.
     expect_reg_names "$LAYERS" 'C:\\Program Files\\AutoCAD 2021\\acad.exe' 'C:\\Tools\\other.exe'
     # Fonts for the chosen releases only, and no Fonts folder made where there was none.

@@ -126,7 +126,10 @@ post-click 1
 wait-message "拷贝文件 $target 失败" 60
 expect-progress 1003 11 0 50
 answer 5
-wait-message "$COMPLETION" 60
+# Ignoring is not success: the end message names the file that was left as it was.
+wait-message 安装已结束，但以下各项没有完成： 60
+wait-message "已跳过无法复制的文件 $target"
+expect-caption Brelix安装
 answer 1
 wait-exit
 EOF

@@ -77,8 +77,9 @@ EOF
     expect_unchanged "$before" "cancelling on each page"
 }
 
-# An emptied path box: 安  装 does nothing (no root to build a product folder on), the page stays, and
-# after going back and forth page 3 offers no keep options for the empty root. Nothing changes.
+# A relative and then an emptied path box: 安  装 refuses each with one message (no full root to build
+# a product folder on), the page stays, and after going back and forth page 3 offers no keep options
+# for the empty root. Nothing changes.
 scenario_empty_root() {
     stage x86 "$SETUP32" || return 1
     wizard_start "$SETUP_DIR/SetUp.exe"
@@ -92,9 +93,17 @@ scenario_empty_root() {
     drive <<EOF || return 1
 $WALK_TO_PAGE3
 expect-enabled 1009 1
+# A relative root would land in the current folder: refused with one message, the page stays.
+type 1000 brelix
+post-click 1
+wait-message 安装路径必须是完整路径 20
+expect-caption Brelix软件安装
+answer 1
+wait-page 请选择安装路径：
 type 1000 ""
 post-click 1
-expect-no-message 2
+wait-message 安装路径必须是完整路径 20
+answer 1
 wait-page 请选择安装路径：
 expect-text 1000 ""
 click 1005
@@ -109,7 +118,7 @@ click 2
 wait-exit
 EOF
     wizard_ended || return 1
-    expect_unchanged "$before" "pressing 安  装 with an empty path"
+    expect_unchanged "$before" "pressing 安  装 with a relative and an empty path"
 }
 
 # No AutoCAD on the machine: page 2 greys every box and 下一步; the user can only go back or cancel.

@@ -1,0 +1,464 @@
+// Whole installations on machines where things go wrong: roots that cannot be used, files to keep
+// that cannot be saved, records in either registry view, and a sweep that fails or stops every
+// platform call of a re-installation in turn.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "app/acad_inventory.h"
+#include "app/install_options.h"
+#include "install/install_action.h"
+#include "install/install_root.h"
+#include "install/locations.h"
+#include "install_test_support.h"
+
+namespace {
+
+using namespace install_test;
+using app::InstallOutcome;
+using install::InstallContext;
+using install::OnInstallButton;
+using ::testing::ElementsAre;
+
+constexpr char kRoot[] = "D:\\Tools";
+constexpr char kProduct[] = "D:\\Tools\\Brelix结构工具箱";
+constexpr char kLibrary[] = "D:\\Tools\\Brelix结构工具箱\\Brelix扩展绘图库";
+constexpr char kDoneText[] = "安装完成，重启AutoCAD即可使用 !";
+constexpr char kAcadKey[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804";
+constexpr char kAcadFolder[] = "C:\\AutoCAD 2010";
+constexpr char kProfileVariables[] =
+    "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles\\<<未命名配置>>\\Variables";
+constexpr char kLayers[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+
+std::string In(const std::string& folder, const std::string& name) {
+    return folder + "\\" + name;
+}
+
+// The user's files a re-installation with every keep box ticked must not lose.
+struct KeptFile {
+    std::string folder;  // in the product folder
+    std::string name;
+    std::string content;
+};
+
+const std::vector<KeptFile>& KeptFiles() {
+    static const std::vector<KeptFile> files = {
+        {kProduct, "USER.CFG", "my settings"},
+        {kProduct, "MY.SEC", "my sections"},
+        {kLibrary, "MINE.SJY", "my drawings"},
+    };
+    return files;
+}
+
+// A machine with an AutoCAD 2010 (its fonts folder, a profile, a compatibility layer), a payload
+// with fonts and a drawing library, and an earlier installation into the same root.
+struct Machine {
+    Machine() {
+        StageProgram(backend);
+        for (const char* name : {"Brelix2010.arx", "USER.CFG", "HELP.CHM", "Brelix_EN.shx", "Brelix_HZ.shx"})
+            backend.files.AddFile(In(kSource, name), std::string("shipped ") + name);
+        backend.files.AddFile(In(In(kSource, "Brelix扩展绘图库"), "MINE.SJY"), "shipped drawings");
+        backend.files.AddFile(In(In(kSource, "Brelix扩展绘图库"), "梁.SJY"), "shipped beam");
+        backend.files.AddFolder("C:\\Temp");
+        backend.files.AddFolder(In(kAcadFolder, "Fonts"));
+        backend.registry.SetString(RootKey::LocalMachine, kAcadKey, "AcadLocation", kAcadFolder);
+        backend.registry.SetString(RootKey::CurrentUser, kProfileVariables, "TRUSTEDPATHS", "C:\\MINE");
+        backend.registry.SetString(RootKey::CurrentUser, kLayers, In(kAcadFolder, "acad.exe"), "WINXPSP3");
+
+        backend.registry.SetString(RootKey::LocalMachine, kRecordKey, kRecordValue, kProduct);
+        for (const KeptFile& kept : KeptFiles())
+            backend.files.AddFile(In(kept.folder, kept.name), kept.content);
+        backend.files.AddFile(In(kProduct, "HELP.CHM"), "old help");
+
+        const int k = *app::ReleaseIndexOfYear(2010);
+        options.releaseChosen[k] = 1;
+        inventory.acadLocations[k] = {kAcadFolder};
+        inventory.acadKeys[k] = {kAcadKey};
+        page.installPath = kRoot;
+    }
+
+    // One press of the install button with a fresh journal; true when the success text was shown.
+    bool Install() {
+        journal = app::InstallJournal{};
+        page.calls.clear();
+        backend.prompts.shown.clear();
+        InstallContext context{services, options, inventory, journal};
+        OnInstallButton(context, page);
+        for (const auto& shown : backend.prompts.shown) {
+            if (shown.text == kDoneText)
+                return true;
+        }
+        return false;
+    }
+
+    // Whether every kept file is, with its content, in the product folder or a save place.
+    std::string LostFiles() const {
+        std::string lost;
+        for (const KeptFile& kept : KeptFiles()) {
+            bool found = backend.files.ReadFile(In(kept.folder, kept.name)) == kept.content;
+            for (const char* place : {"C:\\Setup\\Data\\SetUp_Temp1", "C:\\Setup\\Data\\SetUp_Temp2",
+                                      "C:\\Temp\\SetUp_Temp1", "C:\\Temp\\SetUp_Temp2"}) {
+                found = found || backend.files.ReadFile(In(place, kept.name)) == kept.content;
+            }
+            if (!found)
+                lost += kept.name + " ";
+        }
+        return lost;
+    }
+
+    MemoryBackend backend;
+    platform::Services services = backend.services();
+    app::InstallOptions options;
+    app::AcadInventory inventory;
+    app::InstallJournal journal;
+    FakeInstallPage page;
+};
+
+// The file tree without the save places, which a failed clean-up may leave behind harmlessly.
+std::string FilesOutsideSavePlaces(const Machine& machine) {
+    std::istringstream all(machine.backend.files.Dump());
+    std::string line, kept;
+    while (std::getline(all, line)) {
+        if (line.find("SetUp_Temp") == std::string::npos)
+            kept += line + "\n";
+    }
+    return kept;
+}
+
+// ---- Fault sweep -------------------------------------------------------------------------
+
+struct Outcome {
+    std::string files;
+    std::string machineRegistry;
+};
+
+Outcome CleanOutcome() {
+    Machine machine;
+    EXPECT_TRUE(machine.Install());
+    EXPECT_EQ(machine.LostFiles(), "");
+    return {FilesOutsideSavePlaces(machine), machine.backend.registry.Dump()};
+}
+
+TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaimedWhenTrue) {
+    const Outcome clean = CleanOutcome();
+    long calls = 0;
+    {
+        Machine counting;
+        counting.Install();
+        calls = counting.backend.failures.CheckCount();
+    }
+    ASSERT_GT(calls, 50);
+
+    int runs = 0;
+    for (long n = 1; n <= calls; ++n) {
+        // Call n fails; every question is answered "ignore".
+        Machine failing;
+        failing.backend.prompts.defaultAnswer = platform::kIdIgnore;
+        failing.backend.failures.FailCheck(n);
+        bool succeeded = false;
+        EXPECT_NO_THROW(succeeded = failing.Install()) << "call " << n;
+        ++runs;
+        EXPECT_EQ(failing.LostFiles(), "") << "call " << n << " failing";
+        // The success text promises the whole installation. HKCU is left out: through the registry
+        // interface a profile key that fails to open cannot be told from one that is not there.
+        if (succeeded) {
+            EXPECT_FALSE(failing.journal.HasProblems()) << "call " << n;
+            EXPECT_EQ(FilesOutsideSavePlaces(failing), clean.files)
+                << "success claimed with call " << n << " failing";
+            std::string registry = failing.backend.registry.Dump();
+            std::string expected = clean.machineRegistry;
+            registry = registry.substr(0, registry.find("\nHKCU"));
+            expected = expected.substr(0, expected.find("\nHKCU"));
+            EXPECT_EQ(registry, expected) << "success claimed with call " << n << " failing";
+        }
+
+        // The program is cut off at call n (nothing after it has effect), then runs again whole.
+        Machine stopped;
+        stopped.backend.prompts.defaultAnswer = platform::kIdAbort;
+        stopped.backend.failures.StopAtCheck(n);
+        EXPECT_NO_THROW(stopped.Install()) << "call " << n;
+        EXPECT_EQ(stopped.LostFiles(), "") << "stopped at call " << n;
+        stopped.backend.failures.StopAtCheck(0);
+        stopped.backend.prompts.defaultAnswer = platform::kIdIgnore;
+        EXPECT_TRUE(stopped.Install()) << "second run after stopping at call " << n;
+        EXPECT_EQ(stopped.backend.files.Dump().find("SetUp_Temp"), std::string::npos) << "call " << n;
+        EXPECT_EQ(FilesOutsideSavePlaces(stopped), clean.files) << "second run after stopping at call " << n;
+        runs += 2;
+    }
+    std::printf("fault sweep: %ld platform calls, %d installation runs\n", calls, runs);
+}
+
+// ---- What the journal hears -------------------------------------------------------------
+
+class LinesSink : public app::LogSink {
+  public:
+    bool WriteLine(const std::string& text) override {
+        lines.push_back(text);
+        return true;
+    }
+    std::vector<std::string> lines;
+};
+
+TEST(Journal, AWholeReinstallationReportsWhatItSavedCopiedWroteAndInstalled) {
+    Machine machine;
+    LinesSink sink;
+    machine.journal.AttachLog(&sink);
+    app::InstallJournal& journal = machine.journal;
+    InstallContext context{machine.services, machine.options, machine.inventory, journal};
+    OnInstallButton(context, machine.page);
+
+    const std::string saved1 = "C:\\Setup\\Data\\SetUp_Temp1";
+    const std::string variablesPath = std::string("HKCU\\") + kProfileVariables;
+    const std::string entry = std::string(kAcadKey) + "\\Applications\\Brelix2010";
+    const std::vector<std::string> expectedLines = {
+        "保存位置：" + saved1,
+        "已保存 " + In(kProduct, "USER.CFG") + " -> " + In(saved1, "USER.CFG"),
+        "已复制 " + In(kSource, "HELP.CHM") + " -> " + In(kProduct, "HELP.CHM"),
+        "已写入 HKLM\\" + entry + " LOADER = " + In(kProduct, "BRELIX2010.ARX"),
+        "已修改 " + variablesPath + " TRUSTEDPATHS：C:\\MINE -> C:\\MINE;D:\\TOOLS\\BRELIX结构工具箱",
+        "已删除 HKCU\\" + std::string(kLayers) + " " + In(kAcadFolder, "acad.exe"),
+        "已复制字体 " + In(kSource, "Brelix_EN.shx") + " -> " + In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"),
+        "已恢复 " + In(saved1, "USER.CFG") + " -> " + In(kProduct, "USER.CFG"),
+        "已写入 HKLM\\SOFTWARE\\Brelix Brelix_Path = " + std::string(kProduct),
+    };
+    for (const std::string& line : expectedLines)
+        EXPECT_THAT(sink.lines, ::testing::Contains(line));
+    EXPECT_THAT(journal.InstalledFiles(),
+                ElementsAre(In(kProduct, "Brelix2010.arx"), In(kProduct, "HELP.CHM"),
+                            In(kProduct, "USER.CFG"), In(kLibrary, "MINE.SJY"), In(kLibrary, "梁.SJY")));
+    EXPECT_THAT(journal.DemandLoadKeys(), ElementsAre(entry));
+    EXPECT_THAT(journal.TrustedPathKeys(), ElementsAre(kProfileVariables));
+    EXPECT_THAT(journal.Fonts(), ElementsAre(In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"),
+                                             In(In(kAcadFolder, "Fonts"), "Brelix_HZ.shx")));
+    EXPECT_EQ(journal.Outcome(), InstallOutcome::Installed);
+    EXPECT_FALSE(journal.HasProblems());
+}
+
+TEST(Journal, ManyProblemsShowTenLinesAndTheCountOfTheRest) {
+    Machine machine;
+    for (int i = 0; i < 14; ++i) {
+        const std::string name = NumberedName("LOCKED", i);
+        machine.backend.files.AddFile(In(kSource, name), "new");
+        machine.backend.files.AddFile(In(kProduct, name), "in use");
+        machine.backend.files.Lock(In(kProduct, name));
+    }
+    machine.backend.prompts.defaultAnswer = platform::kIdIgnore;
+    EXPECT_FALSE(machine.Install());
+
+    const std::string& text = machine.backend.prompts.shown.back().text;
+    std::string expected = "安装已结束，但以下各项没有完成：\n\n";
+    for (int i = 0; i < 10; ++i)
+        expected += "已跳过无法复制的文件 " + In(kProduct, NumberedName("LOCKED", i)) + "\n";
+    expected += "……另有 4 项问题，详见日志\n\n请排除上述问题后重新安装。";
+    EXPECT_EQ(text, expected);
+    EXPECT_EQ(machine.journal.Problems().size(), 14u);
+    EXPECT_EQ(machine.journal.Outcome(), InstallOutcome::InstalledWithProblems);
+}
+
+// ---- The root ----------------------------------------------------------------------------
+
+struct RootCase {
+    const char* name;
+    std::string root;
+    install::RootCheck check;
+};
+
+class RootCheckTest : public ::testing::TestWithParam<RootCase> {};
+
+TEST_P(RootCheckTest, OnlyFullPathsThatLeaveRoomForTheProductAreAccepted) {
+    EXPECT_EQ(install::CheckInstallRoot(GetParam().root), GetParam().check);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Roots,
+    RootCheckTest,
+    ::testing::Values(RootCase{"DriveRoot", "D:\\", install::RootCheck::Good},
+                      RootCase{"Folder", "D:\\Tools", install::RootCheck::Good},
+                      RootCase{"TrailingBackslash", "d:\\新建\\工具\\", install::RootCheck::Good},
+                      RootCase{"TrailByteLikeABar", "D:\\\xB1\x7C", install::RootCheck::Good},
+                      RootCase{"Share", "\\\\server\\share\\Brelix", install::RootCheck::Good},
+                      RootCase{"ShareItself", "\\\\server\\share", install::RootCheck::Good},
+                      RootCase{"Empty", "", install::RootCheck::NotFullPath},
+                      RootCase{"Relative", "brelix", install::RootCheck::NotFullPath},
+                      RootCase{"DriveOnly", "D:", install::RootCheck::NotFullPath},
+                      RootCase{"DriveRelative", "D:Tools", install::RootCheck::NotFullPath},
+                      RootCase{"RootedWithoutDrive", "\\Tools", install::RootCheck::NotFullPath},
+                      RootCase{"ServerOnly", "\\\\server", install::RootCheck::NotFullPath},
+                      RootCase{"ForwardSlashes", "D:/Tools", install::RootCheck::NotFullPath},
+                      RootCase{"DoubledBackslash", "D:\\A\\\\B", install::RootCheck::NotFullPath},
+                      RootCase{"ReservedCharacter", "D:\\A?B", install::RootCheck::NotFullPath},
+                      RootCase{"SecondColon", "D:\\A:B", install::RootCheck::NotFullPath},
+                      RootCase{"TooLongForTheLibrary", "D:\\" + std::string(220, 'x'),
+                               install::RootCheck::TooLong}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct RootRunCase {
+    const char* name;
+    std::string root;
+    std::string message;  // the one message shown, or the success text
+    InstallOutcome outcome;
+    std::vector<std::string> pageCalls;
+};
+
+class RootRunTest : public ::testing::TestWithParam<RootRunCase> {};
+
+TEST_P(RootRunTest, RootIsRefusedOrMadeWithOneMessage) {
+    Machine machine;
+    machine.page.keepConfig = machine.page.keepSettings = 0;
+    machine.page.keepSectionLibrary = machine.page.keepDrawingLibrary = 0;
+    machine.page.installPath = GetParam().root;
+    const std::string filesBefore = machine.backend.files.Dump();
+    machine.Install();
+
+    ASSERT_EQ(machine.backend.prompts.shown.size(), 1u);
+    EXPECT_NE(machine.backend.prompts.shown[0].text.find(GetParam().message), std::string::npos)
+        << machine.backend.prompts.shown[0].text;
+    EXPECT_EQ(machine.journal.Outcome(), GetParam().outcome);
+    EXPECT_EQ(machine.page.calls, GetParam().pageCalls);
+    if (GetParam().outcome != InstallOutcome::Installed) {
+        EXPECT_EQ(machine.backend.files.Dump(), filesBefore);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Roots,
+    RootRunTest,
+    ::testing::Values(
+        RootRunCase{"Relative", "brelix", "完整路径", InstallOutcome::InvalidRoot, {"read"}},
+        RootRunCase{"TooLong", "D:\\" + std::string(230, 'x'), "太长", InstallOutcome::InvalidRoot, {"read"}},
+        RootRunCase{"MissingDrive",
+                    "Z:\\Brelix",
+                    "无法创建安装目录 Z:\\Brelix",
+                    InstallOutcome::Stopped,
+                    {"read"}},
+        RootRunCase{"BelowMissingFolders",
+                    "D:\\新建\\工具\\钢构",
+                    kDoneText,
+                    InstallOutcome::Installed,
+                    {"read", "close"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- A file to keep that cannot be saved -------------------------------------------------
+
+TEST(UnsavedFile, StopsBeforeTheDeploymentWithOneMessageNamingIt) {
+    Machine machine;
+    machine.backend.failures.Fail(Operation::CopyFile, "C:\\Setup\\Data\\SetUp_Temp1\\USER.CFG");
+    const std::string filesBefore = machine.backend.files.Dump();
+    const std::string registryBefore = machine.backend.registry.Dump();
+    EXPECT_FALSE(machine.Install());
+
+    ASSERT_EQ(machine.backend.prompts.shown.size(), 1u);
+    EXPECT_NE(machine.backend.prompts.shown[0].text.find(In(kProduct, "USER.CFG")), std::string::npos);
+    EXPECT_EQ(machine.backend.prompts.shown[0].caption, "Brelix软件安装");
+    EXPECT_THAT(machine.page.calls, ElementsAre("read"));
+    EXPECT_EQ(machine.journal.Outcome(), InstallOutcome::Stopped);
+    EXPECT_EQ(machine.backend.files.Dump(), filesBefore);
+    EXPECT_EQ(machine.backend.registry.Dump(), registryBefore);
+}
+
+// ---- The record in the 32-bit view -------------------------------------------------------
+
+struct ViewCase {
+    const char* name;
+    int bits;
+    std::vector<std::pair<std::string, std::string>> records;  // key, recorded folder
+    std::string found;                                         // empty: no record found
+    std::string writtenAt;
+};
+
+class RecordViewTest : public ::testing::TestWithParam<ViewCase> {};
+
+TEST_P(RecordViewTest, BothBuildsReadAndWriteTheRecordOfThe32BitView) {
+    MemoryBackend backend;
+    backend.registry.SetProgramBitness(GetParam().bits);
+    for (const auto& [key, folder] : GetParam().records)
+        backend.registry.SetString(RootKey::LocalMachine, key, kRecordValue, folder);
+    std::string folder;
+    EXPECT_EQ(install::ReadPreviousFolder(backend.registry, backend.environment, folder), !GetParam().found.empty());
+    EXPECT_EQ(folder, GetParam().found);
+
+    EXPECT_TRUE(install::RecordProductFolder(backend.registry, kProduct));
+    auto written = backend.registry.GetValue(RootKey::LocalMachine, GetParam().writtenAt, kRecordValue);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->Text(), kProduct);
+    EXPECT_TRUE(install::ReadPreviousFolder(backend.registry, backend.environment, folder));
+    EXPECT_EQ(folder, kProduct);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Views,
+    RecordViewTest,
+    ::testing::Values(
+        ViewCase{"ThirtyTwoBitBuild", 32, {{"SOFTWARE\\Brelix", "E:\\Old"}}, "E:\\Old", "SOFTWARE\\Brelix"},
+        ViewCase{"SixtyFourBitBuildFindsThe32BitRecord",
+                 64,
+                 {{"SOFTWARE\\Wow6432Node\\Brelix", "E:\\Old"}},
+                 "E:\\Old",
+                 "SOFTWARE\\Wow6432Node\\Brelix"},
+        ViewCase{"SixtyFourBitBuildFindsItsEarlierRecord",
+                 64,
+                 {{"SOFTWARE\\Brelix", "E:\\Old64"}},
+                 "E:\\Old64",
+                 "SOFTWARE\\Wow6432Node\\Brelix"},
+        ViewCase{"The32BitViewWins",
+                 64,
+                 {{"SOFTWARE\\Brelix", "E:\\Old64"}, {"SOFTWARE\\Wow6432Node\\Brelix", "E:\\Old32"}},
+                 "E:\\Old32",
+                 "SOFTWARE\\Wow6432Node\\Brelix"},
+        ViewCase{"SixtyFourBitBuildWithoutRecord", 64, {}, "", "SOFTWARE\\Wow6432Node\\Brelix"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Copies of a read-only source --------------------------------------------------------
+
+// A copy takes its source's attributes. When the source's read-only bit cannot be cleared (a
+// read-only medium), only the clear after the copy keeps the installed file writable.
+struct ReadOnlySourceCase {
+    const char* name;
+    std::string source;
+    std::string installed;
+    std::string content;
+};
+
+class ReadOnlySourceTest : public ::testing::TestWithParam<ReadOnlySourceCase> {};
+
+TEST_P(ReadOnlySourceTest, InstalledFileIsWritableThoughItsSourceStaysReadOnly) {
+    Machine machine;
+    const ReadOnlySourceCase& c = GetParam();
+    machine.backend.files.AddFile(c.source, c.content, platform::kAttrReadOnly | platform::kAttrArchive);
+    machine.backend.failures.Fail(Operation::SetAttributes, c.source);
+    machine.Install();
+    EXPECT_EQ(machine.backend.files.ReadFile(c.installed), c.content);
+    EXPECT_EQ(machine.backend.files.GetAttributes(c.installed), platform::kAttrArchive);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Copies,
+    ReadOnlySourceTest,
+    ::testing::Values(ReadOnlySourceCase{"ProductFile", In(kSource, "HELP.CHM"), In(kProduct, "HELP.CHM"),
+                                         "shipped help"},
+                      ReadOnlySourceCase{"DrawingLibraryFile", In(In(kSource, "Brelix扩展绘图库"), "梁.SJY"),
+                                         In(kLibrary, "梁.SJY"), "shipped beam"},
+                      ReadOnlySourceCase{"RestoredFile", "C:\\Setup\\Data\\SetUp_Temp1\\USER.CFG",
+                                         In(kProduct, "USER.CFG"), "saved by an unfinished run"},
+                      ReadOnlySourceCase{"Font", In(kSource, "Brelix_EN.shx"),
+                                         In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"), "shipped font"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- A program path that does not fit ----------------------------------------------------
+
+TEST(ProgramPath, PathTooLongForItsBufferFindsNoDataInsteadOfAParentsData) {
+    MemoryBackend backend;
+    backend.files.AddFolder("C:\\Data");
+    const std::string deep = "C:\\" + std::string(255, 'p') + "\\SetUp.exe";  // cut at 260: "C:\ppp..."
+    backend.files.SetProgramPath(deep);
+    auto services = backend.services();
+    std::string source = "untouched";
+    EXPECT_FALSE(install::LocateSourceFolder(services, source));
+    EXPECT_EQ(source, "");
+    EXPECT_EQ(backend.prompts.shown.size(), 1u);
+}
+
+}  // namespace
