@@ -1,5 +1,6 @@
 #include "install/install_action.h"
 
+#include "install/active_setup.h"
 #include "install/config_keeper.h"
 #include "install/locations.h"
 #include "install/product_deployer.h"
@@ -13,6 +14,7 @@ constexpr char kCloseAcadText[] = "请关闭AutoCAD后再进行安装 !";
 constexpr char kCloseAcadCaption[] = "Brelix软件安装";
 constexpr char kDoneText[] = "安装完成，重启AutoCAD即可使用 !";
 constexpr char kDoneCaption[] = "Brelix安装";
+constexpr char kLogFailedText[] = "\n\n注意：安装日志无法写入。";
 
 constexpr int kProgressMaximum = 50;
 
@@ -23,6 +25,7 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
     if (options.acadCheckPending && IsAcadRunning(context.services.processes)) {
         context.services.prompts.Show(page.Window(), kCloseAcadText, kCloseAcadCaption, platform::kMbOk);
         options.acadCheckPending = false;
+        context.journal.SetOutcome(app::InstallOutcome::AcadRunning);
         return;
     }
 
@@ -36,7 +39,10 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
     options.keepSectionLibrary = page.KeepSectionLibrary();
     options.keepDrawingLibrary = page.KeepDrawingLibrary();
 
-    context.services.prompts.Show(page.Window(), kDoneText, kDoneCaption, platform::kMbOk);
+    std::string done = kDoneText;
+    if (context.journal.LogFailed())
+        done += kLogFailedText;
+    context.services.prompts.Show(page.Window(), done, kDoneCaption, platform::kMbOk);
     page.CloseAfterInstall();
 }
 
@@ -44,12 +50,16 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     platform::Services& services = context.services;
     const std::string installPath = page.InstallPath();
     // Nothing can be built on an empty root: every path would hang off the drive's current folder.
-    if (installPath.empty())
+    if (installPath.empty()) {
+        context.journal.SetOutcome(app::InstallOutcome::InvalidRoot);
         return false;
+    }
 
     std::string source;
-    if (!LocateSourceFolder(services, source))
+    if (!LocateSourceFolder(services, source)) {
+        context.journal.SetOutcome(app::InstallOutcome::SourceMissing);
         return false;
+    }
 
     platform::ProgressBar& progress = page.Progress();
     progress.SetRange(0, kProgressMaximum);
@@ -72,6 +82,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     ProductDeployer deployer(services, installPath, progress);
     if (!deployer.DeployProductFiles()) {
         keeper.RestoreConfig();
+        context.journal.SetOutcome(app::InstallOutcome::Stopped);
         page.CancelPage();
         return false;
     }
@@ -81,6 +92,8 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
 
     context.inventory.targetRoot = text936::WithoutTrailingBackslash(installPath);
     context.inventory.RegisterReleases(services, context.options.releaseChosen);
+    if (services.processes.RunsAsLocalSystem())
+        RegisterActiveSetup(services, keeper.productFolder, context.journal);
     progress.StepIt();
     context.inventory.DeployFonts(services, context.options.releaseChosen);
     progress.StepIt();
@@ -90,6 +103,8 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
 
     keeper.RecordProductFolder();
     progress.SetPos(kProgressMaximum);
+    context.journal.SetOutcome(context.journal.HasProblems() ? app::InstallOutcome::InstalledWithProblems
+                                                             : app::InstallOutcome::Installed);
     return true;
 }
 
