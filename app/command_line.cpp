@@ -88,7 +88,7 @@ std::vector<std::string> SplitArguments(const std::string& arguments) {
     bool quoted = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const char c = arguments[i];
-        // The trail byte of a double-byte character is never a quote or a blank.
+        // A double-byte character is taken whole (its trail byte may be the code of "\").
         if (text936::IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < arguments.size()) {
             word += c;
             word += arguments[++i];

@@ -10,7 +10,8 @@
 //   /UNINSTALL             remove the installation (with /S and /LOG)
 //
 // Switches start with "/" or "-" and ignore letter case; a value follows "="; quotes group words
-// with spaces and are dropped ("/D=D:\CAD Tools" or /D="D:\CAD Tools").
+// with spaces and are dropped ("/D=D:\CAD Tools" or /D="D:\CAD Tools"). Unlike the C runtime's
+// rule, a "\" before a quote is kept as it is, since a path may end in one.
 
 #include <optional>
 #include <string>
