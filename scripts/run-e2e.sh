@@ -35,6 +35,7 @@ rm -rf "$E2E_WORK"
 mkdir -p "$E2E_WORK" "$E2E_SHOTS"
 SETUP32="$root/$build32/SetUp.exe"
 SETUP64="$root/$build64/SetUp.exe"
+BRELIXUSER32="$root/$build32/BrelixUser.exe"
 E2E_DRIVER_UNIX="$root/$build32/guidriver.exe"
 
 source tests/e2e/lib/wine.sh
@@ -66,6 +67,9 @@ scenarios=(
     "x86|cancel on each page changes nothing; choices survive going back|scenario_cancel_changes_nothing"
     "x86|an emptied path installs nothing and offers no keep options|scenario_empty_root"
     "x86|no AutoCAD: every release greyed, no way forward|scenario_no_autocad"
+    "x86|silent installation leaves what the wizard's walk leaves, and logs it|scenario_silent_same_as_wizard"
+    "x86|silent runs end with every exit code; BrelixUser.exe restores a user's trusted path|scenario_silent_exit_codes"
+    "x86|the silent log names every file copied and every value written|scenario_silent_log_names_every_change"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"
     "x64|64-bit build finds its record again and keeps the user's files|scenario_64bit_reinstall_keeping"
