@@ -4,6 +4,7 @@
 
 #include <regex>
 
+#include "platform/win32/win32_api.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_log_file.h"
 #include "platform/win32/win32_processes.h"
@@ -68,8 +69,28 @@ TEST(AccountWineTest, WineRunsTheTestsAsAnOrdinaryAccountNotLocalSystem) {
 
 TEST_F(LogFileWineTest, ACarriedFileThatTheProgramLacksIsNotWritten) {
     platform::win32::Win32FileSystem files;
-    EXPECT_FALSE(files.WriteCarriedFile("BRELIXUSER", folder + "\\BrelixUser.exe"));
-    EXPECT_FALSE(win32test::ReadWholeFile(folder + "\\BrelixUser.exe"));
+    EXPECT_FALSE(files.WriteCarriedFile("NOSUCHFILE", folder + "\\Other.exe"));
+    EXPECT_FALSE(win32test::ReadWholeFile(folder + "\\Other.exe"));
+}
+
+TEST_F(LogFileWineTest, ACarriedProgramIsWrittenOutWhole) {
+    // This test program carries BrelixUser.exe as SetUp.exe does; the build leaves the original
+    // one folder above it.
+    char module[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    std::string original = module;
+    original = original.substr(0, original.rfind('\\'));
+    original = original.substr(0, original.rfind('\\')) + "\\BrelixUser.exe";
+
+    platform::win32::Win32FileSystem files;
+    const std::string written = folder + "\\BrelixUser.exe";
+    ASSERT_TRUE(files.WriteCarriedFile("BRELIXUSER", written));
+    const auto expected = win32test::ReadWholeFile(original);
+    const auto actual = win32test::ReadWholeFile(written);
+    ASSERT_TRUE(expected && actual);
+    EXPECT_GT(expected->size(), 4096u);
+    EXPECT_TRUE(*actual == *expected)
+        << actual->size() << " bytes written, " << expected->size() << " expected";
 }
 
 }  // namespace
