@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/exit_codes.h"
+#include "app/install_choices.h"
 #include "app/setup_run.h"
 #include "app/user_run.h"
 #include "platform/memory/headless_dialog_host.h"
@@ -223,6 +224,45 @@ TEST_F(SetUpRunTest, WizardLeftWithoutInstallingEndsWithOne) {
     EXPECT_EQ(dialogs.shownTemplates, (std::vector<int>{136}));
     EXPECT_EQ(log.lines.back(), "退出代码：1");
     EXPECT_FALSE(Recorded());
+}
+
+struct KeepCase {
+    bool previous;         // an earlier installation with a settings file is recorded
+    const char* keep;      // the /KEEP value, or nullptr
+    const char* expected;  // keepConfig, keepSettings, keepSectionLibrary, keepDrawingLibrary
+};
+
+TEST_F(SetUpRunTest, KeepChoicesFollowWhatPageThreeWouldOffer) {
+    const KeepCase cases[] = {
+        {false, nullptr, "0000"},
+        {false, "ALL", "0000"},
+        {true, nullptr, "1111"},
+        {true, "ALL", "1111"},
+        {true, "NONE", "0000"},
+        {true, "SECTIONS", "1010"},
+        {true, "DRAWINGS,SETTINGS", "1101"},
+    };
+    for (const KeepCase& c : cases) {
+        platform::memory::MemoryBackend machine;
+        if (c.previous) {
+            machine.registry.SetString(RootKey::LocalMachine, kRecordKey, "Brelix_Path",
+                                       "E:\\Old\\Brelix结构工具箱");
+            machine.files.AddFile("E:\\Old\\Brelix结构工具箱\\USER.CFG", "mine");
+        }
+        app::CommandLine command;
+        if (c.keep)
+            command.keep = app::ParseCommandLine(std::string("/KEEP=") + c.keep).command->keep;
+        app::AcadInventory found;
+        found.acadLocations[*app::ReleaseIndexOfYear(2010)] = {"C:\\AutoCAD 2010"};
+        app::InstallOptions options;
+        platform::Services services = machine.services();
+        ASSERT_EQ(app::ApplyInstallChoices(command, found, services, options).exitCode, 0);
+        const std::string flags = std::to_string(options.keepConfig) + std::to_string(options.keepSettings) +
+                                  std::to_string(options.keepSectionLibrary) +
+                                  std::to_string(options.keepDrawingLibrary);
+        EXPECT_EQ(flags, c.expected) << "previous " << c.previous
+                                     << ", /KEEP=" << (c.keep ? c.keep : "(none)");
+    }
 }
 
 struct OutcomeCase {
