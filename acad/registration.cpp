@@ -7,6 +7,7 @@
 #include "acad/buffer_format.h"
 #include "acad/install_folder.h"
 #include "app/acad_inventory.h"
+#include "app/per_user_steps.h"
 #include "platform/text936.h"
 
 namespace app {
@@ -15,8 +16,6 @@ namespace {
 
 // AutoCAD loads a demand-load entry with this LOADCTRLS at its start-up.
 constexpr std::uint32_t kLoadOnStartup = 2;
-// Releases up to 2018 (indexes 0..16) may carry a compatibility layer on acad.exe.
-constexpr int kLastIndexWithCompatLayer = 16;
 constexpr char kCompatLayersKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
 
 }  // namespace
@@ -28,10 +27,9 @@ void AcadInventory::RegisterReleases(platform::Services& services,
         if (chosen[k])
             RegisterRelease(services.registry, ReleaseTable()[k].year, journal);
     }
-    // Profiles of every release trust the product folder, chosen or not.
-    AddTrustedPaths(services.registry, services.environment, journal);
-    for (int k = 0; k <= kLastIndexWithCompatLayer; ++k)
-        ClearCompatFlags(services.registry, acadLocations[k], journal);
+    // LocalSystem has no profiles of a real user: BrelixUser.exe does this at each user's logon.
+    if (!services.processes.RunsAsLocalSystem())
+        ApplyPerUserSteps(*this, services.registry, services.environment, journal);
 }
 
 void AcadInventory::RegisterRelease(platform::Registry& registry, int year, InstallJournal& journal) {

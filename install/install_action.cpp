@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "install/active_setup.h"
 #include "install/bounded_progress.h"
 #include "install/config_keeper.h"
 #include "install/install_root.h"
@@ -29,6 +30,7 @@ constexpr char kNotSavedBefore[] = "无法保存您要保留的文件：\n\n";
 constexpr char kNotSavedAfter[] = "\n\n为避免丢失您的配置，安装已停止，没有做任何更改。";
 constexpr char kRecordUnreadableText[] =
     "无法读取上次安装的位置，您要保留的配置无法保存 !\n\n为避免丢失您的配置，安装已停止，没有做任何更改。";
+constexpr char kLogFailedText[] = "\n\n注意：安装日志无法写入。";
 
 constexpr int kProgressMaximum = 50;
 
@@ -92,12 +94,17 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
 
     if (!problems.empty()) {
         context.journal.SetOutcome(app::InstallOutcome::InstalledWithProblems);
-        const std::string text = kProblemsHead + app::SummariseProblems(problems) + kProblemsTail;
+        std::string text = kProblemsHead + app::SummariseProblems(problems) + kProblemsTail;
+        if (context.journal.LogFailed())
+            text += kLogFailedText;
         context.services.prompts.Show(page.Window(), text, kDoneCaption,
                                       platform::kMbOk | platform::kMbIconExclamation);
     } else {
         context.journal.SetOutcome(app::InstallOutcome::Installed);
-        context.services.prompts.Show(page.Window(), kDoneText, kDoneCaption, platform::kMbOk);
+        std::string done = kDoneText;
+        if (context.journal.LogFailed())
+            done += kLogFailedText;
+        context.services.prompts.Show(page.Window(), done, kDoneCaption, platform::kMbOk);
     }
     page.CloseAfterInstall();
 }
@@ -164,6 +171,8 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
 
     context.inventory.targetRoot = text936::WithoutTrailingBackslash(installPath);
     context.inventory.RegisterReleases(services, context.options.releaseChosen, journal);
+    if (services.processes.RunsAsLocalSystem())
+        RegisterActiveSetup(services, keeper.productFolder, journal);
     progress.StepIt();
     context.inventory.DeployFonts(services, context.options.releaseChosen, journal);
     progress.StepIt();
@@ -173,6 +182,8 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
 
     keeper.RecordProductFolder();
     progress.SetPos(kProgressMaximum);
+    context.journal.SetOutcome(context.journal.HasProblems() ? app::InstallOutcome::InstalledWithProblems
+                                                             : app::InstallOutcome::Installed);
     return true;
 }
 

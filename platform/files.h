@@ -48,6 +48,10 @@ class FileSystem {
     virtual std::optional<std::uint32_t> GetAttributes(const std::string& path) = 0;
     virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
 
+    // Writes the file that the running program carries as resource `name` to `path`, replacing
+    // an existing one. False when the program carries no such file or it cannot be written.
+    virtual bool WriteCarriedFile(const std::string& name, const std::string& path) = 0;
+
     // GetModuleFileNameA(NULL) into a 260-byte buffer. Empty when the path does not fit: a cut
     // path would name some other file.
     virtual std::string ProgramPath() = 0;

@@ -13,6 +13,9 @@ class ProcessList {
     // Executable file names (PROCESSENTRY32.szExeFile) in snapshot order;
     // nullopt when no snapshot can be taken.
     virtual std::optional<std::vector<std::string>> ExecutableNames() = 0;
+    // True when this process runs as the LocalSystem account (as deployment systems run
+    // installers); false when it cannot be told.
+    virtual bool RunsAsLocalSystem() = 0;
 };
 
 }  // namespace platform

@@ -42,6 +42,7 @@ SETUP32="$root/$build32/SetUp.exe"
 SETUP64="$root/$build64/SetUp.exe"
 PLANTED32="$root/$build32/planted.dll"
 PLANTED64="$root/$build64/planted.dll"
+BRELIXUSER32="$root/$build32/BrelixUser.exe"
 E2E_DRIVER_UNIX="$root/$build32/guidriver.exe"
 
 source tests/e2e/lib/wine.sh
@@ -77,6 +78,9 @@ scenarios=(
     "x86|150 more files installed into a root below folders that do not exist|scenario_large_payload_below_missing_folders"
     "x86|DLLs planted beside the 32-bit build are never loaded|scenario_planted_dlls_32"
     "x86|code page 1252: a folder name ending in é before the backslash|scenario_latin1_folder"
+    "x86|silent installation leaves what the wizard's walk leaves, and logs it|scenario_silent_same_as_wizard"
+    "x86|silent runs end with every exit code; BrelixUser.exe restores a user's trusted path|scenario_silent_exit_codes"
+    "x86|the silent log names every file copied and every value written|scenario_silent_log_names_every_change"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"
     "x64|64-bit build finds its record again and keeps the user's files|scenario_64bit_reinstall_keeping"

@@ -190,6 +190,27 @@ bool MemoryFileSystem::CopyFile(const std::string& from, const std::string& to, 
     return true;
 }
 
+bool MemoryFileSystem::WriteCarriedFile(const std::string& name, const std::string& path) {
+    const auto carried = carried_.find(name);
+    if (carried == carried_.end() || failures_.ShouldFail(Operation::CopyFile, path))
+        return false;
+    std::string leaf;
+    auto parent = ParentOf(path, leaf);
+    if (!parent)
+        return false;
+    auto target = parent->Child(leaf);
+    if (target && (target->isFolder || target->locked || (target->attributes & kAttrReadOnly)))
+        return false;
+    if (!target) {
+        target = std::make_shared<FileNode>();
+        target->name = leaf;
+        parent->children.push_back(target);
+    }
+    target->content = carried->second;
+    target->attributes = kAttrArchive;
+    return true;
+}
+
 bool MemoryFileSystem::CreateDirectory(const std::string& path) {
     if (failures_.ShouldFail(Operation::CreateDirectory, path))
         return false;

@@ -5,6 +5,7 @@
 // that carry the source's attributes, and files held open without sharing ("locked").
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,7 @@ class MemoryFileSystem : public FileSystem {
     bool RemoveDirectory(const std::string& path) override;
     std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
     bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
+    bool WriteCarriedFile(const std::string& name, const std::string& path) override;
     std::string ProgramPath() override { return programPath_.size() < 260 ? programPath_ : std::string(); }
     std::string CurrentDirectory() override { return currentDirectory_; }
     std::string TempDirectory() override { return tempDirectory_; }
@@ -45,6 +47,8 @@ class MemoryFileSystem : public FileSystem {
                  const std::string& content,
                  std::uint32_t attributes = kAttrArchive);
     void SetProgramPath(const std::string& path) { programPath_ = path; }
+    // A file the program carries inside itself, for WriteCarriedFile.
+    void AddCarriedFile(const std::string& name, const std::string& content) { carried_[name] = content; }
     void SetCurrentDirectory(const std::string& path) { currentDirectory_ = path; }
     void SetTempDirectory(const std::string& path) { tempDirectory_ = path; }
     void Lock(const std::string& path);
@@ -66,6 +70,7 @@ class MemoryFileSystem : public FileSystem {
     std::string programPath_ = "C:\\Setup\\SetUp.exe";
     std::string currentDirectory_ = "C:\\";
     std::string tempDirectory_ = "C:\\Temp";
+    std::map<std::string, std::string> carried_;
 
     std::shared_ptr<FileNode> Find(const std::string& path) const;
     std::shared_ptr<FileNode> ParentOf(const std::string& path, std::string& leaf) const;

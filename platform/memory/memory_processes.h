@@ -18,9 +18,11 @@ class MemoryProcessList : public ProcessList {
             return std::nullopt;
         return names;
     }
+    bool RunsAsLocalSystem() override { return localSystem; }
 
     std::vector<std::string> names = {"System", "explorer.exe"};
     bool snapshotFails = false;
+    bool localSystem = false;
 
   private:
     FailureInjector& failures_;

@@ -73,8 +73,24 @@ struct SnapshotTraits {
     static void Close(Handle snapshot) { CloseHandle(snapshot); }
 };
 
+// Kernel objects that report failure as NULL (process tokens).
+struct KernelObjectTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle object) { CloseHandle(object); }
+};
+
+// CreateFileA reports failure as INVALID_HANDLE_VALUE.
+struct FileTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle file) { CloseHandle(file); }
+};
+
 using UniqueKey = UniqueHandle<KeyTraits>;
 using UniqueFind = UniqueHandle<FindTraits>;
 using UniqueSnapshot = UniqueHandle<SnapshotTraits>;
+using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
+using UniqueFile = UniqueHandle<FileTraits>;
 
 }  // namespace platform::win32

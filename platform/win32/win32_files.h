@@ -27,6 +27,10 @@ class Win32FileSystem : public FileSystem {
     std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
     bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
 
+    // The RCDATA resource `name` of the running program, written with CreateFileA/WriteFile
+    // (win32_carried_file.cpp). A partly written file is deleted again.
+    bool WriteCarriedFile(const std::string& name, const std::string& path) override;
+
     // GetModuleFileNameA(NULL) with 261 bytes; a longer path comes back cut, empty on failure.
     std::string ProgramPath() override;
     // GetCurrentDirectoryA, however long the path is; empty on failure.

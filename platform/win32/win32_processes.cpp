@@ -25,3 +25,20 @@ std::optional<std::vector<std::string>> Win32ProcessList::ExecutableNames() {
 }
 
 }  // namespace platform::win32
+
+namespace platform::win32 {
+
+bool Win32ProcessList::RunsAsLocalSystem() {
+    UniqueKernelObject token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()))
+        return false;
+    // TOKEN_USER is followed by the SID it points to; 256 bytes hold any SID.
+    alignas(TOKEN_USER) unsigned char buffer[256];
+    DWORD size = 0;
+    if (!GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size))
+        return false;
+    const auto* user = reinterpret_cast<const TOKEN_USER*>(buffer);
+    return IsWellKnownSid(user->User.Sid, WinLocalSystemSid) != FALSE;
+}
+
+}  // namespace platform::win32

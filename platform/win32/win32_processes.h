@@ -9,6 +9,8 @@ class Win32ProcessList : public ProcessList {
   public:
     // nullopt when no snapshot can be taken; an empty list when the snapshot holds no process.
     std::optional<std::vector<std::string>> ExecutableNames() override;
+    // The process token's user is the well-known SID S-1-5-18.
+    bool RunsAsLocalSystem() override;
 };
 
 }  // namespace platform::win32

@@ -50,12 +50,14 @@ wizard_start() {
 }
 
 # wizard_ended: the wizard process has ended (within 20 s); it is killed otherwise, and that fails.
+# Its exit code is left in WIZARD_EXIT.
 wizard_ended() {
     [ -n "$WIZARD_PID" ] || return 0
     local i
     for i in $(seq 200); do
         if ! kill -0 "$WIZARD_PID" 2>/dev/null; then
             wait "$WIZARD_PID" 2>/dev/null
+            WIZARD_EXIT=$?
             WIZARD_PID=
             return 0
         fi

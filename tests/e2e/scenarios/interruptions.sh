@@ -170,6 +170,7 @@ wait-exit
 EOF
     stop_background
     wizard_ended || return 1
+    expect_eq "exit code after the abort" "$WIZARD_EXIT" 6
     local product="$DRIVE_C/Tools/$PRODUCT_NAME"
     expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "C:\\Brelix\\$PRODUCT_NAME"
     expect_reg 'HKLM\SOFTWARE\Autodesk\AutoCAD\R18.0\ACAD-8001:804\Applications\Brelix2010' LOADER \

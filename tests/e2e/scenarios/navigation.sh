@@ -14,6 +14,7 @@ click 2
 wait-exit
 EOF
     wizard_ended || return 1
+    expect_eq "exit code after 取  消" "$WIZARD_EXIT" 1
 
     wizard_start "$SETUP_DIR/SetUp.exe"
     drive <<EOF || return 1

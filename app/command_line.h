@@ -1,0 +1,60 @@
+#pragma once
+// The switches SetUp.exe understands. Without any, the wizard runs as it always has.
+//
+//   /S                     silent: no window, no message box
+//   /D=<root>              installation root
+//   /RELEASES=ALL|<years>  releases to register, years separated by ","
+//   /KEEP=ALL|NONE|<parts> parts of the earlier configuration to keep: SETTINGS, SECTIONS, DRAWINGS
+//   /LOG=<file>            log of the run
+//   /? or /HELP            the list of switches
+//   /UNINSTALL             remove the installation (with /S and /LOG)
+//
+// Switches start with "/" or "-" and ignore letter case; a value follows "="; quotes group words
+// with spaces and are dropped ("/D=D:\CAD Tools" or /D="D:\CAD Tools"). Unlike the C runtime's
+// rule, a "\" before a quote is kept as it is, since a path may end in one.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace app {
+
+enum class RunMode { Wizard, Silent, Help, Uninstall };
+
+// Which releases a command line asks for.
+struct ReleaseRequest {
+    bool all = false;
+    std::vector<int> years;  // as written, when not `all`
+};
+
+// Which parts of the earlier configuration a command line asks to keep.
+struct KeepRequest {
+    bool settings = false;
+    bool sections = false;
+    bool drawings = false;
+};
+
+struct CommandLine {
+    RunMode mode = RunMode::Wizard;
+    bool silent = false;  // /S, also with /UNINSTALL
+    std::optional<std::string> root;
+    std::optional<ReleaseRequest> releases;  // nullopt: what page 2 ticks when it opens
+    std::optional<KeepRequest> keep;         // nullopt: what page 3 offers when it opens
+    std::optional<std::string> logFile;
+};
+
+struct ParsedCommandLine {
+    std::optional<CommandLine> command;  // nullopt: refused
+    std::string error;                   // why it was refused (code-page-936 text)
+};
+
+// Splits the arguments (the text after the program name) into words, as the C runtime does for
+// the cases that matter here: blanks separate, quotes group and are removed.
+std::vector<std::string> SplitArguments(const std::string& arguments);
+
+// Parses the text after the program name. Unknown switches, repeated switches, malformed values
+// and stray words are refused. Years are only checked for their form here; whether the machine
+// has them is decided once discovery has run.
+ParsedCommandLine ParseCommandLine(const std::string& arguments);
+
+}  // namespace app

@@ -1,0 +1,31 @@
+#include "app/exit_codes.h"
+
+namespace app {
+
+int ExitCodeFor(InstallOutcome outcome, bool wizard, bool logFailed) {
+    switch (outcome) {
+        case InstallOutcome::Installed:
+            return logFailed ? kExitWithProblems : kExitInstalled;
+        case InstallOutcome::InstalledWithProblems:
+            return kExitWithProblems;
+        case InstallOutcome::Stopped:
+            return kExitStopped;
+        default:
+            break;
+    }
+    // In the wizard the page stays open after these; the user then left it.
+    if (wizard)
+        return kExitCancelled;
+    switch (outcome) {
+        case InstallOutcome::AcadRunning:
+            return kExitAcadRunning;
+        case InstallOutcome::SourceMissing:
+            return kExitSourceMissing;
+        case InstallOutcome::InvalidRoot:
+            return kExitInvalidCommandLine;
+        default:
+            return kExitStopped;  // a silent run that did not get to install
+    }
+}
+
+}  // namespace app

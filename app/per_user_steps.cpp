@@ -1,0 +1,22 @@
+#include "app/per_user_steps.h"
+
+namespace app {
+
+namespace {
+
+// Releases up to 2018 (indexes 0..16) may carry a compatibility layer on acad.exe.
+constexpr int kLastIndexWithCompatLayer = 16;
+
+}  // namespace
+
+void ApplyPerUserSteps(AcadInventory& inventory,
+                       platform::Registry& registry,
+                       platform::Environment& environment,
+                       InstallJournal& journal) {
+    // Profiles of every release trust the product folder, chosen or not.
+    inventory.AddTrustedPaths(registry, environment, journal);
+    for (int k = 0; k <= kLastIndexWithCompatLayer; ++k)
+        ClearCompatFlags(registry, inventory.acadLocations[k], journal);
+}
+
+}  // namespace app

@@ -1,0 +1,59 @@
+#include "app/silent_install.h"
+
+#include "app/exit_codes.h"
+#include "install/install_action.h"
+
+namespace app {
+
+namespace {
+
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\n') {
+            if (!line.empty() && line.back() != ' ')
+                line += ' ';
+        } else {
+            line += c;
+        }
+    }
+    return line;
+}
+
+}  // namespace
+
+int SilentPrompts::Show(platform::WindowHandle,
+                        const std::string& text,
+                        const std::string& caption,
+                        std::uint32_t style) {
+    const std::uint32_t buttons = style & 0x0F;
+    const std::string message = "消息框（" + caption + "）：" + OneLine(text);
+    if (buttons == platform::kMbAbortRetryIgnore) {
+        // The file is skipped; the copy reports it as a problem, so the run ends with it listed.
+        journal_.Note(message + " → 自动回答：忽略");
+        return platform::kIdIgnore;
+    }
+    if (buttons == platform::kMbYesNo) {
+        journal_.Note(message + " → 自动回答：否");
+        return platform::kIdNo;
+    }
+    journal_.Note(message + " → 自动回答：确定");
+    return platform::kIdOk;
+}
+
+int RunSilentInstall(platform::Services& services,
+                     InstallOptions& options,
+                     AcadInventory& inventory,
+                     InstallJournal& journal) {
+    SilentPrompts prompts(journal);
+    platform::Services silent{services.registry, services.files, services.processes, prompts,
+                             services.environment};
+    install::InstallContext context{silent, options, inventory, journal};
+    SilentPage page(options);
+    // One press of the button: with AutoCAD running it warns, records that, and stops.
+    options.acadCheckPending = true;
+    install::OnInstallButton(context, page);
+    return ExitCodeFor(journal.Outcome(), false, journal.HasLog() && journal.LogFailed());
+}
+
+}  // namespace app

@@ -1,0 +1,34 @@
+#pragma once
+// A log for tests: keeps every line written, or refuses them all, as a file that cannot be
+// written does.
+
+#include <string>
+#include <vector>
+
+#include "app/install_journal.h"
+
+namespace platform::memory {
+
+class MemoryLog : public app::LogSink {
+  public:
+    bool WriteLine(const std::string& text) override {
+        if (fails)
+            return false;
+        lines.push_back(text);
+        return true;
+    }
+
+    // True when some line contains `part`.
+    bool Mentions(const std::string& part) const {
+        for (const std::string& line : lines) {
+            if (line.find(part) != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+
+    std::vector<std::string> lines;
+    bool fails = false;
+};
+
+}  // namespace platform::memory

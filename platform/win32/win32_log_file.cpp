@@ -1,0 +1,75 @@
+#include "platform/win32/win32_log_file.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace platform::win32 {
+
+namespace {
+
+constexpr UINT kCodePage936 = 936;
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r')
+            continue;
+        line += text[i] == '\n' ? std::string(" | ") : std::string(1, text[i]);
+    }
+    return line;
+}
+
+std::string TimeStamp() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u", now.wYear, now.wMonth, now.wDay,
+                  now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    return stamp;
+}
+
+}  // namespace
+
+std::string Utf8FromCodePage936(const std::string& text) {
+    if (text.empty())
+        return text;
+    const int length = static_cast<int>(text.size());
+    const int wide = MultiByteToWideChar(kCodePage936, 0, text.data(), length, nullptr, 0);
+    if (wide <= 0)
+        return std::string();
+    std::vector<wchar_t> unicode(static_cast<std::size_t>(wide));
+    MultiByteToWideChar(kCodePage936, 0, text.data(), length, unicode.data(), wide);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, unicode.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return std::string();
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, unicode.data(), wide, &utf8[0], bytes, nullptr, nullptr);
+    return utf8;
+}
+
+Win32LogFile::Win32LogFile(const std::string& path)
+    : file_(CreateFileA(path.c_str(),
+                        GENERIC_WRITE,
+                        FILE_SHARE_READ,
+                        nullptr,
+                        CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL,
+                        nullptr)) {
+    if (file_ && !WriteBytes(kByteOrderMark))
+        file_.reset();
+}
+
+bool Win32LogFile::WriteLine(const std::string& text) {
+    if (!file_)
+        return false;
+    return WriteBytes(TimeStamp() + "  " + Utf8FromCodePage936(OneLine(text)) + "\r\n");
+}
+
+bool Win32LogFile::WriteBytes(const std::string& bytes) {
+    DWORD written = 0;
+    return WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,31 @@
+#pragma once
+// The installation log on disk: UTF-8 with a byte-order mark, so that Notepad on a Chinese Windows
+// shows it, one line per event, each beginning with the local time. The program's texts are
+// code page 936 and are converted on the way.
+
+#include <string>
+
+#include "app/install_journal.h"
+#include "platform/win32/unique_handles.h"
+
+namespace platform::win32 {
+
+class Win32LogFile : public app::LogSink {
+  public:
+    // Creates (or empties) the file. When that fails, every WriteLine answers false.
+    explicit Win32LogFile(const std::string& path);
+
+    // Line breaks inside `text` become " | " so that an event stays on one line.
+    bool WriteLine(const std::string& text) override;
+    bool IsOpen() const { return static_cast<bool>(file_); }
+
+  private:
+    bool WriteBytes(const std::string& bytes);
+
+    UniqueFile file_;
+};
+
+// Code-page-936 bytes as UTF-8; bytes that are no valid character come out as U+FFFD.
+std::string Utf8FromCodePage936(const std::string& text);
+
+}  // namespace platform::win32

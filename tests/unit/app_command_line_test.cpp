@@ -1,0 +1,109 @@
+// The command line: one table of accepted and refused lines, each compared as a whole.
+
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+
+namespace {
+
+// "mode root=... releases=... keep=... log=..." with only the parts that are set; "refused" when
+// the line is refused.
+std::string Summary(const app::ParsedCommandLine& parsed) {
+    if (!parsed.command)
+        return "refused";
+    const app::CommandLine& c = *parsed.command;
+    static const char* const kModes[] = {"wizard", "silent", "help", "uninstall"};
+    std::string text = kModes[static_cast<int>(c.mode)];
+    if (c.silent && c.mode != app::RunMode::Silent)
+        text += " /S";
+    if (c.root)
+        text += " root=" + *c.root;
+    if (c.releases) {
+        text += " releases=";
+        if (c.releases->all)
+            text += "all";
+        for (std::size_t i = 0; i < c.releases->years.size(); ++i)
+            text += (i ? "," : "") + std::to_string(c.releases->years[i]);
+    }
+    if (c.keep) {
+        text += " keep=";
+        text += c.keep->settings ? "S" : "-";
+        text += c.keep->sections ? "C" : "-";
+        text += c.keep->drawings ? "D" : "-";
+    }
+    if (c.logFile)
+        text += " log=" + *c.logFile;
+    return text;
+}
+
+struct LineCase {
+    const char* arguments;
+    const char* expected;
+};
+
+class CommandLineTest : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(CommandLineTest, IsAcceptedOrRefusedAsAWhole) {
+    const app::ParsedCommandLine parsed = app::ParseCommandLine(GetParam().arguments);
+    EXPECT_EQ(Summary(parsed), GetParam().expected) << GetParam().arguments;
+    EXPECT_EQ(parsed.command.has_value(), parsed.error.empty()) << "a refusal says why, an acceptance not";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines,
+    CommandLineTest,
+    ::testing::Values(
+        // Accepted.
+        LineCase{"", "wizard"},
+        LineCase{"   \t ", "wizard"},
+        LineCase{"/S", "silent"},
+        LineCase{"-s", "silent"},
+        LineCase{"/S \"/D=D:\\CAD Tools\"", "silent root=D:\\CAD Tools"},
+        LineCase{"/s /d=\"D:\\CAD Tools\"", "silent root=D:\\CAD Tools"},
+        LineCase{"/D=D:\\工具 /LOG=C:\\日志.txt", "wizard root=D:\\工具 log=C:\\日志.txt"},
+        // "乗" ends in the byte of "\"; a "\" before a quote does not escape it (paths end in one).
+        LineCase{"\"/D=C:\\乗\" /S", "silent root=C:\\乗"},
+        LineCase{"\"/D=D:\\CAD Tools\\\" /S", "silent root=D:\\CAD Tools\\"},
+        LineCase{"/S /RELEASES=ALL", "silent releases=all"},
+        LineCase{"/S /releases=2010,2018", "silent releases=2010,2018"},
+        LineCase{"/S /RELEASES=2009", "silent releases=2009"},
+        LineCase{"/S /KEEP=ALL", "silent keep=SCD"},
+        LineCase{"/S /KEEP=none", "silent keep=---"},
+        LineCase{"/S /KEEP=DRAWINGS,settings", "silent keep=S-D"},
+        LineCase{"/?", "help"},
+        LineCase{"/S -HELP", "help /S"},
+        LineCase{"/UNINSTALL", "uninstall"},
+        LineCase{"/UNINSTALL /S /LOG=C:\\u.log", "uninstall /S log=C:\\u.log"},
+        // Refused: unknown switches and stray words.
+        LineCase{"/Q", "refused"},
+        LineCase{"/SILENT", "refused"},
+        LineCase{"install", "refused"},
+        LineCase{"/", "refused"},
+        LineCase{"/D D:\\Tools", "refused"},
+        // Refused: malformed or missing values, values where none belongs, repeats.
+        LineCase{"/D=", "refused"},
+        LineCase{"/D", "refused"},
+        LineCase{"/S=1", "refused"},
+        LineCase{"/S /S", "refused"},
+        LineCase{"/D=C:\\A /D=C:\\B", "refused"},
+        LineCase{"/LOG=", "refused"},
+        LineCase{"/RELEASES=", "refused"},
+        LineCase{"/RELEASES=10", "refused"},
+        LineCase{"/RELEASES=2010,,2018", "refused"},
+        LineCase{"/RELEASES=2010,2010", "refused"},
+        LineCase{"/RELEASES=2010;2018", "refused"},
+        LineCase{"/RELEASES=ALL,2010", "refused"},
+        LineCase{"/KEEP=", "refused"},
+        LineCase{"/KEEP=SETTINGS,SETTINGS", "refused"},
+        LineCase{"/KEEP=CONFIG", "refused"},
+        LineCase{"/UNINSTALL /D=C:\\A", "refused"}));
+
+TEST(CommandLineLimits, RootAndLogMustFitAPathBuffer) {
+    const std::string fits(259 - 3, 'a');
+    const std::string tooLong(260 - 3, 'a');
+    EXPECT_EQ(Summary(app::ParseCommandLine("/D=C:\\" + fits)), "wizard root=C:\\" + fits);
+    EXPECT_EQ(Summary(app::ParseCommandLine("/D=C:\\" + tooLong)), "refused");
+    EXPECT_EQ(Summary(app::ParseCommandLine("/LOG=C:\\" + tooLong)), "refused");
+}
+
+}  // namespace

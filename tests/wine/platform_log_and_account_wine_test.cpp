@@ -1,0 +1,96 @@
+// The installation log on disk, the account query and carried files, on the real Win32 API.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "platform/win32/win32_api.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_log_file.h"
+#include "platform/win32/win32_processes.h"
+#include "platform_win32_test_support.h"
+
+namespace {
+
+class LogFileWineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder = win32test::ScratchFolderRoot() + "\\log" + std::to_string(win32test::ProcessId());
+        win32test::DeleteFolderTree(folder);
+        ASSERT_TRUE(win32test::CreateFolderPath(folder));
+    }
+    void TearDown() override {
+        win32test::DeleteFolderTree(folder);
+        win32test::RemoveEmptyScratchRoots();
+    }
+    std::string folder;
+};
+
+TEST_F(LogFileWineTest, LinesAreUtf8WithAByteOrderMarkAndATimeStampEach) {
+    // The log is named in code page 936, as /LOG= gives it.
+    const std::string path = folder + "\\安装日志.txt";
+    {
+        platform::win32::Win32LogFile log(path);
+        ASSERT_TRUE(log.IsOpen());
+        EXPECT_TRUE(log.WriteLine("已复制 D:\\工具\\Brelix结构工具箱\\BRELIX2010.ARX"));
+        EXPECT_TRUE(log.WriteLine("消息框：第一行\n第二行"));
+        EXPECT_TRUE(log.WriteLine("退出代码：0"));
+    }
+    const auto content = win32test::ReadWholeFile(path);
+    ASSERT_TRUE(content);
+    ASSERT_EQ(content->substr(0, 3), "\xEF\xBB\xBF");
+    // "YYYY-MM-DD hh:mm:ss.mmm  text\r\n", one line per event; texts as UTF-8 (written here as
+    // escapes, since this file's strings are compiled to code page 936).
+    const std::string stamp = "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}  ";
+    const std::regex expected(
+        stamp +
+        "\xE5\xB7\xB2\xE5\xA4\x8D\xE5\x88\xB6 D:\\\\\xE5\xB7\xA5\xE5\x85\xB7\\\\Brelix"
+        "\xE7\xBB\x93\xE6\x9E\x84\xE5\xB7\xA5\xE5\x85\xB7\xE7\xAE\xB1\\\\BRELIX2010\\.ARX\r\n" +
+        stamp +
+        "\xE6\xB6\x88\xE6\x81\xAF\xE6\xA1\x86\xEF\xBC\x9A\xE7\xAC\xAC\xE4\xB8\x80"
+        "\xE8\xA1\x8C \\| \xE7\xAC\xAC\xE4\xBA\x8C\xE8\xA1\x8C\r\n" +
+        stamp +
+        "\xE9\x80\x80\xE5\x87\xBA\xE4\xBB\xA3\xE7\xA0\x81\xEF\xBC\x9A"
+        "0\r\n");
+    EXPECT_TRUE(std::regex_match(content->substr(3), expected)) << content->substr(3);
+}
+
+TEST_F(LogFileWineTest, ALogThatCannotBeCreatedRefusesEveryLine) {
+    platform::win32::Win32LogFile log(folder + "\\missing\\install.log");
+    EXPECT_FALSE(log.IsOpen());
+    EXPECT_FALSE(log.WriteLine("x"));
+}
+
+TEST(AccountWineTest, WineRunsTheTestsAsAnOrdinaryAccountNotLocalSystem) {
+    // Wine has no LocalSystem to play; the query must answer, and answer no.
+    platform::win32::Win32ProcessList processes;
+    EXPECT_FALSE(processes.RunsAsLocalSystem());
+}
+
+TEST_F(LogFileWineTest, ACarriedFileThatTheProgramLacksIsNotWritten) {
+    platform::win32::Win32FileSystem files;
+    EXPECT_FALSE(files.WriteCarriedFile("NOSUCHFILE", folder + "\\Other.exe"));
+    EXPECT_FALSE(win32test::ReadWholeFile(folder + "\\Other.exe"));
+}
+
+TEST_F(LogFileWineTest, ACarriedProgramIsWrittenOutWhole) {
+    // This test program carries BrelixUser.exe as SetUp.exe does; the build leaves the original
+    // one folder above it.
+    char module[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    std::string original = module;
+    original = original.substr(0, original.rfind('\\'));
+    original = original.substr(0, original.rfind('\\')) + "\\BrelixUser.exe";
+
+    platform::win32::Win32FileSystem files;
+    const std::string written = folder + "\\BrelixUser.exe";
+    ASSERT_TRUE(files.WriteCarriedFile("BRELIXUSER", written));
+    const auto expected = win32test::ReadWholeFile(original);
+    const auto actual = win32test::ReadWholeFile(written);
+    ASSERT_TRUE(expected && actual);
+    EXPECT_GT(expected->size(), 4096u);
+    EXPECT_TRUE(*actual == *expected)
+        << actual->size() << " bytes written, " << expected->size() << " expected";
+}
+
+}  // namespace
