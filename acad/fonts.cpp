@@ -15,16 +15,18 @@ constexpr const char* kFontNames[] = {"Brelix_EN.shx", "Brelix_HZ.shx"};
 
 }  // namespace
 
-void AcadInventory::DeployFonts(platform::Services& services, const ReleaseFlags& chosen) {
+void AcadInventory::DeployFonts(platform::Services& services,
+                                const ReleaseFlags& chosen,
+                                InstallJournal* journal) {
     for (int k = 0; k < kReleaseCount; ++k) {
         if (!chosen[k])
             continue;
         for (const std::string& installFolder : acadLocations[k])
-            CopyFonts(services, installFolder);
+            CopyFonts(services, installFolder, journal);
     }
 }
 
-void CopyFonts(platform::Services& services, const std::string& installFolder) {
+void CopyFonts(platform::Services& services, const std::string& installFolder, InstallJournal* journal) {
     // On failure the lookup has told the user and leaves a path below which no font exists, so
     // the copies below fail on their own.
     std::string source;
@@ -44,7 +46,8 @@ void CopyFonts(platform::Services& services, const std::string& installFolder) {
         // attribute on to the copy: clear both before, and the copy after.
         install::ClearReadOnly(services.files, *from);
         install::ClearReadOnly(services.files, *to);
-        services.files.CopyFile(*from, *to, false);
+        if (services.files.CopyFile(*from, *to, false) && journal)
+            journal->FontCopied(*to);
         install::ClearReadOnly(services.files, *to);
     }
 }

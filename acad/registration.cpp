@@ -19,18 +19,20 @@ constexpr char kCompatLayersKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVer
 
 }  // namespace
 
-void AcadInventory::RegisterReleases(platform::Services& services, const ReleaseFlags& chosen) {
+void AcadInventory::RegisterReleases(platform::Services& services,
+                                     const ReleaseFlags& chosen,
+                                     InstallJournal* journal) {
     for (int k = 0; k < kReleaseCount; ++k) {
         if (chosen[k])
-            RegisterRelease(services.registry, ReleaseTable()[k].year);
+            RegisterRelease(services.registry, ReleaseTable()[k].year, journal);
     }
     // Profiles of every release trust the product folder, chosen or not.
-    AddTrustedPaths(services.registry);
+    AddTrustedPaths(services.registry, journal);
     for (int k = 0; k <= kLastIndexWithCompatLayer; ++k)
         ClearCompatFlags(services.registry, acadLocations[k]);
 }
 
-void AcadInventory::RegisterRelease(platform::Registry& registry, int year) {
+void AcadInventory::RegisterRelease(platform::Registry& registry, int year, InstallJournal* journal) {
     const auto index = ReleaseIndexOfYear(year);
     if (!index)
         return;
@@ -56,6 +58,8 @@ void AcadInventory::RegisterRelease(platform::Registry& registry, int year) {
             continue;
         entry->WriteDword("LOADCTRLS", kLoadOnStartup);
         entry->WriteString("LOADER", *modulePath);
+        if (journal)
+            journal->DemandLoadKeyWritten(releaseKeyPath + "\\" + *entryName);
     }
 }
 

@@ -125,7 +125,7 @@ void ListSubkeys(platform::RegistryKey& key, StringList& names) {
     }
 }
 
-void AcadInventory::AddTrustedPaths(platform::Registry& registry) {
+void AcadInventory::AddTrustedPaths(platform::Registry& registry, InstallJournal* journal) {
     const StringList variablesKeys = CollectVariablesKeys(registry, CollectProfilesKeys(registry));
     if (variablesKeys.empty())
         return;
@@ -147,8 +147,8 @@ void AcadInventory::AddTrustedPaths(platform::Registry& registry) {
             continue;
         // Creating it also supplies a profile that has no "Variables" key yet.
         auto variables = currentUser->Create(variablesPath);
-        if (variables)
-            variables->WriteString(kTrustedPathsValue, merged);
+        if (variables && variables->WriteString(kTrustedPathsValue, merged) && journal)
+            journal->TrustedPathAdded(variablesPath);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/install_journal.h"
 #include "app/release_table.h"
 #include "platform/services.h"
 
@@ -39,16 +40,23 @@ class AcadInventory {
                      const std::string& prefix);
 
     // Integration (acad/registration.cpp, acad/trusted_paths.cpp, acad/fonts.cpp).
-    void RegisterReleases(platform::Services& services, const ReleaseFlags& chosen);
-    void RegisterRelease(platform::Registry& registry, int year);
-    void AddTrustedPaths(platform::Registry& registry);
-    void DeployFonts(platform::Services& services, const ReleaseFlags& chosen);
+    // A journal, when given, learns each entry, list and font written (not owned).
+    void RegisterReleases(platform::Services& services,
+                          const ReleaseFlags& chosen,
+                          InstallJournal* journal = nullptr);
+    void RegisterRelease(platform::Registry& registry, int year, InstallJournal* journal = nullptr);
+    void AddTrustedPaths(platform::Registry& registry, InstallJournal* journal = nullptr);
+    void DeployFonts(platform::Services& services,
+                     const ReleaseFlags& chosen,
+                     InstallJournal* journal = nullptr);
 };
 
 // Removes the compatibility-layer value of "<folder>\acad.exe" for each folder (acad/registration.cpp).
 void ClearCompatFlags(platform::Registry& registry, const StringList& folders);
 // Copies the two shape fonts into "<installFolder>\Fonts" (acad/fonts.cpp).
-void CopyFonts(platform::Services& services, const std::string& installFolder);
+void CopyFonts(platform::Services& services,
+               const std::string& installFolder,
+               InstallJournal* journal = nullptr);
 // Appends the names of the direct subkeys of `key` that open for reading (acad/trusted_paths.cpp).
 void ListSubkeys(platform::RegistryKey& key, StringList& names);
 

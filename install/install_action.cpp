@@ -3,6 +3,8 @@
 #include "install/config_keeper.h"
 #include "install/locations.h"
 #include "install/product_deployer.h"
+#include "install/product_layout.h"
+#include "install/uninstall_setup.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -70,6 +72,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     }
 
     ProductDeployer deployer(services, installPath, progress);
+    deployer.journal = &context.journal;
     if (!deployer.DeployProductFiles()) {
         keeper.RestoreConfig();
         page.CancelPage();
@@ -80,15 +83,16 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     progress.StepIt();
 
     context.inventory.targetRoot = text936::WithoutTrailingBackslash(installPath);
-    context.inventory.RegisterReleases(services, context.options.releaseChosen);
+    context.inventory.RegisterReleases(services, context.options.releaseChosen, &context.journal);
     progress.StepIt();
-    context.inventory.DeployFonts(services, context.options.releaseChosen);
+    context.inventory.DeployFonts(services, context.options.releaseChosen, &context.journal);
     progress.StepIt();
 
     keeper.RestoreConfig();
     progress.StepIt();
 
     keeper.RecordProductFolder();
+    PrepareUninstall(context, ProductFolderOf(installPath), source);
     progress.SetPos(kProgressMaximum);
     return true;
 }

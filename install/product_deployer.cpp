@@ -79,10 +79,14 @@ bool ProductDeployer::CopyProductFile(const std::string& from, const std::string
         // word on screen, so it ends the walk as abort does.
         if (answer == platform::kIdAbort || answer == kNoAnswer)
             return false;
-        if (answer == platform::kIdIgnore)
-            break;
+        if (answer == platform::kIdIgnore) {
+            ClearReadOnly(files, to);
+            return true;
+        }
     }
     ClearReadOnly(files, to);
+    if (journal)
+        journal->FileInstalled(to);
     return true;
 }
 
@@ -103,7 +107,8 @@ void ProductDeployer::DeployDrawingLibrary() {
             const std::string to = JoinPath(libraryTarget, entry.name);
             ClearReadOnly(files, from);
             ClearReadOnly(files, to);
-            files.CopyFile(from, to, false);
+            if (files.CopyFile(from, to, false) && journal)
+                journal->FileInstalled(to);
             ClearReadOnly(files, to);
             return WalkStep::Continue;
         });

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/install_journal.h"
 #include "platform/progress_bar.h"
 #include "platform/services.h"
 
@@ -27,6 +28,8 @@ class ProductDeployer {
 
     // The installation root without one trailing "\".
     std::string rootFolder;
+    // Learns each file copied, when set (not owned).
+    app::InstallJournal* journal = nullptr;
 
   private:
     // Copies one product file, asking until it is copied or the user gives up on it.

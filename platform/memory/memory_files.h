@@ -34,6 +34,9 @@ class MemoryFileSystem : public FileSystem {
     bool RemoveDirectory(const std::string& path) override;
     std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
     bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
+    std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
+    bool WriteWholeFile(const std::string& path, const std::string& content) override;
+    bool DeleteAtRestart(const std::string& path) override;
     std::string ProgramPath() override { return programPath_.substr(0, 260); }
     std::string CurrentDirectory() override { return currentDirectory_; }
     std::string TempDirectory() override { return tempDirectory_; }
@@ -50,6 +53,10 @@ class MemoryFileSystem : public FileSystem {
     void Lock(const std::string& path);
     void Unlock(const std::string& path);
     void SetListingOrder(ListingOrder order) { order_ = order; }
+    // What the system does at a restart: carries out the pending deletions in order (a folder
+    // that is not empty by then stays), and releases every lock.
+    void Restart();
+    const std::vector<std::string>& PendingDeletions() const { return pendingDeletions_; }
 
     // Inspection.
     std::optional<std::string> ReadFile(const std::string& path) const;
@@ -66,6 +73,7 @@ class MemoryFileSystem : public FileSystem {
     std::string programPath_ = "C:\\Setup\\SetUp.exe";
     std::string currentDirectory_ = "C:\\";
     std::string tempDirectory_ = "C:\\Temp";
+    std::vector<std::string> pendingDeletions_;
 
     std::shared_ptr<FileNode> Find(const std::string& path) const;
     std::shared_ptr<FileNode> ParentOf(const std::string& path, std::string& leaf) const;

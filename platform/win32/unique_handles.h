@@ -73,8 +73,16 @@ struct SnapshotTraits {
     static void Close(Handle snapshot) { CloseHandle(snapshot); }
 };
 
+// CreateFileA reports failure as INVALID_HANDLE_VALUE, not NULL.
+struct FileTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle file) { CloseHandle(file); }
+};
+
 using UniqueKey = UniqueHandle<KeyTraits>;
 using UniqueFind = UniqueHandle<FindTraits>;
 using UniqueSnapshot = UniqueHandle<SnapshotTraits>;
+using UniqueFile = UniqueHandle<FileTraits>;
 
 }  // namespace platform::win32

@@ -27,6 +27,14 @@ class Win32FileSystem : public FileSystem {
     std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
     bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
 
+    // CreateFileA (sharing reads only) and ReadFile; nullopt when the file cannot be opened, is
+    // larger than `maxBytes` or is not read whole.
+    std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
+    // CreateFileA with CREATE_ALWAYS, then WriteFile of every byte.
+    bool WriteWholeFile(const std::string& path, const std::string& content) override;
+    // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT).
+    bool DeleteAtRestart(const std::string& path) override;
+
     // GetModuleFileNameA(NULL) with 261 bytes; a longer path comes back cut, empty on failure.
     std::string ProgramPath() override;
     // GetCurrentDirectoryA, however long the path is; empty on failure.
