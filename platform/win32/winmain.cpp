@@ -5,9 +5,13 @@
 
 #include <objbase.h>
 
+#include <algorithm>
+#include <string>
+
 #include "app/acad_inventory.h"
 #include "app/install_options.h"
 #include "app/wizard_app.h"
+#include "install/uninstall.h"
 #include "platform/win32/win32_backend.h"
 #include "platform/win32/win32_dialog_host.h"
 #include "platform/win32/win32_folder_browser.h"
@@ -32,11 +36,29 @@ class ComApartment {
     bool initialised_;
 };
 
+// True when the command line holds "/<name>" or "-<name>" as a word of its own, letter case ignored.
+bool HasSwitch(const char* commandLine, const char* name) {
+    const std::string line = commandLine ? commandLine : "";
+    std::size_t start = 0;
+    while (start < line.size()) {
+        const std::size_t end = std::min(line.find(' ', start), line.size());
+        const std::string word = line.substr(start, end - start);
+        if (word.size() > 1 && (word[0] == '/' || word[0] == '-') && lstrcmpiA(word.c_str() + 1, name) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     ComApartment apartment;
     platform::win32::Win32Backend backend;
+    if (HasSwitch(commandLine, "UNINSTALL")) {
+        app::InstallJournal journal;
+        return install::RunUninstall(backend.services(), journal, HasSwitch(commandLine, "S"));
+    }
     platform::win32::Win32DialogRunner dialogs(instance);
     platform::win32::Win32FolderBrowser folderBrowser;
 
