@@ -57,7 +57,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     platform::win32::Win32Backend backend;
     if (HasSwitch(commandLine, "UNINSTALL")) {
         app::InstallJournal journal;
-        return install::RunUninstall(backend.services(), journal, HasSwitch(commandLine, "S"));
+        platform::Services services = backend.services();
+        return install::RunUninstall(services, journal, HasSwitch(commandLine, "S"));
     }
     platform::win32::Win32DialogRunner dialogs(instance);
     platform::win32::Win32FolderBrowser folderBrowser;
