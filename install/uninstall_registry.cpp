@@ -119,9 +119,7 @@ void RemoveTrustedFolder(platform::Registry& registry,
     const auto after = WithoutTrustedFolder(before, productFolder);
     if (!after)
         return;
-    const bool written = after->empty() ? variables->DeleteValue(kTrustedPathsValue)
-                                        : variables->WriteString(kTrustedPathsValue, *after);
-    if (written)
+    if (variables->WriteString(kTrustedPathsValue, *after))
         journal.Note("受信任路径 HKCU\\" + variablesKey + "：" + before + " → " + *after);
     else
         journal.Problem("未能修改受信任路径 HKCU\\" + variablesKey);

@@ -26,7 +26,7 @@ void RemoveDemandLoadEntry(platform::Registry& registry,
                            app::InstallJournal& journal);
 
 // Takes `productFolder` out of TRUSTEDPATHS in a profile's Variables key (an HKCU path). A list that
-// cannot be read whole is left alone; a list left empty is deleted.
+// cannot be read whole is left alone; one that held only the folder becomes empty.
 void RemoveTrustedFolder(platform::Registry& registry,
                          const std::string& variablesKey,
                          const std::string& productFolder,
