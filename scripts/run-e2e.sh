@@ -66,6 +66,7 @@ scenarios=(
     "x86|cancel on each page changes nothing; choices survive going back|scenario_cancel_changes_nothing"
     "x86|an emptied path installs nothing and offers no keep options|scenario_empty_root"
     "x86|no AutoCAD: every release greyed, no way forward|scenario_no_autocad"
+    "x86|uninstall through Programs and Features leaves only the user's work and the documented leftovers|scenario_uninstall_round_trip"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"
     "x64|64-bit build finds its record again and keeps the user's files|scenario_64bit_reinstall_keeping"
