@@ -74,6 +74,17 @@ class UninstallTest : public ::testing::Test {
         backend.files.Lock(kUninstaller);
     }
 
+    // Another machine, staged alike, with the product installed and the uninstaller running.
+    void InstallOn(MemoryBackend& machine) {
+        StageMachine(machine);
+        platform::Services machineServices = machine.services();
+        app::InstallJournal installJournal;
+        install::InstallContext installContext{machineServices, options, inventory, installJournal};
+        OnInstallButton(installContext, page);
+        machine.files.SetProgramPath(kUninstaller);
+        machine.prompts.shown.clear();
+    }
+
     MemoryBackend backend;
     platform::Services services = backend.services();
     app::InstallOptions options;
@@ -175,13 +186,8 @@ TEST_F(UninstallTest, StopsAndProblemsEndWithTheirExitCodes) {
     };
     for (const Case& c : cases) {
         MemoryBackend fresh;
-        StageMachine(fresh);
         platform::Services freshServices = fresh.services();
-        app::InstallJournal freshJournal;
-        install::InstallContext freshContext{freshServices, options, inventory, freshJournal};
-        OnInstallButton(freshContext, page);
-        fresh.files.SetProgramPath(kUninstaller);
-        fresh.prompts.shown.clear();
+        InstallOn(fresh);
         c.arrange(fresh);
         app::InstallJournal uninstallJournal;
         EXPECT_EQ(install::RunUninstall(freshServices, uninstallJournal, c.silent), c.exitCode) << c.name;
@@ -236,17 +242,41 @@ TEST_F(UninstallTest, KeepsWhatIsNotTheInstallationsOwn) {
     };
     for (const Case& c : cases) {
         MemoryBackend fresh;
-        StageMachine(fresh);
         platform::Services freshServices = fresh.services();
-        app::InstallJournal freshJournal;
-        install::InstallContext freshContext{freshServices, options, inventory, freshJournal};
-        OnInstallButton(freshContext, page);
-        fresh.files.SetProgramPath(kUninstaller);
+        InstallOn(fresh);
         c.change(fresh);
         app::InstallJournal uninstallJournal;
         EXPECT_EQ(install::RunUninstall(freshServices, uninstallJournal, true), install::kUninstalled)
             << c.name;
         EXPECT_TRUE(c.kept(fresh)) << c.name;
+    }
+}
+
+// A machine-wide rollout's per-user program and Active Setup component go with this folder only.
+TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
+    constexpr char kActiveSetup[] =
+        "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+    struct Case {
+        std::string stubPath;
+        bool componentStays;
+    };
+    const Case cases[] = {
+        {"\"D:\\Tools\\Brelix结构工具箱\\BrelixUser.exe\"", false},
+        {"\"d:\\tools\\brelix结构工具箱\\BrelixUser.exe\"", false},
+        {"\"E:\\Other\\Brelix结构工具箱\\BrelixUser.exe\"", true},
+    };
+    for (const Case& c : cases) {
+        MemoryBackend fresh;
+        platform::Services freshServices = fresh.services();
+        InstallOn(fresh);
+        fresh.files.AddFile(In(kProduct, "BrelixUser.exe"), "per-user steps");
+        fresh.registry.SetString(RootKey::LocalMachine, kActiveSetup, "StubPath", c.stubPath);
+        app::InstallJournal uninstallJournal;
+        EXPECT_EQ(install::RunUninstall(freshServices, uninstallJournal, true), install::kUninstalled)
+            << c.stubPath;
+        EXPECT_FALSE(fresh.files.Exists(In(kProduct, "BrelixUser.exe"))) << c.stubPath;
+        EXPECT_EQ(fresh.registry.KeyExists(RootKey::LocalMachine, kActiveSetup), c.componentStays)
+            << c.stubPath;
     }
 }
 
