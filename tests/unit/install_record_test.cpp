@@ -77,21 +77,4 @@ TEST(InstallRecordMerge, KeepsEarlierEntriesAndTakesNewerChecksums) {
                                      {"F1"}}));
 }
 
-TEST(InstallRecordPaths, TellWhatLiesBelowAFolderLevelByLevel) {
-    const std::string folder = "D:\\Tools\\Brelix结构工具箱";
-    struct Case {
-        std::string path;
-        std::optional<std::string> below;
-    };
-    const Case cases[] = {
-        {"D:\\Tools\\Brelix结构工具箱\\BRELIX2010.ARX", "BRELIX2010.ARX"},
-        {"d:\\tools\\brelix结构工具箱\\Brelix扩展绘图库\\梁.SJY", "Brelix扩展绘图库\\梁.SJY"},
-        {"D:\\Tools\\Brelix结构工具箱2\\BRELIX2010.ARX", std::nullopt},
-        {"D:\\Tools\\Brelix结构工具箱", std::nullopt},
-        {"E:\\Tools\\Brelix结构工具箱\\X", std::nullopt},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(install::PathBelow(c.path, folder), c.below) << c.path;
-}
-
 }  // namespace
