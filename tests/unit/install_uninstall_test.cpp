@@ -132,6 +132,9 @@ TEST_F(UninstallTest, RoundTripLeavesTheMachineAsItWasApartFromTheDocumentedLeft
 
 TEST_F(UninstallTest, AnUntouchedInstallationGoesWholeWithItsFolderAtRestart) {
     Install();
+    // Three shipped files and the uninstaller, under a kilobyte together: a started KB counts.
+    EXPECT_EQ(backend.registry.GetValue(RootKey::LocalMachine, kUninstallKey, "EstimatedSize"),
+              (platform::memory::StoredValue{platform::kRegDword, std::string("\x01\0\0\0", 4)}));
     EXPECT_EQ(install::RunUninstall(services, journal, true), install::kUninstalled);
     EXPECT_TRUE(backend.prompts.shown.empty());
     EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller, kProduct));
