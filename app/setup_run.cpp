@@ -7,6 +7,7 @@
 #include "app/install_options.h"
 #include "app/silent_install.h"
 #include "app/wizard_app.h"
+#include "install/uninstall.h"
 #include "platform/text936.h"
 #include "ui/wizard_context.h"
 #include "ui/wizard_pages.h"
@@ -141,11 +142,8 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
         platform.services.prompts.Show(platform::kNoWindow, HelpText(), kCaption, platform::kMbOk);
         return Finish(journal, kExitInstalled);
     }
-    if (command.mode == RunMode::Uninstall) {
-        // The uninstallation run is dispatched here; this build has none yet.
-        journal.Note("本程序版本不支持卸载");
-        return Finish(journal, kExitInvalidCommandLine);
-    }
+    if (command.mode == RunMode::Uninstall)
+        return Finish(journal, install::RunUninstall(platform.services, journal, command.silent));
 
     AcadInventory found;
     found.FindReleases(platform.services.registry, platform.services.environment);

@@ -9,6 +9,8 @@
 #include "install/install_root.h"
 #include "install/locations.h"
 #include "install/product_deployer.h"
+#include "install/product_layout.h"
+#include "install/uninstall_setup.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -181,6 +183,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     progress.StepIt();
 
     keeper.RecordProductFolder();
+    PrepareUninstall(context, ProductFolderOf(installPath), source);
     progress.SetPos(kProgressMaximum);
     context.journal.SetOutcome(context.journal.HasProblems() ? app::InstallOutcome::InstalledWithProblems
                                                              : app::InstallOutcome::Installed);

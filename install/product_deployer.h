@@ -37,6 +37,8 @@ class ProductDeployer {
 
     // The installation root without one trailing "\".
     std::string rootFolder;
+    // Learns each file copied, when set (not owned).
+    app::InstallJournal* journal = nullptr;
 
   private:
     // Copies one product file, asking until it is copied or the user gives up on it.

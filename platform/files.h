@@ -2,6 +2,7 @@
 // The file system as the installer uses it: ANSI (code page 936) paths with "\" separators,
 // names compared without regard to letter case. Implemented by win32/ and memory/.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -51,6 +52,17 @@ class FileSystem {
     // Writes the file that the running program carries as resource `name` to `path`, replacing
     // an existing one. False when the program carries no such file or it cannot be written.
     virtual bool WriteCarriedFile(const std::string& name, const std::string& path) = 0;
+
+    // The whole content of a file of at most `maxBytes` bytes; nullopt when it is missing, a
+    // folder, held open without sharing, larger than `maxBytes` or otherwise unreadable.
+    virtual std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) = 0;
+    // Creates or replaces a file with exactly `content`. False when it cannot (a read-only or
+    // locked target, a missing folder); the target may then be missing or incomplete.
+    virtual bool WriteWholeFile(const std::string& path, const std::string& content) = 0;
+    // Has the system delete a file, or a folder that is empty by then, at the next restart
+    // (MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT; administrators only). Requests run in the
+    // order they were made, so a folder's files go before the folder.
+    virtual bool DeleteAtRestart(const std::string& path) = 0;
 
     // GetModuleFileNameA(NULL) into a 260-byte buffer. Empty when the path does not fit: a cut
     // path would name some other file.

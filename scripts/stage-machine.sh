@@ -39,7 +39,8 @@ fi
 
 # --- Remove what an earlier staging or installation left --------------------------------------------
 for key in 'HKLM\SOFTWARE\Autodesk' 'HKLM\SOFTWARE\Brelix' 'HKCU\Software\Autodesk' \
-    'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers'; do
+    'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers' \
+    'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Brelix结构工具箱'; do
     wine reg delete "$key" /f ${view:+/reg:64} >/dev/null 2>&1 || true
     [ -n "$view" ] && { wine reg delete "$key" /f /reg:32 >/dev/null 2>&1 || true; }
 done

@@ -22,6 +22,9 @@ enum class Operation {
     RemoveDirectory,
     GetAttributes,
     SetAttributes,
+    ReadFile,
+    WriteFile,
+    DeleteAtRestart,
     Snapshot,
 };
 

@@ -270,6 +270,66 @@ bool MemoryFileSystem::SetAttributes(const std::string& path, std::uint32_t attr
     return true;
 }
 
+std::optional<std::string> MemoryFileSystem::ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+    if (failures_.ShouldFail(Operation::ReadFile, path))
+        return std::nullopt;
+    auto node = Find(path);
+    if (!node || node->isFolder || node->locked || node->content.size() > maxBytes)
+        return std::nullopt;
+    return node->content;
+}
+
+bool MemoryFileSystem::WriteWholeFile(const std::string& path, const std::string& content) {
+    if (failures_.ShouldFail(Operation::WriteFile, path))
+        return false;
+    std::string leaf;
+    auto parent = ParentOf(path, leaf);
+    if (!parent || leaf.empty())
+        return false;
+    auto target = parent->Child(leaf);
+    if (target) {
+        if (target->isFolder || target->locked || (target->attributes & (kAttrReadOnly | kAttrHidden)))
+            return false;
+    } else {
+        target = std::make_shared<FileNode>();
+        target->name = leaf;
+        target->attributes = kAttrArchive;
+        parent->children.push_back(target);
+    }
+    target->content = content;
+    return true;
+}
+
+bool MemoryFileSystem::DeleteAtRestart(const std::string& path) {
+    if (failures_.ShouldFail(Operation::DeleteAtRestart, path))
+        return false;
+    if (!Find(path))
+        return false;
+    pendingDeletions_.push_back(path);
+    return true;
+}
+
+void MemoryFileSystem::Restart() {
+    std::vector<std::shared_ptr<FileNode>> pending{drives_};
+    while (!pending.empty()) {
+        auto node = pending.back();
+        pending.pop_back();
+        node->locked = false;
+        for (const auto& child : node->children)
+            pending.push_back(child);
+    }
+    for (const std::string& path : pendingDeletions_) {
+        std::string leaf;
+        auto parent = ParentOf(path, leaf);
+        auto target = parent ? parent->Child(leaf) : nullptr;
+        if (!target || (target->isFolder && !target->children.empty()))
+            continue;
+        auto& siblings = parent->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), target), siblings.end());
+    }
+    pendingDeletions_.clear();
+}
+
 void MemoryFileSystem::AddDrive(const std::string& drive) {
     if (drives_->Child(drive))
         return;

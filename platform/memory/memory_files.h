@@ -36,6 +36,9 @@ class MemoryFileSystem : public FileSystem {
     std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
     bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
     bool WriteCarriedFile(const std::string& name, const std::string& path) override;
+    std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
+    bool WriteWholeFile(const std::string& path, const std::string& content) override;
+    bool DeleteAtRestart(const std::string& path) override;
     std::string ProgramPath() override { return programPath_.size() < 260 ? programPath_ : std::string(); }
     std::string CurrentDirectory() override { return currentDirectory_; }
     std::string TempDirectory() override { return tempDirectory_; }
@@ -46,6 +49,7 @@ class MemoryFileSystem : public FileSystem {
     void AddFile(const std::string& path,
                  const std::string& content,
                  std::uint32_t attributes = kAttrArchive);
+    // Only the path: a test that needs the program's file (the uninstaller is a copy of it) adds it.
     void SetProgramPath(const std::string& path) { programPath_ = path; }
     // A file the program carries inside itself, for WriteCarriedFile.
     void AddCarriedFile(const std::string& name, const std::string& content) { carried_[name] = content; }
@@ -54,6 +58,10 @@ class MemoryFileSystem : public FileSystem {
     void Lock(const std::string& path);
     void Unlock(const std::string& path);
     void SetListingOrder(ListingOrder order) { order_ = order; }
+    // What the system does at a restart: carries out the pending deletions in order (a folder
+    // that is not empty by then stays), and releases every lock.
+    void Restart();
+    const std::vector<std::string>& PendingDeletions() const { return pendingDeletions_; }
 
     // Inspection.
     std::optional<std::string> ReadFile(const std::string& path) const;
@@ -71,6 +79,7 @@ class MemoryFileSystem : public FileSystem {
     std::string currentDirectory_ = "C:\\";
     std::string tempDirectory_ = "C:\\Temp";
     std::map<std::string, std::string> carried_;
+    std::vector<std::string> pendingDeletions_;
 
     std::shared_ptr<FileNode> Find(const std::string& path) const;
     std::shared_ptr<FileNode> ParentOf(const std::string& path, std::string& leaf) const;

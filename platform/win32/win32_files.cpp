@@ -1,5 +1,7 @@
 #include "platform/win32/win32_files.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/text936.h"
@@ -80,6 +82,47 @@ std::optional<std::uint32_t> Win32FileSystem::GetAttributes(const std::string& p
 
 bool Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
     return SetFileAttributesA(path.c_str(), attributes) != FALSE;
+}
+
+std::optional<std::string> Win32FileSystem::ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+        return std::nullopt;
+    std::string content(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < content.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), &content[done], chunk, &read, nullptr) || read == 0)
+            return std::nullopt;
+        done += read;
+    }
+    return content;
+}
+
+bool Win32FileSystem::WriteWholeFile(const std::string& path, const std::string& content) {
+    UniqueFile file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    std::size_t done = 0;
+    while (done < content.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!::WriteFile(file.get(), content.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+bool Win32FileSystem::DeleteAtRestart(const std::string& path) {
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
 std::string Win32FileSystem::ProgramPath() {

@@ -30,6 +30,13 @@ class Win32FileSystem : public FileSystem {
     // The RCDATA resource `name` of the running program, written with CreateFileA/WriteFile
     // (win32_carried_file.cpp). A partly written file is deleted again.
     bool WriteCarriedFile(const std::string& name, const std::string& path) override;
+    // CreateFileA (sharing reads only) and ReadFile; nullopt when the file cannot be opened, is
+    // larger than `maxBytes` or is not read whole.
+    std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
+    // CreateFileA with CREATE_ALWAYS, then WriteFile of every byte.
+    bool WriteWholeFile(const std::string& path, const std::string& content) override;
+    // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT).
+    bool DeleteAtRestart(const std::string& path) override;
 
     // GetModuleFileNameA(NULL) with 261 bytes; a longer path comes back cut, empty on failure.
     std::string ProgramPath() override;

@@ -1,6 +1,8 @@
 #pragma once
 // File system behaviour the installer relies on, checked against every backend.
 
+#include <optional>
+
 #include "tests/contract/contract_fixture.h"
 
 namespace contract {
@@ -257,6 +259,46 @@ TEST_P(FilesContract, TempAndCurrentDirectoriesAreFolders) {
     const std::string current = files().CurrentDirectory();
     ASSERT_FALSE(current.empty());
     EXPECT_EQ(files().GetAttributes(current).value_or(0) & kAttrDirectory, kAttrDirectory) << current;
+}
+
+TEST_P(FilesContract, WholeFilesRoundTripByteForByteWithinTheirLimit) {
+    const std::string content = std::string("记录\r\n", 6) + std::string(1, '\0') + "end";
+    struct Case {
+        std::string name;
+        std::size_t maxBytes;
+        std::optional<std::string> expected;
+    };
+    ASSERT_TRUE(files().WriteWholeFile(InScratch("安装记录.txt"), content));
+    ASSERT_TRUE(files().CreateDirectory(InScratch("temp")));
+    const Case cases[] = {
+        {"安装记录.txt", content.size(), content},
+        {"安装记录.txt", content.size() - 1, std::nullopt},  // larger than allowed: nothing in part
+        {"missing.txt", 100, std::nullopt},
+        {"temp", 100, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(files().ReadWholeFile(InScratch(c.name), c.maxBytes), c.expected)
+            << c.name << " " << c.maxBytes;
+    EXPECT_EQ(backend->ReadFile(InScratch("安装记录.txt")), content);
+}
+
+TEST_P(FilesContract, WholeFileWriteReplacesOldContentAndNeedsItsFolder) {
+    ASSERT_TRUE(backend->WriteFile(InScratch("Brelix.CFG"), "a much longer old content"));
+    EXPECT_TRUE(files().WriteWholeFile(InScratch("Brelix.CFG"), "new"));
+    EXPECT_EQ(backend->ReadFile(InScratch("Brelix.CFG")), "new");
+    EXPECT_TRUE(files().WriteWholeFile(InScratch("Brelix.CFG"), ""));
+    EXPECT_EQ(files().ReadWholeFile(InScratch("Brelix.CFG"), 10), "");
+    EXPECT_FALSE(files().WriteWholeFile(InScratch("Missing\\Brelix.CFG"), "x"));
+    EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()),
+              (std::vector<Entry>{{"Brelix.CFG", kAttrArchive}}));
+}
+
+TEST_P(FilesContract, DeletionAtRestartIsAcceptedForWhatExistsAndLeavesItForNow) {
+    ASSERT_TRUE(files().CreateDirectory(InScratch("产品")));
+    ASSERT_TRUE(backend->WriteFile(InScratch("产品\\Uninstall.exe"), "program"));
+    EXPECT_TRUE(files().DeleteAtRestart(InScratch("产品\\Uninstall.exe")));
+    EXPECT_TRUE(files().DeleteAtRestart(InScratch("产品")));
+    EXPECT_EQ(backend->ReadFile(InScratch("产品\\Uninstall.exe")), "program");
 }
 
 }  // namespace contract

@@ -34,6 +34,7 @@ class SetUpRunTest : public ::testing::Test {
   protected:
     SetUpRunTest() {
         backend.files.SetProgramPath("C:\\Setup\\SetUp.exe");
+        backend.files.AddFile("C:\\Setup\\SetUp.exe", "setup program");
         for (const char* name : {"Brelix2008.arx", "Brelix2010.arx", "Brelix_EN.shx", "Brelix_HZ.shx"})
             backend.files.AddFile(std::string("C:\\Setup\\Data\\") + name, name);
         AddAcad(kKey2009, "C:\\AutoCAD 2009", "AutoCAD 2009");

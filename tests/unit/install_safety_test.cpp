@@ -122,7 +122,8 @@ std::string FilesOutsideSavePlaces(const Machine& machine) {
     std::istringstream all(machine.backend.files.Dump());
     std::string line, kept;
     while (std::getline(all, line)) {
-        if (line.find("SetUp_Temp") == std::string::npos)
+        // The installation record's trusted-path lines come from HKCU, which the sweep leaves out.
+        if (line.find("SetUp_Temp") == std::string::npos && line.rfind("TRUSTEDPATHS\t", 0) != 0)
             kept += line + "\n";
     }
     return kept;

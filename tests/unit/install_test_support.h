@@ -28,9 +28,11 @@ inline std::string NumberedName(const std::string& prefix,
     return prefix + std::string(3 - digits.size(), '0') + digits + extension;
 }
 
-// A backend whose program runs from C:\Setup, with the page as the active window.
+// A backend whose program runs from C:\Setup (its file is there: the uninstaller is a copy of it),
+// with the page as the active window.
 inline void StageProgram(MemoryBackend& backend) {
     backend.files.SetProgramPath(kProgram);
+    backend.files.AddFile(kProgram, "setup program");
     backend.prompts.active = kPageWindow;
 }
 

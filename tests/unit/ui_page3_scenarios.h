@@ -260,7 +260,8 @@ TYPED_TEST_P(Page3Scenarios, InstallEndsWithTheCompletionMessage) {
     EXPECT_EQ(this->backend.prompts.shown[0].owner, window);
     EXPECT_EQ(position, 50);
     EXPECT_EQ(this->backend.files.List(kNewProduct),
-              (std::vector<std::string>{"Brelix.dat", "Brelix2010.arx", "Brelix扩展绘图库", "temp"}));
+              (std::vector<std::string>{"Brelix.dat", "Brelix2010.arx", "Brelix安装记录.txt",
+                                        "Brelix扩展绘图库", "temp", "Uninstall.exe"}));
     EXPECT_EQ(this->Record(), kNewProduct);
     EXPECT_EQ(this->options.installRoot, "D:\\Tools");
     EXPECT_EQ(std::vector<int>({this->options.keepConfig, this->options.keepSettings,
@@ -271,20 +272,20 @@ TYPED_TEST_P(Page3Scenarios, InstallEndsWithTheCompletionMessage) {
 
 TYPED_TEST_P(Page3Scenarios, KeptSettingsAndSectionsComeBackIntoTheNewProductFolder) {
     EXPECT_EQ(this->ProductAfterInstallWithout(0),
-              (std::vector<std::string>{"BEAMS.SEC", "Brelix.dat", "Brelix2010.arx", "Brelix扩展绘图库",
-                                        "temp", "USER.CFG"}));
+              (std::vector<std::string>{"BEAMS.SEC", "Brelix.dat", "Brelix2010.arx", "Brelix安装记录.txt",
+                                        "Brelix扩展绘图库", "temp", "Uninstall.exe", "USER.CFG"}));
 }
 
 TYPED_TEST_P(Page3Scenarios, UntickedSettingsAreNotBroughtBack) {
-    EXPECT_EQ(
-        this->ProductAfterInstallWithout(IDC_PAGE3_KEEP_SETTINGS),
-        (std::vector<std::string>{"BEAMS.SEC", "Brelix.dat", "Brelix2010.arx", "Brelix扩展绘图库", "temp"}));
+    EXPECT_EQ(this->ProductAfterInstallWithout(IDC_PAGE3_KEEP_SETTINGS),
+              (std::vector<std::string>{"BEAMS.SEC", "Brelix.dat", "Brelix2010.arx", "Brelix安装记录.txt",
+                                        "Brelix扩展绘图库", "temp", "Uninstall.exe"}));
 }
 
 TYPED_TEST_P(Page3Scenarios, UntickedSectionLibraryIsNotBroughtBack) {
-    EXPECT_EQ(
-        this->ProductAfterInstallWithout(IDC_PAGE3_KEEP_SECTION_LIBRARY),
-        (std::vector<std::string>{"Brelix.dat", "Brelix2010.arx", "Brelix扩展绘图库", "temp", "USER.CFG"}));
+    EXPECT_EQ(this->ProductAfterInstallWithout(IDC_PAGE3_KEEP_SECTION_LIBRARY),
+              (std::vector<std::string>{"Brelix.dat", "Brelix2010.arx", "Brelix安装记录.txt",
+                                        "Brelix扩展绘图库", "temp", "Uninstall.exe", "USER.CFG"}));
 }
 
 TYPED_TEST_P(Page3Scenarios, MissingSourceKeepsThePageOpenAndUnchanged) {

@@ -1,0 +1,217 @@
+#include "install/install_record.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "install/crc32.h"
+#include "install/product_layout.h"
+#include "platform/text936.h"
+
+namespace install {
+
+namespace {
+
+constexpr char kFirstLine[] = "Brelix结构工具箱 安装记录 1";
+constexpr char kFileTag[] = "FILE";
+constexpr char kDemandLoadTag[] = "DEMANDLOAD";
+constexpr char kTrustedPathsTag[] = "TRUSTEDPATHS";
+constexpr char kFontTag[] = "FONT";
+// Neither byte occurs inside a double-byte character (trail bytes are 0x40 and above).
+constexpr char kSeparator = '\t';
+constexpr char kLineEnd[] = "\r\n";
+
+void AddOnce(std::vector<std::string>& list, const std::string& entry) {
+    for (const std::string& existing : list) {
+        if (text936::EqualsNoCase(existing, entry))
+            return;
+    }
+    list.push_back(entry);
+}
+
+// Splits off the first `count` tab-separated fields; the rest of the line is the last field.
+std::optional<std::vector<std::string>> SplitFields(const std::string& line, int count) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::size_t tab = line.find(kSeparator, start);
+        if (tab == std::string::npos)
+            return std::nullopt;
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    fields.push_back(line.substr(start));
+    if (fields.back().empty())
+        return std::nullopt;
+    return fields;
+}
+
+std::optional<std::uint64_t> ParseDecimal(const std::string& text) {
+    if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::strtoull(text.c_str(), nullptr, 10);
+}
+
+std::optional<std::uint32_t> ParseHex32(const std::string& text) {
+    if (text.size() != 8 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(std::strtoul(text.c_str(), nullptr, 16));
+}
+
+// A path below the product folder that stays inside it: relative, no drive, no "." or "..".
+bool IsContainedPath(const std::string& path) {
+    const auto levels = text936::SplitLevels(path);
+    if (!levels || levels->empty() || path.back() == '\\')
+        return false;
+    for (const std::string& level : *levels) {
+        if (level == "." || level == ".." || level.find(':') != std::string::npos)
+            return false;
+    }
+    return true;
+}
+
+std::optional<RecordedFile> ParseFileLine(const std::string& rest) {
+    const auto fields = SplitFields(rest, 2);
+    if (!fields)
+        return std::nullopt;
+    const auto size = ParseDecimal((*fields)[0]);
+    const auto crc = ParseHex32((*fields)[1]);
+    if (!size || !crc || !IsContainedPath((*fields)[2]))
+        return std::nullopt;
+    return RecordedFile{(*fields)[2], *size, *crc};
+}
+
+}  // namespace
+
+std::string FormatRecord(const InstallRecord& record) {
+    std::string text = std::string(kFirstLine) + kLineEnd;
+    for (const RecordedFile& file : record.files) {
+        char numbers[48];
+        std::snprintf(numbers, sizeof numbers, "%llu%c%08x", static_cast<unsigned long long>(file.size),
+                      kSeparator, static_cast<unsigned>(file.crc));
+        text += std::string(kFileTag) + kSeparator + numbers + kSeparator + file.path + kLineEnd;
+    }
+    const auto addAll = [&text](const char* tag, const std::vector<std::string>& entries) {
+        for (const std::string& entry : entries)
+            text += std::string(tag) + kSeparator + entry + kLineEnd;
+    };
+    addAll(kDemandLoadTag, record.demandLoadKeys);
+    addAll(kTrustedPathsTag, record.trustedPathKeys);
+    addAll(kFontTag, record.fonts);
+    return text;
+}
+
+std::optional<InstallRecord> ParseRecord(const std::string& text) {
+    InstallRecord record;
+    bool first = true;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (first) {
+            if (line != kFirstLine)
+                return std::nullopt;
+            first = false;
+            continue;
+        }
+        const std::size_t tab = line.find(kSeparator);
+        if (tab == std::string::npos || tab + 1 >= line.size())
+            continue;
+        const std::string tag = line.substr(0, tab);
+        const std::string rest = line.substr(tab + 1);
+        if (tag == kFileTag) {
+            if (auto file = ParseFileLine(rest))
+                record.files.push_back(*file);
+        } else if (tag == kDemandLoadTag) {
+            AddOnce(record.demandLoadKeys, rest);
+        } else if (tag == kTrustedPathsTag) {
+            AddOnce(record.trustedPathKeys, rest);
+        } else if (tag == kFontTag) {
+            AddOnce(record.fonts, rest);
+        }
+    }
+    if (first)
+        return std::nullopt;
+    return record;
+}
+
+void MergeRecord(InstallRecord& record, const InstallRecord& newer) {
+    for (const RecordedFile& file : newer.files) {
+        bool replaced = false;
+        for (RecordedFile& existing : record.files) {
+            if (text936::EqualsNoCase(existing.path, file.path)) {
+                existing = file;
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced)
+            record.files.push_back(file);
+    }
+    for (const std::string& key : newer.demandLoadKeys)
+        AddOnce(record.demandLoadKeys, key);
+    for (const std::string& key : newer.trustedPathKeys)
+        AddOnce(record.trustedPathKeys, key);
+    for (const std::string& font : newer.fonts)
+        AddOnce(record.fonts, font);
+}
+
+std::optional<std::string> PathBelow(const std::string& path, const std::string& folder) {
+    const auto pathLevels = text936::SplitLevels(path);
+    const auto folderLevels = text936::SplitLevels(folder);
+    if (!pathLevels || !folderLevels || folderLevels->empty() || pathLevels->size() <= folderLevels->size())
+        return std::nullopt;
+    for (std::size_t i = 0; i < folderLevels->size(); ++i) {
+        if (!text936::EqualsNoCase((*pathLevels)[i], (*folderLevels)[i]))
+            return std::nullopt;
+    }
+    std::string below;
+    for (std::size_t i = folderLevels->size(); i < pathLevels->size(); ++i)
+        below += (below.empty() ? "" : "\\") + (*pathLevels)[i];
+    return below;
+}
+
+InstallRecord RecordFromJournal(platform::FileSystem& files,
+                                app::InstallJournal& journal,
+                                const std::string& productFolder,
+                                const std::string& sourceFolder) {
+    InstallRecord record;
+    for (const std::string& installed : journal.InstalledFiles()) {
+        const auto below = PathBelow(installed, productFolder);
+        if (!below || !IsContainedPath(*below))
+            continue;
+        const auto shipped = files.ReadWholeFile(JoinPath(sourceFolder, *below), kLargestCheckedFile);
+        if (!shipped) {
+            // Unrecorded, the uninstall would leave it behind as if the user had made it.
+            journal.Problem("未能读取 " + JoinPath(sourceFolder, *below) + "，卸载时不会删除 " + installed);
+            continue;
+        }
+        record.files.push_back(RecordedFile{*below, shipped->size(), Crc32(*shipped)});
+    }
+    record.demandLoadKeys = journal.DemandLoadKeys();
+    record.trustedPathKeys = journal.TrustedPathKeys();
+    record.fonts = journal.Fonts();
+    return record;
+}
+
+std::optional<InstallRecord> ReadInstallRecord(platform::FileSystem& files,
+                                               const std::string& productFolder) {
+    // Even a record listing thousands of files stays far below this.
+    constexpr std::size_t kLargestRecord = 4u * 1024u * 1024u;
+    const auto text = files.ReadWholeFile(JoinPath(productFolder, kInstallRecordName), kLargestRecord);
+    if (!text)
+        return std::nullopt;
+    return ParseRecord(*text);
+}
+
+bool WriteInstallRecord(platform::FileSystem& files,
+                        const std::string& productFolder,
+                        const InstallRecord& record) {
+    return files.WriteWholeFile(JoinPath(productFolder, kInstallRecordName), FormatRecord(record));
+}
+
+}  // namespace install

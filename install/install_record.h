@@ -1,0 +1,79 @@
+#pragma once
+// The installation record: a small text file in the product folder that lists what the
+// installation put on the machine, so that the uninstall removes exactly that and no more.
+//
+// Code-page-936 text, one entry a line (CRLF), fields separated by a tab, the path last:
+//
+//   Brelix结构工具箱 安装记录 1
+//   FILE        <size in bytes>  <CRC-32, 8 hex digits>  <path below the product folder>
+//   DEMANDLOAD  <HKLM path of an Applications\Brelix<year> key>
+//   TRUSTEDPATHS  <HKCU path of a profile's Variables key>
+//   FONT        <path of a font copied into an AutoCAD Fonts folder>
+//
+// Lines of other kinds are skipped, so a newer record still reads.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/install_journal.h"
+#include "platform/files.h"
+
+namespace install {
+
+constexpr char kInstallRecordName[] = "Brelix安装记录.txt";
+constexpr char kUninstallerName[] = "Uninstall.exe";
+// Shipped files are read whole to be checked; the product ships nothing near this size.
+constexpr std::size_t kLargestCheckedFile = 256u * 1024u * 1024u;
+
+struct RecordedFile {
+    std::string path;  // below the product folder, no ".." level
+    std::uint64_t size = 0;
+    std::uint32_t crc = 0;
+
+    bool operator==(const RecordedFile& other) const {
+        return path == other.path && size == other.size && crc == other.crc;
+    }
+};
+
+struct InstallRecord {
+    std::vector<RecordedFile> files;
+    std::vector<std::string> demandLoadKeys;
+    std::vector<std::string> trustedPathKeys;
+    std::vector<std::string> fonts;
+
+    bool operator==(const InstallRecord& other) const {
+        return files == other.files && demandLoadKeys == other.demandLoadKeys &&
+               trustedPathKeys == other.trustedPathKeys && fonts == other.fonts;
+    }
+};
+
+std::string FormatRecord(const InstallRecord& record);
+// nullopt when the text does not start with the record's first line.
+std::optional<InstallRecord> ParseRecord(const std::string& text);
+
+// Adds `newer` to `record`: a file listed in both takes the newer size and checksum; keys and
+// fonts are added once (letter case ignored). Nothing of `record` is dropped.
+void MergeRecord(InstallRecord& record, const InstallRecord& newer);
+
+// What the journal says this installation put on the machine. A file's size and checksum are
+// those of its shipped copy below `sourceFolder` (a kept configuration file put back over it then
+// counts as the user's); files outside the product folder are left out, and so are files whose
+// shipped copy cannot be read, each reported as a problem.
+InstallRecord RecordFromJournal(platform::FileSystem& files,
+                                app::InstallJournal& journal,
+                                const std::string& productFolder,
+                                const std::string& sourceFolder);
+
+// The path of `path` below `folder` ("A\B" for "<folder>\A\B"), letter case ignored; nullopt
+// when it is not inside it.
+std::optional<std::string> PathBelow(const std::string& path, const std::string& folder);
+
+// The record of a product folder; nullopt when there is none or it cannot be read.
+std::optional<InstallRecord> ReadInstallRecord(platform::FileSystem& files, const std::string& productFolder);
+bool WriteInstallRecord(platform::FileSystem& files,
+                        const std::string& productFolder,
+                        const InstallRecord& record);
+
+}  // namespace install

@@ -1,0 +1,24 @@
+#pragma once
+// The uninstall run (Uninstall.exe /UNINSTALL, with /S for no window): removes what the
+// installation recorded in its product folder, keeps what the user made or changed, and ends with
+// an exit code.
+
+#include "app/install_journal.h"
+#include "platform/services.h"
+
+namespace install {
+
+enum UninstallExitCode {
+    kUninstalled = 0,
+    kUninstallCancelled = 1,
+    kNothingToUninstall = 3,  // no installation record beside the program or in the recorded folder
+    kUninstallAcadRunning = 4,
+    kUninstalledWithProblems = 7,
+};
+
+// Runs the whole uninstall. Silent: no question and no message box. Log events and problems go
+// into the journal. While a problem remains, the record, the uninstaller and the Programs and
+// Features entry stay, so that the uninstall can be run again.
+int RunUninstall(platform::Services& services, app::InstallJournal& journal, bool silent);
+
+}  // namespace install

@@ -1,0 +1,58 @@
+#include "install/uninstall_entry.h"
+
+#include "install/install_record.h"
+#include "install/product_layout.h"
+
+namespace install {
+
+namespace {
+
+constexpr char kDisplayName[] = "Brelix结构工具箱";
+constexpr char kDisplayVersion[] = "2024.3.27";
+constexpr char kPublisher[] = "Brelix";
+constexpr char kLocationValue[] = "InstallLocation";
+// Programs and Features offers neither: a change is a new installation, a repair the same.
+constexpr std::uint32_t kNoModify = 1;
+constexpr std::uint32_t kNoRepair = 1;
+constexpr std::size_t kLocationCapacity = 1024;
+
+}  // namespace
+
+bool WriteUninstallEntry(platform::RegistryKey& localMachine,
+                         const std::string& productFolder,
+                         std::uint32_t estimatedSizeKb) {
+    auto key = localMachine.Create(kUninstallKeyPath);
+    if (!key)
+        return false;
+    const std::string uninstaller = JoinPath(productFolder, kUninstallerName);
+    const std::string command = "\"" + uninstaller + "\" /UNINSTALL";
+    bool written = key->WriteString("DisplayName", kDisplayName);
+    written &= key->WriteString("DisplayVersion", kDisplayVersion);
+    written &= key->WriteString("Publisher", kPublisher);
+    written &= key->WriteString("DisplayIcon", uninstaller + ",0");
+    written &= key->WriteString(kLocationValue, productFolder);
+    written &= key->WriteString("UninstallString", command);
+    written &= key->WriteString("QuietUninstallString", command + " /S");
+    written &= key->WriteDword("EstimatedSize", estimatedSizeKb);
+    written &= key->WriteDword("NoModify", kNoModify);
+    written &= key->WriteDword("NoRepair", kNoRepair);
+    return written;
+}
+
+std::optional<std::string> UninstallEntryLocation(platform::RegistryKey& localMachine) {
+    auto key = localMachine.Open(kUninstallKeyPath, platform::KeyAccess::Read);
+    if (!key)
+        return std::nullopt;
+    const platform::ValueRead location = key->ReadValue(kLocationValue, kLocationCapacity);
+    if (!location.ok())
+        return std::nullopt;
+    return location.Text();
+}
+
+bool RemoveUninstallEntry(platform::RegistryKey& localMachine) {
+    if (!localMachine.Open(kUninstallKeyPath, platform::KeyAccess::Read))
+        return true;
+    return localMachine.DeleteSubkey(kUninstallKeyPath);
+}
+
+}  // namespace install

@@ -1,0 +1,91 @@
+#include "install/uninstall_files.h"
+
+#include "install/crc32.h"
+#include "install/locations.h"
+#include "install/product_layout.h"
+#include "install/read_only.h"
+#include "platform/text936.h"
+
+namespace install {
+
+namespace {
+
+// Deeper than anything the product or a user makes below it; a guard against endless descent.
+constexpr int kDeepestFolder = 32;
+
+bool IsDotEntry(const std::string& name) {
+    return name == "." || name == "..";
+}
+
+bool SweepFolder(platform::FileSystem& files,
+                 const std::string& folder,
+                 int depth,
+                 std::vector<std::string>& remaining) {
+    std::vector<platform::DirEntry> entries;
+    const std::string pattern = JoinPath(folder, "*.*");
+    if (text936::FitsBuffer(pattern, kPathBufferSize)) {
+        platform::DirEntry entry;
+        if (auto search = files.FindFirst(pattern, entry)) {
+            do {
+                if (!IsDotEntry(entry.name))
+                    entries.push_back(entry);
+            } while (search->Next(entry));
+        }
+    }
+    bool empty = true;
+    for (const platform::DirEntry& entry : entries) {
+        const std::string path = JoinPath(folder, entry.name);
+        const bool isFolder = (entry.attributes & platform::kAttrDirectory) != 0;
+        if (isFolder && depth < kDeepestFolder && text936::FitsBuffer(path, kPathBufferSize) &&
+            SweepFolder(files, path, depth + 1, remaining))
+            continue;
+        if (!isFolder)
+            remaining.push_back(path);
+        empty = false;
+    }
+    return empty && text936::FitsBuffer(folder, kPathBufferSize) && files.RemoveDirectory(folder);
+}
+
+}  // namespace
+
+void RemoveShippedFiles(platform::FileSystem& files,
+                        const std::string& productFolder,
+                        const InstallRecord& record,
+                        app::InstallJournal& journal) {
+    for (const RecordedFile& shipped : record.files) {
+        const std::string path = JoinPath(productFolder, shipped.path);
+        if (!text936::FitsBuffer(path, kPathBufferSize) || !files.GetAttributes(path))
+            continue;
+        const auto content = files.ReadWholeFile(path, kLargestCheckedFile);
+        if (!content) {
+            // Too large to be the shipped file, or held open: either way not ours to delete now.
+            journal.Problem("无法读取，未删除：" + path);
+            continue;
+        }
+        if (content->size() != shipped.size || Crc32(*content) != shipped.crc) {
+            journal.Note("已被修改，保留：" + path);
+            continue;
+        }
+        RemoveOwnFile(files, path, journal);
+    }
+}
+
+bool RemoveOwnFile(platform::FileSystem& files, const std::string& path, app::InstallJournal& journal) {
+    if (!files.GetAttributes(path))
+        return true;
+    ClearReadOnly(files, path);
+    if (files.DeleteFile(path)) {
+        journal.Note("已删除 " + path);
+        return true;
+    }
+    journal.Problem("未能删除 " + path);
+    return false;
+}
+
+std::vector<std::string> RemoveEmptyFolders(platform::FileSystem& files, const std::string& folder) {
+    std::vector<std::string> remaining;
+    SweepFolder(files, folder, 0, remaining);
+    return remaining;
+}
+
+}  // namespace install

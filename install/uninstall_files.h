@@ -1,0 +1,28 @@
+#pragma once
+// The file side of the uninstall: shipped files that are still as shipped go, everything else
+// stays, and folders left empty are removed.
+
+#include <string>
+#include <vector>
+
+#include "app/install_journal.h"
+#include "install/install_record.h"
+#include "platform/files.h"
+
+namespace install {
+
+// Deletes each recorded file whose size and CRC-32 still match the record. A file that differs
+// is the user's and stays; one that is missing is skipped. Failures go into the journal.
+void RemoveShippedFiles(platform::FileSystem& files,
+                        const std::string& productFolder,
+                        const InstallRecord& record,
+                        app::InstallJournal& journal);
+
+// Deletes a file the product put there; true when it is gone (also when it was not there).
+bool RemoveOwnFile(platform::FileSystem& files, const std::string& path, app::InstallJournal& journal);
+
+// Removes every folder below `folder` that is empty once its subfolders are removed, and then
+// `folder` itself when it is empty. Returns the files that remain, in listing order.
+std::vector<std::string> RemoveEmptyFolders(platform::FileSystem& files, const std::string& folder);
+
+}  // namespace install

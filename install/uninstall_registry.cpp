@@ -1,0 +1,167 @@
+#include "install/uninstall_registry.h"
+
+#include <vector>
+
+#include "acad/buffer_format.h"
+#include "install/install_record.h"
+#include "install/locations.h"
+#include "install/uninstall_entry.h"
+#include "platform/text936.h"
+
+namespace install {
+
+namespace {
+
+constexpr char kLoaderValue[] = "LOADER";
+constexpr char kTrustedPathsValue[] = "TRUSTEDPATHS";
+constexpr char kStubPathValue[] = "StubPath";
+// ";" is never the second byte of a double-byte character, so the list splits bytewise.
+constexpr char kListSeparator = ';';
+
+std::vector<std::string> SplitList(const std::string& list) {
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t separator = list.find(kListSeparator, start);
+        entries.push_back(list.substr(start, separator - start));
+        if (separator == std::string::npos)
+            return entries;
+        start = separator + 1;
+    }
+}
+
+bool IsInside(const std::string& path, const std::string& folder) {
+    return PathBelow(path, folder).has_value();
+}
+
+// Deletes a key below HKEY_LOCAL_MACHINE; true when it is gone afterwards.
+bool DeleteMachineKey(platform::Registry& registry, const std::string& path) {
+    auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine);
+    if (!localMachine)
+        return false;
+    return localMachine->DeleteSubkey(path) || !localMachine->Open(path, platform::KeyAccess::Read);
+}
+
+// The text of a value of an HKLM key; nullopt when the key or the value cannot be read.
+std::optional<std::string> ReadMachineText(platform::Registry& registry,
+                                           const std::string& path,
+                                           const char* name,
+                                           std::size_t capacity) {
+    auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine);
+    if (!localMachine)
+        return std::nullopt;
+    auto key = localMachine->Open(path, platform::KeyAccess::Read);
+    if (!key)
+        return std::nullopt;
+    const platform::ValueRead value = key->ReadValue(name, capacity);
+    if (!value.ok())
+        return std::nullopt;
+    return value.Text();
+}
+
+}  // namespace
+
+std::optional<std::string> WithoutTrustedFolder(const std::string& list, const std::string& folder) {
+    std::string kept;
+    bool removed = false;
+    bool first = true;
+    for (const std::string& entry : SplitList(list)) {
+        if (text936::EqualsNoCase(text936::WithoutTrailingBackslash(entry), folder)) {
+            removed = true;
+            continue;
+        }
+        if (!first)
+            kept += kListSeparator;
+        kept += entry;
+        first = false;
+    }
+    if (!removed)
+        return std::nullopt;
+    return kept;
+}
+
+void RemoveDemandLoadEntry(platform::Registry& registry,
+                           const std::string& key,
+                           const std::string& productFolder,
+                           app::InstallJournal& journal) {
+    const auto loader = ReadMachineText(registry, key, kLoaderValue, acad::kNameBufferSize);
+    if (!loader) {
+        journal.Note("加载项已不存在：HKLM\\" + key);
+        return;
+    }
+    if (!IsInside(*loader, productFolder)) {
+        journal.Note("加载项指向其他位置，保留：HKLM\\" + key + " = " + *loader);
+        return;
+    }
+    if (DeleteMachineKey(registry, key))
+        journal.Note("已删除加载项 HKLM\\" + key);
+    else
+        journal.Problem("未能删除加载项 HKLM\\" + key);
+}
+
+void RemoveTrustedFolder(platform::Registry& registry,
+                         const std::string& variablesKey,
+                         const std::string& productFolder,
+                         app::InstallJournal& journal) {
+    auto currentUser = registry.OpenRoot(platform::RootKey::CurrentUser);
+    auto variables = currentUser ? currentUser->Open(variablesKey, platform::KeyAccess::Default) : nullptr;
+    if (!variables)
+        return;
+    const platform::ValueRead value = variables->ReadValue(kTrustedPathsValue, acad::kTrustedPathsBufferSize);
+    if (value.status == platform::ReadStatus::Missing)
+        return;
+    // Writing back part of a list would lose the rest of the user's trusted folders.
+    if (!value.ok()) {
+        journal.Problem("未能完整读取受信任路径，未修改：HKCU\\" + variablesKey);
+        return;
+    }
+    const std::string before = value.Text();
+    const auto after = WithoutTrustedFolder(before, productFolder);
+    if (!after)
+        return;
+    if (variables->WriteString(kTrustedPathsValue, *after))
+        journal.Note("受信任路径 HKCU\\" + variablesKey + "：" + before + " → " + *after);
+    else
+        journal.Problem("未能修改受信任路径 HKCU\\" + variablesKey);
+}
+
+void RemoveProductKeys(platform::Registry& registry,
+                       platform::Environment& environment,
+                       const std::string& productFolder,
+                       app::InstallJournal& journal) {
+    auto localMachine = OpenRecordRoot(registry);
+    std::string recorded;
+    if (ReadPreviousFolder(registry, environment, recorded) && text936::EqualsNoCase(recorded, productFolder)) {
+        // Earlier 64-bit builds kept the record in the 64-bit view: it goes wherever it is.
+        auto nativeView = registry.OpenRoot(platform::RootKey::LocalMachine, platform::RegistryView::Force64);
+        bool removed = false;
+        for (auto* root : {localMachine.get(), nativeView.get()}) {
+            if (root && root->DeleteSubkey(kRecordKeyWrite))
+                removed = true;
+        }
+        if (removed)
+            journal.Note(std::string("已删除 HKLM\\") + kRecordKeyWrite);
+        else
+            journal.Problem(std::string("未能删除 HKLM\\") + kRecordKeyWrite);
+    }
+
+    const auto location = localMachine ? UninstallEntryLocation(*localMachine) : std::nullopt;
+    if (location && text936::EqualsNoCase(text936::WithoutTrailingBackslash(*location), productFolder)) {
+        if (RemoveUninstallEntry(*localMachine))
+            journal.Note(std::string("已删除卸载项 HKLM\\") + kUninstallKeyPath);
+        else
+            journal.Problem(std::string("未能删除卸载项 HKLM\\") + kUninstallKeyPath);
+    }
+
+    // The stub is quoted: "<product folder>\BrelixUser.exe".
+    const auto stub = ReadMachineText(registry, kActiveSetupKeyPath, kStubPathValue, acad::kNameBufferSize);
+    if (stub &&
+        text936::Find(text936::ToUpper(*stub), text936::ToUpper(productFolder + "\\")) != text936::npos) {
+        if (DeleteMachineKey(registry, kActiveSetupKeyPath))
+            journal.Note(std::string("已删除 HKLM\\") + kActiveSetupKeyPath);
+        else
+            journal.Problem(std::string("未能删除 HKLM\\") + kActiveSetupKeyPath);
+    }
+}
+
+}  // namespace install

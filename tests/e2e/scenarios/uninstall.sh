@@ -1,0 +1,114 @@
+# Uninstalling through Programs and Features: from a staged machine, through an installation and the
+# user's own work, back to the machine as it was, apart from the documented leftovers.
+
+UNINSTALL_KEY="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$PRODUCT_NAME"
+
+# What may differ between the staged machine and the machine after the round trip (lines of the
+# snapshot diff, without their "<"/">" mark): the fonts and their folders' times, the upper-cased
+# trusted-path lists (the product folder taken out), the removed compatibility values, the stale
+# entry of an older version that the installation replaced, the Variables key made for a profile
+# without one, and the user's changed and added files with the folders that hold them.
+ROUND_TRIP_LEFTOVERS='^$
+^"TRUSTEDPATHS"=
+^"[^"]*AutoCAD 20(09|10)\\\\acad.exe"="~ WINXPSP3"$
+^\[HKEY_LOCAL_MACHINE\\SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Applications\\Brelix2010\]$
+^"(LOADCTRLS"=dword:0000000e|LOADER"="D:\\\\Old\\\\BRELIX2010.ARX"|DESCRIPTION"="old entry")$
+^\[HKEY_CURRENT_USER\\Software\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables\]$
+^\. d 
+^\./Program Files/AutoCAD 20(09|10)/Fonts(/Brelix_(EN|HZ)\.shx f|) 
+^\./Brelix d 
+^\./Brelix/Brelix结构工具箱 d 
+^\./Brelix/Brelix结构工具箱/Brelix\.CFG f 
+^\./Brelix/Brelix结构工具箱/Brelix扩展绘图库 d 
+^\./Brelix/Brelix结构工具箱/Brelix扩展绘图库/我的节点\.SJY f '
+
+# without_system_keys <snapshot>: the snapshot without the keys below HKEY_LOCAL_MACHINE\System.
+without_system_keys() {
+    awk '/^\[/ { skip = (tolower($0) ~ /^\[hkey_local_machine\\system[\\\]]/) } /^== / { skip = 0 } !skip' "$1"
+}
+
+scenario_uninstall_round_trip() {
+    stage x86 "$SETUP32" || return 1
+    local before after
+    before=$(mktemp -p "$E2E_WORK" --suffix=.snapshot)
+    machine_snapshot "$before"
+
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
+    wizard_ended || return 1
+    local folder="C:\\Brelix\\$PRODUCT_NAME"
+    expect_reg "$UNINSTALL_KEY" DisplayName "$PRODUCT_NAME"
+    expect_reg "$UNINSTALL_KEY" DisplayVersion 2024.3.27
+    expect_reg "$UNINSTALL_KEY" Publisher Brelix
+    expect_reg "$UNINSTALL_KEY" InstallLocation "$folder"
+    expect_reg "$UNINSTALL_KEY" DisplayIcon "$folder\\Uninstall.exe,0"
+    # (reg export writes the quotes inside the value as \")
+    expect_reg "$UNINSTALL_KEY" QuietUninstallString "\\\"$folder\\Uninstall.exe\\\" /UNINSTALL /S"
+    expect_reg "$UNINSTALL_KEY" NoModify dword:00000001
+    expect_reg "$UNINSTALL_KEY" NoRepair dword:00000001
+    expect_same_file "$PRODUCT/Uninstall.exe" "$SETUP_DIR/SetUp.exe"
+    if grep -q $'^FILE\t[0-9]*\t[0-9a-f]\\{8\\}\tBRELIX2010.ARX\r$' "$PRODUCT/Brelix安装记录.txt"; then
+        note "ok: the record lists BRELIX2010.ARX"
+    else
+        fail "the record does not list BRELIX2010.ARX"
+    fi
+
+    # The user's work: a changed settings file and a drawing of their own.
+    printf 'changed by the user\r\n' >>"$PRODUCT/Brelix.CFG"
+    printf 'my drawing\r\n' >"$PRODUCT/$LIBRARY/我的节点.SJY"
+
+    # Uninstall as Programs and Features does: the command line from the registry.
+    local command exe code
+    command=$(e2e_reg_value "$UNINSTALL_KEY" UninstallString) || { fail "no UninstallString"; return 1; }
+    command=${command//\\\"/\"}
+    expect_eq UninstallString "$command" "\"$folder\\Uninstall.exe\" /UNINSTALL"
+    exe=${command#\"}
+    exe=${exe%%\"*}
+    # shellcheck disable=SC2086 # the switches after the quoted program are words of their own
+    (exec wine "$exe" ${command##*\" }) >/dev/null 2>&1 &
+    WIZARD_PID=$!
+    drive <<<'wait-message 确定要从本机删除Brelix结构工具箱吗？ 30
+expect-caption Brelix安装
+answer 6
+wait-message Brelix结构工具箱已从本机删除。 60
+expect-contains 65535 Brelix.CFG
+expect-contains 65535 我的节点.SJY
+expect-contains 65535 Brelix_HZ.shx
+expect-contains 65535 卸载程序将在计算机重新启动后删除。' || return 1
+    shot uninstall-done
+    drive <<<'answer 1
+wait-exit' || return 1
+    wait "$WIZARD_PID"
+    code=$?
+    WIZARD_PID=
+    expect_eq "exit code of the uninstall" "$code" 0
+
+    # A restart carries out what could not be deleted while it ran (the uninstaller itself).
+    e2e_settle "$WINEPREFIX"
+    wineboot -r >/dev/null 2>&1
+    e2e_settle "$WINEPREFIX"
+    expect_missing "$PRODUCT/Uninstall.exe"
+    expect_missing "$PRODUCT/BRELIX2010.ARX"
+    expect_no_reg_key "$UNINSTALL_KEY"
+    expect_no_reg_key 'HKLM\SOFTWARE\Brelix'
+    expect_no_reg_key 'HKLM\SOFTWARE\Autodesk\AutoCAD\R18.0\ACAD-8001:804\Applications\Brelix2010'
+    expect_reg 'HKLM\SOFTWARE\Autodesk\AutoCAD\R18.0\ACAD-8001:804\Applications\AcadVBA' LOADER \
+        'C:\Program Files\AutoCAD 2010\vbaloader.arx'
+    expect_reg "$PROFILES\\R18.0\\ACAD-8001:804\\Profiles\\<<未命名配置>>\\Variables" TRUSTEDPATHS 'C:\DATA;D:\LIB'
+    expect_reg "$PROFILES\\R24.0\\ACAD-4101:804\\Profiles\\<<未命名配置>>\\Variables" TRUSTEDPATHS 'E:\X'
+    expect_reg "$PROFILES\\R17.2\\ACAD-7001:804\\Profiles\\<<未命名配置>>\\Variables" TRUSTEDPATHS ''
+    expect_long_trusted_paths_kept
+
+    after=$(mktemp -p "$E2E_WORK" --suffix=.snapshot)
+    machine_snapshot "$after"
+    local unexpected
+    # HKLM\System is Wine's own machine state, which its restart rewrites (driver dates, video keys).
+    unexpected=$(diff <(without_system_keys "$before") <(without_system_keys "$after") |
+        sed -n 's/^[<>] \{0,1\}//p' | grep -Eiv "$ROUND_TRIP_LEFTOVERS")
+    if [ -z "$unexpected" ]; then
+        note "ok: registry and drive C as staged, apart from the documented leftovers"
+    else
+        fail "the round trip changed more than the documented leftovers:"
+        printf '%s\n' "$unexpected" | head -20 | sed 's/^/      /'
+    fi
+}

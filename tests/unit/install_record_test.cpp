@@ -1,0 +1,80 @@
+// The installation record: its checksum, its text form, and how a re-installation adds to it.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "install/crc32.h"
+#include "install/install_record.h"
+
+namespace {
+
+using install::InstallRecord;
+using install::RecordedFile;
+
+TEST(InstallRecordCrc, MatchesTheZipChecksum) {
+    struct Case {
+        std::string data;
+        std::uint32_t crc;
+    };
+    const Case cases[] = {
+        {"", 0x00000000u},
+        {"123456789", 0xCBF43926u},
+        {std::string("\0\0\0\0", 4), 0x2144DF1Cu},
+        {"The quick brown fox jumps over the lazy dog", 0x414FA339u},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(install::Crc32(c.data), c.crc) << c.data;
+}
+
+TEST(InstallRecordText, ReadsBackWhatItWrites) {
+    const InstallRecord record{
+        {{"BRELIX2010.ARX", 1234, 0x0000BEEFu}, {"Brelix扩展绘图库\\钢梁 节点.SJY", 0, 0xFFFFFFFFu}},
+        {"SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Applications\\Brelix2010"},
+        {"SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles\\<<未命名配置>>\\Variables"},
+        {"C:\\Program Files\\AutoCAD 2010\\Fonts\\Brelix_HZ.shx"},
+    };
+    const std::string text = install::FormatRecord(record);
+    EXPECT_EQ(text.substr(0, text.find('\n') + 1), "Brelix结构工具箱 安装记录 1\r\n");
+    EXPECT_NE(text.find("FILE\t1234\t0000beef\tBRELIX2010.ARX\r\n"), std::string::npos) << text;
+    EXPECT_EQ(install::ParseRecord(text), record);
+}
+
+TEST(InstallRecordText, SkipsLinesThatCouldReachOutsideTheProductFolder) {
+    const std::string head = "Brelix结构工具箱 安装记录 1\n";
+    struct Case {
+        std::string line;
+        std::size_t files;
+    };
+    const Case cases[] = {
+        {"FILE\t4\t0000abcd\tok.txt", 1},
+        {"FILE\t4\t0000abcd\t..\\escape.txt", 0},
+        {"FILE\t4\t0000abcd\tsub\\..\\..\\escape.txt", 0},
+        {"FILE\t4\t0000abcd\tC:\\Windows\\win.ini", 0},
+        {"FILE\t4\t0000abcd\t\\root.txt", 0},
+        {"FILE\t4\tabcd\tshort-crc.txt", 0},
+        {"FILE\t-4\t0000abcd\tsigned.txt", 0},
+        {"FILE\t4\t0000abcd\t", 0},
+        {"NEWKIND\tanything", 0},
+    };
+    for (const Case& c : cases) {
+        const auto record = install::ParseRecord(head + c.line + "\r\n");
+        ASSERT_TRUE(record) << c.line;
+        EXPECT_EQ(record->files.size(), c.files) << c.line;
+    }
+    EXPECT_EQ(install::ParseRecord("FILE\t4\t0000abcd\tok.txt\r\n"), std::nullopt);
+    EXPECT_EQ(install::ParseRecord(""), std::nullopt);
+}
+
+TEST(InstallRecordMerge, KeepsEarlierEntriesAndTakesNewerChecksums) {
+    InstallRecord record{{{"A.ARX", 1, 1}, {"OLD.DLL", 2, 2}}, {"K2010"}, {"V1"}, {"F1"}};
+    const InstallRecord newer{{{"a.arx", 5, 5}, {"NEW.DLL", 3, 3}}, {"k2010", "K2018"}, {"V2"}, {"F1"}};
+    install::MergeRecord(record, newer);
+    EXPECT_EQ(record, (InstallRecord{{{"a.arx", 5, 5}, {"OLD.DLL", 2, 2}, {"NEW.DLL", 3, 3}},
+                                     {"K2010", "K2018"},
+                                     {"V1", "V2"},
+                                     {"F1"}}));
+}
+
+}  // namespace

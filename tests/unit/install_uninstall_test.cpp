@@ -1,0 +1,305 @@
+// Uninstall: a round trip from a staged machine back to it, and what the uninstall keeps.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/acad_inventory.h"
+#include "app/install_options.h"
+#include "install/install_action.h"
+#include "install/install_record.h"
+#include "install/uninstall.h"
+#include "install/uninstall_registry.h"
+#include "install_test_support.h"
+
+namespace {
+
+using namespace install_test;
+using ::testing::ElementsAre;
+
+constexpr char kProduct[] = "D:\\Tools\\Brelix结构工具箱";
+constexpr char kAcadFolder[] = "C:\\Program Files\\Autodesk\\AutoCAD 2020";
+constexpr char kAcadKey[] = "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804";
+constexpr char kEntryKey[] = "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020";
+constexpr char kOtherToolKey[] =
+    "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\SteelOther";
+constexpr char kVariables[] =
+    "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables";
+constexpr char kLayers[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix结构工具箱";
+constexpr char kUninstaller[] = "D:\\Tools\\Brelix结构工具箱\\Uninstall.exe";
+
+std::string In(const std::string& folder, const std::string& name) {
+    return folder + "\\" + name;
+}
+
+// A machine with AutoCAD 2020, another tool's demand-load entry, a profile trusting one folder and
+// a compatibility value on acad.exe (2020 keeps it), and the setup program beside its Data folder.
+void StageMachine(MemoryBackend& backend) {
+    StageProgram(backend);
+    backend.files.AddFile(kProgram, "setup program");
+    for (const char* name : {"Brelix2020.arx", "Brelix.CFG", "Brelix_EN.shx", "Brelix_HZ.shx", "SetUp.exe"})
+        backend.files.AddFile(In(kSource, name), std::string("shipped ") + name);
+    backend.files.AddFile(In(In(kSource, "Brelix扩展绘图库"), "梁.SJY"), "beam");
+    backend.files.AddFolder(In(kAcadFolder, "Fonts"));
+    backend.files.AddFolder("D:\\");
+    backend.registry.SetString(RootKey::LocalMachine, kOtherToolKey, "LOADER", "C:\\Other\\other.arx");
+    backend.registry.SetString(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS", "d:\\lib");
+    backend.registry.SetString(RootKey::CurrentUser, kLayers, In(kAcadFolder, "acad.exe"), "WINXPSP3");
+    backend.registry.CreateKey(RootKey::LocalMachine,
+                               "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+}
+
+class UninstallTest : public ::testing::Test {
+  protected:
+    UninstallTest() {
+        StageMachine(backend);
+        const int k = *app::ReleaseIndexOfYear(2020);
+        inventory.acadLocations[k] = {kAcadFolder};
+        inventory.acadKeys[k] = {kAcadKey};
+        options.releaseChosen[k] = 1;
+        page.installPath = "D:\\Tools";
+    }
+
+    // Installs, then runs the uninstall as the uninstaller in the product folder does.
+    void Install() {
+        OnInstallButton(context, page);
+        ASSERT_TRUE(backend.files.Exists(kUninstaller));
+        backend.prompts.shown.clear();
+        backend.files.SetProgramPath(kUninstaller);
+        backend.files.Lock(kUninstaller);
+    }
+
+    // Another machine, staged alike, with the product installed and the uninstaller running.
+    void InstallOn(MemoryBackend& machine) {
+        StageMachine(machine);
+        platform::Services machineServices = machine.services();
+        app::InstallJournal installJournal;
+        install::InstallContext installContext{machineServices, options, inventory, installJournal};
+        OnInstallButton(installContext, page);
+        machine.files.SetProgramPath(kUninstaller);
+        machine.prompts.shown.clear();
+    }
+
+    MemoryBackend backend;
+    platform::Services services = backend.services();
+    app::InstallOptions options;
+    app::AcadInventory inventory;
+    app::InstallJournal journal;
+    install::InstallContext context{services, options, inventory, journal};
+    FakeInstallPage page;
+};
+
+TEST_F(UninstallTest, RoundTripLeavesTheMachineAsItWasApartFromTheDocumentedLeftovers) {
+    // The machine as it should end: the staged one with the leftovers applied by hand.
+    MemoryBackend expected;
+    StageMachine(expected);
+    expected.registry.SetString(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS", "D:\\LIB");
+    expected.files.AddFolder("D:\\Tools");
+    expected.files.AddFile(In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"), "shipped Brelix_EN.shx");
+    expected.files.AddFile(In(In(kAcadFolder, "Fonts"), "Brelix_HZ.shx"), "shipped Brelix_HZ.shx");
+    expected.files.AddFile(In(kProduct, "Brelix.CFG"), "the user's settings");
+    expected.files.AddFile(In(In(kProduct, "Brelix扩展绘图库"), "我的节点.SJY"), "the user's drawing");
+    expected.files.SetProgramPath(kUninstaller);
+
+    Install();
+    backend.files.AddFile(In(kProduct, "Brelix.CFG"), "the user's settings");
+    backend.files.AddFile(In(In(kProduct, "Brelix扩展绘图库"), "我的节点.SJY"), "the user's drawing");
+    backend.prompts.answers = {platform::kIdYes, platform::kIdOk};
+
+    EXPECT_EQ(install::RunUninstall(services, journal, false), install::kUninstalled);
+    EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller));
+    backend.files.Restart();
+
+    EXPECT_EQ(backend.registry.Dump(), expected.registry.Dump());
+    EXPECT_EQ(backend.files.Dump(), expected.files.Dump());
+    ASSERT_EQ(backend.prompts.shown.size(), 2u);
+    EXPECT_EQ(backend.prompts.shown[0].caption, "Brelix安装");
+    EXPECT_EQ(backend.prompts.shown[0].style, platform::kMbYesNo | platform::kMbIconQuestion);
+    EXPECT_EQ(
+        backend.prompts.shown[1].text,
+        "Brelix结构工具箱已从本机删除。\n\n以下文件由您创建或修改过，已保留在 D:\\Tools\\Brelix结构工具箱：\n"
+        "Brelix.CFG\nBrelix扩展绘图库\\我的节点.SJY\n\n"
+        "字体文件保留在AutoCAD的Fonts文件夹中，用本软件绘制的图纸仍需要它们：\n"
+        "C:\\Program Files\\Autodesk\\AutoCAD 2020\\Fonts\\Brelix_EN.shx\n"
+        "C:\\Program Files\\Autodesk\\AutoCAD 2020\\Fonts\\Brelix_HZ.shx\n\n"
+        "卸载程序将在计算机重新启动后删除。");
+}
+
+TEST_F(UninstallTest, AnUntouchedInstallationGoesWholeWithItsFolderAtRestart) {
+    Install();
+    // Three shipped files and the uninstaller, under a kilobyte together: a started KB counts.
+    EXPECT_EQ(backend.registry.GetValue(RootKey::LocalMachine, kUninstallKey, "EstimatedSize"),
+              (platform::memory::StoredValue{platform::kRegDword, std::string("\x01\0\0\0", 4)}));
+    EXPECT_EQ(install::RunUninstall(services, journal, true), install::kUninstalled);
+    EXPECT_TRUE(backend.prompts.shown.empty());
+    EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller, kProduct));
+    backend.files.Restart();
+    EXPECT_THAT(backend.files.List("D:\\Tools"), ::testing::IsEmpty());
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kUninstallKey));
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, "SOFTWARE\\Brelix"));
+}
+
+// What each way of stopping, or failing, leaves: the exit code, the boxes, and whether the
+// record and the Programs and Features entry stay for another run.
+TEST_F(UninstallTest, StopsAndProblemsEndWithTheirExitCodes) {
+    struct Case {
+        const char* name;
+        std::function<void(MemoryBackend&)> arrange;
+        bool silent;
+        int exitCode;
+        std::vector<std::string> captions;
+        bool entryStays;
+    };
+    const Case cases[] = {
+        {"no",
+         [](MemoryBackend& b) { b.prompts.answers = {platform::kIdNo}; },
+         false,
+         install::kUninstallCancelled,
+         {"Brelix安装"},
+         true},
+        {"acad",
+         [](MemoryBackend& b) { b.processes.names = {"ACAD.EXE"}; },
+         false,
+         install::kUninstallAcadRunning,
+         {"Brelix软件安装"},
+         true},
+        {"acad silent",
+         [](MemoryBackend& b) { b.processes.names = {"acad.exe"}; },
+         true,
+         install::kUninstallAcadRunning,
+         {},
+         true},
+        {"locked",
+         [](MemoryBackend& b) { b.files.Lock(In(kProduct, "Brelix2020.arx")); },
+         true,
+         install::kUninstalledWithProblems,
+         {},
+         true},
+        {"no record",
+         [](MemoryBackend& b) { b.files.DeleteFile(In(kProduct, install::kInstallRecordName)); },
+         false,
+         install::kNothingToUninstall,
+         {"Brelix安装"},
+         true},
+    };
+    for (const Case& c : cases) {
+        MemoryBackend fresh;
+        platform::Services freshServices = fresh.services();
+        InstallOn(fresh);
+        c.arrange(fresh);
+        app::InstallJournal uninstallJournal;
+        EXPECT_EQ(install::RunUninstall(freshServices, uninstallJournal, c.silent), c.exitCode) << c.name;
+        std::vector<std::string> captions;
+        for (const auto& shown : fresh.prompts.shown)
+            captions.push_back(shown.caption);
+        EXPECT_EQ(captions, c.captions) << c.name;
+        EXPECT_EQ(fresh.registry.KeyExists(RootKey::LocalMachine, kUninstallKey), c.entryStays) << c.name;
+        EXPECT_TRUE(fresh.files.Exists(kUninstaller)) << c.name;
+    }
+}
+
+// Selectivity: only what is still the installation's own goes.
+TEST_F(UninstallTest, KeepsWhatIsNotTheInstallationsOwn) {
+    struct Case {
+        const char* name;
+        std::function<void(MemoryBackend&)> change;
+        std::function<bool(MemoryBackend&)> kept;
+    };
+    const Case cases[] = {
+        {"a changed shipped file",
+         [](MemoryBackend& b) { b.files.AddFile(In(kProduct, "Brelix2020.arx"), "patched"); },
+         [](MemoryBackend& b) { return b.files.ReadFile(In(kProduct, "Brelix2020.arx")) == "patched"; }},
+        {"a shipped file of the same size but other content",
+         [](MemoryBackend& b) { b.files.AddFile(In(kProduct, "Brelix2020.arx"), "SHIPPED Brelix2020.arx"); },
+         [](MemoryBackend& b) { return b.files.Exists(In(kProduct, "Brelix2020.arx")); }},
+        {"an entry now loading from elsewhere",
+         [](MemoryBackend& b) {
+             b.registry.SetString(RootKey::LocalMachine, kEntryKey, "LOADER", "E:\\New\\BRELIX2019.ARX");
+         },
+         [](MemoryBackend& b) { return b.registry.KeyExists(RootKey::LocalMachine, kEntryKey); }},
+        {"an entry loading from a folder whose name only begins like ours",
+         [](MemoryBackend& b) {
+             b.registry.SetString(RootKey::LocalMachine, kEntryKey, "LOADER",
+                                  "D:\\Tools\\Brelix结构工具箱2\\BRELIX2019.ARX");
+         },
+         [](MemoryBackend& b) { return b.registry.KeyExists(RootKey::LocalMachine, kEntryKey); }},
+        {"a trusted list holding the folder only inside a longer name",
+         [](MemoryBackend& b) {
+             b.registry.SetString(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS",
+                                  "x:\\a;D:\\TOOLS\\BRELIX结构工具箱\\SUB;");
+         },
+         [](MemoryBackend& b) {
+             return b.registry.GetValue(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS")->Text() ==
+                    "x:\\a;D:\\TOOLS\\BRELIX结构工具箱\\SUB;";
+         }},
+        {"a record naming another folder",
+         [](MemoryBackend& b) {
+             b.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Brelix", "Brelix_Path", "E:\\X");
+         },
+         [](MemoryBackend& b) { return b.registry.KeyExists(RootKey::LocalMachine, "SOFTWARE\\Brelix"); }},
+    };
+    for (const Case& c : cases) {
+        MemoryBackend fresh;
+        platform::Services freshServices = fresh.services();
+        InstallOn(fresh);
+        c.change(fresh);
+        app::InstallJournal uninstallJournal;
+        EXPECT_EQ(install::RunUninstall(freshServices, uninstallJournal, true), install::kUninstalled)
+            << c.name;
+        EXPECT_TRUE(c.kept(fresh)) << c.name;
+    }
+}
+
+// A machine-wide rollout's per-user program and Active Setup component go with this folder only.
+TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
+    constexpr char kActiveSetup[] =
+        "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+    struct Case {
+        std::string stubPath;
+        bool componentStays;
+    };
+    const Case cases[] = {
+        {"\"D:\\Tools\\Brelix结构工具箱\\BrelixUser.exe\"", false},
+        {"\"d:\\tools\\brelix结构工具箱\\BrelixUser.exe\"", false},
+        {"\"E:\\Other\\Brelix结构工具箱\\BrelixUser.exe\"", true},
+    };
+    for (const Case& c : cases) {
+        MemoryBackend fresh;
+        platform::Services freshServices = fresh.services();
+        InstallOn(fresh);
+        fresh.files.AddFile(In(kProduct, "BrelixUser.exe"), "per-user steps");
+        fresh.registry.SetString(RootKey::LocalMachine, kActiveSetup, "StubPath", c.stubPath);
+        app::InstallJournal uninstallJournal;
+        EXPECT_EQ(install::RunUninstall(freshServices, uninstallJournal, true), install::kUninstalled)
+            << c.stubPath;
+        EXPECT_FALSE(fresh.files.Exists(In(kProduct, "BrelixUser.exe"))) << c.stubPath;
+        EXPECT_EQ(fresh.registry.KeyExists(RootKey::LocalMachine, kActiveSetup), c.componentStays)
+            << c.stubPath;
+    }
+}
+
+TEST(TrustedFolderRemoval, TakesOutOnlyWholeEntriesAndLeavesTheRestAsItIs) {
+    const std::string folder = "D:\\Tools\\Brelix结构工具箱";
+    struct Case {
+        std::string list;
+        std::optional<std::string> expected;
+    };
+    const Case cases[] = {
+        {"D:\\LIB;D:\\TOOLS\\BRELIX结构工具箱", "D:\\LIB"},
+        {"D:\\Tools\\Brelix结构工具箱", ""},
+        {"a;d:\\tools\\brelix结构工具箱\\;b;", "a;b;"},
+        {"D:\\TOOLS\\BRELIX结构工具箱;x;D:\\TOOLS\\BRELIX结构工具箱", "x"},
+        {"D:\\TOOLS\\BRELIX结构工具箱2;D:\\TOOLS\\BRELIX结构工具箱\\SUB", std::nullopt},
+        {"d:\\lib", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(install::WithoutTrustedFolder(c.list, folder), c.expected) << c.list;
+}
+
+}  // namespace
