@@ -1,0 +1,221 @@
+#!/usr/bin/env bash
+# Measures the wizard's speed under Wine, each figure against a floor measured side by side in the
+# same run, and prints one line per measure: the program's median, the floor's median, their ratio.
+#
+#   scripts/bench.sh [runs] [measure...]   (5 runs per measure; every measure when none is named)
+#
+#   startup        start to the licence page on screen   vs  a bare dialog from the same template
+#   deploy-large   安  装 press to the completion message, 20 x 8 MB, keeping a previous configuration
+#   deploy-small   the same with 500 x 1 KB               vs  a raw CopyFileA loop over the files the
+#                                                             wizard copied, pressed and answered alike
+#   discovery      start-up with 10 000 extra release and product keys, less the start-up without them
+#                                                         vs  one raw RegEnumKeyExA walk of those keys
+#   size           bytes of the 32-bit and 64-bit SetUp.exe
+#
+# A benchmark, not a test: it asserts no time. It stops only when a run does not do what it measures
+# (no page, no completion message). Runs in its own prefix, build/bench/prefix-x86, on a private Xvfb.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root" || exit 1
+runs=${1:-5}
+[ $# -gt 0 ] && shift
+wanted=("$@")
+build32=${BENCH_BUILD32:-build/e2e-win32}
+build64=${BENCH_BUILD64:-build/e2e-win64}
+
+echo "== Building SetUp.exe (32 and 64 bits), the GUI driver and the benchmark's helpers"
+cmake -S . -B "$build32" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=32 >/dev/null || exit 1
+cmake --build "$build32" --target SetUp guidriver benchfloor benchprobe -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+cmake -S . -B "$build64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=64 >/dev/null || exit 1
+cmake --build "$build64" --target SetUp -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+for file in SetUp.exe guidriver.exe benchfloor.exe benchprobe.exe; do
+    [ -f "$build32/$file" ] || { echo "build failed: $build32/$file is missing"; exit 1; }
+done
+[ -f "$build64/SetUp.exe" ] || { echo "build failed: $build64/SetUp.exe is missing"; exit 1; }
+
+source tests/e2e/lib/wine.sh
+source tests/e2e/scenarios/common.sh  # WALK_TO_PAGE3, PRODUCT_NAME, LIBRARY
+
+prefix="$root/build/bench/prefix-x86"
+e2e_settle "$prefix"
+e2e_start_display || exit 1
+finish() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
+    e2e_settle "$prefix"
+    e2e_stop_display
+}
+trap finish EXIT
+
+echo "== Staging a machine with AutoCAD in $prefix"
+scripts/stage-machine.sh "$prefix" x86 >/dev/null || { echo "staging failed"; exit 1; }
+e2e_use_prefix "$prefix" x86 || exit 1
+# One server for the whole run, so that every program starts as it does on a machine already up; the
+# first program starts the prefix's services with its output going nowhere.
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1
+
+drive_c="$WINEPREFIX/drive_c"
+bench_dir="$drive_c/bench"
+setup_dir="$bench_dir/setup"
+data="$setup_dir/Data"
+product="$drive_c/Brelix/$PRODUCT_NAME"
+floor_target='C:\bench\floor'
+rm -rf "$bench_dir"
+mkdir -p "$setup_dir" "$bench_dir/bin"
+cp "$build32/SetUp.exe" "$setup_dir/SetUp.exe"
+cp "$build32/benchfloor.exe" "$bench_dir/bin/benchfloor.exe"
+SETUP='C:\bench\setup\SetUp.exe'
+FLOOR='C:\bench\bin\benchfloor.exe'
+PROBE=$(e2e_win_path "$build32/benchprobe.exe")
+DRIVER=$(e2e_win_path "$build32/guidriver.exe")
+
+# --- Helpers ------------------------------------------------------------------------------------------
+
+# probe <arguments>: runs the probe and prints the milliseconds it measured; stops the run on failure.
+probe() {
+    local output
+    # The console output of a Windows program ends its lines in CR LF.
+    output=$(wine "$PROBE" "$@" 2>&1 | tr -d '\r') || { echo "benchprobe $*: $output" >&2; exit 1; }
+    if [ "$1" = press ] && [[ $output != *安装完成* ]]; then
+        echo "the press did not end in the completion message: $output" >&2
+        exit 1
+    fi
+    awk '$1 == "ms" { print $2 }' <<<"$output"
+}
+
+median() {  # median <number>...
+    printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+report() {  # report <measure> <program ms> <floor ms> [note]
+    awk -v m="$1" -v p="$2" -v f="$3" -v n="${4:-}" \
+        'BEGIN { printf "%-13s program %8.1f ms   floor %8.1f ms   ratio %5.2f%s\n", m, p, f, (f > 0 ? p / f : 0), n }'
+}
+
+# sample <command...>: runs one timed command (in a subshell, so a failure there cannot stop this
+# shell) and prints its milliseconds; stops the run when it did not produce a figure.
+sample() {
+    local ms
+    ms=$("$@" | tail -n 1)
+    [[ $ms =~ ^[0-9]+(\.[0-9]+)?$ ]] || { echo "no figure from: $*" >&2; exit 1; }
+    printf '%s\n' "$ms"
+}
+
+# One press of 安  装 in the wizard, walked to page 3 with every choice as offered; prints the ms.
+setup_install() {
+    (cd "$setup_dir" && exec wine SetUp.exe) >/dev/null 2>&1 &
+    local wizard=$!
+    local script
+    script=$(mktemp -p "$bench_dir" --suffix=.drive)
+    printf '%s\n' "$WALK_TO_PAGE3" >"$script"
+    wine "$DRIVER" run "$(e2e_win_path "$script")" >/dev/null 2>&1 || { echo "could not walk to page 3" >&2; exit 1; }
+    rm -f "$script"
+    probe press
+    wait "$wizard"
+}
+
+# The same press on page 3's bare template, copying the first <count> files of Data; prints the ms.
+floor_install() {
+    wine "$FLOOR" copy 'C:\bench\setup\Data' "$floor_target" "$1" >/dev/null 2>&1 &
+    local floor=$!
+    probe press
+    wait "$floor"
+}
+
+# measure_deploy <measure> <files> <bytes each>
+measure_deploy() {
+    local measure=$1 files=$2 size=$3 i
+    rm -rf "$data" "$drive_c/Brelix" "$drive_c/bench/floor"
+    wine reg delete 'HKLM\SOFTWARE\Brelix' /f >/dev/null 2>&1
+    mkdir -p "$data"
+    for i in $(seq -f '%04g' "$files"); do head -c "$size" /dev/urandom >"$data/part$i.bin"; done
+    printf 'font\r\n' >"$data/Brelix_EN.shx"
+    printf 'font\r\n' >"$data/Brelix_HZ.shx"
+    # The first installation leaves the record and the user's files that the measured ones keep.
+    sample setup_install >/dev/null || exit 1
+    printf 'user settings\r\n' >"$product/Brelix.CFG"
+    printf 'user sections\r\n' >"$product/Brelix.SEC"
+    printf 'user drawing\r\n' >"$product/$LIBRARY/Mine.SJY"
+    local copied
+    copied=$(find "$product" -maxdepth 1 -name 'part*.bin' | wc -l)
+    sample floor_install "$copied" >/dev/null || exit 1
+    local program=() floor=()
+    for i in $(seq "$runs"); do
+        program+=("$(sample setup_install)") || exit 1
+        floor+=("$(sample floor_install "$copied")") || exit 1
+    done
+    report "$measure" "$(median "${program[@]}")" "$(median "${floor[@]}")" \
+        "   ($copied of $files files copied)"
+}
+
+# --- Measures -----------------------------------------------------------------------------------------
+
+# wants <measure>: the measure was asked for (or none was named).
+wants() {
+    [ ${#wanted[@]} -eq 0 ] && return 0
+    local name
+    for name in "${wanted[@]}"; do [ "$name" = "$1" ] && return 0; done
+    return 1
+}
+
+measure_startup() {
+    local i
+    startup_program=() startup_floor=()
+    sample probe start "$SETUP" >/dev/null || exit 1
+    sample probe start "$FLOOR" page >/dev/null || exit 1
+    for i in $(seq "$runs"); do
+        startup_program+=("$(sample probe start "$SETUP")") || exit 1
+        startup_floor+=("$(sample probe start "$FLOOR" page)") || exit 1
+    done
+    startup_program_ms=$(median "${startup_program[@]}")
+    startup_floor_ms=$(median "${startup_floor[@]}")
+    report startup "$startup_program_ms" "$startup_floor_ms"
+}
+
+measure_discovery() {
+    local keys
+    # 100 release keys of 99 product keys each, every product key holding both values.
+    keys=$(mktemp -p "$bench_dir" --suffix=.reg)
+    awk 'BEGIN {
+        print "Windows Registry Editor Version 5.00"
+        for (r = 0; r < 100; ++r) {
+            release = sprintf("HKEY_LOCAL_MACHINE\\SOFTWARE\\Autodesk\\AutoCAD\\R%d.0", 90 + r)
+            printf "\n[%s]\n", release
+            for (p = 0; p < 99; ++p) {
+                printf "\n[%s\\ACAD-%04d:804]\n", release, 9000 + p
+                printf "\"AcadLocation\"=\"C:\\\\Program Files\\\\AutoCAD Bench %d\\\\%d\"\n", r, p
+                printf "\"ProductName\"=\"AutoCAD %d\"\n", 2004 + (r + p) % 22
+            }
+        }
+    }' >"$keys"
+    e2e_reg_import "$keys" || { echo "the synthetic registry did not import"; exit 1; }
+    rm -f "$keys"
+    local i discovery_program=() discovery_floor=()
+    sample probe start "$SETUP" >/dev/null || exit 1
+    sample probe start "$FLOOR" walk >/dev/null || exit 1
+    for i in $(seq "$runs"); do
+        discovery_program+=("$(sample probe start "$SETUP")") || exit 1
+        discovery_floor+=("$(sample probe start "$FLOOR" walk)") || exit 1
+    done
+    report discovery \
+        "$(awk -v a="$(median "${discovery_program[@]}")" -v b="$startup_program_ms" 'BEGIN { print a - b }')" \
+        "$(awk -v a="$(median "${discovery_floor[@]}")" -v b="$startup_floor_ms" 'BEGIN { print a - b }')" \
+        "   (10 000 keys)"
+}
+
+echo "== Measuring, $runs runs each (median)"
+# Discovery is what start-up takes on top with the extra keys, so start-up is measured for it too.
+if wants startup || wants discovery; then measure_startup; fi
+if wants deploy-large; then measure_deploy deploy-large 20 $((8 * 1024 * 1024)); fi
+if wants deploy-small; then measure_deploy deploy-small 500 1024; fi
+if wants discovery; then measure_discovery; fi
+
+for bitness in 32 64; do
+    build_dir=$build32
+    [ $bitness = 64 ] && build_dir=$build64
+    bytes=$(stat -c %s "$build_dir/SetUp.exe")
+    printf '%-13s %d bytes (%d KB of 300 KB)\n' "size-$bitness" "$bytes" $(((bytes + 1023) / 1024))
+done
