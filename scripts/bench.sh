@@ -3,6 +3,7 @@
 # same run, and prints one line per measure: the program's median, the floor's median, their ratio.
 #
 #   scripts/bench.sh [runs] [measure...]   (5 runs per measure; every measure when none is named)
+#   BENCH_VERBOSE=1 scripts/bench.sh ...   also prints every sample
 #
 #   startup        start to the licence page on screen   vs  a bare dialog from the same template
 #   deploy-large   安  装 press to the completion message, 20 x 8 MB, keeping a previous configuration
@@ -87,6 +88,7 @@ probe() {
 }
 
 median() {  # median <number>...
+    [ -n "${BENCH_VERBOSE:-}" ] && echo "    samples: $*" >&2
     printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
@@ -105,6 +107,8 @@ sample() {
 }
 
 # One press of 安  装 in the wizard, walked to page 3 with every choice as offered; prints the ms.
+# Every press starts with the disk written back, so that the writes of the run before do not land
+# in the middle of this one.
 setup_install() {
     (cd "$setup_dir" && exec wine SetUp.exe) >/dev/null 2>&1 &
     local wizard=$!
@@ -113,6 +117,7 @@ setup_install() {
     printf '%s\n' "$WALK_TO_PAGE3" >"$script"
     wine "$DRIVER" run "$(e2e_win_path "$script")" >/dev/null 2>&1 || { echo "could not walk to page 3" >&2; exit 1; }
     rm -f "$script"
+    sync
     probe press
     wait "$wizard"
 }
@@ -121,6 +126,7 @@ setup_install() {
 floor_install() {
     wine "$FLOOR" copy 'C:\bench\setup\Data' "$floor_target" "$1" >/dev/null 2>&1 &
     local floor=$!
+    sync
     probe press
     wait "$floor"
 }
@@ -149,6 +155,9 @@ measure_deploy() {
     done
     report "$measure" "$(median "${program[@]}")" "$(median "${floor[@]}")" \
         "   ($copied of $files files copied)"
+    # The next measure starts without these files in the page cache or waiting to be written.
+    rm -rf "$data" "$drive_c/Brelix" "$drive_c/bench/floor"
+    sync
 }
 
 # --- Measures -----------------------------------------------------------------------------------------
