@@ -1,7 +1,6 @@
 // benchfloor: the floors that scripts/bench.sh measures the wizard against.
 //
 //   benchfloor page                              page 1's template, nothing else (start-up floor)
-//   benchfloor walk                              a raw walk of the AutoCAD keys, then page 1's template
 //   benchfloor copy <source> <target> <count>    page 3's template; its OK button copies the first
 //                                                <count> files of <source> into <target>, then shows
 //                                                the completion message
@@ -12,7 +11,6 @@
 
 #include "bench/bare_page.h"
 #include "bench/raw_copy.h"
-#include "bench/raw_registry_walk.h"
 #include "res/resource.h"
 
 namespace {
@@ -21,7 +19,7 @@ constexpr char kDoneText[] = "安装完成，重启AutoCAD即可使用 !";
 constexpr char kDoneCaption[] = "Brelix安装";
 
 int Usage() {
-    MessageBoxA(nullptr, "benchfloor page | walk | copy <source> <target> <count>", "benchfloor", MB_OK);
+    MessageBoxA(nullptr, "benchfloor page | copy <source> <target> <count>", "benchfloor", MB_OK);
     return 2;
 }
 
@@ -35,11 +33,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const std::string mode = words[1];
     if (mode == "page" && count == 2)
         return bench::ShowBarePage(IDD_PAGE1, nullptr) == -1 ? 1 : 0;
-    if (mode == "walk" && count == 2) {
-        bench::WalkKeys(HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD");
-        bench::WalkKeys(HKEY_LOCAL_MACHINE, "SOFTWARE\\Autodesk\\AutoCAD");
-        return bench::ShowBarePage(IDD_PAGE1, nullptr) == -1 ? 1 : 0;
-    }
     if (mode == "copy" && count == 5) {
         const std::string source = words[2];
         const std::string target = words[3];
