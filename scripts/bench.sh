@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Measures the wizard's speed under Wine, each figure against a floor measured side by side in the
-# same run, and prints one line per measure: the program's median, the floor's median, their ratio.
+# same run, and prints one line per measure: the program's median, the floor's median, and the median
+# of the ratios of the runs taken side by side.
 #
 #   scripts/bench.sh [runs] [measure...]   (5 runs per measure; every measure when none is named)
 #   BENCH_VERBOSE=1 scripts/bench.sh ...   also prints every sample
@@ -89,13 +90,24 @@ probe() {
 }
 
 median() {  # median <number>...
-    [ -n "${BENCH_VERBOSE:-}" ] && echo "    samples: $*" >&2
     printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-report() {  # report <measure> <program ms> <floor ms> [note]
-    awk -v m="$1" -v p="$2" -v f="$3" -v n="${4:-}" \
-        'BEGIN { printf "%-13s program %8.1f ms   floor %8.1f ms   ratio %5.2f%s\n", m, p, f, (f > 0 ? p / f : 0), n }'
+# report <measure> "<program samples>" "<floor samples>" [note]: the medians, and the median of the
+# ratios of the samples taken side by side, which the load of a shared machine moves far less than
+# it moves either median.
+report() {
+    local measure=$1 program=($2) floor=($3) note=${4:-} ratios=() i
+    if [ -n "${BENCH_VERBOSE:-}" ]; then
+        echo "    program: ${program[*]}" >&2
+        echo "    floor:   ${floor[*]}" >&2
+    fi
+    for i in "${!program[@]}"; do
+        ratios+=("$(awk -v p="${program[$i]}" -v f="${floor[$i]}" 'BEGIN { print (f > 0 ? p / f : 0) }')")
+    done
+    awk -v m="$measure" -v p="$(median "${program[@]}")" -v f="$(median "${floor[@]}")" \
+        -v r="$(median "${ratios[@]}")" -v n="$note" \
+        'BEGIN { printf "%-13s program %8.1f ms   floor %8.1f ms   ratio %5.2f%s\n", m, p, f, r, n }'
 }
 
 # sample <command...>: runs one timed command (in a subshell, so a failure there cannot stop this
@@ -154,7 +166,7 @@ measure_deploy() {
         program+=("$(sample setup_install)") || exit 1
         floor+=("$(sample floor_install "$copied")") || exit 1
     done
-    report "$measure" "$(median "${program[@]}")" "$(median "${floor[@]}")" \
+    report "$measure" "${program[*]}" "${floor[*]}" \
         "   ($copied of $files files copied)"
     # The next measure starts without these files in the page cache or waiting to be written.
     rm -rf "$data" "$drive_c/Brelix" "$drive_c/bench/floor"
@@ -176,13 +188,22 @@ measure_startup() {
     startup_program=() startup_floor=()
     sample probe start "$SETUP" >/dev/null || exit 1
     sample probe start "$FLOOR" page >/dev/null || exit 1
+    # The order alternates, and each start waits a moment, so that neither one always starts while
+    # the other's exit is still being cleaned up.
     for i in $(seq "$runs"); do
-        startup_program+=("$(sample probe start "$SETUP")") || exit 1
-        startup_floor+=("$(sample probe start "$FLOOR" page)") || exit 1
+        if [ $((i % 2)) -eq 1 ]; then
+            sleep 0.3
+            startup_program+=("$(sample probe start "$SETUP")") || exit 1
+            sleep 0.3
+            startup_floor+=("$(sample probe start "$FLOOR" page)") || exit 1
+        else
+            sleep 0.3
+            startup_floor+=("$(sample probe start "$FLOOR" page)") || exit 1
+            sleep 0.3
+            startup_program+=("$(sample probe start "$SETUP")") || exit 1
+        fi
     done
-    startup_program_ms=$(median "${startup_program[@]}")
-    startup_floor_ms=$(median "${startup_floor[@]}")
-    report startup "$startup_program_ms" "$startup_floor_ms"
+    report startup "${startup_program[*]}" "${startup_floor[*]}"
 }
 
 measure_discovery() {
@@ -211,7 +232,7 @@ measure_discovery() {
     read -r -a program <<<"$(awk '{ print $2 }' <<<"$output" | tr '\n' ' ')"
     read -r -a floor <<<"$(awk '{ print $4 }' <<<"$output" | tr '\n' ' ')"
     found=$(tail -n 1 <<<"$output" | awk '{ print $6 }')
-    report discovery "$(median "${program[@]}")" "$(median "${floor[@]}")" \
+    report discovery "${program[*]}" "${floor[*]}" \
         "   (10 000 keys, $found installations found)"
 }
 
