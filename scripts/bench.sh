@@ -56,7 +56,7 @@ scripts/stage-machine.sh "$prefix" x86 >/dev/null || { echo "staging failed"; ex
 e2e_use_prefix "$prefix" x86 || exit 1
 # One server for the whole run, so that every program starts as it does on a machine already up; the
 # first program starts the prefix's services with its output going nowhere.
-wineserver -p
+wineserver -p >/dev/null 2>&1
 wine cmd /c exit >/dev/null 2>&1
 
 drive_c="$WINEPREFIX/drive_c"
@@ -110,8 +110,8 @@ report() {
         'BEGIN { printf "%-13s program %8.1f ms   floor %8.1f ms   ratio %5.2f%s\n", m, p, f, r, n }'
 }
 
-# sample <command...>: runs one timed command (in a subshell, so a failure there cannot stop this
-# shell) and prints its milliseconds; stops the run when it did not produce a figure.
+# sample <command...>: runs one timed command and prints its milliseconds; fails (its caller then stops
+# the run) when the command did not produce a figure.
 sample() {
     local ms
     ms=$("$@" | tail -n 1)
