@@ -1,0 +1,256 @@
+#!/usr/bin/env bash
+# Measures the wizard's speed under Wine, each figure against a floor measured side by side in the
+# same run, and prints one line per measure: the program's median, the floor's median, and the median
+# of the ratios of the runs taken side by side.
+#
+#   scripts/bench.sh [runs] [measure...]   (5 runs per measure; every measure when none is named)
+#   BENCH_VERBOSE=1 scripts/bench.sh ...   also prints every sample
+#
+#   startup        start to the licence page on screen   vs  a bare dialog from the same template
+#   deploy-large   安  装 press to the completion message, 20 x 8 MB, keeping a previous configuration
+#   deploy-small   the same with 500 x 1 KB               vs  a raw CopyFileA loop over the files the
+#                                                             wizard copied, pressed and answered alike
+#   discovery      the wizard's discovery code on 10 000 release and product keys, in one process
+#                                                         vs  one raw RegEnumKeyExA walk of those keys
+#   size           bytes of the 32-bit and 64-bit SetUp.exe, as built and stripped
+#
+# A benchmark, not a test: it asserts no time. It stops only when a run does not do what it measures
+# (no page, no completion message). Runs in its own prefix, build/bench/prefix-x86, on a private Xvfb.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root" || exit 1
+runs=${1:-5}
+[ $# -gt 0 ] && shift
+wanted=("$@")
+build32=${BENCH_BUILD32:-build/e2e-win32}
+build64=${BENCH_BUILD64:-build/e2e-win64}
+
+echo "== Building SetUp.exe (32 and 64 bits), the GUI driver and the benchmark's helpers"
+cmake -S . -B "$build32" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=32 >/dev/null || exit 1
+cmake --build "$build32" --target SetUp guidriver benchfloor benchprobe benchdiscovery -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+cmake -S . -B "$build64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=64 >/dev/null || exit 1
+cmake --build "$build64" --target SetUp -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+for file in SetUp.exe guidriver.exe benchfloor.exe benchprobe.exe benchdiscovery.exe; do
+    [ -f "$build32/$file" ] || { echo "build failed: $build32/$file is missing"; exit 1; }
+done
+[ -f "$build64/SetUp.exe" ] || { echo "build failed: $build64/SetUp.exe is missing"; exit 1; }
+
+source tests/e2e/lib/wine.sh
+source tests/e2e/scenarios/common.sh  # WALK_TO_PAGE3, PRODUCT_NAME, LIBRARY
+
+prefix="$root/build/bench/prefix-x86"
+e2e_settle "$prefix"
+e2e_start_display || exit 1
+finish() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
+    e2e_settle "$prefix"
+    e2e_stop_display
+}
+trap finish EXIT
+
+echo "== Staging a machine with AutoCAD in $prefix"
+scripts/stage-machine.sh "$prefix" x86 >/dev/null || { echo "staging failed"; exit 1; }
+e2e_use_prefix "$prefix" x86 || exit 1
+# One server for the whole run, so that every program starts as it does on a machine already up; the
+# first program starts the prefix's services with its output going nowhere.
+wineserver -p >/dev/null 2>&1
+wine cmd /c exit >/dev/null 2>&1
+
+drive_c="$WINEPREFIX/drive_c"
+bench_dir="$drive_c/bench"
+setup_dir="$bench_dir/setup"
+data="$setup_dir/Data"
+product="$drive_c/Brelix/$PRODUCT_NAME"
+floor_target='C:\bench\floor'
+rm -rf "$bench_dir"
+mkdir -p "$setup_dir" "$bench_dir/bin"
+cp "$build32/SetUp.exe" "$setup_dir/SetUp.exe"
+cp "$build32/benchfloor.exe" "$bench_dir/bin/benchfloor.exe"
+SETUP='C:\bench\setup\SetUp.exe'
+FLOOR='C:\bench\bin\benchfloor.exe'
+PROBE=$(e2e_win_path "$build32/benchprobe.exe")
+DRIVER=$(e2e_win_path "$build32/guidriver.exe")
+DISCOVERY=$(e2e_win_path "$build32/benchdiscovery.exe")
+
+# --- Helpers ------------------------------------------------------------------------------------------
+
+# probe <arguments>: runs the probe and prints the milliseconds it measured; stops the run on failure.
+probe() {
+    local output
+    # The console output of a Windows program ends its lines in CR LF.
+    output=$(wine "$PROBE" "$@" 2>&1 | tr -d '\r') || { echo "benchprobe $*: $output" >&2; exit 1; }
+    if [ "$1" = press ] && [[ $output != *安装完成* ]]; then
+        echo "the press did not end in the completion message: $output" >&2
+        exit 1
+    fi
+    awk '$1 == "ms" { print $2 }' <<<"$output"
+}
+
+median() {  # median <number>...
+    printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# report <measure> "<program samples>" "<floor samples>" [note]: the medians, and the median of the
+# ratios of the samples taken side by side, which the load of a shared machine moves far less than
+# it moves either median.
+report() {
+    local measure=$1 program=($2) floor=($3) note=${4:-} ratios=() i
+    if [ -n "${BENCH_VERBOSE:-}" ]; then
+        echo "    program: ${program[*]}" >&2
+        echo "    floor:   ${floor[*]}" >&2
+    fi
+    for i in "${!program[@]}"; do
+        ratios+=("$(awk -v p="${program[$i]}" -v f="${floor[$i]}" 'BEGIN { print (f > 0 ? p / f : 0) }')")
+    done
+    awk -v m="$measure" -v p="$(median "${program[@]}")" -v f="$(median "${floor[@]}")" \
+        -v r="$(median "${ratios[@]}")" -v n="$note" \
+        'BEGIN { printf "%-13s program %8.1f ms   floor %8.1f ms   ratio %5.2f%s\n", m, p, f, r, n }'
+}
+
+# sample <command...>: runs one timed command and prints its milliseconds; fails (its caller then stops
+# the run) when the command did not produce a figure.
+sample() {
+    local ms
+    ms=$("$@" | tail -n 1)
+    [[ $ms =~ ^[0-9]+(\.[0-9]+)?$ ]] || { echo "no figure from: $*" >&2; exit 1; }
+    printf '%s\n' "$ms"
+}
+
+# One press of 安  装 in the wizard, walked to page 3 with every choice as offered; prints the ms.
+# Every press starts with the disk written back, so that the writes of the run before do not land
+# in the middle of this one.
+setup_install() {
+    (cd "$setup_dir" && exec wine SetUp.exe) >/dev/null 2>&1 &
+    local wizard=$!
+    local script
+    script=$(mktemp -p "$bench_dir" --suffix=.drive)
+    printf '%s\n' "$WALK_TO_PAGE3" >"$script"
+    wine "$DRIVER" run "$(e2e_win_path "$script")" >/dev/null 2>&1 || { echo "could not walk to page 3" >&2; exit 1; }
+    rm -f "$script"
+    sync
+    probe press
+    wait "$wizard"
+}
+
+# The same press on page 3's bare template, copying the first <count> files of Data; prints the ms.
+floor_install() {
+    wine "$FLOOR" copy 'C:\bench\setup\Data' "$floor_target" "$1" >/dev/null 2>&1 &
+    local floor=$!
+    sync
+    probe press
+    wait "$floor"
+}
+
+# measure_deploy <measure> <files> <bytes each>
+measure_deploy() {
+    local measure=$1 files=$2 size=$3 i
+    rm -rf "$data" "$drive_c/Brelix" "$drive_c/bench/floor"
+    wine reg delete 'HKLM\SOFTWARE\Brelix' /f >/dev/null 2>&1
+    mkdir -p "$data"
+    for i in $(seq -f '%04g' "$files"); do head -c "$size" /dev/urandom >"$data/part$i.bin"; done
+    printf 'font\r\n' >"$data/Brelix_EN.shx"
+    printf 'font\r\n' >"$data/Brelix_HZ.shx"
+    # The first installation leaves the record and the user's files that the measured ones keep.
+    sample setup_install >/dev/null || exit 1
+    printf 'user settings\r\n' >"$product/Brelix.CFG"
+    printf 'user sections\r\n' >"$product/Brelix.SEC"
+    printf 'user drawing\r\n' >"$product/$LIBRARY/Mine.SJY"
+    local copied
+    copied=$(find "$product" -maxdepth 1 -name 'part*.bin' | wc -l)
+    sample floor_install "$copied" >/dev/null || exit 1
+    local program=() floor=()
+    for i in $(seq "$runs"); do
+        program+=("$(sample setup_install)") || exit 1
+        floor+=("$(sample floor_install "$copied")") || exit 1
+    done
+    report "$measure" "${program[*]}" "${floor[*]}" \
+        "   ($copied of $files files copied)"
+    # The next measure starts without these files in the page cache or waiting to be written.
+    rm -rf "$data" "$drive_c/Brelix" "$drive_c/bench/floor"
+    sync
+}
+
+# --- Measures -----------------------------------------------------------------------------------------
+
+# wants <measure>: the measure was asked for (or none was named).
+wants() {
+    [ ${#wanted[@]} -eq 0 ] && return 0
+    local name
+    for name in "${wanted[@]}"; do [ "$name" = "$1" ] && return 0; done
+    return 1
+}
+
+measure_startup() {
+    local i
+    startup_program=() startup_floor=()
+    sample probe start "$SETUP" >/dev/null || exit 1
+    sample probe start "$FLOOR" page >/dev/null || exit 1
+    # The order alternates, and each start waits a moment, so that neither one always starts while
+    # the other's exit is still being cleaned up.
+    for i in $(seq "$runs"); do
+        if [ $((i % 2)) -eq 1 ]; then
+            sleep 0.3
+            startup_program+=("$(sample probe start "$SETUP")") || exit 1
+            sleep 0.3
+            startup_floor+=("$(sample probe start "$FLOOR" page)") || exit 1
+        else
+            sleep 0.3
+            startup_floor+=("$(sample probe start "$FLOOR" page)") || exit 1
+            sleep 0.3
+            startup_program+=("$(sample probe start "$SETUP")") || exit 1
+        fi
+    done
+    report startup "${startup_program[*]}" "${startup_floor[*]}"
+}
+
+measure_discovery() {
+    local keys
+    # 100 release keys of 99 product keys each, every product key holding both values.
+    keys=$(mktemp -p "$bench_dir" --suffix=.reg)
+    awk 'BEGIN {
+        print "Windows Registry Editor Version 5.00"
+        for (r = 0; r < 100; ++r) {
+            release = sprintf("HKEY_LOCAL_MACHINE\\SOFTWARE\\Autodesk\\AutoCAD\\R%d.0", 90 + r)
+            printf "\n[%s]\n", release
+            for (p = 0; p < 99; ++p) {
+                printf "\n[%s\\ACAD-%04d:804]\n", release, 9000 + p
+                printf "\"AcadLocation\"=\"C:\\\\Program Files\\\\AutoCAD Bench %d\\\\%d\"\n", r, p
+                printf "\"ProductName\"=\"AutoCAD %d\"\n", 2004 + (r + p) % 22
+            }
+        }
+    }' >"$keys"
+    e2e_reg_import "$keys" || { echo "the synthetic registry did not import"; exit 1; }
+    rm -f "$keys"
+    # One run more than asked: the first one reads the keys into the server's caches.
+    local output
+    output=$(wine "$DISCOVERY" $((runs + 1)) 2>&1 | tr -d '\r' | tail -n +2)
+    [[ $output == program* ]] || { echo "benchdiscovery: $output" >&2; exit 1; }
+    local program floor found
+    read -r -a program <<<"$(awk '{ print $2 }' <<<"$output" | tr '\n' ' ')"
+    read -r -a floor <<<"$(awk '{ print $4 }' <<<"$output" | tr '\n' ' ')"
+    found=$(tail -n 1 <<<"$output" | awk '{ print $6 }')
+    report discovery "${program[*]}" "${floor[*]}" \
+        "   (10 000 keys, $found installations found)"
+}
+
+echo "== Measuring, $runs runs each (median)"
+if wants startup; then measure_startup; fi
+if wants deploy-large; then measure_deploy deploy-large 20 $((8 * 1024 * 1024)); fi
+if wants deploy-small; then measure_deploy deploy-small 500 1024; fi
+if wants discovery; then measure_discovery; fi
+
+# The size as built, and stripped of its symbols as it would ship.
+for bitness in 32 64; do
+    build_dir=$build32 strip_tool=i686-w64-mingw32-strip
+    [ $bitness = 64 ] && build_dir=$build64 strip_tool=x86_64-w64-mingw32-strip
+    bytes=$(stat -c %s "$build_dir/SetUp.exe")
+    stripped_copy=$(mktemp)
+    "$strip_tool" -o "$stripped_copy" "$build_dir/SetUp.exe"
+    stripped=$(stat -c %s "$stripped_copy")
+    rm -f "$stripped_copy"
+    printf '%-13s %d bytes, %d bytes stripped (%d KB; the limit is 300 KB)\n' "size-$bitness" "$bytes" \
+        "$stripped" $(((stripped + 1023) / 1024))
+done
