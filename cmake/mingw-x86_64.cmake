@@ -1,4 +1,5 @@
 # Cross toolchain for the shipped 64-bit SetUp.exe.
+# The win32 threading model: threads straight on the Win32 API, no winpthreads library in the program.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-win32)
