@@ -80,6 +80,7 @@ if [ -f "$user_exe" ]; then
     failed=0
     check_imports_and_debug "$user_exe"
     check_manifest "$user_exe" "${user_manifest_texts[@]}"
+    ! grep -qF 'requireAdministrator' "$user_exe" || fail "$user_exe" "its manifest asks for administrator rights"
     [ "$failed" -eq 0 ] && echo "   BrelixUser.exe ($bitness-bit): $(stat -c %s "$user_exe") bytes, imports $imports, no debug sections, manifest complete"
     [ "$failed_before" -eq 0 ] || failed=1
 else
