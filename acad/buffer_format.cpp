@@ -1,23 +1,35 @@
 #include "acad/buffer_format.h"
 
 #include <cstdarg>
-#include <cstdio>
-#include <vector>
 
 namespace acad {
 
 namespace {
 
-std::string FormatList(const char* format, va_list args) {
-    va_list measure;
-    va_copy(measure, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    if (length <= 0)
-        return std::string();
-    std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(buffer.data(), buffer.size(), format, args);
-    return std::string(buffer.data(), static_cast<std::size_t>(length));
+// Understands %s, %d and %%, all this program's names need; the compiler checks the arguments
+// against the format. Any other directive makes the whole text invalid rather than half-formatted.
+std::optional<std::string> FormatList(const char* format, va_list args) {
+    std::string text;
+    for (const char* at = format; *at != '\0'; ++at) {
+        if (*at != '%') {
+            text += *at;
+            continue;
+        }
+        switch (*++at) {
+            case 's':
+                text += va_arg(args, const char*);
+                break;
+            case 'd':
+                text += std::to_string(va_arg(args, int));
+                break;
+            case '%':
+                text += '%';
+                break;
+            default:
+                return std::nullopt;
+        }
+    }
+    return text;
 }
 
 }  // namespace
@@ -25,9 +37,9 @@ std::string FormatList(const char* format, va_list args) {
 std::optional<std::string> FormatFitting(std::size_t capacity, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    std::string text = FormatList(format, args);
+    std::optional<std::string> text = FormatList(format, args);
     va_end(args);
-    if (text.size() + 1 > capacity)
+    if (!text || text->size() + 1 > capacity)
         return std::nullopt;
     return text;
 }
@@ -35,9 +47,9 @@ std::optional<std::string> FormatFitting(std::size_t capacity, const char* forma
 std::string FormatText(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    std::string text = FormatList(format, args);
+    std::optional<std::string> text = FormatList(format, args);
     va_end(args);
-    return text;
+    return text ? *text : std::string();
 }
 
 }  // namespace acad

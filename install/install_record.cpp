@@ -1,10 +1,10 @@
 #include "install/install_record.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "install/crc32.h"
 #include "install/product_layout.h"
+#include "platform/number_text.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -85,9 +85,8 @@ std::optional<RecordedFile> ParseFileLine(const std::string& rest) {
 std::string FormatRecord(const InstallRecord& record) {
     std::string text = std::string(kFirstLine) + kLineEnd;
     for (const RecordedFile& file : record.files) {
-        char numbers[48];
-        std::snprintf(numbers, sizeof numbers, "%llu%c%08x", static_cast<unsigned long long>(file.size),
-                      kSeparator, static_cast<unsigned>(file.crc));
+        const std::string numbers =
+            platform::DecimalText(file.size) + kSeparator + platform::HexText(file.crc, 8);
         text += std::string(kFileTag) + kSeparator + numbers + kSeparator + file.path + kLineEnd;
     }
     const auto addAll = [&text](const char* tag, const std::vector<std::string>& entries) {

@@ -5,9 +5,12 @@
 #
 # - it imports only system DLLs from a fixed list (a DLL outside it would be looked for beside the
 #   program, where a planted copy would be loaded before the first line of WinMain runs);
-# - it carries no debug sections, and the 32-bit build is at most 300 KB, so that neither creeps back;
+# - it carries no debug sections, and the 32-bit build is at most 300 KB (BrelixUser.exe, which it
+#   carries, included), so that neither creeps back;
 # - its manifest asks for administrator rights and Common Controls 6 and names the Windows versions
 #   from Vista to 11.
+# BrelixUser.exe, built beside it, is checked the same way for imports and debug sections; its
+# manifest asks for no elevation.
 # Prints each failed check and exits non-zero when any fails.
 set -uo pipefail
 
@@ -23,6 +26,7 @@ esac
 # shell32 and ole32 are loaded on first use (delay-loaded), after the DLL search is restricted.
 allowed_imports="advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll"
 max_bytes_32=$((300 * 1024))
+user_manifest_texts=('level="asInvoker"')
 manifest_texts=(
     'level="requireAdministrator"'
     'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"'
@@ -35,28 +39,51 @@ manifest_texts=(
 
 failed=0
 fail() {
-    echo "   FAILED: $(basename "$exe") ($bitness-bit): $*"
+    echo "   FAILED: $(basename "$1") ($bitness-bit): ${*:2}"
     failed=1
 }
 
-headers=$("$objdump" -p "$exe") || { fail "objdump cannot read it"; exit 1; }
-imports=$(awk '/DLL Name:/ { print tolower($3) }' <<<"$headers" | sort -u)
-[ -n "$imports" ] || fail "no import table found"
-for dll in $imports; do
-    [[ " $allowed_imports " == *" $dll "* ]] || fail "imports $dll, which is not on the list of system DLLs"
-done
+# check_imports_and_debug <exe>: sets `imports`.
+check_imports_and_debug() {
+    local headers dll debug_sections
+    headers=$("$objdump" -p "$1") || { fail "$1" "objdump cannot read it"; return; }
+    imports=$(awk '/DLL Name:/ { print tolower($3) }' <<<"$headers" | sort -u)
+    [ -n "$imports" ] || fail "$1" "no import table found"
+    for dll in $imports; do
+        [[ " $allowed_imports " == *" $dll "* ]] || fail "$1" "imports $dll, which is not on the list of system DLLs"
+    done
+    debug_sections=$("$objdump" -h "$1" | awk '$2 ~ /^\.debug/ { print $2 }' | tr '\n' ' ')
+    [ -z "$debug_sections" ] || fail "$1" "carries debug sections: $debug_sections"
+    imports=$(echo $imports)
+}
 
-debug_sections=$("$objdump" -h "$exe" | awk '$2 ~ /^\.debug/ { print $2 }' | tr '\n' ' ')
-[ -z "$debug_sections" ] || fail "carries debug sections: $debug_sections"
+# check_manifest <exe> <text>...: the manifest is stored as is in the resource section.
+check_manifest() {
+    local file=$1 text
+    shift
+    for text in "$@"; do
+        grep -qF -- "$text" "$file" || fail "$file" "its manifest lacks $text"
+    done
+}
+
+check_imports_and_debug "$exe"
 size=$(stat -c %s "$exe")
 if [ "$bitness" = 32 ] && [ "$size" -gt "$max_bytes_32" ]; then
-    fail "is $size bytes, more than $max_bytes_32"
+    fail "$exe" "is $size bytes, more than $max_bytes_32"
 fi
+check_manifest "$exe" "${manifest_texts[@]}"
+[ "$failed" -eq 0 ] && echo "   $(basename "$exe") ($bitness-bit): $size bytes, imports $imports, no debug sections, manifest complete"
 
-# The manifest is stored as is in the resource section.
-for text in "${manifest_texts[@]}"; do
-    grep -qF -- "$text" "$exe" || fail "its manifest lacks $text"
-done
-
-[ "$failed" -eq 0 ] && echo "   $(basename "$exe") ($bitness-bit): $size bytes, imports $(echo $imports), no debug sections, manifest complete"
+user_exe=$(dirname "$exe")/BrelixUser.exe
+if [ -f "$user_exe" ]; then
+    failed_before=$failed
+    failed=0
+    check_imports_and_debug "$user_exe"
+    check_manifest "$user_exe" "${user_manifest_texts[@]}"
+    ! grep -qF 'requireAdministrator' "$user_exe" || fail "$user_exe" "its manifest asks for administrator rights"
+    [ "$failed" -eq 0 ] && echo "   BrelixUser.exe ($bitness-bit): $(stat -c %s "$user_exe") bytes, imports $imports, no debug sections, manifest complete"
+    [ "$failed_before" -eq 0 ] || failed=1
+else
+    fail "$user_exe" "is missing: SetUp.exe carries it"
+fi
 exit "$failed"

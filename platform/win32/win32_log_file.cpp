@@ -1,7 +1,8 @@
 #include "platform/win32/win32_log_file.h"
 
-#include <cstdio>
 #include <vector>
+
+#include "platform/number_text.h"
 
 namespace platform::win32 {
 
@@ -23,10 +24,10 @@ std::string OneLine(const std::string& text) {
 std::string TimeStamp() {
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u", now.wYear, now.wMonth, now.wDay,
-                  now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
-    return stamp;
+    using platform::DecimalText;
+    return DecimalText(now.wYear, 4) + "-" + DecimalText(now.wMonth, 2) + "-" + DecimalText(now.wDay, 2) +
+           " " + DecimalText(now.wHour, 2) + ":" + DecimalText(now.wMinute, 2) + ":" +
+           DecimalText(now.wSecond, 2) + "." + DecimalText(now.wMilliseconds, 3);
 }
 
 }  // namespace

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_prompts.h"
+#include "tests/wine/test_thread.h"
 
 namespace {
 
@@ -93,7 +93,7 @@ TEST_F(Win32PromptsTest, ShowsTextAndCaptionOverItsOwnerAndReturnsTheButtonPress
     for (const auto& c : cases) {
         const std::string caption = "Brelix结构工具箱 " + std::to_string(++number);
         SeenBox seen;
-        std::thread user([&, thread = GetCurrentThreadId()] { seen = PressWhenShown(thread, c.press); });
+        TestThread user([&, thread = GetCurrentThreadId()] { seen = PressWhenShown(thread, c.press); });
         const int answer = prompts.Show(reinterpret_cast<WindowHandle>(owner), c.text, caption, c.style);
         user.join();
 
@@ -113,7 +113,7 @@ TEST_F(Win32PromptsTest, ActiveWindowIsThePageOfThisThreadOrNone) {
 
     // Another thread has no active window of its own.
     WindowHandle elsewhere = 1;
-    std::thread other([&] { elsewhere = platform::win32::Win32Prompts().ActiveWindow(); });
+    TestThread other([&] { elsewhere = platform::win32::Win32Prompts().ActiveWindow(); });
     other.join();
     EXPECT_EQ(elsewhere, platform::kNoWindow);
 }

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/memory/scripted_prompts.h"
@@ -18,6 +17,7 @@
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_folder_browser.h"
 #include "tests/wine/platform_win32_test_support.h"
+#include "tests/wine/test_thread.h"
 #include "ui/path_dialog.h"
 
 namespace {
@@ -161,7 +161,7 @@ class BrowserDriver {
   public:
     BrowserDriver(std::string caption, std::function<void(HWND, Observations&)> script)
         : caption_(std::move(caption)), uiThread_(GetCurrentThreadId()) {
-        thread_ = std::thread([this, script] {
+        thread_.Start([this, script] {
             HWND browser = WaitFor([this] {
                 HWND window = FindWindowA("#32770", caption_.c_str());
                 return window != nullptr && IsWindowVisible(window) ? window : nullptr;
@@ -200,7 +200,7 @@ class BrowserDriver {
   private:
     std::string caption_;
     DWORD uiThread_;
-    std::thread thread_;
+    TestThread thread_;
 };
 
 void Type(HWND browser, const std::string& text, Observations& seen) {

@@ -68,7 +68,8 @@ scenario_silent_same_as_wizard() {
 }
 
 expect_log() {  # expect_log <text>: some line of the silent log holds the text
-    if tr -d '\r' <"$DRIVE_C/e2e/silent.log" | grep -qF -- "$1"; then
+    # grep reads to the end (no -q): an early exit would end tr with SIGPIPE, a failure under pipefail.
+    if tr -d '\r' <"$DRIVE_C/e2e/silent.log" | grep -F -- "$1" >/dev/null; then
         note "ok: the log says $1"
     else
         fail "the log does not say: $1"
@@ -145,7 +146,7 @@ registry_values() {
 }
 
 expect_log_line() {  # expect_log_line <text> [<text>]: one line of the silent log holds both (any case)
-    if tr -d '\r' <"$DRIVE_C/e2e/silent.log" | grep -iF -- "$1" | grep -qiF -- "${2:-$1}"; then
+    if tr -d '\r' <"$DRIVE_C/e2e/silent.log" | grep -iF -- "$1" | grep -iF -- "${2:-$1}" >/dev/null; then
         note "ok: the log names $1 ${2:-}"
     else
         fail "no line of the log names $1 ${2:-}"
