@@ -34,11 +34,13 @@ bool MatchesAny(const std::string& upperName, const std::vector<std::string>& ex
 }
 
 // Clears read-only on both ends, copies over the target and clears read-only on the copy.
-bool CopyReplacing(platform::FileSystem& files, const std::string& from, const std::string& to) {
-    ClearReadOnly(files, from);
-    ClearReadOnly(files, to);
+bool CopyReplacing(platform::FileSystem& files,
+                   const std::string& from,
+                   std::uint32_t fromAttributes,
+                   const std::string& to) {
+    ClearReadOnlyBeforeCopy(files, from, fromAttributes, to);
     const bool copied = files.CopyFile(from, to, false);
-    ClearReadOnly(files, to);
+    ClearCarriedReadOnly(files, fromAttributes, to);
     return copied;
 }
 
@@ -186,17 +188,17 @@ std::string ConfigKeeper::ChooseSaveFolder(const std::string& sourceFolder, cons
 
 bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePlace& place) {
     platform::FileSystem& files = services_.files;
-    std::string source;
-    if (!LocateSourceFolder(services_, source)) {
+    std::string source = sourceFolder;
+    if (source.empty() && !LocateSourceFolder(services_, source)) {
         unsavedFile = from;
         return false;
     }
 
-    std::vector<std::string> toSave;
+    std::vector<platform::DirEntry> toSave;  // upper-cased names
     const WalkEnd end = WalkFolder(files, from, nullptr, [&](const platform::DirEntry& entry) {
         const std::string upperName = text936::ToUpper(entry.name);
         if (MatchesAny(upperName, place.extensions))
-            toSave.push_back(upperName);
+            toSave.push_back({upperName, entry.attributes});
         return WalkStep::Continue;
     });
     // A folder that is there but cannot be listed may hold files to keep: nothing is safe then.
@@ -210,14 +212,14 @@ bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePl
     if (place.folder.empty()) {
         if (toSave.empty())
             return true;
-        unsavedFile = JoinPath(from, toSave.front());
+        unsavedFile = JoinPath(from, toSave.front().name);
         return false;
     }
     journal_.Note("保存位置：" + place.folder);
 
-    for (const std::string& name : toSave) {
-        const std::string original = JoinPath(from, name);
-        const std::string saved = JoinPath(place.folder, name);
+    for (const platform::DirEntry& entry : toSave) {
+        const std::string original = JoinPath(from, entry.name);
+        const std::string saved = JoinPath(place.folder, entry.name);
         if (!Fits(original) || !Fits(saved)) {
             unsavedFile = original;
             return false;
@@ -226,7 +228,7 @@ bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePl
             journal_.Note("保存位置已有 " + saved + "（上次安装未完成时保存），保留它而不保存 " + original);
             continue;
         }
-        if (!CopyReplacing(files, original, saved)) {
+        if (!CopyReplacing(files, original, entry.attributes, saved)) {
             unsavedFile = original;
             return false;
         }
@@ -248,7 +250,7 @@ void ConfigKeeper::Restore(SavePlace& place, const std::string& into) {
         const std::string target = JoinPath(into, upperName);
         // Deleting a copy that did not go back would lose the user's file: the deployment has
         // just replaced the one in the product folder.
-        if (!Fits(saved) || !Fits(target) || !CopyReplacing(files, saved, target)) {
+        if (!Fits(saved) || !Fits(target) || !CopyReplacing(files, saved, entry.attributes, target)) {
             journal_.Problem("未能恢复保留的文件 " + target + "，它仍保存在 " + saved);
             return WalkStep::Continue;
         }
