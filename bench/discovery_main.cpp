@@ -9,6 +9,7 @@
 
 #include "app/acad_inventory.h"
 #include "bench/raw_registry_walk.h"
+#include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_registry.h"
 
 namespace {
@@ -25,11 +26,12 @@ double Now() {
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::atoi(argv[1]) : 5;
     platform::win32::Win32Registry registry;
+    platform::win32::Win32Environment environment;
     for (int run = 0; run < runs; ++run) {
         // A fresh inventory each time: discovery runs once per process and appends to its lists.
         app::AcadInventory inventory;
         const double start = Now();
-        inventory.FindReleases(registry);
+        inventory.FindReleases(registry, environment);
         const double programMs = Now() - start;
 
         const double floorStart = Now();

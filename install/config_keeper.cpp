@@ -44,6 +44,28 @@ bool CopyReplacing(platform::FileSystem& files,
     return copied;
 }
 
+// Moves a saved file back over `name` in `into`. An existing target keeps the spelling it has on
+// disk, as a copy over it would. Read-only is cleared on the saved file (as its listing showed it),
+// on the target, which would refuse the move, and on the result.
+bool MoveBack(platform::FileSystem& files,
+              const std::string& saved,
+              std::uint32_t savedAttributes,
+              const std::string& into,
+              const std::string& name) {
+    if (savedAttributes & platform::kAttrReadOnly)
+        files.SetAttributes(saved, savedAttributes & ~platform::kAttrReadOnly);
+    std::string target = JoinPath(into, name);
+    platform::DirEntry existing;
+    if (files.FindFirst(target, existing)) {
+        target = JoinPath(into, existing.name);
+        if (existing.attributes & platform::kAttrReadOnly)
+            files.SetAttributes(target, existing.attributes & ~platform::kAttrReadOnly);
+    }
+    const bool moved = files.MoveFile(saved, target);
+    ClearCarriedReadOnly(files, savedAttributes, target);
+    return moved;
+}
+
 }  // namespace
 
 ConfigKeeper::ConfigKeeper(platform::Services& services, const std::string& installRoot)
@@ -248,14 +270,13 @@ void ConfigKeeper::Restore(SavePlace& place, const std::string& into) {
             return WalkStep::Continue;  // not something a backup saves: left alone
         const std::string saved = JoinPath(place.folder, upperName);
         const std::string target = JoinPath(into, upperName);
-        // Deleting a copy that did not go back would lose the user's file: the deployment has
-        // just replaced the one in the product folder.
-        if (!Fits(saved) || !Fits(target) || !CopyReplacing(files, saved, entry.attributes, target)) {
+        // A saved file leaves its place only by going back: the deployment has just replaced the
+        // one in the product folder.
+        if (!Fits(saved) || !Fits(target) || !MoveBack(files, saved, entry.attributes, into, upperName)) {
             journal_.Problem("未能恢复保留的文件 " + target + "，它仍保存在 " + saved);
             return WalkStep::Continue;
         }
         journal_.Note("已恢复 " + saved + " -> " + target);
-        files.DeleteFile(saved);
         return WalkStep::Continue;
     });
     if (end == WalkEnd::NotListed && IsFolder(files, place.folder))

@@ -40,6 +40,10 @@ class FileSystem {
     // CopyFileA: copies content and attributes; with failIfExists false an existing target is
     // replaced (a read-only target makes the copy fail, as on Windows).
     virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+    // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED: renames a file, replacing
+    // an existing target (a read-only or held-open target makes it fail); across volumes it is copied
+    // and then deleted. The file keeps its attributes. On failure the source is still there.
+    virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
     // Creates one folder level; fails when it exists or its parent is missing.
     virtual bool CreateDirectory(const std::string& path) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;

@@ -30,6 +30,7 @@ class MemoryFileSystem : public FileSystem {
 
     std::unique_ptr<FileSearch> FindFirst(const std::string& pattern, DirEntry& first) override;
     bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool MoveFile(const std::string& from, const std::string& to) override;
     bool CreateDirectory(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
     bool RemoveDirectory(const std::string& path) override;

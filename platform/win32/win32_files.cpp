@@ -61,6 +61,10 @@ bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to, b
     return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
 }
 
+bool Win32FileSystem::MoveFile(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
+}
+
 bool Win32FileSystem::CreateDirectory(const std::string& path) {
     return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
 }

@@ -20,6 +20,8 @@ class Win32FileSystem : public FileSystem {
     // CopyFileA, DeleteFileA, CreateDirectoryA, RemoveDirectoryA, SetFileAttributesA: true when the
     // call succeeded; on failure the file system is as the call left it (normally unchanged).
     bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED).
+    bool MoveFile(const std::string& from, const std::string& to) override;
     bool CreateDirectory(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
     bool RemoveDirectory(const std::string& path) override;

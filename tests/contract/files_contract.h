@@ -169,6 +169,43 @@ TEST_P(FilesContract, CopyOntoAnotherSpellingReplacesTheFileInPlace) {
     EXPECT_EQ(backend->ReadFile(InScratch("a.cfg")), "new");
 }
 
+TEST_P(FilesContract, MoveTakesTheFileAwayAndReplacesAnExistingTarget) {
+    ASSERT_TRUE(files().CreateDirectory(InScratch("SetUp_Temp1")));
+    ASSERT_TRUE(files().CreateDirectory(InScratch("Product")));
+    ASSERT_TRUE(backend->WriteFile(InScratch("SetUp_Temp1\\A.CFG"), "user A"));
+    ASSERT_TRUE(backend->WriteFile(InScratch("SetUp_Temp1\\B.SEC"), "user B"));
+    ASSERT_TRUE(backend->WriteFile(InScratch("Product\\A.CFG"), "fresh A"));
+
+    EXPECT_TRUE(files().MoveFile(InScratch("SetUp_Temp1\\A.CFG"), InScratch("Product\\A.CFG")));
+    EXPECT_TRUE(files().MoveFile(InScratch("SetUp_Temp1\\B.SEC"), InScratch("Product\\B.SEC")));
+    EXPECT_EQ(backend->ReadFile(InScratch("Product\\A.CFG")), "user A");
+    EXPECT_EQ(backend->ReadFile(InScratch("Product\\B.SEC")), "user B");
+    EXPECT_EQ(ContentOf(files(), InScratch("Product")),
+              (std::vector<Entry>{{"A.CFG", kAttrArchive}, {"B.SEC", kAttrArchive}}));
+    EXPECT_TRUE(ContentOf(files(), InScratch("SetUp_Temp1")).empty());
+    EXPECT_TRUE(files().RemoveDirectory(InScratch("SetUp_Temp1")));
+}
+
+TEST_P(FilesContract, MoveThatCannotBeMadeLeavesTheSource) {
+    ASSERT_TRUE(backend->WriteFile(InScratch("A.CFG"), "user A"));
+    EXPECT_FALSE(files().MoveFile(InScratch("Missing.cfg"), InScratch("B.CFG")));
+    EXPECT_FALSE(files().MoveFile(InScratch("A.CFG"), InScratch("Missing\\A.CFG")));
+    EXPECT_EQ(backend->ReadFile(InScratch("A.CFG")), "user A");
+    EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()), (std::vector<Entry>{{"A.CFG", kAttrArchive}}));
+}
+
+TEST_P(FilesContract, MoveOntoAReadOnlyTargetFailsAndKeepsBoth) {
+    if (!backend->ProtectsReadOnlyTargets())
+        GTEST_SKIP() << "this system overwrites read-only targets";
+    ASSERT_TRUE(backend->WriteFile(InScratch("saved.cfg"), "user"));
+    ASSERT_TRUE(backend->WriteFile(InScratch("kept.cfg"), "old"));
+    ASSERT_TRUE(files().SetAttributes(InScratch("kept.cfg"), kAttrArchive | kAttrReadOnly));
+
+    EXPECT_FALSE(files().MoveFile(InScratch("saved.cfg"), InScratch("kept.cfg")));
+    EXPECT_EQ(backend->ReadFile(InScratch("kept.cfg")), "old");
+    EXPECT_EQ(backend->ReadFile(InScratch("saved.cfg")), "user");
+}
+
 TEST_P(FilesContract, CreateDirectoryMakesOneLevelOnly) {
     struct Case {
         const char* path;
