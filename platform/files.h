@@ -41,8 +41,9 @@ class FileSystem {
     // replaced (a read-only target makes the copy fail, as on Windows).
     virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
     // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED: renames a file, replacing
-    // an existing target (a read-only or held-open target makes it fail); across volumes it is copied
-    // and then deleted. The file keeps its attributes. On failure the source is still there.
+    // an existing target (Windows refuses a read-only one, Wine does not: clear it first); across
+    // volumes it is copied and then deleted. The file keeps its attributes. On failure the source is
+    // still there.
     virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
     // Creates one folder level; fails when it exists or its parent is missing.
     virtual bool CreateDirectory(const std::string& path) = 0;

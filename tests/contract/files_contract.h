@@ -194,18 +194,6 @@ TEST_P(FilesContract, MoveThatCannotBeMadeLeavesTheSource) {
     EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()), (std::vector<Entry>{{"A.CFG", kAttrArchive}}));
 }
 
-TEST_P(FilesContract, MoveOntoAReadOnlyTargetFailsAndKeepsBoth) {
-    if (!backend->ProtectsReadOnlyTargets())
-        GTEST_SKIP() << "this system overwrites read-only targets";
-    ASSERT_TRUE(backend->WriteFile(InScratch("saved.cfg"), "user"));
-    ASSERT_TRUE(backend->WriteFile(InScratch("kept.cfg"), "old"));
-    ASSERT_TRUE(files().SetAttributes(InScratch("kept.cfg"), kAttrArchive | kAttrReadOnly));
-
-    EXPECT_FALSE(files().MoveFile(InScratch("saved.cfg"), InScratch("kept.cfg")));
-    EXPECT_EQ(backend->ReadFile(InScratch("kept.cfg")), "old");
-    EXPECT_EQ(backend->ReadFile(InScratch("saved.cfg")), "user");
-}
-
 TEST_P(FilesContract, CreateDirectoryMakesOneLevelOnly) {
     struct Case {
         const char* path;
