@@ -36,10 +36,14 @@ std::uint32_t LittleEndian32(const unsigned char* bytes) {
 }  // namespace
 
 std::uint32_t Crc32(const std::string& data) {
+    return Crc32Update(0, data.data(), data.size());
+}
+
+std::uint32_t Crc32Update(std::uint32_t crc, const char* data, std::size_t size) {
     static const Tables t = MakeTables();
-    const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
-    std::size_t left = data.size();
-    std::uint32_t crc = 0xFFFFFFFFu;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+    std::size_t left = size;
+    crc ^= 0xFFFFFFFFu;
     for (; left >= 8; left -= 8, bytes += 8) {
         const std::uint32_t low = crc ^ LittleEndian32(bytes);
         const std::uint32_t high = LittleEndian32(bytes + 4);

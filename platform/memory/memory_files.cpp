@@ -309,6 +309,18 @@ std::optional<std::string> MemoryFileSystem::ReadWholeFile(const std::string& pa
     return node->content;
 }
 
+bool MemoryFileSystem::ReadPieces(const std::string& path,
+                                  std::size_t maxBytes,
+                                  const std::function<void(const char* data, std::size_t size)>& consume) {
+    constexpr std::size_t kPiece = 5;
+    const auto content = ReadWholeFile(path, maxBytes);
+    if (!content)
+        return false;
+    for (std::size_t done = 0; done < content->size(); done += kPiece)
+        consume(content->data() + done, std::min(kPiece, content->size() - done));
+    return true;
+}
+
 bool MemoryFileSystem::WriteWholeFile(const std::string& path, const std::string& content) {
     if (failures_.ShouldFail(Operation::WriteFile, path))
         return false;

@@ -109,6 +109,30 @@ std::optional<std::string> Win32FileSystem::ReadWholeFile(const std::string& pat
     return content;
 }
 
+bool Win32FileSystem::ReadPieces(const std::string& path,
+                                 std::size_t maxBytes,
+                                 const std::function<void(const char* data, std::size_t size)>& consume) {
+    constexpr DWORD kPiece = 256u * 1024u;
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
+        return false;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+        return false;
+    std::string buffer(kPiece, '\0');
+    for (auto left = static_cast<unsigned long long>(size.QuadPart); left > 0;) {
+        const DWORD chunk = static_cast<DWORD>(std::min<unsigned long long>(left, kPiece));
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), &buffer[0], chunk, &read, nullptr) || read == 0)
+            return false;
+        consume(buffer.data(), read);
+        left -= read;
+    }
+    return true;
+}
+
 bool Win32FileSystem::WriteWholeFile(const std::string& path, const std::string& content) {
     UniqueFile file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -194,6 +194,35 @@ TEST_P(FilesContract, MoveThatCannotBeMadeLeavesTheSource) {
     EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()), (std::vector<Entry>{{"A.CFG", kAttrArchive}}));
 }
 
+TEST_P(FilesContract, ReadInPiecesGivesTheWholeContentInOrder) {
+    std::string content;
+    for (int i = 0; i < 70000; ++i)
+        content += static_cast<char>(i * 7 + i / 256);
+    ASSERT_TRUE(backend->WriteFile(InScratch("large.arx"), content));
+    ASSERT_TRUE(backend->WriteFile(InScratch("empty.cfg"), ""));
+    struct Case {
+        std::string path;
+        std::size_t maxBytes;
+        bool read;
+        std::string pieces;
+    };
+    const Case cases[] = {
+        {InScratch("large.arx"), content.size(), true, content},
+        {InScratch("large.arx"), content.size() - 1, false, ""},
+        {InScratch("empty.cfg"), 0, true, ""},
+        {InScratch("Missing.arx"), 100, false, ""},
+        {backend->ScratchFolder(), 100, false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string pieces;
+        EXPECT_EQ(files().ReadPieces(c.path, c.maxBytes,
+                                     [&](const char* data, std::size_t size) { pieces.append(data, size); }),
+                  c.read)
+            << c.path << " " << c.maxBytes;
+        EXPECT_EQ(pieces, c.pieces) << c.path << " " << c.maxBytes;
+    }
+}
+
 TEST_P(FilesContract, CreateDirectoryMakesOneLevelOnly) {
     struct Case {
         const char* path;

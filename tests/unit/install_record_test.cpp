@@ -49,6 +49,11 @@ TEST(InstallRecordCrc, AgreesWithTheBitwiseDefinitionWhateverTheLength) {
         for (const std::size_t length : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 63u, 4096u, 4991u}) {
             const std::string data = noise.substr(offset, length);
             EXPECT_EQ(install::Crc32(data), bitwise(data)) << "offset " << offset << ", length " << length;
+            // Carried on over two pieces split anywhere, the checksum is that of the whole.
+            const std::size_t split = length / (offset + 1);
+            const std::uint32_t first = install::Crc32Update(0, data.data(), split);
+            EXPECT_EQ(install::Crc32Update(first, data.data() + split, length - split), bitwise(data))
+                << "offset " << offset << ", length " << length << ", split " << split;
         }
     }
 }
