@@ -46,7 +46,8 @@ TEST(InstallRecordCrc, AgreesWithTheBitwiseDefinitionWhateverTheLength) {
         noise += static_cast<char>(state >> 16);
     }
     for (std::size_t offset = 0; offset < 8; ++offset) {
-        for (const std::size_t length : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 63u, 4096u, 4991u}) {
+        for (const std::size_t length :
+             {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 4096u, 4991u}) {
             const std::string data = noise.substr(offset, length);
             EXPECT_EQ(install::Crc32(data), bitwise(data)) << "offset " << offset << ", length " << length;
             // Carried on over two pieces split anywhere, the checksum is that of the whole.
