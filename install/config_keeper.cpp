@@ -33,13 +33,13 @@ bool MatchesAny(const std::string& upperName, const std::vector<std::string>& ex
     return false;
 }
 
-// Clears read-only on both ends, copies over the target and clears read-only on the copy.
+// Copies over the target, past read-only on either end, and leaves no read-only copy.
 bool CopyReplacing(platform::FileSystem& files,
                    const std::string& from,
                    std::uint32_t fromAttributes,
                    const std::string& to) {
-    ClearReadOnlyBeforeCopy(files, from, fromAttributes, to);
-    const bool copied = files.CopyFile(from, to, false);
+    ClearListedReadOnly(files, from, fromAttributes);
+    const bool copied = CopyOverReadOnly(files, from, to);
     ClearCarriedReadOnly(files, fromAttributes, to);
     return copied;
 }

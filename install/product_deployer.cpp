@@ -98,8 +98,8 @@ bool ProductDeployer::CopyProductFile(const std::string& from,
                                       std::uint32_t fromAttributes,
                                       const std::string& to) {
     platform::FileSystem& files = services_.files;
-    ClearReadOnlyBeforeCopy(files, from, fromAttributes, to);
-    while (!files.CopyFile(from, to, false)) {
+    ClearListedReadOnly(files, from, fromAttributes);
+    while (!CopyOverReadOnly(files, from, to)) {
         const int answer = services_.prompts.Show(services_.prompts.ActiveWindow(),
                                                   kCopyFailedBefore + to + kCopyFailedAfter,
                                                   kCopyFailedCaption, platform::kMbAbortRetryIgnore);
@@ -137,8 +137,8 @@ void ProductDeployer::DeployDrawingLibrary() {
         [&](const platform::DirEntry& entry) {
             const std::string from = JoinPath(librarySource, entry.name);
             const std::string to = JoinPath(libraryTarget, entry.name);
-            ClearReadOnlyBeforeCopy(files, from, entry.attributes, to);
-            if (!files.CopyFile(from, to, false)) {
+            ClearListedReadOnly(files, from, entry.attributes);
+            if (!CopyOverReadOnly(files, from, to)) {
                 journal_.Problem("未能复制扩展绘图库文件 " + to);
                 return WalkStep::Continue;
             }

@@ -11,13 +11,13 @@ namespace install {
 // file and any failure are ignored.
 void ClearReadOnly(platform::FileSystem& files, const std::string& path);
 
-// Before `from` is copied over `to`: clears read-only on the source, whose attributes its listing
-// gave as `sourceAttributes` (so they need no second read), and on an existing target, which would
-// refuse the copy. Failures are ignored.
-void ClearReadOnlyBeforeCopy(platform::FileSystem& files,
-                             const std::string& from,
-                             std::uint32_t sourceAttributes,
-                             const std::string& to);
+// Clears read-only on a file whose attributes its listing gave as `listed`, so that they need no
+// second read; nothing is written unless the bit is set. A failure is ignored.
+void ClearListedReadOnly(platform::FileSystem& files, const std::string& path, std::uint32_t listed);
+
+// Copies `from` over `to`. A read-only target refuses the copy: only then is the target looked at,
+// its read-only attribute cleared and the copy tried once more.
+bool CopyOverReadOnly(platform::FileSystem& files, const std::string& from, const std::string& to);
 
 // After a copy: CopyFileA carries the source's attributes, so the copy can only be read-only when
 // the source was (and clearing it failed); only then is the copy looked at.

@@ -91,12 +91,23 @@ TEST_P(CopyAttributesTest, LeavesNoReadOnlyCopyAndReplacesAReadOnlyTarget) {
         backend.files.AddFile("C:\\T\\a.cfg", "old", *c.target);
     if (c.sourceCannotChange)
         backend.failures.Fail(platform::memory::Operation::SetAttributes, "C:\\S\\a.cfg");
-    install::ClearReadOnlyBeforeCopy(backend.files, "C:\\S\\a.cfg", c.source, "C:\\T\\a.cfg");
-    EXPECT_TRUE(backend.files.CopyFile("C:\\S\\a.cfg", "C:\\T\\a.cfg", false));
+    install::ClearListedReadOnly(backend.files, "C:\\S\\a.cfg", c.source);
+    EXPECT_TRUE(install::CopyOverReadOnly(backend.files, "C:\\S\\a.cfg", "C:\\T\\a.cfg"));
     install::ClearCarriedReadOnly(backend.files, c.source, "C:\\T\\a.cfg");
     EXPECT_EQ(backend.files.ReadFile("C:\\T\\a.cfg"), "new");
     EXPECT_EQ(backend.files.GetAttributes("C:\\S\\a.cfg"), c.sourceAfter);
     EXPECT_EQ(backend.files.GetAttributes("C:\\T\\a.cfg"), c.copyAfter);
+}
+
+TEST(CopyOverReadOnly, ATargetThatRefusesForAnotherReasonStaysAsItWas) {
+    for (const std::uint32_t attributes : {kAttrArchive, kAttrArchive | kAttrReadOnly}) {
+        MemoryBackend backend;
+        backend.files.AddFile("C:\\S\\a.cfg", "new");
+        backend.files.AddFile("C:\\T\\a.cfg", "old", attributes);
+        backend.files.Lock("C:\\T\\a.cfg");
+        EXPECT_FALSE(install::CopyOverReadOnly(backend.files, "C:\\S\\a.cfg", "C:\\T\\a.cfg")) << attributes;
+        EXPECT_EQ(backend.files.ReadFile("C:\\T\\a.cfg"), "old") << attributes;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
