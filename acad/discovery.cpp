@@ -31,6 +31,22 @@ int ClassifyProductName(const std::string& productName, const std::vector<int>& 
     return -1;
 }
 
+// Reads `valueName` on `key`. True when the value is there, usable or not: the highest key on each
+// path that holds it ends the search for it there, so a deeper key's value never stands in for it.
+// Only a usable value is recorded.
+bool TakeValue(platform::RegistryKey& key,
+               const char* valueName,
+               const std::string& keyPath,
+               platform::Environment& environment,
+               AcadInventory::Findings& findings) {
+    const platform::TextRead value = platform::ReadText(key, valueName, acad::kEnumBufferSize, environment);
+    if (value.ok()) {
+        findings.keys.push_back(keyPath);
+        findings.values.push_back(value.text);
+    }
+    return value.status != platform::TextStatus::Missing;
+}
+
 }  // namespace
 
 void AcadInventory::FindReleases(platform::Registry& registry, platform::Environment& environment) {
@@ -69,63 +85,52 @@ void AcadInventory::ScanReleaseView(platform::Registry& registry,
         if (!releaseKey)
             continue;
 
-        foundKeys.clear();
-        foundValues.clear();
-        searchValueName = kLocationValue;
-        SearchValue(*releaseKey, "", "", prefix, environment);
-        const StringList locationKeys = foundKeys;
-        const StringList locations = foundValues;
+        ReleaseFindings found;
+        SearchReleaseKey(*releaseKey, "", prefix, true, true, environment, found);
+        const Findings& locations = found.locations;
+        const Findings& names = found.productNames;
 
-        foundKeys.clear();
-        foundValues.clear();
-        searchValueName = kProductNameValue;
-        SearchValue(*releaseKey, "", "", prefix, environment);
-        const StringList nameKeys = foundKeys;
-        const StringList productNames = foundValues;
-
-        for (std::size_t l = 0; l < locationKeys.size(); ++l) {
-            for (std::size_t n = 0; n < nameKeys.size(); ++n) {
-                if (locationKeys[l] != nameKeys[n])
+        for (std::size_t l = 0; l < locations.keys.size(); ++l) {
+            for (std::size_t n = 0; n < names.keys.size(); ++n) {
+                if (locations.keys[l] != names.keys[n])
                     continue;
-                const int k = ClassifyProductName(productNames[n], releaseIndexes);
+                const int k = ClassifyProductName(names.values[n], releaseIndexes);
                 if (k < 0)
                     continue;
-                acadKeys[k].push_back(locationKeys[l]);
-                acadLocations[k].push_back(locations[l]);
+                acadKeys[k].push_back(locations.keys[l]);
+                acadLocations[k].push_back(locations.values[l]);
             }
         }
     }
 }
 
-void AcadInventory::SearchValue(platform::RegistryKey& parent,
-                                const std::string& subkey,
-                                const std::string& relativePath,
-                                const std::string& prefix,
-                                platform::Environment& environment) {
-    auto key = parent.Open(subkey, platform::KeyAccess::Read);
-    if (!key)
+void AcadInventory::SearchReleaseKey(platform::RegistryKey& key,
+                                     const std::string& relativePath,
+                                     const std::string& prefix,
+                                     bool wantLocation,
+                                     bool wantProductName,
+                                     platform::Environment& environment,
+                                     ReleaseFindings& found) {
+    const std::string keyPath = prefix + relativePath;
+    if (wantLocation)
+        wantLocation = !TakeValue(key, kLocationValue, keyPath, environment, found.locations);
+    if (wantProductName)
+        wantProductName = !TakeValue(key, kProductNameValue, keyPath, environment, found.productNames);
+    if (!wantLocation && !wantProductName)
         return;
 
-    // The highest key on each path that holds the value ends the search on that path, whether the
-    // value can be used there or not: a deeper key's value never stands in for it.
-    const platform::TextRead value =
-        platform::ReadText(*key, searchValueName, acad::kEnumBufferSize, environment);
-    if (value.ok()) {
-        foundKeys.push_back(prefix + relativePath);
-        foundValues.push_back(value.text);
-        return;
-    }
-    if (value.status != platform::TextStatus::Missing)
-        return;
-
-    const auto count = key->SubkeyCount();
+    const auto count = key.SubkeyCount();
     if (!count)
         return;
     for (std::uint32_t i = 0; i < *count; ++i) {
-        const auto name = key->SubkeyName(i, acad::kEnumBufferSize);
+        const auto name = key.SubkeyName(i, acad::kEnumBufferSize);
         if (!name)
             continue;
-        SearchValue(*key, *name, relativePath + *name + "\\", prefix, environment);
+        auto subkey = key.Open(*name, platform::KeyAccess::Read);
+        if (!subkey)
+            continue;
+        SearchReleaseKey(*subkey, relativePath + *name + "\\", prefix, wantLocation, wantProductName,
+                         environment, found);
     }
 }
 

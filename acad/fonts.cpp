@@ -5,7 +5,6 @@
 #include "acad/buffer_format.h"
 #include "acad/install_folder.h"
 #include "app/acad_inventory.h"
-#include "install/locations.h"
 #include "install/read_only.h"
 
 namespace app {
@@ -17,26 +16,25 @@ constexpr const char* kFontNames[] = {"Brelix_EN.shx", "Brelix_HZ.shx"};
 }  // namespace
 
 void AcadInventory::DeployFonts(platform::Services& services,
+                                const std::string& source,
                                 const ReleaseFlags& chosen,
                                 InstallJournal& journal) {
     for (int k = 0; k < kReleaseCount; ++k) {
         if (!chosen[k])
             continue;
         for (const std::string& installFolder : acadLocations[k])
-            CopyFonts(services, installFolder, journal);
+            CopyFonts(services, source, installFolder, journal);
     }
 }
 
-void CopyFonts(platform::Services& services, const std::string& installFolder, InstallJournal& journal) {
+void CopyFonts(platform::Services& services,
+               const std::string& source,
+               const std::string& installFolder,
+               InstallJournal& journal) {
     if (!acad::IsFullPath(installFolder)) {
         journal.Note("AutoCAD 安装文件夹 \"" + installFolder + "\" 不是完整路径，没有复制字体");
         return;
     }
-    // On failure the lookup has told the user and leaves a path below which no font exists, so
-    // the copies below fail on their own.
-    std::string source;
-    install::LocateSourceFolder(services, source);
-
     // A missing "Fonts" folder is not created: that installation simply gets no fonts.
     const auto fontFolder = acad::FormatFitting(acad::kNameBufferSize, "%s\\Fonts", installFolder.c_str());
     if (!fontFolder) {

@@ -79,13 +79,11 @@ StringList CollectVariablesKeys(platform::Registry& registry, const StringList& 
     return variablesKeys;
 }
 
-// The current TRUSTEDPATHS text of a variables key: empty when the key or the value is missing or
-// the value is not text, nullopt when a text value exists but could not be read whole (it must then
-// be left alone).
-std::optional<std::string> ReadTrustedPaths(platform::RegistryKey& currentUser,
-                                            const std::string& variablesPath,
+// The current TRUSTEDPATHS text of a variables key (nullptr: the key is missing): empty when the
+// value is missing or not text, nullopt when a text value exists but could not be read whole (it
+// must then be left alone).
+std::optional<std::string> ReadTrustedPaths(platform::RegistryKey* variables,
                                             platform::Environment& environment) {
-    auto variables = currentUser.Open(variablesPath, platform::KeyAccess::Default);
     if (!variables)
         return std::string();
     const platform::TextRead value =
@@ -146,7 +144,9 @@ void AcadInventory::AddTrustedPaths(platform::Registry& registry,
             journal.Problem("未能把产品文件夹加入 AutoCAD 的信任路径（" + where + "）");
             continue;
         }
-        const auto current = ReadTrustedPaths(*currentUser, variablesPath, environment);
+        // The key read is the key written; only a profile without one gets it created below.
+        auto variables = currentUser->Open(variablesPath, platform::KeyAccess::Default);
+        const auto current = ReadTrustedPaths(variables.get(), environment);
         if (!current) {
             journal.Problem("未能读取 AutoCAD 的信任路径（" + where + "），产品文件夹没有加入");
             continue;
@@ -156,8 +156,9 @@ void AcadInventory::AddTrustedPaths(platform::Registry& registry,
             journal.Problem("AutoCAD 的信任路径已满（" + where + "），产品文件夹没有加入");
             continue;
         }
-        // Creating it also supplies a profile that has no "Variables" key yet.
-        auto variables = currentUser->Create(variablesPath);
+        // Creating it supplies a profile that has no "Variables" key yet.
+        if (!variables)
+            variables = currentUser->Create(variablesPath);
         if (!variables || !variables->WriteString(kTrustedPathsValue, merged)) {
             journal.Problem("未能把产品文件夹加入 AutoCAD 的信任路径（" + where + "）");
             continue;

@@ -15,8 +15,11 @@ void ApplyPerUserSteps(AcadInventory& inventory,
                        InstallJournal& journal) {
     // Profiles of every release trust the product folder, chosen or not.
     inventory.AddTrustedPaths(registry, environment, journal);
+    // One pass over every folder, in release order, opens the compatibility key once.
+    StringList folders;
     for (int k = 0; k <= kLastIndexWithCompatLayer; ++k)
-        ClearCompatFlags(registry, inventory.acadLocations[k], journal);
+        folders.insert(folders.end(), inventory.acadLocations[k].begin(), inventory.acadLocations[k].end());
+    ClearCompatFlags(registry, folders, journal);
 }
 
 }  // namespace app

@@ -33,13 +33,37 @@ bool MatchesAny(const std::string& upperName, const std::vector<std::string>& ex
     return false;
 }
 
-// Clears read-only on both ends, copies over the target and clears read-only on the copy.
-bool CopyReplacing(platform::FileSystem& files, const std::string& from, const std::string& to) {
-    ClearReadOnly(files, from);
-    ClearReadOnly(files, to);
-    const bool copied = files.CopyFile(from, to, false);
-    ClearReadOnly(files, to);
+// Copies over the target, past read-only on either end, and leaves no read-only copy.
+bool CopyReplacing(platform::FileSystem& files,
+                   const std::string& from,
+                   std::uint32_t fromAttributes,
+                   const std::string& to) {
+    ClearListedReadOnly(files, from, fromAttributes);
+    const bool copied = CopyOverReadOnly(files, from, to);
+    ClearCarriedReadOnly(files, fromAttributes, to);
     return copied;
+}
+
+// Moves a saved file back over `name` in `into`. An existing target keeps the spelling it has on
+// disk, as a copy over it would. Read-only is cleared on the saved file (as its listing showed it),
+// on the target, which would refuse the move, and on the result.
+bool MoveBack(platform::FileSystem& files,
+              const std::string& saved,
+              std::uint32_t savedAttributes,
+              const std::string& into,
+              const std::string& name) {
+    if (savedAttributes & platform::kAttrReadOnly)
+        files.SetAttributes(saved, savedAttributes & ~platform::kAttrReadOnly);
+    std::string target = JoinPath(into, name);
+    platform::DirEntry existing;
+    if (files.FindFirst(target, existing)) {
+        target = JoinPath(into, existing.name);
+        if (existing.attributes & platform::kAttrReadOnly)
+            files.SetAttributes(target, existing.attributes & ~platform::kAttrReadOnly);
+    }
+    const bool moved = files.MoveFile(saved, target);
+    ClearCarriedReadOnly(files, savedAttributes, target);
+    return moved;
 }
 
 }  // namespace
@@ -186,17 +210,17 @@ std::string ConfigKeeper::ChooseSaveFolder(const std::string& sourceFolder, cons
 
 bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePlace& place) {
     platform::FileSystem& files = services_.files;
-    std::string source;
-    if (!LocateSourceFolder(services_, source)) {
+    std::string source = sourceFolder;
+    if (source.empty() && !LocateSourceFolder(services_, source)) {
         unsavedFile = from;
         return false;
     }
 
-    std::vector<std::string> toSave;
+    std::vector<platform::DirEntry> toSave;  // upper-cased names
     const WalkEnd end = WalkFolder(files, from, nullptr, [&](const platform::DirEntry& entry) {
         const std::string upperName = text936::ToUpper(entry.name);
         if (MatchesAny(upperName, place.extensions))
-            toSave.push_back(upperName);
+            toSave.push_back({upperName, entry.attributes});
         return WalkStep::Continue;
     });
     // A folder that is there but cannot be listed may hold files to keep: nothing is safe then.
@@ -210,14 +234,14 @@ bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePl
     if (place.folder.empty()) {
         if (toSave.empty())
             return true;
-        unsavedFile = JoinPath(from, toSave.front());
+        unsavedFile = JoinPath(from, toSave.front().name);
         return false;
     }
     journal_.Note("保存位置：" + place.folder);
 
-    for (const std::string& name : toSave) {
-        const std::string original = JoinPath(from, name);
-        const std::string saved = JoinPath(place.folder, name);
+    for (const platform::DirEntry& entry : toSave) {
+        const std::string original = JoinPath(from, entry.name);
+        const std::string saved = JoinPath(place.folder, entry.name);
         if (!Fits(original) || !Fits(saved)) {
             unsavedFile = original;
             return false;
@@ -226,7 +250,7 @@ bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePl
             journal_.Note("保存位置已有 " + saved + "（上次安装未完成时保存），保留它而不保存 " + original);
             continue;
         }
-        if (!CopyReplacing(files, original, saved)) {
+        if (!CopyReplacing(files, original, entry.attributes, saved)) {
             unsavedFile = original;
             return false;
         }
@@ -246,14 +270,13 @@ void ConfigKeeper::Restore(SavePlace& place, const std::string& into) {
             return WalkStep::Continue;  // not something a backup saves: left alone
         const std::string saved = JoinPath(place.folder, upperName);
         const std::string target = JoinPath(into, upperName);
-        // Deleting a copy that did not go back would lose the user's file: the deployment has
-        // just replaced the one in the product folder.
-        if (!Fits(saved) || !Fits(target) || !CopyReplacing(files, saved, target)) {
+        // A saved file leaves its place only by going back: the deployment has just replaced the
+        // one in the product folder.
+        if (!Fits(saved) || !Fits(target) || !MoveBack(files, saved, entry.attributes, into, upperName)) {
             journal_.Problem("未能恢复保留的文件 " + target + "，它仍保存在 " + saved);
             return WalkStep::Continue;
         }
         journal_.Note("已恢复 " + saved + " -> " + target);
-        files.DeleteFile(saved);
         return WalkStep::Continue;
     });
     if (end == WalkEnd::NotListed && IsFolder(files, place.folder))

@@ -56,6 +56,8 @@ class ConfigKeeper {
 
     std::string productFolder;
     std::string previousFolder;
+    // The installation source, when the caller has located it; empty: the backup locates it.
+    std::string sourceFolder;
     int keepSettings = 0;
     int keepSectionLibrary = 0;
     int keepDrawingLibrary = 0;

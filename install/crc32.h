@@ -2,11 +2,15 @@
 // The CRC-32 of zip and PNG (polynomial 0xEDB88320, reflected), used to tell a shipped file from
 // one the user changed.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace install {
 
 std::uint32_t Crc32(const std::string& data);
+// Carries `crc`, the checksum of the data before (0 for none), on over `size` more bytes, so that a
+// file read in pieces gets the checksum of its whole content.
+std::uint32_t Crc32Update(std::uint32_t crc, const char* data, std::size_t size);
 
 }  // namespace install

@@ -135,6 +135,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     progress.SetPos(0);
 
     ConfigKeeper keeper(services, installPath, journal);
+    keeper.sourceFolder = source;
     keeper.keepSettings = page.KeepSettings();
     keeper.keepSectionLibrary = page.KeepSectionLibrary();
     keeper.keepDrawingLibrary = page.KeepDrawingLibrary();
@@ -161,6 +162,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     }
 
     ProductDeployer deployer(services, installPath, progress, journal);
+    deployer.sourceFolder = source;
     if (!deployer.DeployProductFiles()) {
         keeper.RestoreConfig();
         journal.SetOutcome(app::InstallOutcome::Stopped);
@@ -176,7 +178,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     if (services.processes.RunsAsLocalSystem())
         RegisterActiveSetup(services, keeper.productFolder, journal);
     progress.StepIt();
-    context.inventory.DeployFonts(services, context.options.releaseChosen, journal);
+    context.inventory.DeployFonts(services, source, context.options.releaseChosen, journal);
     progress.StepIt();
 
     keeper.RestoreConfig();

@@ -183,13 +183,20 @@ InstallRecord RecordFromJournal(platform::FileSystem& files,
         const auto below = PathBelow(installed, productFolder);
         if (!below || !IsContainedPath(*below))
             continue;
-        const auto shipped = files.ReadWholeFile(JoinPath(sourceFolder, *below), kLargestCheckedFile);
-        if (!shipped) {
+        // Read in pieces: a shipped file can be hundreds of megabytes.
+        std::uint64_t size = 0;
+        std::uint32_t crc = 0;
+        const bool read = files.ReadPieces(JoinPath(sourceFolder, *below), kLargestCheckedFile,
+                                           [&](const char* data, std::size_t length) {
+                                               crc = Crc32Update(crc, data, length);
+                                               size += length;
+                                           });
+        if (!read) {
             // Unrecorded, the uninstall would leave it behind as if the user had made it.
             journal.Problem("未能读取 " + JoinPath(sourceFolder, *below) + "，卸载时不会删除 " + installed);
             continue;
         }
-        record.files.push_back(RecordedFile{*below, shipped->size(), Crc32(*shipped)});
+        record.files.push_back(RecordedFile{*below, size, crc});
     }
     record.demandLoadKeys = journal.DemandLoadKeys();
     record.trustedPathKeys = journal.TrustedPathKeys();

@@ -61,9 +61,16 @@ ProductDeployer::ProductDeployer(platform::Services& services,
       progress_(progress),
       journal_(journal) {}
 
+bool ProductDeployer::LocateSource(std::string& source) {
+    if (sourceFolder.empty())
+        return LocateSourceFolder(services_, source);
+    source = sourceFolder;
+    return true;
+}
+
 bool ProductDeployer::DeployProductFiles() {
     std::string source;
-    if (!LocateSourceFolder(services_, source))
+    if (!LocateSource(source))
         return false;
 
     const std::string productFolder = JoinPath(rootFolder, kProductFolderName);
@@ -78,8 +85,8 @@ bool ProductDeployer::DeployProductFiles() {
         [&](const platform::DirEntry& entry) {
             if (IsNotDeployed(entry.name))
                 return WalkStep::Continue;
-            const bool copied =
-                CopyProductFile(JoinPath(source, entry.name), JoinPath(productFolder, entry.name));
+            const bool copied = CopyProductFile(JoinPath(source, entry.name), entry.attributes,
+                                                JoinPath(productFolder, entry.name));
             return copied ? WalkStep::Continue : WalkStep::Stop;
         });
     if (end == WalkEnd::NotListed)
@@ -87,11 +94,12 @@ bool ProductDeployer::DeployProductFiles() {
     return end != WalkEnd::Stopped;
 }
 
-bool ProductDeployer::CopyProductFile(const std::string& from, const std::string& to) {
+bool ProductDeployer::CopyProductFile(const std::string& from,
+                                      std::uint32_t fromAttributes,
+                                      const std::string& to) {
     platform::FileSystem& files = services_.files;
-    ClearReadOnly(files, from);
-    ClearReadOnly(files, to);
-    while (!files.CopyFile(from, to, false)) {
+    ClearListedReadOnly(files, from, fromAttributes);
+    while (!CopyOverReadOnly(files, from, to)) {
         const int answer = services_.prompts.Show(services_.prompts.ActiveWindow(),
                                                   kCopyFailedBefore + to + kCopyFailedAfter,
                                                   kCopyFailedCaption, platform::kMbAbortRetryIgnore);
@@ -106,7 +114,7 @@ bool ProductDeployer::CopyProductFile(const std::string& from, const std::string
             return true;
         }
     }
-    ClearReadOnly(files, to);
+    ClearCarriedReadOnly(files, fromAttributes, to);
     journal_.Note("已复制 " + from + " -> " + to);
     journal_.FileInstalled(to);
     return true;
@@ -114,7 +122,7 @@ bool ProductDeployer::CopyProductFile(const std::string& from, const std::string
 
 void ProductDeployer::DeployDrawingLibrary() {
     std::string source;
-    if (!LocateSourceFolder(services_, source)) {
+    if (!LocateSource(source)) {
         journal_.Problem("未找到安装文件夹，扩展绘图库没有安装");
         return;
     }
@@ -129,13 +137,12 @@ void ProductDeployer::DeployDrawingLibrary() {
         [&](const platform::DirEntry& entry) {
             const std::string from = JoinPath(librarySource, entry.name);
             const std::string to = JoinPath(libraryTarget, entry.name);
-            ClearReadOnly(files, from);
-            ClearReadOnly(files, to);
-            if (!files.CopyFile(from, to, false)) {
+            ClearListedReadOnly(files, from, entry.attributes);
+            if (!CopyOverReadOnly(files, from, to)) {
                 journal_.Problem("未能复制扩展绘图库文件 " + to);
                 return WalkStep::Continue;
             }
-            ClearReadOnly(files, to);
+            ClearCarriedReadOnly(files, entry.attributes, to);
             journal_.Note("已复制 " + from + " -> " + to);
             journal_.FileInstalled(to);
             return WalkStep::Continue;

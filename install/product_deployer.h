@@ -1,6 +1,7 @@
 #pragma once
 // Copies the product from the installation source into the product folder under the root.
 
+#include <cstdint>
 #include <string>
 
 #include "app/install_journal.h"
@@ -37,13 +38,16 @@ class ProductDeployer {
 
     // The installation root without one trailing "\".
     std::string rootFolder;
+    // The installation source, when the caller has located it; empty: each deployment locates it.
+    std::string sourceFolder;
     // Learns each file copied, when set (not owned).
     app::InstallJournal* journal = nullptr;
 
   private:
     // Copies one product file, asking until it is copied or the user gives up on it.
     // False when the user chose abort.
-    bool CopyProductFile(const std::string& from, const std::string& to);
+    bool CopyProductFile(const std::string& from, std::uint32_t fromAttributes, const std::string& to);
+    bool LocateSource(std::string& source);
 
     platform::Services& services_;
     platform::ProgressBar& progress_;

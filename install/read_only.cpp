@@ -9,4 +9,26 @@ void ClearReadOnly(platform::FileSystem& files, const std::string& path) {
     files.SetAttributes(path, *attributes & ~platform::kAttrReadOnly);
 }
 
+void ClearListedReadOnly(platform::FileSystem& files, const std::string& path, std::uint32_t listed) {
+    if (listed & platform::kAttrReadOnly)
+        files.SetAttributes(path, listed & ~platform::kAttrReadOnly);
+}
+
+bool CopyOverReadOnly(platform::FileSystem& files, const std::string& from, const std::string& to) {
+    if (files.CopyFile(from, to, false))
+        return true;
+    const auto target = files.GetAttributes(to);
+    if (!target || !(*target & platform::kAttrReadOnly) ||
+        !files.SetAttributes(to, *target & ~platform::kAttrReadOnly))
+        return false;
+    return files.CopyFile(from, to, false);
+}
+
+void ClearCarriedReadOnly(platform::FileSystem& files,
+                          std::uint32_t sourceAttributes,
+                          const std::string& to) {
+    if (sourceAttributes & platform::kAttrReadOnly)
+        ClearReadOnly(files, to);
+}
+
 }  // namespace install

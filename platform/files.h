@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +41,11 @@ class FileSystem {
     // CopyFileA: copies content and attributes; with failIfExists false an existing target is
     // replaced (a read-only target makes the copy fail, as on Windows).
     virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+    // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED: renames a file, replacing
+    // an existing target (Windows refuses a read-only one, Wine does not: clear it first); across
+    // volumes it is copied and then deleted. The file keeps its attributes. On failure the source is
+    // still there.
+    virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
     // Creates one folder level; fails when it exists or its parent is missing.
     virtual bool CreateDirectory(const std::string& path) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
@@ -56,6 +62,12 @@ class FileSystem {
     // The whole content of a file of at most `maxBytes` bytes; nullopt when it is missing, a
     // folder, held open without sharing, larger than `maxBytes` or otherwise unreadable.
     virtual std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) = 0;
+    // The same content handed to `consume` piece by piece, in order (no piece for an empty file),
+    // so that a large file is never held whole. False where ReadWholeFile gives nullopt, also when
+    // the read fails part way: what was handed on until then is then not the whole file.
+    virtual bool ReadPieces(const std::string& path,
+                            std::size_t maxBytes,
+                            const std::function<void(const char* data, std::size_t size)>& consume) = 0;
     // Creates or replaces a file with exactly `content`. False when it cannot (a read-only or
     // locked target, a missing folder); the target may then be missing or incomplete.
     virtual bool WriteWholeFile(const std::string& path, const std::string& content) = 0;

@@ -93,7 +93,19 @@ bool ContainsNotAtStart(const std::string& haystack, const std::string& needle) 
 }
 
 bool EqualsNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && ToUpper(a) == ToUpper(b);
+    // Character by character, without upper-cased copies: the journal and the installation record
+    // compare every installed path with every other. Where both hold the same lead byte, both read
+    // it as the same double-byte character.
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t pos = 0; pos < a.size();) {
+        const std::size_t length = CharLength(a, pos);
+        if (length == 1 ? AsciiUpper(a[pos]) != AsciiUpper(b[pos])
+                        : a.compare(pos, length, b, pos, length) != 0)
+            return false;
+        pos += length;
+    }
+    return true;
 }
 
 std::string WithoutTrailingBackslash(const std::string& text) {

@@ -17,6 +17,7 @@ enum class Operation {
     DeleteKey,
     FindFirst,
     CopyFile,
+    MoveFile,
     CreateDirectory,
     DeleteFile,
     RemoveDirectory,

@@ -190,6 +190,36 @@ bool MemoryFileSystem::CopyFile(const std::string& from, const std::string& to, 
     return true;
 }
 
+bool MemoryFileSystem::MoveFile(const std::string& from, const std::string& to) {
+    if (failures_.ShouldFail(Operation::MoveFile, from) || failures_.ShouldFail(Operation::MoveFile, to))
+        return false;
+    std::string sourceLeaf;
+    auto sourceParent = ParentOf(from, sourceLeaf);
+    auto source = sourceParent ? sourceParent->Child(sourceLeaf) : nullptr;
+    if (!source || source->isFolder || source->locked)
+        return false;
+    std::string leaf;
+    auto parent = ParentOf(to, leaf);
+    if (!parent)
+        return false;
+    auto target = parent->Child(leaf);
+    if (target == source)
+        return true;
+    if (target && (target->isFolder || target->locked || (target->attributes & kAttrReadOnly)))
+        return false;
+    if (target) {
+        auto& targetSiblings = parent->children;
+        targetSiblings.erase(std::remove(targetSiblings.begin(), targetSiblings.end(), target),
+                             targetSiblings.end());
+    }
+    auto& sourceSiblings = sourceParent->children;
+    sourceSiblings.erase(std::remove(sourceSiblings.begin(), sourceSiblings.end(), source),
+                         sourceSiblings.end());
+    source->name = leaf;
+    parent->children.push_back(source);
+    return true;
+}
+
 bool MemoryFileSystem::WriteCarriedFile(const std::string& name, const std::string& path) {
     const auto carried = carried_.find(name);
     if (carried == carried_.end() || failures_.ShouldFail(Operation::CopyFile, path))
@@ -277,6 +307,18 @@ std::optional<std::string> MemoryFileSystem::ReadWholeFile(const std::string& pa
     if (!node || node->isFolder || node->locked || node->content.size() > maxBytes)
         return std::nullopt;
     return node->content;
+}
+
+bool MemoryFileSystem::ReadPieces(const std::string& path,
+                                  std::size_t maxBytes,
+                                  const std::function<void(const char* data, std::size_t size)>& consume) {
+    constexpr std::size_t kPiece = 5;
+    const auto content = ReadWholeFile(path, maxBytes);
+    if (!content)
+        return false;
+    for (std::size_t done = 0; done < content->size(); done += kPiece)
+        consume(content->data() + done, std::min(kPiece, content->size() - done));
+    return true;
 }
 
 bool MemoryFileSystem::WriteWholeFile(const std::string& path, const std::string& content) {

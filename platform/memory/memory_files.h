@@ -30,6 +30,7 @@ class MemoryFileSystem : public FileSystem {
 
     std::unique_ptr<FileSearch> FindFirst(const std::string& pattern, DirEntry& first) override;
     bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool MoveFile(const std::string& from, const std::string& to) override;
     bool CreateDirectory(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
     bool RemoveDirectory(const std::string& path) override;
@@ -37,6 +38,10 @@ class MemoryFileSystem : public FileSystem {
     bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
     bool WriteCarriedFile(const std::string& name, const std::string& path) override;
     std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
+    // Hands the content on in pieces of a few bytes, so that readers meet piece boundaries anywhere.
+    bool ReadPieces(const std::string& path,
+                    std::size_t maxBytes,
+                    const std::function<void(const char* data, std::size_t size)>& consume) override;
     bool WriteWholeFile(const std::string& path, const std::string& content) override;
     bool DeleteAtRestart(const std::string& path) override;
     std::string ProgramPath() override { return programPath_.size() < 260 ? programPath_ : std::string(); }

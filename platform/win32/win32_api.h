@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #undef CopyFile
+#undef MoveFile
 #undef CreateDirectory
 #undef DeleteFile
 #undef RemoveDirectory

@@ -61,6 +61,10 @@ bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to, b
     return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
 }
 
+bool Win32FileSystem::MoveFile(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
+}
+
 bool Win32FileSystem::CreateDirectory(const std::string& path) {
     return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
 }
@@ -103,6 +107,30 @@ std::optional<std::string> Win32FileSystem::ReadWholeFile(const std::string& pat
         done += read;
     }
     return content;
+}
+
+bool Win32FileSystem::ReadPieces(const std::string& path,
+                                 std::size_t maxBytes,
+                                 const std::function<void(const char* data, std::size_t size)>& consume) {
+    constexpr DWORD kPiece = 256u * 1024u;
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
+        return false;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+        return false;
+    std::string buffer(kPiece, '\0');
+    for (auto left = static_cast<unsigned long long>(size.QuadPart); left > 0;) {
+        const DWORD chunk = static_cast<DWORD>(std::min<unsigned long long>(left, kPiece));
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), &buffer[0], chunk, &read, nullptr) || read == 0)
+            return false;
+        consume(buffer.data(), read);
+        left -= read;
+    }
+    return true;
 }
 
 bool Win32FileSystem::WriteWholeFile(const std::string& path, const std::string& content) {

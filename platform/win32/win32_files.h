@@ -20,6 +20,8 @@ class Win32FileSystem : public FileSystem {
     // CopyFileA, DeleteFileA, CreateDirectoryA, RemoveDirectoryA, SetFileAttributesA: true when the
     // call succeeded; on failure the file system is as the call left it (normally unchanged).
     bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED).
+    bool MoveFile(const std::string& from, const std::string& to) override;
     bool CreateDirectory(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
     bool RemoveDirectory(const std::string& path) override;
@@ -33,6 +35,10 @@ class Win32FileSystem : public FileSystem {
     // CreateFileA (sharing reads only) and ReadFile; nullopt when the file cannot be opened, is
     // larger than `maxBytes` or is not read whole.
     std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
+    // The same file read sequentially through one buffer of 256 KB.
+    bool ReadPieces(const std::string& path,
+                    std::size_t maxBytes,
+                    const std::function<void(const char* data, std::size_t size)>& consume) override;
     // CreateFileA with CREATE_ALWAYS, then WriteFile of every byte.
     bool WriteWholeFile(const std::string& path, const std::string& content) override;
     // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT).

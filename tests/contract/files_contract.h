@@ -169,6 +169,60 @@ TEST_P(FilesContract, CopyOntoAnotherSpellingReplacesTheFileInPlace) {
     EXPECT_EQ(backend->ReadFile(InScratch("a.cfg")), "new");
 }
 
+TEST_P(FilesContract, MoveTakesTheFileAwayAndReplacesAnExistingTarget) {
+    ASSERT_TRUE(files().CreateDirectory(InScratch("SetUp_Temp1")));
+    ASSERT_TRUE(files().CreateDirectory(InScratch("Product")));
+    ASSERT_TRUE(backend->WriteFile(InScratch("SetUp_Temp1\\A.CFG"), "user A"));
+    ASSERT_TRUE(backend->WriteFile(InScratch("SetUp_Temp1\\B.SEC"), "user B"));
+    ASSERT_TRUE(backend->WriteFile(InScratch("Product\\A.CFG"), "fresh A"));
+
+    EXPECT_TRUE(files().MoveFile(InScratch("SetUp_Temp1\\A.CFG"), InScratch("Product\\A.CFG")));
+    EXPECT_TRUE(files().MoveFile(InScratch("SetUp_Temp1\\B.SEC"), InScratch("Product\\B.SEC")));
+    EXPECT_EQ(backend->ReadFile(InScratch("Product\\A.CFG")), "user A");
+    EXPECT_EQ(backend->ReadFile(InScratch("Product\\B.SEC")), "user B");
+    EXPECT_EQ(ContentOf(files(), InScratch("Product")),
+              (std::vector<Entry>{{"A.CFG", kAttrArchive}, {"B.SEC", kAttrArchive}}));
+    EXPECT_TRUE(ContentOf(files(), InScratch("SetUp_Temp1")).empty());
+    EXPECT_TRUE(files().RemoveDirectory(InScratch("SetUp_Temp1")));
+}
+
+TEST_P(FilesContract, MoveThatCannotBeMadeLeavesTheSource) {
+    ASSERT_TRUE(backend->WriteFile(InScratch("A.CFG"), "user A"));
+    EXPECT_FALSE(files().MoveFile(InScratch("Missing.cfg"), InScratch("B.CFG")));
+    EXPECT_FALSE(files().MoveFile(InScratch("A.CFG"), InScratch("Missing\\A.CFG")));
+    EXPECT_EQ(backend->ReadFile(InScratch("A.CFG")), "user A");
+    EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()), (std::vector<Entry>{{"A.CFG", kAttrArchive}}));
+}
+
+TEST_P(FilesContract, ReadInPiecesGivesTheWholeContentInOrder) {
+    std::string content;
+    for (int i = 0; i < 70000; ++i)
+        content += static_cast<char>(i * 7 + i / 256);
+    ASSERT_TRUE(backend->WriteFile(InScratch("large.arx"), content));
+    ASSERT_TRUE(backend->WriteFile(InScratch("empty.cfg"), ""));
+    struct Case {
+        std::string path;
+        std::size_t maxBytes;
+        bool read;
+        std::string pieces;
+    };
+    const Case cases[] = {
+        {InScratch("large.arx"), content.size(), true, content},
+        {InScratch("large.arx"), content.size() - 1, false, ""},
+        {InScratch("empty.cfg"), 0, true, ""},
+        {InScratch("Missing.arx"), 100, false, ""},
+        {backend->ScratchFolder(), 100, false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string pieces;
+        EXPECT_EQ(files().ReadPieces(c.path, c.maxBytes,
+                                     [&](const char* data, std::size_t size) { pieces.append(data, size); }),
+                  c.read)
+            << c.path << " " << c.maxBytes;
+        EXPECT_EQ(pieces, c.pieces) << c.path << " " << c.maxBytes;
+    }
+}
+
 TEST_P(FilesContract, CreateDirectoryMakesOneLevelOnly) {
     struct Case {
         const char* path;

@@ -22,6 +22,16 @@ using Lines = std::vector<std::string>;
 constexpr char kPlain[] = "SOFTWARE\\Autodesk\\AutoCAD";
 constexpr char kWow[] = "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD";
 
+// Searches HKLM\Root as discovery searches a release key, with "P\" as the prefix.
+app::AcadInventory::ReleaseFindings SearchRoot(MemoryBackend& backend) {
+    app::AcadInventory::ReleaseFindings found;
+    auto localMachine = backend.registry.OpenRoot(RootKey::LocalMachine);
+    auto root = localMachine ? localMachine->Open("Root", platform::KeyAccess::Read) : nullptr;
+    if (root)
+        app::AcadInventory::SearchReleaseKey(*root, "", "P\\", true, true, backend.environment, found);
+    return found;
+}
+
 class AcadDiscoveryTest : public ::testing::Test {
   protected:
     // Both values on the key `root\relative`.
@@ -172,20 +182,14 @@ TEST_F(AcadDiscoveryTest, AValueThatCannotBeUsedEndsTheSearchOfItsKey) {
         backend.environment.Set("Long", std::string(20, 'y'));
         backend.registry.SetValue(RootKey::LocalMachine, "Root", "AcadLocation", c.type, c.data);
         backend.registry.SetString(RootKey::LocalMachine, "Root\\Inner", "AcadLocation", "C:\\Inner");
-        auto root = backend.registry.OpenRoot(RootKey::LocalMachine);
-        app::AcadInventory inventory;
-        inventory.searchValueName = "AcadLocation";
-        inventory.SearchValue(*root, "Root", "", "P\\", backend.environment);
-        EXPECT_EQ(inventory.foundKeys, c.keys) << c.what;
-        EXPECT_EQ(inventory.foundValues, c.values) << c.what;
+        const auto found = SearchRoot(backend);
+        EXPECT_EQ(found.locations.keys, c.keys) << c.what;
+        EXPECT_EQ(found.locations.values, c.values) << c.what;
     }
     // Without a value on the outer key the search goes down to the inner one.
     MemoryBackend backend;
     backend.registry.SetString(RootKey::LocalMachine, "Root\\Inner", "AcadLocation", "C:\\Inner");
-    auto root = backend.registry.OpenRoot(RootKey::LocalMachine);
-    app::AcadInventory inventory;
-    inventory.SearchValue(*root, "Root", "", "P\\", backend.environment);
-    EXPECT_EQ(inventory.foundKeys, inner);
+    EXPECT_EQ(SearchRoot(backend).locations.keys, inner);
 }
 
 TEST_F(AcadDiscoveryTest, ReleaseKeysThatCannotBeReadAreSkipped) {
@@ -228,12 +232,89 @@ TEST_F(AcadDiscoveryTest, SearchStopsAtTheHighestKeyHoldingTheValueOnEachPath) {
                               std::string("\x07\0\0\0", 4));
     backend.registry.SetString(RootKey::LocalMachine, "Root\\B\\C\\Below", "AcadLocation", "hidden too");
     backend.registry.SetString(RootKey::LocalMachine, "Root\\B\\D\\E", "AcadLocation", "e");
-    auto root = backend.registry.OpenRoot(RootKey::LocalMachine);
-    inventory.searchValueName = "AcadLocation";
-    inventory.SearchValue(*root, "Root", "", "P\\", backend.environment);
+    const auto found = SearchRoot(backend);
     // A number is no text: it is not taken, and it still ends the search on its path.
-    EXPECT_EQ(inventory.foundKeys, (Lines{"P\\A\\", "P\\B\\D\\E\\"}));
-    EXPECT_EQ(inventory.foundValues, (Lines{"a", "e"}));
+    EXPECT_EQ(found.locations.keys, (Lines{"P\\A\\", "P\\B\\D\\E\\"}));
+    EXPECT_EQ(found.locations.values, (Lines{"a", "e"}));
+}
+
+// Both values are searched in one walk, yet each value's findings are what a search for it alone
+// would give: the walk goes on below a key while the other value is still wanted there.
+TEST(AcadReleaseKeySearch, EachValueIsFoundAsASearchOfItsOwnWouldFindIt) {
+    const std::string number("\x07\0\0\0", 4);
+    struct Value {
+        const char* key;  // below HKLM\Root; "" is Root itself
+        const char* name;
+        std::uint32_t type;
+        std::string data;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Value> values;
+        Lines locationKeys;
+        Lines locations;
+        Lines nameKeys;
+        Lines names;
+    };
+    const auto text = [](const char* key, const char* name, const char* value) {
+        return Value{key, name, platform::kRegSz, std::string(value) + '\0'};
+    };
+    const Case cases[] = {
+        {"values at different depths",
+         {text("A", "AcadLocation", "C:\\A"), text("A\\B", "ProductName", "AutoCAD 2010")},
+         {"P\\A\\"},
+         {"C:\\A"},
+         {"P\\A\\B\\"},
+         {"AutoCAD 2010"}},
+        {"a location on the release key, names on two keys below",
+         {text("", "AcadLocation", "C:\\Top"), text("X", "ProductName", "x"), text("Y", "ProductName", "y"),
+          text("Y", "AcadLocation", "C:\\Hidden")},
+         {"P\\"},
+         {"C:\\Top"},
+         {"P\\X\\", "P\\Y\\"},
+         {"x", "y"}},
+        {"an unusable name ends the name search only",
+         {Value{"A", "ProductName", platform::kRegDword, number}, text("A\\B", "ProductName", "hidden"),
+          text("A\\B", "AcadLocation", "C:\\B")},
+         {"P\\A\\B\\"},
+         {"C:\\B"},
+         {},
+         {}},
+        {"an unusable location ends the location search only",
+         {Value{"A", "AcadLocation", 3, "bin"}, text("A\\B", "AcadLocation", "C:\\hidden"),
+          text("A\\B", "ProductName", "b")},
+         {},
+         {},
+         {"P\\A\\B\\"},
+         {"b"}},
+        {"both on one key, nothing deeper counts",
+         {text("A", "AcadLocation", "C:\\A"), text("A", "ProductName", "a"),
+          text("A\\B", "AcadLocation", "C:\\B"), text("A\\B", "ProductName", "b"),
+          text("C", "AcadLocation", "C:\\C")},
+         {"P\\A\\", "P\\C\\"},
+         {"C:\\A", "C:\\C"},
+         {"P\\A\\"},
+         {"a"}},
+        {"nothing anywhere",
+         {Value{"A\\B", "Other", platform::kRegSz, std::string("v\0", 2)}},
+         {},
+         {},
+         {},
+         {}},
+    };
+    for (const Case& c : cases) {
+        MemoryBackend backend;
+        backend.registry.CreateKey(RootKey::LocalMachine, "Root");
+        for (const Value& v : c.values) {
+            const std::string key = *v.key ? std::string("Root\\") + v.key : std::string("Root");
+            backend.registry.SetValue(RootKey::LocalMachine, key, v.name, v.type, v.data);
+        }
+        const auto found = SearchRoot(backend);
+        EXPECT_EQ(found.locations.keys, c.locationKeys) << c.what;
+        EXPECT_EQ(found.locations.values, c.locations) << c.what;
+        EXPECT_EQ(found.productNames.keys, c.nameKeys) << c.what;
+        EXPECT_EQ(found.productNames.values, c.names) << c.what;
+    }
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ TEST(AcadInstallFolder, OnlyAFullPathGetsFontsAndLosesItsCompatibilityValue) {
         auto services = backend.services();
         app::InstallJournal journal;
         inventory.RegisterReleases(services, chosen, journal);
-        inventory.DeployFonts(services, chosen, journal);
+        inventory.DeployFonts(services, "D:\\Setup\\Data", chosen, journal);
 
         // The release is registered whatever its folder.
         EXPECT_TRUE(backend.registry.KeyExists(RootKey::LocalMachine,

@@ -394,6 +394,21 @@ TEST_F(KeeperTest, SourcePathTooLongForItsBufferSavesIntoTheUsersTemporaryFolder
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
 }
 
+TEST_F(KeeperTest, BackupSavesBesideTheSourceItIsGiven) {
+    StagePreviousInstallation();
+    backend.files.AddFolder("C:\\Media\\Data");
+    backend.files.SetProgramPath("C:\\Elsewhere\\SetUp.exe");
+    auto keeper = MakeKeeper(1, 0, 0);
+    keeper->sourceFolder = "C:\\Media\\Data";
+    EXPECT_TRUE(keeper->BackupConfig());
+    EXPECT_THAT(backend.files.List("C:\\Media\\Data\\SetUp_Temp1"), ElementsAre("A.CFG", "B.CFG"));
+    StageFreshProduct();
+    keeper->RestoreConfig();
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
+    EXPECT_FALSE(backend.files.Exists("C:\\Media\\Data\\SetUp_Temp1"));
+    EXPECT_THAT(backend.prompts.shown, IsEmpty());
+}
+
 TEST_F(KeeperTest, RestoreReadsOnlyThePlaceTheBackupUsed) {
     StagePreviousInstallation();
     backend.files.AddFile(In(kUserSaved1, "A.CFG"), "stale A");

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "install/product_deployer.h"
 #include "install/read_only.h"
 #include "install_test_support.h"
@@ -67,6 +69,62 @@ TEST(ClearReadOnly, MissingFileIsLeftAlone) {
     EXPECT_EQ(backend.files.Dump(), before);
 }
 
+// ---- A copy with the source's attributes from its listing -------------------------------
+
+struct CopyAttributesCase {
+    const char* name;
+    std::uint32_t source;                 // as the listing shows it
+    std::optional<std::uint32_t> target;  // nullopt: no target yet
+    bool sourceCannotChange;              // setting the source's attributes fails
+    std::uint32_t sourceAfter;
+    std::uint32_t copyAfter;
+};
+
+class CopyAttributesTest : public ::testing::TestWithParam<CopyAttributesCase> {};
+
+TEST_P(CopyAttributesTest, LeavesNoReadOnlyCopyAndReplacesAReadOnlyTarget) {
+    const CopyAttributesCase& c = GetParam();
+    MemoryBackend backend;
+    backend.files.AddFile("C:\\S\\a.cfg", "new", c.source);
+    backend.files.AddFolder("C:\\T");
+    if (c.target)
+        backend.files.AddFile("C:\\T\\a.cfg", "old", *c.target);
+    if (c.sourceCannotChange)
+        backend.failures.Fail(platform::memory::Operation::SetAttributes, "C:\\S\\a.cfg");
+    install::ClearListedReadOnly(backend.files, "C:\\S\\a.cfg", c.source);
+    EXPECT_TRUE(install::CopyOverReadOnly(backend.files, "C:\\S\\a.cfg", "C:\\T\\a.cfg"));
+    install::ClearCarriedReadOnly(backend.files, c.source, "C:\\T\\a.cfg");
+    EXPECT_EQ(backend.files.ReadFile("C:\\T\\a.cfg"), "new");
+    EXPECT_EQ(backend.files.GetAttributes("C:\\S\\a.cfg"), c.sourceAfter);
+    EXPECT_EQ(backend.files.GetAttributes("C:\\T\\a.cfg"), c.copyAfter);
+}
+
+TEST(CopyOverReadOnly, ATargetThatRefusesForAnotherReasonStaysAsItWas) {
+    for (const std::uint32_t attributes : {kAttrArchive, kAttrArchive | kAttrReadOnly}) {
+        MemoryBackend backend;
+        backend.files.AddFile("C:\\S\\a.cfg", "new");
+        backend.files.AddFile("C:\\T\\a.cfg", "old", attributes);
+        backend.files.Lock("C:\\T\\a.cfg");
+        EXPECT_FALSE(install::CopyOverReadOnly(backend.files, "C:\\S\\a.cfg", "C:\\T\\a.cfg")) << attributes;
+        EXPECT_EQ(backend.files.ReadFile("C:\\T\\a.cfg"), "old") << attributes;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Attributes,
+    CopyAttributesTest,
+    ::testing::Values(CopyAttributesCase{"Plain", kAttrArchive, std::nullopt, false, kAttrArchive,
+                                         kAttrArchive},
+                      CopyAttributesCase{"ReadOnlySource", kAttrArchive | kAttrReadOnly, std::nullopt, false,
+                                         kAttrArchive, kAttrArchive},
+                      CopyAttributesCase{"ReadOnlySourceThatStaysSo", kAttrArchive | kAttrReadOnly,
+                                         std::nullopt, true, kAttrArchive | kAttrReadOnly, kAttrArchive},
+                      CopyAttributesCase{"ReadOnlyTarget", kAttrArchive, kAttrArchive | kAttrReadOnly, false,
+                                         kAttrArchive, kAttrArchive},
+                      CopyAttributesCase{"BothReadOnly", kAttrArchive | kAttrReadOnly,
+                                         kAttrArchive | kAttrReadOnly, false, kAttrArchive, kAttrArchive}),
+    readable_names::By(&CopyAttributesCase::name));
+
 // ---- Fixture -----------------------------------------------------------------------------
 
 class DeployerTest : public ::testing::Test {
@@ -99,6 +157,21 @@ class DeployerTest : public ::testing::Test {
     platform::Services services = backend.services();
     platform::memory::RecordingProgressBar progress;
 };
+
+// The installation locates its source once and hands it on: a deployer given one neither looks
+// for another nor tells the user anything, even where the program folder has none.
+TEST_F(DeployerTest, TakesTheSourceItIsGiven) {
+    backend.files.AddFile(In("C:\\Media\\Data", "A.ARX"), "from the media");
+    backend.files.AddFile(In("C:\\Media\\Data\\Brelix扩展绘图库", "L.SJY"), "library");
+    backend.files.SetProgramPath("C:\\Elsewhere\\SetUp.exe");
+    ProductDeployer deployer(services, "D:\\Tools", progress);
+    deployer.sourceFolder = "C:\\Media\\Data";
+    EXPECT_TRUE(deployer.DeployProductFiles());
+    deployer.DeployDrawingLibrary();
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.ARX")), "from the media");
+    EXPECT_EQ(backend.files.ReadFile(In(kLibraryTarget, "L.SJY")), "library");
+    EXPECT_THAT(backend.prompts.shown, IsEmpty());
+}
 
 // ---- Root normalisation ------------------------------------------------------------------
 

@@ -28,6 +28,37 @@ TEST(InstallRecordCrc, MatchesTheZipChecksum) {
         EXPECT_EQ(install::Crc32(c.data), c.crc) << c.data;
 }
 
+// Whole eight-byte steps and any tail give the checksum of the plain bit-by-bit definition.
+TEST(InstallRecordCrc, AgreesWithTheBitwiseDefinitionWhateverTheLength) {
+    const auto bitwise = [](const std::string& data) {
+        std::uint32_t crc = 0xFFFFFFFFu;
+        for (const char byte : data) {
+            crc ^= static_cast<unsigned char>(byte);
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+        }
+        return crc ^ 0xFFFFFFFFu;
+    };
+    std::string noise;
+    std::uint32_t state = 12345;
+    for (int i = 0; i < 5000; ++i) {
+        state = state * 1103515245u + 12345u;
+        noise += static_cast<char>(state >> 16);
+    }
+    for (std::size_t offset = 0; offset < 8; ++offset) {
+        for (const std::size_t length :
+             {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 4096u, 4991u}) {
+            const std::string data = noise.substr(offset, length);
+            EXPECT_EQ(install::Crc32(data), bitwise(data)) << "offset " << offset << ", length " << length;
+            // Carried on over two pieces split anywhere, the checksum is that of the whole.
+            const std::size_t split = length / (offset + 1);
+            const std::uint32_t first = install::Crc32Update(0, data.data(), split);
+            EXPECT_EQ(install::Crc32Update(first, data.data() + split, length - split), bitwise(data))
+                << "offset " << offset << ", length " << length << ", split " << split;
+        }
+    }
+}
+
 TEST(InstallRecordText, ReadsBackWhatItWrites) {
     const InstallRecord record{
         {{"BRELIX2010.ARX", 1234, 0x0000BEEFu}, {"Brelix扩展绘图库\\钢梁 节点.SJY", 0, 0xFFFFFFFFu}},

@@ -156,7 +156,11 @@ TEST(Text936EqualsNoCase, ComparesWholeNamesIgnoringSingleByteCase) {
         {"acad.exe", "ACAD.EXE", true},
         {"acad.exe", "acad.ex", false},
         {"Brelix结构工具箱", "BRELIX结构工具箱", true},
-        {kTrailA, "\x81\x41", false},  // second bytes differ only in case: different characters
+        {kTrailA, "\x81\x41", false},         // second bytes differ only in case: different characters
+        {"x\x81\x61y", "X\x81\x61Y", true},   // letters around a double-byte character
+        {"x\x81\x61y", "X\x81\x41Y", false},  // ... whose second byte is no letter
+        {"a\x81", "A\x81", true},             // a lead byte at the end stands alone
+        {"\x81\x61", "aa", false},
         {"", "", true},
     };
     for (const auto& c : cases)

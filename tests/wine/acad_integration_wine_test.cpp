@@ -421,7 +421,7 @@ TEST_F(AcadIntegrationWineTest, FontsGoIntoTheFontsFolderOfEveryChosenInstallati
     chosen[IndexOf(2010)] = 1;
     chosen[IndexOf(2013)] = 1;  // found, but its folder does not exist
     auto services = Services();
-    inventory.DeployFonts(services, chosen, journal);
+    inventory.DeployFonts(services, data, chosen, journal);
 
     EXPECT_EQ(FolderNames(chinese), (Lines{"Brelix_EN.shx", "Brelix_HZ.shx"}));
     for (const std::string& path : {chinese + "\\Brelix_EN.shx", chinese + "\\Brelix_HZ.shx",
@@ -438,16 +438,22 @@ TEST_F(AcadIntegrationWineTest, FontsGoIntoTheFontsFolderOfEveryChosenInstallati
     EXPECT_TRUE(prompts.shown.empty());
 }
 
-TEST_F(AcadIntegrationWineTest, FontsWithoutSourceAreReportedPerInstallationAndNothingIsCopied) {
+TEST_F(AcadIntegrationWineTest, FontsMissingFromTheSourceAreReportedPerInstallationAndNothingIsCopied) {
     StageMachine();
-    MakeFolders(scratch + "\\AutoCAD 2008\\Fonts");
+    const std::string fonts = scratch + "\\AutoCAD 2008\\Fonts";
+    MakeFolders(fonts);
     inventory.FindReleases(backend.registry, backend.environment);
-    chosen[IndexOf(2008)] = 1;  // recorded through both views: two lookups, two messages
+    chosen[IndexOf(2008)] = 1;  // recorded through both views: each font reported twice
     auto services = Services();
-    inventory.DeployFonts(services, chosen, journal);
-    EXPECT_EQ(FolderNames(scratch + "\\AutoCAD 2008\\Fonts"), Lines{});
-    ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[0].caption, "Brelix软件安装");
+    inventory.DeployFonts(services, scratch + "\\Setup\\Data", chosen, journal);
+    EXPECT_EQ(FolderNames(fonts), Lines{});
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(journal.Problems(), (Lines{
+                                      "未能复制字体 " + fonts + "\\Brelix_EN.shx",
+                                      "未能复制字体 " + fonts + "\\Brelix_HZ.shx",
+                                      "未能复制字体 " + fonts + "\\Brelix_EN.shx",
+                                      "未能复制字体 " + fonts + "\\Brelix_HZ.shx",
+                                  }));
 }
 
 }  // namespace
