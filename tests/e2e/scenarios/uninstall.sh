@@ -22,9 +22,11 @@ ROUND_TRIP_LEFTOVERS='^$
 ^\./Brelix/Brelix结构工具箱/Brelix扩展绘图库 d 
 ^\./Brelix/Brelix结构工具箱/Brelix扩展绘图库/我的节点\.SJY f '
 
-# without_system_keys <snapshot>: the snapshot without the keys below HKEY_LOCAL_MACHINE\System.
+# without_system_keys <snapshot>: the snapshot without HKEY_LOCAL_MACHINE\System and the network cards.
 without_system_keys() {
-    awk '/^\[/ { skip = (tolower($0) ~ /^\[hkey_local_machine\\system[\\\]]/) } /^== / { skip = 0 } !skip' "$1"
+    awk '/^\[/ { skip = (tolower($0) ~ /^\[hkey_local_machine\\system[\\\]]/ ||
+                        tolower($0) ~ /^\[hkey_local_machine\\software\\microsoft\\windows nt\\currentversion\\networkcards[\\\]]/) }
+         /^== / { skip = 0 } !skip' "$1"
 }
 
 scenario_uninstall_round_trip() {
@@ -101,7 +103,7 @@ wait-exit' || return 1
     after=$(mktemp -p "$E2E_WORK" --suffix=.snapshot)
     machine_snapshot "$after"
     local unexpected
-    # HKLM\System is Wine's own machine state, which its restart rewrites (driver dates, video keys).
+    # HKLM\System and the network cards are Wine's own machine state, which its restart rewrites.
     unexpected=$(diff <(without_system_keys "$before") <(without_system_keys "$after") |
         sed -n 's/^[<>] \{0,1\}//p' | grep -Eiv "$ROUND_TRIP_LEFTOVERS")
     if [ -z "$unexpected" ]; then
