@@ -143,6 +143,10 @@ ParsedCommandLine ParseCommandLine(const std::string& arguments) {
             if (command.logFile || !UsablePath(value))
                 return Refuse("日志文件无效或重复：" + word);
             command.logFile = value;
+        } else if (name == "USERPROGRAM") {
+            if (command.userProgram || !UsablePath(value))
+                return Refuse("文件名无效或重复：" + word);
+            command.userProgram = value;
         } else if (name == "RELEASES") {
             auto releases = ParseReleases(value);
             if (command.releases || !releases)
@@ -158,7 +162,11 @@ ParsedCommandLine ParseCommandLine(const std::string& arguments) {
         }
     }
 
-    if (help) {
+    if (command.userProgram && (help || uninstall || command.root || command.releases || command.keep))
+        return Refuse("写出 BrelixUser.exe 时只能使用 /S 和 /LOG");
+    if (command.userProgram) {
+        command.mode = RunMode::WriteUserProgram;
+    } else if (help) {
         command.mode = RunMode::Help;
     } else if (uninstall) {
         // An uninstallation removes what the record names: the install choices mean nothing to it.

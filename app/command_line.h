@@ -8,6 +8,7 @@
 //   /LOG=<file>            log of the run
 //   /? or /HELP            the list of switches
 //   /UNINSTALL             remove the installation (with /S and /LOG)
+//   /USERPROGRAM=<file>    write BrelixUser.exe, the per-user program, to <file> (with /S and /LOG)
 //
 // Switches start with "/" or "-" and ignore letter case; a value follows "="; quotes group words
 // with spaces and are dropped ("/D=D:\CAD Tools" or /D="D:\CAD Tools"). Unlike the C runtime's
@@ -19,7 +20,7 @@
 
 namespace app {
 
-enum class RunMode { Wizard, Silent, Help, Uninstall };
+enum class RunMode { Wizard, Silent, Help, Uninstall, WriteUserProgram };
 
 // Which releases a command line asks for.
 struct ReleaseRequest {
@@ -41,6 +42,7 @@ struct CommandLine {
     std::optional<ReleaseRequest> releases;  // nullopt: what page 2 ticks when it opens
     std::optional<KeepRequest> keep;         // nullopt: what page 3 offers when it opens
     std::optional<std::string> logFile;
+    std::optional<std::string> userProgram;  // /USERPROGRAM=: where to write BrelixUser.exe
 };
 
 struct ParsedCommandLine {

@@ -7,6 +7,7 @@
 #include "app/install_options.h"
 #include "app/silent_install.h"
 #include "app/wizard_app.h"
+#include "install/active_setup.h"
 #include "install/uninstall.h"
 #include "platform/text936.h"
 #include "ui/wizard_context.h"
@@ -63,6 +64,16 @@ void LogChoices(InstallJournal& journal, const InstallOptions& options) {
     if (options.keepDrawingLibrary)
         keep += " 扩展绘图图库";
     journal.Note("保留原有配置：" + (keep.empty() ? std::string(" 无") : keep));
+}
+
+// BrelixUser.exe on its own, for whoever runs the per-user steps by other means than Active Setup.
+int WriteUserProgram(platform::Services& services, const std::string& path, InstallJournal& journal) {
+    if (!services.files.WriteCarriedFile(install::kUserProgramResource, path)) {
+        journal.Note("无法写入 " + path);
+        return kExitStopped;
+    }
+    journal.Note("已写入 " + path);
+    return kExitInstalled;
 }
 
 int Finish(InstallJournal& journal, int exitCode) {
@@ -144,6 +155,8 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
     }
     if (command.mode == RunMode::Uninstall)
         return Finish(journal, install::RunUninstall(platform.services, journal, command.silent));
+    if (command.mode == RunMode::WriteUserProgram)
+        return Finish(journal, WriteUserProgram(platform.services, *command.userProgram, journal));
 
     AcadInventory found;
     found.FindReleases(platform.services.registry, platform.services.environment);

@@ -55,8 +55,9 @@ class FileSystem {
     virtual std::optional<std::uint32_t> GetAttributes(const std::string& path) = 0;
     virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
 
-    // Writes the file that the running program carries as resource `name` to `path`, replacing
-    // an existing one. False when the program carries no such file or it cannot be written.
+    // Writes the file that the running program carries under `name` to `path`, replacing an
+    // existing one (on Windows "BRELIXUSER" is made from the program's own file). False when the
+    // program carries no such file or it cannot be written; nothing partly written is left.
     virtual bool WriteCarriedFile(const std::string& name, const std::string& path) = 0;
 
     // The whole content of a file of at most `maxBytes` bytes; nullopt when it is missing, a

@@ -5,12 +5,11 @@
 #
 # - it imports only system DLLs from a fixed list (a DLL outside it would be looked for beside the
 #   program, where a planted copy would be loaded before the first line of WinMain runs);
-# - it carries no debug sections, and the 32-bit build is at most 300 KB (BrelixUser.exe, which it
-#   carries, included), so that neither creeps back;
+# - it carries no debug sections, and the 32-bit build is at most 300 KB, so that neither creeps back;
 # - its manifest asks for administrator rights and Common Controls 6 and names the Windows versions
-#   from Vista to 11.
-# BrelixUser.exe, built beside it, is checked the same way for imports and debug sections; its
-# manifest asks for no elevation.
+#   from Vista to 11;
+# - it carries the manifest of BrelixUser.exe (the copy of itself it writes out), which asks for no
+#   elevation.
 # Prints each failed check and exits non-zero when any fails.
 set -uo pipefail
 
@@ -71,19 +70,6 @@ size=$(stat -c %s "$exe")
 if [ "$bitness" = 32 ] && [ "$size" -gt "$max_bytes_32" ]; then
     fail "$exe" "is $size bytes, more than $max_bytes_32"
 fi
-check_manifest "$exe" "${manifest_texts[@]}"
-[ "$failed" -eq 0 ] && echo "   $(basename "$exe") ($bitness-bit): $size bytes, imports $imports, no debug sections, manifest complete"
-
-user_exe=$(dirname "$exe")/BrelixUser.exe
-if [ -f "$user_exe" ]; then
-    failed_before=$failed
-    failed=0
-    check_imports_and_debug "$user_exe"
-    check_manifest "$user_exe" "${user_manifest_texts[@]}"
-    ! grep -qF 'requireAdministrator' "$user_exe" || fail "$user_exe" "its manifest asks for administrator rights"
-    [ "$failed" -eq 0 ] && echo "   BrelixUser.exe ($bitness-bit): $(stat -c %s "$user_exe") bytes, imports $imports, no debug sections, manifest complete"
-    [ "$failed_before" -eq 0 ] || failed=1
-else
-    fail "$user_exe" "is missing: SetUp.exe carries it"
-fi
+check_manifest "$exe" "${manifest_texts[@]}" "${user_manifest_texts[@]}"
+[ "$failed" -eq 0 ] && echo "   $(basename "$exe") ($bitness-bit): $size bytes, imports $imports, no debug sections, manifests complete"
 exit "$failed"

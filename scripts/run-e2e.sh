@@ -42,7 +42,6 @@ SETUP32="$root/$build32/SetUp.exe"
 SETUP64="$root/$build64/SetUp.exe"
 PLANTED32="$root/$build32/planted.dll"
 PLANTED64="$root/$build64/planted.dll"
-BRELIXUSER32="$root/$build32/BrelixUser.exe"
 E2E_DRIVER_UNIX="$root/$build32/guidriver.exe"
 
 source tests/e2e/lib/wine.sh

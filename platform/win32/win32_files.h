@@ -29,8 +29,8 @@ class Win32FileSystem : public FileSystem {
     std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
     bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
 
-    // The RCDATA resource `name` of the running program, written with CreateFileA/WriteFile
-    // (win32_carried_file.cpp). A partly written file is deleted again.
+    // "BRELIXUSER": the per-user program, made from the running program's own file
+    // (per_user_program.h). Any other name is refused. A partly made file is deleted again.
     bool WriteCarriedFile(const std::string& name, const std::string& path) override;
     // CreateFileA (sharing reads only) and ReadFile; nullopt when the file cannot be opened, is
     // larger than `maxBytes` or is not read whole.

@@ -12,7 +12,7 @@ std::string Summary(const app::ParsedCommandLine& parsed) {
     if (!parsed.command)
         return "refused";
     const app::CommandLine& c = *parsed.command;
-    static const char* const kModes[] = {"wizard", "silent", "help", "uninstall"};
+    static const char* const kModes[] = {"wizard", "silent", "help", "uninstall", "user program"};
     std::string text = kModes[static_cast<int>(c.mode)];
     if (c.silent && c.mode != app::RunMode::Silent)
         text += " /S";
@@ -33,6 +33,8 @@ std::string Summary(const app::ParsedCommandLine& parsed) {
     }
     if (c.logFile)
         text += " log=" + *c.logFile;
+    if (c.userProgram)
+        text += " to=" + *c.userProgram;
     return text;
 }
 
@@ -74,6 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"/S -HELP", "help /S"},
         LineCase{"/UNINSTALL", "uninstall"},
         LineCase{"/UNINSTALL /S /LOG=C:\\u.log", "uninstall /S log=C:\\u.log"},
+        LineCase{"/USERPROGRAM=C:\\用户\\BrelixUser.exe", "user program to=C:\\用户\\BrelixUser.exe"},
+        LineCase{"/S /userprogram=C:\\U.exe /LOG=C:\\u.log", "user program /S log=C:\\u.log to=C:\\U.exe"},
         // Refused: unknown switches and stray words.
         LineCase{"/Q", "refused"},
         LineCase{"/SILENT", "refused"},
@@ -96,7 +100,16 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"/KEEP=", "refused"},
         LineCase{"/KEEP=SETTINGS,SETTINGS", "refused"},
         LineCase{"/KEEP=CONFIG", "refused"},
-        LineCase{"/UNINSTALL /D=C:\\A", "refused"}));
+        LineCase{"/UNINSTALL /D=C:\\A", "refused"},
+        // Writing the per-user program takes only /S and /LOG besides, and one file.
+        LineCase{"/USERPROGRAM=", "refused"},
+        LineCase{"/USERPROGRAM", "refused"},
+        LineCase{"/USERPROGRAM=C:\\A.exe /USERPROGRAM=C:\\B.exe", "refused"},
+        LineCase{"/USERPROGRAM=C:\\A.exe /UNINSTALL", "refused"},
+        LineCase{"/USERPROGRAM=C:\\A.exe /D=C:\\A", "refused"},
+        LineCase{"/USERPROGRAM=C:\\A.exe /RELEASES=ALL", "refused"},
+        LineCase{"/USERPROGRAM=C:\\A.exe /KEEP=ALL", "refused"},
+        LineCase{"/? /USERPROGRAM=C:\\A.exe", "refused"}));
 
 TEST(CommandLineLimits, RootAndLogMustFitAPathBuffer) {
     const std::string fits(259 - 3, 'a');

@@ -191,6 +191,24 @@ TEST_F(SetUpRunTest, UserProgramWithoutARecordEndsWithThreeAndChangesNothing) {
     EXPECT_EQ(backend.registry.Dump(), before);
 }
 
+TEST_F(SetUpRunTest, UserProgramSwitchWritesOnlyThatFile) {
+    const std::string registry = backend.registry.Dump();
+    EXPECT_EQ(Run("/USERPROGRAM=C:\\Setup\\BrelixUser.exe /LOG=C:\\u.log"), app::kExitInstalled);
+    EXPECT_EQ(backend.files.ReadFile("C:\\Setup\\BrelixUser.exe"), "MZ user program");
+    EXPECT_FALSE(backend.files.Exists(std::string(kProduct)));
+    EXPECT_EQ(backend.registry.Dump(), registry);
+    EXPECT_TRUE(log.Mentions("已写入 C:\\Setup\\BrelixUser.exe"));
+    EXPECT_EQ(log.lines.back(), "退出代码：0");
+}
+
+TEST_F(SetUpRunTest, UserProgramThatCannotBeWrittenEndsWithSix) {
+    EXPECT_EQ(Run("/S /USERPROGRAM=Q:\\missing\\BrelixUser.exe /LOG=C:\\u.log"), app::kExitStopped);
+    EXPECT_FALSE(backend.files.Exists("Q:\\missing\\BrelixUser.exe"));
+    EXPECT_TRUE(log.Mentions("无法写入 Q:\\missing\\BrelixUser.exe"));
+    EXPECT_THAT(backend.prompts.shown, IsEmpty());
+    EXPECT_THAT(dialogs.shownTemplates, IsEmpty());
+}
+
 TEST_F(SetUpRunTest, LogThatCannotBeWrittenStillInstallsButEndsWithSeven) {
     log.fails = true;
     EXPECT_EQ(Run("/S /LOG=Z:\\nowhere\\i.log"), app::kExitWithProblems);

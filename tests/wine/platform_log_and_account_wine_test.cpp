@@ -1,4 +1,4 @@
-// The installation log on disk, the account query and carried files, on the real Win32 API.
+// The installation log on disk and the account query, on the real Win32 API.
 
 #include <gtest/gtest.h>
 
@@ -65,32 +65,6 @@ TEST(AccountWineTest, WineRunsTheTestsAsAnOrdinaryAccountNotLocalSystem) {
     // Wine has no LocalSystem to play; the query must answer, and answer no.
     platform::win32::Win32ProcessList processes;
     EXPECT_FALSE(processes.RunsAsLocalSystem());
-}
-
-TEST_F(LogFileWineTest, ACarriedFileThatTheProgramLacksIsNotWritten) {
-    platform::win32::Win32FileSystem files;
-    EXPECT_FALSE(files.WriteCarriedFile("NOSUCHFILE", folder + "\\Other.exe"));
-    EXPECT_FALSE(win32test::ReadWholeFile(folder + "\\Other.exe"));
-}
-
-TEST_F(LogFileWineTest, ACarriedProgramIsWrittenOutWhole) {
-    // This test program carries BrelixUser.exe as SetUp.exe does; the build leaves the original
-    // one folder above it.
-    char module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, module, MAX_PATH);
-    std::string original = module;
-    original = original.substr(0, original.rfind('\\'));
-    original = original.substr(0, original.rfind('\\')) + "\\BrelixUser.exe";
-
-    platform::win32::Win32FileSystem files;
-    const std::string written = folder + "\\BrelixUser.exe";
-    ASSERT_TRUE(files.WriteCarriedFile("BRELIXUSER", written));
-    const auto expected = win32test::ReadWholeFile(original);
-    const auto actual = win32test::ReadWholeFile(written);
-    ASSERT_TRUE(expected && actual);
-    EXPECT_GT(expected->size(), 4096u);
-    EXPECT_TRUE(*actual == *expected)
-        << actual->size() << " bytes written, " << expected->size() << " expected";
 }
 
 }  // namespace

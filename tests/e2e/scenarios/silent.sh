@@ -77,8 +77,19 @@ expect_log() {  # expect_log <text>: some line of the silent log holds the text
 }
 
 # Every exit code of a silent run on one staged machine, and BrelixUser.exe before and after.
+# BrelixUser.exe is the one SetUp.exe writes: an installation as LocalSystem would put it into the
+# product folder, which Wine cannot play, so /USERPROGRAM= asks the same code for it.
 scenario_silent_exit_codes() {
     stage x86 "$SETUP32" || return 1
+    silent '/USERPROGRAM=C:\e2e\setup\BrelixUser.exe'
+    expect_eq "BrelixUser.exe written" "$SILENT_EXIT" 0
+    local user="$SETUP_DIR/BrelixUser.exe"
+    [ -f "$user" ] || { fail "SetUp.exe wrote no BrelixUser.exe"; return 1; }
+    if grep -qF 'level="asInvoker"' "$user" && ! grep -qF requireAdministrator "$user"; then
+        note "ok: BrelixUser.exe asks for no elevation"
+    else
+        fail "BrelixUser.exe keeps SetUp.exe's manifest"
+    fi
     local before
     before=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
     installation_outcome "$before"
@@ -98,7 +109,7 @@ scenario_silent_exit_codes() {
     expect_eq "AutoCAD running" "$SILENT_EXIT" 4
     stop_background
     # BrelixUser.exe before any installation: nothing recorded.
-    (cd "$(dirname "$BRELIXUSER32")" && wine BrelixUser.exe) >/dev/null 2>&1
+    (cd "$SETUP_DIR" && wine BrelixUser.exe) >/dev/null 2>&1
     expect_eq "BrelixUser.exe without a record" "$?" 3
     local after
     after=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
@@ -119,7 +130,7 @@ scenario_silent_exit_codes() {
     # BrelixUser.exe puts the product folder back into a profile that lost it.
     local profile="$PROFILES\\R17.2\\ACAD-7001:804\\Profiles\\<<未命名配置>>\\Variables"
     wine reg delete "$profile" /v TRUSTEDPATHS /f >/dev/null 2>&1
-    (cd "$(dirname "$BRELIXUSER32")" && wine BrelixUser.exe) >/dev/null 2>&1
+    (cd "$SETUP_DIR" && wine BrelixUser.exe) >/dev/null 2>&1
     expect_eq "BrelixUser.exe with a record" "$?" 0
     expect_reg "$profile" TRUSTEDPATHS "C:\\Brelix\\$PRODUCT_NAME"
 
