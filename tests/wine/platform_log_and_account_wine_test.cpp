@@ -9,21 +9,13 @@
 #include "platform/win32/win32_log_file.h"
 #include "platform/win32/win32_processes.h"
 #include "platform_win32_test_support.h"
+#include "scratch_folder_test.h"
 
 namespace {
 
-class LogFileWineTest : public ::testing::Test {
+class LogFileWineTest : public win32test::ScratchFolderTest {
   protected:
-    void SetUp() override {
-        folder = win32test::ScratchFolderRoot() + "\\log" + std::to_string(win32test::ProcessId());
-        win32test::DeleteFolderTree(folder);
-        ASSERT_TRUE(win32test::CreateFolderPath(folder));
-    }
-    void TearDown() override {
-        win32test::DeleteFolderTree(folder);
-        win32test::RemoveEmptyScratchRoots();
-    }
-    std::string folder;
+    LogFileWineTest() : ScratchFolderTest("log") {}
 };
 
 TEST_F(LogFileWineTest, LinesAreUtf8WithAByteOrderMarkAndATimeStampEach) {

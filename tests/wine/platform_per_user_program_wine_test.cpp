@@ -10,23 +10,15 @@
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_files.h"
 #include "platform_win32_test_support.h"
+#include "scratch_folder_test.h"
 
 namespace {
 
 constexpr char kRecordKey[] = "SOFTWARE\\Brelix";
 
-class PerUserProgramWineTest : public ::testing::Test {
+class PerUserProgramWineTest : public win32test::ScratchFolderTest {
   protected:
-    void SetUp() override {
-        folder = win32test::ScratchFolderRoot() + "\\用户程序" + std::to_string(win32test::ProcessId());
-        win32test::DeleteFolderTree(folder);
-        ASSERT_TRUE(win32test::CreateFolderPath(folder));
-    }
-    void TearDown() override {
-        win32test::DeleteFolderTree(folder);
-        win32test::RemoveEmptyScratchRoots();
-    }
-    std::string folder;
+    PerUserProgramWineTest() : ScratchFolderTest("用户程序") {}
 };
 
 // A resource of `module` as bytes; nullopt when it is not there.
