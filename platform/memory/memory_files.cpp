@@ -168,26 +168,31 @@ bool MemoryFileSystem::CopyFile(const std::string& from, const std::string& to, 
     auto source = Find(from);
     if (!source || source->isFolder || source->locked)
         return false;
-    std::string leaf;
-    auto parent = ParentOf(to, leaf);
-    if (!parent)
+    if (auto existing = Find(to); existing && (existing == source || failIfExists))
         return false;
-    auto target = parent->Child(leaf);
-    if (target) {
-        if (target == source)
-            return false;
-        if (failIfExists || target->isFolder || target->locked)
-            return false;
-        if (target->attributes & (kAttrReadOnly | kAttrHidden))
-            return false;
-    } else {
-        target = std::make_shared<FileNode>();
-        target->name = leaf;
-        parent->children.push_back(target);
-    }
+    auto target = FileToWrite(to);
+    if (!target)
+        return false;
     target->content = source->content;
     target->attributes = source->attributes | kAttrArchive;
     return true;
+}
+
+std::shared_ptr<FileNode> MemoryFileSystem::FileToWrite(const std::string& path) {
+    std::string leaf;
+    auto parent = ParentOf(path, leaf);
+    if (!parent || leaf.empty())
+        return nullptr;
+    if (auto existing = parent->Child(leaf)) {
+        const bool refused =
+            existing->isFolder || existing->locked || (existing->attributes & (kAttrReadOnly | kAttrHidden));
+        return refused ? nullptr : existing;
+    }
+    auto created = std::make_shared<FileNode>();
+    created->name = leaf;
+    created->attributes = kAttrArchive;
+    parent->children.push_back(created);
+    return created;
 }
 
 bool MemoryFileSystem::MoveFile(const std::string& from, const std::string& to) {
@@ -224,18 +229,9 @@ bool MemoryFileSystem::WriteCarriedFile(const std::string& name, const std::stri
     const auto carried = carried_.find(name);
     if (carried == carried_.end() || failures_.ShouldFail(Operation::CopyFile, path))
         return false;
-    std::string leaf;
-    auto parent = ParentOf(path, leaf);
-    if (!parent)
+    auto target = FileToWrite(path);
+    if (!target)
         return false;
-    auto target = parent->Child(leaf);
-    if (target && (target->isFolder || target->locked || (target->attributes & kAttrReadOnly)))
-        return false;
-    if (!target) {
-        target = std::make_shared<FileNode>();
-        target->name = leaf;
-        parent->children.push_back(target);
-    }
     target->content = carried->second;
     target->attributes = kAttrArchive;
     return true;
@@ -324,20 +320,9 @@ bool MemoryFileSystem::ReadPieces(const std::string& path,
 bool MemoryFileSystem::WriteWholeFile(const std::string& path, const std::string& content) {
     if (failures_.ShouldFail(Operation::WriteFile, path))
         return false;
-    std::string leaf;
-    auto parent = ParentOf(path, leaf);
-    if (!parent || leaf.empty())
+    auto target = FileToWrite(path);
+    if (!target)
         return false;
-    auto target = parent->Child(leaf);
-    if (target) {
-        if (target->isFolder || target->locked || (target->attributes & (kAttrReadOnly | kAttrHidden)))
-            return false;
-    } else {
-        target = std::make_shared<FileNode>();
-        target->name = leaf;
-        target->attributes = kAttrArchive;
-        parent->children.push_back(target);
-    }
     target->content = content;
     return true;
 }

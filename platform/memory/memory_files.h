@@ -88,6 +88,10 @@ class MemoryFileSystem : public FileSystem {
 
     std::shared_ptr<FileNode> Find(const std::string& path) const;
     std::shared_ptr<FileNode> ParentOf(const std::string& path, std::string& leaf) const;
+    // The file a write replaces or creates, as CreateFileA with CREATE_ALWAYS finds it: an existing
+    // file that is not read-only, hidden or locked, or a new empty one in an existing folder.
+    // nullptr when neither can be had.
+    std::shared_ptr<FileNode> FileToWrite(const std::string& path);
     std::vector<std::shared_ptr<FileNode>> Ordered(const FileNode& folder) const;
 };
 
