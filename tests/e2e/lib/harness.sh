@@ -246,14 +246,18 @@ machine_snapshot() {
     } >"$1"
 }
 
+expect_same_snapshot() {  # expect_same_snapshot <expected> <actual> <ok text> <failure text>
+    if diff -q "$1" "$2" >/dev/null; then
+        note "ok: $3"
+    else
+        fail "$4:"
+        diff "$1" "$2" | head -20 | sed 's/^/      /'
+    fi
+}
+
 expect_unchanged() {  # expect_unchanged <snapshot before> <what happened>
     local after
     after=$(mktemp -p "$E2E_WORK" --suffix=.snapshot)
     machine_snapshot "$after"
-    if diff -q "$1" "$after" >/dev/null; then
-        note "ok: registry and drive C unchanged after $2"
-    else
-        fail "$2 changed the machine:"
-        diff "$1" "$after" | head -20 | sed 's/^/      /'
-    fi
+    expect_same_snapshot "$1" "$after" "registry and drive C unchanged after $2" "$2 changed the machine"
 }

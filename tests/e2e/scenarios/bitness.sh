@@ -115,9 +115,7 @@ EOF
 # The 64-bit build finds its own record again and keeps the user's files on re-install.
 scenario_64bit_reinstall_keeping() {
     stage x64 "$SETUP64" || return 1
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
-    wizard_ended || return 1
+    walk_and_install || return 1
     edit_user_files
     put_payload 20250101
     wizard_start "$SETUP_DIR/SetUp.exe"

@@ -69,6 +69,13 @@ answer 1
 wait-exit
 "
 
+# walk_and_install: the wizard from its start through every page with what they offer, installed, ended.
+walk_and_install() {
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
+    wizard_ended
+}
+
 # expect_product <product folder> <payload reference> [extra entries...]: the product folder holds the
 # payload's product files and drawing library, each a copy of the payload's file, an empty temp folder,
 # the uninstaller and the installation record, and the extra entries given (the user's own files).

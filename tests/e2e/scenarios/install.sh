@@ -168,9 +168,7 @@ edit_user_files() {
 # payload is installed and the user's settings, sections and drawing library survive.
 scenario_reinstall_keeping() {
     stage x86 "$SETUP32" || return 1
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
-    wizard_ended || return 1
+    walk_and_install || return 1
     edit_user_files
     put_payload 20250101
     wizard_start "$SETUP_DIR/SetUp.exe"
@@ -227,9 +225,7 @@ EOF
 # files stay (deployment never deletes), and no temporary folder is made in Data.
 scenario_reinstall_not_keeping() {
     stage x86 "$SETUP32" || return 1
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
-    wizard_ended || return 1
+    walk_and_install || return 1
     edit_user_files
     put_payload 20250101
     wizard_start "$SETUP_DIR/SetUp.exe"
@@ -282,9 +278,7 @@ EOF
 scenario_reinstall_partial_keep() {
     stage x86 "$SETUP32" || return 1
     local first_payload=$PAYLOAD_REF
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
-    wizard_ended || return 1
+    walk_and_install || return 1
     edit_user_files
     put_payload 20250101
     wizard_start "$SETUP_DIR/SetUp.exe"

@@ -74,9 +74,7 @@ expect_kept_from() {
 scenario_locked_file_retry_ignore() {
     stage x86 "$SETUP32" || return 1
     local first_payload=$PAYLOAD_REF
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
-    wizard_ended || return 1
+    walk_and_install || return 1
     put_payload 20250101
 
     local target="C:\\Brelix\\$PRODUCT_NAME\\BRELIX2010.ARX"
@@ -149,9 +147,7 @@ EOF
 # put back into the new product folder.
 scenario_locked_file_abort() {
     stage x86 "$SETUP32" || return 1
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
-    wizard_ended || return 1
+    walk_and_install || return 1
     edit_user_files
     local before_profiles
     before_profiles=$(e2e_reg_export "$PROFILES")
@@ -198,9 +194,7 @@ EOF
 scenario_read_only_payload() {
     stage x86 "$SETUP32" || return 1
     find "$DATA" -type f -exec chmod a-w {} +
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
-    wizard_ended || return 1
+    walk_and_install || return 1
     expect_product "$PRODUCT" "$PAYLOAD_REF"
     expect_eq "read-only files in the product folder" "$(find "$PRODUCT" -type f ! -perm -u+w -printf '%P ')" ""
     expect_eq "read-only fonts in AutoCAD 2010" \

@@ -83,9 +83,7 @@ EOF
 # for the empty root. Nothing changes.
 scenario_empty_root() {
     stage x86 "$SETUP32" || return 1
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
-    wizard_ended || return 1
+    walk_and_install || return 1
     local before
     before=$(mktemp -p "$E2E_WORK" --suffix=.snapshot)
     machine_snapshot "$before"

@@ -7,9 +7,7 @@
 # something else is not ours. The next run puts the user's files back, and only those.
 scenario_killed_run_then_good_one() {
     stage x86 "$SETUP32" || return 1
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
-    wizard_ended || return 1
+    walk_and_install || return 1
     edit_user_files
     put_payload 20250101
 
@@ -77,9 +75,7 @@ EOF
 # 64-bit build finds the record, offers keeping, and the user's files survive.
 scenario_32bit_then_64bit_build() {
     stage x64 "$SETUP32" || return 1
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
-    wizard_ended || return 1
+    walk_and_install || return 1
     edit_user_files
     cp "$SETUP64" "$SETUP_DIR/SetUp.exe"
     wizard_start "$SETUP_DIR/SetUp.exe"

@@ -35,9 +35,7 @@ installation_outcome() {
 # registry and the same files.
 scenario_silent_same_as_wizard() {
     stage x86 "$SETUP32" || return 1
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
-    wizard_ended || return 1
+    walk_and_install || return 1
     expect_eq "wizard exit code" "$WIZARD_EXIT" 0
     local walked silent_outcome
     walked=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
@@ -48,12 +46,9 @@ scenario_silent_same_as_wizard() {
     expect_eq "silent exit code" "$SILENT_EXIT" 0
     silent_outcome=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
     installation_outcome "$silent_outcome"
-    if diff -q "$walked" "$silent_outcome" >/dev/null; then
-        note "ok: the silent run left the registry and drive C as the wizard's walk did"
-    else
-        fail "the silent run differs from the wizard's walk:"
-        diff "$walked" "$silent_outcome" | head -20 | sed 's/^/      /'
-    fi
+    expect_same_snapshot "$walked" "$silent_outcome" \
+        "the silent run left the registry and drive C as the wizard's walk did" \
+        "the silent run differs from the wizard's walk"
 
     # The log: UTF-8 with a byte-order mark, a time stamp on every line, the run's frame.
     local log="$DRIVE_C/e2e/silent.log"
@@ -114,12 +109,7 @@ scenario_silent_exit_codes() {
     local after
     after=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
     installation_outcome "$after"
-    if diff -q "$before" "$after" >/dev/null; then
-        note "ok: nothing changed by the refused runs"
-    else
-        fail "a refused run changed the machine:"
-        diff "$before" "$after" | head -10 | sed 's/^/      /'
-    fi
+    expect_same_snapshot "$before" "$after" "nothing changed by the refused runs" "a refused run changed the machine"
 
     # A log that cannot be written: installed all the same, with 7.
     silent /S /RELEASES=2010 '/LOG=C:\no such folder\x.log'

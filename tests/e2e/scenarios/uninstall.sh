@@ -35,9 +35,7 @@ scenario_uninstall_round_trip() {
     before=$(mktemp -p "$E2E_WORK" --suffix=.snapshot)
     machine_snapshot "$before"
 
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<<"$WALK_TO_PAGE3$INSTALL_AND_FINISH" || return 1
-    wizard_ended || return 1
+    walk_and_install || return 1
     local folder="C:\\Brelix\\$PRODUCT_NAME"
     expect_reg "$UNINSTALL_KEY" DisplayName "$PRODUCT_NAME"
     expect_reg "$UNINSTALL_KEY" DisplayVersion 2024.3.27
