@@ -76,6 +76,11 @@ int WriteUserProgram(platform::Services& services, const std::string& path, Inst
     return kExitInstalled;
 }
 
+// Switches that preset the wizard's pages.
+bool HasPresets(const CommandLine& command) {
+    return command.root || command.releases || command.keep;
+}
+
 int Finish(InstallJournal& journal, int exitCode) {
     journal.Note("退出代码：" + std::to_string(exitCode));
     return exitCode;
@@ -86,8 +91,7 @@ int RunWizard(SetUpPlatform& platform,
               InstallOptions& options,
               const AcadInventory& found,
               InstallJournal& journal) {
-    const bool presets = command.root || command.releases || command.keep;
-    if (presets) {
+    if (HasPresets(command)) {
         const ChoiceResult choices = ApplyInstallChoices(command, found, platform.services, options);
         if (choices.exitCode != 0) {
             journal.Note("命令行无效：" + choices.error);
@@ -158,9 +162,13 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
     if (command.mode == RunMode::WriteUserProgram)
         return Finish(journal, WriteUserProgram(platform.services, *command.userProgram, journal));
 
+    // The wizard finds the releases itself; a search before it only serves a log or preset choices,
+    // and would otherwise walk the registry twice before the first page.
     AcadInventory found;
-    found.FindReleases(platform.services.registry, platform.services.environment);
-    LogFoundReleases(journal, found);
+    if (command.mode != RunMode::Wizard || HasPresets(command) || journal.HasLog()) {
+        found.FindReleases(platform.services.registry, platform.services.environment);
+        LogFoundReleases(journal, found);
+    }
 
     if (command.mode == RunMode::Wizard)
         return RunWizard(platform, command, options, found, journal);
