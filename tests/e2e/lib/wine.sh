@@ -113,16 +113,24 @@ e2e_reg_import() {
     return $rc
 }
 
+# Keys Wine itself rewrites while programs run (its own settings, the service start counter, the
+# hardware and network adapters it finds on the host): left out so a snapshot shows only what a
+# program did.
+E2E_WINE_VOLATILE_KEYS='^\\[hkey_current_user\\\\software\\\\wine[\\\\\\]]|'\
+'^\\[hkey_local_machine\\\\system\\\\currentcontrolset\\\\control\\\\servicecurrent\\]|'\
+'^\\[hkey_local_machine\\\\software\\\\microsoft\\\\windows nt\\\\currentversion\\\\networkcards[\\\\\\]]|'\
+'^\\[hkey_local_machine\\\\system\\\\currentcontrolset\\\\services\\\\tcpip[\\\\\\]]|'\
+'^\\[hkey_local_machine\\\\system\\\\currentcontrolset\\\\(enum|control\\\\class|control\\\\deviceclasses)[\\\\\\]]|'\
+'^\\[hkey_local_machine\\\\hardware[\\\\\\]]'
+
 # e2e_reg_export <key> [64|32]: prints the key and everything below it as UTF-8 .reg text (empty when
-# the key is missing), with Wine's own bookkeeping left out (its settings, the service start counter):
-# it changes on its own.
+# the key is missing), without the keys above.
 e2e_reg_export() {
     local key=$1 view=${2:-} file
     file=$(e2e_temp_file)
     if wine reg export "$key" "$(e2e_win_path "$file")" ${view:+/reg:$view} /y >/dev/null 2>&1; then
         iconv -f UTF-16LE -t UTF-8 "$file" | tr -d '\r' | sed '1s/^\xef\xbb\xbf//' |
-            awk '/^\[/ { skip = ($0 ~ /^\[HKEY_CURRENT_USER\\Software\\Wine[\\\]]/ ||
-                               $0 ~ /^\[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\ServiceCurrent\]/) } !skip'
+            awk -v volatile="$E2E_WINE_VOLATILE_KEYS" '/^\[/ { skip = (tolower($0) ~ volatile) } !skip'
     fi
     rm -f "$file"
 }
