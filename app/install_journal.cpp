@@ -30,8 +30,18 @@ void InstallJournal::Problem(const std::string& text) {
     Write("问题：" + text);
 }
 
-void InstallJournal::FileInstalled(const std::string& path) {
-    AddOnce(installedFiles_, path);
+void InstallJournal::FileInstalled(const InstalledFile& file) {
+    const std::uint32_t hash = text936::HashNoCase(file.path);
+    for (std::size_t i = 0; i < installedFiles_.size(); ++i) {
+        InstalledFile& existing = installedFiles_[i];
+        if (installedHashes_[i] == hash && text936::EqualsNoCase(existing.path, file.path)) {
+            existing.size = file.size;
+            existing.crc = file.crc;
+            return;
+        }
+    }
+    installedFiles_.push_back(file);
+    installedHashes_.push_back(hash);
 }
 
 void InstallJournal::DemandLoadKeyWritten(const std::string& key) {

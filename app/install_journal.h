@@ -6,6 +6,7 @@
 // Texts are code-page-936 bytes in the program's own voice, one event each, without a time stamp
 // or a line break: the log adds both.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,13 @@ class LogSink {
     virtual bool WriteLine(const std::string& text) = 0;
 };
 
+// A shipped file now in the product folder, with what its copy wrote.
+struct InstalledFile {
+    std::string path;
+    std::uint64_t size = 0;
+    std::uint32_t crc = 0;  // CRC-32 of the content
+};
+
 class InstallJournal {
   public:
     // `sink` is not owned and must outlive the journal's use; nullptr detaches (no log).
@@ -51,11 +59,12 @@ class InstallJournal {
     // What this installation put on the machine, for the installation record and the uninstall.
     // Each list keeps the order of the events and holds no entry twice (letter case ignored). Key
     // paths are relative to their root, without the root's name ("SOFTWARE\Autodesk\...").
-    void FileInstalled(const std::string& path);          // a shipped file now in the product folder
+    // A file installed again (a second press) keeps its place and takes the newer size and checksum.
+    void FileInstalled(const InstalledFile& file);
     void DemandLoadKeyWritten(const std::string& key);    // HKLM path of an Applications\Brelix<year> key
     void TrustedPathAdded(const std::string& variables);  // HKCU path of a profile's Variables key
     void FontCopied(const std::string& path);             // a font file in an AutoCAD Fonts folder
-    const std::vector<std::string>& InstalledFiles() const { return installedFiles_; }
+    const std::vector<InstalledFile>& InstalledFiles() const { return installedFiles_; }
     const std::vector<std::string>& DemandLoadKeys() const { return demandLoadKeys_; }
     const std::vector<std::string>& TrustedPathKeys() const { return trustedPathKeys_; }
     const std::vector<std::string>& Fonts() const { return fonts_; }
@@ -67,7 +76,8 @@ class InstallJournal {
     LogSink* log_ = nullptr;
     bool logFailed_ = false;
     std::vector<std::string> problems_;
-    std::vector<std::string> installedFiles_;
+    std::vector<InstalledFile> installedFiles_;
+    std::vector<std::uint32_t> installedHashes_;  // text936::HashNoCase of each path
     std::vector<std::string> demandLoadKeys_;
     std::vector<std::string> trustedPathKeys_;
     std::vector<std::string> fonts_;

@@ -185,7 +185,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     progress.StepIt();
 
     keeper.RecordProductFolder();
-    PrepareUninstall(context, ProductFolderOf(installPath), source);
+    PrepareUninstall(context, ProductFolderOf(installPath));
     progress.SetPos(kProgressMaximum);
     context.journal.SetOutcome(context.journal.HasProblems() ? app::InstallOutcome::InstalledWithProblems
                                                              : app::InstallOutcome::Installed);

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "install/crc32.h"
 #include "install/product_layout.h"
 #include "platform/number_text.h"
 #include "platform/text936.h"
@@ -139,17 +138,24 @@ std::optional<InstallRecord> ParseRecord(const std::string& text) {
 }
 
 void MergeRecord(InstallRecord& record, const InstallRecord& newer) {
+    // Both lists can hold thousands of paths: each is compared by its hash first.
+    std::vector<std::uint32_t> hashes;
+    hashes.reserve(record.files.size() + newer.files.size());
+    for (const RecordedFile& existing : record.files)
+        hashes.push_back(text936::HashNoCase(existing.path));
     for (const RecordedFile& file : newer.files) {
+        const std::uint32_t hash = text936::HashNoCase(file.path);
         bool replaced = false;
-        for (RecordedFile& existing : record.files) {
-            if (text936::EqualsNoCase(existing.path, file.path)) {
-                existing = file;
+        for (std::size_t i = 0; i < record.files.size() && !replaced; ++i) {
+            if (hashes[i] == hash && text936::EqualsNoCase(record.files[i].path, file.path)) {
+                record.files[i] = file;
                 replaced = true;
-                break;
             }
         }
-        if (!replaced)
+        if (!replaced) {
             record.files.push_back(file);
+            hashes.push_back(hash);
+        }
     }
     for (const std::string& key : newer.demandLoadKeys)
         AddOnce(record.demandLoadKeys, key);
@@ -174,29 +180,12 @@ std::optional<std::string> PathBelow(const std::string& path, const std::string&
     return below;
 }
 
-InstallRecord RecordFromJournal(platform::FileSystem& files,
-                                app::InstallJournal& journal,
-                                const std::string& productFolder,
-                                const std::string& sourceFolder) {
+InstallRecord RecordFromJournal(const app::InstallJournal& journal, const std::string& productFolder) {
     InstallRecord record;
-    for (const std::string& installed : journal.InstalledFiles()) {
-        const auto below = PathBelow(installed, productFolder);
-        if (!below || !IsContainedPath(*below))
-            continue;
-        // Read in pieces: a shipped file can be hundreds of megabytes.
-        std::uint64_t size = 0;
-        std::uint32_t crc = 0;
-        const bool read = files.ReadPieces(JoinPath(sourceFolder, *below), kLargestCheckedFile,
-                                           [&](const char* data, std::size_t length) {
-                                               crc = Crc32Update(crc, data, length);
-                                               size += length;
-                                           });
-        if (!read) {
-            // Unrecorded, the uninstall would leave it behind as if the user had made it.
-            journal.Problem("未能读取 " + JoinPath(sourceFolder, *below) + "，卸载时不会删除 " + installed);
-            continue;
-        }
-        record.files.push_back(RecordedFile{*below, size, crc});
+    for (const app::InstalledFile& installed : journal.InstalledFiles()) {
+        const auto below = PathBelow(installed.path, productFolder);
+        if (below && IsContainedPath(*below))
+            record.files.push_back(RecordedFile{*below, installed.size, installed.crc});
     }
     record.demandLoadKeys = journal.DemandLoadKeys();
     record.trustedPathKeys = journal.TrustedPathKeys();

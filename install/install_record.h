@@ -58,13 +58,9 @@ std::optional<InstallRecord> ParseRecord(const std::string& text);
 void MergeRecord(InstallRecord& record, const InstallRecord& newer);
 
 // What the journal says this installation put on the machine. A file's size and checksum are
-// those of its shipped copy below `sourceFolder` (a kept configuration file put back over it then
-// counts as the user's); files outside the product folder are left out, and so are files whose
-// shipped copy cannot be read, each reported as a problem.
-InstallRecord RecordFromJournal(platform::FileSystem& files,
-                                app::InstallJournal& journal,
-                                const std::string& productFolder,
-                                const std::string& sourceFolder);
+// those its copy wrote, the shipped content (a kept configuration file put back over it then
+// counts as the user's); files outside the product folder are left out.
+InstallRecord RecordFromJournal(const app::InstallJournal& journal, const std::string& productFolder);
 
 // The path of `path` below `folder` ("A\B" for "<folder>\A\B"), letter case ignored; nullopt
 // when it is not inside it.

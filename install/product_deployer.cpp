@@ -99,7 +99,8 @@ bool ProductDeployer::CopyProductFile(const std::string& from,
                                       const std::string& to) {
     platform::FileSystem& files = services_.files;
     ClearListedReadOnly(files, from, fromAttributes);
-    while (!CopyOverReadOnly(files, from, to)) {
+    CopiedContent copied;
+    while (!CopyOverReadOnly(files, from, to, &copied)) {
         const int answer = services_.prompts.Show(services_.prompts.ActiveWindow(),
                                                   kCopyFailedBefore + to + kCopyFailedAfter,
                                                   kCopyFailedCaption, platform::kMbAbortRetryIgnore);
@@ -116,7 +117,7 @@ bool ProductDeployer::CopyProductFile(const std::string& from,
     }
     ClearCarriedReadOnly(files, fromAttributes, to);
     journal_.Note("已复制 " + from + " -> " + to);
-    journal_.FileInstalled(to);
+    journal_.FileInstalled(app::InstalledFile{to, copied.size, copied.crc});
     return true;
 }
 
@@ -138,13 +139,14 @@ void ProductDeployer::DeployDrawingLibrary() {
             const std::string from = JoinPath(librarySource, entry.name);
             const std::string to = JoinPath(libraryTarget, entry.name);
             ClearListedReadOnly(files, from, entry.attributes);
-            if (!CopyOverReadOnly(files, from, to)) {
+            CopiedContent copied;
+            if (!CopyOverReadOnly(files, from, to, &copied)) {
                 journal_.Problem("未能复制扩展绘图库文件 " + to);
                 return WalkStep::Continue;
             }
             ClearCarriedReadOnly(files, entry.attributes, to);
             journal_.Note("已复制 " + from + " -> " + to);
-            journal_.FileInstalled(to);
+            journal_.FileInstalled(app::InstalledFile{to, copied.size, copied.crc});
             return WalkStep::Continue;
         });
     // A source without a library ships none; one that is there but cannot be read is a problem.

@@ -1,5 +1,7 @@
 #include "install/read_only.h"
 
+#include "install/crc32.h"
+
 namespace install {
 
 void ClearReadOnly(platform::FileSystem& files, const std::string& path) {
@@ -14,14 +16,34 @@ void ClearListedReadOnly(platform::FileSystem& files, const std::string& path, s
         files.SetAttributes(path, listed & ~platform::kAttrReadOnly);
 }
 
-bool CopyOverReadOnly(platform::FileSystem& files, const std::string& from, const std::string& to) {
-    if (files.CopyFile(from, to, false))
+namespace {
+
+bool CopyOnce(platform::FileSystem& files,
+              const std::string& from,
+              const std::string& to,
+              CopiedContent* copied) {
+    if (!copied)
+        return files.CopyFile(from, to, false);
+    *copied = CopiedContent{};
+    return files.CopyFileReporting(from, to, [copied](const char* data, std::size_t size) {
+        copied->crc = Crc32Update(copied->crc, data, size);
+        copied->size += size;
+    });
+}
+
+}  // namespace
+
+bool CopyOverReadOnly(platform::FileSystem& files,
+                      const std::string& from,
+                      const std::string& to,
+                      CopiedContent* copied) {
+    if (CopyOnce(files, from, to, copied))
         return true;
     const auto target = files.GetAttributes(to);
     if (!target || !(*target & platform::kAttrReadOnly) ||
         !files.SetAttributes(to, *target & ~platform::kAttrReadOnly))
         return false;
-    return files.CopyFile(from, to, false);
+    return CopyOnce(files, from, to, copied);
 }
 
 void ClearCarriedReadOnly(platform::FileSystem& files,

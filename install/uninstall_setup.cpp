@@ -1,5 +1,7 @@
 #include "install/uninstall_setup.h"
 
+#include <optional>
+
 #include "install/install_record.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
@@ -17,20 +19,21 @@ std::uint32_t SizeInKb(std::uint64_t bytes) {
     return kb > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kb);
 }
 
-bool CopyUninstaller(platform::FileSystem& files, const std::string& target) {
+// The uninstaller's size in bytes once it is in place; nullopt when it could not be copied.
+std::optional<std::uint64_t> CopyUninstaller(platform::FileSystem& files, const std::string& target) {
     const std::string program = files.ProgramPath();
+    std::uint64_t size = 0;
+    const auto count = [&size](const char*, std::size_t piece) { size += piece; };
     // Installing again from the uninstaller itself has nothing to copy.
     if (text936::EqualsNoCase(program, target))
-        return true;
+        return files.ReadPieces(program, kLargestCheckedFile, count) ? std::optional(size) : std::nullopt;
     ClearReadOnly(files, target);
-    return files.CopyFile(program, target, false);
+    return files.CopyFileReporting(program, target, count) ? std::optional(size) : std::nullopt;
 }
 
 }  // namespace
 
-void PrepareUninstall(InstallContext& context,
-                      const std::string& productFolder,
-                      const std::string& sourceFolder) {
+void PrepareUninstall(InstallContext& context, const std::string& productFolder) {
     platform::FileSystem& files = context.services.files;
     app::InstallJournal& journal = context.journal;
     const std::string uninstaller = JoinPath(productFolder, kUninstallerName);
@@ -40,24 +43,23 @@ void PrepareUninstall(InstallContext& context,
         return;
     }
 
-    if (CopyUninstaller(files, uninstaller))
+    const auto uninstallerSize = CopyUninstaller(files, uninstaller);
+    if (uninstallerSize)
         journal.Note("已复制卸载程序 " + uninstaller);
     else
         journal.Problem("未能复制卸载程序 " + uninstaller);
 
     // A re-installation into the same folder adds to what the earlier ones recorded.
     InstallRecord record = ReadInstallRecord(files, productFolder).value_or(InstallRecord{});
-    MergeRecord(record, RecordFromJournal(files, journal, productFolder, sourceFolder));
+    MergeRecord(record, RecordFromJournal(journal, productFolder));
     if (WriteInstallRecord(files, productFolder, record))
         journal.Note("已写入安装记录 " + JoinPath(productFolder, kInstallRecordName));
     else
         journal.Problem("未能写入安装记录 " + JoinPath(productFolder, kInstallRecordName));
 
-    std::uint64_t bytes = 0;
+    std::uint64_t bytes = uninstallerSize.value_or(0);
     for (const RecordedFile& file : record.files)
         bytes += file.size;
-    if (const auto program = files.ReadWholeFile(uninstaller, kLargestCheckedFile))
-        bytes += program->size();
 
     // Beside the product record, in the same view.
     auto localMachine = OpenRecordRoot(context.services.registry);

@@ -9,10 +9,8 @@
 namespace install {
 
 // Copies the running program into `productFolder` as Uninstall.exe, adds what the journal lists
-// to the folder's installation record (sizes and checksums from `sourceFolder`), and writes the
-// Programs and Features entry. Each failure is a problem in the journal; the rest goes on.
-void PrepareUninstall(InstallContext& context,
-                      const std::string& productFolder,
-                      const std::string& sourceFolder);
+// to the folder's installation record, and writes the Programs and Features entry. Each failure is
+// a problem in the journal; the rest goes on.
+void PrepareUninstall(InstallContext& context, const std::string& productFolder);
 
 }  // namespace install

@@ -41,6 +41,12 @@ class FileSystem {
     // CopyFileA: copies content and attributes; with failIfExists false an existing target is
     // replaced (a read-only target makes the copy fail, as on Windows).
     virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+    // The same copy as CopyFile(from, to, false), handing each piece of the content copied to
+    // `copied` on the way, in order, so that what was copied can be checked without reading it
+    // again. After a failure the pieces handed on are not the whole file.
+    virtual bool CopyFileReporting(const std::string& from,
+                                   const std::string& to,
+                                   const std::function<void(const char* data, std::size_t size)>& copied) = 0;
     // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED: renames a file, replacing
     // an existing target (Windows refuses a read-only one, Wine does not: clear it first); across
     // volumes it is copied and then deleted. The file keeps its attributes. On failure the source is

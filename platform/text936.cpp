@@ -108,6 +108,20 @@ bool EqualsNoCase(const std::string& a, const std::string& b) {
     return true;
 }
 
+std::uint32_t HashNoCase(const std::string& text) {
+    // FNV-1a over the bytes EqualsNoCase compares: single bytes upper-cased, double bytes as they are.
+    std::uint32_t hash = 2166136261u;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t length = CharLength(text, pos);
+        for (std::size_t i = 0; i < length; ++i) {
+            const char byte = length == 1 ? AsciiUpper(text[pos]) : text[pos + i];
+            hash = (hash ^ static_cast<unsigned char>(byte)) * 16777619u;
+        }
+        pos += length;
+    }
+    return hash;
+}
+
 std::string WithoutTrailingBackslash(const std::string& text) {
     if (!text.empty() && FindLastBackslash(text) == text.size() - 1)
         return text.substr(0, text.size() - 1);

@@ -7,6 +7,7 @@
 // (platform/memory/code_pages.h).
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +44,9 @@ bool ContainsNotAtStart(const std::string& haystack, const std::string& needle);
 
 // Whole-name comparison ignoring the letter case of single-byte letters.
 bool EqualsNoCase(const std::string& a, const std::string& b);
+// A hash that names equal under EqualsNoCase share: compared first, it spares the byte-by-byte
+// comparison of long paths that differ, when a name is looked for among thousands.
+std::uint32_t HashNoCase(const std::string& text);
 
 // True when `text` fits a fixed buffer of `capacity` bytes with its terminating zero.
 inline bool FitsBuffer(const std::string& text, std::size_t capacity) {

@@ -178,6 +178,20 @@ bool MemoryFileSystem::CopyFile(const std::string& from, const std::string& to, 
     return true;
 }
 
+bool MemoryFileSystem::CopyFileReporting(
+    const std::string& from,
+    const std::string& to,
+    const std::function<void(const char* data, std::size_t size)>& copied) {
+    if (!CopyFile(from, to, false))
+        return false;
+    // Small pieces, so that whoever checks the copy cannot lean on getting it whole.
+    constexpr std::size_t kPiece = 5;
+    const std::string& content = Find(to)->content;
+    for (std::size_t done = 0; done < content.size(); done += kPiece)
+        copied(content.data() + done, std::min(kPiece, content.size() - done));
+    return true;
+}
+
 std::shared_ptr<FileNode> MemoryFileSystem::FileToWrite(const std::string& path) {
     std::string leaf;
     auto parent = ParentOf(path, leaf);

@@ -30,6 +30,10 @@ class MemoryFileSystem : public FileSystem {
 
     std::unique_ptr<FileSearch> FindFirst(const std::string& pattern, DirEntry& first) override;
     bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    // CopyFile, then the target's content in pieces of a few bytes.
+    bool CopyFileReporting(const std::string& from,
+                           const std::string& to,
+                           const std::function<void(const char* data, std::size_t size)>& copied) override;
     bool MoveFile(const std::string& from, const std::string& to) override;
     bool CreateDirectory(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;

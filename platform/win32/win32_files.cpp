@@ -61,6 +61,69 @@ bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to, b
     return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
 }
 
+bool Win32FileSystem::CopyFileReporting(
+    const std::string& from,
+    const std::string& to,
+    const std::function<void(const char* data, std::size_t size)>& copied) {
+    constexpr unsigned long long kSmallestPiece = 4096;
+    constexpr unsigned long long kLargestPiece = 1u << 20;
+    constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                         FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                         FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    // Not GetFileInformationByHandle: its volume serial number costs Wine a round trip to another
+    // process for every file.
+    const DWORD sourceAttributes = GetFileAttributesA(from.c_str());
+    if (sourceAttributes == INVALID_FILE_ATTRIBUTES || (sourceAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    UniqueFile source(CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    FILETIME lastWrite{};
+    LARGE_INTEGER size{};
+    if (!source || !GetFileTime(source.get(), nullptr, nullptr, &lastWrite) ||
+        !GetFileSizeEx(source.get(), &size))
+        return false;
+    const DWORD attributes = sourceAttributes & kCarriedAttributes;
+    UniqueFile target(
+        CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                    (attributes ? attributes : FILE_ATTRIBUTE_NORMAL) | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!target)
+        return false;
+
+    // The buffer fits the file, within bounds; a file that grows meanwhile is read on to its end.
+    const std::size_t piece = static_cast<std::size_t>(std::clamp<unsigned long long>(
+        static_cast<unsigned long long>(size.QuadPart), kSmallestPiece, kLargestPiece));
+    if (copyBufferSize_ < piece) {
+        copyBuffer_.reset(new char[piece]);
+        copyBufferSize_ = piece;
+    }
+    bool whole = true;
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(source.get(), copyBuffer_.get(), static_cast<DWORD>(copyBufferSize_), &read,
+                        nullptr)) {
+            whole = false;
+            break;
+        }
+        if (read == 0)
+            break;
+        copied(copyBuffer_.get(), read);
+        DWORD written = 0;
+        if (!::WriteFile(target.get(), copyBuffer_.get(), read, &written, nullptr) || written != read) {
+            whole = false;
+            break;
+        }
+    }
+    if (whole)
+        whole = SetFileTime(target.get(), nullptr, nullptr, &lastWrite) != FALSE;
+    target.reset();
+    if (!whole) {
+        // A read-only source made a read-only copy: it has to go too.
+        SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(to.c_str());
+    }
+    return whole;
+}
+
 bool Win32FileSystem::MoveFile(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
 }

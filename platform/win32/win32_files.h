@@ -20,6 +20,13 @@ class Win32FileSystem : public FileSystem {
     // CopyFileA, DeleteFileA, CreateDirectoryA, RemoveDirectoryA, SetFileAttributesA: true when the
     // call succeeded; on failure the file system is as the call left it (normally unchanged).
     bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    // CopyFileA's steps done here, through one buffer of up to 1 MB so that each piece can be handed
+    // on: the source opened sharing reads only (a copy onto itself then fails), the target created
+    // with the source's attributes (a read-only or hidden target refuses), the content, the source's
+    // time of last change. A copy that fails part way is deleted, as CopyFileA does.
+    bool CopyFileReporting(const std::string& from,
+                           const std::string& to,
+                           const std::function<void(const char* data, std::size_t size)>& copied) override;
     // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED).
     bool MoveFile(const std::string& from, const std::string& to) override;
     bool CreateDirectory(const std::string& path) override;
@@ -50,6 +57,11 @@ class Win32FileSystem : public FileSystem {
     std::string CurrentDirectory() override;
     // GetTempPathA without its trailing "\"; empty on failure.
     std::string TempDirectory() override;
+
+  private:
+    // Kept between copies, grown to the largest piece needed so far: most shipped files are small.
+    std::unique_ptr<char[]> copyBuffer_;
+    std::size_t copyBufferSize_ = 0;
 };
 
 }  // namespace platform::win32

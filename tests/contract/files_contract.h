@@ -1,6 +1,7 @@
 #pragma once
 // File system behaviour the installer relies on, checked against every backend.
 
+#include <functional>
 #include <optional>
 
 #include "tests/contract/contract_fixture.h"
@@ -167,6 +168,77 @@ TEST_P(FilesContract, CopyOntoAnotherSpellingReplacesTheFileInPlace) {
     EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()),
               (std::vector<Entry>{{"a.cfg", kAttrArchive}, {"source.cfg", kAttrArchive}}));
     EXPECT_EQ(backend->ReadFile(InScratch("a.cfg")), "new");
+}
+
+// The copy that hands on its content must leave every case as CopyFile does: each case is set up
+// twice, once for each copy, and both folders are compared afterwards.
+TEST_P(FilesContract, ReportingCopyEndsAsCopyFileAndHandsOnEveryByte) {
+    std::string large;  // more than one piece of any backend
+    for (int i = 0; i < 1536 * 1024; ++i)
+        large += static_cast<char>(i * 13 + i / 4096);
+    struct Case {
+        std::string name;
+        std::function<void(const std::string& folder)> setUp;
+        std::string from;
+        std::string to;
+    };
+    auto write = [this](const std::string& path, const std::string& content, std::uint32_t attributes) {
+        ASSERT_TRUE(backend->WriteFile(path, content)) << path;
+        if (attributes != kAttrArchive) {
+            ASSERT_TRUE(files().SetAttributes(path, attributes)) << path;
+        }
+    };
+    const Case cases[] = {
+        {"large", [&](const std::string& f) { write(f + "\\s.arx", large, kAttrArchive); }, "s.arx", "t.arx"},
+        {"empty", [&](const std::string& f) { write(f + "\\s.cfg", "", kAttrArchive); }, "s.cfg", "t.cfg"},
+        {"replaces",
+         [&](const std::string& f) {
+             write(f + "\\s.cfg", "new settings", kAttrArchive);
+             write(f + "\\t.cfg", "old", kAttrArchive);
+         },
+         "s.cfg", "T.CFG"},
+        {"read-only source",
+         [&](const std::string& f) { write(f + "\\s.cfg", "ro", kAttrArchive | kAttrReadOnly); }, "s.cfg",
+         "t.cfg"},
+        {"read-only target",
+         [&](const std::string& f) {
+             write(f + "\\s.cfg", "new", kAttrArchive);
+             write(f + "\\t.cfg", "kept", kAttrArchive | kAttrReadOnly);
+         },
+         "s.cfg", "t.cfg"},
+        {"hidden target",
+         [&](const std::string& f) {
+             write(f + "\\s.cfg", "new", kAttrArchive);
+             write(f + "\\t.cfg", "kept", kAttrArchive | platform::kAttrHidden);
+         },
+         "s.cfg", "t.cfg"},
+        {"onto itself", [&](const std::string& f) { write(f + "\\s.cfg", "only copy", kAttrArchive); },
+         "s.cfg", "S.CFG"},
+        {"missing source", [](const std::string&) {}, "missing.cfg", "t.cfg"},
+        {"missing folder", [&](const std::string& f) { write(f + "\\s.cfg", "x", kAttrArchive); }, "s.cfg",
+         "Missing\\t.cfg"},
+    };
+    for (const Case& c : cases) {
+        const std::string plain = InScratch(c.name + " plain");
+        const std::string reporting = InScratch(c.name + " reporting");
+        for (const std::string& folder : {plain, reporting}) {
+            ASSERT_TRUE(files().CreateDirectory(folder)) << c.name;
+            c.setUp(folder);
+        }
+        const std::optional<std::string> source = backend->ReadFile(reporting + "\\" + c.from);
+        std::string pieces;
+        const bool copiedPlain = files().CopyFile(plain + "\\" + c.from, plain + "\\" + c.to, false);
+        const bool copied =
+            files().CopyFileReporting(reporting + "\\" + c.from, reporting + "\\" + c.to,
+                                      [&](const char* data, std::size_t size) { pieces.append(data, size); });
+        EXPECT_EQ(copied, copiedPlain) << c.name;
+        EXPECT_EQ(ContentOf(files(), reporting), ContentOf(files(), plain)) << c.name;
+        EXPECT_EQ(backend->ReadFile(reporting + "\\" + c.to), backend->ReadFile(plain + "\\" + c.to))
+            << c.name;
+        if (copied) {
+            EXPECT_EQ(pieces, source.value_or("?")) << c.name;
+        }
+    }
 }
 
 TEST_P(FilesContract, MoveTakesTheFileAwayAndReplacesAnExistingTarget) {

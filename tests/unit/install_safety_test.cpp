@@ -227,7 +227,10 @@ TEST(Journal, AWholeReinstallationReportsWhatItSavedCopiedWroteAndInstalled) {
     };
     for (const std::string& line : expectedLines)
         EXPECT_THAT(sink.lines, ::testing::Contains(line));
-    EXPECT_THAT(journal.InstalledFiles(),
+    std::vector<std::string> installed;
+    for (const app::InstalledFile& file : journal.InstalledFiles())
+        installed.push_back(file.path);
+    EXPECT_THAT(installed,
                 ElementsAre(In(kProduct, "Brelix2010.arx"), In(kProduct, "HELP.CHM"),
                             In(kProduct, "USER.CFG"), In(kLibrary, "MINE.SJY"), In(kLibrary, "梁.SJY")));
     EXPECT_THAT(journal.DemandLoadKeys(), ElementsAre(entry));
@@ -378,7 +381,8 @@ TEST_P(RecordViewTest, BothBuildsReadAndWriteTheRecordOfThe32BitView) {
     for (const auto& [key, folder] : GetParam().records)
         backend.registry.SetString(RootKey::LocalMachine, key, kRecordValue, folder);
     std::string folder;
-    EXPECT_EQ(install::ReadPreviousFolder(backend.registry, backend.environment, folder), !GetParam().found.empty());
+    EXPECT_EQ(install::ReadPreviousFolder(backend.registry, backend.environment, folder),
+              !GetParam().found.empty());
     EXPECT_EQ(folder, GetParam().found);
 
     EXPECT_TRUE(install::RecordProductFolder(backend.registry, kProduct));

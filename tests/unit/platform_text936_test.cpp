@@ -163,8 +163,13 @@ TEST(Text936EqualsNoCase, ComparesWholeNamesIgnoringSingleByteCase) {
         {"\x81\x61", "aa", false},
         {"", "", true},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(text936::EqualsNoCase(c.a, c.b), c.expected) << c.a << " / " << c.b;
+        // Lookups compare hashes first: names that are equal must never be told apart by them.
+        if (c.expected) {
+            EXPECT_EQ(text936::HashNoCase(c.a), text936::HashNoCase(c.b)) << c.a << " / " << c.b;
+        }
+    }
 }
 
 TEST(Text936WithoutTrailingBackslash, RemovesOneRealBackslashOnly) {
