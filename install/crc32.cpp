@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
@@ -17,8 +18,7 @@ namespace {
 // folded in per step. The installation checks every shipped file, hundreds of megabytes at times.
 using Tables = std::array<std::array<std::uint32_t, 256>, 16>;
 
-Tables MakeTables() {
-    Tables tables{};
+void FillTables(Tables& tables) {
     for (std::uint32_t n = 0; n < 256; ++n) {
         std::uint32_t c = n;
         for (int bit = 0; bit < 8; ++bit)
@@ -31,7 +31,17 @@ Tables MakeTables() {
             tables[k][n] = tables[0][previous & 0xFFu] ^ (previous >> 8);
         }
     }
-    return tables;
+}
+
+// Made at the first use, on the heap: as a static they would be 16 KB more of the program to
+// download, since the Windows compiler stores even a zero-filled static whole.
+const Tables& TheTables() {
+    static const std::unique_ptr<Tables> tables = [] {
+        auto made = std::make_unique<Tables>();
+        FillTables(*made);
+        return made;
+    }();
+    return *tables;
 }
 
 std::uint32_t LittleEndian32(const unsigned char* bytes) {
@@ -104,7 +114,7 @@ std::uint32_t Crc32(const std::string& data) {
 }
 
 std::uint32_t Crc32Update(std::uint32_t crc, const char* data, std::size_t size) {
-    static const Tables t = MakeTables();
+    const Tables& t = TheTables();
     const auto* bytes = reinterpret_cast<const unsigned char*>(data);
     std::size_t left = size;
     crc ^= 0xFFFFFFFFu;
