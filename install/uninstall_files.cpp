@@ -56,13 +56,20 @@ void RemoveShippedFiles(platform::FileSystem& files,
         const std::string path = JoinPath(productFolder, shipped.path);
         if (!text936::FitsBuffer(path, kPathBufferSize) || !files.GetAttributes(path))
             continue;
-        const auto content = files.ReadWholeFile(path, kLargestCheckedFile);
-        if (!content) {
+        // In pieces: a shipped file can be hundreds of megabytes.
+        std::uint64_t size = 0;
+        std::uint32_t crc = 0;
+        const bool read =
+            files.ReadPieces(path, kLargestCheckedFile, [&](const char* data, std::size_t piece) {
+                crc = Crc32Update(crc, data, piece);
+                size += piece;
+            });
+        if (!read) {
             // Too large to be the shipped file, or held open: either way not ours to delete now.
             journal.Problem("无法读取，未删除：" + path);
             continue;
         }
-        if (content->size() != shipped.size || Crc32(*content) != shipped.crc) {
+        if (size != shipped.size || crc != shipped.crc) {
             journal.Note("已被修改，保留：" + path);
             continue;
         }

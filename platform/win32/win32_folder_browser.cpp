@@ -39,7 +39,8 @@ class ShellAllocator {
     IMalloc* malloc_ = nullptr;
 };
 
-// COM for the calling thread for as long as the browser runs, when the program has not set it up.
+// COM for the calling thread for as long as the browser runs: set up here, not at the start, so that
+// the wizard's first page does not wait for ole32 and what it loads.
 class ComScope {
   public:
     ComScope() : initialised_(SUCCEEDED(shell::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}

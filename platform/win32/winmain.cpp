@@ -4,8 +4,6 @@
 // First, so that no later header sees the A/W name macros of windows.h.
 #include "platform/win32/win32_api.h"
 
-#include <objbase.h>
-
 #include <memory>
 
 #include "app/setup_run.h"
@@ -13,35 +11,12 @@
 #include "platform/win32/active_code_page.h"
 #include "platform/win32/dll_search_order.h"
 #include "platform/win32/per_user_program.h"
-#include "platform/win32/shell_library.h"
 #include "platform/win32/win32_backend.h"
 #include "platform/win32/win32_dialog_host.h"
 #include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_folder_browser.h"
 #include "platform/win32/win32_log_file.h"
 #include "platform/win32/win32_registry.h"
-
-namespace {
-
-// The shell's folder browser runs on this thread's COM apartment.
-class ComApartment {
-  public:
-    ComApartment()
-        : initialised_(SUCCEEDED(platform::win32::shell::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-    }
-    ~ComApartment() {
-        if (initialised_) {
-            platform::win32::shell::CoUninitialize();
-        }
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-  private:
-    bool initialised_;
-};
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     // First, before anything can load a DLL by a bare name from the program's folder.
@@ -53,7 +28,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
         platform::win32::Win32Environment environment;
         return app::RunPerUserProgram(registry, environment);
     }
-    ComApartment apartment;
     platform::win32::Win32Backend backend;
     platform::win32::Win32DialogRunner dialogs(instance);
     platform::win32::Win32FolderBrowser folderBrowser;
