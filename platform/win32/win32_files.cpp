@@ -75,8 +75,10 @@ bool Win32FileSystem::CopyFileReporting(
     const DWORD sourceAttributes = GetFileAttributesA(from.c_str());
     if (sourceAttributes == INVALID_FILE_ATTRIBUTES || (sourceAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
-    UniqueFile source(CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // Shared as CopyFileA shares it. A copy onto itself still fails: the target is opened sharing nothing.
+    UniqueFile source(CreateFileA(from.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     FILETIME lastWrite{};
     LARGE_INTEGER size{};
     if (!source || !GetFileTime(source.get(), nullptr, nullptr, &lastWrite) ||
@@ -113,8 +115,9 @@ bool Win32FileSystem::CopyFileReporting(
             break;
         }
     }
+    // As with CopyFileA, a time the target's file system cannot take does not undo a whole copy.
     if (whole)
-        whole = SetFileTime(target.get(), nullptr, nullptr, &lastWrite) != FALSE;
+        SetFileTime(target.get(), nullptr, nullptr, &lastWrite);
     target.reset();
     if (!whole) {
         // A read-only source made a read-only copy: it has to go too.

@@ -21,9 +21,9 @@ class Win32FileSystem : public FileSystem {
     // call succeeded; on failure the file system is as the call left it (normally unchanged).
     bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
     // CopyFileA's steps done here, through one buffer of up to 1 MB so that each piece can be handed
-    // on: the source opened sharing reads only (a copy onto itself then fails), the target created
-    // with the source's attributes (a read-only or hidden target refuses), the content, the source's
-    // time of last change. A copy that fails part way is deleted, as CopyFileA does.
+    // on: the source opened sharing everything, the target created sharing nothing (so a copy onto
+    // itself fails) with the source's attributes (a read-only or hidden target refuses), the content,
+    // the source's time of last change. A copy that fails part way is deleted, as CopyFileA does.
     bool CopyFileReporting(const std::string& from,
                            const std::string& to,
                            const std::function<void(const char* data, std::size_t size)>& copied) override;
