@@ -24,9 +24,13 @@ std::optional<std::uint64_t> CopyUninstaller(platform::FileSystem& files, const 
     const std::string program = files.ProgramPath();
     std::uint64_t size = 0;
     const auto count = [&size](const char*, std::size_t piece) { size += piece; };
-    // Installing again from the uninstaller itself has nothing to copy.
-    if (text936::EqualsNoCase(program, target))
-        return files.ReadPieces(program, kLargestCheckedFile, count) ? std::optional(size) : std::nullopt;
+    // Installing again from the uninstaller itself has nothing to copy; its size only feeds the
+    // estimate in Programs and Features.
+    if (text936::EqualsNoCase(program, target)) {
+        if (!files.ReadPieces(program, kLargestCheckedFile, count))
+            size = 0;
+        return size;
+    }
     ClearReadOnly(files, target);
     return files.CopyFileReporting(program, target, count) ? std::optional(size) : std::nullopt;
 }
