@@ -13,4 +13,15 @@ std::uint32_t Crc32(const std::string& data);
 // file read in pieces gets the checksum of its whole content.
 std::uint32_t Crc32Update(std::uint32_t crc, const char* data, std::size_t size);
 
+// The size and CRC-32 of a content handed on in pieces (a copy or a read in pieces).
+struct ContentCheck {
+    std::uint64_t size = 0;
+    std::uint32_t crc = 0;
+
+    void Add(const char* data, std::size_t length) {
+        crc = Crc32Update(crc, data, length);
+        size += length;
+    }
+};
+
 }  // namespace install

@@ -99,7 +99,7 @@ bool ProductDeployer::CopyProductFile(const std::string& from,
                                       const std::string& to) {
     platform::FileSystem& files = services_.files;
     ClearListedReadOnly(files, from, fromAttributes);
-    CopiedContent copied;
+    ContentCheck copied;
     while (!CopyOverReadOnly(files, from, to, &copied)) {
         const int answer = services_.prompts.Show(services_.prompts.ActiveWindow(),
                                                   kCopyFailedBefore + to + kCopyFailedAfter,
@@ -139,7 +139,7 @@ void ProductDeployer::DeployDrawingLibrary() {
             const std::string from = JoinPath(librarySource, entry.name);
             const std::string to = JoinPath(libraryTarget, entry.name);
             ClearListedReadOnly(files, from, entry.attributes);
-            CopiedContent copied;
+            ContentCheck copied;
             if (!CopyOverReadOnly(files, from, to, &copied)) {
                 journal_.Problem("未能复制扩展绘图库文件 " + to);
                 return WalkStep::Continue;

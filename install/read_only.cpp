@@ -1,7 +1,5 @@
 #include "install/read_only.h"
 
-#include "install/crc32.h"
-
 namespace install {
 
 void ClearReadOnly(platform::FileSystem& files, const std::string& path) {
@@ -21,14 +19,12 @@ namespace {
 bool CopyOnce(platform::FileSystem& files,
               const std::string& from,
               const std::string& to,
-              CopiedContent* copied) {
+              ContentCheck* copied) {
     if (!copied)
         return files.CopyFile(from, to, false);
-    *copied = CopiedContent{};
-    return files.CopyFileReporting(from, to, [copied](const char* data, std::size_t size) {
-        copied->crc = Crc32Update(copied->crc, data, size);
-        copied->size += size;
-    });
+    *copied = ContentCheck{};
+    return files.CopyFileReporting(from, to,
+                                   [copied](const char* data, std::size_t size) { copied->Add(data, size); });
 }
 
 }  // namespace
@@ -36,7 +32,7 @@ bool CopyOnce(platform::FileSystem& files,
 bool CopyOverReadOnly(platform::FileSystem& files,
                       const std::string& from,
                       const std::string& to,
-                      CopiedContent* copied) {
+                      ContentCheck* copied) {
     if (CopyOnce(files, from, to, copied))
         return true;
     const auto target = files.GetAttributes(to);

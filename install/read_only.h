@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "install/crc32.h"
 #include "platform/files.h"
 
 namespace install {
@@ -15,19 +16,13 @@ void ClearReadOnly(platform::FileSystem& files, const std::string& path);
 // second read; nothing is written unless the bit is set. A failure is ignored.
 void ClearListedReadOnly(platform::FileSystem& files, const std::string& path, std::uint32_t listed);
 
-// What a copy wrote: taken from the bytes on their way, so the copy needs no second read to be checked.
-struct CopiedContent {
-    std::uint64_t size = 0;
-    std::uint32_t crc = 0;  // CRC-32 (crc32.h)
-};
-
 // Copies `from` over `to`. A read-only target refuses the copy: only then is the target looked at,
-// its read-only attribute cleared and the copy tried once more. With `copied`, it holds what the
-// copy that succeeded wrote.
+// its read-only attribute cleared and the copy tried once more. With `copied`, it holds the check
+// of what the copy that succeeded wrote, taken from the bytes on their way: no second read.
 bool CopyOverReadOnly(platform::FileSystem& files,
                       const std::string& from,
                       const std::string& to,
-                      CopiedContent* copied = nullptr);
+                      ContentCheck* copied = nullptr);
 
 // After a copy: CopyFileA carries the source's attributes, so the copy can only be read-only when
 // the source was (and clearing it failed); only then is the copy looked at.

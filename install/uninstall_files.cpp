@@ -57,19 +57,16 @@ void RemoveShippedFiles(platform::FileSystem& files,
         if (!text936::FitsBuffer(path, kPathBufferSize) || !files.GetAttributes(path))
             continue;
         // In pieces: a shipped file can be hundreds of megabytes.
-        std::uint64_t size = 0;
-        std::uint32_t crc = 0;
+        ContentCheck check;
         const bool read =
-            files.ReadPieces(path, kLargestCheckedFile, [&](const char* data, std::size_t piece) {
-                crc = Crc32Update(crc, data, piece);
-                size += piece;
-            });
+            files.ReadPieces(path, kLargestCheckedFile,
+                             [&check](const char* data, std::size_t piece) { check.Add(data, piece); });
         if (!read) {
             // Too large to be the shipped file, or held open: either way not ours to delete now.
             journal.Problem("无法读取，未删除：" + path);
             continue;
         }
-        if (size != shipped.size || crc != shipped.crc) {
+        if (check.size != shipped.size || check.crc != shipped.crc) {
             journal.Note("已被修改，保留：" + path);
             continue;
         }
