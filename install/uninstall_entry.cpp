@@ -40,13 +40,7 @@ bool WriteUninstallEntry(platform::RegistryKey& localMachine,
 }
 
 std::optional<std::string> UninstallEntryLocation(platform::RegistryKey& localMachine) {
-    auto key = localMachine.Open(kUninstallKeyPath, platform::KeyAccess::Read);
-    if (!key)
-        return std::nullopt;
-    const platform::ValueRead location = key->ReadValue(kLocationValue, kLocationCapacity);
-    if (!location.ok())
-        return std::nullopt;
-    return location.Text();
+    return platform::ReadSubkeyText(localMachine, kUninstallKeyPath, kLocationValue, kLocationCapacity);
 }
 
 bool RemoveUninstallEntry(platform::RegistryKey& localMachine) {

@@ -50,13 +50,7 @@ std::optional<std::string> ReadMachineText(platform::Registry& registry,
     auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine);
     if (!localMachine)
         return std::nullopt;
-    auto key = localMachine->Open(path, platform::KeyAccess::Read);
-    if (!key)
-        return std::nullopt;
-    const platform::ValueRead value = key->ReadValue(name, capacity);
-    if (!value.ok())
-        return std::nullopt;
-    return value.Text();
+    return platform::ReadSubkeyText(*localMachine, path, name, capacity);
 }
 
 }  // namespace
@@ -131,7 +125,8 @@ void RemoveProductKeys(platform::Registry& registry,
                        app::InstallJournal& journal) {
     auto localMachine = OpenRecordRoot(registry);
     std::string recorded;
-    if (ReadPreviousFolder(registry, environment, recorded) && text936::EqualsNoCase(recorded, productFolder)) {
+    if (ReadPreviousFolder(registry, environment, recorded) &&
+        text936::EqualsNoCase(recorded, productFolder)) {
         // Earlier 64-bit builds kept the record in the 64-bit view: it goes wherever it is.
         auto nativeView = registry.OpenRoot(platform::RootKey::LocalMachine, platform::RegistryView::Force64);
         bool removed = false;

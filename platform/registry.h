@@ -75,6 +75,21 @@ class RegistryKey {
     virtual bool DeleteSubkey(const std::string& path) = 0;
 };
 
+// The text (up to its first zero byte) of value `name` of the subkey `path` of `key`, read into a
+// buffer of `capacity` bytes; nullopt when the subkey or the value cannot be read.
+inline std::optional<std::string> ReadSubkeyText(RegistryKey& key,
+                                                 const std::string& path,
+                                                 const std::string& name,
+                                                 std::size_t capacity) {
+    auto subkey = key.Open(path, KeyAccess::Read);
+    if (!subkey)
+        return std::nullopt;
+    const ValueRead value = subkey->ReadValue(name, capacity);
+    if (!value.ok())
+        return std::nullopt;
+    return value.Text();
+}
+
 class Registry {
   public:
     virtual ~Registry() = default;
