@@ -24,7 +24,7 @@ namespace install {
 
 constexpr char kInstallRecordName[] = "Brelix安装记录.txt";
 constexpr char kUninstallerName[] = "Uninstall.exe";
-// Shipped files are read whole to be checked; the product ships nothing near this size.
+// The largest file the uninstall reads (in pieces) to check it; the product ships nothing near this size.
 constexpr std::size_t kLargestCheckedFile = 256u * 1024u * 1024u;
 
 struct RecordedFile {
