@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "acad/buffer_format.h"
-#include "app/acad_inventory.h"
 #include "platform/registry_text.h"
 #include "platform/text936.h"
+#include "state/acad_inventory.h"
 
-namespace app {
+namespace state {
 
 namespace {
 
@@ -134,4 +134,4 @@ void AcadInventory::SearchReleaseKey(platform::RegistryKey& key,
     }
 }
 
-}  // namespace app
+}  // namespace state

@@ -4,10 +4,10 @@
 
 #include "acad/buffer_format.h"
 #include "acad/install_folder.h"
-#include "app/acad_inventory.h"
-#include "install/read_only.h"
+#include "platform/read_only.h"
+#include "state/acad_inventory.h"
 
-namespace app {
+namespace state {
 
 namespace {
 
@@ -51,8 +51,8 @@ void CopyFonts(platform::Services& services,
         }
         // A read-only target would refuse the copy, and a read-only source would pass its
         // attribute on to the copy: clear both before, and the copy after.
-        install::ClearReadOnly(services.files, *from);
-        install::ClearReadOnly(services.files, *to);
+        platform::ClearReadOnly(services.files, *from);
+        platform::ClearReadOnly(services.files, *to);
         if (!services.files.CopyFile(*from, *to, false)) {
             // An installation without a "Fonts" folder takes no fonts by design; anywhere else a
             // font that does not copy is a problem.
@@ -64,10 +64,10 @@ void CopyFonts(platform::Services& services,
             journal.Problem("未能复制字体 " + *to);
             continue;
         }
-        install::ClearReadOnly(services.files, *to);
+        platform::ClearReadOnly(services.files, *to);
         journal.Note("已复制字体 " + *from + " -> " + *to);
         journal.FontCopied(*to);
     }
 }
 
-}  // namespace app
+}  // namespace state

@@ -6,11 +6,11 @@
 
 #include "acad/buffer_format.h"
 #include "acad/install_folder.h"
-#include "app/acad_inventory.h"
-#include "app/per_user_steps.h"
+#include "acad/per_user_steps.h"
 #include "platform/text936.h"
+#include "state/acad_inventory.h"
 
-namespace app {
+namespace state {
 
 namespace {
 
@@ -29,7 +29,7 @@ void AcadInventory::RegisterReleases(platform::Services& services,
     }
     // LocalSystem has no profiles of a real user: BrelixUser.exe does this at each user's logon.
     if (!services.processes.RunsAsLocalSystem())
-        ApplyPerUserSteps(*this, services.registry, services.environment, journal);
+        acad::ApplyPerUserSteps(*this, services.registry, services.environment, journal);
 }
 
 void AcadInventory::RegisterRelease(platform::Registry& registry, int year, InstallJournal& journal) {
@@ -97,4 +97,4 @@ void ClearCompatFlags(platform::Registry& registry, const StringList& folders, I
     }
 }
 
-}  // namespace app
+}  // namespace state

@@ -4,11 +4,11 @@
 #include <string>
 
 #include "acad/buffer_format.h"
-#include "app/acad_inventory.h"
 #include "platform/registry_text.h"
 #include "platform/text936.h"
+#include "state/acad_inventory.h"
 
-namespace app {
+namespace state {
 
 namespace {
 
@@ -168,4 +168,4 @@ void AcadInventory::AddTrustedPaths(platform::Registry& registry,
     }
 }
 
-}  // namespace app
+}  // namespace state

@@ -1,7 +1,7 @@
 #include "app/install_choices.h"
 
-#include "app/exit_codes.h"
 #include "install/config_keeper.h"
+#include "state/exit_codes.h"
 
 namespace app {
 
@@ -12,14 +12,14 @@ constexpr int kFirst32BitRelease = 2;
 constexpr int kLast32BitRelease = 14;
 constexpr int kFirstOtherBuildRelease = 3;
 
-bool IsFound(const AcadInventory& inventory, int k) {
+bool IsFound(const state::AcadInventory& inventory, int k) {
     return !inventory.acadLocations[static_cast<std::size_t>(k)].empty();
 }
 
 }  // namespace
 
 bool IsReleaseOffered(int releaseIndex, int buildBitness) {
-    if (releaseIndex < 0 || releaseIndex >= kReleaseCount)
+    if (releaseIndex < 0 || releaseIndex >= state::kReleaseCount)
         return false;
     if (buildBitness == 32)
         return releaseIndex >= kFirst32BitRelease && releaseIndex <= kLast32BitRelease;
@@ -27,22 +27,23 @@ bool IsReleaseOffered(int releaseIndex, int buildBitness) {
 }
 
 ChoiceResult ApplyInstallChoices(const CommandLine& command,
-                                 const AcadInventory& inventory,
+                                 const state::AcadInventory& inventory,
                                  platform::Services& services,
-                                 InstallOptions& options) {
-    ReleaseFlags chosen{};
+                                 state::InstallOptions& options) {
+    state::ReleaseFlags chosen{};
     if (command.releases && !command.releases->all) {
         for (int year : command.releases->years) {
-            const auto k = ReleaseIndexOfYear(year);
+            const auto k = state::ReleaseIndexOfYear(year);
             if (!k || !IsReleaseOffered(*k, options.buildBitness))
-                return {kExitInvalidCommandLine, "本程序不提供 AutoCAD " + std::to_string(year) + " 的安装"};
+                return {state::kExitInvalidCommandLine,
+                        "本程序不提供 AutoCAD " + std::to_string(year) + " 的安装"};
             if (!IsFound(inventory, *k))
-                return {kExitInvalidCommandLine, "本机未找到 AutoCAD " + std::to_string(year)};
+                return {state::kExitInvalidCommandLine, "本机未找到 AutoCAD " + std::to_string(year)};
             chosen[static_cast<std::size_t>(*k)] = 1;
         }
     } else {
         // What page 2 ticks: every offered release that is installed (and still chosen).
-        for (int k = 0; k < kReleaseCount; ++k) {
+        for (int k = 0; k < state::kReleaseCount; ++k) {
             const std::size_t slot = static_cast<std::size_t>(k);
             chosen[slot] = IsReleaseOffered(k, options.buildBitness) && IsFound(inventory, k) &&
                                    (command.releases || options.releaseChosen[slot])
@@ -54,7 +55,7 @@ ChoiceResult ApplyInstallChoices(const CommandLine& command,
     for (int flag : chosen)
         any = any || flag != 0;
     if (!any)
-        return {kExitNoRelease, "本机没有可安装的 AutoCAD 版本"};
+        return {state::kExitNoRelease, "本机没有可安装的 AutoCAD 版本"};
     options.releaseChosen = chosen;
 
     if (command.root)
@@ -74,14 +75,14 @@ ChoiceResult ApplyInstallChoices(const CommandLine& command,
     return {};
 }
 
-std::string ChosenYears(const InstallOptions& options) {
+std::string ChosenYears(const state::InstallOptions& options) {
     std::string years;
-    for (int k = 0; k < kReleaseCount; ++k) {
+    for (int k = 0; k < state::kReleaseCount; ++k) {
         if (!options.releaseChosen[static_cast<std::size_t>(k)])
             continue;
         if (!years.empty())
             years += ", ";
-        years += std::to_string(ReleaseTable()[static_cast<std::size_t>(k)].year);
+        years += std::to_string(state::ReleaseTable()[static_cast<std::size_t>(k)].year);
     }
     return years.empty() ? "无" : years;
 }

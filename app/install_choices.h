@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "app/acad_inventory.h"
 #include "app/command_line.h"
-#include "app/install_options.h"
 #include "platform/services.h"
+#include "state/acad_inventory.h"
+#include "state/install_options.h"
 
 namespace app {
 
@@ -25,11 +25,11 @@ struct ChoiceResult {
 // build does not show or the machine does not have; refuses (exit code 5) when no release is
 // left to install for. `inventory` holds what discovery found.
 ChoiceResult ApplyInstallChoices(const CommandLine& command,
-                                 const AcadInventory& inventory,
+                                 const state::AcadInventory& inventory,
                                  platform::Services& services,
-                                 InstallOptions& options);
+                                 state::InstallOptions& options);
 
 // "2009, 2010" for the chosen releases; "无" when none.
-std::string ChosenYears(const InstallOptions& options);
+std::string ChosenYears(const state::InstallOptions& options);
 
 }  // namespace app

@@ -1,17 +1,17 @@
 #include "app/setup_run.h"
 
-#include "app/acad_inventory.h"
 #include "app/command_line.h"
-#include "app/exit_codes.h"
 #include "app/install_choices.h"
-#include "app/install_options.h"
 #include "app/silent_install.h"
 #include "app/wizard_app.h"
 #include "install/active_setup.h"
-#include "install/uninstall.h"
 #include "platform/text936.h"
+#include "state/acad_inventory.h"
+#include "state/exit_codes.h"
+#include "state/install_options.h"
 #include "ui/wizard_context.h"
 #include "ui/wizard_pages.h"
+#include "uninstall/uninstall.h"
 
 namespace app {
 
@@ -38,13 +38,14 @@ std::string LogPathOf(const std::string& arguments) {
     return std::string();
 }
 
-void LogFoundReleases(InstallJournal& journal, const AcadInventory& inventory) {
+void LogFoundReleases(state::InstallJournal& journal, const state::AcadInventory& inventory) {
     bool any = false;
-    for (int k = 0; k < kReleaseCount; ++k) {
+    for (int k = 0; k < state::kReleaseCount; ++k) {
         const auto& locations = inventory.acadLocations[static_cast<std::size_t>(k)];
         const auto& keys = inventory.acadKeys[static_cast<std::size_t>(k)];
         for (std::size_t i = 0; i < locations.size() && i < keys.size(); ++i) {
-            journal.Note("找到 AutoCAD " + std::to_string(ReleaseTable()[static_cast<std::size_t>(k)].year) +
+            journal.Note("找到 AutoCAD " +
+                         std::to_string(state::ReleaseTable()[static_cast<std::size_t>(k)].year) +
                          "：注册表键 HKLM\\" + keys[i] + "，位置 " + locations[i]);
             any = true;
         }
@@ -53,7 +54,7 @@ void LogFoundReleases(InstallJournal& journal, const AcadInventory& inventory) {
         journal.Note("未找到任何 AutoCAD 版本");
 }
 
-void LogChoices(InstallJournal& journal, const InstallOptions& options) {
+void LogChoices(state::InstallJournal& journal, const state::InstallOptions& options) {
     journal.Note("选择的版本：" + ChosenYears(options));
     journal.Note("安装路径：" + options.installRoot);
     std::string keep;
@@ -67,13 +68,13 @@ void LogChoices(InstallJournal& journal, const InstallOptions& options) {
 }
 
 // BrelixUser.exe on its own, for whoever runs the per-user steps by other means than Active Setup.
-int WriteUserProgram(platform::Services& services, const std::string& path, InstallJournal& journal) {
+int WriteUserProgram(platform::Services& services, const std::string& path, state::InstallJournal& journal) {
     if (!services.files.WriteCarriedFile(install::kUserProgramResource, path)) {
         journal.Note("无法写入 " + path);
-        return kExitStopped;
+        return state::kExitStopped;
     }
     journal.Note("已写入 " + path);
-    return kExitInstalled;
+    return state::kExitInstalled;
 }
 
 // Switches that preset the wizard's pages.
@@ -81,16 +82,16 @@ bool HasPresets(const CommandLine& command) {
     return command.root || command.releases || command.keep;
 }
 
-int Finish(InstallJournal& journal, int exitCode) {
+int Finish(state::InstallJournal& journal, int exitCode) {
     journal.Note("退出代码：" + std::to_string(exitCode));
     return exitCode;
 }
 
 int RunWizard(SetUpPlatform& platform,
               const CommandLine& command,
-              InstallOptions& options,
-              const AcadInventory& found,
-              InstallJournal& journal) {
+              state::InstallOptions& options,
+              const state::AcadInventory& found,
+              state::InstallJournal& journal) {
     if (HasPresets(command)) {
         const ChoiceResult choices = ApplyInstallChoices(command, found, platform.services, options);
         if (choices.exitCode != 0) {
@@ -101,15 +102,16 @@ int RunWizard(SetUpPlatform& platform,
         }
     }
     // The wizard finds the releases itself, into an inventory of its own, as it always has.
-    AcadInventory inventory;
+    state::AcadInventory inventory;
     ui::WizardContext context{platform.services, platform.dialogs, platform.folderBrowser,
                               options,           inventory,        journal};
     CWizardApp wizard(platform.services.registry, platform.services.environment, inventory,
                       ui::MakeWizardPages(context));
     wizard.Run();
-    if (journal.Outcome() != InstallOutcome::NotRun)
+    if (journal.Outcome() != state::InstallOutcome::NotRun)
         LogChoices(journal, options);
-    return Finish(journal, ExitCodeFor(journal.Outcome(), true, journal.HasLog() && journal.LogFailed()));
+    return Finish(journal,
+                  state::ExitCodeFor(journal.Outcome(), true, journal.HasLog() && journal.LogFailed()));
 }
 
 }  // namespace
@@ -131,18 +133,19 @@ std::string HelpText() {
 }
 
 int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
-    InstallJournal journal;
+    state::InstallJournal journal;
     const ParsedCommandLine parsed = ParseCommandLine(arguments);
 
-    std::unique_ptr<LogSink> log;
+    std::unique_ptr<platform::LogSink> log;
     const std::string logPath = parsed.command ? parsed.command->logFile.value_or("") : LogPathOf(arguments);
     if (!logPath.empty()) {
         log = platform.openLog(logPath);
         journal.AttachLog(log.get());
     }
-    InstallOptions options;
+    state::InstallOptions options;
     journal.Note("命令行：" + arguments);
-    journal.Note("程序：SetUp.exe " + FormatVersionLabel(options.productVersion, options.buildBitness));
+    journal.Note("程序：SetUp.exe " +
+                 state::FormatVersionLabel(options.productVersion, options.buildBitness));
 
     if (!parsed.command) {
         journal.Note("命令行无效：" + parsed.error);
@@ -150,21 +153,21 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
             platform.services.prompts.Show(platform::kNoWindow, parsed.error + "\n\n" + HelpText(), kCaption,
                                            platform::kMbOk | platform::kMbIconExclamation);
         }
-        return Finish(journal, kExitInvalidCommandLine);
+        return Finish(journal, state::kExitInvalidCommandLine);
     }
     const CommandLine& command = *parsed.command;
     if (command.mode == RunMode::Help) {
         platform.services.prompts.Show(platform::kNoWindow, HelpText(), kCaption, platform::kMbOk);
-        return Finish(journal, kExitInstalled);
+        return Finish(journal, state::kExitInstalled);
     }
     if (command.mode == RunMode::Uninstall)
-        return Finish(journal, install::RunUninstall(platform.services, journal, command.silent));
+        return Finish(journal, uninstall::RunUninstall(platform.services, journal, command.silent));
     if (command.mode == RunMode::WriteUserProgram)
         return Finish(journal, WriteUserProgram(platform.services, *command.userProgram, journal));
 
     // The wizard finds the releases itself; a search before it only serves a log or preset choices,
     // and would otherwise walk the registry twice before the first page.
-    AcadInventory found;
+    state::AcadInventory found;
     if (command.mode != RunMode::Wizard || HasPresets(command) || journal.HasLog()) {
         found.FindReleases(platform.services.registry, platform.services.environment);
         LogFoundReleases(journal, found);

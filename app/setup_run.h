@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "app/install_journal.h"
 #include "platform/dialog_host.h"
 #include "platform/folder_browser.h"
 #include "platform/services.h"
+#include "state/install_journal.h"
 
 namespace app {
 
@@ -18,7 +18,7 @@ struct SetUpPlatform {
     platform::DialogRunner& dialogs;
     platform::FolderBrowser& folderBrowser;
     // Opens the log file at a path; a sink that refuses every line when it cannot be written.
-    std::function<std::unique_ptr<LogSink>(const std::string& path)> openLog;
+    std::function<std::unique_ptr<platform::LogSink>(const std::string& path)> openLog;
 };
 
 // `arguments`: the command line after the program name. Returns the process exit code.

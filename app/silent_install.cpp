@@ -1,7 +1,7 @@
 #include "app/silent_install.h"
 
-#include "app/exit_codes.h"
 #include "install/install_action.h"
+#include "state/exit_codes.h"
 
 namespace app {
 
@@ -42,18 +42,18 @@ int SilentPrompts::Show(platform::WindowHandle,
 }
 
 int RunSilentInstall(platform::Services& services,
-                     InstallOptions& options,
-                     AcadInventory& inventory,
-                     InstallJournal& journal) {
+                     state::InstallOptions& options,
+                     state::AcadInventory& inventory,
+                     state::InstallJournal& journal) {
     SilentPrompts prompts(journal);
     platform::Services silent{services.registry, services.files, services.processes, prompts,
-                             services.environment};
+                              services.environment};
     install::InstallContext context{silent, options, inventory, journal};
     SilentPage page(options);
     // One press of the button: with AutoCAD running it warns, records that, and stops.
     options.acadCheckPending = true;
     install::OnInstallButton(context, page);
-    return ExitCodeFor(journal.Outcome(), false, journal.HasLog() && journal.LogFailed());
+    return state::ExitCodeFor(journal.Outcome(), false, journal.HasLog() && journal.LogFailed());
 }
 
 }  // namespace app

@@ -6,20 +6,20 @@
 
 #include <string>
 
-#include "app/acad_inventory.h"
-#include "app/install_journal.h"
-#include "app/install_options.h"
 #include "install/install_page.h"
 #include "platform/progress_bar.h"
 #include "platform/prompts.h"
 #include "platform/services.h"
+#include "state/acad_inventory.h"
+#include "state/install_journal.h"
+#include "state/install_options.h"
 
 namespace app {
 
 class SilentPrompts : public platform::Prompts {
   public:
     // `journal` is not owned; it outlives the prompts.
-    explicit SilentPrompts(InstallJournal& journal) : journal_(journal) {}
+    explicit SilentPrompts(state::InstallJournal& journal) : journal_(journal) {}
     int Show(platform::WindowHandle owner,
              const std::string& text,
              const std::string& caption,
@@ -27,7 +27,7 @@ class SilentPrompts : public platform::Prompts {
     platform::WindowHandle ActiveWindow() override { return platform::kNoWindow; }
 
   private:
-    InstallJournal& journal_;
+    state::InstallJournal& journal_;
 };
 
 // A progress bar nobody sees.
@@ -42,7 +42,7 @@ class SilentProgressBar : public platform::ProgressBar {
 // Page 3 as a silent run fills it in from the options.
 class SilentPage : public install::InstallPage {
   public:
-    explicit SilentPage(const InstallOptions& options) : options_(options) {}
+    explicit SilentPage(const state::InstallOptions& options) : options_(options) {}
     void ReadControls() override {}
     std::string InstallPath() const override { return options_.installRoot; }
     int KeepConfig() const override { return options_.keepConfig; }
@@ -55,15 +55,15 @@ class SilentPage : public install::InstallPage {
     void CloseAfterInstall() override {}
 
   private:
-    const InstallOptions& options_;
+    const state::InstallOptions& options_;
     SilentProgressBar progress_;
 };
 
 // Runs the install action once with the choices in `options` (already resolved) and returns the
 // exit code. A running AutoCAD stops it: an unattended run never installs over one.
 int RunSilentInstall(platform::Services& services,
-                     InstallOptions& options,
-                     AcadInventory& inventory,
-                     InstallJournal& journal);
+                     state::InstallOptions& options,
+                     state::AcadInventory& inventory,
+                     state::InstallJournal& journal);
 
 }  // namespace app

@@ -1,29 +1,29 @@
 #include "app/user_run.h"
 
-#include "app/acad_inventory.h"
-#include "app/exit_codes.h"
-#include "app/per_user_steps.h"
+#include "acad/per_user_steps.h"
 #include "install/locations.h"
 #include "platform/text936.h"
+#include "state/acad_inventory.h"
+#include "state/exit_codes.h"
 
 namespace app {
 
 int RunPerUserProgram(platform::Registry& registry, platform::Environment& environment) {
     std::string productFolder;
     if (!install::ReadPreviousFolder(registry, environment, productFolder))
-        return kExitSourceMissing;
+        return state::kExitSourceMissing;
     const std::size_t separator = text936::FindLastBackslash(productFolder);
     if (separator == text936::npos)
-        return kExitSourceMissing;
+        return state::kExitSourceMissing;
 
-    AcadInventory inventory;
+    state::AcadInventory inventory;
     inventory.FindReleases(registry, environment);
     // The record names "<root>\Brelix结构工具箱"; the steps work from the root.
     inventory.targetRoot = productFolder.substr(0, separator);
     // Nobody reads what this logon run did: it has no window and no log.
-    InstallJournal journal;
-    ApplyPerUserSteps(inventory, registry, environment, journal);
-    return kExitInstalled;
+    state::InstallJournal journal;
+    acad::ApplyPerUserSteps(inventory, registry, environment, journal);
+    return state::kExitInstalled;
 }
 
 }  // namespace app

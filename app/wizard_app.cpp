@@ -4,15 +4,15 @@ namespace app {
 
 CWizardApp::CWizardApp(platform::Registry& registry,
                        platform::Environment& environment,
-                       AcadInventory& inventory,
-                       PageFactory pages)
+                       state::AcadInventory& inventory,
+                       ui::PageFactory pages)
     : registry_(registry), environment_(environment), inventory_(inventory), pages_(std::move(pages)) {}
 
 bool CWizardApp::InitInstance() {
     inventory_.FindReleases(registry_, environment_);
     int page = 1;
     while (page >= 1 && page <= 3) {
-        std::unique_ptr<WizardPage> dialog = pages_(page);
+        std::unique_ptr<ui::WizardPage> dialog = pages_(page);
         if (!dialog) {
             break;  // a page that cannot be made names no successor
         }

@@ -2,27 +2,21 @@
 // The application object: finds the installed AutoCAD releases once, then shows the wizard's pages
 // in the order their results choose, until a page names no successor.
 
-#include <functional>
-#include <memory>
-
-#include "app/acad_inventory.h"
-#include "app/wizard_page.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
+#include "state/acad_inventory.h"
 #include "ui/cwinapp.h"
+#include "ui/wizard_page.h"
 
 namespace app {
-
-// Makes page `pageNumber` (1, 2 or 3); nullptr when it cannot be made.
-using PageFactory = std::function<std::unique_ptr<WizardPage>(int pageNumber)>;
 
 class CWizardApp : public ui::CWinApp {
   public:
     // Not owned: the registry and the inventory outlive the application object.
     CWizardApp(platform::Registry& registry,
                platform::Environment& environment,
-               AcadInventory& inventory,
-               PageFactory pages);
+               state::AcadInventory& inventory,
+               ui::PageFactory pages);
 
     // Discovery, then the page loop. Always false: when the loop ends, the program ends.
     bool InitInstance() override;
@@ -30,8 +24,8 @@ class CWizardApp : public ui::CWinApp {
   private:
     platform::Registry& registry_;
     platform::Environment& environment_;
-    AcadInventory& inventory_;
-    PageFactory pages_;
+    state::AcadInventory& inventory_;
+    ui::PageFactory pages_;
 };
 
 }  // namespace app

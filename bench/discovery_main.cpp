@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/acad_inventory.h"
 #include "bench/raw_registry_walk.h"
 #include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_registry.h"
+#include "state/acad_inventory.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     platform::win32::Win32Environment environment;
     for (int run = 0; run < runs; ++run) {
         // A fresh inventory each time: discovery runs once per process and appends to its lists.
-        app::AcadInventory inventory;
+        state::AcadInventory inventory;
         const double start = Now();
         inventory.FindReleases(registry, environment);
         const double programMs = Now() - start;

@@ -12,7 +12,7 @@ constexpr std::size_t kPathBufferSize = 260;
 
 bool RegisterActiveSetup(platform::Services& services,
                          const std::string& productFolder,
-                         app::InstallJournal& journal) {
+                         state::InstallJournal& journal) {
     const std::string program = productFolder + "\\" + kUserProgramName;
     if (!text936::FitsBuffer(program, kPathBufferSize)) {
         journal.Problem("路径过长，无法放置 " + program);

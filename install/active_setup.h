@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/install_journal.h"
 #include "platform/services.h"
+#include "state/install_journal.h"
 
 namespace install {
 
@@ -22,6 +22,6 @@ constexpr char kActiveSetupVersion[] = "2024,3,27,0";
 // Each failure is a problem in the journal; true when both are in place.
 bool RegisterActiveSetup(platform::Services& services,
                          const std::string& productFolder,
-                         app::InstallJournal& journal);
+                         state::InstallJournal& journal);
 
 }  // namespace install

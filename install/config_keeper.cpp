@@ -3,7 +3,7 @@
 #include "install/folder_walk.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
-#include "install/read_only.h"
+#include "platform/read_only.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -38,9 +38,9 @@ bool CopyReplacing(platform::FileSystem& files,
                    const std::string& from,
                    std::uint32_t fromAttributes,
                    const std::string& to) {
-    ClearListedReadOnly(files, from, fromAttributes);
-    const bool copied = CopyOverReadOnly(files, from, to);
-    ClearCarriedReadOnly(files, fromAttributes, to);
+    platform::ClearListedReadOnly(files, from, fromAttributes);
+    const bool copied = platform::CopyOverReadOnly(files, from, to);
+    platform::ClearCarriedReadOnly(files, fromAttributes, to);
     return copied;
 }
 
@@ -62,7 +62,7 @@ bool MoveBack(platform::FileSystem& files,
             files.SetAttributes(target, existing.attributes & ~platform::kAttrReadOnly);
     }
     const bool moved = files.MoveFile(saved, target);
-    ClearCarriedReadOnly(files, savedAttributes, target);
+    platform::ClearCarriedReadOnly(files, savedAttributes, target);
     return moved;
 }
 
@@ -73,7 +73,7 @@ ConfigKeeper::ConfigKeeper(platform::Services& services, const std::string& inst
 
 ConfigKeeper::ConfigKeeper(platform::Services& services,
                            const std::string& installRoot,
-                           app::InstallJournal& journal)
+                           state::InstallJournal& journal)
     : productFolder(ProductFolderOf(installRoot)), services_(services), journal_(journal) {}
 
 bool ConfigKeeper::ReadPreviousFolder() {

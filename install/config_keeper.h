@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/install_journal.h"
 #include "platform/services.h"
+#include "state/install_journal.h"
 
 namespace install {
 
@@ -24,7 +24,9 @@ class ConfigKeeper {
     // Without a journal the keeper reports into one of its own (the path page's start-up test).
     ConfigKeeper(platform::Services& services, const std::string& installRoot);
     // `journal` is not owned; it outlives the keeper.
-    ConfigKeeper(platform::Services& services, const std::string& installRoot, app::InstallJournal& journal);
+    ConfigKeeper(platform::Services& services,
+                 const std::string& installRoot,
+                 state::InstallJournal& journal);
 
     ConfigKeeper(const ConfigKeeper&) = delete;
     ConfigKeeper& operator=(const ConfigKeeper&) = delete;
@@ -80,8 +82,8 @@ class ConfigKeeper {
     void Discard(SavePlace& place);
 
     platform::Services& services_;
-    app::InstallJournal ownJournal_;
-    app::InstallJournal& journal_;
+    state::InstallJournal ownJournal_;
+    state::InstallJournal& journal_;
     SavePlace productPlace_;
     SavePlace drawingPlace_;
 };

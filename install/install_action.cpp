@@ -65,18 +65,18 @@ bool StopUnchanged(InstallContext& context,
     keeper.DiscardBackup();
     page.Progress().SetPos(0);
     Tell(context, page, text);
-    context.journal.SetOutcome(app::InstallOutcome::Stopped);
+    context.journal.SetOutcome(state::InstallOutcome::Stopped);
     return false;
 }
 
 }  // namespace
 
 void OnInstallButton(InstallContext& context, InstallPage& page) {
-    app::InstallOptions& options = context.options;
+    state::InstallOptions& options = context.options;
     if (options.acadCheckPending && IsAcadRunning(context.services.processes)) {
         context.services.prompts.Show(page.Window(), kCloseAcadText, kSetupCaption, platform::kMbOk);
         options.acadCheckPending = false;
-        context.journal.SetOutcome(app::InstallOutcome::AcadRunning);
+        context.journal.SetOutcome(state::InstallOutcome::AcadRunning);
         return;
     }
 
@@ -95,14 +95,14 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
     options.keepDrawingLibrary = page.KeepDrawingLibrary();
 
     if (!problems.empty()) {
-        context.journal.SetOutcome(app::InstallOutcome::InstalledWithProblems);
-        std::string text = kProblemsHead + app::SummariseProblems(problems) + kProblemsTail;
+        context.journal.SetOutcome(state::InstallOutcome::InstalledWithProblems);
+        std::string text = kProblemsHead + state::SummariseProblems(problems) + kProblemsTail;
         if (context.journal.LogFailed())
             text += kLogFailedText;
         context.services.prompts.Show(page.Window(), text, kDoneCaption,
                                       platform::kMbOk | platform::kMbIconExclamation);
     } else {
-        context.journal.SetOutcome(app::InstallOutcome::Installed);
+        context.journal.SetOutcome(state::InstallOutcome::Installed);
         std::string done = kDoneText;
         if (context.journal.LogFailed())
             done += kLogFailedText;
@@ -113,17 +113,17 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
 
 bool InstallProduct(InstallContext& context, InstallPage& page) {
     platform::Services& services = context.services;
-    app::InstallJournal& journal = context.journal;
+    state::InstallJournal& journal = context.journal;
     const std::string installPath = page.InstallPath();
     if (!AcceptRoot(context, page, installPath)) {
-        journal.SetOutcome(app::InstallOutcome::InvalidRoot);
+        journal.SetOutcome(state::InstallOutcome::InvalidRoot);
         return false;
     }
 
     std::string source;
     if (!LocateSourceFolder(services, source)) {
         journal.Note("未找到安装所需的Data文件夹");
-        journal.SetOutcome(app::InstallOutcome::SourceMissing);
+        journal.SetOutcome(state::InstallOutcome::SourceMissing);
         return false;
     }
     journal.Note("安装来源：" + source + "，安装路径：" + installPath);
@@ -165,7 +165,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     deployer.sourceFolder = source;
     if (!deployer.DeployProductFiles()) {
         keeper.RestoreConfig();
-        journal.SetOutcome(app::InstallOutcome::Stopped);
+        journal.SetOutcome(state::InstallOutcome::Stopped);
         page.CancelPage();
         return false;
     }
@@ -187,8 +187,8 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     keeper.RecordProductFolder();
     PrepareUninstall(context, ProductFolderOf(installPath));
     progress.SetPos(kProgressMaximum);
-    context.journal.SetOutcome(context.journal.HasProblems() ? app::InstallOutcome::InstalledWithProblems
-                                                             : app::InstallOutcome::Installed);
+    context.journal.SetOutcome(context.journal.HasProblems() ? state::InstallOutcome::InstalledWithProblems
+                                                             : state::InstallOutcome::Installed);
     return true;
 }
 

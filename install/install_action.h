@@ -1,19 +1,19 @@
 #pragma once
 // The install button of the path page: the whole installation, in its fixed order.
 
-#include "app/acad_inventory.h"
-#include "app/install_journal.h"
-#include "app/install_options.h"
 #include "install/install_page.h"
 #include "platform/services.h"
+#include "state/acad_inventory.h"
+#include "state/install_journal.h"
+#include "state/install_options.h"
 
 namespace install {
 
 struct InstallContext {
     platform::Services& services;
-    app::InstallOptions& options;
-    app::AcadInventory& inventory;
-    app::InstallJournal& journal;
+    state::InstallOptions& options;
+    state::AcadInventory& inventory;
+    state::InstallJournal& journal;
 };
 
 // The button handler: warns once per run while AutoCAD is running, then reads the page,

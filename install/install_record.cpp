@@ -180,9 +180,9 @@ std::optional<std::string> PathBelow(const std::string& path, const std::string&
     return below;
 }
 
-InstallRecord RecordFromJournal(const app::InstallJournal& journal, const std::string& productFolder) {
+InstallRecord RecordFromJournal(const state::InstallJournal& journal, const std::string& productFolder) {
     InstallRecord record;
-    for (const app::InstalledFile& installed : journal.InstalledFiles()) {
+    for (const state::InstalledFile& installed : journal.InstalledFiles()) {
         const auto below = PathBelow(installed.path, productFolder);
         if (below && IsContainedPath(*below))
             record.files.push_back(RecordedFile{*below, installed.size, installed.crc});

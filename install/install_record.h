@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "app/install_journal.h"
 #include "platform/files.h"
+#include "state/install_journal.h"
 
 namespace install {
 
@@ -60,7 +60,7 @@ void MergeRecord(InstallRecord& record, const InstallRecord& newer);
 // What the journal says this installation put on the machine. A file's size and checksum are
 // those its copy wrote, the shipped content (a kept configuration file put back over it then
 // counts as the user's); files outside the product folder are left out.
-InstallRecord RecordFromJournal(const app::InstallJournal& journal, const std::string& productFolder);
+InstallRecord RecordFromJournal(const state::InstallJournal& journal, const std::string& productFolder);
 
 // The path of `path` below `folder` ("A\B" for "<folder>\A\B"), letter case ignored; nullopt
 // when it is not inside it.

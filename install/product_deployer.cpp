@@ -5,7 +5,7 @@
 #include "install/folder_walk.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
-#include "install/read_only.h"
+#include "platform/read_only.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -55,7 +55,7 @@ ProductDeployer::ProductDeployer(platform::Services& services,
 ProductDeployer::ProductDeployer(platform::Services& services,
                                  const std::string& installRoot,
                                  platform::ProgressBar& progress,
-                                 app::InstallJournal& journal)
+                                 state::InstallJournal& journal)
     : rootFolder(text936::WithoutTrailingBackslash(installRoot)),
       services_(services),
       progress_(progress),
@@ -98,9 +98,9 @@ bool ProductDeployer::CopyProductFile(const std::string& from,
                                       std::uint32_t fromAttributes,
                                       const std::string& to) {
     platform::FileSystem& files = services_.files;
-    ClearListedReadOnly(files, from, fromAttributes);
-    ContentCheck copied;
-    while (!CopyOverReadOnly(files, from, to, &copied)) {
+    platform::ClearListedReadOnly(files, from, fromAttributes);
+    platform::ContentCheck copied;
+    while (!platform::CopyOverReadOnly(files, from, to, &copied)) {
         const int answer = services_.prompts.Show(services_.prompts.ActiveWindow(),
                                                   kCopyFailedBefore + to + kCopyFailedAfter,
                                                   kCopyFailedCaption, platform::kMbAbortRetryIgnore);
@@ -115,9 +115,9 @@ bool ProductDeployer::CopyProductFile(const std::string& from,
             return true;
         }
     }
-    ClearCarriedReadOnly(files, fromAttributes, to);
+    platform::ClearCarriedReadOnly(files, fromAttributes, to);
     journal_.Note("已复制 " + from + " -> " + to);
-    journal_.FileInstalled(app::InstalledFile{to, copied.size, copied.crc});
+    journal_.FileInstalled(state::InstalledFile{to, copied.size, copied.crc});
     return true;
 }
 
@@ -138,15 +138,15 @@ void ProductDeployer::DeployDrawingLibrary() {
         [&](const platform::DirEntry& entry) {
             const std::string from = JoinPath(librarySource, entry.name);
             const std::string to = JoinPath(libraryTarget, entry.name);
-            ClearListedReadOnly(files, from, entry.attributes);
-            ContentCheck copied;
-            if (!CopyOverReadOnly(files, from, to, &copied)) {
+            platform::ClearListedReadOnly(files, from, entry.attributes);
+            platform::ContentCheck copied;
+            if (!platform::CopyOverReadOnly(files, from, to, &copied)) {
                 journal_.Problem("未能复制扩展绘图库文件 " + to);
                 return WalkStep::Continue;
             }
-            ClearCarriedReadOnly(files, entry.attributes, to);
+            platform::ClearCarriedReadOnly(files, entry.attributes, to);
             journal_.Note("已复制 " + from + " -> " + to);
-            journal_.FileInstalled(app::InstalledFile{to, copied.size, copied.crc});
+            journal_.FileInstalled(state::InstalledFile{to, copied.size, copied.crc});
             return WalkStep::Continue;
         });
     // A source without a library ships none; one that is there but cannot be read is a problem.

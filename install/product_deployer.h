@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/install_journal.h"
 #include "platform/progress_bar.h"
 #include "platform/services.h"
+#include "state/install_journal.h"
 
 namespace install {
 
@@ -21,7 +21,7 @@ class ProductDeployer {
     ProductDeployer(platform::Services& services,
                     const std::string& installRoot,
                     platform::ProgressBar& progress,
-                    app::InstallJournal& journal);
+                    state::InstallJournal& journal);
 
     ProductDeployer(const ProductDeployer&) = delete;
     ProductDeployer& operator=(const ProductDeployer&) = delete;
@@ -41,7 +41,7 @@ class ProductDeployer {
     // The installation source, when the caller has located it; empty: each deployment locates it.
     std::string sourceFolder;
     // Learns each file copied, when set (not owned).
-    app::InstallJournal* journal = nullptr;
+    state::InstallJournal* journal = nullptr;
 
   private:
     // Copies one product file, asking until it is copied or the user gives up on it.
@@ -51,8 +51,8 @@ class ProductDeployer {
 
     platform::Services& services_;
     platform::ProgressBar& progress_;
-    app::InstallJournal ownJournal_;
-    app::InstallJournal& journal_;
+    state::InstallJournal ownJournal_;
+    state::InstallJournal& journal_;
 };
 
 }  // namespace install

@@ -5,8 +5,8 @@
 #include "install/install_record.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
-#include "install/read_only.h"
 #include "install/uninstall_entry.h"
+#include "platform/read_only.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -31,7 +31,7 @@ std::optional<std::uint64_t> CopyUninstaller(platform::FileSystem& files, const 
             size = 0;
         return size;
     }
-    ClearReadOnly(files, target);
+    platform::ClearReadOnly(files, target);
     return files.CopyFileReporting(program, target, count) ? std::optional(size) : std::nullopt;
 }
 
@@ -39,7 +39,7 @@ std::optional<std::uint64_t> CopyUninstaller(platform::FileSystem& files, const 
 
 void PrepareUninstall(InstallContext& context, const std::string& productFolder) {
     platform::FileSystem& files = context.services.files;
-    app::InstallJournal& journal = context.journal;
+    state::InstallJournal& journal = context.journal;
     const std::string uninstaller = JoinPath(productFolder, kUninstallerName);
     if (!text936::FitsBuffer(uninstaller, kPathBufferSize) ||
         !text936::FitsBuffer(JoinPath(productFolder, kInstallRecordName), kPathBufferSize)) {

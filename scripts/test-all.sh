@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
+echo "== Layers of the program"
+bash scripts/check-layers.sh
+
 echo "== Native unit tests"
 cmake --preset native >/dev/null
 cmake --build --preset native -j2

@@ -3,10 +3,17 @@
 
 #include <array>
 
+#include "ui/dialog_templates.h"
+
 #include "res/resource.h"
-#include "ui/dialog_template.h"
 
 namespace ui {
+
+using platform::ControlKind;
+using platform::ControlTemplate;
+using platform::DialogTemplate;
+using platform::DialogUnits;
+
 namespace {
 
 constexpr DialogUnits kPageSize{0, 0, 283, 215};

@@ -7,7 +7,7 @@
 namespace ui {
 namespace {
 
-constexpr std::array<int, app::kReleaseCount> kReleaseBoxIds = {
+constexpr std::array<int, state::kReleaseCount> kReleaseBoxIds = {
     IDC_PAGE2_ACAD2000, IDC_PAGE2_ACAD2002, IDC_PAGE2_ACAD2004, IDC_PAGE2_ACAD2005, IDC_PAGE2_ACAD2006,
     IDC_PAGE2_ACAD2007, IDC_PAGE2_ACAD2008, IDC_PAGE2_ACAD2009, IDC_PAGE2_ACAD2010, IDC_PAGE2_ACAD2011,
     IDC_PAGE2_ACAD2012, IDC_PAGE2_ACAD2013, IDC_PAGE2_ACAD2014, IDC_PAGE2_ACAD2015, IDC_PAGE2_ACAD2016,
@@ -30,10 +30,10 @@ int ReleaseBoxId(int releaseIndex) {
 Dlg_Page2::Dlg_Page2(WizardContext& context) : CPageFrame(IDD_PAGE2, context, IDC_PAGE2_VERSION) {}
 
 void Dlg_Page2::DoDataExchange(bool save) {
-    for (int k = 0; k < app::kReleaseCount; ++k) {
+    for (int k = 0; k < state::kReleaseCount; ++k) {
         DDX_Check(save, ReleaseBoxId(k), releases[static_cast<std::size_t>(k)].chosen);
     }
-    for (int k = 0; k < app::kReleaseCount; ++k) {
+    for (int k = 0; k < state::kReleaseCount; ++k) {
         DDX_Control(save, ReleaseBoxId(k), releases[static_cast<std::size_t>(k)].box);
     }
     DDX_Text(save, IDC_PAGE2_VERSION, versionLabel);
@@ -57,7 +57,7 @@ bool Dlg_Page2::OnInitDialog() {
 }
 
 void Dlg_Page2::LayOutOfferedReleases() {
-    std::array<platform::Rect, app::kReleaseCount> places;
+    std::array<platform::Rect, state::kReleaseCount> places;
     for (std::size_t k = 0; k < releases.size(); ++k) {
         places[k] = releases[k].box.GetRectInParent();
     }
@@ -71,9 +71,9 @@ void Dlg_Page2::LayOutOfferedReleases() {
     // The offered releases move, in rising order, onto the places of the first boxes, so that they
     // fill the grid column by column.
     int first = kFirstOfferedAnyBuild;
-    int last = app::kReleaseCount - 1;
+    int last = state::kReleaseCount - 1;
     if (context_.options.buildBitness == 32) {
-        for (int k = kLast32BitRelease + 1; k < app::kReleaseCount; ++k) {
+        for (int k = kLast32BitRelease + 1; k < state::kReleaseCount; ++k) {
             hide(k);
         }
         last = kLast32BitRelease;

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "app/release_table.h"
+#include "state/release_table.h"
 #include "ui/page_frame.h"
 
 namespace ui {
@@ -21,7 +21,7 @@ class Dlg_Page2 : public CPageFrame {
         int chosen = 0;
         CButton box;  // attached by the first data exchange
     };
-    std::array<ReleaseSlot, app::kReleaseCount> releases;
+    std::array<ReleaseSlot, state::kReleaseCount> releases;
 
   protected:
     void DoDataExchange(bool save) override;

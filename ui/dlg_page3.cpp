@@ -31,7 +31,7 @@ void Dlg_Page3::DoDataExchange(bool save) {
 bool Dlg_Page3::OnInitDialog() {
     InitFrame();
     subtitle = kSubtitleWithKeep;
-    const app::InstallOptions& options = context_.options;
+    const state::InstallOptions& options = context_.options;
     installPath = options.installRoot;
     keepConfig = options.keepConfig;
     keepSettings = options.keepSettings;
@@ -127,7 +127,7 @@ void Dlg_Page3::OnBrowse() {
 
 void Dlg_Page3::OnBack() {
     UpdateData(true);
-    app::InstallOptions& options = context_.options;
+    state::InstallOptions& options = context_.options;
     options.installRoot = installPath;
     options.keepConfig = keepConfig;
     options.keepSettings = keepSettings;
@@ -138,7 +138,8 @@ void Dlg_Page3::OnBack() {
 }
 
 void Dlg_Page3::OnOK() {
-    install::InstallContext install{context_.services, context_.options, context_.inventory, context_.journal};
+    install::InstallContext install{context_.services, context_.options, context_.inventory,
+                                    context_.journal};
     install::OnInstallButton(install, *this);
 }
 

@@ -11,7 +11,7 @@ CPageFrame::CPageFrame(int templateId, WizardContext& context, int versionLabelI
 void CPageFrame::InitFrame() {
     CDialog::OnInitDialog();
     backgroundBrush = Host()->CreateSolidBrush(kPageBackground);
-    versionLabel = app::FormatVersionLabel(context_.options.productVersion, context_.options.buildBitness);
+    versionLabel = state::FormatVersionLabel(context_.options.productVersion, context_.options.buildBitness);
     Host()->SetSmallIcon(kProgramIconId);  // without it the page keeps the default icon
 }
 

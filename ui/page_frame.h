@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "app/wizard_page.h"
 #include "platform/dialog_host.h"
 #include "ui/cdialog.h"
 #include "ui/wizard_context.h"
+#include "ui/wizard_page.h"
 
 namespace ui {
 
@@ -19,7 +19,7 @@ constexpr int kProgramIconId = 1;
 // No control of the templates has this id (controls without one carry -1).
 constexpr int kNoOpaqueControl = -0x10000;
 
-class CPageFrame : public CDialog, public app::WizardPage {
+class CPageFrame : public CDialog, public ui::WizardPage {
   public:
     // `versionLabelId` is drawn in the label font; `opaqueEditId` keeps an opaque text
     // background.

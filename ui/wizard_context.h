@@ -1,12 +1,12 @@
 #pragma once
 // Everything a wizard page works with. Not owned: the application object outlives every page.
 
-#include "app/acad_inventory.h"
-#include "app/install_journal.h"
-#include "app/install_options.h"
 #include "platform/dialog_host.h"
 #include "platform/folder_browser.h"
 #include "platform/services.h"
+#include "state/acad_inventory.h"
+#include "state/install_journal.h"
+#include "state/install_options.h"
 
 namespace ui {
 
@@ -14,9 +14,9 @@ struct WizardContext {
     platform::Services services;
     platform::DialogRunner& dialogs;
     platform::FolderBrowser& folderBrowser;
-    app::InstallOptions& options;
-    app::AcadInventory& inventory;
-    app::InstallJournal& journal;
+    state::InstallOptions& options;
+    state::AcadInventory& inventory;
+    state::InstallJournal& journal;
 };
 
 }  // namespace ui

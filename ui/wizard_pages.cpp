@@ -6,8 +6,8 @@
 
 namespace ui {
 
-app::PageFactory MakeWizardPages(WizardContext& context) {
-    return [&context](int pageNumber) -> std::unique_ptr<app::WizardPage> {
+ui::PageFactory MakeWizardPages(WizardContext& context) {
+    return [&context](int pageNumber) -> std::unique_ptr<ui::WizardPage> {
         switch (pageNumber) {
             case 1:
                 return std::make_unique<Dlg_Page1>(context);

@@ -19,13 +19,13 @@ int ToPixelsY(int units) {
     return Scale(units, kBaseUnitY, 8);
 }
 
-bool TakesClicks(ui::ControlKind kind) {
+bool TakesClicks(platform::ControlKind kind) {
     switch (kind) {
-        case ui::ControlKind::PushButton:
-        case ui::ControlKind::DefPushButton:
-        case ui::ControlKind::FlatPushButton:
-        case ui::ControlKind::RadioButton:
-        case ui::ControlKind::CheckBox:
+        case platform::ControlKind::PushButton:
+        case platform::ControlKind::DefPushButton:
+        case platform::ControlKind::FlatPushButton:
+        case platform::ControlKind::RadioButton:
+        case platform::ControlKind::CheckBox:
             return true;
         default:
             return false;
@@ -45,24 +45,24 @@ class HeadlessBrush : public Brush {
 
 }  // namespace
 
-Rect DialogUnitsToPixels(const ui::DialogUnits& place) {
+Rect DialogUnitsToPixels(const platform::DialogUnits& place) {
     const int left = ToPixelsX(place.x);
     const int top = ToPixelsY(place.y);
     return Rect{left, top, left + ToPixelsX(place.width), top + ToPixelsY(place.height)};
 }
 
-HeadlessDialog::HeadlessDialog(const ui::DialogTemplate& dialogTemplate,
+HeadlessDialog::HeadlessDialog(const platform::DialogTemplate& dialogTemplate,
                                DialogEvents& events,
                                WindowHandle handle,
                                int* liveBrushes)
     : templateId_(dialogTemplate.id), events_(events), handle_(handle), liveBrushes_(liveBrushes) {
-    for (const ui::ControlTemplate& source : dialogTemplate.controls) {
+    for (const platform::ControlTemplate& source : dialogTemplate.controls) {
         Control control;
         control.source = source;
-        control.text = source.kind == ui::ControlKind::Bitmap ? std::string() : source.text;
+        control.text = source.kind == platform::ControlKind::Bitmap ? std::string() : source.text;
         control.enabled = !source.disabled;
         control.place = DialogUnitsToPixels(source.place);
-        if (source.kind == ui::ControlKind::ProgressBar) {
+        if (source.kind == platform::ControlKind::ProgressBar) {
             control.progress = std::make_unique<RecordingProgressBar>();
         }
         controls_.push_back(std::move(control));
@@ -100,9 +100,9 @@ bool HeadlessDialog::Click(int id) {
     if (!UserCanReach(control) || !TakesClicks(control->source.kind)) {
         return false;
     }
-    if (control->source.kind == ui::ControlKind::CheckBox) {
+    if (control->source.kind == platform::ControlKind::CheckBox) {
         control->check = control->check ? 0 : 1;
-    } else if (control->source.kind == ui::ControlKind::RadioButton) {
+    } else if (control->source.kind == platform::ControlKind::RadioButton) {
         // An automatic radio button clears the other radio buttons of its group.
         int index = IndexOf(id);
         int first = index;
@@ -113,7 +113,7 @@ bool HeadlessDialog::Click(int id) {
             if (static_cast<int>(other) != first && controls_[other].source.groupStart) {
                 break;
             }
-            if (controls_[other].source.kind == ui::ControlKind::RadioButton) {
+            if (controls_[other].source.kind == platform::ControlKind::RadioButton) {
                 controls_[other].check = 0;
             }
         }
@@ -125,7 +125,7 @@ bool HeadlessDialog::Click(int id) {
 
 bool HeadlessDialog::Type(int id, const std::string& text) {
     Control* control = Find(id);
-    if (!UserCanReach(control) || control->source.kind != ui::ControlKind::Edit) {
+    if (!UserCanReach(control) || control->source.kind != platform::ControlKind::Edit) {
         return false;
     }
     SetText(id, text);
@@ -168,7 +168,7 @@ void HeadlessDialog::SetText(int id, const std::string& text) {
         return;
     }
     control->text = text;
-    if (control->source.kind == ui::ControlKind::Edit) {
+    if (control->source.kind == platform::ControlKind::Edit) {
         // A single-line edit tells its parent of every change, also of one made by the program.
         events_.OnCommand(id, kEnChange);
     }
@@ -181,8 +181,8 @@ int HeadlessDialog::GetCheck(int id) const {
 
 void HeadlessDialog::SetCheck(int id, int state) {
     Control* control = Find(id);
-    if (control && (control->source.kind == ui::ControlKind::CheckBox ||
-                    control->source.kind == ui::ControlKind::RadioButton)) {
+    if (control && (control->source.kind == platform::ControlKind::CheckBox ||
+                    control->source.kind == platform::ControlKind::RadioButton)) {
         control->check = state ? 1 : 0;
     }
 }
@@ -228,11 +228,11 @@ std::vector<int> HeadlessDialog::RadioGroup(int firstId) const {
         return group;
     }
     for (std::size_t index = static_cast<std::size_t>(first); index < controls_.size(); ++index) {
-        const ui::ControlTemplate& source = controls_[index].source;
+        const platform::ControlTemplate& source = controls_[index].source;
         if (static_cast<int>(index) != first && source.groupStart) {
             break;
         }
-        if (source.kind == ui::ControlKind::RadioButton) {
+        if (source.kind == platform::ControlKind::RadioButton) {
             group.push_back(source.id);
         }
     }
@@ -262,7 +262,7 @@ void HeadlessDialog::End(int result) {
 
 int HeadlessDialogRunner::RunModal(int templateId, DialogEvents& events, WindowHandle parent) {
     shownTemplates.push_back(templateId);
-    const ui::DialogTemplate* dialogTemplate = ui::FindDialogTemplate(templateId);
+    const DialogTemplate* dialogTemplate = templates_ ? templates_(templateId) : nullptr;
     if (!dialogTemplate) {
         return -1;
     }

@@ -1,6 +1,6 @@
 #pragma once
 // A dialog host without windows, for tests: a page runs against controls built from its template
-// (ui::FindDialogTemplate), and a test script acts as the user. Clicks behave as the standard
+// (found by the lookup it is given), and a test script acts as the user. Clicks behave as the standard
 // controls do (automatic check boxes toggle, automatic radio buttons select within their group) and
 // a click on a disabled or hidden control is refused, as a user cannot make it.
 
@@ -12,18 +12,18 @@
 #include <vector>
 
 #include "platform/dialog_host.h"
+#include "platform/dialog_template.h"
 #include "platform/memory/recording_progress_bar.h"
-#include "ui/dialog_template.h"
 
 namespace platform::memory {
 
 // Dialog units to pixels as for 宋体 9 pt at 96 dpi (base units 6 x 12), as the dialog manager
 // places a control: position and size are each scaled and rounded.
-Rect DialogUnitsToPixels(const ui::DialogUnits& place);
+Rect DialogUnitsToPixels(const platform::DialogUnits& place);
 
 class HeadlessDialog : public DialogWindow {
   public:
-    HeadlessDialog(const ui::DialogTemplate& dialogTemplate,
+    HeadlessDialog(const platform::DialogTemplate& dialogTemplate,
                    DialogEvents& events,
                    WindowHandle handle,
                    int* liveBrushes);
@@ -76,7 +76,7 @@ class HeadlessDialog : public DialogWindow {
 
   private:
     struct Control {
-        ui::ControlTemplate source;
+        platform::ControlTemplate source;
         std::string text;
         int check = 0;
         bool enabled = true;
@@ -108,6 +108,9 @@ class HeadlessDialogRunner : public DialogRunner {
   public:
     using Script = std::function<void(HeadlessDialog&)>;
 
+    // `templates` finds the template of each run (the program's pages: ui::FindDialogTemplate).
+    explicit HeadlessDialogRunner(DialogTemplateLookup templates) : templates_(templates) {}
+
     void Queue(Script script) { scripts_.push_back(std::move(script)); }
     int RunModal(int templateId, DialogEvents& events, WindowHandle parent) override;
 
@@ -121,6 +124,7 @@ class HeadlessDialogRunner : public DialogRunner {
     std::size_t PendingScripts() const { return scripts_.size(); }
 
   private:
+    DialogTemplateLookup templates_;
     std::deque<Script> scripts_;
     WindowHandle nextHandle_ = 0x10010;
 };

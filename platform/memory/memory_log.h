@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/install_journal.h"
+#include "platform/log_sink.h"
 
 namespace platform::memory {
 
-class MemoryLog : public app::LogSink {
+class MemoryLog : public platform::LogSink {
   public:
     bool WriteLine(const std::string& text) override {
         if (fails)

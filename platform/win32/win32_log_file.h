@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "app/install_journal.h"
+#include "platform/log_sink.h"
 #include "platform/win32/unique_handles.h"
 
 namespace platform::win32 {
 
-class Win32LogFile : public app::LogSink {
+class Win32LogFile : public platform::LogSink {
   public:
     // Creates (or empties) the file. When that fails, every WriteLine answers false.
     explicit Win32LogFile(const std::string& path);

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/acad_inventory.h"
 #include "platform/memory/memory_backend.h"
 #include "platform/registry_text.h"
 #include "readable_names.h"
+#include "state/acad_inventory.h"
 #include "tests/unit/acad_test_support.h"
 
 namespace {
@@ -23,12 +23,12 @@ constexpr char kPlain[] = "SOFTWARE\\Autodesk\\AutoCAD";
 constexpr char kWow[] = "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD";
 
 // Searches HKLM\Root as discovery searches a release key, with "P\" as the prefix.
-app::AcadInventory::ReleaseFindings SearchRoot(MemoryBackend& backend) {
-    app::AcadInventory::ReleaseFindings found;
+state::AcadInventory::ReleaseFindings SearchRoot(MemoryBackend& backend) {
+    state::AcadInventory::ReleaseFindings found;
     auto localMachine = backend.registry.OpenRoot(RootKey::LocalMachine);
     auto root = localMachine ? localMachine->Open("Root", platform::KeyAccess::Read) : nullptr;
     if (root)
-        app::AcadInventory::SearchReleaseKey(*root, "", "P\\", true, true, backend.environment, found);
+        state::AcadInventory::SearchReleaseKey(*root, "", "P\\", true, true, backend.environment, found);
     return found;
 }
 
@@ -49,7 +49,7 @@ class AcadDiscoveryTest : public ::testing::Test {
     }
 
     MemoryBackend backend;
-    app::AcadInventory inventory;
+    state::AcadInventory inventory;
 };
 
 struct ProductNameCase {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/acad_inventory.h"
 #include "platform/memory/memory_backend.h"
+#include "state/acad_inventory.h"
 #include "tests/unit/acad_test_support.h"
 
 namespace {
@@ -57,9 +57,9 @@ class AcadFontsTest : public ::testing::Test {
     }
 
     MemoryBackend backend;
-    app::AcadInventory inventory;
-    app::InstallJournal journal;
-    app::ReleaseFlags chosen;
+    state::AcadInventory inventory;
+    state::InstallJournal journal;
+    state::ReleaseFlags chosen;
 };
 
 TEST_F(AcadFontsTest, EveryInstallationOfEveryChosenReleaseGetsBothFonts) {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "acad/install_folder.h"
-#include "app/acad_inventory.h"
 #include "platform/memory/memory_backend.h"
+#include "state/acad_inventory.h"
 #include "tests/unit/acad_test_support.h"
 
 namespace {
@@ -44,16 +44,16 @@ TEST(AcadInstallFolder, OnlyAFullPathGetsFontsAndLosesItsCompatibilityValue) {
         const std::string compatValue = c.folder + "\\acad.exe";
         backend.registry.SetString(RootKey::CurrentUser, kLayers, compatValue, "~ WINXPSP3");
         backend.registry.CreateKey(RootKey::LocalMachine, kReleaseKey);
-        app::AcadInventory inventory;
+        state::AcadInventory inventory;
         inventory.targetRoot = "D:\\Tools";
         inventory.acadKeys[IndexOf(2010)].push_back(kReleaseKey);
         inventory.acadLocations[IndexOf(2010)].push_back(c.folder);
-        app::ReleaseFlags chosen{};
+        state::ReleaseFlags chosen{};
         chosen[IndexOf(2010)] = 1;
         const std::string filesBefore = backend.files.Dump();
 
         auto services = backend.services();
-        app::InstallJournal journal;
+        state::InstallJournal journal;
         inventory.RegisterReleases(services, chosen, journal);
         inventory.DeployFonts(services, "D:\\Setup\\Data", chosen, journal);
 

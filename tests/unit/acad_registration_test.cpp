@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/acad_inventory.h"
 #include "platform/memory/memory_backend.h"
 #include "platform/text936.h"
 #include "readable_names.h"
+#include "state/acad_inventory.h"
 #include "tests/unit/acad_test_support.h"
 
 namespace {
@@ -47,9 +47,9 @@ class AcadRegistrationTest : public ::testing::Test {
     Lines Entries() { return DumpBelow(backend.registry, "HKLM\\SOFTWARE\\Autodesk"); }
 
     MemoryBackend backend;
-    app::AcadInventory inventory;
-    app::InstallJournal journal;
-    app::ReleaseFlags chosen;
+    state::AcadInventory inventory;
+    state::InstallJournal journal;
+    state::ReleaseFlags chosen;
 };
 
 // The dump lines of one entry: the key, "LOADCTRLS" = 2, "LOADER" = the module path.
@@ -306,12 +306,12 @@ TEST_F(AcadCompatFlagsTest, NameThatWouldNotFitIsSkippedNotCut) {
     AddLayer(tooLong);
     const std::string cut = (tooLong + "\\acad.exe").substr(0, 259);
     backend.registry.SetString(RootKey::CurrentUser, kLayers, cut, "x");
-    app::ClearCompatFlags(backend.registry, {fits, tooLong}, journal);
+    state::ClearCompatFlags(backend.registry, {fits, tooLong}, journal);
     EXPECT_EQ(LayerNames(), (Lines{tooLong + "\\acad.exe", cut}));
 }
 
 TEST_F(AcadCompatFlagsTest, MissingLayersKeyIsNotCreated) {
-    app::ClearCompatFlags(backend.registry, {"C:\\CAD2010"}, journal);
+    state::ClearCompatFlags(backend.registry, {"C:\\CAD2010"}, journal);
     EXPECT_EQ(backend.registry.Dump(), "HKLM\nHKCU\n");
 }
 

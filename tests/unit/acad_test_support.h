@@ -8,20 +8,20 @@
 #include <string>
 #include <vector>
 
-#include "app/acad_inventory.h"
-#include "app/release_table.h"
 #include "platform/memory/memory_registry.h"
+#include "state/acad_inventory.h"
+#include "state/release_table.h"
 
 namespace acad_test {
 
 // One line per recorded installation, in release order then list order: "2010 <key> => <folder>".
-inline std::vector<std::string> Installations(const app::AcadInventory& inventory) {
+inline std::vector<std::string> Installations(const state::AcadInventory& inventory) {
     std::vector<std::string> lines;
-    for (int k = 0; k < app::kReleaseCount; ++k) {
+    for (int k = 0; k < state::kReleaseCount; ++k) {
         EXPECT_EQ(inventory.acadKeys[k].size(), inventory.acadLocations[k].size()) << "release index " << k;
         for (std::size_t i = 0; i < inventory.acadKeys[k].size() && i < inventory.acadLocations[k].size();
              ++i) {
-            lines.push_back(std::to_string(app::ReleaseTable()[k].year) + " " + inventory.acadKeys[k][i] +
+            lines.push_back(std::to_string(state::ReleaseTable()[k].year) + " " + inventory.acadKeys[k][i] +
                             " => " + inventory.acadLocations[k][i]);
         }
     }
@@ -45,7 +45,7 @@ inline std::vector<std::string> DumpBelow(const platform::memory::MemoryRegistry
 
 // A release index by year, for tests that fill the inventory directly.
 inline int IndexOf(int year) {
-    return *app::ReleaseIndexOfYear(year);
+    return *state::ReleaseIndexOfYear(year);
 }
 
 }  // namespace acad_test

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/acad_inventory.h"
 #include "platform/memory/memory_backend.h"
 #include "readable_names.h"
+#include "state/acad_inventory.h"
 #include "tests/unit/acad_test_support.h"
 
 namespace {
@@ -51,8 +51,8 @@ class AcadTrustedPathsTest : public ::testing::Test {
     }
 
     MemoryBackend backend;
-    app::AcadInventory inventory;
-    app::InstallJournal journal;
+    state::AcadInventory inventory;
+    state::InstallJournal journal;
 };
 
 struct MergeCase {
@@ -243,8 +243,8 @@ TEST_F(AcadTrustedPathsTest, ListsOnlySubkeysThatOpenForReading) {
     backend.registry.CreateKey(RootKey::CurrentUser, "Parent\\C");
     backend.failures.Fail(Operation::OpenKey, "HKCU\\Parent\\b");
     auto parent = backend.registry.OpenRoot(RootKey::CurrentUser)->Open("Parent", platform::KeyAccess::Read);
-    app::StringList names{"kept"};
-    app::ListSubkeys(*parent, names);
+    state::StringList names{"kept"};
+    state::ListSubkeys(*parent, names);
     EXPECT_EQ(names, (Lines{"kept", "A", "C"}));
 }
 

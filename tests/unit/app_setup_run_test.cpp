@@ -5,7 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/exit_codes.h"
 #include "app/install_choices.h"
 #include "app/setup_run.h"
 #include "app/user_run.h"
@@ -13,6 +12,8 @@
 #include "platform/memory/memory_backend.h"
 #include "platform/memory/memory_log.h"
 #include "platform/memory/scripted_folder_browser.h"
+#include "state/exit_codes.h"
+#include "ui/dialog_templates.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ class SetUpRunTest : public ::testing::Test {
 
     int Run(const std::string& arguments) {
         app::SetUpPlatform setUp{backend.services(), dialogs, folderBrowser,
-                                 [this](const std::string& path) -> std::unique_ptr<app::LogSink> {
+                                 [this](const std::string& path) -> std::unique_ptr<platform::LogSink> {
                                      logPath = path;
                                      return std::make_unique<LogView>(log);
                                  }};
@@ -76,14 +77,14 @@ class SetUpRunTest : public ::testing::Test {
     }
 
     // Hands the lines to the test's log, which outlives every run.
-    struct LogView : app::LogSink {
+    struct LogView : platform::LogSink {
         explicit LogView(MemoryLog& target) : log(target) {}
         bool WriteLine(const std::string& text) override { return log.WriteLine(text); }
         MemoryLog& log;
     };
 
     platform::memory::MemoryBackend backend;
-    platform::memory::HeadlessDialogRunner dialogs;
+    platform::memory::HeadlessDialogRunner dialogs{ui::FindDialogTemplate};
     platform::memory::ScriptedFolderBrowser folderBrowser;
     MemoryLog log;
     std::string logPath;
@@ -147,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SetUpRunTest, SilentRunLogsWhatItFoundAndChose) {
     backend.files.AddDrive("D:");
-    ASSERT_EQ(Run("/S \"/D=D:\\CAD Tools\" /RELEASES=2009 /LOG=C:\\i.log"), app::kExitInstalled);
+    ASSERT_EQ(Run("/S \"/D=D:\\CAD Tools\" /RELEASES=2009 /LOG=C:\\i.log"), state::kExitInstalled);
     EXPECT_EQ(logPath, "C:\\i.log");
     EXPECT_TRUE(log.Mentions("Brelix结构工具箱 V2024.3.27"));
     EXPECT_TRUE(log.Mentions("找到 AutoCAD 2009：注册表键 HKLM\\" + std::string(kKey2009) +
@@ -160,7 +161,7 @@ TEST_F(SetUpRunTest, SilentRunLogsWhatItFoundAndChose) {
 
 TEST_F(SetUpRunTest, LocalSystemLeavesTheUserStepsToActiveSetup) {
     backend.processes.localSystem = true;
-    ASSERT_EQ(Run("/S /LOG=C:\\i.log"), app::kExitInstalled);
+    ASSERT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitInstalled);
     EXPECT_EQ(backend.files.ReadFile(std::string(kProduct) + "\\BrelixUser.exe"), "MZ user program");
     auto stub = backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, "StubPath");
     auto version = backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, "Version");
@@ -174,12 +175,12 @@ TEST_F(SetUpRunTest, LocalSystemLeavesTheUserStepsToActiveSetup) {
     EXPECT_TRUE(log.Mentions("LocalSystem"));
 
     // At the user's logon: the trusted path arrives, for the folder the record names.
-    EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), app::kExitInstalled);
+    EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), state::kExitInstalled);
     EXPECT_EQ(TrustedPaths(), kProduct);
 }
 
 TEST_F(SetUpRunTest, AnOrdinaryAccountDoesTheUserStepsItselfAndRegistersNoActiveSetup) {
-    ASSERT_EQ(Run("/S"), app::kExitInstalled);
+    ASSERT_EQ(Run("/S"), state::kExitInstalled);
     EXPECT_EQ(TrustedPaths(), kProduct);
     EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kActiveSetup));
     EXPECT_FALSE(backend.files.Exists(std::string(kProduct) + "\\BrelixUser.exe"));
@@ -187,13 +188,13 @@ TEST_F(SetUpRunTest, AnOrdinaryAccountDoesTheUserStepsItselfAndRegistersNoActive
 
 TEST_F(SetUpRunTest, UserProgramWithoutARecordEndsWithThreeAndChangesNothing) {
     const std::string before = backend.registry.Dump();
-    EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), app::kExitSourceMissing);
+    EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), state::kExitSourceMissing);
     EXPECT_EQ(backend.registry.Dump(), before);
 }
 
 TEST_F(SetUpRunTest, UserProgramSwitchWritesOnlyThatFile) {
     const std::string registry = backend.registry.Dump();
-    EXPECT_EQ(Run("/USERPROGRAM=C:\\Setup\\BrelixUser.exe /LOG=C:\\u.log"), app::kExitInstalled);
+    EXPECT_EQ(Run("/USERPROGRAM=C:\\Setup\\BrelixUser.exe /LOG=C:\\u.log"), state::kExitInstalled);
     EXPECT_EQ(backend.files.ReadFile("C:\\Setup\\BrelixUser.exe"), "MZ user program");
     EXPECT_FALSE(backend.files.Exists(std::string(kProduct)));
     EXPECT_EQ(backend.registry.Dump(), registry);
@@ -202,7 +203,7 @@ TEST_F(SetUpRunTest, UserProgramSwitchWritesOnlyThatFile) {
 }
 
 TEST_F(SetUpRunTest, UserProgramThatCannotBeWrittenEndsWithSix) {
-    EXPECT_EQ(Run("/S /USERPROGRAM=Q:\\missing\\BrelixUser.exe /LOG=C:\\u.log"), app::kExitStopped);
+    EXPECT_EQ(Run("/S /USERPROGRAM=Q:\\missing\\BrelixUser.exe /LOG=C:\\u.log"), state::kExitStopped);
     EXPECT_FALSE(backend.files.Exists("Q:\\missing\\BrelixUser.exe"));
     EXPECT_TRUE(log.Mentions("无法写入 Q:\\missing\\BrelixUser.exe"));
     EXPECT_THAT(backend.prompts.shown, IsEmpty());
@@ -211,7 +212,7 @@ TEST_F(SetUpRunTest, UserProgramThatCannotBeWrittenEndsWithSix) {
 
 TEST_F(SetUpRunTest, LogThatCannotBeWrittenStillInstallsButEndsWithSeven) {
     log.fails = true;
-    EXPECT_EQ(Run("/S /LOG=Z:\\nowhere\\i.log"), app::kExitWithProblems);
+    EXPECT_EQ(Run("/S /LOG=Z:\\nowhere\\i.log"), state::kExitWithProblems);
     EXPECT_EQ(Registered(), (std::vector<int>{2009, 2010}));
     EXPECT_TRUE(Recorded());
 }
@@ -219,7 +220,7 @@ TEST_F(SetUpRunTest, LogThatCannotBeWrittenStillInstallsButEndsWithSeven) {
 TEST_F(SetUpRunTest, FileThatCannotBeCopiedIsSkippedAndEndsWithSeven) {
     backend.files.AddFile(std::string(kProduct) + "\\Brelix2010.arx", "in use");
     backend.files.Lock(std::string(kProduct) + "\\Brelix2010.arx");
-    EXPECT_EQ(Run("/S /LOG=C:\\i.log"), app::kExitWithProblems);
+    EXPECT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitWithProblems);
     EXPECT_EQ(backend.files.ReadFile(std::string(kProduct) + "\\Brelix2010.arx"), "in use");
     EXPECT_EQ(backend.files.ReadFile(std::string(kProduct) + "\\Brelix2008.arx"), "Brelix2008.arx");
     EXPECT_EQ(Registered(), (std::vector<int>{2009, 2010}));
@@ -228,9 +229,9 @@ TEST_F(SetUpRunTest, FileThatCannotBeCopiedIsSkippedAndEndsWithSeven) {
 }
 
 TEST_F(SetUpRunTest, HelpAndRefusedLinesShowTheSwitchesUnlessSilent) {
-    EXPECT_EQ(Run("/?"), app::kExitInstalled);
-    EXPECT_EQ(Run("/D="), app::kExitInvalidCommandLine);
-    EXPECT_EQ(Run("/S /D="), app::kExitInvalidCommandLine);
+    EXPECT_EQ(Run("/?"), state::kExitInstalled);
+    EXPECT_EQ(Run("/D="), state::kExitInvalidCommandLine);
+    EXPECT_EQ(Run("/S /D="), state::kExitInvalidCommandLine);
     ASSERT_EQ(backend.prompts.shown.size(), 2u);
     EXPECT_EQ(backend.prompts.shown[0].text, app::HelpText());
     EXPECT_NE(backend.prompts.shown[1].text.find("/RELEASES"), std::string::npos);
@@ -239,7 +240,7 @@ TEST_F(SetUpRunTest, HelpAndRefusedLinesShowTheSwitchesUnlessSilent) {
 }
 
 TEST_F(SetUpRunTest, WizardLeftWithoutInstallingEndsWithOne) {
-    EXPECT_EQ(Run("/LOG=C:\\w.log"), app::kExitCancelled);
+    EXPECT_EQ(Run("/LOG=C:\\w.log"), state::kExitCancelled);
     EXPECT_EQ(dialogs.shownTemplates, (std::vector<int>{136}));
     EXPECT_EQ(log.lines.back(), "退出代码：1");
     EXPECT_FALSE(Recorded());
@@ -271,9 +272,9 @@ TEST_F(SetUpRunTest, KeepChoicesFollowWhatPageThreeWouldOffer) {
         app::CommandLine command;
         if (c.keep)
             command.keep = app::ParseCommandLine(std::string("/KEEP=") + c.keep).command->keep;
-        app::AcadInventory found;
-        found.acadLocations[*app::ReleaseIndexOfYear(2010)] = {"C:\\AutoCAD 2010"};
-        app::InstallOptions options;
+        state::AcadInventory found;
+        found.acadLocations[*state::ReleaseIndexOfYear(2010)] = {"C:\\AutoCAD 2010"};
+        state::InstallOptions options;
         platform::Services services = machine.services();
         ASSERT_EQ(app::ApplyInstallChoices(command, found, services, options).exitCode, 0);
         const std::string flags = std::to_string(options.keepConfig) + std::to_string(options.keepSettings) +
@@ -285,22 +286,22 @@ TEST_F(SetUpRunTest, KeepChoicesFollowWhatPageThreeWouldOffer) {
 }
 
 struct OutcomeCase {
-    app::InstallOutcome outcome;
+    state::InstallOutcome outcome;
     bool logFailed;
     int silent;
     int wizard;
 };
 
 TEST(ExitCodeTest, OneTableForBothModes) {
-    using O = app::InstallOutcome;
+    using O = state::InstallOutcome;
     const OutcomeCase cases[] = {
         {O::Installed, false, 0, 0},   {O::Installed, true, 7, 7},    {O::InstalledWithProblems, false, 7, 7},
         {O::Stopped, false, 6, 6},     {O::AcadRunning, false, 4, 1}, {O::SourceMissing, false, 3, 1},
         {O::InvalidRoot, false, 2, 1}, {O::NotRun, false, 6, 1},
     };
     for (const OutcomeCase& c : cases) {
-        EXPECT_EQ(app::ExitCodeFor(c.outcome, false, c.logFailed), c.silent) << static_cast<int>(c.outcome);
-        EXPECT_EQ(app::ExitCodeFor(c.outcome, true, c.logFailed), c.wizard) << static_cast<int>(c.outcome);
+        EXPECT_EQ(state::ExitCodeFor(c.outcome, false, c.logFailed), c.silent) << static_cast<int>(c.outcome);
+        EXPECT_EQ(state::ExitCodeFor(c.outcome, true, c.logFailed), c.wizard) << static_cast<int>(c.outcome);
     }
 }
 

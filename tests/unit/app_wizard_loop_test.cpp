@@ -12,6 +12,7 @@
 #include "platform/memory/memory_backend.h"
 #include "platform/memory/scripted_folder_browser.h"
 #include "res/resource.h"
+#include "ui/dialog_templates.h"
 #include "ui/dlg_page2.h"
 #include "ui/wizard_pages.h"
 
@@ -23,7 +24,7 @@ using platform::memory::HeadlessDialog;
 constexpr char kAcad2010Key[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804";
 
 // A page that answers with a scripted successor and logs its life.
-class StandInPage : public app::WizardPage {
+class StandInPage : public ui::WizardPage {
   public:
     StandInPage(int number, int next, std::vector<std::string>& log)
         : number_(number), next_(next), log_(log) {
@@ -45,8 +46,8 @@ class StandInPage : public app::WizardPage {
 class WizardLoopTest : public ::testing::Test {
   protected:
     // Stand-in pages that name `successors` in turn.
-    app::PageFactory StandIns(std::deque<int> successors) {
-        return [this, successors](int number) mutable -> std::unique_ptr<app::WizardPage> {
+    ui::PageFactory StandIns(std::deque<int> successors) {
+        return [this, successors](int number) mutable -> std::unique_ptr<ui::WizardPage> {
             int next = successors.empty() ? 0 : successors.front();
             if (!successors.empty()) {
                 successors.pop_front();
@@ -56,8 +57,8 @@ class WizardLoopTest : public ::testing::Test {
     }
 
     platform::memory::MemoryBackend backend;
-    app::AcadInventory inventory;
-    app::InstallJournal journal;
+    state::AcadInventory inventory;
+    state::InstallJournal journal;
     std::vector<std::string> log;
 };
 
@@ -83,7 +84,7 @@ TEST_F(WizardLoopTest, AnyNumberOutsideOneToThreeEndsTheLoop) {
 TEST_F(WizardLoopTest, PageThatCannotBeMadeEndsTheWizard) {
     int asked = 0;
     app::CWizardApp wizard(backend.registry, backend.environment, inventory,
-                           [&](int) -> std::unique_ptr<app::WizardPage> {
+                           [&](int) -> std::unique_ptr<ui::WizardPage> {
                                ++asked;
                                return nullptr;
                            });
@@ -94,10 +95,10 @@ TEST_F(WizardLoopTest, PageThatCannotBeMadeEndsTheWizard) {
 TEST_F(WizardLoopTest, DiscoveryRunsOnceBeforeTheFirstPage) {
     backend.registry.SetString(RootKey::LocalMachine, kAcad2010Key, "AcadLocation", "C:\\AutoCAD 2010");
     backend.registry.SetString(RootKey::LocalMachine, kAcad2010Key, "ProductName", "AutoCAD 2010");
-    const int k2010 = *app::ReleaseIndexOfYear(2010);
+    const int k2010 = *state::ReleaseIndexOfYear(2010);
     std::vector<std::size_t> seenByPages;
     app::CWizardApp wizard(backend.registry, backend.environment, inventory,
-                           [&](int number) -> std::unique_ptr<app::WizardPage> {
+                           [&](int number) -> std::unique_ptr<ui::WizardPage> {
                                seenByPages.push_back(inventory.acadLocations[k2010].size());
                                return std::make_unique<StandInPage>(number, number == 1 ? 2 : 0, log);
                            });
@@ -119,7 +120,7 @@ class FailingRunner : public platform::DialogRunner {
 TEST_F(WizardLoopTest, PageDialogThatCannotBeCreatedEndsTheProgram) {
     FailingRunner runner;
     platform::memory::ScriptedFolderBrowser browser;
-    app::InstallOptions options;
+    state::InstallOptions options;
     ui::WizardContext context{backend.services(), runner, browser, options, inventory, journal};
     app::CWizardApp wizard(backend.registry, backend.environment, inventory, ui::MakeWizardPages(context));
     EXPECT_FALSE(wizard.InitInstance());
@@ -143,20 +144,20 @@ class WizardRunTest : public WizardLoopTest {
     }
 
     void Run() {
-        inventory = app::AcadInventory{};
+        inventory = state::AcadInventory{};
         app::CWizardApp wizard(backend.registry, backend.environment, inventory,
                                ui::MakeWizardPages(context));
         EXPECT_FALSE(wizard.InitInstance());
     }
 
-    platform::memory::HeadlessDialogRunner runner;
+    platform::memory::HeadlessDialogRunner runner{ui::FindDialogTemplate};
     platform::memory::ScriptedFolderBrowser browser;
-    app::InstallOptions options;
+    state::InstallOptions options;
     ui::WizardContext context{backend.services(), runner, browser, options, inventory, journal};
 };
 
 TEST_F(WizardRunTest, BackAndForthKeepsChoicesAndEndsAfterTheInstallation) {
-    const int box2010 = ui::ReleaseBoxId(*app::ReleaseIndexOfYear(2010));
+    const int box2010 = ui::ReleaseBoxId(*state::ReleaseIndexOfYear(2010));
     std::vector<int> box2010Ticks;
     std::vector<std::string> pathsSeen;
     std::vector<std::string> licenceSeen;

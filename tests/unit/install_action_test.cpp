@@ -3,11 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/acad_inventory.h"
-#include "app/install_options.h"
 #include "install/install_action.h"
 #include "install_test_support.h"
 #include "readable_names.h"
+#include "state/acad_inventory.h"
+#include "state/install_options.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ class InstallActionTest : public ::testing::Test {
         backend.files.AddDrive("E:");
 
         // One AutoCAD 2020 found by discovery.
-        const int k = *app::ReleaseIndexOfYear(2020);
+        const int k = *state::ReleaseIndexOfYear(2020);
         inventory.acadLocations[k] = {kAcadFolder};
         inventory.acadKeys[k] = {kAcadKey};
         backend.registry.CreateKey(RootKey::LocalMachine, kAcadKey);
@@ -82,9 +82,9 @@ class InstallActionTest : public ::testing::Test {
 
     MemoryBackend backend;
     platform::Services services = backend.services();
-    app::InstallOptions options;
-    app::AcadInventory inventory;
-    app::InstallJournal journal;
+    state::InstallOptions options;
+    state::AcadInventory inventory;
+    state::InstallJournal journal;
     InstallContext context{services, options, inventory, journal};
     FakeInstallPage page;
 };
@@ -216,7 +216,7 @@ TEST_F(InstallActionTest, IgnoredFileStillInstallsAndRecordsButEndsWithTheProble
     EXPECT_EQ(backend.prompts.shown[1].caption, "Brelix安装");
     EXPECT_TRUE(Registered());
     EXPECT_EQ(Record(), kProduct);
-    EXPECT_EQ(journal.Outcome(), app::InstallOutcome::InstalledWithProblems);
+    EXPECT_EQ(journal.Outcome(), state::InstallOutcome::InstalledWithProblems);
     EXPECT_THAT(page.calls, ElementsAre("read", "close"));
 }
 
@@ -282,7 +282,7 @@ TEST_F(InstallActionTest, MissingSourceLeavesThePageOpenAndChangesNothing) {
     EXPECT_THAT(page.progress.calls, IsEmpty());
     EXPECT_EQ(bare.files.Dump(), filesBefore);
     EXPECT_EQ(bare.registry.Dump(), registryBefore);
-    EXPECT_EQ(options.installRoot, app::kDefaultInstallRoot);
+    EXPECT_EQ(options.installRoot, state::kDefaultInstallRoot);
     EXPECT_EQ(inventory.targetRoot, "");
 }
 
@@ -296,12 +296,12 @@ TEST_F(InstallActionTest, EmptyRootIsRejectedWithThePageLeftOpen) {
     OnInstallButton(context, page);
 
     EXPECT_EQ(backend.prompts.shown.size(), 2u);
-    EXPECT_EQ(journal.Outcome(), app::InstallOutcome::InvalidRoot);
+    EXPECT_EQ(journal.Outcome(), state::InstallOutcome::InvalidRoot);
     EXPECT_THAT(page.calls, ElementsAre("read"));
     EXPECT_THAT(page.progress.calls, IsEmpty());
     EXPECT_EQ(backend.files.Dump(), filesBefore);
     EXPECT_EQ(backend.registry.Dump(), registryBefore);
-    EXPECT_EQ(options.installRoot, app::kDefaultInstallRoot);
+    EXPECT_EQ(options.installRoot, state::kDefaultInstallRoot);
 }
 
 // ---- Abort -------------------------------------------------------------------------------
@@ -342,7 +342,7 @@ TEST_F(InstallActionTest, AbortFromTheButtonEndsTheWizardWithoutStoringThePage) 
 
     EXPECT_THAT(page.calls, ElementsAre("read", "cancel"));
     EXPECT_EQ(backend.prompts.shown.size(), 1u);  // no completion message
-    EXPECT_EQ(options.installRoot, app::kDefaultInstallRoot);
+    EXPECT_EQ(options.installRoot, state::kDefaultInstallRoot);
     EXPECT_EQ(options.keepConfig, 1);
     EXPECT_EQ(Record(), "<none>");
     EXPECT_FALSE(Registered());

@@ -6,15 +6,15 @@
 #include <optional>
 
 #include "install/product_deployer.h"
-#include "install/read_only.h"
 #include "install_test_support.h"
+#include "platform/read_only.h"
 #include "readable_names.h"
 
 namespace {
 
 using namespace install_test;
-using install::ClearReadOnly;
 using install::ProductDeployer;
+using platform::ClearReadOnly;
 using platform::kAttrArchive;
 using platform::kAttrDirectory;
 using platform::kAttrHidden;
@@ -91,9 +91,9 @@ TEST_P(CopyAttributesTest, LeavesNoReadOnlyCopyAndReplacesAReadOnlyTarget) {
         backend.files.AddFile("C:\\T\\a.cfg", "old", *c.target);
     if (c.sourceCannotChange)
         backend.failures.Fail(platform::memory::Operation::SetAttributes, "C:\\S\\a.cfg");
-    install::ClearListedReadOnly(backend.files, "C:\\S\\a.cfg", c.source);
-    EXPECT_TRUE(install::CopyOverReadOnly(backend.files, "C:\\S\\a.cfg", "C:\\T\\a.cfg"));
-    install::ClearCarriedReadOnly(backend.files, c.source, "C:\\T\\a.cfg");
+    platform::ClearListedReadOnly(backend.files, "C:\\S\\a.cfg", c.source);
+    EXPECT_TRUE(platform::CopyOverReadOnly(backend.files, "C:\\S\\a.cfg", "C:\\T\\a.cfg"));
+    platform::ClearCarriedReadOnly(backend.files, c.source, "C:\\T\\a.cfg");
     EXPECT_EQ(backend.files.ReadFile("C:\\T\\a.cfg"), "new");
     EXPECT_EQ(backend.files.GetAttributes("C:\\S\\a.cfg"), c.sourceAfter);
     EXPECT_EQ(backend.files.GetAttributes("C:\\T\\a.cfg"), c.copyAfter);
@@ -105,7 +105,7 @@ TEST(CopyOverReadOnly, ATargetThatRefusesForAnotherReasonStaysAsItWas) {
         backend.files.AddFile("C:\\S\\a.cfg", "new");
         backend.files.AddFile("C:\\T\\a.cfg", "old", attributes);
         backend.files.Lock("C:\\T\\a.cfg");
-        EXPECT_FALSE(install::CopyOverReadOnly(backend.files, "C:\\S\\a.cfg", "C:\\T\\a.cfg")) << attributes;
+        EXPECT_FALSE(platform::CopyOverReadOnly(backend.files, "C:\\S\\a.cfg", "C:\\T\\a.cfg")) << attributes;
         EXPECT_EQ(backend.files.ReadFile("C:\\T\\a.cfg"), "old") << attributes;
     }
 }

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "install/crc32.h"
 #include "install/install_record.h"
+#include "platform/crc32.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ TEST(InstallRecordCrc, MatchesTheZipChecksum) {
         {"The quick brown fox jumps over the lazy dog", 0x414FA339u},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(install::Crc32(c.data), c.crc) << c.data;
+        EXPECT_EQ(platform::Crc32(c.data), c.crc) << c.data;
 }
 
 // Whole eight-byte steps and any tail give the checksum of the plain bit-by-bit definition.
@@ -49,11 +49,11 @@ TEST(InstallRecordCrc, AgreesWithTheBitwiseDefinitionWhateverTheLength) {
         for (const std::size_t length :
              {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 4096u, 4991u}) {
             const std::string data = noise.substr(offset, length);
-            EXPECT_EQ(install::Crc32(data), bitwise(data)) << "offset " << offset << ", length " << length;
+            EXPECT_EQ(platform::Crc32(data), bitwise(data)) << "offset " << offset << ", length " << length;
             // Carried on over two pieces split anywhere, the checksum is that of the whole.
             const std::size_t split = length / (offset + 1);
-            const std::uint32_t first = install::Crc32Update(0, data.data(), split);
-            EXPECT_EQ(install::Crc32Update(first, data.data() + split, length - split), bitwise(data))
+            const std::uint32_t first = platform::Crc32Update(0, data.data(), split);
+            EXPECT_EQ(platform::Crc32Update(first, data.data() + split, length - split), bitwise(data))
                 << "offset " << offset << ", length " << length << ", split " << split;
         }
     }

@@ -8,19 +8,19 @@
 #include <cstdio>
 #include <sstream>
 
-#include "app/acad_inventory.h"
-#include "app/install_options.h"
 #include "install/install_action.h"
 #include "install/install_root.h"
 #include "install/locations.h"
 #include "install_test_support.h"
+#include "state/acad_inventory.h"
+#include "state/install_options.h"
 
 namespace {
 
 using namespace install_test;
-using app::InstallOutcome;
 using install::InstallContext;
 using install::OnInstallButton;
+using state::InstallOutcome;
 using ::testing::ElementsAre;
 
 constexpr char kRoot[] = "D:\\Tools";
@@ -73,7 +73,7 @@ struct Machine {
             backend.files.AddFile(In(kept.folder, kept.name), kept.content);
         backend.files.AddFile(In(kProduct, "HELP.CHM"), "old help");
 
-        const int k = *app::ReleaseIndexOfYear(2010);
+        const int k = *state::ReleaseIndexOfYear(2010);
         options.releaseChosen[k] = 1;
         inventory.acadLocations[k] = {kAcadFolder};
         inventory.acadKeys[k] = {kAcadKey};
@@ -82,7 +82,7 @@ struct Machine {
 
     // One press of the install button with a fresh journal; true when the success text was shown.
     bool Install() {
-        journal = app::InstallJournal{};
+        journal = state::InstallJournal{};
         page.calls.clear();
         backend.prompts.shown.clear();
         InstallContext context{services, options, inventory, journal};
@@ -111,9 +111,9 @@ struct Machine {
 
     MemoryBackend backend;
     platform::Services services = backend.services();
-    app::InstallOptions options;
-    app::AcadInventory inventory;
-    app::InstallJournal journal;
+    state::InstallOptions options;
+    state::AcadInventory inventory;
+    state::InstallJournal journal;
     FakeInstallPage page;
 };
 
@@ -194,7 +194,7 @@ TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaim
 
 // ---- What the journal hears -------------------------------------------------------------
 
-class LinesSink : public app::LogSink {
+class LinesSink : public platform::LogSink {
   public:
     bool WriteLine(const std::string& text) override {
         lines.push_back(text);
@@ -207,7 +207,7 @@ TEST(Journal, AWholeReinstallationReportsWhatItSavedCopiedWroteAndInstalled) {
     Machine machine;
     LinesSink sink;
     machine.journal.AttachLog(&sink);
-    app::InstallJournal& journal = machine.journal;
+    state::InstallJournal& journal = machine.journal;
     InstallContext context{machine.services, machine.options, machine.inventory, journal};
     OnInstallButton(context, machine.page);
 
@@ -228,7 +228,7 @@ TEST(Journal, AWholeReinstallationReportsWhatItSavedCopiedWroteAndInstalled) {
     for (const std::string& line : expectedLines)
         EXPECT_THAT(sink.lines, ::testing::Contains(line));
     std::vector<std::string> installed;
-    for (const app::InstalledFile& file : journal.InstalledFiles())
+    for (const state::InstalledFile& file : journal.InstalledFiles())
         installed.push_back(file.path);
     EXPECT_THAT(installed,
                 ElementsAre(In(kProduct, "Brelix2010.arx"), In(kProduct, "HELP.CHM"),

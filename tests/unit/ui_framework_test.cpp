@@ -9,6 +9,7 @@
 #include "platform/memory/headless_dialog_host.h"
 #include "res/resource.h"
 #include "ui/cdialog.h"
+#include "ui/dialog_templates.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ class ProbeDialog : public ui::CDialog {
 };
 
 TEST(DialogFramework, InitWritesMembersIntoControls) {
-    HeadlessDialogRunner runner;
+    HeadlessDialogRunner runner{ui::FindDialogTemplate};
     ProbeDialog dialog(runner);
     std::string shownText;
     int agree = -1, disagree = -1;
@@ -68,7 +69,7 @@ TEST(DialogFramework, InitWritesMembersIntoControls) {
 }
 
 TEST(DialogFramework, OkReadsControlsAndEndsWithOk) {
-    HeadlessDialogRunner runner;
+    HeadlessDialogRunner runner{ui::FindDialogTemplate};
     ProbeDialog dialog(runner);
     runner.Queue([](HeadlessDialog& window) {
         EXPECT_TRUE(window.Click(IDC_PAGE1_DISAGREE));
@@ -84,7 +85,7 @@ TEST(DialogFramework, OkReadsControlsAndEndsWithOk) {
 
 TEST(DialogFramework, CancelAndCloseBoxEndWithCancelAndKeepMembers) {
     for (bool useCloseBox : {false, true}) {
-        HeadlessDialogRunner runner;
+        HeadlessDialogRunner runner{ui::FindDialogTemplate};
         ProbeDialog dialog(runner);
         runner.Queue([&](HeadlessDialog& window) {
             window.Click(IDC_PAGE1_DISAGREE);
@@ -101,7 +102,7 @@ TEST(DialogFramework, CancelAndCloseBoxEndWithCancelAndKeepMembers) {
 }
 
 TEST(DialogFramework, RadioGroupReadsMinusOneWhenNothingIsSelected) {
-    HeadlessDialogRunner runner;
+    HeadlessDialogRunner runner{ui::FindDialogTemplate};
     ProbeDialog dialog(runner);
     dialog.choice = 5;  // no such button: the load clears the whole group
     runner.Queue([](HeadlessDialog& window) {
@@ -114,7 +115,7 @@ TEST(DialogFramework, RadioGroupReadsMinusOneWhenNothingIsSelected) {
 }
 
 TEST(DialogFramework, RadioGroupSpansOnlyRadioButtonsUpToTheNextGroup) {
-    HeadlessDialogRunner runner;
+    HeadlessDialogRunner runner{ui::FindDialogTemplate};
     ProbeDialog dialog(runner);
     std::vector<int> group;
     runner.Queue([&](HeadlessDialog& window) {
@@ -127,7 +128,7 @@ TEST(DialogFramework, RadioGroupSpansOnlyRadioButtonsUpToTheNextGroup) {
 }
 
 TEST(DialogFramework, AutomaticRadioClearsTheOtherButtonOfItsGroup) {
-    HeadlessDialogRunner runner;
+    HeadlessDialogRunner runner{ui::FindDialogTemplate};
     ProbeDialog dialog(runner);
     runner.Queue([](HeadlessDialog& window) {
         window.Click(IDC_PAGE1_DISAGREE);
@@ -142,7 +143,7 @@ TEST(DialogFramework, AutomaticRadioClearsTheOtherButtonOfItsGroup) {
 }
 
 TEST(DialogFramework, UserCannotClickDisabledHiddenOrStaticControls) {
-    HeadlessDialogRunner runner;
+    HeadlessDialogRunner runner{ui::FindDialogTemplate};
     ProbeDialog dialog(runner);
     std::vector<bool> accepted;
     runner.Queue([&](HeadlessDialog& window) {
@@ -162,7 +163,7 @@ TEST(DialogFramework, UserCannotClickDisabledHiddenOrStaticControls) {
 }
 
 TEST(DialogFramework, PageLeftOpenByItsScriptIsClosedWithTheCloseBox) {
-    HeadlessDialogRunner runner;
+    HeadlessDialogRunner runner{ui::FindDialogTemplate};
     ProbeDialog dialog(runner);
     runner.Queue([](HeadlessDialog&) {});
     EXPECT_EQ(dialog.DoModal(), ui::kIdCancel);
@@ -171,14 +172,14 @@ TEST(DialogFramework, PageLeftOpenByItsScriptIsClosedWithTheCloseBox) {
 }
 
 TEST(DialogFramework, MissingTemplateFailsWithoutInitialising) {
-    HeadlessDialogRunner runner;
+    HeadlessDialogRunner runner{ui::FindDialogTemplate};
     ProbeDialog dialog(runner, 999);
     EXPECT_EQ(dialog.DoModal(), -1);
     EXPECT_TRUE(dialog.events.empty());
 }
 
 TEST(DialogFramework, ControlsAreDetachedWhenTheRunEnds) {
-    HeadlessDialogRunner runner;
+    HeadlessDialogRunner runner{ui::FindDialogTemplate};
     ProbeDialog dialog(runner);
     bool attachedDuringRun = false;
     ui::CWnd* missing = reinterpret_cast<ui::CWnd*>(1);
@@ -200,7 +201,7 @@ TEST(DialogFramework, TemplatePlacesBecomePixelsAsTheDialogManagerPlacesThem) {
     // 宋体 9 pt: 6 x 12 base units; position and size are scaled apart and rounded half up, so a
     // box's right edge is not always the scaled sum of its place and width.
     struct Case {
-        ui::DialogUnits units;
+        platform::DialogUnits units;
         platform::Rect pixels;
     };
     const Case cases[] = {

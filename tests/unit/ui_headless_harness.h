@@ -3,6 +3,7 @@
 
 #include "platform/memory/headless_dialog_host.h"
 #include "tests/unit/ui_page_harness.h"
+#include "ui/dialog_templates.h"
 
 namespace page_test {
 
@@ -18,7 +19,7 @@ class HeadlessDriver : public PageDriver {
     bool Enabled(int id) override { return dialog_.IsEnabled(id); }
     bool Visible(int id) override { return dialog_.IsVisible(id); }
     platform::Rect Place(int id) override { return dialog_.GetRect(id); }
-    platform::Rect Pixels(const ui::DialogUnits& units) override {
+    platform::Rect Pixels(const platform::DialogUnits& units) override {
         return platform::memory::DialogUnitsToPixels(units);
     }
     SeenColour ColourOf(int id) override {
@@ -55,7 +56,7 @@ class HeadlessHost {
     }
     int UnscriptedCloses() const { return runner.unscriptedCloses; }
 
-    platform::memory::HeadlessDialogRunner runner;
+    platform::memory::HeadlessDialogRunner runner{ui::FindDialogTemplate};
 };
 
 }  // namespace page_test

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/release_table.h"
 #include "res/resource.h"
+#include "state/release_table.h"
 #include "tests/unit/ui_page_harness.h"
 #include "ui/dlg_page2.h"
 
@@ -37,12 +37,12 @@ inline std::ostream& operator<<(std::ostream& out, const BoxView& box) {
 }
 
 inline int YearOf(int k) {
-    return app::ReleaseTable()[static_cast<std::size_t>(k)].year;
+    return state::ReleaseTable()[static_cast<std::size_t>(k)].year;
 }
 
 inline std::vector<BoxView> SeeReleaseBoxes(PageDriver& page) {
     std::vector<BoxView> boxes;
-    for (int k = 0; k < app::kReleaseCount; ++k) {
+    for (int k = 0; k < state::kReleaseCount; ++k) {
         int id = ui::ReleaseBoxId(k);
         boxes.push_back({YearOf(k), page.Visible(id), page.Enabled(id), page.Checked(id), page.Place(id)});
     }
@@ -58,7 +58,7 @@ inline std::vector<BoxView> ExpectedBoxes(PageDriver& page,
                                           const std::vector<int>& untickedYears = {}) {
     std::vector<BoxView> boxes;
     int slot = 0;
-    for (int k = 0; k < app::kReleaseCount; ++k) {
+    for (int k = 0; k < state::kReleaseCount; ++k) {
         int year = YearOf(k);
         bool offered = year >= firstOfferedYear && year <= lastOfferedYear;
         bool found = std::find(foundYears.begin(), foundYears.end(), year) != foundYears.end();
@@ -78,16 +78,16 @@ class Page2Scenarios : public PageFixture<Host> {
   protected:
     void Found(std::vector<int> years) {
         for (int year : years) {
-            int k = *app::ReleaseIndexOfYear(year);
+            int k = *state::ReleaseIndexOfYear(year);
             this->inventory.acadLocations[k].push_back("C:\\Program Files\\AutoCAD " + std::to_string(year));
             this->inventory.acadKeys[k].push_back("SOFTWARE\\Autodesk\\AutoCAD\\R" + std::to_string(year) +
                                                   "\\");
         }
     }
-    std::array<int, app::kReleaseCount> ChosenOnly(std::vector<int> years) {
-        std::array<int, app::kReleaseCount> chosen{};
+    std::array<int, state::kReleaseCount> ChosenOnly(std::vector<int> years) {
+        std::array<int, state::kReleaseCount> chosen{};
         for (int year : years) {
-            chosen[static_cast<std::size_t>(*app::ReleaseIndexOfYear(year))] = 1;
+            chosen[static_cast<std::size_t>(*state::ReleaseIndexOfYear(year))] = 1;
         }
         return chosen;
     }
@@ -148,13 +148,14 @@ TYPED_TEST_P(Page2Scenarios, ForwardNeedsAtLeastOneTickedRelease) {
     std::vector<bool> clicks;
     this->template Show<ui::Dlg_Page2>([&](PageDriver& page) {
         forward.push_back(page.Enabled(IDC_FORWARD));
-        clicks.push_back(page.Click(ui::ReleaseBoxId(*app::ReleaseIndexOfYear(2008))));
+        clicks.push_back(page.Click(ui::ReleaseBoxId(*state::ReleaseIndexOfYear(2008))));
         forward.push_back(page.Enabled(IDC_FORWARD));
-        clicks.push_back(page.Click(ui::ReleaseBoxId(*app::ReleaseIndexOfYear(2012))));
+        clicks.push_back(page.Click(ui::ReleaseBoxId(*state::ReleaseIndexOfYear(2012))));
         forward.push_back(page.Enabled(IDC_FORWARD));
         clicks.push_back(page.Click(IDC_FORWARD));
-        clicks.push_back(page.Click(ui::ReleaseBoxId(*app::ReleaseIndexOfYear(2009))));  // not found: greyed
-        clicks.push_back(page.Click(ui::ReleaseBoxId(*app::ReleaseIndexOfYear(2012))));
+        clicks.push_back(
+            page.Click(ui::ReleaseBoxId(*state::ReleaseIndexOfYear(2009))));  // not found: greyed
+        clicks.push_back(page.Click(ui::ReleaseBoxId(*state::ReleaseIndexOfYear(2012))));
         forward.push_back(page.Enabled(IDC_FORWARD));
         page.Click(IDC_CANCEL);
     });
@@ -164,7 +165,7 @@ TYPED_TEST_P(Page2Scenarios, ForwardNeedsAtLeastOneTickedRelease) {
 
 TYPED_TEST_P(Page2Scenarios, BackStoresTheTicksAndTheNextShowingKeepsThem) {
     this->Found({2010, 2014});
-    const int box2010 = ui::ReleaseBoxId(*app::ReleaseIndexOfYear(2010));
+    const int box2010 = ui::ReleaseBoxId(*state::ReleaseIndexOfYear(2010));
     int next = this->template Show<ui::Dlg_Page2>([&](PageDriver& page) {
         page.Click(box2010);
         page.Click(IDC_BACK);
@@ -186,7 +187,7 @@ TYPED_TEST_P(Page2Scenarios, CancelKeepsTheStoredChoice) {
     const auto before = this->options.releaseChosen;
     for (bool closeBox : {false, true}) {
         int next = this->template Show<ui::Dlg_Page2>([&](PageDriver& page) {
-            page.Click(ui::ReleaseBoxId(*app::ReleaseIndexOfYear(2010)));
+            page.Click(ui::ReleaseBoxId(*state::ReleaseIndexOfYear(2010)));
             if (closeBox) {
                 page.CloseWindow();
             } else {

@@ -9,12 +9,12 @@
 #include <optional>
 #include <string>
 
-#include "app/acad_inventory.h"
-#include "app/install_options.h"
 #include "platform/dialog_host.h"
 #include "platform/memory/memory_backend.h"
 #include "platform/memory/scripted_folder_browser.h"
-#include "ui/dialog_template.h"
+#include "state/acad_inventory.h"
+#include "state/install_options.h"
+#include "ui/dialog_templates.h"
 #include "ui/wizard_context.h"
 
 namespace page_test {
@@ -41,7 +41,7 @@ class PageDriver {
     virtual bool Visible(int id) = 0;
     virtual platform::Rect Place(int id) = 0;
     // A template place converted as this host converts dialog units.
-    virtual platform::Rect Pixels(const ui::DialogUnits& units) = 0;
+    virtual platform::Rect Pixels(const platform::DialogUnits& units) = 0;
     virtual SeenColour ColourOf(int id) = 0;
     virtual int ProgressPosition(int id) = 0;
     virtual platform::WindowHandle Handle() = 0;
@@ -50,11 +50,11 @@ class PageDriver {
 using Script = std::function<void(PageDriver&)>;
 
 // The place of control `id` in template `templateId`.
-inline ui::DialogUnits TemplatePlace(int templateId, int id) {
-    const ui::DialogTemplate* dialog = ui::FindDialogTemplate(templateId);
+inline platform::DialogUnits TemplatePlace(int templateId, int id) {
+    const platform::DialogTemplate* dialog = ui::FindDialogTemplate(templateId);
     EXPECT_NE(dialog, nullptr);
     if (dialog) {
-        for (const ui::ControlTemplate& control : dialog->controls) {
+        for (const platform::ControlTemplate& control : dialog->controls) {
             if (control.id == id) {
                 return control.place;
             }
@@ -72,9 +72,9 @@ class PageFixture : public ::testing::Test {
     platform::memory::MemoryBackend backend;
     platform::memory::ScriptedFolderBrowser browser;
     Host host{backend};
-    app::InstallOptions options;
-    app::AcadInventory inventory;
-    app::InstallJournal journal;
+    state::InstallOptions options;
+    state::AcadInventory inventory;
+    state::InstallJournal journal;
     ui::WizardContext context{backend.services(), host.Runner(), browser, options, inventory, journal};
 
     // Scenarios describe the shipped 32-bit build whatever this test program's own bitness; those

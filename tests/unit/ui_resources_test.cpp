@@ -20,15 +20,15 @@
 
 #include "readable_names.h"
 #include "res/resource.h"
-#include "ui/dialog_template.h"
+#include "ui/dialog_templates.h"
 #include "ui/licence_text.h"
 
 namespace {
 
-using ui::ControlKind;
-using ui::ControlTemplate;
-using ui::DialogTemplate;
-using ui::DialogUnits;
+using platform::ControlKind;
+using platform::ControlTemplate;
+using platform::DialogTemplate;
+using platform::DialogUnits;
 using ui::FindDialogTemplate;
 
 bool SamePlace(const DialogUnits& a, const DialogUnits& b) {

@@ -12,10 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/acad_inventory.h"
 #include "platform/memory/scripted_prompts.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_backend.h"
+#include "state/acad_inventory.h"
 #include "tests/wine/platform_win32_test_support.h"
 
 namespace {
@@ -264,9 +264,9 @@ class AcadIntegrationWineTest : public ::testing::Test {
     platform::win32::Win32Backend backend;
     ScratchProgramFileSystem files;
     platform::memory::ScriptedPrompts prompts;  // a real box would wait for a user
-    app::AcadInventory inventory;
-    app::InstallJournal journal;
-    app::ReleaseFlags chosen;
+    state::AcadInventory inventory;
+    state::InstallJournal journal;
+    state::ReleaseFlags chosen;
     std::string scratch;
 
   private:
@@ -276,12 +276,12 @@ class AcadIntegrationWineTest : public ::testing::Test {
 };
 
 // One line per recorded installation: "2010 <key> => <folder>".
-Lines Installations(const app::AcadInventory& inventory) {
+Lines Installations(const state::AcadInventory& inventory) {
     Lines lines;
-    for (int k = 0; k < app::kReleaseCount; ++k) {
+    for (int k = 0; k < state::kReleaseCount; ++k) {
         EXPECT_EQ(inventory.acadKeys[k].size(), inventory.acadLocations[k].size());
         for (std::size_t i = 0; i < inventory.acadKeys[k].size(); ++i) {
-            lines.push_back(std::to_string(app::ReleaseTable()[k].year) + " " + inventory.acadKeys[k][i] +
+            lines.push_back(std::to_string(state::ReleaseTable()[k].year) + " " + inventory.acadKeys[k][i] +
                             " => " + inventory.acadLocations[k][i]);
         }
     }
@@ -289,7 +289,7 @@ Lines Installations(const app::AcadInventory& inventory) {
 }
 
 int IndexOf(int year) {
-    return *app::ReleaseIndexOfYear(year);
+    return *state::ReleaseIndexOfYear(year);
 }
 
 // ---- Scenarios ----

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "app/acad_inventory.h"
-#include "app/install_options.h"
 #include "install/config_keeper.h"
 #include "install/install_action.h"
 #include "platform/memory/scripted_prompts.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_backend.h"
+#include "state/acad_inventory.h"
+#include "state/install_options.h"
 #include "tests/unit/install_test_support.h"
 #include "tests/wine/platform_win32_test_support.h"
 
@@ -188,9 +188,9 @@ class InstallEngineWineTest : public ::testing::Test {
     platform::memory::ScriptedPrompts prompts;
     platform::Services services{backend.registry, backend.files, backend.processes, prompts,
                                 backend.environment};
-    app::InstallOptions options;
-    app::AcadInventory inventory;
-    app::InstallJournal journal;
+    state::InstallOptions options;
+    state::AcadInventory inventory;
+    state::InstallJournal journal;
     install::InstallContext context{services, options, inventory, journal};
     std::vector<std::unique_ptr<FakeInstallPage>> pages;
 };

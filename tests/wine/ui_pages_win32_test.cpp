@@ -76,7 +76,7 @@ class Win32Driver : public PageDriver {
         return {place.left, place.top, place.right, place.bottom};
     }
     // As the dialog manager places a control: position and size scaled apart by the base units.
-    platform::Rect Pixels(const ui::DialogUnits& units) override {
+    platform::Rect Pixels(const platform::DialogUnits& units) override {
         RECT base{0, 0, 4, 8};
         MapDialogRect(dialog_, &base);
         const int left = MulDiv(units.x, base.right, 4);
@@ -259,7 +259,7 @@ void PressEnter(HWND dialog) {
 class Win32Keyboard : public PageFixture<Win32Host> {
   protected:
     void Found(int year) {
-        inventory.acadLocations[static_cast<std::size_t>(*app::ReleaseIndexOfYear(year))].push_back(
+        inventory.acadLocations[static_cast<std::size_t>(*state::ReleaseIndexOfYear(year))].push_back(
             "C:\\CAD");
     }
 };

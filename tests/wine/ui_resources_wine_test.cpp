@@ -13,14 +13,14 @@
 #include <commctrl.h>
 
 #include "res/resource.h"
-#include "ui/dialog_template.h"
+#include "ui/dialog_templates.h"
 #include "ui/licence_text.h"
 
 namespace {
 
-using ui::ControlKind;
-using ui::ControlTemplate;
-using ui::DialogTemplate;
+using platform::ControlKind;
+using platform::ControlTemplate;
+using platform::DialogTemplate;
 
 INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) {
     return FALSE;
@@ -57,7 +57,7 @@ class PageWindow {
 
     // A place in dialog units converted as Windows converts a template: position and size each on
     // their own, so the far edge is not the converted sum.
-    RECT Pixels(const ui::DialogUnits& place) const {
+    RECT Pixels(const platform::DialogUnits& place) const {
         RECT units{place.x, place.y, place.width, place.height};
         MapDialogRect(window_, &units);
         return RECT{units.left, units.top, units.left + units.right, units.top + units.bottom};

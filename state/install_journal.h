@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-namespace app {
+#include "platform/log_sink.h"
+
+namespace state {
 
 // How the last press of the install button (or the silent run) ended.
 enum class InstallOutcome {
@@ -23,14 +25,6 @@ enum class InstallOutcome {
     InstalledWithProblems,  // installed, but something was skipped or failed (see Problems())
 };
 
-// Where log lines go (a file, or a list in tests).
-class LogSink {
-  public:
-    virtual ~LogSink() = default;
-    // Writes one event. False when it could not be written (the run goes on without it).
-    virtual bool WriteLine(const std::string& text) = 0;
-};
-
 // A shipped file now in the product folder, with what its copy wrote.
 struct InstalledFile {
     std::string path;
@@ -41,7 +35,7 @@ struct InstalledFile {
 class InstallJournal {
   public:
     // `sink` is not owned and must outlive the journal's use; nullptr detaches (no log).
-    void AttachLog(LogSink* sink) { log_ = sink; }
+    void AttachLog(platform::LogSink* sink) { log_ = sink; }
     bool HasLog() const { return log_ != nullptr; }
     void SetOutcome(InstallOutcome outcome) { outcome_ = outcome; }
     InstallOutcome Outcome() const { return outcome_; }
@@ -73,7 +67,7 @@ class InstallJournal {
     void Write(const std::string& text);
 
     InstallOutcome outcome_ = InstallOutcome::NotRun;
-    LogSink* log_ = nullptr;
+    platform::LogSink* log_ = nullptr;
     bool logFailed_ = false;
     std::vector<std::string> problems_;
     std::vector<InstalledFile> installedFiles_;
@@ -87,4 +81,4 @@ class InstallJournal {
 // of the rest ("……另有 N 项问题，详见日志"). Lines are joined with "\n".
 std::string SummariseProblems(const std::vector<std::string>& problems, std::size_t maxLines = 10);
 
-}  // namespace app
+}  // namespace state

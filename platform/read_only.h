@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string>
 
-#include "install/crc32.h"
+#include "platform/crc32.h"
 #include "platform/files.h"
 
-namespace install {
+namespace platform {
 
 // Removes the read-only attribute of an existing file, leaving its other attributes. A missing
 // file and any failure are ignored.
@@ -28,4 +28,4 @@ bool CopyOverReadOnly(platform::FileSystem& files,
 // the source was (and clearing it failed); only then is the copy looked at.
 void ClearCarriedReadOnly(platform::FileSystem& files, std::uint32_t sourceAttributes, const std::string& to);
 
-}  // namespace install
+}  // namespace platform

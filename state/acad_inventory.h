@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/install_journal.h"
-#include "app/release_table.h"
 #include "platform/services.h"
+#include "state/install_journal.h"
+#include "state/release_table.h"
 
-namespace app {
+namespace state {
 
 using StringList = std::vector<std::string>;
 using ReleaseFlags = std::array<int, kReleaseCount>;
@@ -79,4 +79,4 @@ void CopyFonts(platform::Services& services,
 // Appends the names of the direct subkeys of `key` that open for reading (acad/trusted_paths.cpp).
 void ListSubkeys(platform::RegistryKey& key, StringList& names);
 
-}  // namespace app
+}  // namespace state

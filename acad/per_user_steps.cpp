@@ -1,6 +1,6 @@
-#include "app/per_user_steps.h"
+#include "acad/per_user_steps.h"
 
-namespace app {
+namespace acad {
 
 namespace {
 
@@ -9,17 +9,17 @@ constexpr int kLastIndexWithCompatLayer = 16;
 
 }  // namespace
 
-void ApplyPerUserSteps(AcadInventory& inventory,
+void ApplyPerUserSteps(state::AcadInventory& inventory,
                        platform::Registry& registry,
                        platform::Environment& environment,
-                       InstallJournal& journal) {
+                       state::InstallJournal& journal) {
     // Profiles of every release trust the product folder, chosen or not.
     inventory.AddTrustedPaths(registry, environment, journal);
     // One pass over every folder, in release order, opens the compatibility key once.
-    StringList folders;
+    state::StringList folders;
     for (int k = 0; k <= kLastIndexWithCompatLayer; ++k)
         folders.insert(folders.end(), inventory.acadLocations[k].begin(), inventory.acadLocations[k].end());
-    ClearCompatFlags(registry, folders, journal);
+    state::ClearCompatFlags(registry, folders, journal);
 }
 
-}  // namespace app
+}  // namespace acad

@@ -5,13 +5,13 @@
 #include <array>
 #include <string>
 
-#include "app/release_table.h"
+#include "state/release_table.h"
 
 #ifndef BRELIX_BITNESS
 #define BRELIX_BITNESS 32
 #endif
 
-namespace app {
+namespace state {
 
 constexpr char kDefaultInstallRoot[] = "C:\\Brelix";
 constexpr int kProductVersion = 20240327;  // major * 10000 + minor * 100 + patch
@@ -40,4 +40,4 @@ struct InstallOptions {
 // "Brelix结构工具箱 V2024.3.27 (32位版本)" for the version and bitness given.
 std::string FormatVersionLabel(int productVersion, int buildBitness);
 
-}  // namespace app
+}  // namespace state

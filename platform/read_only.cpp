@@ -1,6 +1,6 @@
-#include "install/read_only.h"
+#include "platform/read_only.h"
 
-namespace install {
+namespace platform {
 
 void ClearReadOnly(platform::FileSystem& files, const std::string& path) {
     const auto attributes = files.GetAttributes(path);
@@ -49,4 +49,4 @@ void ClearCarriedReadOnly(platform::FileSystem& files,
         ClearReadOnly(files, to);
 }
 
-}  // namespace install
+}  // namespace platform

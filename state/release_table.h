@@ -4,7 +4,7 @@
 #include <array>
 #include <optional>
 
-namespace app {
+namespace state {
 
 constexpr int kReleaseCount = 24;
 
@@ -20,4 +20,4 @@ const std::array<AcadRelease, kReleaseCount>& ReleaseTable();
 // Index of the release with that year, or nullopt when it is not supported.
 std::optional<int> ReleaseIndexOfYear(int year);
 
-}  // namespace app
+}  // namespace state

@@ -4,17 +4,17 @@
 // values of acad.exe in the user's registry. Run by the installation for the installing user,
 // and by BrelixUser.exe at each user's first logon after a machine-wide installation.
 
-#include "app/acad_inventory.h"
-#include "app/install_journal.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
+#include "state/acad_inventory.h"
+#include "state/install_journal.h"
 
-namespace app {
+namespace acad {
 
 // Expects `inventory.targetRoot` and the discovery lists to be filled.
-void ApplyPerUserSteps(AcadInventory& inventory,
+void ApplyPerUserSteps(state::AcadInventory& inventory,
                        platform::Registry& registry,
                        platform::Environment& environment,
-                       InstallJournal& journal);
+                       state::InstallJournal& journal);
 
-}  // namespace app
+}  // namespace acad

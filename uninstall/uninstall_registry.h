@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
-#include "app/install_journal.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
+#include "state/install_journal.h"
 
-namespace install {
+namespace uninstall {
 
 constexpr char kActiveSetupKeyPath[] =
     "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
@@ -24,14 +24,14 @@ std::optional<std::string> WithoutTrustedFolder(const std::string& list, const s
 void RemoveDemandLoadEntry(platform::Registry& registry,
                            const std::string& key,
                            const std::string& productFolder,
-                           app::InstallJournal& journal);
+                           state::InstallJournal& journal);
 
 // Takes `productFolder` out of TRUSTEDPATHS in a profile's Variables key (an HKCU path). A list that
 // cannot be read whole is left alone; one that held only the folder becomes empty.
 void RemoveTrustedFolder(platform::Registry& registry,
                          const std::string& variablesKey,
                          const std::string& productFolder,
-                         app::InstallJournal& journal);
+                         state::InstallJournal& journal);
 
 // The product record when it names `productFolder`, the Programs and Features entry when its
 // location is `productFolder`, and the Active Setup component when it runs a program from there.
@@ -39,6 +39,6 @@ void RemoveTrustedFolder(platform::Registry& registry,
 void RemoveProductKeys(platform::Registry& registry,
                        platform::Environment& environment,
                        const std::string& productFolder,
-                       app::InstallJournal& journal);
+                       state::InstallJournal& journal);
 
-}  // namespace install
+}  // namespace uninstall

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace install {
+namespace platform {
 
 std::uint32_t Crc32(const std::string& data);
 // Carries `crc`, the checksum of the data before (0 for none), on over `size` more bytes, so that a
@@ -24,4 +24,4 @@ struct ContentCheck {
     }
 };
 
-}  // namespace install
+}  // namespace platform

@@ -1,9 +1,9 @@
 #pragma once
 // The process exit codes of SetUp.exe, for deployment systems. The wizard returns them too.
 
-#include "app/install_journal.h"
+#include "state/install_journal.h"
 
-namespace app {
+namespace state {
 
 enum ExitCode : int {
     kExitInstalled = 0,           // installed, nothing failed
@@ -21,4 +21,4 @@ enum ExitCode : int {
 // and could not be written.
 int ExitCodeFor(InstallOutcome outcome, bool wizard, bool logFailed);
 
-}  // namespace app
+}  // namespace state

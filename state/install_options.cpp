@@ -1,8 +1,8 @@
-#include "app/install_options.h"
+#include "state/install_options.h"
 
 #include <string>
 
-namespace app {
+namespace state {
 
 std::string FormatVersionLabel(int productVersion, int buildBitness) {
     return "Brelix结构工具箱 V" + std::to_string(productVersion / 10000) + "." +
@@ -10,4 +10,4 @@ std::string FormatVersionLabel(int productVersion, int buildBitness) {
            " (" + std::to_string(buildBitness) + "位版本)";
 }
 
-}  // namespace app
+}  // namespace state

@@ -1,6 +1,6 @@
-#include "app/release_table.h"
+#include "state/release_table.h"
 
-namespace app {
+namespace state {
 
 const std::array<AcadRelease, kReleaseCount>& ReleaseTable() {
     static const std::array<AcadRelease, kReleaseCount> table = {{
@@ -23,4 +23,4 @@ std::optional<int> ReleaseIndexOfYear(int year) {
     return std::nullopt;
 }
 
-}  // namespace app
+}  // namespace state

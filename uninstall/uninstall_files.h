@@ -5,24 +5,24 @@
 #include <string>
 #include <vector>
 
-#include "app/install_journal.h"
 #include "install/install_record.h"
 #include "platform/files.h"
+#include "state/install_journal.h"
 
-namespace install {
+namespace uninstall {
 
 // Deletes each recorded file whose size and CRC-32 still match the record. A file that differs
 // is the user's and stays; one that is missing is skipped. Failures go into the journal.
 void RemoveShippedFiles(platform::FileSystem& files,
                         const std::string& productFolder,
-                        const InstallRecord& record,
-                        app::InstallJournal& journal);
+                        const install::InstallRecord& record,
+                        state::InstallJournal& journal);
 
 // Deletes a file the product put there; true when it is gone (also when it was not there).
-bool RemoveOwnFile(platform::FileSystem& files, const std::string& path, app::InstallJournal& journal);
+bool RemoveOwnFile(platform::FileSystem& files, const std::string& path, state::InstallJournal& journal);
 
 // Removes every folder below `folder` that is empty once its subfolders are removed, and then
 // `folder` itself when it is empty. Returns the files that remain, in listing order.
 std::vector<std::string> RemoveEmptyFolders(platform::FileSystem& files, const std::string& folder);
 
-}  // namespace install
+}  // namespace uninstall

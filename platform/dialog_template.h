@@ -1,13 +1,12 @@
 #pragma once
-// The controls of the page dialog templates, as data. res/SetUp.rc holds the same templates for
-// Windows; the headless dialog host builds its pages from this table, and a test checks that the
-// two agree.
+// Dialog templates as data: the controls of a page, as a resource script describes them. The
+// headless dialog host builds its dialogs from them.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace ui {
+namespace platform {
 
 enum class ControlKind {
     PushButton,
@@ -43,7 +42,7 @@ struct DialogTemplate {
     std::vector<ControlTemplate> controls;  // in tab order
 };
 
-// The template with that resource id, or nullptr.
-const DialogTemplate* FindDialogTemplate(int id);
+// Where a dialog host finds the template with a resource id; nullptr when there is none.
+using DialogTemplateLookup = const DialogTemplate* (*)(int id);
 
-}  // namespace ui
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "install/crc32.h"
+#include "platform/crc32.h"
 
 #include <array>
 #include <cstddef>
@@ -10,7 +10,7 @@
 #define BRELIX_CRC_FOLDING 1
 #endif
 
-namespace install {
+namespace platform {
 
 namespace {
 
@@ -142,4 +142,4 @@ std::uint32_t Crc32Update(std::uint32_t crc, const char* data, std::size_t size)
     return crc ^ 0xFFFFFFFFu;
 }
 
-}  // namespace install
+}  // namespace platform

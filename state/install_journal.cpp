@@ -1,8 +1,8 @@
-#include "app/install_journal.h"
+#include "state/install_journal.h"
 
 #include "platform/text936.h"
 
-namespace app {
+namespace state {
 
 namespace {
 
@@ -70,4 +70,4 @@ std::string SummariseProblems(const std::vector<std::string>& problems, std::siz
     return summary;
 }
 
-}  // namespace app
+}  // namespace state

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/acad_inventory.h"
-#include "app/install_options.h"
 #include "install/install_action.h"
 #include "install/install_record.h"
-#include "install/uninstall.h"
-#include "install/uninstall_registry.h"
 #include "install_test_support.h"
+#include "state/acad_inventory.h"
+#include "state/install_options.h"
+#include "uninstall/uninstall.h"
+#include "uninstall/uninstall_registry.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ class UninstallTest : public ::testing::Test {
   protected:
     UninstallTest() {
         StageMachine(backend);
-        const int k = *app::ReleaseIndexOfYear(2020);
+        const int k = *state::ReleaseIndexOfYear(2020);
         inventory.acadLocations[k] = {kAcadFolder};
         inventory.acadKeys[k] = {kAcadKey};
         options.releaseChosen[k] = 1;
@@ -78,7 +78,7 @@ class UninstallTest : public ::testing::Test {
     void InstallOn(MemoryBackend& machine) {
         StageMachine(machine);
         platform::Services machineServices = machine.services();
-        app::InstallJournal installJournal;
+        state::InstallJournal installJournal;
         install::InstallContext installContext{machineServices, options, inventory, installJournal};
         OnInstallButton(installContext, page);
         machine.files.SetProgramPath(kUninstaller);
@@ -87,9 +87,9 @@ class UninstallTest : public ::testing::Test {
 
     MemoryBackend backend;
     platform::Services services = backend.services();
-    app::InstallOptions options;
-    app::AcadInventory inventory;
-    app::InstallJournal journal;
+    state::InstallOptions options;
+    state::AcadInventory inventory;
+    state::InstallJournal journal;
     install::InstallContext context{services, options, inventory, journal};
     FakeInstallPage page;
 };
@@ -111,7 +111,7 @@ TEST_F(UninstallTest, RoundTripLeavesTheMachineAsItWasApartFromTheDocumentedLeft
     backend.files.AddFile(In(In(kProduct, "Brelix扩展绘图库"), "我的节点.SJY"), "the user's drawing");
     backend.prompts.answers = {platform::kIdYes, platform::kIdOk};
 
-    EXPECT_EQ(install::RunUninstall(services, journal, false), install::kUninstalled);
+    EXPECT_EQ(uninstall::RunUninstall(services, journal, false), uninstall::kUninstalled);
     EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller));
     backend.files.Restart();
 
@@ -135,7 +135,7 @@ TEST_F(UninstallTest, AnUntouchedInstallationGoesWholeWithItsFolderAtRestart) {
     // Three shipped files and the uninstaller, under a kilobyte together: a started KB counts.
     EXPECT_EQ(backend.registry.GetValue(RootKey::LocalMachine, kUninstallKey, "EstimatedSize"),
               (platform::memory::StoredValue{platform::kRegDword, std::string("\x01\0\0\0", 4)}));
-    EXPECT_EQ(install::RunUninstall(services, journal, true), install::kUninstalled);
+    EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
     EXPECT_TRUE(backend.prompts.shown.empty());
     EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller, kProduct));
     backend.files.Restart();
@@ -159,31 +159,31 @@ TEST_F(UninstallTest, StopsAndProblemsEndWithTheirExitCodes) {
         {"no",
          [](MemoryBackend& b) { b.prompts.answers = {platform::kIdNo}; },
          false,
-         install::kUninstallCancelled,
+         uninstall::kUninstallCancelled,
          {"Brelix安装"},
          true},
         {"acad",
          [](MemoryBackend& b) { b.processes.names = {"ACAD.EXE"}; },
          false,
-         install::kUninstallAcadRunning,
+         uninstall::kUninstallAcadRunning,
          {"Brelix软件安装"},
          true},
         {"acad silent",
          [](MemoryBackend& b) { b.processes.names = {"acad.exe"}; },
          true,
-         install::kUninstallAcadRunning,
+         uninstall::kUninstallAcadRunning,
          {},
          true},
         {"locked",
          [](MemoryBackend& b) { b.files.Lock(In(kProduct, "Brelix2020.arx")); },
          true,
-         install::kUninstalledWithProblems,
+         uninstall::kUninstalledWithProblems,
          {},
          true},
         {"no record",
          [](MemoryBackend& b) { b.files.DeleteFile(In(kProduct, install::kInstallRecordName)); },
          false,
-         install::kNothingToUninstall,
+         uninstall::kNothingToUninstall,
          {"Brelix安装"},
          true},
     };
@@ -192,8 +192,8 @@ TEST_F(UninstallTest, StopsAndProblemsEndWithTheirExitCodes) {
         platform::Services freshServices = fresh.services();
         InstallOn(fresh);
         c.arrange(fresh);
-        app::InstallJournal uninstallJournal;
-        EXPECT_EQ(install::RunUninstall(freshServices, uninstallJournal, c.silent), c.exitCode) << c.name;
+        state::InstallJournal uninstallJournal;
+        EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, c.silent), c.exitCode) << c.name;
         std::vector<std::string> captions;
         for (const auto& shown : fresh.prompts.shown)
             captions.push_back(shown.caption);
@@ -248,8 +248,8 @@ TEST_F(UninstallTest, KeepsWhatIsNotTheInstallationsOwn) {
         platform::Services freshServices = fresh.services();
         InstallOn(fresh);
         c.change(fresh);
-        app::InstallJournal uninstallJournal;
-        EXPECT_EQ(install::RunUninstall(freshServices, uninstallJournal, true), install::kUninstalled)
+        state::InstallJournal uninstallJournal;
+        EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, true), uninstall::kUninstalled)
             << c.name;
         EXPECT_TRUE(c.kept(fresh)) << c.name;
     }
@@ -274,8 +274,8 @@ TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
         InstallOn(fresh);
         fresh.files.AddFile(In(kProduct, "BrelixUser.exe"), "per-user steps");
         fresh.registry.SetString(RootKey::LocalMachine, kActiveSetup, "StubPath", c.stubPath);
-        app::InstallJournal uninstallJournal;
-        EXPECT_EQ(install::RunUninstall(freshServices, uninstallJournal, true), install::kUninstalled)
+        state::InstallJournal uninstallJournal;
+        EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, true), uninstall::kUninstalled)
             << c.stubPath;
         EXPECT_FALSE(fresh.files.Exists(In(kProduct, "BrelixUser.exe"))) << c.stubPath;
         EXPECT_EQ(fresh.registry.KeyExists(RootKey::LocalMachine, kActiveSetup), c.componentStays)
@@ -299,7 +299,7 @@ TEST(TrustedFolderRemoval, TakesOutOnlyWholeEntriesAndLeavesTheRestAsItIs) {
         {"", std::nullopt},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(install::WithoutTrustedFolder(c.list, folder), c.expected) << c.list;
+        EXPECT_EQ(uninstall::WithoutTrustedFolder(c.list, folder), c.expected) << c.list;
 }
 
 }  // namespace

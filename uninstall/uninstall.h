@@ -3,10 +3,10 @@
 // installation recorded in its product folder, keeps what the user made or changed, and ends with
 // an exit code.
 
-#include "app/install_journal.h"
 #include "platform/services.h"
+#include "state/install_journal.h"
 
-namespace install {
+namespace uninstall {
 
 enum UninstallExitCode {
     kUninstalled = 0,
@@ -19,6 +19,6 @@ enum UninstallExitCode {
 // Runs the whole uninstall. Silent: no question and no message box. Log events and problems go
 // into the journal. While a problem remains, the record, the uninstaller and the Programs and
 // Features entry stay, so that the uninstall can be run again.
-int RunUninstall(platform::Services& services, app::InstallJournal& journal, bool silent);
+int RunUninstall(platform::Services& services, state::InstallJournal& journal, bool silent);
 
-}  // namespace install
+}  // namespace uninstall

@@ -1,4 +1,4 @@
-#include "install/uninstall_registry.h"
+#include "uninstall/uninstall_registry.h"
 
 #include <vector>
 
@@ -8,7 +8,7 @@
 #include "install/uninstall_entry.h"
 #include "platform/text936.h"
 
-namespace install {
+namespace uninstall {
 
 namespace {
 
@@ -31,7 +31,7 @@ std::vector<std::string> SplitList(const std::string& list) {
 }
 
 bool IsInside(const std::string& path, const std::string& folder) {
-    return PathBelow(path, folder).has_value();
+    return install::PathBelow(path, folder).has_value();
 }
 
 // Deletes a key below HKEY_LOCAL_MACHINE; true when it is gone afterwards.
@@ -77,7 +77,7 @@ std::optional<std::string> WithoutTrustedFolder(const std::string& list, const s
 void RemoveDemandLoadEntry(platform::Registry& registry,
                            const std::string& key,
                            const std::string& productFolder,
-                           app::InstallJournal& journal) {
+                           state::InstallJournal& journal) {
     const auto loader = ReadMachineText(registry, key, kLoaderValue, acad::kNameBufferSize);
     if (!loader) {
         journal.Note("加载项已不存在：HKLM\\" + key);
@@ -96,7 +96,7 @@ void RemoveDemandLoadEntry(platform::Registry& registry,
 void RemoveTrustedFolder(platform::Registry& registry,
                          const std::string& variablesKey,
                          const std::string& productFolder,
-                         app::InstallJournal& journal) {
+                         state::InstallJournal& journal) {
     auto currentUser = registry.OpenRoot(platform::RootKey::CurrentUser);
     auto variables = currentUser ? currentUser->Open(variablesKey, platform::KeyAccess::Default) : nullptr;
     if (!variables)
@@ -122,30 +122,30 @@ void RemoveTrustedFolder(platform::Registry& registry,
 void RemoveProductKeys(platform::Registry& registry,
                        platform::Environment& environment,
                        const std::string& productFolder,
-                       app::InstallJournal& journal) {
-    auto localMachine = OpenRecordRoot(registry);
+                       state::InstallJournal& journal) {
+    auto localMachine = install::OpenRecordRoot(registry);
     std::string recorded;
-    if (ReadPreviousFolder(registry, environment, recorded) &&
+    if (install::ReadPreviousFolder(registry, environment, recorded) &&
         text936::EqualsNoCase(recorded, productFolder)) {
         // Earlier 64-bit builds kept the record in the 64-bit view: it goes wherever it is.
         auto nativeView = registry.OpenRoot(platform::RootKey::LocalMachine, platform::RegistryView::Force64);
         bool removed = false;
         for (auto* root : {localMachine.get(), nativeView.get()}) {
-            if (root && root->DeleteSubkey(kRecordKeyWrite))
+            if (root && root->DeleteSubkey(install::kRecordKeyWrite))
                 removed = true;
         }
         if (removed)
-            journal.Note(std::string("已删除 HKLM\\") + kRecordKeyWrite);
+            journal.Note(std::string("已删除 HKLM\\") + install::kRecordKeyWrite);
         else
-            journal.Problem(std::string("未能删除 HKLM\\") + kRecordKeyWrite);
+            journal.Problem(std::string("未能删除 HKLM\\") + install::kRecordKeyWrite);
     }
 
-    const auto location = localMachine ? UninstallEntryLocation(*localMachine) : std::nullopt;
+    const auto location = localMachine ? install::UninstallEntryLocation(*localMachine) : std::nullopt;
     if (location && text936::EqualsNoCase(text936::WithoutTrailingBackslash(*location), productFolder)) {
-        if (RemoveUninstallEntry(*localMachine))
-            journal.Note(std::string("已删除卸载项 HKLM\\") + kUninstallKeyPath);
+        if (install::RemoveUninstallEntry(*localMachine))
+            journal.Note(std::string("已删除卸载项 HKLM\\") + install::kUninstallKeyPath);
         else
-            journal.Problem(std::string("未能删除卸载项 HKLM\\") + kUninstallKeyPath);
+            journal.Problem(std::string("未能删除卸载项 HKLM\\") + install::kUninstallKeyPath);
     }
 
     // The stub is quoted: "<product folder>\BrelixUser.exe".
@@ -159,4 +159,4 @@ void RemoveProductKeys(platform::Registry& registry,
     }
 }
 
-}  // namespace install
+}  // namespace uninstall

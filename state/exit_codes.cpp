@@ -1,6 +1,6 @@
-#include "app/exit_codes.h"
+#include "state/exit_codes.h"
 
-namespace app {
+namespace state {
 
 int ExitCodeFor(InstallOutcome outcome, bool wizard, bool logFailed) {
     switch (outcome) {
@@ -28,4 +28,4 @@ int ExitCodeFor(InstallOutcome outcome, bool wizard, bool logFailed) {
     }
 }
 
-}  // namespace app
+}  // namespace state

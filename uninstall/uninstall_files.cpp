@@ -1,12 +1,12 @@
-#include "install/uninstall_files.h"
+#include "uninstall/uninstall_files.h"
 
-#include "install/crc32.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
-#include "install/read_only.h"
+#include "platform/crc32.h"
+#include "platform/read_only.h"
 #include "platform/text936.h"
 
-namespace install {
+namespace uninstall {
 
 namespace {
 
@@ -22,8 +22,8 @@ bool SweepFolder(platform::FileSystem& files,
                  int depth,
                  std::vector<std::string>& remaining) {
     std::vector<platform::DirEntry> entries;
-    const std::string pattern = JoinPath(folder, "*.*");
-    if (text936::FitsBuffer(pattern, kPathBufferSize)) {
+    const std::string pattern = install::JoinPath(folder, "*.*");
+    if (text936::FitsBuffer(pattern, install::kPathBufferSize)) {
         platform::DirEntry entry;
         if (auto search = files.FindFirst(pattern, entry)) {
             do {
@@ -34,32 +34,32 @@ bool SweepFolder(platform::FileSystem& files,
     }
     bool empty = true;
     for (const platform::DirEntry& entry : entries) {
-        const std::string path = JoinPath(folder, entry.name);
+        const std::string path = install::JoinPath(folder, entry.name);
         const bool isFolder = (entry.attributes & platform::kAttrDirectory) != 0;
-        if (isFolder && depth < kDeepestFolder && text936::FitsBuffer(path, kPathBufferSize) &&
+        if (isFolder && depth < kDeepestFolder && text936::FitsBuffer(path, install::kPathBufferSize) &&
             SweepFolder(files, path, depth + 1, remaining))
             continue;
         if (!isFolder)
             remaining.push_back(path);
         empty = false;
     }
-    return empty && text936::FitsBuffer(folder, kPathBufferSize) && files.RemoveDirectory(folder);
+    return empty && text936::FitsBuffer(folder, install::kPathBufferSize) && files.RemoveDirectory(folder);
 }
 
 }  // namespace
 
 void RemoveShippedFiles(platform::FileSystem& files,
                         const std::string& productFolder,
-                        const InstallRecord& record,
-                        app::InstallJournal& journal) {
-    for (const RecordedFile& shipped : record.files) {
-        const std::string path = JoinPath(productFolder, shipped.path);
-        if (!text936::FitsBuffer(path, kPathBufferSize) || !files.GetAttributes(path))
+                        const install::InstallRecord& record,
+                        state::InstallJournal& journal) {
+    for (const install::RecordedFile& shipped : record.files) {
+        const std::string path = install::JoinPath(productFolder, shipped.path);
+        if (!text936::FitsBuffer(path, install::kPathBufferSize) || !files.GetAttributes(path))
             continue;
         // In pieces: a shipped file can be hundreds of megabytes.
-        ContentCheck check;
+        platform::ContentCheck check;
         const bool read =
-            files.ReadPieces(path, kLargestCheckedFile,
+            files.ReadPieces(path, install::kLargestCheckedFile,
                              [&check](const char* data, std::size_t piece) { check.Add(data, piece); });
         if (!read) {
             // Too large to be the shipped file, or held open: either way not ours to delete now.
@@ -74,10 +74,10 @@ void RemoveShippedFiles(platform::FileSystem& files,
     }
 }
 
-bool RemoveOwnFile(platform::FileSystem& files, const std::string& path, app::InstallJournal& journal) {
+bool RemoveOwnFile(platform::FileSystem& files, const std::string& path, state::InstallJournal& journal) {
     if (!files.GetAttributes(path))
         return true;
-    ClearReadOnly(files, path);
+    platform::ClearReadOnly(files, path);
     if (files.DeleteFile(path)) {
         journal.Note("已删除 " + path);
         return true;
@@ -92,4 +92,4 @@ std::vector<std::string> RemoveEmptyFolders(platform::FileSystem& files, const s
     return remaining;
 }
 
-}  // namespace install
+}  // namespace uninstall

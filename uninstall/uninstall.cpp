@@ -1,4 +1,4 @@
-#include "install/uninstall.h"
+#include "uninstall/uninstall.h"
 
 #include <optional>
 #include <string>
@@ -7,11 +7,11 @@
 #include "install/install_record.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
-#include "install/uninstall_files.h"
-#include "install/uninstall_registry.h"
 #include "platform/text936.h"
+#include "uninstall/uninstall_files.h"
+#include "uninstall/uninstall_registry.h"
 
-namespace install {
+namespace uninstall {
 
 namespace {
 
@@ -31,7 +31,7 @@ std::string FolderOf(const std::string& path) {
 }
 
 bool HoldsRecord(platform::FileSystem& files, const std::string& folder) {
-    return !folder.empty() && ReadInstallRecord(files, folder).has_value();
+    return !folder.empty() && install::ReadInstallRecord(files, folder).has_value();
 }
 
 // The folder beside the running program when it holds a record, else the recorded product folder
@@ -41,7 +41,8 @@ std::optional<std::string> FindProductFolder(platform::Services& services) {
     if (HoldsRecord(services.files, programFolder))
         return programFolder;
     std::string recorded;
-    if (ReadPreviousFolder(services.registry, services.environment, recorded) && HoldsRecord(services.files, recorded))
+    if (install::ReadPreviousFolder(services.registry, services.environment, recorded) &&
+        HoldsRecord(services.files, recorded))
         return recorded;
     return std::nullopt;
 }
@@ -49,7 +50,7 @@ std::optional<std::string> FindProductFolder(platform::Services& services) {
 // Deletes the uninstaller; the running one at the next restart. True when it is gone or will go.
 bool RemoveUninstaller(platform::FileSystem& files,
                        const std::string& path,
-                       app::InstallJournal& journal,
+                       state::InstallJournal& journal,
                        bool& atRestart) {
     atRestart = false;
     if (!files.GetAttributes(path))
@@ -67,7 +68,7 @@ bool RemoveUninstaller(platform::FileSystem& files,
     return false;
 }
 
-std::string EndMessage(const app::InstallJournal& journal,
+std::string EndMessage(const state::InstallJournal& journal,
                        const std::string& productFolder,
                        const std::vector<std::string>& kept,
                        const std::vector<std::string>& fonts,
@@ -75,7 +76,7 @@ std::string EndMessage(const app::InstallJournal& journal,
     std::string text;
     if (journal.HasProblems()) {
         text = "Brelix结构工具箱已删除，但以下项目未能处理：\n" +
-               app::SummariseProblems(journal.Problems(), kListedLines) +
+               state::SummariseProblems(journal.Problems(), kListedLines) +
                "\n\n安装记录和卸载程序已保留，解决问题后可再次卸载。";
     } else {
         text = "Brelix结构工具箱已从本机删除。";
@@ -83,13 +84,13 @@ std::string EndMessage(const app::InstallJournal& journal,
     if (!kept.empty()) {
         std::vector<std::string> names;
         for (const std::string& path : kept)
-            names.push_back(PathBelow(path, productFolder).value_or(path));
+            names.push_back(install::PathBelow(path, productFolder).value_or(path));
         text += "\n\n以下文件由您创建或修改过，已保留在 " + productFolder + "：\n" +
-                app::SummariseProblems(names, kListedLines);
+                state::SummariseProblems(names, kListedLines);
     }
     if (!fonts.empty()) {
         text += "\n\n字体文件保留在AutoCAD的Fonts文件夹中，用本软件绘制的图纸仍需要它们：\n" +
-                app::SummariseProblems(fonts, kListedLines);
+                state::SummariseProblems(fonts, kListedLines);
     }
     if (uninstallerAtRestart)
         text += "\n\n卸载程序将在计算机重新启动后删除。";
@@ -98,7 +99,7 @@ std::string EndMessage(const app::InstallJournal& journal,
 
 }  // namespace
 
-int RunUninstall(platform::Services& services, app::InstallJournal& journal, bool silent) {
+int RunUninstall(platform::Services& services, state::InstallJournal& journal, bool silent) {
     platform::Prompts& prompts = services.prompts;
     const auto productFolder = FindProductFolder(services);
     if (!productFolder) {
@@ -107,7 +108,7 @@ int RunUninstall(platform::Services& services, app::InstallJournal& journal, boo
             prompts.Show(prompts.ActiveWindow(), kNoRecordText, kCaption, platform::kMbOk);
         return kNothingToUninstall;
     }
-    if (IsAcadRunning(services.processes)) {
+    if (install::IsAcadRunning(services.processes)) {
         journal.Note("AutoCAD正在运行，未卸载");
         if (!silent)
             prompts.Show(prompts.ActiveWindow(), kCloseAcadText, kCloseAcadCaption, platform::kMbOk);
@@ -121,9 +122,9 @@ int RunUninstall(platform::Services& services, app::InstallJournal& journal, boo
 
     const std::string& folder = *productFolder;
     journal.Note("卸载 " + folder);
-    const auto record = ReadInstallRecord(services.files, folder);
+    const auto record = install::ReadInstallRecord(services.files, folder);
     if (!record) {
-        journal.Problem("无法读取安装记录 " + JoinPath(folder, kInstallRecordName));
+        journal.Problem("无法读取安装记录 " + install::JoinPath(folder, install::kInstallRecordName));
         return kUninstalledWithProblems;
     }
 
@@ -132,19 +133,20 @@ int RunUninstall(platform::Services& services, app::InstallJournal& journal, boo
     for (const std::string& key : record->trustedPathKeys)
         RemoveTrustedFolder(services.registry, key, folder, journal);
     RemoveShippedFiles(services.files, folder, *record, journal);
-    RemoveOwnFile(services.files, JoinPath(folder, kPerUserProgramName), journal);
+    RemoveOwnFile(services.files, install::JoinPath(folder, kPerUserProgramName), journal);
 
     // While something is left to do, what is needed to run the uninstall again stays.
     bool uninstallerAtRestart = false;
     if (!journal.HasProblems()) {
         RemoveProductKeys(services.registry, services.environment, folder, journal);
-        RemoveOwnFile(services.files, JoinPath(folder, kInstallRecordName), journal);
-        RemoveUninstaller(services.files, JoinPath(folder, kUninstallerName), journal, uninstallerAtRestart);
+        RemoveOwnFile(services.files, install::JoinPath(folder, install::kInstallRecordName), journal);
+        RemoveUninstaller(services.files, install::JoinPath(folder, install::kUninstallerName), journal,
+                          uninstallerAtRestart);
     }
 
     // What remains is the user's, apart from the uninstaller and the record when they had to stay.
-    const std::string uninstaller = JoinPath(folder, kUninstallerName);
-    const std::string recordFile = JoinPath(folder, kInstallRecordName);
+    const std::string uninstaller = install::JoinPath(folder, install::kUninstallerName);
+    const std::string recordFile = install::JoinPath(folder, install::kInstallRecordName);
     std::vector<std::string> kept;
     for (const std::string& path : RemoveEmptyFolders(services.files, folder)) {
         if (!text936::EqualsNoCase(path, uninstaller) && !text936::EqualsNoCase(path, recordFile))
@@ -166,4 +168,4 @@ int RunUninstall(platform::Services& services, app::InstallJournal& journal, boo
     return exitCode;
 }
 
-}  // namespace install
+}  // namespace uninstall

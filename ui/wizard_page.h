@@ -2,7 +2,10 @@
 // What the page loop needs of a wizard page: a modal run, then the number of the page to show next
 // (1, 2 or 3; 0 ends the wizard).
 
-namespace app {
+#include <functional>
+#include <memory>
+
+namespace ui {
 
 class WizardPage {
   public:
@@ -12,4 +15,7 @@ class WizardPage {
     virtual int NextPage() const = 0;
 };
 
-}  // namespace app
+// Makes page `pageNumber` (1, 2 or 3); nullptr when it cannot be made.
+using PageFactory = std::function<std::unique_ptr<WizardPage>(int pageNumber)>;
+
+}  // namespace ui
