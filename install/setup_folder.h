@@ -1,0 +1,31 @@
+#pragma once
+// The installer's own folder below Program Files: what runs elevated or in every user's logon
+// (Uninstall.exe, BrelixUser.exe), the installation record the elevated uninstall trusts, and the
+// save place of the files to keep. A folder made there inherits the administrators-only access of
+// Program Files, so no ordinary user can change what is in it; the product folder, which users
+// write to, holds none of it.
+
+#include <optional>
+#include <string>
+
+#include "platform/environment.h"
+#include "platform/registry.h"
+
+namespace install {
+
+// Its name below Program Files. It differs from the product folder's name, so the two stay apart
+// even when Program Files itself is chosen as the installation root.
+constexpr char kSetupFolderName[] = "Brelix安装程序";
+
+// The Program Files folder of the running build ("Program Files (x86)" for the 32-bit build on
+// 64-bit Windows): "ProgramFilesDir" of HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion in the
+// build's own view, which only administrators can change; "%ProgramFiles%" when that cannot be
+// read. A full path without a trailing backslash, or nullopt.
+std::optional<std::string> ProgramFilesFolder(platform::Registry& registry,
+                                              platform::Environment& environment);
+
+// "<Program Files>\Brelix安装程序", or nullopt when Program Files is not known or the folder's
+// paths would not fit the 260-byte buffer.
+std::optional<std::string> SetupFolder(platform::Registry& registry, platform::Environment& environment);
+
+}  // namespace install
