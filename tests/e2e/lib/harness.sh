@@ -71,6 +71,13 @@ wizard_ended() {
 wizard_kill() {
     [ -n "$WIZARD_PID" ] || return 0
     kill "$WIZARD_PID" 2>/dev/null
+    # Wine can sit out a SIGTERM while a modal loop runs: give it 5 s, then end it for certain.
+    local i
+    for i in $(seq 50); do
+        kill -0 "$WIZARD_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -9 "$WIZARD_PID" 2>/dev/null
     wait "$WIZARD_PID" 2>/dev/null
     WIZARD_PID=
 }
