@@ -120,7 +120,7 @@ E2E_WINE_VOLATILE_KEYS='^\\[hkey_current_user\\\\software\\\\wine[\\\\\\]]|'\
 '^\\[hkey_local_machine\\\\system\\\\currentcontrolset\\\\control\\\\servicecurrent\\]|'\
 '^\\[hkey_local_machine\\\\software\\\\microsoft\\\\windows nt\\\\currentversion\\\\networkcards[\\\\\\]]|'\
 '^\\[hkey_local_machine\\\\system\\\\currentcontrolset\\\\services\\\\tcpip[\\\\\\]]|'\
-'^\\[hkey_local_machine\\\\system\\\\currentcontrolset\\\\(enum|control\\\\class|control\\\\deviceclasses)[\\\\\\]]|'\
+'^\\[hkey_local_machine\\\\system\\\\currentcontrolset\\\\(enum|control\\\\class|control\\\\deviceclasses|control\\\\video)[\\\\\\]]|'\
 '^\\[hkey_local_machine\\\\hardware[\\\\\\]]'
 
 # e2e_reg_export <key> [64|32]: prints the key and everything below it as UTF-8 .reg text (empty when
