@@ -114,7 +114,7 @@ e2e_reg_import() {
 }
 
 # Keys Wine itself rewrites while programs run (its own settings, the service start counter, the
-# hardware and network adapters it finds on the host): left out so a snapshot shows only what a
+# hardware, displays and network adapters it finds on the host): left out so a snapshot shows only what a
 # program did.
 E2E_WINE_VOLATILE_KEYS='^\\[hkey_current_user\\\\software\\\\wine[\\\\\\]]|'\
 '^\\[hkey_local_machine\\\\system\\\\currentcontrolset\\\\control\\\\servicecurrent\\]|'\
