@@ -55,6 +55,19 @@ unpack() {  # unpack <archive> <folder>
     rm -rf "$2" && python3 -m zipfile -e "$1" "$2" || fail "cannot unpack $1"
 }
 
+# expect_binary_check_fails <SetUp.exe> <BrelixUser.exe> <complaint>: scripts/check-binary.sh refuses the
+# pair, saying so.
+expect_binary_check_fails() {
+    local output
+    if output=$(bash "$E2E_SCRIPTS/check-binary.sh" "$1" 32 "$2" 2>&1); then
+        fail "check-binary.sh accepts $(basename "$1") with $(basename "$2")"
+    elif grep -qF -- "$3" <<<"$output"; then
+        note "ok: check-binary.sh refuses: $3"
+    else
+        fail "check-binary.sh does not say: $3 ($output)"
+    fi
+}
+
 scenario_signed_packages() {
     local keys="$E2E_WORK/signing" dist="$E2E_WORK/dist-signed" bitness
     make_signing_certificate "$keys" || return 1
@@ -68,6 +81,21 @@ scenario_signed_packages() {
     cp "$keys/32/SetUp.exe" "$keys/changed.exe"
     printf 'X' | dd of="$keys/changed.exe" bs=1 seek=4096 conv=notrunc 2>/dev/null
     expect_unsigned "a SetUp.exe changed after signing" "$keys/changed.exe" "$keys/ca.pem"
+
+    # The binary check holds SetUp.exe to the signed BrelixUser.exe it carries, and each program to its
+    # own limits: the programs swapped, the unsigned build, programs grown past their size.
+    local built="$E2E_SCRIPTS/../build/win32/BrelixUser.exe" signed="$E2E_SCRIPTS/../build/win32/signed/BrelixUser.exe"
+    bash "$E2E_SCRIPTS/check-binary.sh" "$keys/32/SetUp.exe" 32 "$signed" >/dev/null ||
+        fail "check-binary.sh refuses the signed pair"
+    expect_binary_check_fails "$keys/32/SetUp.exe" "$built" "does not carry"
+    expect_binary_check_fails "$signed" "$keys/32/SetUp.exe" 'lacks level="requireAdministrator"'
+    expect_binary_check_fails "$keys/32/SetUp.exe" "$keys/32/SetUp.exe" "imports comctl32.dll"
+    expect_binary_check_fails "$keys/32/SetUp.exe" "$keys/32/SetUp.exe" "asks for administrator rights"
+    expect_binary_check_fails "$keys/32/SetUp.exe" "$E2E_DRIVER_UNIX" 'lacks level="asInvoker"'
+    cp "$keys/32/SetUp.exe" "$keys/grown.exe" && truncate -s 409601 "$keys/grown.exe"
+    expect_binary_check_fails "$keys/grown.exe" "$signed" "is 409601 bytes, more than 409600"
+    cp "$signed" "$keys/grown-user.exe" && truncate -s 131073 "$keys/grown-user.exe"
+    expect_binary_check_fails "$keys/32/SetUp.exe" "$keys/grown-user.exe" "is 131073 bytes, more than 131072"
 
     # What the signed SetUp.exe writes on a machine: the per-user program, and at a silent installation
     # its uninstaller (found wherever the installation puts it).
