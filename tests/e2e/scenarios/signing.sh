@@ -71,7 +71,20 @@ expect_binary_check_fails() {
 scenario_signed_packages() {
     local keys="$E2E_WORK/signing" dist="$E2E_WORK/dist-signed" bitness
     make_signing_certificate "$keys" || return 1
+    # A timestamp server that cannot be reached stops the packaging: no archive goes out untimestamped.
+    rm -rf "$dist"
+    if env SIGN_PFX="$keys/signer.pfx" SIGN_PASSWORD="$SIGNING_PASSWORD" SIGN_TIMESTAMP_URL=http://127.0.0.1:9/ \
+        DIST_DIR="$dist" bash "$E2E_SCRIPTS/package.sh" >"$keys/package-unreachable.log" 2>&1 ||
+        [ -e "$dist/Brelix-SetUp-32.zip" ]; then
+        fail "packaged without the timestamp server it was given"
+    else
+        note "ok: an unreachable timestamp server stops the packaging"
+    fi
     package "$dist" "$keys/package.log" SIGN_PFX="$keys/signer.pfx" SIGN_PASSWORD="$SIGNING_PASSWORD" || return 1
+    # The build folders carry their own BrelixUser.exe again.
+    expect_eq "BRELIX_USER_PROGRAM after packaging" \
+        "$(grep -h '^BRELIX_USER_PROGRAM:' "$E2E_SCRIPTS"/../build/win{32,64}/CMakeCache.txt | sort -u)" \
+        "BRELIX_USER_PROGRAM:FILEPATH="
     for bitness in 32 64; do
         unpack "$dist/Brelix-SetUp-$bitness.zip" "$keys/$bitness" || return 1
         expect_signed "SetUp.exe of the $bitness-bit archive" "$keys/$bitness/SetUp.exe" "$keys/ca.pem"
