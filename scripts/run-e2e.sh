@@ -82,6 +82,7 @@ scenarios=(
     "x86|the silent log names every file copied and every value written|scenario_silent_log_names_every_change"
     "x86|an unsigned package when no certificate is given|scenario_unsigned_package"
     "x86|signed packages: SetUp.exe, and the BrelixUser.exe and Uninstall.exe it writes, keep the signature|scenario_signed_packages"
+    "x86|BrelixUser.exe onto a full drive: exit 6, no half program left|scenario_user_program_on_a_full_disk"
     "x86|uninstall through Programs and Features leaves only the user's work and the documented leftovers|scenario_uninstall_round_trip"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"

@@ -139,3 +139,20 @@ scenario_unsigned_package() {
         fi
     done
 }
+
+# BrelixUser.exe written onto a drive too small for it: exit 6, and no half program is left behind that
+# Windows would try to run at every logon.
+scenario_user_program_on_a_full_disk() {
+    stage x86 "$SETUP32" none || return 1
+    local drive="$E2E_WORK/small-drive"
+    mkdir -p "$drive"
+    mount -t tmpfs -o size=64k tmpfs "$drive" || { fail "cannot mount a small drive (needs root)"; return 1; }
+    ln -sfn "$drive" "$WINEPREFIX/dosdevices/q:"
+    silent /S '/USERPROGRAM=Q:\BrelixUser.exe'
+    local left
+    left=$(ls -A "$drive")
+    rm -f "$WINEPREFIX/dosdevices/q:"
+    umount "$drive"
+    expect_eq "BrelixUser.exe onto a full drive" "$SILENT_EXIT" 6
+    expect_eq "files left on the full drive" "$left" ""
+}
