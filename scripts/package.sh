@@ -44,6 +44,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# configure <preset> <BrelixUser.exe to carry, empty for the built one>: quiet unless it fails.
+configure() {
+    cmake --preset "$1" -DBRELIX_USER_PROGRAM="$2" >"$staging/configure.log" 2>&1 ||
+        { cat "$staging/configure.log"; return 1; }
+}
+
+# build <preset> <target>: a failed build stops here, so that no older program is signed or packed.
+build() {
+    cmake --build --preset "$1" --target "$2" -j2 >"$staging/build.log" 2>&1 ||
+        { cat "$staging/build.log"; echo "building $2 ($1) failed" >&2; return 1; }
+}
+
 # sign <program> <signed copy> <description>
 sign() {
     local options=(-pkcs12 "$SIGN_PFX" -readpass "$staging/password" -h sha256 -n "$3")
@@ -58,17 +70,17 @@ for bitness in 32 64; do
     folder="$staging/$bitness"
     mkdir -p "$folder"
     echo "== Building BrelixUser.exe and SetUp.exe ($preset preset)"
-    cmake --preset "$preset" -DBRELIX_USER_PROGRAM= >/dev/null
-    cmake --build --preset "$preset" --target BrelixUser -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+    configure "$preset" ""
+    build "$preset" BrelixUser
     user="build/$preset/BrelixUser.exe"
     if [ "$signing" = yes ]; then
         # Kept in the build folder, where the build that carries it finds it again.
         mkdir -p "build/$preset/signed"
         sign "$user" "build/$preset/signed/BrelixUser.exe" "Brelix结构工具箱用户设置"
         user="build/$preset/signed/BrelixUser.exe"
-        cmake --preset "$preset" -DBRELIX_USER_PROGRAM="$root/$user" >/dev/null
+        configure "$preset" "$root/$user"
     fi
-    cmake --build --preset "$preset" --target SetUp -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+    build "$preset" SetUp
     if [ "$signing" = yes ]; then
         sign "build/$preset/SetUp.exe" "$folder/SetUp.exe" "Brelix结构工具箱安装程序"
     else
