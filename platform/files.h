@@ -62,7 +62,7 @@ class FileSystem {
     virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
 
     // Writes the file that the running program carries under `name` to `path`, replacing an
-    // existing one (on Windows "BRELIXUSER" is made from the program's own file). False when the
+    // existing one, byte for byte (on Windows an RCDATA resource such as "BRELIXUSER"). False when the
     // program carries no such file or it cannot be written; nothing partly written is left.
     virtual bool WriteCarriedFile(const std::string& name, const std::string& path) = 0;
 

@@ -1,11 +1,33 @@
-# The resource script of SetUp.exe, for the Windows targets that need the real page templates,
-# logo, icon and manifest. Include this file, then add ${BRELIX_RESOURCE_SCRIPT} to the target's
-# sources. The script is UTF-8 (#pragma code_page(65001)); windres stores the dialog texts as
-# Unicode, so no code page flag is needed. Its bitmap, icon and manifest are found through the
-# include path.
+# The resource scripts of the Windows programs. Include this file, then add ${BRELIX_RESOURCE_SCRIPT}
+# (SetUp.exe's page templates, logo, icon, manifest and version) or ${BRELIX_USER_RESOURCE_SCRIPT}
+# (BrelixUser.exe's manifest and version) to the target's sources, and ${BRELIX_CARRIED_SCRIPT} to a
+# target that carries BrelixUser.exe (with add_dependencies(<target> BrelixUser)). The scripts are
+# UTF-8 (#pragma code_page(65001)); windres stores the dialog texts as Unicode, so no code page flag
+# is needed. Their bitmap, icon and manifests are found through the include path.
 enable_language(RC)
 set(BRELIX_RESOURCE_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(BRELIX_RESOURCE_SCRIPT ${BRELIX_RESOURCE_DIR}/SetUp.rc)
+set(BRELIX_USER_RESOURCE_SCRIPT ${BRELIX_RESOURCE_DIR}/BrelixUser.rc)
 set_source_files_properties(${BRELIX_RESOURCE_SCRIPT} PROPERTIES
     INCLUDE_DIRECTORIES ${BRELIX_RESOURCE_DIR}
-    OBJECT_DEPENDS "${BRELIX_RESOURCE_DIR}/resource.h;${BRELIX_RESOURCE_DIR}/logo.bmp;${BRELIX_RESOURCE_DIR}/setup.ico;${BRELIX_RESOURCE_DIR}/SetUp.manifest;${BRELIX_RESOURCE_DIR}/BrelixUser.manifest")
+    OBJECT_DEPENDS "${BRELIX_RESOURCE_DIR}/resource.h;${BRELIX_RESOURCE_DIR}/logo.bmp;${BRELIX_RESOURCE_DIR}/setup.ico;${BRELIX_RESOURCE_DIR}/SetUp.manifest;${BRELIX_RESOURCE_DIR}/version.rc")
+set_source_files_properties(${BRELIX_USER_RESOURCE_SCRIPT} PROPERTIES
+    INCLUDE_DIRECTORIES ${BRELIX_RESOURCE_DIR}
+    OBJECT_DEPENDS "${BRELIX_RESOURCE_DIR}/BrelixUser.manifest;${BRELIX_RESOURCE_DIR}/version.rc")
+
+# The BrelixUser.exe that SetUp.exe carries: the one this build makes, unless packaging names another
+# (the same program, signed: a signature is made before the program goes inside SetUp.exe, since any
+# change afterwards would break it).
+set(BRELIX_USER_PROGRAM "" CACHE FILEPATH
+    "BrelixUser.exe for SetUp.exe to carry (empty: the one this build makes)")
+if(BRELIX_USER_PROGRAM)
+    get_filename_component(BRELIX_CARRIED_USER_PROGRAM "${BRELIX_USER_PROGRAM}" ABSOLUTE)
+    if(NOT EXISTS "${BRELIX_CARRIED_USER_PROGRAM}")
+        message(FATAL_ERROR "BRELIX_USER_PROGRAM: ${BRELIX_CARRIED_USER_PROGRAM} does not exist")
+    endif()
+else()
+    set(BRELIX_CARRIED_USER_PROGRAM ${CMAKE_BINARY_DIR}/BrelixUser.exe)
+endif()
+set(BRELIX_CARRIED_SCRIPT ${CMAKE_BINARY_DIR}/carried_files.rc)
+configure_file(${BRELIX_RESOURCE_DIR}/carried_files.rc.in ${BRELIX_CARRIED_SCRIPT} @ONLY)
+set_source_files_properties(${BRELIX_CARRIED_SCRIPT} PROPERTIES OBJECT_DEPENDS ${BRELIX_CARRIED_USER_PROGRAM})

@@ -1,31 +1,38 @@
 #!/usr/bin/env bash
-# Checks a built SetUp.exe as it is shipped:
+# Checks a built SetUp.exe and the BrelixUser.exe it carries as they are shipped:
 #
-#   scripts/check-binary.sh <SetUp.exe> <32|64>
+#   scripts/check-binary.sh <SetUp.exe> <32|64> [BrelixUser.exe]
 #
-# - it imports only system DLLs from a fixed list (a DLL outside it would be looked for beside the
+# (BrelixUser.exe beside SetUp.exe when not named.)
+# - both import only system DLLs from a fixed list (a DLL outside it would be looked for beside the
 #   program, where a planted copy would be loaded before the first line of WinMain runs);
-# - it carries no debug sections, and the 32-bit build is at most 300 KB, so that neither creeps back;
-# - its manifest asks for administrator rights and Common Controls 6 and names the Windows versions
-#   from Vista to 11;
-# - it carries the manifest of BrelixUser.exe (the copy of itself it writes out), which asks for no
-#   elevation.
+#   BrelixUser.exe none of the window DLLs, since it has no window;
+# - neither carries debug sections; the 32-bit SetUp.exe is at most 400 KB with BrelixUser.exe inside,
+#   and the 32-bit BrelixUser.exe at most 128 KB, so that neither creeps back;
+# - SetUp.exe's manifest asks for administrator rights and Common Controls 6 and names the Windows
+#   versions from Vista to 11; BrelixUser.exe's asks for no elevation;
+# - SetUp.exe carries BrelixUser.exe byte for byte (a signed one keeps its signature when written out).
 # Prints each failed check and exits non-zero when any fails.
 set -uo pipefail
 
-exe=${1:?usage: $0 <SetUp.exe> <32|64>}
-bitness=${2:?usage: $0 <SetUp.exe> <32|64>}
+usage="usage: $0 <SetUp.exe> <32|64> [BrelixUser.exe]"
+exe=${1:?$usage}
+bitness=${2:?$usage}
+user=${3:-$(dirname "$exe")/BrelixUser.exe}
 case "$bitness" in
     32) objdump=i686-w64-mingw32-objdump ;;
     64) objdump=x86_64-w64-mingw32-objdump ;;
     *) echo "bitness must be 32 or 64" >&2; exit 2 ;;
 esac
-[ -f "$exe" ] || { echo "$exe: no such file" >&2; exit 2; }
+for file in "$exe" "$user"; do
+    [ -f "$file" ] || { echo "$file: no such file" >&2; exit 2; }
+done
 
 # shell32 and ole32 are loaded on first use (delay-loaded), after the DLL search is restricted.
-allowed_imports="advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll"
-max_bytes_32=$((300 * 1024))
-user_manifest_texts=('level="asInvoker"')
+setup_imports="advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll"
+user_imports="advapi32.dll kernel32.dll msvcrt.dll"
+max_bytes_32=$((400 * 1024))
+max_user_bytes_32=$((128 * 1024))
 manifest_texts=(
     'level="requireAdministrator"'
     'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"'
@@ -42,9 +49,9 @@ fail() {
     failed=1
 }
 
-# check_imports_and_debug <exe>: sets `imports`.
+# check_imports_and_debug <exe> <allowed imports>: sets `imports`.
 check_imports_and_debug() {
-    local headers dll debug_sections
+    local headers dll debug_sections allowed_imports=$2
     headers=$("$objdump" -p "$1") || { fail "$1" "objdump cannot read it"; return; }
     imports=$(awk '/DLL Name:/ { print tolower($3) }' <<<"$headers" | sort -u)
     [ -n "$imports" ] || fail "$1" "no import table found"
@@ -65,11 +72,30 @@ check_manifest() {
     done
 }
 
-check_imports_and_debug "$exe"
-size=$(stat -c %s "$exe")
-if [ "$bitness" = 32 ] && [ "$size" -gt "$max_bytes_32" ]; then
-    fail "$exe" "is $size bytes, more than $max_bytes_32"
-fi
-check_manifest "$exe" "${manifest_texts[@]}" "${user_manifest_texts[@]}"
-[ "$failed" -eq 0 ] && echo "   $(basename "$exe") ($bitness-bit): $size bytes, imports $imports, no debug sections, manifests complete"
+# check_size <exe> <limit for the 32-bit build>: sets `size`.
+check_size() {
+    size=$(stat -c %s "$1")
+    if [ "$bitness" = 32 ] && [ "$size" -gt "$2" ]; then
+        fail "$1" "is $size bytes, more than $2"
+    fi
+}
+
+check_imports_and_debug "$exe" "$setup_imports"
+check_size "$exe" "$max_bytes_32"
+check_manifest "$exe" "${manifest_texts[@]}"
+[ "$failed" -eq 0 ] && echo "   $(basename "$exe") ($bitness-bit): $size bytes, imports $imports, no debug sections, manifest complete"
+
+user_failed_before=$failed
+failed=0
+check_imports_and_debug "$user" "$user_imports"
+check_size "$user" "$max_user_bytes_32"
+check_manifest "$user" 'level="asInvoker"'
+grep -qF requireAdministrator "$user" && fail "$user" "its manifest asks for administrator rights"
+python3 - "$exe" "$user" <<'PY' || fail "$exe" "does not carry $user unchanged"
+import sys
+setup, user = (open(path, "rb").read() for path in sys.argv[1:3])
+sys.exit(0 if user in setup else 1)
+PY
+[ "$failed" -eq 0 ] && echo "   $(basename "$user") ($bitness-bit): $size bytes, imports $imports, no debug sections, asInvoker, carried unchanged"
+failed=$((failed | user_failed_before))
 exit "$failed"

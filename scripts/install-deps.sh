@@ -9,7 +9,7 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev clang-format
           g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64
           wine wine32:i386 wine64 xvfb xauth locales zip
-          imagemagick x11-apps fonts-wqy-zenhei)
+          imagemagick x11-apps fonts-wqy-zenhei osslsigncode openssl)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386

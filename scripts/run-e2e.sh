@@ -27,7 +27,7 @@ for file in "$build32/SetUp.exe" "$build32/guidriver.exe" "$build64/SetUp.exe" "
     "$build64/planted.dll"; do
     [ -f "$file" ] || { echo "build failed: $file is missing"; exit 1; }
 done
-echo "== Checking the shipped form of SetUp.exe"
+echo "== Checking the shipped form of SetUp.exe and BrelixUser.exe"
 binaries_ok=yes
 bash scripts/check-binary.sh "$build32/SetUp.exe" 32 || binaries_ok=no
 bash scripts/check-binary.sh "$build64/SetUp.exe" 64 || binaries_ok=no
@@ -80,6 +80,9 @@ scenarios=(
     "x86|silent installation leaves what the wizard's walk leaves, and logs it|scenario_silent_same_as_wizard"
     "x86|silent runs end with every exit code; BrelixUser.exe restores a user's trusted path|scenario_silent_exit_codes"
     "x86|the silent log names every file copied and every value written|scenario_silent_log_names_every_change"
+    "x86|an unsigned package when no certificate is given|scenario_unsigned_package"
+    "x86|signed packages: SetUp.exe, and the BrelixUser.exe and Uninstall.exe it writes, keep the signature|scenario_signed_packages"
+    "x86|BrelixUser.exe onto a full drive: exit 6, no half program left|scenario_user_program_on_a_full_disk"
     "x86|uninstall through Programs and Features leaves only the user's work and the documented leftovers|scenario_uninstall_round_trip"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"
@@ -113,5 +116,5 @@ echo
 echo "== Summary ($(($(date +%s) - started)) s)"
 for name in "${E2E_FAILED_NAMES[@]}"; do echo "failed: $name"; done
 echo "$E2E_PASSED passed, $E2E_FAILED failed"
-[ "$binaries_ok" = yes ] || echo "failed: the shipped form of SetUp.exe (see the binary check above)"
+[ "$binaries_ok" = yes ] || echo "failed: the shipped form of SetUp.exe or BrelixUser.exe (see the binary check above)"
 [ "$E2E_FAILED" -eq 0 ] && [ "$E2E_PASSED" -gt 0 ] && [ "$binaries_ok" = yes ]

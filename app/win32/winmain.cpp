@@ -1,5 +1,4 @@
 // SetUp.exe: the real platform, then whatever the command line asks for (the wizard without one).
-// Its copy BrelixUser.exe runs the per-user steps instead.
 
 // First, so that no later header sees the A/W name macros of windows.h.
 #include "platform/win32/win32_api.h"
@@ -7,27 +6,17 @@
 #include <memory>
 
 #include "app/setup_run.h"
-#include "app/user_run.h"
 #include "platform/win32/active_code_page.h"
 #include "platform/win32/dll_search_order.h"
-#include "platform/win32/per_user_program.h"
 #include "platform/win32/win32_backend.h"
 #include "platform/win32/win32_dialog_host.h"
-#include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_folder_browser.h"
 #include "platform/win32/win32_log_file.h"
-#include "platform/win32/win32_registry.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     // First, before anything can load a DLL by a bare name from the program's folder.
     platform::win32::RestrictDllSearchToSystemFolder();
     platform::win32::UseActiveCodePage();
-    // BrelixUser.exe is this program with a marker: the per-user steps only, no window, no switches.
-    if (platform::win32::IsPerUserProgram()) {
-        platform::win32::Win32Registry registry;
-        platform::win32::Win32Environment environment;
-        return app::RunPerUserProgram(registry, environment);
-    }
     platform::win32::Win32Backend backend;
     platform::win32::Win32DialogRunner dialogs(instance);
     platform::win32::Win32FolderBrowser folderBrowser;

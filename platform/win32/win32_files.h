@@ -36,8 +36,8 @@ class Win32FileSystem : public FileSystem {
     std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
     bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
 
-    // "BRELIXUSER": the per-user program, made from the running program's own file
-    // (per_user_program.h). Any other name is refused. A partly made file is deleted again.
+    // The RCDATA resource `name` of the running program (SetUp.exe carries "BRELIXUSER", the
+    // separately built and signed BrelixUser.exe), written unchanged. A partly written file is deleted.
     bool WriteCarriedFile(const std::string& name, const std::string& path) override;
     // CreateFileA (sharing reads only) and ReadFile; nullopt when the file cannot be opened, is
     // larger than `maxBytes` or is not read whole.

@@ -563,7 +563,7 @@ TEST(ResourceScript, DeclaresIconBitmapManifestAndVersion) {
     std::string source = ResourceScript().Source();
     for (const char* line :
          {"IDI_MAINFRAME ICON \"setup.ico\"", "IDB_LOGO BITMAP \"logo.bmp\"", "1 24 \"SetUp.manifest\"",
-          "FILEVERSION 2024, 3, 27, 0", "#pragma code_page(65001)"}) {
+          "#include \"version.rc\"", "#pragma code_page(65001)"}) {
         EXPECT_NE(source.find(line), std::string::npos) << line;
     }
     std::string manifest = ReadText(SourceDir() + "/res/SetUp.manifest");

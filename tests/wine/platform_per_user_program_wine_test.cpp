@@ -1,12 +1,12 @@
-// BrelixUser.exe made from the running program: the copy's resources as Windows loads them, the
-// refusals, and the real SetUp.exe writing one that then runs as the per-user program.
+// BrelixUser.exe, the program SetUp.exe carries: written out byte for byte (a signed program stays
+// signed), what it is as Windows loads it, the refusals, the real SetUp.exe writing one that then runs
+// as the per-user program, and the version resource of both programs.
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
-#include "platform/win32/per_user_program.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_files.h"
 #include "platform_win32_test_support.h"
@@ -31,15 +31,12 @@ std::optional<std::string> Resource(HMODULE module, const char* type, const char
     return std::string(bytes, SizeofResource(module, resource));
 }
 
-BOOL CALLBACK CountLanguage(HMODULE, LPCSTR, LPCSTR, WORD, LONG_PTR count) {
-    ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
-
-std::string OwnFolder() {
+// The build's root, where SetUp.exe and BrelixUser.exe are, one folder above this test program.
+std::string BuildRoot() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string text = path;
+    std::string text = path;
+    text = text.substr(0, text.rfind('\\'));
     return text.substr(0, text.rfind('\\'));
 }
 
@@ -76,33 +73,29 @@ void DeleteRecord() {
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, KEY_WOW64_64KEY, 0);
 }
 
-TEST_F(PerUserProgramWineTest, TheCopyCarriesTheUserManifestInPlaceOfItsOwnAndTheMarker) {
-    // This test program carries SetUp.exe's resources, so its copy is made as SetUp.exe's is.
+TEST_F(PerUserProgramWineTest, TheCarriedProgramIsWrittenUnchangedOverALongerFile) {
+    // This test program carries BrelixUser.exe as SetUp.exe does.
+    const auto built = win32test::ReadWholeFile(BuildRoot() + "\\BrelixUser.exe");
+    ASSERT_TRUE(built);
     const std::string written = folder + "\\BrelixUser.exe";
+    // A longer file in the way must not leave its tail behind the program.
+    ASSERT_TRUE(win32test::WriteWholeFile(written, std::string(built->size() + 4096, 'x')));
     platform::win32::Win32FileSystem files;
     ASSERT_TRUE(files.WriteCarriedFile("BRELIXUSER", written));
-    EXPECT_FALSE(platform::win32::IsPerUserProgram()) << "only the copy carries the marker";
+    const auto copy = win32test::ReadWholeFile(written);
+    ASSERT_TRUE(copy);
+    EXPECT_TRUE(*copy == *built) << "written " << copy->size() << " bytes of " << built->size();
 
-    const auto userManifest = Resource(nullptr, MAKEINTRESOURCEA(10), "BRELIXUSERMANIFEST");
-    const auto ownManifest = Resource(nullptr, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
-    ASSERT_TRUE(userManifest && ownManifest);
-    EXPECT_NE(ownManifest->find("requireAdministrator"), std::string::npos);
-
-    HMODULE copy = LoadLibraryExA(written.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(copy, nullptr);
-    const auto copyManifest = Resource(copy, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
-    ASSERT_TRUE(copyManifest);
-    EXPECT_EQ(*copyManifest, *userManifest);
-    EXPECT_NE(copyManifest->find("level=\"asInvoker\""), std::string::npos);
-    int languages = 0;
-    EnumResourceLanguagesA(copy, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), CountLanguage,
-                           reinterpret_cast<LONG_PTR>(&languages));
-    EXPECT_EQ(languages, 1) << "the manifest is replaced, not added beside the old one";
-    EXPECT_TRUE(Resource(copy, MAKEINTRESOURCEA(10), "BRELIXUSERMODE"));
-    // Everything else is the program as it was: its first page is still there.
-    EXPECT_EQ(Resource(copy, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(136)),
-              Resource(nullptr, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(136)));
-    FreeLibrary(copy);
+    // As Windows loads it: its own asInvoker manifest, its version, and none of SetUp.exe's pages.
+    HMODULE program = LoadLibraryExA(written.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    const auto manifest = Resource(program, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
+    ASSERT_TRUE(manifest);
+    EXPECT_NE(manifest->find("level=\"asInvoker\""), std::string::npos);
+    EXPECT_EQ(manifest->find("requireAdministrator"), std::string::npos);
+    EXPECT_TRUE(Resource(program, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1)));
+    EXPECT_FALSE(Resource(program, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(136)));
+    FreeLibrary(program);
 }
 
 TEST_F(PerUserProgramWineTest, RefusalsLeaveNoFileBehind) {
@@ -125,16 +118,14 @@ TEST_F(PerUserProgramWineTest, RefusalsLeaveNoFileBehind) {
               DWORD{FILE_ATTRIBUTE_DIRECTORY});
 }
 
-TEST_F(PerUserProgramWineTest, SetUpWritesAProgramThatRunsThePerUserStepsAndNothingElse) {
-    // The build puts SetUp.exe one folder above this test program.
-    const std::string buildRoot = OwnFolder().substr(0, OwnFolder().rfind('\\'));
-    const std::string setUp = buildRoot + "\\SetUp.exe";
+TEST_F(PerUserProgramWineTest, SetUpWritesTheBuiltProgramWhichRunsThePerUserStepsAndNothingElse) {
+    const std::string setUp = BuildRoot() + "\\SetUp.exe";
     ASSERT_TRUE(win32test::ReadWholeFile(setUp)) << setUp;
     const std::string user = folder + "\\BrelixUser.exe";
     EXPECT_EQ(RunProgram("\"" + setUp + "\" /S \"/USERPROGRAM=" + user + "\"", folder), 0u);
     const auto copy = win32test::ReadWholeFile(user);
     ASSERT_TRUE(copy);
-    EXPECT_EQ(copy->find("requireAdministrator"), std::string::npos);
+    EXPECT_TRUE(copy == win32test::ReadWholeFile(BuildRoot() + "\\BrelixUser.exe"));
 
     // No record: 3. With a record for a product folder: 0, and the folder is still there untouched.
     DeleteRecord();
@@ -145,6 +136,45 @@ TEST_F(PerUserProgramWineTest, SetUpWritesAProgramThatRunsThePerUserStepsAndNoth
     SetRecord(folder + "\\Brelix结构工具箱");
     EXPECT_EQ(RunProgram("\"" + user + "\"", folder), 0u);
     DeleteRecord();
+}
+
+// One string of a program's version resource, in the Chinese (code page 936) block it carries.
+std::string VersionString(const std::string& info, const char* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::string path = std::string("\\StringFileInfo\\080403a8\\") + name;
+    if (!VerQueryValueA(info.data(), path.c_str(), &value, &length) || length == 0)
+        return "<none>";
+    return static_cast<const char*>(value);
+}
+
+TEST(ProgramVersionWineTest, BothProgramsNameTheProductThePublisherAndTheVersion) {
+    struct Case {
+        const char* file;
+        const char* description;
+    } const cases[] = {
+        {"SetUp.exe", "Brelix结构工具箱安装程序"},
+        {"BrelixUser.exe", "Brelix结构工具箱用户设置"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = BuildRoot() + "\\" + c.file;
+        const DWORD size = GetFileVersionInfoSizeA(path.c_str(), nullptr);
+        ASSERT_GT(size, 0u);
+        std::string info(size, '\0');
+        ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
+        EXPECT_EQ(VersionString(info, "CompanyName"), "Brelix");
+        EXPECT_EQ(VersionString(info, "ProductName"), "Brelix结构工具箱");
+        EXPECT_EQ(VersionString(info, "ProductVersion"), "2024.3.27");
+        EXPECT_EQ(VersionString(info, "FileVersion"), "2024.3.27");
+        EXPECT_EQ(VersionString(info, "FileDescription"), c.description);
+        EXPECT_EQ(VersionString(info, "OriginalFilename"), c.file);
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+        EXPECT_EQ(fixed->dwFileVersionMS, (2024u << 16) | 3u);
+        EXPECT_EQ(fixed->dwFileVersionLS, 27u << 16);
+    }
 }
 
 }  // namespace

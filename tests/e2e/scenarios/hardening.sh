@@ -10,7 +10,7 @@ PLANTED_NAMES=(shcore.dll uxtheme.dll propsys.dll comdlg32.dll cryptbase.dll cry
     wtsapi32.dll ntmarta.dll apphelp.dll clbcatq.dll explorerframe.dll)
 
 # planted_walk <x86|x64> <SetUp.exe> <planted.dll>: plants the DLLs, opens and cancels the folder
-# picker, installs, and expects no marker.
+# picker, installs, runs the BrelixUser.exe it writes there, and expects no marker.
 planted_walk() {
     local arch=$1 exe=$2 dll=$3 name
     stage "$arch" "$exe" || return 1
@@ -25,9 +25,12 @@ wait-page 请选择安装路径：
 $INSTALL_AND_FINISH
 EOF
     wizard_ended || return 1
+    # BrelixUser.exe, run at logon from the product folder, among the same DLLs.
+    (cd "$SETUP_DIR" && wine SetUp.exe /S '/USERPROGRAM=C:\e2e\setup\BrelixUser.exe' &&
+        wine BrelixUser.exe) >/dev/null 2>&1 || fail "BrelixUser.exe was not written or did not run"
     local markers
     markers=$(cd "$SETUP_DIR" && find . -maxdepth 1 -name '*.loaded' -printf '%P ' | LC_ALL=C sort)
-    expect_eq "DLLs loaded from beside SetUp.exe" "$markers" ""
+    expect_eq "DLLs loaded from beside SetUp.exe and BrelixUser.exe" "$markers" ""
     expect_product "$PRODUCT" "$PAYLOAD_REF"
 }
 
