@@ -12,6 +12,7 @@
 #include "app/install_choices.h"
 #include "app/setup_run.h"
 #include "app/user_run.h"
+#include "install/active_setup.h"
 #include "platform/memory/headless_dialog_host.h"
 #include "platform/memory/memory_backend.h"
 #include "platform/memory/memory_log.h"
@@ -290,6 +291,29 @@ INSTANTIATE_TEST_SUITE_P(Accounts,
                                            AccountCase{"administrator", false, true},
                                            AccountCase{"ordinary_user_run_as_administrator", false, false}),
                          [](const auto& info) { return std::string(info.param.title); });
+
+// A per-user step that failed leaves the account without its Version, so that its next logon runs
+// the steps again; the program run by hand marks the account only when they went whole.
+TEST_F(SetUpRunTest, AFailedStepLeavesTheAccountUnmarkedForItsNextLogon) {
+    backend.failures.Fail(Operation::WriteValue, std::string("HKCU\\") + kProfile, 2);
+    ASSERT_EQ(Run("/S"), state::kExitWithProblems);
+    const auto machine = backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, "Version");
+    ASSERT_TRUE(machine);
+    EXPECT_FALSE(backend.registry.GetValue(RootKey::CurrentUser, kActiveSetup, "Version"));
+
+    EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), state::kExitInstalled);
+    EXPECT_FALSE(backend.registry.GetValue(RootKey::CurrentUser, kActiveSetup, "Version")) << "failed again";
+    EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), state::kExitInstalled);
+    EXPECT_EQ(TrustedPaths(), kProduct);
+    const auto user = backend.registry.GetValue(RootKey::CurrentUser, kActiveSetup, "Version");
+    EXPECT_EQ(user ? user->Text() : "<none>", machine->Text());
+
+    // A registered value that is no version is not copied to anyone.
+    backend.registry.SetString(RootKey::LocalMachine, kActiveSetup, "Version", "garbage");
+    EXPECT_FALSE(install::MarkUserStepsDone(backend.registry));
+    EXPECT_EQ(backend.registry.GetValue(RootKey::CurrentUser, kActiveSetup, "Version")->Text(),
+              machine->Text());
+}
 
 TEST_F(SetUpRunTest, UserProgramWithoutARecordEndsWithThreeAndChangesNothing) {
     const std::string before = backend.registry.Dump();
