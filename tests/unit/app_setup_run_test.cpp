@@ -305,14 +305,16 @@ TEST_F(SetUpRunTest, AFailedStepLeavesTheAccountUnmarkedForItsNextLogon) {
     EXPECT_FALSE(backend.registry.GetValue(RootKey::CurrentUser, kActiveSetup, "Version")) << "failed again";
     EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), state::kExitInstalled);
     EXPECT_EQ(TrustedPaths(), kProduct);
-    const auto user = backend.registry.GetValue(RootKey::CurrentUser, kActiveSetup, "Version");
-    EXPECT_EQ(user ? user->Text() : "<none>", machine->Text());
+    const auto userVersion = [&] {
+        const auto user = backend.registry.GetValue(RootKey::CurrentUser, kActiveSetup, "Version");
+        return user ? user->Text() : "<none>";
+    };
+    EXPECT_EQ(userVersion(), machine->Text());
 
     // A registered value that is no version is not copied to anyone.
     backend.registry.SetString(RootKey::LocalMachine, kActiveSetup, "Version", "garbage");
     EXPECT_FALSE(install::MarkUserStepsDone(backend.registry));
-    EXPECT_EQ(backend.registry.GetValue(RootKey::CurrentUser, kActiveSetup, "Version")->Text(),
-              machine->Text());
+    EXPECT_EQ(userVersion(), machine->Text());
 }
 
 TEST_F(SetUpRunTest, UserProgramWithoutARecordEndsWithThreeAndChangesNothing) {
