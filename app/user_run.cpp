@@ -24,8 +24,8 @@ int RunPerUserProgram(platform::Registry& registry, platform::Environment& envir
     // Nobody reads what this logon run did: it has no window and no log.
     state::InstallJournal journal;
     acad::ApplyPerUserSteps(inventory, registry, environment, journal);
-    // Active Setup writes the user's Version itself; started any other way, the program does it, so
-    // that an administrator sees the same mark of steps done. A failed step leaves it for a retry.
+    // Active Setup wrote the user's Version before starting this program. Started any other way (by
+    // hand, from a logon script), it leaves the same mark itself, once the steps went whole.
     if (!journal.HasProblems())
         install::MarkUserStepsDone(registry);
     return state::kExitInstalled;
