@@ -1,6 +1,5 @@
 // benchfloor: the floors that scripts/bench.sh measures the wizard against.
 //
-//   benchfloor exit                              ends at once (the floor of a program without a window)
 //   benchfloor page                              page 1's template, nothing else (start-up floor)
 //   benchfloor copy <source> <target> <count>    page 3's template; its OK button copies the first
 //                                                <count> files of <source> into <target>, then shows
@@ -20,7 +19,7 @@ constexpr char kDoneText[] = "安装完成，重启AutoCAD即可使用 !";
 constexpr char kDoneCaption[] = "Brelix安装";
 
 int Usage() {
-    MessageBoxA(nullptr, "benchfloor exit | page | copy <source> <target> <count>", "benchfloor", MB_OK);
+    MessageBoxA(nullptr, "benchfloor page | copy <source> <target> <count>", "benchfloor", MB_OK);
     return 2;
 }
 
@@ -32,8 +31,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (count < 2)
         return Usage();
     const std::string mode = words[1];
-    if (mode == "exit" && count == 2)
-        return 0;
     if (mode == "page" && count == 2)
         return bench::ShowBarePage(IDD_PAGE1, nullptr) == -1 ? 1 : 0;
     if (mode == "copy" && count == 5) {

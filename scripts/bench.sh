@@ -14,7 +14,7 @@
 #                                                         vs  one raw RegEnumKeyExA walk of those keys
 #   stub           BrelixUser.exe as Active Setup runs it at a logon: the registered StubPath, start
 #                  to end, on the staged machine with its profiles
-#                                                         vs  a program that ends at once
+#                                                         vs  a program that ends at once (benchbare)
 #   size           bytes of the 32-bit and 64-bit SetUp.exe, as built and stripped
 #
 # A benchmark, not a test: it asserts no time. It stops only when a run does not do what it measures
@@ -32,11 +32,11 @@ build64=${BENCH_BUILD64:-build/e2e-win64}
 echo "== Building SetUp.exe (32 and 64 bits), the GUI driver and the benchmark's helpers"
 cmake -S . -B "$build32" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=32 >/dev/null || exit 1
-cmake --build "$build32" --target SetUp guidriver benchfloor benchprobe benchdiscovery -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+cmake --build "$build32" --target SetUp guidriver benchfloor benchprobe benchdiscovery benchbare -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
 cmake -S . -B "$build64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=64 >/dev/null || exit 1
 cmake --build "$build64" --target SetUp -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
-for file in SetUp.exe guidriver.exe benchfloor.exe benchprobe.exe benchdiscovery.exe; do
+for file in SetUp.exe guidriver.exe benchfloor.exe benchprobe.exe benchdiscovery.exe benchbare.exe; do
     [ -f "$build32/$file" ] || { echo "build failed: $build32/$file is missing"; exit 1; }
 done
 [ -f "$build64/SetUp.exe" ] || { echo "build failed: $build64/SetUp.exe is missing"; exit 1; }
@@ -72,8 +72,10 @@ rm -rf "$bench_dir"
 mkdir -p "$setup_dir" "$bench_dir/bin"
 cp "$build32/SetUp.exe" "$setup_dir/SetUp.exe"
 cp "$build32/benchfloor.exe" "$bench_dir/bin/benchfloor.exe"
+cp "$build32/benchbare.exe" "$bench_dir/bin/benchbare.exe"
 SETUP='C:\bench\setup\SetUp.exe'
 FLOOR='C:\bench\bin\benchfloor.exe'
+BARE='C:\bench\bin\benchbare.exe'
 PROBE=$(e2e_win_path "$build32/benchprobe.exe")
 DRIVER=$(e2e_win_path "$build32/guidriver.exe")
 DISCOVERY=$(e2e_win_path "$build32/benchdiscovery.exe")
@@ -235,13 +237,13 @@ measure_stub() {
     stub=${stub//\\\"/}
     stub_program=() stub_floor=()
     sample run_sample "$stub" >/dev/null || exit 1
-    sample run_sample "$FLOOR" exit >/dev/null || exit 1
+    sample run_sample "$BARE" >/dev/null || exit 1
     for i in $(seq "$runs"); do
         if [ $((i % 2)) -eq 1 ]; then
             stub_program+=("$(sample run_sample "$stub")") || exit 1
-            stub_floor+=("$(sample run_sample "$FLOOR" exit)") || exit 1
+            stub_floor+=("$(sample run_sample "$BARE")") || exit 1
         else
-            stub_floor+=("$(sample run_sample "$FLOOR" exit)") || exit 1
+            stub_floor+=("$(sample run_sample "$BARE")") || exit 1
             stub_program+=("$(sample run_sample "$stub")") || exit 1
         fi
     done
