@@ -1,6 +1,7 @@
 #include "app/user_run.h"
 
 #include "acad/per_user_steps.h"
+#include "install/active_setup.h"
 #include "install/locations.h"
 #include "platform/text936.h"
 #include "state/acad_inventory.h"
@@ -23,6 +24,10 @@ int RunPerUserProgram(platform::Registry& registry, platform::Environment& envir
     // Nobody reads what this logon run did: it has no window and no log.
     state::InstallJournal journal;
     acad::ApplyPerUserSteps(inventory, registry, environment, journal);
+    // Active Setup wrote the user's Version before starting this program. Started any other way (by
+    // hand, from a logon script), it leaves the same mark itself, once the steps went whole.
+    if (!journal.HasProblems())
+        install::MarkUserStepsDone(registry);
     return state::kExitInstalled;
 }
 

@@ -7,6 +7,9 @@
 //   benchprobe press                     presses OK (control 1) of the dialog on screen; prints "ms <n>"
 //                                        when a box owned by it comes up and "text <its text>", answers
 //                                        it and waits for the dialog to go
+//   benchprobe run <command line>        runs the rest of its own command line as written and waits for
+//                                        it to end; prints "ms <n>", "exit <code>" and "windows <n>",
+//                                        the visible top-level windows that came up meanwhile
 //
 // Exit code 0 on success, 1 when what was waited for did not come (after printing why).
 #include <windows.h>
@@ -14,6 +17,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -149,6 +153,50 @@ int Press() {
     return 0;
 }
 
+BOOL CALLBACK AddIfVisible(HWND window, LPARAM windows) {
+    if (IsWindowVisible(window))
+        reinterpret_cast<std::set<HWND>*>(windows)->insert(window);
+    return TRUE;
+}
+
+std::set<HWND> VisibleWindows() {
+    std::set<HWND> windows;
+    EnumWindows(AddIfVisible, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+int Run(std::wstring commandLine) {
+    const std::set<HWND> before = VisibleWindows();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const Stopwatch clock;
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return Fail("cannot start the command line");
+    CloseHandle(process.hThread);
+    std::set<HWND> shown;
+    while (WaitForSingleObject(process.hProcess, kPollMs) == WAIT_TIMEOUT) {
+        for (HWND window : VisibleWindows()) {
+            if (before.count(window) == 0)
+                shown.insert(window);
+        }
+        if (clock.Milliseconds() >= kTimeoutMs) {
+            TerminateProcess(process.hProcess, 1);
+            CloseHandle(process.hProcess);
+            return Fail("the command did not end");
+        }
+    }
+    const double elapsed = clock.Milliseconds();
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    std::printf("ms %.1f\nexit %lu\nwindows %u\n", elapsed, static_cast<unsigned long>(code),
+                static_cast<unsigned>(shown.size()));
+    std::fflush(stdout);
+    return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -160,6 +208,13 @@ int main() {
         return Start(std::vector<std::wstring>(words.begin() + 1, words.end()));
     if (words.size() == 1 && words[0] == L"press")
         return Press();
-    std::fprintf(stderr, "usage: benchprobe start <exe> [arguments] | benchprobe press\n");
+    if (words.size() >= 2 && words[0] == L"run") {
+        // The rest of the command line exactly as it was written, quotes and all.
+        const std::wstring own = GetCommandLineW();
+        const size_t run = own.find(L" run ");
+        if (run != std::wstring::npos)
+            return Run(own.substr(run + 5));
+    }
+    std::fprintf(stderr, "usage: benchprobe start <exe> [arguments] | press | run <command line>\n");
     return 2;
 }

@@ -1,5 +1,8 @@
 #include "install/active_setup.h"
 
+#include <algorithm>
+
+#include "platform/number_text.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -7,13 +10,94 @@ namespace install {
 namespace {
 
 constexpr std::size_t kPathBufferSize = 260;
+// Far more than "65535,65535,65535,65535"; a longer value is no version.
+constexpr std::size_t kVersionBufferSize = 64;
+constexpr std::uint32_t kFieldMaximum = 0xFFFF;
+constexpr char kVersionValue[] = "Version";
+
+std::uint16_t Field(int value) {
+    return static_cast<std::uint16_t>(std::clamp(value, 0, static_cast<int>(kFieldMaximum)));
+}
+
+ComponentVersion VersionOfTime(const platform::UtcTime& now) {
+    return {Field(now.year), Field(now.month * 100 + now.day), Field(now.hour * 100 + now.minute),
+            Field(now.second * 1000 + now.millisecond)};
+}
+
+// `version` plus one in its last field, carried into the fields before it; nullopt at the top.
+std::optional<ComponentVersion> Following(ComponentVersion version) {
+    for (std::size_t i = version.size(); i-- > 0;) {
+        if (version[i] < kFieldMaximum) {
+            ++version[i];
+            return version;
+        }
+        version[i] = 0;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> RegisteredVersion(platform::Registry& registry) {
+    auto machine = registry.OpenRoot(platform::RootKey::LocalMachine);
+    if (!machine)
+        return std::nullopt;
+    return platform::ReadSubkeyText(*machine, kActiveSetupKey, kVersionValue, kVersionBufferSize);
+}
+
+bool WriteUserVersion(platform::Registry& registry, const std::string& version) {
+    auto user = registry.OpenRoot(platform::RootKey::CurrentUser);
+    auto component = user ? user->Create(kActiveSetupKey) : nullptr;
+    return component && component->WriteString(kVersionValue, version);
+}
 
 }  // namespace
 
+std::optional<ComponentVersion> ParseComponentVersion(const std::string& text) {
+    ComponentVersion version{};
+    std::size_t field = 0;
+    std::uint32_t value = 0;
+    bool digits = false;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') {
+            value = value * 10 + static_cast<std::uint32_t>(c - '0');
+            if (value > kFieldMaximum)
+                return std::nullopt;
+            digits = true;
+        } else if (c == ',' && digits && field + 1 < version.size()) {
+            version[field++] = static_cast<std::uint16_t>(value);
+            value = 0;
+            digits = false;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digits)
+        return std::nullopt;
+    version[field] = static_cast<std::uint16_t>(value);
+    return version;
+}
+
+std::string ComponentVersionText(const ComponentVersion& version) {
+    std::string text;
+    for (const std::uint16_t field : version)
+        text += (text.empty() ? "" : ",") + platform::DecimalText(field);
+    return text;
+}
+
+ComponentVersion NextComponentVersion(const std::optional<std::string>& stored,
+                                      const platform::UtcTime& now) {
+    const ComponentVersion ofTime = VersionOfTime(now);
+    const auto previous = stored ? ParseComponentVersion(*stored) : std::nullopt;
+    if (!previous)
+        return ofTime;
+    const auto following = Following(*previous);
+    return std::max(ofTime, following.value_or(*previous));
+}
+
 bool RegisterActiveSetup(platform::Services& services,
-                         const std::string& productFolder,
+                         const std::string& folder,
+                         bool userStepsDone,
                          state::InstallJournal& journal) {
-    const std::string program = productFolder + "\\" + kUserProgramName;
+    const std::string program = folder + "\\" + kUserProgramName;
     if (!text936::FitsBuffer(program, kPathBufferSize)) {
         journal.Problem("路径过长，无法放置 " + program);
         return false;
@@ -25,21 +109,44 @@ bool RegisterActiveSetup(platform::Services& services,
     journal.Note("已写入 " + program);
 
     const std::string stubPath = "\"" + program + "\"";
+    const std::string version = ComponentVersionText(
+        NextComponentVersion(RegisteredVersion(services.registry), services.environment.Now()));
     auto machine = services.registry.OpenRoot(platform::RootKey::LocalMachine);
     auto component = machine ? machine->Create(kActiveSetupKey) : nullptr;
     const bool written = component && component->WriteString("StubPath", stubPath) &&
-                         component->WriteString("Version", kActiveSetupVersion) &&
+                         component->WriteString(kVersionValue, version) &&
                          component->WriteDword("IsInstalled", 1);
     const std::string where = std::string("HKLM\\") + kActiveSetupKey;
     if (!written) {
-        journal.Problem("无法写入 Active Setup 注册项 " + where);
+        journal.Problem("无法写入 Active Setup 注册项 " + where + "，其他用户登录时不会自动完成设置");
         return false;
     }
-    journal.Note("已写入 " + where + " StubPath = " + stubPath + "，Version = " + kActiveSetupVersion +
+    journal.Note("已写入 " + where + " StubPath = " + stubPath + "，Version = " + version +
                  "，IsInstalled = 1");
-    journal.Note("以 LocalSystem 运行：受信任路径和兼容性设置将在每个用户下次登录时由 " +
-                 std::string(kUserProgramName) + " 完成");
+
+    if (services.processes.RunsAsLocalSystem()) {
+        journal.Note("以 LocalSystem 运行：受信任路径和兼容性设置将在每个用户下次登录时由 " +
+                     std::string(kUserProgramName) + " 完成");
+        return true;
+    }
+    journal.Note("受信任路径和兼容性设置将在本机其他用户下次登录时由 " + std::string(kUserProgramName) +
+                 " 完成");
+    // Without it this account's next logon does the steps once more, which is how a step that
+    // failed now gets another try.
+    if (!userStepsDone)
+        return true;
+    if (WriteUserVersion(services.registry, version))
+        journal.Note("已写入 HKCU\\" + std::string(kActiveSetupKey) + " Version = " + version);
+    else
+        journal.Note("无法写入 HKCU\\" + std::string(kActiveSetupKey) + "，本用户下次登录时将再次完成设置");
     return true;
+}
+
+bool MarkUserStepsDone(platform::Registry& registry) {
+    const auto registered = RegisteredVersion(registry);
+    if (!registered || !ParseComponentVersion(*registered))
+        return false;
+    return WriteUserVersion(registry, *registered);
 }
 
 }  // namespace install

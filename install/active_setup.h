@@ -1,10 +1,25 @@
 #pragma once
-// Hands the per-user steps of a machine-wide installation to Windows' Active Setup: BrelixUser.exe
-// goes into the product folder and is registered so that Windows runs it once for each user at
-// their next logon.
+// Hands the per-user steps to Windows' Active Setup for every user of the workstation: BrelixUser.exe
+// is written and registered by every installation, whatever account runs it, so that Windows runs
+// it once for each user at their next logon.
+//
+// The Version of the component: Windows runs the stub again for a user whose HKCU Version of the
+// component is missing or lower than the HKLM one. Versions are "a,b,c,d", four 16-bit numbers
+// compared field by field. Each installation writes
+//     the time of the installation in UTC: year, month*100+day, hour*100+minute, second*1000+ms
+// (2026,1207,1735,42250 for 17:35:42.250 UTC on 7 December 2026), or the stored HKLM Version plus one
+// in its last field (carried into the fields before it) when that is higher: so a version is always
+// higher than the one before it on this machine, also when the clock went back, and any earlier
+// build's "2024,3,27,0" is left behind by the first installation. A stored value that is not a version
+// (another type, other characters, a field above 65535, more than four fields) is replaced by the time.
 
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 
+#include "platform/environment.h"
+#include "platform/registry.h"
 #include "platform/services.h"
 #include "state/install_journal.h"
 
@@ -13,15 +28,34 @@ namespace install {
 constexpr char kUserProgramName[] = "BrelixUser.exe";
 // The resource that carries BrelixUser.exe inside SetUp.exe.
 constexpr char kUserProgramResource[] = "BRELIXUSER";
+// The component's key below HKLM (the registration) and below HKCU (each user's own Version).
 constexpr char kActiveSetupKey[] =
     "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
-// Windows runs the stub again for a user whose recorded version is older than this one.
-constexpr char kActiveSetupVersion[] = "2024,3,27,0";
 
-// Writes BrelixUser.exe into `productFolder` and registers it (StubPath, Version, IsInstalled).
-// Each failure is a problem in the journal; true when both are in place.
+using ComponentVersion = std::array<std::uint16_t, 4>;
+
+// The version a text names: one to four decimal fields of at most 65535, separated by commas
+// (missing fields count as 0); nullopt for any other text.
+std::optional<ComponentVersion> ParseComponentVersion(const std::string& text);
+std::string ComponentVersionText(const ComponentVersion& version);
+
+// The version an installation at `now` registers after `stored` (the HKLM Version, nullopt when
+// there is none): see above. A stored 65535,65535,65535,65535 cannot be passed and is kept.
+ComponentVersion NextComponentVersion(const std::optional<std::string>& stored, const platform::UtcTime& now);
+
+// Writes BrelixUser.exe into `folder` and registers it (StubPath, the next Version, IsInstalled).
+// When `userStepsDone` (this run did the per-user steps for the account that runs it, whole) and
+// that account is not LocalSystem, the account gets the same Version in HKCU too, so that its next
+// logon does not repeat them. Each failure is a problem in the journal; true when the program and
+// the HKLM component are in place.
 bool RegisterActiveSetup(platform::Services& services,
-                         const std::string& productFolder,
+                         const std::string& folder,
+                         bool userStepsDone,
                          state::InstallJournal& journal);
+
+// After the per-user steps ran for the current user outside Active Setup (BrelixUser.exe started by
+// hand or by a script): that user's HKCU Version becomes the registered one, as Active Setup would
+// have made it. Nothing when no valid version is registered. True when written.
+bool MarkUserStepsDone(platform::Registry& registry);
 
 }  // namespace install

@@ -174,9 +174,11 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     progress.StepIt();
 
     context.inventory.targetRoot = text936::WithoutTrailingBackslash(installPath);
+    const std::size_t problemsBefore = journal.Problems().size();
     context.inventory.RegisterReleases(services, context.options.releaseChosen, journal);
-    if (services.processes.RunsAsLocalSystem())
-        RegisterActiveSetup(services, keeper.productFolder, journal);
+    // Every user of the machine gets the per-user steps at logon; this account has had them now,
+    // unless one of them failed.
+    RegisterActiveSetup(services, keeper.productFolder, journal.Problems().size() == problemsBefore, journal);
     progress.StepIt();
     context.inventory.DeployFonts(services, source, context.options.releaseChosen, journal);
     progress.StepIt();

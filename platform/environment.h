@@ -1,12 +1,24 @@
 #pragma once
 // The process environment, as far as the installer needs it: expanding the "%NAME%" references of
-// a REG_EXPAND_SZ value. Implemented by win32/ (kernel32) and memory/ (a settable table for tests).
+// a REG_EXPAND_SZ value, and the time. Implemented by win32/ (kernel32) and memory/ (a settable table
+// and clock for tests).
 
 #include <cstddef>
 #include <optional>
 #include <string>
 
 namespace platform {
+
+// A moment in UTC, as SYSTEMTIME holds it (month 1-12, day 1-31, millisecond 0-999).
+struct UtcTime {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
 
 class Environment {
   public:
@@ -15,6 +27,8 @@ class Environment {
     // variables stay as written. nullopt when the result does not fit `capacity` bytes with its
     // terminating zero, or on failure: a cut expansion is never handed out.
     virtual std::optional<std::string> Expand(const std::string& text, std::size_t capacity) = 0;
+    // The time now in UTC: unlike local time it never steps back when summer time ends.
+    virtual UtcTime Now() = 0;
 };
 
 }  // namespace platform

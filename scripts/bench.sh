@@ -12,6 +12,9 @@
 #                                                             wizard copied, pressed and answered alike
 #   discovery      the wizard's discovery code on 10 000 release and product keys, in one process
 #                                                         vs  one raw RegEnumKeyExA walk of those keys
+#   stub           BrelixUser.exe as Active Setup runs it at a logon: the registered StubPath, start
+#                  to end, on the staged machine with its profiles
+#                                                         vs  a program that ends at once (benchbare)
 #   size           bytes of the 32-bit and 64-bit SetUp.exe, as built and stripped
 #
 # A benchmark, not a test: it asserts no time. It stops only when a run does not do what it measures
@@ -29,11 +32,11 @@ build64=${BENCH_BUILD64:-build/e2e-win64}
 echo "== Building SetUp.exe (32 and 64 bits), the GUI driver and the benchmark's helpers"
 cmake -S . -B "$build32" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=32 >/dev/null || exit 1
-cmake --build "$build32" --target SetUp guidriver benchfloor benchprobe benchdiscovery -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+cmake --build "$build32" --target SetUp guidriver benchfloor benchprobe benchdiscovery benchbare -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
 cmake -S . -B "$build64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=64 >/dev/null || exit 1
 cmake --build "$build64" --target SetUp -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
-for file in SetUp.exe guidriver.exe benchfloor.exe benchprobe.exe benchdiscovery.exe; do
+for file in SetUp.exe guidriver.exe benchfloor.exe benchprobe.exe benchdiscovery.exe benchbare.exe; do
     [ -f "$build32/$file" ] || { echo "build failed: $build32/$file is missing"; exit 1; }
 done
 [ -f "$build64/SetUp.exe" ] || { echo "build failed: $build64/SetUp.exe is missing"; exit 1; }
@@ -69,8 +72,10 @@ rm -rf "$bench_dir"
 mkdir -p "$setup_dir" "$bench_dir/bin"
 cp "$build32/SetUp.exe" "$setup_dir/SetUp.exe"
 cp "$build32/benchfloor.exe" "$bench_dir/bin/benchfloor.exe"
+cp "$build32/benchbare.exe" "$bench_dir/bin/benchbare.exe"
 SETUP='C:\bench\setup\SetUp.exe'
 FLOOR='C:\bench\bin\benchfloor.exe'
+BARE='C:\bench\bin\benchbare.exe'
 PROBE=$(e2e_win_path "$build32/benchprobe.exe")
 DRIVER=$(e2e_win_path "$build32/guidriver.exe")
 DISCOVERY=$(e2e_win_path "$build32/benchdiscovery.exe")
@@ -206,6 +211,47 @@ measure_startup() {
     report startup "${startup_program[*]}" "${startup_floor[*]}"
 }
 
+# run_sample <program> [arguments]: runs it to its end through the probe; prints the ms. Stops the run
+# when the program failed or showed a window.
+run_sample() {
+    local output
+    output=$(wine "$PROBE" run "$@" 2>&1 | tr -d '\r')
+    if ! grep -qx 'exit 0' <<<"$output" || ! grep -qx 'windows 0' <<<"$output"; then
+        echo "$*: $output" >&2
+        exit 1
+    fi
+    awk '$1 == "ms" { print $2 }' <<<"$output"
+}
+
+measure_stub() {
+    local i stub
+    # An installation for the stub to work for, as a deployment leaves it.
+    rm -rf "$data" "$drive_c/Brelix"
+    mkdir -p "$data"
+    printf 'module\r\n' >"$data/BRELIX2010.ARX"
+    printf 'font\r\n' >"$data/Brelix_EN.shx"
+    printf 'font\r\n' >"$data/Brelix_HZ.shx"
+    (cd "$setup_dir" && exec wine SetUp.exe /S) >/dev/null 2>&1 || { echo "the silent installation failed"; exit 1; }
+    stub=$(e2e_reg_value "HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\$PRODUCT_NAME" StubPath) ||
+        { echo "no Active Setup component registered"; exit 1; }
+    stub=${stub//\\\"/}
+    stub_program=() stub_floor=()
+    sample run_sample "$stub" >/dev/null || exit 1
+    sample run_sample "$BARE" >/dev/null || exit 1
+    for i in $(seq "$runs"); do
+        if [ $((i % 2)) -eq 1 ]; then
+            stub_program+=("$(sample run_sample "$stub")") || exit 1
+            stub_floor+=("$(sample run_sample "$BARE")") || exit 1
+        else
+            stub_floor+=("$(sample run_sample "$BARE")") || exit 1
+            stub_program+=("$(sample run_sample "$stub")") || exit 1
+        fi
+    done
+    report stub "${stub_program[*]}" "${stub_floor[*]}" "   (4 releases, 5 profiles)"
+    rm -rf "$data" "$drive_c/Brelix"
+    wine reg delete 'HKLM\SOFTWARE\Brelix' /f >/dev/null 2>&1
+}
+
 measure_discovery() {
     local keys
     # 100 release keys of 99 product keys each, every product key holding both values.
@@ -240,6 +286,7 @@ echo "== Measuring, $runs runs each (median)"
 if wants startup; then measure_startup; fi
 if wants deploy-large; then measure_deploy deploy-large 20 $((8 * 1024 * 1024)); fi
 if wants deploy-small; then measure_deploy deploy-small 500 1024; fi
+if wants stub; then measure_stub; fi
 if wants discovery; then measure_discovery; fi
 
 # The size as built, and stripped of its symbols as it would ship.

@@ -19,12 +19,12 @@ build64=${E2E_BUILD64:-build/e2e-win64}
 echo "== Building SetUp.exe (32 and 64 bits) and the GUI driver"
 cmake -S . -B "$build32" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=32 >/dev/null || exit 1
-cmake --build "$build32" --target SetUp guidriver planted -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+cmake --build "$build32" --target SetUp guidriver planted benchprobe -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
 cmake -S . -B "$build64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=64 >/dev/null || exit 1
 cmake --build "$build64" --target SetUp planted -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
 for file in "$build32/SetUp.exe" "$build32/guidriver.exe" "$build64/SetUp.exe" "$build32/planted.dll" \
-    "$build64/planted.dll"; do
+    "$build64/planted.dll" "$build32/benchprobe.exe"; do
     [ -f "$file" ] || { echo "build failed: $file is missing"; exit 1; }
 done
 echo "== Checking the shipped form of SetUp.exe and BrelixUser.exe"
@@ -48,6 +48,8 @@ source tests/e2e/lib/wine.sh
 source tests/e2e/lib/harness.sh
 for file in tests/e2e/scenarios/*.sh; do source "$file"; done
 E2E_DRIVER=$(WINEPREFIX=/nonexistent e2e_win_path "$E2E_DRIVER_UNIX")
+# Times a command line and counts the windows it shows (bench/probe.cpp).
+E2E_PROBE=$(WINEPREFIX=/nonexistent e2e_win_path "$root/$build32/benchprobe.exe")
 
 for arch in x86 x64; do e2e_settle "$E2E_DIR/prefix-$arch"; done
 e2e_start_display || exit 1
@@ -83,6 +85,7 @@ scenarios=(
     "x86|an unsigned package when no certificate is given|scenario_unsigned_package"
     "x86|signed packages: SetUp.exe, and the BrelixUser.exe and Uninstall.exe it writes, keep the signature|scenario_signed_packages"
     "x86|BrelixUser.exe onto a full drive: exit 6, no half program left|scenario_user_program_on_a_full_disk"
+    "x86|the registered Active Setup stub gives a user the per-user steps without a window|scenario_active_setup_stub_restores_a_user"
     "x86|uninstall through Programs and Features leaves only the user's work and the documented leftovers|scenario_uninstall_round_trip"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"

@@ -40,7 +40,9 @@ fi
 # --- Remove what an earlier staging or installation left --------------------------------------------
 for key in 'HKLM\SOFTWARE\Autodesk' 'HKLM\SOFTWARE\Brelix' 'HKCU\Software\Autodesk' \
     'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers' \
-    'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Brelix结构工具箱'; do
+    'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Brelix结构工具箱' \
+    'HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix结构工具箱' \
+    'HKCU\Software\Microsoft\Active Setup\Installed Components\Brelix结构工具箱'; do
     wine reg delete "$key" /f ${view:+/reg:64} >/dev/null 2>&1 || true
     [ -n "$view" ] && { wine reg delete "$key" /f /reg:32 >/dev/null 2>&1 || true; }
 done

@@ -1,6 +1,6 @@
 #pragma once
 // An in-memory environment: variables set by the test, names compared without regard to letter
-// case, expansion as ExpandEnvironmentStringsA does it.
+// case, expansion as ExpandEnvironmentStringsA does it; the time is what the test sets.
 
 #include <map>
 #include <string>
@@ -14,6 +14,9 @@ class MemoryEnvironment : public Environment {
     void Set(const std::string& name, const std::string& value);
 
     std::optional<std::string> Expand(const std::string& text, std::size_t capacity) override;
+    UtcTime Now() override { return now; }
+
+    UtcTime now{2026, 1, 15, 9, 30, 0, 0};
 
   private:
     std::map<std::string, std::string> variables_;  // by upper-cased name

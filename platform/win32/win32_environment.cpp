@@ -21,4 +21,10 @@ std::optional<std::string> Win32Environment::Expand(const std::string& text, std
     return expanded;
 }
 
+UtcTime Win32Environment::Now() {
+    SYSTEMTIME now{};
+    GetSystemTime(&now);
+    return UtcTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
 }  // namespace platform::win32

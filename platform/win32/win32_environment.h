@@ -1,5 +1,5 @@
 #pragma once
-// The environment of this process through kernel32 (ExpandEnvironmentStringsA).
+// The environment of this process through kernel32 (ExpandEnvironmentStringsA, GetSystemTime).
 
 #include "platform/environment.h"
 
@@ -8,6 +8,7 @@ namespace platform::win32 {
 class Win32Environment : public Environment {
   public:
     std::optional<std::string> Expand(const std::string& text, std::size_t capacity) override;
+    UtcTime Now() override;
 };
 
 }  // namespace platform::win32

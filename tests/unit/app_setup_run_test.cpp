@@ -5,13 +5,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
+#include <optional>
+
 #include "app/install_choices.h"
 #include "app/setup_run.h"
 #include "app/user_run.h"
+#include "install/active_setup.h"
 #include "platform/memory/headless_dialog_host.h"
 #include "platform/memory/memory_backend.h"
 #include "platform/memory/memory_log.h"
 #include "platform/memory/scripted_folder_browser.h"
+#include "platform/text936.h"
 #include "state/exit_codes.h"
 #include "ui/dialog_templates.h"
 
@@ -159,31 +165,156 @@ TEST_F(SetUpRunTest, SilentRunLogsWhatItFoundAndChose) {
     EXPECT_TRUE(backend.files.Exists("D:\\CAD Tools\\Brelix结构工具箱\\Brelix2008.arx"));
 }
 
-TEST_F(SetUpRunTest, LocalSystemLeavesTheUserStepsToActiveSetup) {
-    backend.processes.localSystem = true;
-    ASSERT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitInstalled);
-    EXPECT_EQ(backend.files.ReadFile(std::string(kProduct) + "\\BrelixUser.exe"), "MZ user program");
-    auto stub = backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, "StubPath");
-    auto version = backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, "Version");
-    auto installed = backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, "IsInstalled");
-    ASSERT_TRUE(stub && version && installed);
-    EXPECT_EQ(stub->Text(), "\"" + std::string(kProduct) + "\\BrelixUser.exe\"");
-    EXPECT_EQ(version->Text(), "2024,3,27,0");
-    EXPECT_EQ(installed->data, std::string("\x01\0\0\0", 4));
-    EXPECT_EQ(TrustedPaths(), "") << "the system account's profiles are left alone";
-    EXPECT_EQ(Registered(), (std::vector<int>{2009, 2010}));
-    EXPECT_TRUE(log.Mentions("LocalSystem"));
+// One logon session: the machine's HKLM with a user's own HKCU.
+class SessionRegistry : public platform::Registry {
+  public:
+    SessionRegistry(platform::Registry& machine, platform::Registry& user) : machine_(machine), user_(user) {}
+    std::unique_ptr<platform::RegistryKey> OpenRoot(RootKey root) override { return Of(root).OpenRoot(root); }
+    std::unique_ptr<platform::RegistryKey> OpenRoot(RootKey root, platform::RegistryView view) override {
+        return Of(root).OpenRoot(root, view);
+    }
 
-    // At the user's logon: the trusted path arrives, for the folder the record names.
-    EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), state::kExitInstalled);
-    EXPECT_EQ(TrustedPaths(), kProduct);
+  private:
+    platform::Registry& Of(RootKey root) { return root == RootKey::LocalMachine ? machine_ : user_; }
+    platform::Registry& machine_;
+    platform::Registry& user_;
+};
+
+// "a,b,c,d" as Windows compares it, field by field; nullopt when it is no such text.
+std::optional<std::array<unsigned, 4>> Fields(const std::string& text) {
+    std::array<unsigned, 4> f{};
+    char end = 0;
+    if (std::sscanf(text.c_str(), "%u,%u,%u,%u%c", &f[0], &f[1], &f[2], &f[3], &end) != 4)
+        return std::nullopt;
+    return f;
 }
 
-TEST_F(SetUpRunTest, AnOrdinaryAccountDoesTheUserStepsItselfAndRegistersNoActiveSetup) {
-    ASSERT_EQ(Run("/S"), state::kExitInstalled);
+struct AccountCase {
+    const char* title;
+    bool localSystem;
+    bool runnerUsesAutoCad;  // the account that runs SetUp.exe has AutoCAD profiles of its own
+};
+
+class AccountTest : public SetUpRunTest, public ::testing::WithParamInterface<AccountCase> {
+  protected:
+    std::string Machine(const char* name) {
+        auto value = backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, name);
+        return value ? value->Text() : "<none>";
+    }
+    static std::string UserVersion(platform::memory::MemoryRegistry& hive) {
+        auto value = hive.GetValue(RootKey::CurrentUser, kActiveSetup, "Version");
+        return value ? value->Text() : "<none>";
+    }
+    static std::string Trusted(platform::memory::MemoryRegistry& hive) {
+        auto value = hive.GetValue(RootKey::CurrentUser, kProfile, "TRUSTEDPATHS");
+        return value ? value->Text() : "<none>";
+    }
+    // What Windows does at a user's logon: when the user's Version is missing or lower than the
+    // machine's, it takes the machine's and runs the StubPath command line. True when it ran.
+    bool LogOn(platform::Registry& session, platform::memory::MemoryRegistry& hive) {
+        const auto machine = Fields(Machine("Version"));
+        const auto user = Fields(UserVersion(hive));
+        if (!machine || (user && *user >= *machine))
+            return false;
+        hive.SetString(RootKey::CurrentUser, kActiveSetup, "Version", Machine("Version"));
+        const std::string stub = Machine("StubPath");
+        EXPECT_EQ(backend.files.ReadFile(stub.substr(1, stub.size() - 2)), "MZ user program") << stub;
+        EXPECT_EQ(app::RunPerUserProgram(session, backend.environment), state::kExitInstalled);
+        return true;
+    }
+};
+
+// Whatever account installs, every user gets the per-user steps at the next logon after each
+// installation, and the account that ran SetUp.exe (not LocalSystem) has them at once.
+TEST_P(AccountTest, EveryUserGetsTheStepsOnceAfterEachInstallation) {
+    const AccountCase& c = GetParam();
+    backend.processes.localSystem = c.localSystem;
+    if (!c.runnerUsesAutoCad) {
+        // The administrator whose password was typed in has never started AutoCAD.
+        auto user = backend.registry.OpenRoot(RootKey::CurrentUser);
+        for (std::string key = kProfile; key != "SOFTWARE"; key.erase(key.rfind('\\')))
+            ASSERT_TRUE(user->DeleteSubkey(key)) << key;
+    }
+    // The engineer who uses AutoCAD here, with a hive of their own.
+    platform::memory::FailureInjector noFailures;
+    platform::memory::MemoryRegistry engineer{noFailures};
+    engineer.SetString(RootKey::CurrentUser, kProfile, "TRUSTEDPATHS", "E:\\LIB");
+    SessionRegistry engineerSession(backend.registry, engineer);
+    const std::string first = kProduct;
+    const std::string second = "D:\\Other\\Brelix结构工具箱";
+    backend.files.AddDrive("D:");
+
+    ASSERT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitInstalled);
+    const std::string v1 = Machine("Version");
+    ASSERT_TRUE(Fields(v1)) << v1;
+    EXPECT_GT(*Fields(v1), *Fields("2024,3,27,0")) << "the earlier builds' fixed version is passed";
+    EXPECT_EQ(Machine("StubPath"), "\"" + first + "\\BrelixUser.exe\"");
+    EXPECT_EQ(backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, "IsInstalled")->data,
+              std::string("\x01\0\0\0", 4));
+    const bool atOnce = !c.localSystem;
+    EXPECT_EQ(Trusted(backend.registry), !c.runnerUsesAutoCad ? "<none>" : atOnce ? first : "");
+    EXPECT_EQ(UserVersion(backend.registry), atOnce ? v1 : "<none>");
+    EXPECT_TRUE(log.Mentions("Version = " + v1));
+
+    EXPECT_TRUE(LogOn(engineerSession, engineer));
+    EXPECT_EQ(Trusted(engineer), "E:\\LIB;" + text936::ToUpper(first));
+    EXPECT_FALSE(LogOn(engineerSession, engineer)) << "once per installation";
+    if (atOnce) {
+        EXPECT_FALSE(LogOn(backend.registry, backend.registry)) << "done already at the installation";
+    }
+
+    // Again, into another folder, within the same millisecond: a higher version, and every user
+    // gets the new folder.
+    ASSERT_EQ(Run("/S /D=D:\\Other"), state::kExitInstalled);
+    const std::string v2 = Machine("Version");
+    ASSERT_TRUE(Fields(v2)) << v2;
+    EXPECT_GT(*Fields(v2), *Fields(v1));
+    EXPECT_EQ(Machine("StubPath"), "\"" + second + "\\BrelixUser.exe\"");
+    EXPECT_EQ(UserVersion(backend.registry), atOnce ? v2 : "<none>");
+    EXPECT_EQ(LogOn(backend.registry, backend.registry), c.localSystem)
+        << "LocalSystem has no logon of its own";
+    EXPECT_TRUE(LogOn(engineerSession, engineer));
+    EXPECT_EQ(Trusted(engineer), "E:\\LIB;" + text936::ToUpper(first) + ";" + text936::ToUpper(second));
+    EXPECT_EQ(UserVersion(engineer), v2);
+
+    // A user without AutoCAD, the program started by a logon script: nothing but the mark.
+    platform::memory::MemoryRegistry newcomer{noFailures};
+    SessionRegistry newcomerSession(backend.registry, newcomer);
+    EXPECT_EQ(app::RunPerUserProgram(newcomerSession, backend.environment), state::kExitInstalled);
+    EXPECT_EQ(newcomer.SubkeyNames(RootKey::CurrentUser, "SOFTWARE"), std::vector<std::string>{"Microsoft"});
+    EXPECT_EQ(UserVersion(newcomer), v2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Accounts,
+                         AccountTest,
+                         ::testing::Values(AccountCase{"LocalSystem", true, true},
+                                           AccountCase{"administrator", false, true},
+                                           AccountCase{"ordinary_user_run_as_administrator", false, false}),
+                         [](const auto& info) { return std::string(info.param.title); });
+
+// A per-user step that failed leaves the account without its Version, so that its next logon runs
+// the steps again; the program run by hand marks the account only when they went whole.
+TEST_F(SetUpRunTest, AFailedStepLeavesTheAccountUnmarkedForItsNextLogon) {
+    backend.failures.Fail(Operation::WriteValue, std::string("HKCU\\") + kProfile, 2);
+    ASSERT_EQ(Run("/S"), state::kExitWithProblems);
+    const auto machine = backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, "Version");
+    ASSERT_TRUE(machine);
+    EXPECT_FALSE(backend.registry.GetValue(RootKey::CurrentUser, kActiveSetup, "Version"));
+
+    EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), state::kExitInstalled);
+    EXPECT_FALSE(backend.registry.GetValue(RootKey::CurrentUser, kActiveSetup, "Version")) << "failed again";
+    EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), state::kExitInstalled);
     EXPECT_EQ(TrustedPaths(), kProduct);
-    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kActiveSetup));
-    EXPECT_FALSE(backend.files.Exists(std::string(kProduct) + "\\BrelixUser.exe"));
+    const auto userVersion = [&] {
+        const auto user = backend.registry.GetValue(RootKey::CurrentUser, kActiveSetup, "Version");
+        return user ? user->Text() : "<none>";
+    };
+    EXPECT_EQ(userVersion(), machine->Text());
+
+    // A registered value that is no version is not copied to anyone.
+    backend.registry.SetString(RootKey::LocalMachine, kActiveSetup, "Version", "garbage");
+    EXPECT_FALSE(install::MarkUserStepsDone(backend.registry));
+    EXPECT_EQ(userVersion(), machine->Text());
 }
 
 TEST_F(SetUpRunTest, UserProgramWithoutARecordEndsWithThreeAndChangesNothing) {

@@ -137,6 +137,7 @@ class WizardRunTest : public WizardLoopTest {
         backend.files.AddFolder("C:\\AutoCAD 2010\\Fonts");
         backend.files.SetProgramPath("E:\\Setup\\SetUp.exe");
         backend.files.AddFile("E:\\Setup\\SetUp.exe", "setup program");
+        backend.files.AddCarriedFile("BRELIXUSER", "MZ user program");
         backend.files.AddFile("E:\\Setup\\Data\\Brelix2010.arx", "module 2010");
         backend.files.AddFile("E:\\Setup\\Data\\Brelix_EN.shx", "font EN");
         backend.files.AddFile("E:\\Setup\\Data\\Brelix_HZ.shx", "font HZ");

@@ -28,11 +28,12 @@ inline std::string NumberedName(const std::string& prefix,
     return prefix + std::string(3 - digits.size(), '0') + digits + extension;
 }
 
-// A backend whose program runs from C:\Setup (its file is there: the uninstaller is a copy of it),
-// with the page as the active window.
+// A backend whose program runs from C:\Setup (its file is there: the uninstaller is a copy of it)
+// and carries BrelixUser.exe, with the page as the active window.
 inline void StageProgram(MemoryBackend& backend) {
     backend.files.SetProgramPath(kProgram);
     backend.files.AddFile(kProgram, "setup program");
+    backend.files.AddCarriedFile("BRELIXUSER", "MZ user program");
     backend.prompts.active = kPageWindow;
 }
 

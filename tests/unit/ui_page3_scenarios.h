@@ -65,6 +65,7 @@ class Page3Scenarios : public PageFixture<Host> {
     void StageSource() {
         this->backend.files.SetProgramPath("E:\\Setup\\SetUp.exe");
         this->backend.files.AddFile("E:\\Setup\\SetUp.exe", "program");
+        this->backend.files.AddCarriedFile("BRELIXUSER", "MZ user program");
         this->backend.files.AddFile("E:\\Setup\\Data\\Brelix2010.arx", "module 2010");
         this->backend.files.AddFile("E:\\Setup\\Data\\Brelix.dat", "data");
         this->backend.files.AddFolder("D:\\Tools");
@@ -260,8 +261,8 @@ TYPED_TEST_P(Page3Scenarios, InstallEndsWithTheCompletionMessage) {
     EXPECT_EQ(this->backend.prompts.shown[0].owner, window);
     EXPECT_EQ(position, 50);
     EXPECT_EQ(this->backend.files.List(kNewProduct),
-              (std::vector<std::string>{"Brelix.dat", "Brelix2010.arx", "Brelix安装记录.txt",
-                                        "Brelix扩展绘图库", "temp", "Uninstall.exe"}));
+              (std::vector<std::string>{"Brelix.dat", "Brelix2010.arx", "BrelixUser.exe",
+                                        "Brelix安装记录.txt", "Brelix扩展绘图库", "temp", "Uninstall.exe"}));
     EXPECT_EQ(this->Record(), kNewProduct);
     EXPECT_EQ(this->options.installRoot, "D:\\Tools");
     EXPECT_EQ(std::vector<int>({this->options.keepConfig, this->options.keepSettings,
@@ -272,20 +273,22 @@ TYPED_TEST_P(Page3Scenarios, InstallEndsWithTheCompletionMessage) {
 
 TYPED_TEST_P(Page3Scenarios, KeptSettingsAndSectionsComeBackIntoTheNewProductFolder) {
     EXPECT_EQ(this->ProductAfterInstallWithout(0),
-              (std::vector<std::string>{"BEAMS.SEC", "Brelix.dat", "Brelix2010.arx", "Brelix安装记录.txt",
-                                        "Brelix扩展绘图库", "temp", "Uninstall.exe", "USER.CFG"}));
+              (std::vector<std::string>{"BEAMS.SEC", "Brelix.dat", "Brelix2010.arx", "BrelixUser.exe",
+                                        "Brelix安装记录.txt", "Brelix扩展绘图库", "temp", "Uninstall.exe",
+                                        "USER.CFG"}));
 }
 
 TYPED_TEST_P(Page3Scenarios, UntickedSettingsAreNotBroughtBack) {
     EXPECT_EQ(this->ProductAfterInstallWithout(IDC_PAGE3_KEEP_SETTINGS),
-              (std::vector<std::string>{"BEAMS.SEC", "Brelix.dat", "Brelix2010.arx", "Brelix安装记录.txt",
-                                        "Brelix扩展绘图库", "temp", "Uninstall.exe"}));
+              (std::vector<std::string>{"BEAMS.SEC", "Brelix.dat", "Brelix2010.arx", "BrelixUser.exe",
+                                        "Brelix安装记录.txt", "Brelix扩展绘图库", "temp", "Uninstall.exe"}));
 }
 
 TYPED_TEST_P(Page3Scenarios, UntickedSectionLibraryIsNotBroughtBack) {
-    EXPECT_EQ(this->ProductAfterInstallWithout(IDC_PAGE3_KEEP_SECTION_LIBRARY),
-              (std::vector<std::string>{"Brelix.dat", "Brelix2010.arx", "Brelix安装记录.txt",
-                                        "Brelix扩展绘图库", "temp", "Uninstall.exe", "USER.CFG"}));
+    EXPECT_EQ(
+        this->ProductAfterInstallWithout(IDC_PAGE3_KEEP_SECTION_LIBRARY),
+        (std::vector<std::string>{"Brelix.dat", "Brelix2010.arx", "BrelixUser.exe", "Brelix安装记录.txt",
+                                  "Brelix扩展绘图库", "temp", "Uninstall.exe", "USER.CFG"}));
 }
 
 TYPED_TEST_P(Page3Scenarios, MissingSourceKeepsThePageOpenAndUnchanged) {

@@ -115,6 +115,15 @@ TEST_F(UninstallTest, RoundTripLeavesTheMachineAsItWasApartFromTheDocumentedLeft
     EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller));
     backend.files.Restart();
 
+    // Windows' own Active Setup keys stay, and so does the mark that the installing account had
+    // its per-user steps done.
+    const auto version =
+        backend.registry.GetValue(RootKey::CurrentUser, uninstall::kActiveSetupKeyPath, "Version");
+    ASSERT_TRUE(version);
+    expected.registry.CreateKey(RootKey::LocalMachine,
+                                "SOFTWARE\\Microsoft\\Active Setup\\Installed Components");
+    expected.registry.SetString(RootKey::CurrentUser, uninstall::kActiveSetupKeyPath, "Version",
+                                version->Text());
     EXPECT_EQ(backend.registry.Dump(), expected.registry.Dump());
     EXPECT_EQ(backend.files.Dump(), expected.files.Dump());
     ASSERT_EQ(backend.prompts.shown.size(), 2u);

@@ -208,8 +208,8 @@ TEST_F(InstallEngineWineTest, FreshInstallationIntoAChineseRootCopiesTheProductA
     const std::string product = In(scratch + "\\工具", "Brelix结构工具箱");
     FakeInstallPage& page = Press(scratch + "\\工具\\");
 
-    EXPECT_THAT(Listing(product), ElementsAre("Brelix2019.arx", "Brelix安装记录.txt", "Brelix扩展绘图库",
-                                              "Uninstall.exe", "temp", "帮助.chm"));
+    EXPECT_THAT(Listing(product), ElementsAre("Brelix2019.arx", "BrelixUser.exe", "Brelix安装记录.txt",
+                                              "Brelix扩展绘图库", "Uninstall.exe", "temp", "帮助.chm"));
     EXPECT_THAT(Listing(In(product, "Brelix扩展绘图库")), ElementsAre("梁.SJY", "柱.sjy"));
     EXPECT_THAT(Listing(In(product, "temp")), IsEmpty());
     EXPECT_EQ(Content(In(product, "Brelix2019.arx")), "module 2019");
@@ -235,8 +235,9 @@ TEST_F(InstallEngineWineTest, ReinstallingIntoTheSameFolderKeepsTheUsersFiles) {
     FakeInstallPage& second = Press(scratch);
 
     // Saved as PLATE.CFG and copied back onto the same file, which keeps its spelling.
-    EXPECT_THAT(Listing(product), ElementsAre("Brelix2019.arx", "Brelix安装记录.txt", "Brelix扩展绘图库",
-                                              "Uninstall.exe", "plate.cfg", "temp", "帮助.chm"));
+    EXPECT_THAT(Listing(product),
+                ElementsAre("Brelix2019.arx", "BrelixUser.exe", "Brelix安装记录.txt", "Brelix扩展绘图库",
+                            "Uninstall.exe", "plate.cfg", "temp", "帮助.chm"));
     EXPECT_EQ(Content(In(product, "plate.cfg")), "user's plate");
     EXPECT_EQ(Content(In(In(product, "Brelix扩展绘图库"), "梁.SJY")), "user's beam");
     EXPECT_EQ(Content(In(In(product, "Brelix扩展绘图库"), "柱.sjy")), "column");
@@ -263,8 +264,9 @@ TEST_F(InstallEngineWineTest, ChosenKindsMoveFromThePreviousFolderWhateverTheirL
     install::OnInstallButton(context, page);
 
     const std::string product = In(scratch + "\\新", "Brelix结构工具箱");
-    EXPECT_THAT(Listing(product), ElementsAre("A.CFG", "Brelix2019.arx", "Brelix安装记录.txt",
-                                              "Brelix扩展绘图库", "Uninstall.exe", "temp", "帮助.chm"));
+    EXPECT_THAT(Listing(product),
+                ElementsAre("A.CFG", "Brelix2019.arx", "BrelixUser.exe", "Brelix安装记录.txt",
+                            "Brelix扩展绘图库", "Uninstall.exe", "temp", "帮助.chm"));
     EXPECT_EQ(Content(In(product, "A.CFG")), "user settings");
     EXPECT_EQ(Attributes(In(product, "A.CFG")) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_THAT(Listing(In(product, "Brelix扩展绘图库")), ElementsAre("MINE.SJY", "梁.SJY", "柱.sjy"));

@@ -22,12 +22,16 @@ note() {
 
 # drive: runs the driver script read from standard input; its output is indented into the log.
 drive() {
-    local script
+    local script output
     script=$(mktemp -p "$E2E_WORK" --suffix=.drive)
+    output=$(mktemp -p "$E2E_WORK" --suffix=.out)
     cat >"$script"
-    wine "$E2E_DRIVER" run "$(e2e_win_path "$script")" 2>&1 | sed 's/^/      | /'
-    local rc=${PIPESTATUS[0]}
-    rm -f "$script"
+    # Through a file, not a pipe: when the driver is the first program to need the desktop, Wine's
+    # explorer.exe starts with the driver's output handles and keeps a pipe open for good.
+    wine "$E2E_DRIVER" run "$(e2e_win_path "$script")" >"$output" 2>&1
+    local rc=$?
+    sed 's/^/      | /' "$output"
+    rm -f "$script" "$output"
     [ "$rc" -eq 0 ] || fail "driver step failed (see above)"
 }
 

@@ -78,11 +78,12 @@ walk_and_install() {
 
 # expect_product <product folder> <payload reference> [extra entries...]: the product folder holds the
 # payload's product files and drawing library, each a copy of the payload's file, an empty temp folder,
-# the uninstaller and the installation record, and the extra entries given (the user's own files).
+# the uninstaller, the per-user program and the installation record, and the extra entries given (the
+# user's own files).
 expect_product() {
     local product=$1 reference=$2
     shift 2
-    local entries=("${PRODUCT_FILES[@]}" temp/ "$LIBRARY/" Uninstall.exe Brelix安装记录.txt)
+    local entries=("${PRODUCT_FILES[@]}" temp/ "$LIBRARY/" Uninstall.exe BrelixUser.exe Brelix安装记录.txt)
     local f
     for f in "${LIBRARY_FILES[@]}"; do entries+=("$LIBRARY/$f"); done
     expect_listing "$product" "${entries[@]}" "$@"

@@ -18,9 +18,11 @@ installation_outcome() {
     {
         local key
         for key in 'HKLM\SOFTWARE\Autodesk' 'HKLM\SOFTWARE\Brelix' 'HKCU\Software\Autodesk' "$LAYERS" \
-            'HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix结构工具箱'; do
+            'HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix结构工具箱' \
+            'HKCU\Software\Microsoft\Active Setup\Installed Components\Brelix结构工具箱'; do
             echo "== $key"
-            e2e_reg_export "$key"
+            # The component's Version is the time of the installation.
+            e2e_reg_export "$key" | sed -E 's/^"Version"="[0-9]+,[0-9]+,[0-9]+,[0-9]+"$/"Version"=(a version)/'
         done
         echo "== drive C"
         (cd "$DRIVE_C" && find . \( -path ./windows -o -path ./users -o -path ./ProgramData -o -path ./e2e/bin \

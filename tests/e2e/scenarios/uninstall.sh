@@ -7,8 +7,13 @@ UNINSTALL_KEY="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$P
 # snapshot diff, without their "<"/">" mark): the fonts and their folders' times, the upper-cased
 # trusted-path lists (the product folder taken out), the removed compatibility values, the stale
 # entry of an older version that the installation replaced, the Variables key made for a profile
-# without one, and the user's changed and added files with the folders that hold them.
+# without one, the installing account's Version of the Active Setup component (and the keys above it),
+# the time of the user's temporary folder (Windows' resource update, which makes BrelixUser.exe, works
+# through a temporary file), and the user's changed and added files with the folders that hold them.
 ROUND_TRIP_LEFTOVERS='^$
+^\[HKEY_CURRENT_USER\\Software\\Microsoft\\Active Setup(\\Installed Components(\\Brelix结构工具箱)?)?\]$
+^"Version"="[0-9]+,[0-9]+,[0-9]+,[0-9]+"$
+^\./users/[^/]+/Temp d 
 ^"TRUSTEDPATHS"=
 ^"[^"]*AutoCAD 20(09|10)\\\\acad.exe"="~ WINXPSP3"$
 ^\[HKEY_LOCAL_MACHINE\\SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Applications\\Brelix2010\]$
