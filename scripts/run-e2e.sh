@@ -80,6 +80,8 @@ scenarios=(
     "x86|silent installation leaves what the wizard's walk leaves, and logs it|scenario_silent_same_as_wizard"
     "x86|silent runs end with every exit code; BrelixUser.exe restores a user's trusted path|scenario_silent_exit_codes"
     "x86|the silent log names every file copied and every value written|scenario_silent_log_names_every_change"
+    "x86|beside a wizard on page 3 a silent run, a silent uninstall and a second wizard end with 1618|scenario_one_run_at_a_time"
+    "x86|/S /? and mistyped silent lines end without a window; /D= as NSIS has it; the log's header|scenario_unattended_lines_show_no_window"
     "x86|uninstall through Programs and Features leaves only the user's work and the documented leftovers|scenario_uninstall_round_trip"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"

@@ -170,6 +170,12 @@ INSTANTIATE_TEST_SUITE_P(
                    5,
                    {},
                    "没有可安装的 AutoCAD 版本，未作任何更改"},
+        SilentCase{"uninstall, nothing installed",
+                   "/UNINSTALL /QUIET /LOG=C:\\u.log",
+                   Nothing,
+                   3,
+                   {},
+                   "未找到安装记录，没有可卸载的内容"},
         SilentCase{"no AutoCAD, all asked for",
                    "/S /RELEASES=ALL /LOG=C:\\i.log",
                    NoAcad,
@@ -314,6 +320,7 @@ TEST_F(SetUpRunTest, LogBeginsWithWhoRanWhatAndSaysWhatDataHoldsThatIsNotInstall
     ASSERT_EQ(Run("/S /LOG=C:\\日志\\机器\\i.log"), state::kExitInstalled);
     EXPECT_EQ(logPath, "C:\\日志\\机器\\i.log");
     EXPECT_TRUE(backend.files.Exists("C:\\日志\\机器")) << "the log's missing folders are made";
+    EXPECT_FALSE(backend.files.Exists(logPath)) << "but not the log itself";
     ASSERT_GE(log.lines.size(), 4u);
     EXPECT_EQ(log.lines[0], "计算机：CAD-17，账户：NT AUTHORITY\\SYSTEM");
     EXPECT_EQ(log.lines[1], "程序：SetUp.exe Brelix结构工具箱 V2024.3.27 (32位版本)");
