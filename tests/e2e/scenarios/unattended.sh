@@ -11,6 +11,18 @@ unattended() {
     note "SetUp.exe $* → $UNATTENDED_EXIT"
 }
 
+# windows_exit <arguments>: runs SetUp.exe with that command line through cmd, which sees the whole
+# exit code (Unix keeps its low byte only: 1618 arrives as 82). Left in WINDOWS_EXIT.
+windows_exit() {
+    mkdir -p "$DRIVE_C/e2e/bin"
+    rm -f "$DRIVE_C/e2e/bin/exit.txt"
+    printf '@cd /d C:\\e2e\\setup\r\n@SetUp.exe %s\r\n@>C:\\e2e\\bin\\exit.txt echo %%ERRORLEVEL%%\r\n' "$1" \
+        >"$DRIVE_C/e2e/bin/exit.bat"
+    (cd "$DRIVE_C/e2e" && exec timeout 60 wine cmd /c 'C:\e2e\bin\exit.bat') >/dev/null 2>&1
+    WINDOWS_EXIT=$(tr -d '\r\n ' <"$DRIVE_C/e2e/bin/exit.txt" 2>/dev/null)
+    note "SetUp.exe $1 → $WINDOWS_EXIT"
+}
+
 log_says() {  # log_says <unix log> <text>: some line of the log holds the text
     if [ -f "$1" ] && tr -d '\r' <"$1" | grep -F -- "$2" >/dev/null; then
         note "ok: $(basename "$1") says $2"
@@ -23,6 +35,7 @@ log_says() {  # log_says <unix log> <text>: some line of the log holds the text
 # nothing and end with 1618; once the wizard has installed and ended, a silent run goes ahead.
 scenario_one_run_at_a_time() {
     stage x86 "$SETUP32" || return 1
+    mkdir -p "$DRIVE_C/e2e/logs"
     local before after
     before=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
     after=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
@@ -30,21 +43,21 @@ scenario_one_run_at_a_time() {
     wizard_start "$SETUP_DIR/SetUp.exe"
     drive <<<"$WALK_TO_PAGE3" || return 1
 
-    unattended /S '/LOG=C:\e2e\logs\second.log'
-    expect_eq "silent run beside the wizard" "$UNATTENDED_EXIT" 1618
+    windows_exit '/S /LOG=C:\e2e\logs\second.log'
+    expect_eq "silent run beside the wizard" "$WINDOWS_EXIT" 1618
     log_says "$DRIVE_C/e2e/logs/second.log" "另一个Brelix安装程序正在本机运行"
     log_says "$DRIVE_C/e2e/logs/second.log" "退出代码：1618（另一个安装程序正在运行，本次未作任何更改）"
-    unattended /UNINSTALL /S
-    expect_eq "silent uninstall beside the wizard" "$UNATTENDED_EXIT" 1618
+    windows_exit '/UNINSTALL /S'
+    expect_eq "silent uninstall beside the wizard" "$WINDOWS_EXIT" 1618
 
     # A second wizard says so in one box and ends.
-    (cd "$SETUP_DIR" && exec wine SetUp.exe) >/dev/null 2>&1 &
+    windows_exit '' &
     local second=$!
     drive <<<"wait-message $ANOTHER_RUN
 expect-caption Brelix软件安装
-answer 1" || { kill "$second" 2>/dev/null; return 1; }
+answer 1" || { wait "$second"; return 1; }
     wait "$second"
-    expect_eq "second wizard" "$?" 1618
+    expect_eq "second wizard" "$(tr -d '\r\n ' <"$DRIVE_C/e2e/bin/exit.txt")" 1618
     installation_outcome "$after"
     expect_same_snapshot "$before" "$after" "the refused runs changed nothing" "a refused run changed the machine"
 
@@ -60,17 +73,18 @@ $INSTALL_AND_FINISH" || return 1
 # the log, whose missing folders are made.
 scenario_unattended_lines_show_no_window() {
     stage x86 "$SETUP32" || return 1
-    local before after logs="$DRIVE_C/e2e/日志/新"
+    local before after logs="$DRIVE_C/e2e/logs"
+    mkdir -p "$logs"
     before=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
     after=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
     installation_outcome "$before"
     unattended /S '/?'
     expect_eq "/S /?" "$UNATTENDED_EXIT" 0
-    unattended /quiet '/?' '/LOG=C:\e2e\日志\新\help.log'
+    unattended /quiet '/?' '/LOG=C:\e2e\logs\help.log'
     expect_eq "/quiet /? with a log" "$UNATTENDED_EXIT" 0
     log_says "$logs/help.log" "/UNINSTALL"
     log_says "$logs/help.log" "1618 另一个安装程序正在运行"
-    unattended /VERYSILENT /SUPPRESSMSGBOXES '/LOG=C:\e2e\日志\新\typo.log'
+    unattended /VERYSILENT /SUPPRESSMSGBOXES '/LOG=C:\e2e\logs\typo.log'
     expect_eq "unknown switch" "$UNATTENDED_EXIT" 2
     log_says "$logs/typo.log" "命令行无效：无法识别的开关：/SUPPRESSMSGBOXES"
     unattended /SILENT /D=
@@ -80,11 +94,11 @@ scenario_unattended_lines_show_no_window() {
     installation_outcome "$after"
     expect_same_snapshot "$before" "$after" "the refused lines changed nothing" "a refused line changed the machine"
 
-    # The NSIS form: the rest of the line is the root, spaces and all.
+    # The NSIS form: the rest of the line is the root, spaces and all; the log's folders are made.
     unattended /S '/LOG=C:\e2e\日志\新\nsis.log' /RELEASES=2010 /D=C:\\CAD Tools
     expect_eq "/D= as NSIS has it" "$UNATTENDED_EXIT" 0
     expect_demand_load 'Autodesk\AutoCAD\R18.0\ACAD-8001:804' 2010 BRELIX2010.ARX 'C:\CAD Tools'
-    local log="$logs/nsis.log"
+    local log="$DRIVE_C/e2e/日志/新/nsis.log"
     expect_eq "the first line names the computer" "$(sed -n 1p "$log" | grep -cF '  计算机：')" 1
     log_says "$log" "注册表视图：32 位"
     log_says "$log" "按设计不安装：C:\\e2e\\setup\\Data\\setup.exe（安装程序本身）"
