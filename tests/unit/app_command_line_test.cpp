@@ -79,6 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"/D=C:\\Tools /S", "silent root=C:\\Tools"},
         LineCase{"/S /D=C:\\A \"B\"", "refused"},
         LineCase{"/D=C:\\CAD Tools /S", "refused"},
+        LineCase{"/D=C:\\CAD Tools -s", "refused"},
         LineCase{"/S /D=C:\\A B /D=C:\\C", "refused"},
         LineCase{"install /D=C:\\A B", "refused"},
         LineCase{"/S /D=  ", "refused"},
@@ -100,6 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"/Q", "refused"},
         LineCase{"/QUIETLY", "refused"},
         LineCase{"install", "refused"},
+        LineCase{"/S \"\"", "refused"},
         LineCase{"/", "refused"},
         LineCase{"/D D:\\Tools", "refused"},
         // Refused: malformed or missing values, values where none belongs, repeats.
