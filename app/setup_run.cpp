@@ -215,7 +215,7 @@ std::string HelpText() {
                "\t32位版本支持 AutoCAD 2004 至 2016，64位版本支持 2005 至 2025；本程序为") +
            std::to_string(state::kBuildBitness) +
            "位版本\n"
-           "/KEEP\t保留原有配置：软件设置、截面库、扩展绘图图库，默认全部保留\n"
+           "/KEEP\t保留原有配置：软件设置、截面库、扩展绘图图库；默认有原有配置时全部保留\n"
            "/LOG\t将运行过程写入日志文件（UTF-8），缺少的文件夹自动创建；默认不写日志\n"
            "/UNINSTALL\t卸载（Uninstall.exe 使用）\n"
            "/USERPROGRAM\t写出每个用户登录时运行的 BrelixUser.exe（只可同时使用 /S 和 /LOG）\n"
