@@ -79,31 +79,56 @@ ParsedCommandLine Refuse(const std::string& why) {
     return ParsedCommandLine{std::nullopt, why};
 }
 
-}  // namespace
+// The spellings of /S that administrators bring from other installers.
+bool IsSilenceName(const std::string& upperName) {
+    return upperName == "S" || upperName == "SILENT" || upperName == "VERYSILENT" || upperName == "QUIET";
+}
 
-std::vector<std::string> SplitArguments(const std::string& arguments) {
-    std::vector<std::string> words;
-    std::string word;
+bool IsFlagName(const std::string& upperName) {
+    return IsSilenceName(upperName) || upperName == "?" || upperName == "HELP" || upperName == "UNINSTALL";
+}
+
+bool IsValueName(const std::string& upperName) {
+    for (const char* known : {"D", "LOG", "USERPROGRAM", "RELEASES", "KEEP"}) {
+        if (upperName == known)
+            return true;
+    }
+    return false;
+}
+
+struct Word {
+    std::string text;   // quotes removed
+    std::size_t start;  // where it begins in the line (at its first quote, if it has one)
+};
+
+std::vector<Word> SplitWords(const std::string& arguments) {
+    std::vector<Word> words;
+    Word word{std::string(), 0};
     bool inWord = false;
     bool quoted = false;
+    const auto begin = [&](std::size_t i) {
+        if (!inWord)
+            word.start = i;
+        inWord = true;
+    };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const char c = arguments[i];
         // A double-byte character is taken whole (its trail byte may be the code of "\").
         if (text936::IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < arguments.size()) {
-            word += c;
-            word += arguments[++i];
-            inWord = true;
+            begin(i);
+            word.text += c;
+            word.text += arguments[++i];
         } else if (c == '"') {
+            begin(i);
             quoted = !quoted;
-            inWord = true;
         } else if (IsBlank(c) && !quoted) {
             if (inWord)
                 words.push_back(word);
-            word.clear();
+            word.text.clear();
             inWord = false;
         } else {
-            word += c;
-            inWord = true;
+            begin(i);
+            word.text += c;
         }
     }
     if (inWord)
@@ -111,11 +136,65 @@ std::vector<std::string> SplitArguments(const std::string& arguments) {
     return words;
 }
 
+// The words of the line, where an unquoted /D= followed by no other switch takes the rest of the
+// line as NSIS does: spaces and all, without the blanks at its end.
+std::vector<std::string> SwitchWords(const std::string& arguments) {
+    const std::vector<Word> words = SplitWords(arguments);
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::size_t at = words[i].start;
+        const bool bareRoot = arguments.size() >= at + 3 && (arguments[at] == '/' || arguments[at] == '-') &&
+                              (arguments[at + 1] == 'D' || arguments[at + 1] == 'd') &&
+                              arguments[at + 2] == '=';
+        bool last = arguments.find('"', at) == std::string::npos;
+        for (std::size_t j = i + 1; j < words.size() && last; ++j)
+            last = words[j].text[0] != '/' && words[j].text[0] != '-';
+        if (bareRoot && last) {
+            std::size_t end = arguments.size();
+            while (end > at && IsBlank(arguments[end - 1]))
+                --end;
+            texts.push_back(arguments.substr(at, end - at));
+            return texts;
+        }
+        texts.push_back(words[i].text);
+    }
+    return texts;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitArguments(const std::string& arguments) {
+    std::vector<std::string> words;
+    for (const Word& word : SplitWords(arguments))
+        words.push_back(word.text);
+    return words;
+}
+
+bool AsksForNoBox(const std::string& arguments) {
+    for (const std::string& word : SplitArguments(arguments)) {
+        if (word.size() < 2 || (word[0] != '/' && word[0] != '-'))
+            continue;
+        const std::string name = text936::ToUpper(word.substr(1, word.find('=') - 1));
+        if (IsSilenceName(name) || name == "LOG")
+            return true;
+    }
+    return false;
+}
+
+std::string LogPathOf(const std::string& arguments) {
+    for (const std::string& word : SplitArguments(arguments)) {
+        const std::string name = text936::ToUpper(word.substr(0, 5));
+        if (name == "/LOG=" || name == "-LOG=")
+            return word.substr(5);
+    }
+    return std::string();
+}
+
 ParsedCommandLine ParseCommandLine(const std::string& arguments) {
     CommandLine command;
     bool help = false;
     bool uninstall = false;
-    for (const std::string& word : SplitArguments(arguments)) {
+    for (const std::string& word : SwitchWords(arguments)) {
         if (word.size() < 2 || (word[0] != '/' && word[0] != '-'))
             return Refuse("无法识别的参数：" + word);
         const std::size_t equals = word.find('=');
@@ -124,15 +203,17 @@ ParsedCommandLine ParseCommandLine(const std::string& arguments) {
         const bool hasValue = equals != std::string::npos;
         const std::string value = hasValue ? word.substr(equals + 1) : std::string();
 
-        if (name == "S" || name == "?" || name == "HELP" || name == "UNINSTALL") {
+        if (IsFlagName(name)) {
             if (hasValue)
                 return Refuse("开关 " + word + " 不带值");
-            bool& flag = name == "S" ? command.silent : name == "UNINSTALL" ? uninstall : help;
+            bool& flag = IsSilenceName(name) ? command.silent : name == "UNINSTALL" ? uninstall : help;
             if (flag && name != "?" && name != "HELP")
                 return Refuse("开关重复：" + word);
             flag = true;
             continue;
         }
+        if (!IsValueName(name))
+            return Refuse("无法识别的开关：" + word);
         if (!hasValue)
             return Refuse("开关 " + word + " 需要一个值");
         if (name == "D") {
@@ -157,8 +238,6 @@ ParsedCommandLine ParseCommandLine(const std::string& arguments) {
             if (command.keep || !keep)
                 return Refuse("保留选项无效或重复：" + word);
             command.keep = keep;
-        } else {
-            return Refuse("无法识别的开关：" + word);
         }
     }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The switches SetUp.exe understands. Without any, the wizard runs as it always has.
 //
-//   /S                     silent: no window, no message box
+//   /S                     silent: no window, no message box (also /SILENT, /VERYSILENT, /QUIET)
 //   /D=<root>              installation root
 //   /RELEASES=ALL|<years>  releases to register, years separated by ","
 //   /KEEP=ALL|NONE|<parts> parts of the earlier configuration to keep: SETTINGS, SECTIONS, DRAWINGS
@@ -12,7 +12,8 @@
 //
 // Switches start with "/" or "-" and ignore letter case; a value follows "="; quotes group words
 // with spaces and are dropped ("/D=D:\CAD Tools" or /D="D:\CAD Tools"). Unlike the C runtime's
-// rule, a "\" before a quote is kept as it is, since a path may end in one.
+// rule, a "\" before a quote is kept as it is, since a path may end in one. As in NSIS, an unquoted
+// /D= that is the last switch takes the rest of the line, spaces and all (/S /D=D:\CAD Tools).
 
 #include <optional>
 #include <string>
@@ -37,7 +38,7 @@ struct KeepRequest {
 
 struct CommandLine {
     RunMode mode = RunMode::Wizard;
-    bool silent = false;  // /S, also with /UNINSTALL
+    bool silent = false;  // /S or a synonym, also with /UNINSTALL
     std::optional<std::string> root;
     std::optional<ReleaseRequest> releases;  // nullopt: what page 2 ticks when it opens
     std::optional<KeepRequest> keep;         // nullopt: what page 3 offers when it opens
@@ -58,5 +59,13 @@ std::vector<std::string> SplitArguments(const std::string& arguments);
 // and stray words are refused. Years are only checked for their form here; whether the machine
 // has them is decided once discovery has run.
 ParsedCommandLine ParseCommandLine(const std::string& arguments);
+
+// True when some word of `arguments` asks for silence (/S or a synonym) or names a log, even on a
+// line that is refused: such a run shows no message box before its first page.
+bool AsksForNoBox(const std::string& arguments);
+
+// The /LOG= value of `arguments`, even of a line that is refused, so that the refusal is logged;
+// empty when there is none.
+std::string LogPathOf(const std::string& arguments);
 
 }  // namespace app

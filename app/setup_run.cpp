@@ -5,6 +5,7 @@
 #include "app/silent_install.h"
 #include "app/wizard_app.h"
 #include "install/active_setup.h"
+#include "install/install_root.h"
 #include "platform/text936.h"
 #include "state/acad_inventory.h"
 #include "state/exit_codes.h"
@@ -19,23 +20,93 @@ namespace {
 
 constexpr char kCaption[] = "Brelix软件安装";
 
-// A switch word of `arguments` that asks for silence, even on a command line that is refused.
-bool AsksForSilence(const std::string& arguments) {
-    for (const std::string& word : SplitArguments(arguments)) {
-        if (text936::EqualsNoCase(word, "/S") || text936::EqualsNoCase(word, "-S"))
-            return true;
+constexpr char kAnotherRunText[] =
+    "另一个Brelix安装程序正在本机运行（也可能在其他用户的会话中）。\n\n"
+    "为避免两个安装程序同时更改本机，本程序不作任何更改并退出。请等它结束后再运行本程序。";
+
+// Holds the run lock from its construction to its end, when it was taken.
+class LockHold {
+  public:
+    explicit LockHold(platform::RunLock& lock) : lock_(lock), result_(lock.TryAcquire()) {}
+    ~LockHold() {
+        if (platform::Holds(result_))
+            lock_.Release();
     }
-    return false;
+    LockHold(const LockHold&) = delete;
+    LockHold& operator=(const LockHold&) = delete;
+    platform::LockResult Result() const { return result_; }
+
+  private:
+    platform::RunLock& lock_;
+    const platform::LockResult result_;
+};
+
+// Makes the missing folders above a log file given as a full path, so that the log can be written.
+void CreateLogFolder(platform::FileSystem& files, const std::string& logPath) {
+    const std::size_t slash = text936::FindLastBackslash(logPath);
+    if (slash != text936::npos)
+        install::CreateRootFolder(files, logPath.substr(0, slash));
 }
 
-// The /LOG= value of a command line, even of one that is refused, so the refusal is logged.
-std::string LogPathOf(const std::string& arguments) {
-    for (const std::string& word : SplitArguments(arguments)) {
-        const std::string name = text936::ToUpper(word.substr(0, 5));
-        if (name == "/LOG=" || name == "-LOG=")
-            return word.substr(5);
+// Who and what runs, for logs gathered from many machines on one share.
+void LogRunHeader(state::InstallJournal& journal,
+                  platform::Services& services,
+                  const state::InstallOptions& options) {
+    const std::string computer = services.processes.ComputerName();
+    const std::string account = services.processes.AccountName();
+    journal.Note("计算机：" + (computer.empty() ? std::string("（未知）") : computer) + "，账户：" +
+                 (account.empty() ? std::string("（未知）") : account));
+    journal.Note("程序：SetUp.exe " +
+                 state::FormatVersionLabel(options.productVersion, options.buildBitness));
+    journal.Note(options.buildBitness == 32
+                     ? std::string("注册表视图：32 位（AutoCAD 的查找与注册、安装记录都在 32 位视图）")
+                     : std::string("注册表视图：64 位（AutoCAD 在 64 位视图及 Wow6432Node 中查找与注册；"
+                                   "安装记录在 32 位视图）"));
+}
+
+// Why a run ended with its exit code, in the words of the run that ended.
+std::string ExitReason(RunMode mode, int exitCode) {
+    if (exitCode == state::kExitAnotherRun)
+        return "另一个安装程序正在运行，本次未作任何更改";
+    if (exitCode == state::kExitInvalidCommandLine)
+        return "命令行无效，未作任何更改（原因见上）";
+    switch (mode) {
+        case RunMode::Help:
+            return "已给出开关说明";
+        case RunMode::WriteUserProgram:
+            return exitCode == state::kExitInstalled ? "已写出 BrelixUser.exe" : "无法写出 BrelixUser.exe";
+        case RunMode::Uninstall:
+            switch (exitCode) {
+                case uninstall::kUninstalled:
+                    return "已卸载";
+                case uninstall::kUninstallCancelled:
+                    return "用户取消了卸载";
+                case uninstall::kNothingToUninstall:
+                    return "未找到安装记录，没有可卸载的内容";
+                case uninstall::kUninstallAcadRunning:
+                    return "AutoCAD 正在运行，未卸载";
+                default:
+                    return "已卸载，但有些项目未能删除（见上）";
+            }
+        default:
+            break;
     }
-    return std::string();
+    switch (exitCode) {
+        case state::kExitInstalled:
+            return "安装完成，没有问题";
+        case state::kExitCancelled:
+            return "用户未安装就退出了安装向导";
+        case state::kExitSourceMissing:
+            return "未找到安装所需的 Data 文件夹（应在 SetUp.exe 旁），未作任何更改";
+        case state::kExitAcadRunning:
+            return "AutoCAD 正在运行，未安装";
+        case state::kExitNoRelease:
+            return "没有可安装的 AutoCAD 版本，未作任何更改";
+        case state::kExitStopped:
+            return "复制前或复制中停止，未注册任何 AutoCAD 版本（原因见上）";
+        default:
+            return "安装完成，但有问题（见上）";
+    }
 }
 
 void LogFoundReleases(state::InstallJournal& journal, const state::AcadInventory& inventory) {
@@ -82,23 +153,39 @@ bool HasPresets(const CommandLine& command) {
     return command.root || command.releases || command.keep;
 }
 
-int Finish(state::InstallJournal& journal, int exitCode) {
-    journal.Note("退出代码：" + std::to_string(exitCode));
+int Finish(state::InstallJournal& journal, RunMode mode, int exitCode) {
+    journal.Note("退出代码：" + std::to_string(exitCode) + "（" + ExitReason(mode, exitCode) + "）");
     return exitCode;
+}
+
+// Each line of a text that has several, as log lines.
+void NoteLines(state::InstallJournal& journal, const std::string& text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (end > start)
+            journal.Note(text.substr(start, end - start));
+        start = end + 1;
+    }
 }
 
 int RunWizard(SetUpPlatform& platform,
               const CommandLine& command,
               state::InstallOptions& options,
               const state::AcadInventory& found,
-              state::InstallJournal& journal) {
+              state::InstallJournal& journal,
+              bool noBox) {
     if (HasPresets(command)) {
         const ChoiceResult choices = ApplyInstallChoices(command, found, platform.services, options);
         if (choices.exitCode != 0) {
             journal.Note("命令行无效：" + choices.error);
-            platform.services.prompts.Show(platform::kNoWindow, choices.error + "\n\n" + HelpText(), kCaption,
-                                           platform::kMbOk | platform::kMbIconExclamation);
-            return Finish(journal, choices.exitCode);
+            if (!noBox) {
+                platform.services.prompts.Show(platform::kNoWindow, choices.error + "\n\n" + HelpText(),
+                                               kCaption, platform::kMbOk | platform::kMbIconExclamation);
+            }
+            return Finish(journal, RunMode::Wizard, choices.exitCode);
         }
     }
     // The wizard finds the releases itself, into an inventory of its own, as it always has.
@@ -110,60 +197,92 @@ int RunWizard(SetUpPlatform& platform,
     wizard.Run();
     if (journal.Outcome() != state::InstallOutcome::NotRun)
         LogChoices(journal, options);
-    return Finish(journal,
+    return Finish(journal, RunMode::Wizard,
                   state::ExitCodeFor(journal.Outcome(), true, journal.HasLog() && journal.LogFailed()));
 }
 
 }  // namespace
 
 std::string HelpText() {
-    return "用法：SetUp.exe [/S] [/D=安装路径] [/RELEASES=ALL|2010,2018,...]\n"
-           "                [/KEEP=ALL|NONE|SETTINGS,SECTIONS,DRAWINGS] [/LOG=日志文件]\n\n"
-           "/S\t静默安装：不显示窗口和消息框\n"
-           "/D\t安装路径，含空格时整个开关加引号：\"/D=D:\\CAD Tools\"\n"
-           "/RELEASES\t要注册的 AutoCAD 版本（第二页显示的年份）\n"
-           "/KEEP\t保留原有配置：软件设置、截面库、扩展绘图图库\n"
-           "/LOG\t将安装过程写入日志文件（UTF-8）\n"
-           "/? 或 /HELP\t显示本说明\n\n"
+    return std::string(
+               "用法：SetUp.exe [/S] [/D=安装路径] [/RELEASES=ALL|2010,2018,...]\n"
+               "                [/KEEP=ALL|NONE|SETTINGS,SECTIONS,DRAWINGS] [/LOG=日志文件]\n"
+               "      SetUp.exe /UNINSTALL [/S] [/LOG=日志文件]\n\n"
+               "/S\t静默安装：不显示窗口和消息框（也可写 /SILENT、/VERYSILENT、/QUIET）\n"
+               "/D\t安装路径，默认 C:\\Brelix；产品装在其下的 \\Brelix结构工具箱 文件夹中。\n"
+               "\t含空格时整个开关加引号（\"/D=D:\\CAD Tools\"），或把 /D= 写在最后、不加引号\n"
+               "/RELEASES\t要注册的 AutoCAD 版本，默认为本机找到且本程序支持的全部版本。\n"
+               "\t32位版本支持 AutoCAD 2004 至 2016，64位版本支持 2005 至 2025；本程序为") +
+           std::to_string(state::kBuildBitness) +
+           "位版本\n"
+           "/KEEP\t保留原有配置：软件设置、截面库、扩展绘图图库；默认有原有配置时全部保留\n"
+           "/LOG\t将运行过程写入日志文件（UTF-8），缺少的文件夹自动创建；默认不写日志\n"
+           "/UNINSTALL\t卸载（Uninstall.exe 使用）\n"
+           "/USERPROGRAM\t写出每个用户登录时运行的 BrelixUser.exe（只可同时使用 /S 和 /LOG）\n"
+           "/? 或 /HELP\t显示本说明；静默或有日志时写入日志\n\n"
            "退出代码：\n"
            "0 安装完成\t1 用户取消\n"
            "2 命令行无效\t3 未找到 Data 文件夹\n"
            "4 AutoCAD 正在运行\t5 没有可安装的 AutoCAD 版本\n"
-           "6 复制前或复制中停止，未注册\t7 安装完成但有问题（见日志）";
+           "6 复制前或复制中停止，未注册\t7 安装完成但有问题（见日志）\n"
+           "1618 另一个安装程序正在运行，未作任何更改（可稍后重试）";
 }
 
 int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
     state::InstallJournal journal;
     const ParsedCommandLine parsed = ParseCommandLine(arguments);
+    // A line that asks for silence or names a log may run where nobody can press OK.
+    const bool noBox = AsksForNoBox(arguments);
 
     std::unique_ptr<platform::LogSink> log;
     const std::string logPath = parsed.command ? parsed.command->logFile.value_or("") : LogPathOf(arguments);
     if (!logPath.empty()) {
+        CreateLogFolder(platform.services.files, logPath);
         log = platform.openLog(logPath);
         journal.AttachLog(log.get());
     }
     state::InstallOptions options;
+    LogRunHeader(journal, platform.services, options);
     journal.Note("命令行：" + arguments);
-    journal.Note("程序：SetUp.exe " +
-                 state::FormatVersionLabel(options.productVersion, options.buildBitness));
 
     if (!parsed.command) {
         journal.Note("命令行无效：" + parsed.error);
-        if (!AsksForSilence(arguments)) {
+        if (!noBox) {
             platform.services.prompts.Show(platform::kNoWindow, parsed.error + "\n\n" + HelpText(), kCaption,
                                            platform::kMbOk | platform::kMbIconExclamation);
         }
-        return Finish(journal, state::kExitInvalidCommandLine);
+        return Finish(journal, RunMode::Wizard, state::kExitInvalidCommandLine);
     }
     const CommandLine& command = *parsed.command;
     if (command.mode == RunMode::Help) {
-        platform.services.prompts.Show(platform::kNoWindow, HelpText(), kCaption, platform::kMbOk);
-        return Finish(journal, state::kExitInstalled);
+        if (noBox)
+            NoteLines(journal, HelpText());
+        else
+            platform.services.prompts.Show(platform::kNoWindow, HelpText(), kCaption, platform::kMbOk);
+        return Finish(journal, command.mode, state::kExitInstalled);
     }
-    if (command.mode == RunMode::Uninstall)
-        return Finish(journal, uninstall::RunUninstall(platform.services, journal, command.silent));
     if (command.mode == RunMode::WriteUserProgram)
-        return Finish(journal, WriteUserProgram(platform.services, *command.userProgram, journal));
+        return Finish(journal, command.mode,
+                      WriteUserProgram(platform.services, *command.userProgram, journal));
+
+    // From here on the run changes the machine: one at a time, and a second one does not wait.
+    const LockHold lock(platform.runLock);
+    if (!platform::Holds(lock.Result())) {
+        journal.Note(lock.Result() == platform::LockResult::Failed
+                         ? "无法确认本机没有另一个安装程序在运行（安装锁无法打开）"
+                         : "另一个Brelix安装程序正在本机运行");
+        if (!noBox) {
+            platform.services.prompts.Show(platform::kNoWindow, kAnotherRunText, kCaption,
+                                           platform::kMbOk | platform::kMbIconExclamation);
+        }
+        return Finish(journal, command.mode, state::kExitAnotherRun);
+    }
+    if (lock.Result() == platform::LockResult::TakenOver)
+        journal.Note("上一个安装程序未正常结束（安装锁无人释放），本次接替运行");
+
+    if (command.mode == RunMode::Uninstall)
+        return Finish(journal, command.mode,
+                      uninstall::RunUninstall(platform.services, journal, command.silent));
 
     // The wizard finds the releases itself; a search before it only serves a log or preset choices,
     // and would otherwise walk the registry twice before the first page.
@@ -174,15 +293,15 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
     }
 
     if (command.mode == RunMode::Wizard)
-        return RunWizard(platform, command, options, found, journal);
+        return RunWizard(platform, command, options, found, journal, noBox);
 
     const ChoiceResult choices = ApplyInstallChoices(command, found, platform.services, options);
     if (choices.exitCode != 0) {
         journal.Note(choices.error);
-        return Finish(journal, choices.exitCode);
+        return Finish(journal, command.mode, choices.exitCode);
     }
     LogChoices(journal, options);
-    return Finish(journal, RunSilentInstall(platform.services, options, found, journal));
+    return Finish(journal, command.mode, RunSilentInstall(platform.services, options, found, journal));
 }
 
 }  // namespace app

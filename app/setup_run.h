@@ -8,6 +8,7 @@
 
 #include "platform/dialog_host.h"
 #include "platform/folder_browser.h"
+#include "platform/run_lock.h"
 #include "platform/services.h"
 #include "state/install_journal.h"
 
@@ -19,12 +20,15 @@ struct SetUpPlatform {
     platform::FolderBrowser& folderBrowser;
     // Opens the log file at a path; a sink that refuses every line when it cannot be written.
     std::function<std::unique_ptr<platform::LogSink>(const std::string& path)> openLog;
+    // One run at a time changes the machine: the wizard, a silent installation, an uninstall.
+    platform::RunLock& runLock;
 };
 
 // `arguments`: the command line after the program name. Returns the process exit code.
 int RunSetUp(const std::string& arguments, SetUpPlatform& platform);
 
-// The text of the /? box: every switch and every exit code.
+// The text of the /? box (or of the log, when the line asks for silence or names one): every
+// switch with its default, the releases each build serves, and every exit code.
 std::string HelpText();
 
 }  // namespace app

@@ -14,7 +14,8 @@ bool IsWalkedEntry(const platform::DirEntry& entry) {
 WalkEnd WalkFolder(platform::FileSystem& files,
                    const std::string& folder,
                    const std::function<void()>& beforePass,
-                   const std::function<WalkStep(const platform::DirEntry&)>& visit) {
+                   const std::function<WalkStep(const platform::DirEntry&)>& visit,
+                   const std::function<void(const platform::DirEntry&)>& folderSeen) {
     const std::string pattern = folder + "\\*.*";
     if (!text936::FitsBuffer(pattern, kPathBufferSize))
         return WalkEnd::NotListed;
@@ -29,8 +30,12 @@ WalkEnd WalkFolder(platform::FileSystem& files,
             beforePass();
         if (!first && !search->Next(entry))
             return WalkEnd::Completed;
-        if (IsWalkedEntry(entry) && visit(entry) == WalkStep::Stop)
-            return WalkEnd::Stopped;
+        if (IsWalkedEntry(entry)) {
+            if (visit(entry) == WalkStep::Stop)
+                return WalkEnd::Stopped;
+        } else if (folderSeen && entry.name != "." && entry.name != "..") {
+            folderSeen(entry);
+        }
     }
 }
 

@@ -23,10 +23,12 @@ bool IsWalkedEntry(const platform::DirEntry& entry);
 
 // Walks every entry of `folder`. Before each entry is taken, and once more when the walk finds
 // the end of the listing, `beforePass` is called (nullptr: nothing), so a listing of N entries
-// gives N + 1 passes. `visit` sees the entries IsWalkedEntry accepts.
+// gives N + 1 passes. `visit` sees the entries IsWalkedEntry accepts; `folderSeen` (nullptr:
+// nothing) each subfolder, which the walk does not enter.
 WalkEnd WalkFolder(platform::FileSystem& files,
                    const std::string& folder,
                    const std::function<void()>& beforePass,
-                   const std::function<WalkStep(const platform::DirEntry&)>& visit);
+                   const std::function<WalkStep(const platform::DirEntry&)>& visit,
+                   const std::function<void(const platform::DirEntry&)>& folderSeen = nullptr);
 
 }  // namespace install

@@ -13,8 +13,19 @@ namespace install {
 namespace {
 
 // Shipped beside the product but not part of it: the setup program, the fonts (they go into
-// AutoCAD's font folders) and the product's own package file.
-const std::array<const char*, 4> kNotDeployed = {"SetUp.EXE", "Brelix_EN.shx", "Brelix_HZ.shx", "Brelix.prt"};
+// AutoCAD's font folders) and the product's own package file; with why, for the log.
+struct NotDeployed {
+    const char* name;
+    const char* why;
+};
+constexpr char kFontWhy[] = "字体，复制到各 AutoCAD 的 Fonts 文件夹";
+const std::array<NotDeployed, 4> kNotDeployed = {{
+    {"SetUp.EXE", "安装程序本身"},
+    {"Brelix_EN.shx", kFontWhy},
+    {"Brelix_HZ.shx", kFontWhy},
+    {"Brelix.prt", "产品的部件清单"},
+}};
+constexpr char kLeftOut[] = "按设计不安装：";
 
 constexpr char kCopyFailedBefore[] = "拷贝文件 ";
 constexpr char kCopyFailedAfter[] =
@@ -23,12 +34,13 @@ constexpr char kCopyFailedCaption[] = "Brelix安装";
 // What a message box returns when it could not be shown.
 constexpr int kNoAnswer = 0;
 
-bool IsNotDeployed(const std::string& name) {
-    for (const char* excluded : kNotDeployed) {
-        if (text936::EqualsNoCase(name, excluded))
-            return true;
+// Why a file of the source's top level is not deployed; nullptr when it is.
+const char* WhyNotDeployed(const std::string& name) {
+    for (const NotDeployed& excluded : kNotDeployed) {
+        if (text936::EqualsNoCase(name, excluded.name))
+            return excluded.why;
     }
-    return false;
+    return nullptr;
 }
 
 // Creates one folder level unless its path would not fit the 260-byte buffer.
@@ -83,11 +95,19 @@ bool ProductDeployer::DeployProductFiles() {
     const WalkEnd end = WalkFolder(
         services_.files, source, [this] { progress_.StepIt(); },
         [&](const platform::DirEntry& entry) {
-            if (IsNotDeployed(entry.name))
+            if (const char* why = WhyNotDeployed(entry.name)) {
+                journal_.Note(kLeftOut + JoinPath(source, entry.name) + "（" + why + "）");
                 return WalkStep::Continue;
+            }
             const bool copied = CopyProductFile(JoinPath(source, entry.name), entry.attributes,
                                                 JoinPath(productFolder, entry.name));
             return copied ? WalkStep::Continue : WalkStep::Stop;
+        },
+        [&](const platform::DirEntry& folder) {
+            if (!text936::EqualsNoCase(folder.name, kDrawingLibraryName)) {
+                journal_.Note(kLeftOut + JoinPath(source, folder.name) + "（文件夹：只安装" +
+                              kDrawingLibraryName + "文件夹）");
+            }
         });
     if (end == WalkEnd::NotListed)
         journal_.Problem("未能读取安装文件夹 " + source + "，产品文件没有安装");
@@ -148,6 +168,10 @@ void ProductDeployer::DeployDrawingLibrary() {
             journal_.Note("已复制 " + from + " -> " + to);
             journal_.FileInstalled(state::InstalledFile{to, copied.size, copied.crc});
             return WalkStep::Continue;
+        },
+        [&](const platform::DirEntry& folder) {
+            journal_.Note(kLeftOut + JoinPath(librarySource, folder.name) +
+                          "（扩展绘图库只安装其中的文件，不含子文件夹）");
         });
     // A source without a library ships none; one that is there but cannot be read is a problem.
     if (end != WalkEnd::NotListed)

@@ -16,6 +16,10 @@ class ProcessList {
     // True when this process runs as the LocalSystem account (as deployment systems run
     // installers); false when it cannot be told.
     virtual bool RunsAsLocalSystem() = 0;
+    // The computer's NetBIOS name and the account this process runs as ("DOMAIN\user"), for the
+    // log; empty when they cannot be told.
+    virtual std::string ComputerName() = 0;
+    virtual std::string AccountName() = 0;
 };
 
 }  // namespace platform

@@ -86,6 +86,8 @@ scenarios=(
     "x86|signed packages: SetUp.exe, and the BrelixUser.exe and Uninstall.exe it writes, keep the signature|scenario_signed_packages"
     "x86|BrelixUser.exe onto a full drive: exit 6, no half program left|scenario_user_program_on_a_full_disk"
     "x86|the registered Active Setup stub gives a user the per-user steps without a window|scenario_active_setup_stub_restores_a_user"
+    "x86|beside a wizard on page 3 a silent run, a silent uninstall and a second wizard end with 1618|scenario_one_run_at_a_time"
+    "x86|/S /? and mistyped silent lines end without a window; /D= as NSIS has it; the log's header|scenario_unattended_lines_show_no_window"
     "x86|uninstall through Programs and Features leaves only the user's work and the documented leftovers|scenario_uninstall_round_trip"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"

@@ -12,6 +12,7 @@
 #include "platform/win32/win32_dialog_host.h"
 #include "platform/win32/win32_folder_browser.h"
 #include "platform/win32/win32_log_file.h"
+#include "platform/win32/win32_run_lock.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     // First, before anything can load a DLL by a bare name from the program's folder.
@@ -20,8 +21,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     platform::win32::Win32Backend backend;
     platform::win32::Win32DialogRunner dialogs(instance);
     platform::win32::Win32FolderBrowser folderBrowser;
-    app::SetUpPlatform setUp{backend.services(), dialogs, folderBrowser, [](const std::string& path) {
-                                 return std::make_unique<platform::win32::Win32LogFile>(path);
-                             }};
+    platform::win32::Win32RunLock runLock;
+    app::SetUpPlatform setUp{
+        backend.services(), dialogs, folderBrowser,
+        [](const std::string& path) { return std::make_unique<platform::win32::Win32LogFile>(path); },
+        runLock};
     return app::RunSetUp(arguments ? arguments : "", setUp);
 }

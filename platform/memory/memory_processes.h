@@ -19,10 +19,14 @@ class MemoryProcessList : public ProcessList {
         return names;
     }
     bool RunsAsLocalSystem() override { return localSystem; }
+    std::string ComputerName() override { return computer; }
+    std::string AccountName() override { return account; }
 
     std::vector<std::string> names = {"System", "explorer.exe"};
     bool snapshotFails = false;
     bool localSystem = false;
+    std::string computer = "CAD-01";
+    std::string account = "CAD-01\\Administrator";
 
   private:
     FailureInjector& failures_;

@@ -28,17 +28,48 @@ std::optional<std::vector<std::string>> Win32ProcessList::ExecutableNames() {
 
 namespace platform::win32 {
 
-bool Win32ProcessList::RunsAsLocalSystem() {
+namespace {
+
+// The process token's user. TOKEN_USER is followed by the SID it points to; 256 bytes hold any SID.
+struct ProcessUser {
+    alignas(TOKEN_USER) unsigned char buffer[256];
+    PSID Sid() const { return reinterpret_cast<const TOKEN_USER*>(buffer)->User.Sid; }
+};
+
+bool ReadTokenUser(ProcessUser& user) {
     UniqueKernelObject token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()))
         return false;
-    // TOKEN_USER is followed by the SID it points to; 256 bytes hold any SID.
-    alignas(TOKEN_USER) unsigned char buffer[256];
     DWORD size = 0;
-    if (!GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size))
-        return false;
-    const auto* user = reinterpret_cast<const TOKEN_USER*>(buffer);
-    return IsWellKnownSid(user->User.Sid, WinLocalSystemSid) != FALSE;
+    return GetTokenInformation(token.get(), TokenUser, user.buffer, sizeof user.buffer, &size) != FALSE;
+}
+
+}  // namespace
+
+bool Win32ProcessList::RunsAsLocalSystem() {
+    ProcessUser user;
+    return ReadTokenUser(user) && IsWellKnownSid(user.Sid(), WinLocalSystemSid) != FALSE;
+}
+
+std::string Win32ProcessList::ComputerName() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof name;
+    return GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
+}
+
+std::string Win32ProcessList::AccountName() {
+    ProcessUser user;
+    if (!ReadTokenUser(user))
+        return std::string();
+    // Account and domain names are at most 256 characters.
+    char name[257] = {};
+    char domain[257] = {};
+    DWORD nameSize = sizeof name;
+    DWORD domainSize = sizeof domain;
+    SID_NAME_USE use;
+    if (!LookupAccountSidA(nullptr, user.Sid(), name, &nameSize, domain, &domainSize, &use))
+        return std::string();
+    return domainSize ? std::string(domain) + "\\" + name : std::string(name);
 }
 
 }  // namespace platform::win32

@@ -11,6 +11,9 @@ class Win32ProcessList : public ProcessList {
     std::optional<std::vector<std::string>> ExecutableNames() override;
     // The process token's user is the well-known SID S-1-5-18.
     bool RunsAsLocalSystem() override;
+    // GetComputerNameA; the process token's user as LookupAccountSidA names it.
+    std::string ComputerName() override;
+    std::string AccountName() override;
 };
 
 }  // namespace platform::win32

@@ -72,16 +72,36 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"/S /KEEP=ALL", "silent keep=SCD"},
         LineCase{"/S /KEEP=none", "silent keep=---"},
         LineCase{"/S /KEEP=DRAWINGS,settings", "silent keep=S-D"},
+        // NSIS: an unquoted /D= as the last switch takes the rest of the line, spaces and all.
+        LineCase{"/S /D=C:\\CAD Tools", "silent root=C:\\CAD Tools"},
+        LineCase{"/LOG=C:\\l.txt -d=D:\\CAD  工具 箱\\ \t ", "wizard root=D:\\CAD  工具 箱\\ log=C:\\l.txt"},
+        LineCase{"/S /D=C:\\乗 A", "silent root=C:\\乗 A"},
+        LineCase{"/D=C:\\Tools /S", "silent root=C:\\Tools"},
+        LineCase{"/S /D=C:\\A \"B\"", "refused"},
+        LineCase{"/D=C:\\CAD Tools /S", "refused"},
+        LineCase{"/D=C:\\CAD Tools -s", "refused"},
+        LineCase{"/S /D=C:\\A B /D=C:\\C", "refused"},
+        LineCase{"install /D=C:\\A B", "refused"},
+        LineCase{"/S /D=  ", "refused"},
+        // The spellings of /S that other installers use, one per line.
+        LineCase{"/SILENT", "silent"},
+        LineCase{"-VerySilent", "silent"},
+        LineCase{"/quiet /LOG=C:\\q.log", "silent log=C:\\q.log"},
+        LineCase{"/UNINSTALL -QUIET", "uninstall /S"},
+        LineCase{"/S /QUIET", "refused"},
+        LineCase{"/VERYSILENT=1", "refused"},
         LineCase{"/?", "help"},
         LineCase{"/S -HELP", "help /S"},
+        LineCase{"/S /?", "help /S"},
         LineCase{"/UNINSTALL", "uninstall"},
         LineCase{"/UNINSTALL /S /LOG=C:\\u.log", "uninstall /S log=C:\\u.log"},
         LineCase{"/USERPROGRAM=C:\\用户\\BrelixUser.exe", "user program to=C:\\用户\\BrelixUser.exe"},
         LineCase{"/S /userprogram=C:\\U.exe /LOG=C:\\u.log", "user program /S log=C:\\u.log to=C:\\U.exe"},
         // Refused: unknown switches and stray words.
         LineCase{"/Q", "refused"},
-        LineCase{"/SILENT", "refused"},
+        LineCase{"/QUIETLY", "refused"},
         LineCase{"install", "refused"},
+        LineCase{"/S \"\"", "refused"},
         LineCase{"/", "refused"},
         LineCase{"/D D:\\Tools", "refused"},
         // Refused: malformed or missing values, values where none belongs, repeats.
@@ -110,6 +130,13 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"/USERPROGRAM=C:\\A.exe /RELEASES=ALL", "refused"},
         LineCase{"/USERPROGRAM=C:\\A.exe /KEEP=ALL", "refused"},
         LineCase{"/? /USERPROGRAM=C:\\A.exe", "refused"}));
+
+TEST(CommandLineRefusals, UnknownSwitchesAreCalledUnknownWithOrWithoutAValue) {
+    for (const char* line : {"/Q", "/quietly", "/SUPPRESSMSGBOXES", "-norestart", "/x=1", "/S /DIR=C:\\A"}) {
+        const auto parsed = app::ParseCommandLine(line);
+        EXPECT_EQ(parsed.error.rfind("无法识别的开关：", 0), 0u) << line << ": " << parsed.error;
+    }
+}
 
 TEST(CommandLineLimits, RootAndLogMustFitAPathBuffer) {
     const std::string fits(259 - 3, 'a');

@@ -16,6 +16,7 @@
 #include "platform/memory/headless_dialog_host.h"
 #include "platform/memory/memory_backend.h"
 #include "platform/memory/memory_log.h"
+#include "platform/memory/memory_run_lock.h"
 #include "platform/memory/scripted_folder_browser.h"
 #include "platform/text936.h"
 #include "state/exit_codes.h"
@@ -25,6 +26,7 @@ namespace {
 
 using platform::RootKey;
 using platform::memory::MemoryLog;
+using platform::memory::MemoryRunLock;
 using platform::memory::Operation;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -61,7 +63,8 @@ class SetUpRunTest : public ::testing::Test {
                                  [this](const std::string& path) -> std::unique_ptr<platform::LogSink> {
                                      logPath = path;
                                      return std::make_unique<LogView>(log);
-                                 }};
+                                 },
+                                 runLock};
         return app::RunSetUp(arguments, setUp);
     }
 
@@ -94,7 +97,13 @@ class SetUpRunTest : public ::testing::Test {
     platform::memory::ScriptedFolderBrowser folderBrowser;
     MemoryLog log;
     std::string logPath;
+    MemoryRunLock runLock;
 };
+
+// The last line of the log: the exit code and why.
+std::string ExitLine(int code, const std::string& why) {
+    return "退出代码：" + std::to_string(code) + "（" + why + "）";
+}
 
 struct SilentCase {
     const char* title;
@@ -102,6 +111,7 @@ struct SilentCase {
     void (*stage)(platform::memory::MemoryBackend&);
     int exitCode;
     std::vector<int> registered;  // the product folder and the record exist exactly when not empty
+    const char* why;              // what the last line says of the exit code
 };
 
 void Nothing(platform::memory::MemoryBackend&) {}
@@ -115,6 +125,8 @@ void NoAcad(platform::memory::MemoryBackend& b) {
     b.failures.Fail(Operation::OpenKey, std::string("HKLM\\") + kAcadRoot);
 }
 
+constexpr char kInvalidWhy[] = "命令行无效，未作任何更改（原因见上）";
+
 class SilentRunTest : public SetUpRunTest, public ::testing::WithParamInterface<SilentCase> {};
 
 TEST_P(SilentRunTest, EndsWithItsExitCodeShowsNothingAndLogsIt) {
@@ -125,26 +137,57 @@ TEST_P(SilentRunTest, EndsWithItsExitCodeShowsNothingAndLogsIt) {
     EXPECT_EQ(Recorded(), !c.registered.empty());
     EXPECT_EQ(backend.files.Exists(std::string(kProduct) + "\\Brelix2010.arx"), !c.registered.empty());
     EXPECT_THAT(backend.prompts.shown, IsEmpty()) << "a silent run shows no box";
-    ASSERT_FALSE(log.lines.empty());
-    EXPECT_EQ(log.lines.front(), std::string("命令行：") + c.arguments);
-    EXPECT_EQ(log.lines.back(), "退出代码：" + std::to_string(c.exitCode));
+    ASSERT_GE(log.lines.size(), 4u);
+    EXPECT_EQ(log.lines[3], std::string("命令行：") + c.arguments);
+    EXPECT_EQ(log.lines.back(), ExitLine(c.exitCode, c.why));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes,
     SilentRunTest,
     ::testing::Values(
-        SilentCase{"defaults", "/S /LOG=C:\\i.log", Nothing, 0, {2009, 2010}},
-        SilentCase{"all", "/S /RELEASES=ALL /LOG=C:\\i.log", Nothing, 0, {2009, 2010}},
-        SilentCase{"one", "/S /RELEASES=2010 /LOG=C:\\i.log", Nothing, 0, {2010}},
-        SilentCase{"not found", "/S /RELEASES=2010,2012 /LOG=C:\\i.log", Nothing, 2, {}},
-        SilentCase{"not shown by a 32-bit build", "/S /RELEASES=2020 /LOG=C:\\i.log", Nothing, 2, {}},
-        SilentCase{"never shown", "/S /RELEASES=2000 /LOG=C:\\i.log", Nothing, 2, {}},
-        SilentCase{"unknown switch", "/S /QUIET /LOG=C:\\i.log", Nothing, 2, {}},
-        SilentCase{"no Data", "/S /LOG=C:\\i.log", NoData, 3, {}},
-        SilentCase{"AutoCAD running", "/S /LOG=C:\\i.log", AcadRunning, 4, {}},
-        SilentCase{"no AutoCAD", "/S /LOG=C:\\i.log", NoAcad, 5, {}},
-        SilentCase{"no AutoCAD, all asked for", "/S /RELEASES=ALL /LOG=C:\\i.log", NoAcad, 5, {}}),
+        SilentCase{"defaults", "/S /LOG=C:\\i.log", Nothing, 0, {2009, 2010}, "安装完成，没有问题"},
+        SilentCase{"all",
+                   "/VERYSILENT /RELEASES=ALL /LOG=C:\\i.log",
+                   Nothing,
+                   0,
+                   {2009, 2010},
+                   "安装完成，没有问题"},
+        SilentCase{"one", "-quiet /RELEASES=2010 /LOG=C:\\i.log", Nothing, 0, {2010}, "安装完成，没有问题"},
+        SilentCase{"not found", "/S /RELEASES=2010,2012 /LOG=C:\\i.log", Nothing, 2, {}, kInvalidWhy},
+        SilentCase{"not shown by a 32-bit build",
+                   "/S /RELEASES=2020 /LOG=C:\\i.log",
+                   Nothing,
+                   2,
+                   {},
+                   kInvalidWhy},
+        SilentCase{"never shown", "/S /RELEASES=2000 /LOG=C:\\i.log", Nothing, 2, {}, kInvalidWhy},
+        SilentCase{"unknown switch", "/SILENT /SUPPRESSMSGBOXES /LOG=C:\\i.log", Nothing, 2, {}, kInvalidWhy},
+        SilentCase{"no Data",
+                   "/S /LOG=C:\\i.log",
+                   NoData,
+                   3,
+                   {},
+                   "未找到安装所需的 Data 文件夹（应在 SetUp.exe 旁），未作任何更改"},
+        SilentCase{"AutoCAD running", "/S /LOG=C:\\i.log", AcadRunning, 4, {}, "AutoCAD 正在运行，未安装"},
+        SilentCase{"no AutoCAD",
+                   "/S /LOG=C:\\i.log",
+                   NoAcad,
+                   5,
+                   {},
+                   "没有可安装的 AutoCAD 版本，未作任何更改"},
+        SilentCase{"uninstall, nothing installed",
+                   "/UNINSTALL /QUIET /LOG=C:\\u.log",
+                   Nothing,
+                   3,
+                   {},
+                   "未找到安装记录，没有可卸载的内容"},
+        SilentCase{"no AutoCAD, all asked for",
+                   "/S /RELEASES=ALL /LOG=C:\\i.log",
+                   NoAcad,
+                   5,
+                   {},
+                   "没有可安装的 AutoCAD 版本，未作任何更改"}),
     [](const auto& info) {
         std::string name;
         for (const char* p = info.param.title; *p; ++p)
@@ -330,7 +373,7 @@ TEST_F(SetUpRunTest, UserProgramSwitchWritesOnlyThatFile) {
     EXPECT_FALSE(backend.files.Exists(std::string(kProduct)));
     EXPECT_EQ(backend.registry.Dump(), registry);
     EXPECT_TRUE(log.Mentions("已写入 C:\\Setup\\BrelixUser.exe"));
-    EXPECT_EQ(log.lines.back(), "退出代码：0");
+    EXPECT_EQ(log.lines.back(), ExitLine(0, "已写出 BrelixUser.exe"));
 }
 
 TEST_F(SetUpRunTest, UserProgramThatCannotBeWrittenEndsWithSix) {
@@ -359,21 +402,144 @@ TEST_F(SetUpRunTest, FileThatCannotBeCopiedIsSkippedAndEndsWithSeven) {
     EXPECT_THAT(backend.prompts.shown, IsEmpty());
 }
 
-TEST_F(SetUpRunTest, HelpAndRefusedLinesShowTheSwitchesUnlessSilent) {
-    EXPECT_EQ(Run("/?"), state::kExitInstalled);
-    EXPECT_EQ(Run("/D="), state::kExitInvalidCommandLine);
-    EXPECT_EQ(Run("/S /D="), state::kExitInvalidCommandLine);
-    ASSERT_EQ(backend.prompts.shown.size(), 2u);
-    EXPECT_EQ(backend.prompts.shown[0].text, app::HelpText());
-    EXPECT_NE(backend.prompts.shown[1].text.find("/RELEASES"), std::string::npos);
+struct BoxCase {
+    const char* arguments;
+    int exitCode;
+    bool box;          // a message box is shown (and answered by the test)
+    const char* says;  // in the box, or else in the log (nullptr: no log)
+};
+
+// A line that asks for silence in any spelling, or names a log, may run where nobody can press OK.
+TEST_F(SetUpRunTest, HelpAndRefusalsShowABoxOnlyWhenNeitherSilenceNorALogIsAskedFor) {
+    const BoxCase cases[] = {
+        {"/?", 0, true, "1618 另一个安装程序正在运行"},
+        {"/S /? /LOG=C:\\h.log", 0, false, "/UNINSTALL\t卸载"},
+        {"-quiet -help", 0, false, nullptr},
+        {"/LOG=C:\\h.log /?", 0, false, "64位版本支持 2005 至 2025"},
+        {"/D=", 2, true, "/RELEASES"},
+        {"/bogus", 2, true, "无法识别的开关：/bogus"},
+        {"/S /D=", 2, false, nullptr},
+        {"/VerySilent /bogus /LOG=C:\\x.log", 2, false, "命令行无效：无法识别的开关：/bogus"},
+        {"/quiet=1 -log=C:\\x.log", 2, false, "命令行无效：开关 /quiet=1 不带值"},
+        {"/LOG=C:\\x.log /bogus", 2, false, "命令行无效：无法识别的开关：/bogus"},
+        {"/LOG=C:\\x.log /RELEASES=2012", 2, false, "命令行无效：本机未找到 AutoCAD 2012"},
+    };
+    for (const BoxCase& c : cases) {
+        backend.prompts.shown.clear();
+        log.lines.clear();
+        EXPECT_EQ(Run(c.arguments), c.exitCode) << c.arguments;
+        if (c.box) {
+            ASSERT_EQ(backend.prompts.shown.size(), 1u) << c.arguments;
+            EXPECT_NE(backend.prompts.shown[0].text.find(c.says), std::string::npos) << c.arguments;
+        } else {
+            EXPECT_THAT(backend.prompts.shown, IsEmpty()) << c.arguments;
+            EXPECT_TRUE(c.says ? log.Mentions(c.says) : log.lines.empty()) << c.arguments;
+        }
+        EXPECT_THAT(dialogs.shownTemplates, IsEmpty()) << c.arguments;
+    }
     EXPECT_THAT(Registered(), IsEmpty());
     EXPECT_FALSE(Recorded());
+}
+
+TEST_F(SetUpRunTest, LogBeginsWithWhoRanWhatAndSaysWhatDataHoldsThatIsNotInstalled) {
+    backend.processes.computer = "CAD-17";
+    backend.processes.account = "NT AUTHORITY\\SYSTEM";
+    backend.files.AddFile("C:\\Setup\\Data\\SetUp.exe", "setup program");
+    backend.files.AddFile("C:\\Setup\\Data\\Help\\index.htm", "help");
+    backend.files.AddFile("C:\\Setup\\Data\\Brelix扩展绘图库\\钢梁.SJY", "drawing");
+    backend.files.AddFile("C:\\Setup\\Data\\Brelix扩展绘图库\\旧版\\柱.SJY", "old drawing");
+    ASSERT_EQ(Run("/S /LOG=C:\\日志\\机器\\i.log"), state::kExitInstalled);
+    EXPECT_EQ(logPath, "C:\\日志\\机器\\i.log");
+    EXPECT_TRUE(backend.files.Exists("C:\\日志\\机器")) << "the log's missing folders are made";
+    EXPECT_FALSE(backend.files.Exists(logPath)) << "but not the log itself";
+    ASSERT_GE(log.lines.size(), 4u);
+    EXPECT_EQ(log.lines[0], "计算机：CAD-17，账户：NT AUTHORITY\\SYSTEM");
+    EXPECT_EQ(log.lines[1], "程序：SetUp.exe Brelix结构工具箱 V2024.3.27 (32位版本)");
+    EXPECT_EQ(log.lines[2], "注册表视图：32 位（AutoCAD 的查找与注册、安装记录都在 32 位视图）");
+    EXPECT_EQ(log.lines[3], "命令行：/S /LOG=C:\\日志\\机器\\i.log");
+
+    std::vector<std::string> leftOut;
+    for (const std::string& line : log.lines) {
+        if (line.rfind("按设计不安装：", 0) == 0)
+            leftOut.push_back(line);
+    }
+    EXPECT_THAT(leftOut,
+                ::testing::UnorderedElementsAre(
+                    "按设计不安装：C:\\Setup\\Data\\SetUp.exe（安装程序本身）",
+                    "按设计不安装：C:\\Setup\\Data\\Brelix_EN.shx（字体，复制到各 AutoCAD 的 Fonts 文件夹）",
+                    "按设计不安装：C:\\Setup\\Data\\Brelix_HZ.shx（字体，复制到各 AutoCAD 的 Fonts 文件夹）",
+                    "按设计不安装：C:\\Setup\\Data\\Help（文件夹：只安装Brelix扩展绘图库文件夹）",
+                    "按设计不安装：C:"
+                    "\\Setup\\Data\\Brelix扩展绘图库\\旧版（扩展绘图库只安装其中的文件，不含子文件夹）"));
+    EXPECT_TRUE(backend.files.Exists(std::string(kProduct) + "\\Brelix扩展绘图库\\钢梁.SJY"));
+}
+
+struct LockCase {
+    const char* arguments;
+    MemoryRunLock::Other other;
+    int exitCode;
+    bool box;  // the refusal is shown in a message box
+};
+
+// A run that changes the machine does not wait for another one and changes nothing; the help and
+// the per-user program change nothing of the machine and need no lock.
+TEST_F(SetUpRunTest, SecondRunEndsWith1618AndChangesNothing) {
+    using O = MemoryRunLock::Other;
+    const LockCase cases[] = {
+        {"/S /LOG=C:\\i.log", O::Holds, 1618, false},
+        {"/VERYSILENT /D=D:\\CAD Tools", O::Holds, 1618, false},
+        {"/S", O::Unreachable, 1618, false},
+        {"", O::Holds, 1618, true},
+        {"/LOG=C:\\w.log", O::Holds, 1618, false},
+        {"/UNINSTALL", O::Holds, 1618, true},
+        {"/UNINSTALL /S /LOG=C:\\u.log", O::Holds, 1618, false},
+        {"/?", O::Holds, 0, true},
+        {"/S /USERPROGRAM=C:\\Setup\\U.exe", O::Holds, 0, false},
+    };
+    for (const LockCase& c : cases) {
+        runLock.other = c.other;
+        backend.prompts.shown.clear();
+        log.lines.clear();
+        const std::string registry = backend.registry.Dump();
+        const std::string files = backend.files.Dump();
+        EXPECT_EQ(Run(c.arguments), c.exitCode) << c.arguments;
+        EXPECT_EQ(backend.registry.Dump(), registry) << c.arguments;
+        if (c.exitCode == 1618) {
+            EXPECT_EQ(backend.files.Dump(), files) << c.arguments;
+        }
+        EXPECT_THAT(dialogs.shownTemplates, IsEmpty()) << c.arguments;
+        EXPECT_FALSE(runLock.held) << c.arguments;
+        ASSERT_EQ(backend.prompts.shown.size(), c.box ? 1u : 0u) << c.arguments;
+        if (c.box && c.exitCode == 1618) {
+            EXPECT_EQ(backend.prompts.shown[0].text.rfind("另一个Brelix安装程序正在本机运行", 0), 0u);
+        }
+        if (!log.lines.empty() && c.exitCode == 1618) {
+            EXPECT_EQ(log.lines.back(), ExitLine(1618, "另一个安装程序正在运行，本次未作任何更改"))
+                << c.arguments;
+        }
+    }
+}
+
+TEST_F(SetUpRunTest, LockIsHeldWhileThePagesAreOpenAndReleasedAfterwards) {
+    bool heldOnPage = false;
+    dialogs.Queue([&](platform::memory::HeadlessDialog&) { heldOnPage = runLock.held; });
+    EXPECT_EQ(Run(""), state::kExitCancelled);
+    EXPECT_TRUE(heldOnPage);
+    EXPECT_FALSE(runLock.held);
+}
+
+TEST_F(SetUpRunTest, LockAbandonedByACrashedRunIsTakenOver) {
+    runLock.other = MemoryRunLock::Other::Abandoned;
+    EXPECT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitInstalled);
+    EXPECT_EQ(Registered(), (std::vector<int>{2009, 2010}));
+    EXPECT_TRUE(log.Mentions("上一个安装程序未正常结束"));
+    EXPECT_FALSE(runLock.held);
 }
 
 TEST_F(SetUpRunTest, WizardLeftWithoutInstallingEndsWithOne) {
     EXPECT_EQ(Run("/LOG=C:\\w.log"), state::kExitCancelled);
     EXPECT_EQ(dialogs.shownTemplates, (std::vector<int>{136}));
-    EXPECT_EQ(log.lines.back(), "退出代码：1");
+    EXPECT_EQ(log.lines.back(), ExitLine(1, "用户未安装就退出了安装向导"));
     EXPECT_FALSE(Recorded());
 }
 

@@ -59,4 +59,17 @@ TEST(AccountWineTest, WineRunsTheTestsAsAnOrdinaryAccountNotLocalSystem) {
     EXPECT_FALSE(processes.RunsAsLocalSystem());
 }
 
+TEST(AccountWineTest, ComputerAndAccountAreNamedAsTheEnvironmentNamesThem) {
+    platform::win32::Win32ProcessList processes;
+    char computer[256] = {};
+    char user[256] = {};
+    ASSERT_GT(GetEnvironmentVariableA("COMPUTERNAME", computer, sizeof computer), 0u);
+    ASSERT_GT(GetEnvironmentVariableA("USERNAME", user, sizeof user), 0u);
+    EXPECT_TRUE(lstrcmpiA(processes.ComputerName().c_str(), computer) == 0) << processes.ComputerName();
+    const std::string account = processes.AccountName();
+    const std::size_t slash = account.rfind('\\');
+    ASSERT_NE(slash, std::string::npos) << account;
+    EXPECT_TRUE(lstrcmpiA(account.substr(slash + 1).c_str(), user) == 0) << account;
+}
+
 }  // namespace

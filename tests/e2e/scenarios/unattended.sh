@@ -1,0 +1,107 @@
+# Unattended runs as deployment tools make them: one run at a time on a machine, no box that could
+# wait for ever, the log that says why. On the staged 32-bit machine.
+
+ANOTHER_RUN="另一个Brelix安装程序正在本机运行"
+
+# unattended <arguments...>: SetUp.exe from its folder, given at most 60 s. A box would wait for a
+# press that never comes: the run is then ended and its exit code is 124. Left in UNATTENDED_EXIT.
+unattended() {
+    (cd "$SETUP_DIR" && exec timeout 60 wine SetUp.exe "$@") >/dev/null 2>&1
+    UNATTENDED_EXIT=$?
+    note "SetUp.exe $* → $UNATTENDED_EXIT"
+}
+
+# windows_exit <arguments>: runs SetUp.exe with that command line through cmd, which sees the whole
+# exit code (Unix keeps its low byte only: 1618 arrives as 82). Left in WINDOWS_EXIT.
+windows_exit() {
+    mkdir -p "$DRIVE_C/e2e/bin"
+    rm -f "$DRIVE_C/e2e/bin/exit.txt"
+    printf '@cd /d C:\\e2e\\setup\r\n@SetUp.exe %s\r\n@>C:\\e2e\\bin\\exit.txt echo %%ERRORLEVEL%%\r\n' "$1" \
+        >"$DRIVE_C/e2e/bin/exit.bat"
+    (cd "$DRIVE_C/e2e" && exec timeout 60 wine cmd /c 'C:\e2e\bin\exit.bat') >/dev/null 2>&1
+    WINDOWS_EXIT=$(tr -d '\r\n ' <"$DRIVE_C/e2e/bin/exit.txt" 2>/dev/null)
+    note "SetUp.exe $1 → $WINDOWS_EXIT"
+}
+
+log_says() {  # log_says <unix log> <text>: some line of the log holds the text
+    if [ -f "$1" ] && tr -d '\r' <"$1" | grep -F -- "$2" >/dev/null; then
+        note "ok: $(basename "$1") says $2"
+    else
+        fail "$(basename "$1") does not say: $2"
+    fi
+}
+
+# While a wizard stands open on its third page, a silent installation and a second wizard change
+# nothing and end with 1618; once the wizard has installed and ended, a silent run goes ahead.
+scenario_one_run_at_a_time() {
+    stage x86 "$SETUP32" || return 1
+    mkdir -p "$DRIVE_C/e2e/logs"
+    local before after
+    before=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
+    after=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
+    installation_outcome "$before"
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<<"$WALK_TO_PAGE3" || return 1
+
+    windows_exit '/S /LOG=C:\e2e\logs\second.log'
+    expect_eq "silent run beside the wizard" "$WINDOWS_EXIT" 1618
+    log_says "$DRIVE_C/e2e/logs/second.log" "另一个Brelix安装程序正在本机运行"
+    log_says "$DRIVE_C/e2e/logs/second.log" "退出代码：1618（另一个安装程序正在运行，本次未作任何更改）"
+    windows_exit '/UNINSTALL /S'
+    expect_eq "silent uninstall beside the wizard" "$WINDOWS_EXIT" 1618
+
+    # A second wizard says so in one box and ends.
+    windows_exit '' &
+    local second=$!
+    drive <<<"wait-message $ANOTHER_RUN
+expect-caption Brelix软件安装
+answer 1" || { wait "$second"; return 1; }
+    wait "$second"
+    expect_eq "second wizard" "$(tr -d '\r\n ' <"$DRIVE_C/e2e/bin/exit.txt")" 1618
+    installation_outcome "$after"
+    expect_same_snapshot "$before" "$after" "the refused runs changed nothing" "a refused run changed the machine"
+
+    drive <<<"wait-page 请选择安装路径：
+$INSTALL_AND_FINISH" || return 1
+    wizard_ended
+    expect_eq "wizard exit code" "$WIZARD_EXIT" 0
+    unattended /S '/LOG=C:\e2e\logs\after.log'
+    expect_eq "silent run after the wizard" "$UNATTENDED_EXIT" 0
+}
+
+# /S /? and mistyped silent lines end at once, without a window; what they would have shown is in
+# the log, whose missing folders are made.
+scenario_unattended_lines_show_no_window() {
+    stage x86 "$SETUP32" || return 1
+    local before after logs="$DRIVE_C/e2e/logs"
+    mkdir -p "$logs"
+    before=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
+    after=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
+    installation_outcome "$before"
+    unattended /S '/?'
+    expect_eq "/S /?" "$UNATTENDED_EXIT" 0
+    unattended /quiet '/?' '/LOG=C:\e2e\logs\help.log'
+    expect_eq "/quiet /? with a log" "$UNATTENDED_EXIT" 0
+    log_says "$logs/help.log" "/UNINSTALL"
+    log_says "$logs/help.log" "1618 另一个安装程序正在运行"
+    unattended /VERYSILENT /SUPPRESSMSGBOXES '/LOG=C:\e2e\logs\typo.log'
+    expect_eq "unknown switch" "$UNATTENDED_EXIT" 2
+    log_says "$logs/typo.log" "命令行无效：无法识别的开关：/SUPPRESSMSGBOXES"
+    unattended /SILENT /D=
+    expect_eq "empty root" "$UNATTENDED_EXIT" 2
+    unattended /S /D=C:\\CAD Tools /RELEASES=2010
+    expect_eq "unquoted root before another switch" "$UNATTENDED_EXIT" 2
+    installation_outcome "$after"
+    expect_same_snapshot "$before" "$after" "the refused lines changed nothing" "a refused line changed the machine"
+
+    # The NSIS form: the rest of the line is the root, spaces and all; the log's folders are made.
+    unattended /S '/LOG=C:\e2e\日志\新\nsis.log' /RELEASES=2010 /D=C:\\CAD Tools
+    expect_eq "/D= as NSIS has it" "$UNATTENDED_EXIT" 0
+    expect_demand_load 'Autodesk\AutoCAD\R18.0\ACAD-8001:804' 2010 BRELIX2010.ARX 'C:\CAD Tools'
+    local log="$DRIVE_C/e2e/日志/新/nsis.log"
+    expect_eq "the first line names the computer" "$(sed -n 1p "$log" | grep -cF '  计算机：')" 1
+    log_says "$log" "注册表视图：32 位"
+    log_says "$log" "按设计不安装：C:\\e2e\\setup\\Data\\setup.exe（安装程序本身）"
+    log_says "$log" "按设计不安装：C:\\e2e\\setup\\Data\\Help（文件夹"
+    expect_eq "last line" "$(tail -n 1 "$log" | tr -d '\r' | cut -c26-)" "退出代码：0（安装完成，没有问题）"
+}
