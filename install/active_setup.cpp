@@ -11,9 +11,9 @@ constexpr std::size_t kPathBufferSize = 260;
 }  // namespace
 
 bool RegisterActiveSetup(platform::Services& services,
-                         const std::string& productFolder,
+                         const std::string& setupFolder,
                          state::InstallJournal& journal) {
-    const std::string program = productFolder + "\\" + kUserProgramName;
+    const std::string program = setupFolder + "\\" + kUserProgramName;
     if (!text936::FitsBuffer(program, kPathBufferSize)) {
         journal.Problem("路径过长，无法放置 " + program);
         return false;

@@ -8,6 +8,7 @@
 #include "app/install_choices.h"
 #include "app/setup_run.h"
 #include "app/user_run.h"
+#include "install_test_support.h"
 #include "platform/memory/headless_dialog_host.h"
 #include "platform/memory/memory_backend.h"
 #include "platform/memory/memory_log.h"
@@ -42,6 +43,7 @@ class SetUpRunTest : public ::testing::Test {
         AddAcad(kKey2010, "C:\\AutoCAD 2010", "AutoCAD 2010");
         backend.registry.SetString(RootKey::CurrentUser, kProfile, "TRUSTEDPATHS", "");
         backend.files.AddCarriedFile("BRELIXUSER", "MZ user program");
+        install_test::StageProgramFiles(backend);
     }
 
     void AddAcad(const char* key, const std::string& folder, const char* product) {
@@ -162,12 +164,13 @@ TEST_F(SetUpRunTest, SilentRunLogsWhatItFoundAndChose) {
 TEST_F(SetUpRunTest, LocalSystemLeavesTheUserStepsToActiveSetup) {
     backend.processes.localSystem = true;
     ASSERT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitInstalled);
-    EXPECT_EQ(backend.files.ReadFile(std::string(kProduct) + "\\BrelixUser.exe"), "MZ user program");
+    EXPECT_EQ(backend.files.ReadFile(std::string(install_test::kSetupFolder) + "\\BrelixUser.exe"),
+              "MZ user program");
     auto stub = backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, "StubPath");
     auto version = backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, "Version");
     auto installed = backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, "IsInstalled");
     ASSERT_TRUE(stub && version && installed);
-    EXPECT_EQ(stub->Text(), "\"" + std::string(kProduct) + "\\BrelixUser.exe\"");
+    EXPECT_EQ(stub->Text(), "\"" + std::string(install_test::kSetupFolder) + "\\BrelixUser.exe\"");
     EXPECT_EQ(version->Text(), "2024,3,27,0");
     EXPECT_EQ(installed->data, std::string("\x01\0\0\0", 4));
     EXPECT_EQ(TrustedPaths(), "") << "the system account's profiles are left alone";
@@ -183,7 +186,7 @@ TEST_F(SetUpRunTest, AnOrdinaryAccountDoesTheUserStepsItselfAndRegistersNoActive
     ASSERT_EQ(Run("/S"), state::kExitInstalled);
     EXPECT_EQ(TrustedPaths(), kProduct);
     EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kActiveSetup));
-    EXPECT_FALSE(backend.files.Exists(std::string(kProduct) + "\\BrelixUser.exe"));
+    EXPECT_FALSE(backend.files.Exists(std::string(install_test::kSetupFolder) + "\\BrelixUser.exe"));
 }
 
 TEST_F(SetUpRunTest, UserProgramWithoutARecordEndsWithThreeAndChangesNothing) {
