@@ -76,6 +76,7 @@ EOF
 scenario_32bit_then_64bit_build() {
     stage x64 "$SETUP32" || return 1
     walk_and_install || return 1
+    expect_setup_folder "$SETUP_FOLDER_32"
     edit_user_files
     cp "$SETUP64" "$SETUP_DIR/SetUp.exe"
     wizard_start "$SETUP_DIR/SetUp.exe"
@@ -99,4 +100,12 @@ EOF
     expect_data_clean
     expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "C:\\Brelix\\$PRODUCT_NAME" 32
     expect_no_reg_key 'HKLM\SOFTWARE\Brelix' 64
+    # The 32-bit build's setup folder was found, its record taken in and the folder cleared.
+    expect_setup_folder "$SETUP_FOLDER_64"
+    expect_missing "$SETUP_FOLDER_32"
+    if grep -qa $'^DEMANDLOAD\tSOFTWARE\\Autodesk\\AutoCAD\\R17.2' "$SETUP_FOLDER_64/Brelix安装记录.txt"; then
+        note "ok: the record kept the 32-bit build's entry"
+    else
+        fail "the record lost the 32-bit build's demand-load entry"
+    fi
 }
