@@ -280,20 +280,24 @@ TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
         bool componentStays;
     };
     const Case cases[] = {
+        {"\"C:\\Program Files\\Brelix安装程序\\BrelixUser.exe\"", false},
         {"\"D:\\Tools\\Brelix结构工具箱\\BrelixUser.exe\"", false},
         {"\"d:\\tools\\brelix结构工具箱\\BrelixUser.exe\"", false},
         {"\"E:\\Other\\Brelix结构工具箱\\BrelixUser.exe\"", true},
+        {"\"C:\\Program Files (x86)\\Brelix安装程序\\BrelixUser.exe\"", true},
     };
     for (const Case& c : cases) {
         MemoryBackend fresh;
         platform::Services freshServices = fresh.services();
         InstallOn(fresh);
-        fresh.files.AddFile(In(kProduct, "BrelixUser.exe"), "per-user steps");
+        fresh.files.AddFile(In(kProduct, "BrelixUser.exe"), "an earlier build's per-user steps");
+        fresh.files.AddFile(In(kSetupFolder, "BrelixUser.exe"), "per-user steps");
         fresh.registry.SetString(RootKey::LocalMachine, kActiveSetup, "StubPath", c.stubPath);
         state::InstallJournal uninstallJournal;
         EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, true), uninstall::kUninstalled)
             << c.stubPath;
         EXPECT_FALSE(fresh.files.Exists(In(kProduct, "BrelixUser.exe"))) << c.stubPath;
+        EXPECT_FALSE(fresh.files.Exists(kSetupFolder)) << c.stubPath;
         EXPECT_EQ(fresh.registry.KeyExists(RootKey::LocalMachine, kActiveSetup), c.componentStays)
             << c.stubPath;
     }
