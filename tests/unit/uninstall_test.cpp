@@ -31,6 +31,8 @@ constexpr char kVariables[] =
     "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables";
 constexpr char kLayers[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix结构工具箱";
+constexpr char kActiveSetupKey[] =
+    "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
 constexpr char kUninstaller[] = "C:\\Program Files\\Brelix安装程序\\Uninstall.exe";
 
 std::string In(const std::string& folder, const std::string& name) {
@@ -201,6 +203,15 @@ TEST_F(UninstallTest, StopsAndProblemsEndWithTheirExitCodes) {
          false,
          uninstall::kNothingToUninstall,
          {"Brelix安装"},
+         true},
+        {"a record that names no product folder",
+         [](MemoryBackend& b) {
+             b.files.AddFile(In(kSetupFolder, install::kInstallRecordName),
+                             "Brelix结构工具箱 安装记录 1\r\n");
+         },
+         true,
+         uninstall::kNothingToUninstall,
+         {},
          true},
     };
     for (const Case& c : cases) {
@@ -373,6 +384,27 @@ TEST_F(UninstallTest, EarlierRecordsAreTakenInOnlyFromTrustedPlacesAndTheirOldPl
     }
 }
 
+// The setup folder waits for the restart only when the uninstaller is all that is left in it.
+TEST_F(UninstallTest, ASetupFolderHoldingMoreStaysAfterTheRestart) {
+    Install();
+    backend.files.AddFile(In(kSetupFolder, "SetUp_Temp1\\USER.CFG"), "saved by an unfinished run");
+    EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
+    EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller));
+}
+
+// Until the new record holds what the earlier one said, the earlier one and its uninstaller stay.
+TEST_F(UninstallTest, AnEarlierRecordStaysWhileTheNewOneCannotBeWritten) {
+    backend.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Brelix", "Brelix_Path", kProduct);
+    backend.files.AddFile(In(kProduct, install::kInstallRecordName), "Brelix结构工具箱 安装记录 1\r\n");
+    backend.files.AddFile(In(kProduct, "Uninstall.exe"), "earlier uninstaller");
+    backend.failures.Fail(Operation::WriteFile, In(kSetupFolder, install::kInstallRecordName));
+    OnInstallButton(context, page);
+    EXPECT_THAT(journal.Problems(),
+                ElementsAre("未能写入安装记录 " + In(kSetupFolder, install::kInstallRecordName)));
+    EXPECT_TRUE(backend.files.Exists(In(kProduct, install::kInstallRecordName)));
+    EXPECT_TRUE(backend.files.Exists(In(kProduct, "Uninstall.exe")));
+}
+
 // The uninstall finds the record of whichever build installed last, here the 32-bit one's below
 // Program Files (x86), run by the 64-bit build.
 TEST_F(UninstallTest, FindsTheOtherBuildsSetupFolder) {
@@ -396,30 +428,34 @@ TEST_F(UninstallTest, FindsTheOtherBuildsSetupFolder) {
 // AutoCAD's demand-load entry and the logon's Active Setup component go before any file, whatever
 // fails later; while one of them cannot go, no file is touched.
 TEST_F(UninstallTest, WhatRunsCodeGoesFirstAndAloneWhenItCannotGo) {
-    constexpr char kActiveSetup[] =
-        "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
     struct Case {
         const char* name;
         std::function<void(MemoryBackend&)> arrange;
-        bool codeEntriesGone;
+        bool entryGone;
+        bool componentGone;
         bool filesTouched;
     };
     const Case cases[] = {
         {"a shipped file held open", [](MemoryBackend& b) { b.files.Lock(In(kProduct, "Brelix2020.arx")); },
-         true, true},
+         true, true, true},
         {"a trusted path that cannot be written",
-         [](MemoryBackend& b) { b.failures.Fail(Operation::WriteValue, "*"); }, true, true},
+         [](MemoryBackend& b) { b.failures.Fail(Operation::WriteValue, "*"); }, true, true, true},
         {"a shipped file that cannot be deleted",
          [](MemoryBackend& b) { b.failures.Fail(Operation::DeleteFile, In(kProduct, "Brelix2020.arx")); },
-         true, true},
-        {"a key that cannot be deleted", [](MemoryBackend& b) { b.failures.Fail(Operation::DeleteKey, "*"); },
+         true, true, true},
+        {"no key can be deleted", [](MemoryBackend& b) { b.failures.Fail(Operation::DeleteKey, "*"); }, false,
          false, false},
+        {"the component cannot be deleted",
+         [](MemoryBackend& b) {
+             b.failures.Fail(Operation::DeleteKey, std::string("HKLM\\") + kActiveSetupKey);
+         },
+         true, false, false},
     };
     for (const Case& c : cases) {
         MemoryBackend fresh;
         platform::Services freshServices = fresh.services();
         InstallOn(fresh);
-        fresh.registry.SetString(RootKey::LocalMachine, kActiveSetup, "StubPath",
+        fresh.registry.SetString(RootKey::LocalMachine, kActiveSetupKey, "StubPath",
                                  "\"" + In(kSetupFolder, "BrelixUser.exe") + "\"");
         const std::vector<std::string> before = fresh.files.List(kProduct);
         c.arrange(fresh);
@@ -428,8 +464,8 @@ TEST_F(UninstallTest, WhatRunsCodeGoesFirstAndAloneWhenItCannotGo) {
                   uninstall::kUninstalledWithProblems)
             << c.name;
         fresh.failures.Clear();
-        EXPECT_EQ(!fresh.registry.KeyExists(RootKey::LocalMachine, kEntryKey), c.codeEntriesGone) << c.name;
-        EXPECT_EQ(!fresh.registry.KeyExists(RootKey::LocalMachine, kActiveSetup), c.codeEntriesGone)
+        EXPECT_EQ(!fresh.registry.KeyExists(RootKey::LocalMachine, kEntryKey), c.entryGone) << c.name;
+        EXPECT_EQ(!fresh.registry.KeyExists(RootKey::LocalMachine, kActiveSetupKey), c.componentGone)
             << c.name;
         EXPECT_EQ(fresh.files.List(kProduct) != before, c.filesTouched) << c.name;
         // Another run is possible: the record, the uninstaller and the entry stay.
@@ -453,6 +489,7 @@ TEST_F(UninstallTest, TheProductRecordStaysForFilesTheNextInstallationCanKeep) {
         {"a document", "说明.txt", false},
         {"settings in a subfolder", "temp\\old.CFG", false},
         {"a drawing outside the library", "节点.SJY", false},
+        {"a drawing in another subfolder", "temp\\节点.SJY", false},
     };
     for (const Case& c : cases) {
         MemoryBackend fresh;

@@ -68,6 +68,9 @@ scenario_uninstall_round_trip() {
     expect_eq UninstallString "$command" "\"$setup\\Uninstall.exe\" /UNINSTALL"
     exe=${command#\"}
     exe=${exe%%\"*}
+    # A prefix gone cold since the checks above would hand its service processes the driver's output
+    # pipe if the driver started it: a throw-away process starts them with no output to hold.
+    wine cmd /c exit >/dev/null 2>&1
     # shellcheck disable=SC2086 # the switches after the quoted program are words of their own
     (exec wine "$exe" ${command##*\" }) >/dev/null 2>&1 &
     WIZARD_PID=$!
@@ -150,7 +153,7 @@ scenario_uninstall_quietly_then_reinstall_keeps() {
     expect_reg "$UNINSTALL_KEY" InstallLocation "C:\\Brelix\\$PRODUCT_NAME"
     # Wine's own Programs and Features finds the entry.
     local listed
-    listed=$(wine uninstaller --list 2>/dev/null | tr -d '\r')
+    listed=$(wine uninstaller --list 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r')
     if grep -q "$PRODUCT_NAME" <<<"$listed"; then
         note "ok: wine uninstaller --list shows the entry"
     else
