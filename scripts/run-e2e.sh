@@ -86,6 +86,7 @@ scenarios=(
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"
     "x64|64-bit build finds its record again and keeps the user's files|scenario_64bit_reinstall_keeping"
     "x64|installed by the 32-bit build, re-installed by the 64-bit build keeping the user's files|scenario_32bit_then_64bit_build"
+    "x64|installed by the 64-bit build, re-installed by the 32-bit build: its setup folder is taken in|scenario_64bit_then_32bit_build"
     "x64|DLLs planted beside the 64-bit build are never loaded|scenario_planted_dlls_64"
 )
 

@@ -7,8 +7,9 @@ UNINSTALL_KEY="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$P
 # snapshot diff, without their "<"/">" mark): the fonts and their folders' times, the upper-cased
 # trusted-path lists (the product folder taken out), the removed compatibility values, the stale
 # entry of an older version that the installation replaced, the Variables key made for a profile
-# without one, the user's changed and added files with the folders that hold them, and the product
-# record, which stays for the kept settings so that the next installation offers to keep them.
+# without one, the user's changed and added files with the folders that hold them, the product record
+# (it stays for the kept settings, so that the next installation offers to keep them), and the time of
+# Program Files, where the setup folder was made and removed.
 ROUND_TRIP_LEFTOVERS='^$
 ^\[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brelix\]$
 ^"Brelix_Path"="C:\\\\Brelix\\\\Brelix结构工具箱"$
@@ -18,6 +19,7 @@ ROUND_TRIP_LEFTOVERS='^$
 ^"(LOADCTRLS"=dword:0000000e|LOADER"="D:\\\\Old\\\\BRELIX2010.ARX"|DESCRIPTION"="old entry")$
 ^\[HKEY_CURRENT_USER\\Software\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables\]$
 ^\. d 
+^\./Program Files d 
 ^\./Program Files/AutoCAD 20(09|10)/Fonts(/Brelix_(EN|HZ)\.shx f|) 
 ^\./Brelix d 
 ^\./Brelix/Brelix结构工具箱 d 
