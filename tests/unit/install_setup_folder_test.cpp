@@ -61,13 +61,4 @@ TEST(SetupFolder, LiesBelowTheProgramFilesOfEitherViewWhereOnlyAdministratorsWri
     }
 }
 
-TEST(SetupFolder, ExpandsAnExpandableValue) {
-    MemoryBackend backend;
-    backend.environment.Set("SystemDrive", "F:");
-    backend.registry.SetValue(RootKey::LocalMachine, kCurrentVersion, "ProgramFilesDir",
-                              platform::kRegExpandSz, std::string("%SystemDrive%\\Program Files") + '\0');
-    EXPECT_EQ(install::SetupFolder(backend.registry, backend.environment),
-              "F:\\Program Files\\Brelix安装程序");
-}
-
 }  // namespace
