@@ -94,10 +94,10 @@ ComponentVersion NextComponentVersion(const std::optional<std::string>& stored,
 }
 
 bool RegisterActiveSetup(platform::Services& services,
-                         const std::string& folder,
+                         const std::string& setupFolder,
                          bool userStepsDone,
                          state::InstallJournal& journal) {
-    const std::string program = folder + "\\" + kUserProgramName;
+    const std::string program = setupFolder + "\\" + kUserProgramName;
     if (!text936::FitsBuffer(program, kPathBufferSize)) {
         journal.Problem("路径过长，无法放置 " + program);
         return false;

@@ -1,7 +1,8 @@
 #pragma once
 // Hands the per-user steps to Windows' Active Setup for every user of the workstation: BrelixUser.exe
-// is written and registered by every installation, whatever account runs it, so that Windows runs
-// it once for each user at their next logon.
+// is written into the setup folder (below Program Files, since every user's logon runs it) and
+// registered by every installation, whatever account runs it, so that Windows runs it once for each
+// user at their next logon.
 //
 // The Version of the component: Windows runs the stub again for a user whose HKCU Version of the
 // component is missing or lower than the HKLM one. Versions are "a,b,c,d", four 16-bit numbers
@@ -43,13 +44,13 @@ std::string ComponentVersionText(const ComponentVersion& version);
 // there is none): see above. A stored 65535,65535,65535,65535 cannot be passed and is kept.
 ComponentVersion NextComponentVersion(const std::optional<std::string>& stored, const platform::UtcTime& now);
 
-// Writes BrelixUser.exe into `folder` and registers it (StubPath, the next Version, IsInstalled).
+// Writes BrelixUser.exe into `setupFolder` and registers it (StubPath, the next Version, IsInstalled).
 // When `userStepsDone` (this run did the per-user steps for the account that runs it, whole) and
 // that account is not LocalSystem, the account gets the same Version in HKCU too, so that its next
 // logon does not repeat them. Each failure is a problem in the journal; true when the program and
 // the HKLM component are in place.
 bool RegisterActiveSetup(platform::Services& services,
-                         const std::string& folder,
+                         const std::string& setupFolder,
                          bool userStepsDone,
                          state::InstallJournal& journal);
 

@@ -68,6 +68,15 @@ bool MoveBack(platform::FileSystem& files,
 
 }  // namespace
 
+bool IsKeptKind(const std::string& pathBelowProductFolder) {
+    const std::string upper = text936::ToUpper(pathBelowProductFolder);
+    const std::size_t separator = text936::FindLastBackslash(upper);
+    if (separator == text936::npos)
+        return MatchesAny(upper, {kSettingsExtension, kSectionExtension});
+    return upper.substr(0, separator) == text936::ToUpper(kDrawingLibraryName) &&
+           MatchesAny(upper.substr(separator + 1), {kDrawingExtension});
+}
+
 ConfigKeeper::ConfigKeeper(platform::Services& services, const std::string& installRoot)
     : productFolder(ProductFolderOf(installRoot)), services_(services), journal_(ownJournal_) {}
 

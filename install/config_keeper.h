@@ -19,6 +19,10 @@
 
 namespace install {
 
+// True for a file a re-installation can keep, given by its path below the product folder: a
+// settings or section library file in the product folder itself, a drawing in the drawing library.
+bool IsKeptKind(const std::string& pathBelowProductFolder);
+
 class ConfigKeeper {
   public:
     // Without a journal the keeper reports into one of its own (the path page's start-up test).

@@ -1,5 +1,6 @@
 #include "install/install_action.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -139,7 +140,9 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     keeper.keepSettings = page.KeepSettings();
     keeper.keepSectionLibrary = page.KeepSectionLibrary();
     keeper.keepDrawingLibrary = page.KeepDrawingLibrary();
-    if (keeper.ReadPreviousFolder()) {
+    // The product folder the registry named before this installation records the new one.
+    const std::string previousFolder = keeper.ReadPreviousFolder() ? keeper.previousFolder : std::string();
+    if (!previousFolder.empty()) {
         if (!keeper.BackupConfig()) {
             journal.Note("无法保存要保留的文件 " + keeper.unsavedFile + "，安装已停止");
             return StopUnchanged(context, page, keeper,
@@ -177,8 +180,10 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     const std::size_t problemsBefore = journal.Problems().size();
     context.inventory.RegisterReleases(services, context.options.releaseChosen, journal);
     // Every user of the machine gets the per-user steps at logon; this account has had them now,
-    // unless one of them failed.
-    RegisterActiveSetup(services, keeper.productFolder, journal.Problems().size() == problemsBefore, journal);
+    // unless one of them failed. What runs in every user's logon goes where only administrators write.
+    const std::optional<std::string> setupFolder = MakeSetupFolder(context);
+    if (setupFolder)
+        RegisterActiveSetup(services, *setupFolder, journal.Problems().size() == problemsBefore, journal);
     progress.StepIt();
     context.inventory.DeployFonts(services, source, context.options.releaseChosen, journal);
     progress.StepIt();
@@ -187,7 +192,8 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     progress.StepIt();
 
     keeper.RecordProductFolder();
-    PrepareUninstall(context, ProductFolderOf(installPath));
+    if (setupFolder)
+        PrepareUninstall(context, ProductFolderOf(installPath), *setupFolder, previousFolder);
     progress.SetPos(kProgressMaximum);
     context.journal.SetOutcome(context.journal.HasProblems() ? state::InstallOutcome::InstalledWithProblems
                                                              : state::InstallOutcome::Installed);

@@ -11,6 +11,7 @@ namespace install {
 namespace {
 
 constexpr char kFirstLine[] = "Brelix结构工具箱 安装记录 1";
+constexpr char kFolderTag[] = "FOLDER";
 constexpr char kFileTag[] = "FILE";
 constexpr char kDemandLoadTag[] = "DEMANDLOAD";
 constexpr char kTrustedPathsTag[] = "TRUSTEDPATHS";
@@ -83,6 +84,8 @@ std::optional<RecordedFile> ParseFileLine(const std::string& rest) {
 
 std::string FormatRecord(const InstallRecord& record) {
     std::string text = std::string(kFirstLine) + kLineEnd;
+    if (!record.productFolder.empty())
+        text += std::string(kFolderTag) + kSeparator + record.productFolder + kLineEnd;
     for (const RecordedFile& file : record.files) {
         const std::string numbers =
             platform::DecimalText(file.size) + kSeparator + platform::HexText(file.crc, 8);
@@ -121,7 +124,9 @@ std::optional<InstallRecord> ParseRecord(const std::string& text) {
             continue;
         const std::string tag = line.substr(0, tab);
         const std::string rest = line.substr(tab + 1);
-        if (tag == kFileTag) {
+        if (tag == kFolderTag) {
+            record.productFolder = rest;
+        } else if (tag == kFileTag) {
             if (auto file = ParseFileLine(rest))
                 record.files.push_back(*file);
         } else if (tag == kDemandLoadTag) {
@@ -138,6 +143,8 @@ std::optional<InstallRecord> ParseRecord(const std::string& text) {
 }
 
 void MergeRecord(InstallRecord& record, const InstallRecord& newer) {
+    if (!newer.productFolder.empty())
+        record.productFolder = newer.productFolder;
     // Both lists can hold thousands of paths: each is compared by its hash first.
     std::vector<std::uint32_t> hashes;
     hashes.reserve(record.files.size() + newer.files.size());
@@ -193,20 +200,17 @@ InstallRecord RecordFromJournal(const state::InstallJournal& journal, const std:
     return record;
 }
 
-std::optional<InstallRecord> ReadInstallRecord(platform::FileSystem& files,
-                                               const std::string& productFolder) {
+std::optional<InstallRecord> ReadInstallRecord(platform::FileSystem& files, const std::string& folder) {
     // Even a record listing thousands of files stays far below this.
     constexpr std::size_t kLargestRecord = 4u * 1024u * 1024u;
-    const auto text = files.ReadWholeFile(JoinPath(productFolder, kInstallRecordName), kLargestRecord);
+    const auto text = files.ReadWholeFile(JoinPath(folder, kInstallRecordName), kLargestRecord);
     if (!text)
         return std::nullopt;
     return ParseRecord(*text);
 }
 
-bool WriteInstallRecord(platform::FileSystem& files,
-                        const std::string& productFolder,
-                        const InstallRecord& record) {
-    return files.WriteWholeFile(JoinPath(productFolder, kInstallRecordName), FormatRecord(record));
+bool WriteInstallRecord(platform::FileSystem& files, const std::string& folder, const InstallRecord& record) {
+    return files.WriteWholeFile(JoinPath(folder, kInstallRecordName), FormatRecord(record));
 }
 
 }  // namespace install

@@ -1,10 +1,12 @@
 #pragma once
-// The installation record: a small text file in the product folder that lists what the
-// installation put on the machine, so that the uninstall removes exactly that and no more.
+// The installation record: a small text file in the setup folder (below Program Files, where only
+// administrators write) that lists what the installation put on the machine, so that the
+// uninstall removes exactly that and no more. Earlier builds kept it in the product folder.
 //
 // Code-page-936 text, one entry a line (CRLF), fields separated by a tab, the path last:
 //
 //   Brelix结构工具箱 安装记录 1
+//   FOLDER      <the product folder>   (once; records of earlier builds have none)
 //   FILE        <size in bytes>  <CRC-32, 8 hex digits>  <path below the product folder>
 //   DEMANDLOAD  <HKLM path of an Applications\Brelix<year> key>
 //   TRUSTEDPATHS  <HKCU path of a profile's Variables key>
@@ -42,10 +44,12 @@ struct InstallRecord {
     std::vector<std::string> demandLoadKeys;
     std::vector<std::string> trustedPathKeys;
     std::vector<std::string> fonts;
+    std::string productFolder;  // empty in a record of an earlier build
 
     bool operator==(const InstallRecord& other) const {
-        return files == other.files && demandLoadKeys == other.demandLoadKeys &&
-               trustedPathKeys == other.trustedPathKeys && fonts == other.fonts;
+        return productFolder == other.productFolder && files == other.files &&
+               demandLoadKeys == other.demandLoadKeys && trustedPathKeys == other.trustedPathKeys &&
+               fonts == other.fonts;
     }
 };
 
@@ -54,7 +58,8 @@ std::string FormatRecord(const InstallRecord& record);
 std::optional<InstallRecord> ParseRecord(const std::string& text);
 
 // Adds `newer` to `record`: a file listed in both takes the newer size and checksum; keys and
-// fonts are added once (letter case ignored). Nothing of `record` is dropped.
+// fonts are added once (letter case ignored); the newer product folder, when it names one,
+// replaces the earlier. Nothing else of `record` is dropped.
 void MergeRecord(InstallRecord& record, const InstallRecord& newer);
 
 // What the journal says this installation put on the machine. A file's size and checksum are
@@ -66,10 +71,9 @@ InstallRecord RecordFromJournal(const state::InstallJournal& journal, const std:
 // when it is not inside it.
 std::optional<std::string> PathBelow(const std::string& path, const std::string& folder);
 
-// The record of a product folder; nullopt when there is none or it cannot be read.
-std::optional<InstallRecord> ReadInstallRecord(platform::FileSystem& files, const std::string& productFolder);
-bool WriteInstallRecord(platform::FileSystem& files,
-                        const std::string& productFolder,
-                        const InstallRecord& record);
+// The record kept in `folder` (the setup folder, or an earlier build's product folder); nullopt
+// when there is none or it cannot be read.
+std::optional<InstallRecord> ReadInstallRecord(platform::FileSystem& files, const std::string& folder);
+bool WriteInstallRecord(platform::FileSystem& files, const std::string& folder, const InstallRecord& record);
 
 }  // namespace install

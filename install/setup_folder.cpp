@@ -25,20 +25,21 @@ std::optional<std::string> UsableFolder(const std::string& text) {
     return folder;
 }
 
+std::optional<std::string> ProgramFilesIn(std::unique_ptr<platform::RegistryKey> machine,
+                                          platform::Environment& environment) {
+    auto key = machine ? machine->Open(kCurrentVersionKey, platform::KeyAccess::Read) : nullptr;
+    if (!key)
+        return std::nullopt;
+    platform::TextRead read = platform::ReadText(*key, kProgramFilesValue, kPathBufferSize, environment);
+    return read.ok() ? UsableFolder(read.text) : std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> ProgramFilesFolder(platform::Registry& registry,
                                               platform::Environment& environment) {
-    if (auto machine = registry.OpenRoot(platform::RootKey::LocalMachine)) {
-        if (auto key = machine->Open(kCurrentVersionKey, platform::KeyAccess::Read)) {
-            platform::TextRead read =
-                platform::ReadText(*key, kProgramFilesValue, kPathBufferSize, environment);
-            if (read.ok()) {
-                if (auto folder = UsableFolder(read.text))
-                    return folder;
-            }
-        }
-    }
+    if (auto folder = ProgramFilesIn(registry.OpenRoot(platform::RootKey::LocalMachine), environment))
+        return folder;
     if (auto expanded = environment.Expand("%ProgramFiles%", kPathBufferSize))
         return UsableFolder(*expanded);
     return std::nullopt;
@@ -49,6 +50,27 @@ std::optional<std::string> SetupFolder(platform::Registry& registry, platform::E
     if (!programFiles)
         return std::nullopt;
     return *programFiles + "\\" + kSetupFolderName;
+}
+
+std::vector<std::string> SetupFolders(platform::Registry& registry, platform::Environment& environment) {
+    std::vector<std::string> folders;
+    if (auto own = SetupFolder(registry, environment))
+        folders.push_back(*own);
+    // The other view's value only: %ProgramFiles% always names this build's own folder.
+    for (const platform::RegistryView view :
+         {platform::RegistryView::Force32, platform::RegistryView::Force64}) {
+        const auto programFiles =
+            ProgramFilesIn(registry.OpenRoot(platform::RootKey::LocalMachine, view), environment);
+        if (!programFiles)
+            continue;
+        const std::string folder = *programFiles + "\\" + kSetupFolderName;
+        bool known = false;
+        for (const std::string& existing : folders)
+            known = known || text936::EqualsNoCase(existing, folder);
+        if (!known)
+            folders.push_back(folder);
+    }
+    return folders;
 }
 
 }  // namespace install

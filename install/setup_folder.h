@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/environment.h"
 #include "platform/registry.h"
@@ -27,5 +28,11 @@ std::optional<std::string> ProgramFilesFolder(platform::Registry& registry,
 // "<Program Files>\Brelix安装程序", or nullopt when Program Files is not known or the folder's
 // paths would not fit the 260-byte buffer.
 std::optional<std::string> SetupFolder(platform::Registry& registry, platform::Environment& environment);
+
+// Where an installation by either build may have left its setup folder: this build's first, then
+// the one below the Program Files folder of the other registry view (the 64-bit build's
+// "Program Files" for the 32-bit build on 64-bit Windows, and the other way round), when that
+// differs. Both builds read and merge both, so switching builds orphans nothing.
+std::vector<std::string> SetupFolders(platform::Registry& registry, platform::Environment& environment);
 
 }  // namespace install

@@ -20,11 +20,12 @@ constexpr std::size_t kLocationCapacity = 1024;
 
 bool WriteUninstallEntry(platform::RegistryKey& localMachine,
                          const std::string& productFolder,
+                         const std::string& setupFolder,
                          std::uint32_t estimatedSizeKb) {
     auto key = localMachine.Create(kUninstallKeyPath);
     if (!key)
         return false;
-    const std::string uninstaller = JoinPath(productFolder, kUninstallerName);
+    const std::string uninstaller = JoinPath(setupFolder, kUninstallerName);
     const std::string command = "\"" + uninstaller + "\" /UNINSTALL";
     bool written = key->WriteString("DisplayName", kDisplayName);
     written &= key->WriteString("DisplayVersion", kDisplayVersion);

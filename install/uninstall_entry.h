@@ -14,10 +14,11 @@ namespace install {
 constexpr char kUninstallKeyPath[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix结构工具箱";
 
-// Writes the entry for the uninstaller in `productFolder`. False when the key or any value could
-// not be written (what was written stays).
+// Writes the entry for the uninstaller in `setupFolder`, with `productFolder` as the installation's
+// location. False when the key or any value could not be written (what was written stays).
 bool WriteUninstallEntry(platform::RegistryKey& localMachine,
                          const std::string& productFolder,
+                         const std::string& setupFolder,
                          std::uint32_t estimatedSizeKb);
 
 // The InstallLocation of the entry; nullopt without an entry or a readable location.

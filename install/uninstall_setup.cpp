@@ -1,10 +1,14 @@
 #include "install/uninstall_setup.h"
 
 #include <optional>
+#include <utility>
+#include <vector>
 
+#include "install/active_setup.h"
 #include "install/install_record.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
+#include "install/setup_folder.h"
 #include "install/uninstall_entry.h"
 #include "platform/read_only.h"
 #include "platform/text936.h"
@@ -35,15 +39,59 @@ std::optional<std::uint64_t> CopyUninstaller(platform::FileSystem& files, const 
     return files.CopyFileReporting(program, target, count) ? std::optional(size) : std::nullopt;
 }
 
+bool IsFile(platform::FileSystem& files, const std::string& path) {
+    const auto attributes = files.GetAttributes(path);
+    return attributes && !(*attributes & platform::kAttrDirectory);
+}
+
+// An earlier installation's uninstaller, record and per-user program in `folder`, once the new
+// record holds what the old one said; the folder too when it is a setup folder left empty.
+void RetireEarlier(platform::FileSystem& files,
+                   const std::string& folder,
+                   bool setupFolder,
+                   state::InstallJournal& journal) {
+    for (const char* name : {kUninstallerName, kInstallRecordName, kUserProgramName}) {
+        const std::string path = JoinPath(folder, name);
+        if (!files.GetAttributes(path))
+            continue;
+        platform::ClearReadOnly(files, path);
+        if (files.DeleteFile(path))
+            journal.Note("已删除早先的 " + path);
+        else
+            journal.Problem("未能删除早先的 " + path);
+    }
+    if (setupFolder && files.RemoveDirectory(folder))
+        journal.Note("已删除早先的安装程序文件夹 " + folder);
+}
+
 }  // namespace
 
-void PrepareUninstall(InstallContext& context, const std::string& productFolder) {
-    platform::FileSystem& files = context.services.files;
+std::optional<std::string> MakeSetupFolder(InstallContext& context) {
+    platform::Services& services = context.services;
+    const auto folder = SetupFolder(services.registry, services.environment);
+    if (!folder) {
+        context.journal.Problem("未找到 Program Files 文件夹，未能登记卸载程序");
+        return std::nullopt;
+    }
+    const auto attributes = services.files.GetAttributes(*folder);
+    if ((attributes && (*attributes & platform::kAttrDirectory)) || services.files.CreateDirectory(*folder))
+        return folder;
+    context.journal.Problem("未能创建安装程序文件夹 " + *folder + "，未登记卸载程序");
+    return std::nullopt;
+}
+
+void PrepareUninstall(InstallContext& context,
+                      const std::string& productFolder,
+                      const std::string& setupFolder,
+                      const std::string& previousFolder) {
+    platform::Services& services = context.services;
+    platform::FileSystem& files = services.files;
     state::InstallJournal& journal = context.journal;
-    const std::string uninstaller = JoinPath(productFolder, kUninstallerName);
+    const std::string uninstaller = JoinPath(setupFolder, kUninstallerName);
+    const std::string recordFile = JoinPath(setupFolder, kInstallRecordName);
     if (!text936::FitsBuffer(uninstaller, kPathBufferSize) ||
-        !text936::FitsBuffer(JoinPath(productFolder, kInstallRecordName), kPathBufferSize)) {
-        journal.Problem("产品文件夹路径过长，未能登记卸载程序");
+        !text936::FitsBuffer(recordFile, kPathBufferSize)) {
+        journal.Problem("安装程序文件夹路径过长，未能登记卸载程序");
         return;
     }
 
@@ -53,21 +101,42 @@ void PrepareUninstall(InstallContext& context, const std::string& productFolder)
     else
         journal.Problem("未能复制卸载程序 " + uninstaller);
 
-    // A re-installation into the same folder adds to what the earlier ones recorded.
-    InstallRecord record = ReadInstallRecord(files, productFolder).value_or(InstallRecord{});
+    // What earlier installations recorded, oldest first; their places, to clear once it is kept.
+    InstallRecord record;
+    std::vector<std::pair<std::string, bool>> earlier;
+    const std::string previousUninstaller = JoinPath(previousFolder, kUninstallerName);
+    if (!previousFolder.empty() && text936::FitsBuffer(previousUninstaller, kPathBufferSize) &&
+        IsFile(files, previousUninstaller)) {
+        if (auto found = ReadInstallRecord(files, previousFolder)) {
+            MergeRecord(record, *found);
+            earlier.emplace_back(previousFolder, false);
+        }
+    }
+    const std::vector<std::string> setupFolders = SetupFolders(services.registry, services.environment);
+    for (auto folder = setupFolders.rbegin(); folder != setupFolders.rend(); ++folder) {
+        if (auto found = ReadInstallRecord(files, *folder)) {
+            MergeRecord(record, *found);
+            if (!text936::EqualsNoCase(*folder, setupFolder))
+                earlier.emplace_back(*folder, true);
+        }
+    }
     MergeRecord(record, RecordFromJournal(journal, productFolder));
-    if (WriteInstallRecord(files, productFolder, record))
-        journal.Note("已写入安装记录 " + JoinPath(productFolder, kInstallRecordName));
-    else
-        journal.Problem("未能写入安装记录 " + JoinPath(productFolder, kInstallRecordName));
+    record.productFolder = productFolder;
+    if (WriteInstallRecord(files, setupFolder, record)) {
+        journal.Note("已写入安装记录 " + recordFile);
+        for (const auto& [folder, isSetupFolder] : earlier)
+            RetireEarlier(files, folder, isSetupFolder, journal);
+    } else {
+        journal.Problem("未能写入安装记录 " + recordFile);
+    }
 
     std::uint64_t bytes = uninstallerSize.value_or(0);
     for (const RecordedFile& file : record.files)
         bytes += file.size;
 
     // Beside the product record, in the same view.
-    auto localMachine = OpenRecordRoot(context.services.registry);
-    if (localMachine && WriteUninstallEntry(*localMachine, productFolder, SizeInKb(bytes)))
+    auto localMachine = OpenRecordRoot(services.registry);
+    if (localMachine && WriteUninstallEntry(*localMachine, productFolder, setupFolder, SizeInKb(bytes)))
         journal.Note(std::string("已写入卸载项 HKLM\\") + kUninstallKeyPath);
     else
         journal.Problem(std::string("未能写入卸载项 HKLM\\") + kUninstallKeyPath);

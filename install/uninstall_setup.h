@@ -1,16 +1,28 @@
 #pragma once
-// What a successful installation leaves for its own removal: the uninstaller, the installation
-// record and the Programs and Features entry.
+// What a successful installation leaves for its own removal: the uninstaller and the installation
+// record in the setup folder below Program Files, and the Programs and Features entry.
 
+#include <optional>
 #include <string>
 
 #include "install/install_action.h"
 
 namespace install {
 
-// Copies the running program into `productFolder` as Uninstall.exe, adds what the journal lists
-// to the folder's installation record, and writes the Programs and Features entry. Each failure is
-// a problem in the journal; the rest goes on.
-void PrepareUninstall(InstallContext& context, const std::string& productFolder);
+// The setup folder (install/setup_folder.h), made when it is not there yet; nullopt, with a problem
+// in the journal, when Program Files is not known or the folder cannot be made.
+std::optional<std::string> MakeSetupFolder(InstallContext& context);
+
+// Copies the running program into `setupFolder` as Uninstall.exe, writes the installation record
+// there (naming `productFolder`), and writes the Programs and Features entry. The record takes in
+// what earlier installations recorded: the one in either build's setup folder, and one an earlier
+// build left in `previousFolder` (the product folder the registry named before this installation)
+// beside its Uninstall.exe. Once the new record is written, the earlier uninstallers and records
+// go. A record in a product folder the registry does not name is never read. Each failure is a
+// problem in the journal; the rest goes on.
+void PrepareUninstall(InstallContext& context,
+                      const std::string& productFolder,
+                      const std::string& setupFolder,
+                      const std::string& previousFolder);
 
 }  // namespace install

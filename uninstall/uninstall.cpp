@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "install/config_keeper.h"
 #include "install/install_record.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
+#include "install/setup_folder.h"
 #include "platform/text936.h"
 #include "uninstall/uninstall_files.h"
 #include "uninstall/uninstall_registry.h"
@@ -23,27 +25,24 @@ constexpr char kNoRecordText[] = "未找到Brelix结构工具箱的安装记录�
 // The same warning the installation gives.
 constexpr char kCloseAcadText[] = "请关闭AutoCAD后再进行安装 !";
 constexpr char kCloseAcadCaption[] = "Brelix软件安装";
+constexpr char kCodeEntriesStayText[] =
+    "以下项目未能删除，为避免AutoCAD或用户登录时运行已删除一半的程序，卸载没有删除任何文件：\n";
 constexpr std::size_t kListedLines = 10;
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t separator = text936::FindLastBackslash(path);
-    return separator == text936::npos ? std::string() : path.substr(0, separator);
-}
+// The installation the setup folder of either build records: its folder and its record.
+struct Installation {
+    std::string setupFolder;
+    install::InstallRecord record;
+};
 
-bool HoldsRecord(platform::FileSystem& files, const std::string& folder) {
-    return !folder.empty() && install::ReadInstallRecord(files, folder).has_value();
-}
-
-// The folder beside the running program when it holds a record, else the recorded product folder
-// when that does.
-std::optional<std::string> FindProductFolder(platform::Services& services) {
-    const std::string programFolder = FolderOf(services.files.ProgramPath());
-    if (HoldsRecord(services.files, programFolder))
-        return programFolder;
-    std::string recorded;
-    if (install::ReadPreviousFolder(services.registry, services.environment, recorded) &&
-        HoldsRecord(services.files, recorded))
-        return recorded;
+// Only the setup folders below Program Files are read, never a record in the product folder,
+// which every user can write to. This build's folder first.
+std::optional<Installation> FindInstallation(platform::Services& services) {
+    for (const std::string& folder : install::SetupFolders(services.registry, services.environment)) {
+        auto record = install::ReadInstallRecord(services.files, folder);
+        if (record && !record->productFolder.empty())
+            return Installation{folder, *record};
+    }
     return std::nullopt;
 }
 
@@ -68,10 +67,20 @@ bool RemoveUninstaller(platform::FileSystem& files,
     return false;
 }
 
+bool KeepsKeptKinds(const std::vector<std::string>& kept, const std::string& productFolder) {
+    for (const std::string& path : kept) {
+        const auto below = install::PathBelow(path, productFolder);
+        if (below && install::IsKeptKind(*below))
+            return true;
+    }
+    return false;
+}
+
 std::string EndMessage(const state::InstallJournal& journal,
                        const std::string& productFolder,
                        const std::vector<std::string>& kept,
                        const std::vector<std::string>& fonts,
+                       bool recordKept,
                        bool uninstallerAtRestart) {
     std::string text;
     if (journal.HasProblems()) {
@@ -88,6 +97,8 @@ std::string EndMessage(const state::InstallJournal& journal,
         text += "\n\n以下文件由您创建或修改过，已保留在 " + productFolder + "：\n" +
                 state::SummariseProblems(names, kListedLines);
     }
+    if (recordKept)
+        text += "\n\n已保留安装位置的记录：再次安装时，可以选择保留其中的设置、截面库和扩展绘图库文件。";
     if (!fonts.empty()) {
         text += "\n\n字体文件保留在AutoCAD的Fonts文件夹中，用本软件绘制的图纸仍需要它们：\n" +
                 state::SummariseProblems(fonts, kListedLines);
@@ -101,8 +112,8 @@ std::string EndMessage(const state::InstallJournal& journal,
 
 int RunUninstall(platform::Services& services, state::InstallJournal& journal, bool silent) {
     platform::Prompts& prompts = services.prompts;
-    const auto productFolder = FindProductFolder(services);
-    if (!productFolder) {
+    const auto installation = FindInstallation(services);
+    if (!installation) {
         journal.Note("未找到安装记录");
         if (!silent)
             prompts.Show(prompts.ActiveWindow(), kNoRecordText, kCaption, platform::kMbOk);
@@ -120,49 +131,61 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
         return kUninstallCancelled;
     }
 
-    const std::string& folder = *productFolder;
-    journal.Note("卸载 " + folder);
-    const auto record = install::ReadInstallRecord(services.files, folder);
-    if (!record) {
-        journal.Problem("无法读取安装记录 " + install::JoinPath(folder, install::kInstallRecordName));
+    const std::string& folder = installation->record.productFolder;
+    const std::string& setupFolder = installation->setupFolder;
+    const install::InstallRecord& record = installation->record;
+    journal.Note("卸载 " + folder + "（安装程序文件夹 " + setupFolder + "）");
+
+    // What AutoCAD or a user's logon would start goes before any file, so that no partial
+    // uninstall leaves them starting something from a folder that is half gone. While one of them
+    // stays, no file is touched.
+    for (const std::string& key : record.demandLoadKeys)
+        RemoveDemandLoadEntry(services.registry, key, folder, journal);
+    RemoveActiveSetupComponent(services.registry, {setupFolder, folder}, journal);
+    if (journal.HasProblems()) {
+        journal.Note("加载项或 Active Setup 组件未能删除，未删除任何文件");
+        if (!silent) {
+            prompts.Show(prompts.ActiveWindow(),
+                         kCodeEntriesStayText + state::SummariseProblems(journal.Problems(), kListedLines),
+                         kCaption, platform::kMbOk);
+        }
+        journal.Note("卸载结束，退出码 " + std::to_string(kUninstalledWithProblems));
         return kUninstalledWithProblems;
     }
 
-    for (const std::string& key : record->demandLoadKeys)
-        RemoveDemandLoadEntry(services.registry, key, folder, journal);
-    for (const std::string& key : record->trustedPathKeys)
+    for (const std::string& key : record.trustedPathKeys)
         RemoveTrustedFolder(services.registry, key, folder, journal);
-    RemoveShippedFiles(services.files, folder, *record, journal);
+    RemoveShippedFiles(services.files, folder, record, journal);
+    // Earlier builds put the per-user program into the product folder.
     RemoveOwnFile(services.files, install::JoinPath(folder, kPerUserProgramName), journal);
+    RemoveOwnFile(services.files, install::JoinPath(setupFolder, kPerUserProgramName), journal);
+
+    // The product folder and its empty subfolders go now; what remains is the user's.
+    const std::vector<std::string> kept = RemoveEmptyFolders(services.files, folder);
+    for (const std::string& path : kept)
+        journal.Note("保留 " + path);
+    const bool recordKept = KeepsKeptKinds(kept, folder);
 
     // While something is left to do, what is needed to run the uninstall again stays.
     bool uninstallerAtRestart = false;
     if (!journal.HasProblems()) {
-        RemoveProductKeys(services.registry, services.environment, folder, journal);
-        RemoveOwnFile(services.files, install::JoinPath(folder, install::kInstallRecordName), journal);
-        RemoveUninstaller(services.files, install::JoinPath(folder, install::kUninstallerName), journal,
-                          uninstallerAtRestart);
+        RemoveProductKeys(services.registry, services.environment, folder, recordKept, journal);
+        RemoveOwnFile(services.files, install::JoinPath(setupFolder, install::kInstallRecordName), journal);
+        const std::string uninstaller = install::JoinPath(setupFolder, install::kUninstallerName);
+        RemoveUninstaller(services.files, uninstaller, journal, uninstallerAtRestart);
+        // Only the uninstaller's own folder waits for the restart, after the uninstaller in it.
+        const std::vector<std::string> left = RemoveEmptyFolders(services.files, setupFolder);
+        if (uninstallerAtRestart && left.size() == 1 && text936::EqualsNoCase(left.front(), uninstaller) &&
+            services.files.DeleteAtRestart(setupFolder))
+            journal.Note("重新启动后删除 " + setupFolder);
     }
-
-    // What remains is the user's, apart from the uninstaller and the record when they had to stay.
-    const std::string uninstaller = install::JoinPath(folder, install::kUninstallerName);
-    const std::string recordFile = install::JoinPath(folder, install::kInstallRecordName);
-    std::vector<std::string> kept;
-    for (const std::string& path : RemoveEmptyFolders(services.files, folder)) {
-        if (!text936::EqualsNoCase(path, uninstaller) && !text936::EqualsNoCase(path, recordFile))
-            kept.push_back(path);
-    }
-    // The folder goes after the uninstaller in it, when nothing else is left there.
-    if (uninstallerAtRestart && kept.empty() && services.files.DeleteAtRestart(folder))
-        journal.Note("重新启动后删除 " + folder);
-    for (const std::string& path : kept)
-        journal.Note("保留 " + path);
 
     const int exitCode = journal.HasProblems() ? kUninstalledWithProblems : kUninstalled;
     if (!silent) {
         prompts.Show(prompts.ActiveWindow(),
-                     EndMessage(journal, folder, kept, record->fonts, uninstallerAtRestart), kCaption,
-                     platform::kMbOk);
+                     EndMessage(journal, folder, kept, record.fonts, recordKept && !journal.HasProblems(),
+                                uninstallerAtRestart),
+                     kCaption, platform::kMbOk);
     }
     journal.Note("卸载结束，退出码 " + std::to_string(exitCode));
     return exitCode;

@@ -119,14 +119,40 @@ void RemoveTrustedFolder(platform::Registry& registry,
         journal.Problem("未能修改受信任路径 HKCU\\" + variablesKey);
 }
 
+bool RemoveActiveSetupComponent(platform::Registry& registry,
+                                const std::vector<std::string>& folders,
+                                state::InstallJournal& journal) {
+    // The stub is quoted: "<folder>\BrelixUser.exe".
+    const auto stub = ReadMachineText(registry, kActiveSetupKeyPath, kStubPathValue, acad::kNameBufferSize);
+    if (!stub)
+        return true;
+    bool ours = false;
+    for (const std::string& folder : folders) {
+        ours =
+            ours || text936::Find(text936::ToUpper(*stub), text936::ToUpper(folder + "\\")) != text936::npos;
+    }
+    if (!ours)
+        return true;
+    if (DeleteMachineKey(registry, kActiveSetupKeyPath)) {
+        journal.Note(std::string("已删除 HKLM\\") + kActiveSetupKeyPath);
+        return true;
+    }
+    journal.Problem(std::string("未能删除 HKLM\\") + kActiveSetupKeyPath);
+    return false;
+}
+
 void RemoveProductKeys(platform::Registry& registry,
                        platform::Environment& environment,
                        const std::string& productFolder,
+                       bool keepRecord,
                        state::InstallJournal& journal) {
     auto localMachine = install::OpenRecordRoot(registry);
     std::string recorded;
-    if (install::ReadPreviousFolder(registry, environment, recorded) &&
-        text936::EqualsNoCase(recorded, productFolder)) {
+    if (keepRecord) {
+        journal.Note(std::string("保留 HKLM\\") + install::kRecordKeyWrite +
+                     "：下次安装可保留文件夹中的配置");
+    } else if (install::ReadPreviousFolder(registry, environment, recorded) &&
+               text936::EqualsNoCase(recorded, productFolder)) {
         // Earlier 64-bit builds kept the record in the 64-bit view: it goes wherever it is.
         auto nativeView = registry.OpenRoot(platform::RootKey::LocalMachine, platform::RegistryView::Force64);
         bool removed = false;
@@ -146,16 +172,6 @@ void RemoveProductKeys(platform::Registry& registry,
             journal.Note(std::string("已删除卸载项 HKLM\\") + install::kUninstallKeyPath);
         else
             journal.Problem(std::string("未能删除卸载项 HKLM\\") + install::kUninstallKeyPath);
-    }
-
-    // The stub is quoted: "<product folder>\BrelixUser.exe".
-    const auto stub = ReadMachineText(registry, kActiveSetupKeyPath, kStubPathValue, acad::kNameBufferSize);
-    if (stub &&
-        text936::Find(text936::ToUpper(*stub), text936::ToUpper(productFolder + "\\")) != text936::npos) {
-        if (DeleteMachineKey(registry, kActiveSetupKeyPath))
-            journal.Note(std::string("已删除 HKLM\\") + kActiveSetupKeyPath);
-        else
-            journal.Problem(std::string("未能删除 HKLM\\") + kActiveSetupKeyPath);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/environment.h"
 #include "platform/registry.h"
@@ -33,12 +34,20 @@ void RemoveTrustedFolder(platform::Registry& registry,
                          const std::string& productFolder,
                          state::InstallJournal& journal);
 
-// The product record when it names `productFolder`, the Programs and Features entry when its
-// location is `productFolder`, and the Active Setup component when it runs a program from there.
-// The record and the Programs and Features entry are looked for in the record's view.
+// Deletes the Active Setup component when its StubPath runs a program from one of `folders` (the
+// setup folder, or the product folder where earlier builds put BrelixUser.exe). False when it
+// should go but could not be deleted.
+bool RemoveActiveSetupComponent(platform::Registry& registry,
+                                const std::vector<std::string>& folders,
+                                state::InstallJournal& journal);
+
+// The product record when it names `productFolder` (unless `keepRecord`: the folder still holds
+// files the next installation may keep, and the record is how it finds them), and the Programs
+// and Features entry when its location is `productFolder`. Both are looked for in the record's view.
 void RemoveProductKeys(platform::Registry& registry,
                        platform::Environment& environment,
                        const std::string& productFolder,
+                       bool keepRecord,
                        state::InstallJournal& journal);
 
 }  // namespace uninstall

@@ -13,6 +13,7 @@
 #include "app/setup_run.h"
 #include "app/user_run.h"
 #include "install/active_setup.h"
+#include "install_test_support.h"
 #include "platform/memory/headless_dialog_host.h"
 #include "platform/memory/memory_backend.h"
 #include "platform/memory/memory_log.h"
@@ -50,6 +51,7 @@ class SetUpRunTest : public ::testing::Test {
         AddAcad(kKey2010, "C:\\AutoCAD 2010", "AutoCAD 2010");
         backend.registry.SetString(RootKey::CurrentUser, kProfile, "TRUSTEDPATHS", "");
         backend.files.AddCarriedFile("BRELIXUSER", "MZ user program");
+        install_test::StageProgramFiles(backend);
     }
 
     void AddAcad(const char* key, const std::string& folder, const char* product) {
@@ -285,13 +287,14 @@ TEST_P(AccountTest, EveryUserGetsTheStepsOnceAfterEachInstallation) {
     SessionRegistry engineerSession(backend.registry, engineer);
     const std::string first = kProduct;
     const std::string second = "D:\\Other\\Brelix结构工具箱";
+    const std::string kStub = "\"" + std::string(install_test::kSetupFolder) + "\\BrelixUser.exe\"";
     backend.files.AddDrive("D:");
 
     ASSERT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitInstalled);
     const std::string v1 = Machine("Version");
     ASSERT_TRUE(Fields(v1)) << v1;
     EXPECT_GT(*Fields(v1), *Fields("2024,3,27,0")) << "the earlier builds' fixed version is passed";
-    EXPECT_EQ(Machine("StubPath"), "\"" + first + "\\BrelixUser.exe\"");
+    EXPECT_EQ(Machine("StubPath"), kStub);
     EXPECT_EQ(backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, "IsInstalled")->data,
               std::string("\x01\0\0\0", 4));
     const bool atOnce = !c.localSystem;
@@ -312,7 +315,7 @@ TEST_P(AccountTest, EveryUserGetsTheStepsOnceAfterEachInstallation) {
     const std::string v2 = Machine("Version");
     ASSERT_TRUE(Fields(v2)) << v2;
     EXPECT_GT(*Fields(v2), *Fields(v1));
-    EXPECT_EQ(Machine("StubPath"), "\"" + second + "\\BrelixUser.exe\"");
+    EXPECT_EQ(Machine("StubPath"), kStub) << "BrelixUser.exe stays where only administrators write";
     EXPECT_EQ(UserVersion(backend.registry), atOnce ? v2 : "<none>");
     EXPECT_EQ(LogOn(backend.registry, backend.registry), c.localSystem)
         << "LocalSystem has no logon of its own";

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/wizard_app.h"
+#include "install_test_support.h"
 #include "platform/memory/headless_dialog_host.h"
 #include "platform/memory/memory_backend.h"
 #include "platform/memory/scripted_folder_browser.h"
@@ -141,6 +142,7 @@ class WizardRunTest : public WizardLoopTest {
         backend.files.AddFile("E:\\Setup\\Data\\Brelix2010.arx", "module 2010");
         backend.files.AddFile("E:\\Setup\\Data\\Brelix_EN.shx", "font EN");
         backend.files.AddFile("E:\\Setup\\Data\\Brelix_HZ.shx", "font HZ");
+        install_test::StageProgramFiles(backend);
         backend.files.AddFolder("D:\\");
     }
 

@@ -96,8 +96,9 @@ TEST_F(InstallActionTest, FreshInstallationRunsEveryStepInOrder) {
 
     EXPECT_EQ(page.progress.calls, Concat({Start(), Steps(9), Steps(4), Steps(4), {"pos 50"}}));
     EXPECT_THAT(backend.files.List(kProduct),
-                ElementsAre("Brelix2019.arx", "BrelixUser.exe", "Brelix安装记录.txt", "Brelix扩展绘图库",
-                            "HELP.CHM", "temp", "Uninstall.exe"));
+                ElementsAre("Brelix2019.arx", "Brelix扩展绘图库", "HELP.CHM", "temp"));
+    EXPECT_THAT(backend.files.List(kSetupFolder),
+                ElementsAre("BrelixUser.exe", "Brelix安装记录.txt", "Uninstall.exe"));
     EXPECT_THAT(backend.files.List(In(kProduct, "Brelix扩展绘图库")), ElementsAre("梁.SJY"));
     EXPECT_THAT(backend.files.List(In(kAcadFolder, "Fonts")), ElementsAre("Brelix_EN.shx", "Brelix_HZ.shx"));
     EXPECT_EQ(inventory.targetRoot, "D:\\Tools");
@@ -129,8 +130,7 @@ TEST_F(InstallActionTest, PreviousInstallationIsBackedUpWithOneMoreStepAndRestor
     EXPECT_EQ(page.progress.calls, Concat({Start(), Steps(1), Steps(11), Steps(4), Steps(4), {"pos 50"}}));
     // Settings and drawings were kept, sections were not.
     EXPECT_THAT(backend.files.List(kProduct),
-                ElementsAre("Brelix2019.arx", "BrelixUser.exe", "Brelix安装记录.txt", "Brelix扩展绘图库",
-                            "HELP.CHM", "temp", "Uninstall.exe", "USER.CFG"));
+                ElementsAre("Brelix2019.arx", "Brelix扩展绘图库", "HELP.CHM", "temp", "USER.CFG"));
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "USER.CFG")), "user settings");
     EXPECT_THAT(backend.files.List(In(kProduct, "Brelix扩展绘图库")), ElementsAre("MINE.SJY", "梁.SJY"));
     EXPECT_THAT(backend.files.List(kSource), ElementsAre("Brelix2019.arx", "Brelix_EN.shx", "Brelix_HZ.shx",
@@ -175,8 +175,7 @@ TEST_P(InstallRootTest, RootIsTakenWithoutOneTrailingBackslash) {
     page.installPath = GetParam().root;
     OnInstallButton(context, page);
     EXPECT_THAT(backend.files.List(GetParam().product),
-                ElementsAre("Brelix2019.arx", "BrelixUser.exe", "Brelix安装记录.txt", "Brelix扩展绘图库",
-                            "HELP.CHM", "temp", "Uninstall.exe"));
+                ElementsAre("Brelix2019.arx", "Brelix扩展绘图库", "HELP.CHM", "temp"));
     EXPECT_EQ(inventory.targetRoot, GetParam().targetRoot);
     EXPECT_EQ(Record(), GetParam().product);
     EXPECT_EQ(backend.registry.GetValue(RootKey::LocalMachine, kEntryKey, "LOADER")->Text(),
@@ -199,7 +198,7 @@ TEST_F(InstallActionTest, ManyEntriesAreAllDeployedWhileTheBarStopsFull) {
     // 69 passes of the walk and 8 more steps: the bar takes 50 of them and never wraps.
     EXPECT_EQ(page.progress.calls, Concat({Start(), Steps(50), {"pos 50"}}));
     EXPECT_EQ(page.progress.position, 50);
-    EXPECT_EQ(backend.files.List(kProduct).size(), 67u);
+    EXPECT_EQ(backend.files.List(kProduct).size(), 64u);
     EXPECT_EQ(backend.prompts.shown.back().text, kDoneText);
 }
 

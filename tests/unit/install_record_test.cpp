@@ -65,10 +65,12 @@ TEST(InstallRecordText, ReadsBackWhatItWrites) {
         {"SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Applications\\Brelix2010"},
         {"SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles\\<<未命名配置>>\\Variables"},
         {"C:\\Program Files\\AutoCAD 2010\\Fonts\\Brelix_HZ.shx"},
+        "D:\\钢结构\\Brelix结构工具箱",
     };
     const std::string text = install::FormatRecord(record);
     EXPECT_EQ(text.substr(0, text.find('\n') + 1), "Brelix结构工具箱 安装记录 1\r\n");
     EXPECT_NE(text.find("FILE\t1234\t0000beef\tBRELIX2010.ARX\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\nFOLDER\tD:\\钢结构\\Brelix结构工具箱\r\n"), std::string::npos) << text;
     EXPECT_EQ(install::ParseRecord(text), record);
 }
 
@@ -99,13 +101,18 @@ TEST(InstallRecordText, SkipsLinesThatCouldReachOutsideTheProductFolder) {
 }
 
 TEST(InstallRecordMerge, KeepsEarlierEntriesAndTakesNewerChecksums) {
-    InstallRecord record{{{"A.ARX", 1, 1}, {"OLD.DLL", 2, 2}}, {"K2010"}, {"V1"}, {"F1"}};
-    const InstallRecord newer{{{"a.arx", 5, 5}, {"NEW.DLL", 3, 3}}, {"k2010", "K2018"}, {"V2"}, {"F1"}};
+    InstallRecord record{{{"A.ARX", 1, 1}, {"OLD.DLL", 2, 2}}, {"K2010"}, {"V1"}, {"F1"}, "D:\\Old"};
+    const InstallRecord newer{
+        {{"a.arx", 5, 5}, {"NEW.DLL", 3, 3}}, {"k2010", "K2018"}, {"V2"}, {"F1"}, "E:\\New"};
     install::MergeRecord(record, newer);
     EXPECT_EQ(record, (InstallRecord{{{"a.arx", 5, 5}, {"OLD.DLL", 2, 2}, {"NEW.DLL", 3, 3}},
                                      {"K2010", "K2018"},
                                      {"V1", "V2"},
-                                     {"F1"}}));
+                                     {"F1"},
+                                     "E:\\New"}));
+    // A record of an earlier build names no folder: the one known stays.
+    install::MergeRecord(record, InstallRecord{{}, {}, {}, {}, ""});
+    EXPECT_EQ(record.productFolder, "E:\\New");
 }
 
 }  // namespace

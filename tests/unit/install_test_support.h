@@ -15,6 +15,8 @@ using platform::memory::MemoryBackend;
 using platform::memory::Operation;
 
 constexpr char kProgram[] = "C:\\Setup\\SetUp.exe";
+// The setup folder below Program Files, where the uninstaller, the record and BrelixUser.exe go.
+constexpr char kSetupFolder[] = "C:\\Program Files\\Brelix安装程序";
 constexpr char kSource[] = "C:\\Setup\\Data";
 constexpr char kRecordKey[] = "SOFTWARE\\Brelix";
 constexpr char kRecordValue[] = "Brelix_Path";
@@ -28,12 +30,19 @@ inline std::string NumberedName(const std::string& prefix,
     return prefix + std::string(3 - digits.size(), '0') + digits + extension;
 }
 
+// A machine whose Program Files folder is C:\Program Files, as %ProgramFiles% says.
+inline void StageProgramFiles(MemoryBackend& backend) {
+    backend.files.AddFolder("C:\\Program Files");
+    backend.environment.Set("ProgramFiles", "C:\\Program Files");
+}
+
 // A backend whose program runs from C:\Setup (its file is there: the uninstaller is a copy of it)
-// and carries BrelixUser.exe, with the page as the active window.
+// and carries BrelixUser.exe, with the page as the active window, on a machine with Program Files.
 inline void StageProgram(MemoryBackend& backend) {
     backend.files.SetProgramPath(kProgram);
     backend.files.AddFile(kProgram, "setup program");
     backend.files.AddCarriedFile("BRELIXUSER", "MZ user program");
+    StageProgramFiles(backend);
     backend.prompts.active = kPageWindow;
 }
 

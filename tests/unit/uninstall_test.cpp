@@ -31,7 +31,9 @@ constexpr char kVariables[] =
     "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables";
 constexpr char kLayers[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix结构工具箱";
-constexpr char kUninstaller[] = "D:\\Tools\\Brelix结构工具箱\\Uninstall.exe";
+constexpr char kActiveSetupKey[] =
+    "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+constexpr char kUninstaller[] = "C:\\Program Files\\Brelix安装程序\\Uninstall.exe";
 
 std::string In(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;
@@ -65,7 +67,7 @@ class UninstallTest : public ::testing::Test {
         page.installPath = "D:\\Tools";
     }
 
-    // Installs, then runs the uninstall as the uninstaller in the product folder does.
+    // Installs, then runs the uninstall as the uninstaller in the setup folder does.
     void Install() {
         OnInstallButton(context, page);
         ASSERT_TRUE(backend.files.Exists(kUninstaller));
@@ -99,6 +101,8 @@ TEST_F(UninstallTest, RoundTripLeavesTheMachineAsItWasApartFromTheDocumentedLeft
     MemoryBackend expected;
     StageMachine(expected);
     expected.registry.SetString(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS", "D:\\LIB");
+    // A kept settings file keeps the record of the folder, so the next installation offers it.
+    expected.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Brelix", "Brelix_Path", kProduct);
     expected.files.AddFolder("D:\\Tools");
     expected.files.AddFile(In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"), "shipped Brelix_EN.shx");
     expected.files.AddFile(In(In(kAcadFolder, "Fonts"), "Brelix_HZ.shx"), "shipped Brelix_HZ.shx");
@@ -112,7 +116,7 @@ TEST_F(UninstallTest, RoundTripLeavesTheMachineAsItWasApartFromTheDocumentedLeft
     backend.prompts.answers = {platform::kIdYes, platform::kIdOk};
 
     EXPECT_EQ(uninstall::RunUninstall(services, journal, false), uninstall::kUninstalled);
-    EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller));
+    EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller, kSetupFolder));
     backend.files.Restart();
 
     // Windows' own Active Setup keys stay, and so does the mark that the installing account had
@@ -133,22 +137,37 @@ TEST_F(UninstallTest, RoundTripLeavesTheMachineAsItWasApartFromTheDocumentedLeft
         backend.prompts.shown[1].text,
         "Brelix结构工具箱已从本机删除。\n\n以下文件由您创建或修改过，已保留在 D:\\Tools\\Brelix结构工具箱：\n"
         "Brelix.CFG\nBrelix扩展绘图库\\我的节点.SJY\n\n"
+        "已保留安装位置的记录：再次安装时，可以选择保留其中的设置、截面库和扩展绘图库文件。\n\n"
         "字体文件保留在AutoCAD的Fonts文件夹中，用本软件绘制的图纸仍需要它们：\n"
         "C:\\Program Files\\Autodesk\\AutoCAD 2020\\Fonts\\Brelix_EN.shx\n"
         "C:\\Program Files\\Autodesk\\AutoCAD 2020\\Fonts\\Brelix_HZ.shx\n\n"
         "卸载程序将在计算机重新启动后删除。");
 }
 
-TEST_F(UninstallTest, AnUntouchedInstallationGoesWholeWithItsFolderAtRestart) {
+TEST_F(UninstallTest, AnUntouchedInstallationGoesAtOnceAndOnlyTheSetupFolderWaitsForTheRestart) {
     Install();
+    // Programs and Features starts what only administrators can change, and knows the product folder.
+    const auto text = [this](const char* name) {
+        return backend.registry.GetValue(RootKey::LocalMachine, kUninstallKey, name)
+            .value_or(platform::memory::StoredValue{})
+            .Text();
+    };
+    EXPECT_EQ(text("UninstallString"), "\"" + std::string(kUninstaller) + "\" /UNINSTALL");
+    EXPECT_EQ(text("QuietUninstallString"), "\"" + std::string(kUninstaller) + "\" /UNINSTALL /S");
+    EXPECT_EQ(text("DisplayIcon"), std::string(kUninstaller) + ",0");
+    EXPECT_EQ(text("InstallLocation"), kProduct);
+    EXPECT_THAT(backend.files.List(kSetupFolder),
+                ElementsAre("BrelixUser.exe", "Brelix安装记录.txt", "Uninstall.exe"));
     // Three shipped files and the uninstaller, under a kilobyte together: a started KB counts.
     EXPECT_EQ(backend.registry.GetValue(RootKey::LocalMachine, kUninstallKey, "EstimatedSize"),
               (platform::memory::StoredValue{platform::kRegDword, std::string("\x01\0\0\0", 4)}));
     EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
     EXPECT_TRUE(backend.prompts.shown.empty());
-    EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller, kProduct));
-    backend.files.Restart();
     EXPECT_THAT(backend.files.List("D:\\Tools"), ::testing::IsEmpty());
+    EXPECT_THAT(backend.files.List(kSetupFolder), ElementsAre("Uninstall.exe"));
+    EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller, kSetupFolder));
+    backend.files.Restart();
+    EXPECT_THAT(backend.files.List("C:\\Program Files"), ElementsAre("Autodesk"));
     EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kUninstallKey));
     EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, "SOFTWARE\\Brelix"));
 }
@@ -190,10 +209,19 @@ TEST_F(UninstallTest, StopsAndProblemsEndWithTheirExitCodes) {
          {},
          true},
         {"no record",
-         [](MemoryBackend& b) { b.files.DeleteFile(In(kProduct, install::kInstallRecordName)); },
+         [](MemoryBackend& b) { b.files.DeleteFile(In(kSetupFolder, install::kInstallRecordName)); },
          false,
          uninstall::kNothingToUninstall,
          {"Brelix安装"},
+         true},
+        {"a record that names no product folder",
+         [](MemoryBackend& b) {
+             b.files.AddFile(In(kSetupFolder, install::kInstallRecordName),
+                             "Brelix结构工具箱 安装记录 1\r\n");
+         },
+         true,
+         uninstall::kNothingToUninstall,
+         {},
          true},
     };
     for (const Case& c : cases) {
@@ -273,22 +301,228 @@ TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
         bool componentStays;
     };
     const Case cases[] = {
+        {"\"C:\\Program Files\\Brelix安装程序\\BrelixUser.exe\"", false},
         {"\"D:\\Tools\\Brelix结构工具箱\\BrelixUser.exe\"", false},
         {"\"d:\\tools\\brelix结构工具箱\\BrelixUser.exe\"", false},
         {"\"E:\\Other\\Brelix结构工具箱\\BrelixUser.exe\"", true},
+        {"\"C:\\Program Files (x86)\\Brelix安装程序\\BrelixUser.exe\"", true},
     };
     for (const Case& c : cases) {
         MemoryBackend fresh;
         platform::Services freshServices = fresh.services();
         InstallOn(fresh);
-        fresh.files.AddFile(In(kProduct, "BrelixUser.exe"), "per-user steps");
+        fresh.files.AddFile(In(kProduct, "BrelixUser.exe"), "an earlier build's per-user steps");
+        fresh.files.AddFile(In(kSetupFolder, "BrelixUser.exe"), "per-user steps");
         fresh.registry.SetString(RootKey::LocalMachine, kActiveSetup, "StubPath", c.stubPath);
         state::InstallJournal uninstallJournal;
         EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, true), uninstall::kUninstalled)
             << c.stubPath;
         EXPECT_FALSE(fresh.files.Exists(In(kProduct, "BrelixUser.exe"))) << c.stubPath;
+        EXPECT_FALSE(fresh.files.Exists(kSetupFolder)) << c.stubPath;
         EXPECT_EQ(fresh.registry.KeyExists(RootKey::LocalMachine, kActiveSetup), c.componentStays)
             << c.stubPath;
+    }
+}
+
+// What an earlier installation left is taken into the new record only from places the user cannot
+// write to, or from the product folder the registry names beside that folder's uninstaller; the
+// earlier uninstaller and record go then. An entry only the earlier record lists goes with the
+// next uninstall exactly when its record was taken in.
+TEST_F(UninstallTest, EarlierRecordsAreTakenInOnlyFromTrustedPlacesAndTheirOldPlacesCleared) {
+    constexpr char kEarlierEntry[] =
+        "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2019";
+    constexpr char kOtherBuild[] = "C:\\Program Files (x86)\\Brelix安装程序";
+    constexpr char kOldProduct[] = "D:\\Old\\Brelix结构工具箱";
+    const std::string earlierRecord =
+        std::string("Brelix结构工具箱 安装记录 1\r\nDEMANDLOAD\t") + kEarlierEntry + "\r\n";
+    struct Case {
+        const char* name;
+        const char* recorded;       // Brelix_Path before the installation; nullptr: none
+        const char* earlierFolder;  // where the earlier record lies
+        bool withUninstaller;       // an Uninstall.exe beside it
+        bool takenIn;
+    };
+    const Case cases[] = {
+        {"this build's setup folder", nullptr, kSetupFolder, true, true},
+        {"the other build's setup folder", nullptr, kOtherBuild, true, true},
+        {"an earlier build in the recorded product folder", kProduct, kProduct, true, true},
+        {"an earlier build in another recorded folder", kOldProduct, kOldProduct, true, true},
+        {"a recorded folder without an uninstaller", kProduct, kProduct, false, false},
+        {"a product folder the registry does not name", kOldProduct, kProduct, true, false},
+        {"no record in the registry", nullptr, kProduct, true, false},
+    };
+    for (const Case& c : cases) {
+        MemoryBackend fresh;
+        StageMachine(fresh);
+        fresh.registry.SetProgramBitness(64);
+        fresh.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                                 "ProgramFilesDir", "C:\\Program Files");
+        fresh.registry.SetString(RootKey::LocalMachine,
+                                 "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion",
+                                 "ProgramFilesDir", "C:\\Program Files (x86)");
+        fresh.registry.SetString(RootKey::LocalMachine, kEarlierEntry, "LOADER",
+                                 In(kProduct, "BRELIX2019.ARX"));
+        if (c.recorded)
+            fresh.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Wow6432Node\\Brelix", "Brelix_Path",
+                                     c.recorded);
+        fresh.files.AddFile(In(c.earlierFolder, install::kInstallRecordName), earlierRecord);
+        if (c.withUninstaller)
+            fresh.files.AddFile(In(c.earlierFolder, "Uninstall.exe"), "earlier uninstaller");
+        const bool inSetupFolder = std::string(c.earlierFolder) == kSetupFolder;
+        if (!inSetupFolder)
+            fresh.files.AddFile(In(c.earlierFolder, "BrelixUser.exe"), "earlier per-user program");
+
+        platform::Services freshServices = fresh.services();
+        state::InstallJournal installJournal;
+        install::InstallContext installContext{freshServices, options, inventory, installJournal};
+        OnInstallButton(installContext, page);
+        EXPECT_FALSE(installJournal.HasProblems()) << c.name;
+        EXPECT_THAT(fresh.files.List(kSetupFolder),
+                    ElementsAre("BrelixUser.exe", "Brelix安装记录.txt", "Uninstall.exe"))
+            << c.name;
+        if (!inSetupFolder) {
+            EXPECT_EQ(fresh.files.Exists(In(c.earlierFolder, install::kInstallRecordName)), !c.takenIn)
+                << c.name;
+            EXPECT_EQ(fresh.files.Exists(In(c.earlierFolder, "BrelixUser.exe")), !c.takenIn) << c.name;
+        }
+        EXPECT_FALSE(fresh.files.Exists(kOtherBuild)) << c.name;
+
+        fresh.files.SetProgramPath(kUninstaller);
+        state::InstallJournal uninstallJournal;
+        EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, true), uninstall::kUninstalled)
+            << c.name << ::testing::PrintToString(uninstallJournal.Problems());
+        EXPECT_EQ(fresh.registry.KeyExists(RootKey::LocalMachine, kEarlierEntry), !c.takenIn) << c.name;
+    }
+}
+
+// The setup folder waits for the restart only when the uninstaller is all that is left in it.
+TEST_F(UninstallTest, ASetupFolderHoldingMoreStaysAfterTheRestart) {
+    Install();
+    backend.files.AddFile(In(kSetupFolder, "SetUp_Temp1\\USER.CFG"), "saved by an unfinished run");
+    EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
+    EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller));
+}
+
+// Until the new record holds what the earlier one said, the earlier one and its uninstaller stay.
+TEST_F(UninstallTest, AnEarlierRecordStaysWhileTheNewOneCannotBeWritten) {
+    backend.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Brelix", "Brelix_Path", kProduct);
+    backend.files.AddFile(In(kProduct, install::kInstallRecordName), "Brelix结构工具箱 安装记录 1\r\n");
+    backend.files.AddFile(In(kProduct, "Uninstall.exe"), "earlier uninstaller");
+    backend.failures.Fail(Operation::WriteFile, In(kSetupFolder, install::kInstallRecordName));
+    OnInstallButton(context, page);
+    EXPECT_THAT(journal.Problems(),
+                ElementsAre("未能写入安装记录 " + In(kSetupFolder, install::kInstallRecordName)));
+    EXPECT_TRUE(backend.files.Exists(In(kProduct, install::kInstallRecordName)));
+    EXPECT_TRUE(backend.files.Exists(In(kProduct, "Uninstall.exe")));
+}
+
+// The uninstall finds the record of whichever build installed last, here the 32-bit one's below
+// Program Files (x86), run by the 64-bit build.
+TEST_F(UninstallTest, FindsTheOtherBuildsSetupFolder) {
+    OnInstallButton(context, page);
+    const std::string other = "C:\\Program Files (x86)\\Brelix安装程序";
+    backend.files.AddFolder(other);
+    for (const char* name : {"Brelix安装记录.txt", "Uninstall.exe"})
+        ASSERT_TRUE(backend.files.MoveFile(In(kSetupFolder, name), In(other, name)));
+    backend.files.RemoveDirectory(kSetupFolder);
+    backend.registry.SetProgramBitness(64);
+    backend.registry.SetString(RootKey::LocalMachine,
+                               "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
+                               "C:\\Program Files (x86)");
+    backend.files.SetProgramPath("E:\\SetUp.exe");
+    EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kEntryKey));
+    EXPECT_FALSE(backend.files.Exists(kProduct));
+    EXPECT_FALSE(backend.files.Exists(other));
+}
+
+// AutoCAD's demand-load entry and the logon's Active Setup component go before any file, whatever
+// fails later; while one of them cannot go, no file is touched.
+TEST_F(UninstallTest, WhatRunsCodeGoesFirstAndAloneWhenItCannotGo) {
+    struct Case {
+        const char* name;
+        std::function<void(MemoryBackend&)> arrange;
+        bool entryGone;
+        bool componentGone;
+        bool filesTouched;
+    };
+    const Case cases[] = {
+        {"a shipped file held open", [](MemoryBackend& b) { b.files.Lock(In(kProduct, "Brelix2020.arx")); },
+         true, true, true},
+        {"a trusted path that cannot be written",
+         [](MemoryBackend& b) { b.failures.Fail(Operation::WriteValue, "*"); }, true, true, true},
+        {"a shipped file that cannot be deleted",
+         [](MemoryBackend& b) { b.failures.Fail(Operation::DeleteFile, In(kProduct, "Brelix2020.arx")); },
+         true, true, true},
+        {"no key can be deleted", [](MemoryBackend& b) { b.failures.Fail(Operation::DeleteKey, "*"); }, false,
+         false, false},
+        {"the component cannot be deleted",
+         [](MemoryBackend& b) {
+             b.failures.Fail(Operation::DeleteKey, std::string("HKLM\\") + kActiveSetupKey);
+         },
+         true, false, false},
+    };
+    for (const Case& c : cases) {
+        MemoryBackend fresh;
+        platform::Services freshServices = fresh.services();
+        InstallOn(fresh);
+        fresh.registry.SetString(RootKey::LocalMachine, kActiveSetupKey, "StubPath",
+                                 "\"" + In(kSetupFolder, "BrelixUser.exe") + "\"");
+        const std::vector<std::string> before = fresh.files.List(kProduct);
+        c.arrange(fresh);
+        state::InstallJournal uninstallJournal;
+        EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, true),
+                  uninstall::kUninstalledWithProblems)
+            << c.name;
+        fresh.failures.Clear();
+        EXPECT_EQ(!fresh.registry.KeyExists(RootKey::LocalMachine, kEntryKey), c.entryGone) << c.name;
+        EXPECT_EQ(!fresh.registry.KeyExists(RootKey::LocalMachine, kActiveSetupKey), c.componentGone)
+            << c.name;
+        EXPECT_EQ(fresh.files.List(kProduct) != before, c.filesTouched) << c.name;
+        // Another run is possible: the record, the uninstaller and the entry stay; BrelixUser.exe
+        // stays while the component that starts it does.
+        std::vector<std::string> setupFiles{"Brelix安装记录.txt", "Uninstall.exe"};
+        if (!c.componentGone)
+            setupFiles.insert(setupFiles.begin(), "BrelixUser.exe");
+        EXPECT_EQ(fresh.files.List(kSetupFolder), setupFiles) << c.name;
+        EXPECT_TRUE(fresh.registry.KeyExists(RootKey::LocalMachine, kUninstallKey)) << c.name;
+    }
+}
+
+// The product record stays exactly when the uninstall keeps a file the next installation can keep.
+TEST_F(UninstallTest, TheProductRecordStaysForFilesTheNextInstallationCanKeep) {
+    struct Case {
+        const char* name;
+        const char* file;  // the user's, below the product folder
+        bool recordStays;
+    };
+    const Case cases[] = {
+        {"changed settings", "Brelix.CFG", true},
+        {"a section library", "钢梁.sec", true},
+        {"a drawing", "Brelix扩展绘图库\\节点.SJY", true},
+        {"a document", "说明.txt", false},
+        {"settings in a subfolder", "temp\\old.CFG", false},
+        {"a drawing outside the library", "节点.SJY", false},
+        {"a drawing in another subfolder", "temp\\节点.SJY", false},
+    };
+    for (const Case& c : cases) {
+        MemoryBackend fresh;
+        platform::Services freshServices = fresh.services();
+        InstallOn(fresh);
+        fresh.files.AddFile(In(kProduct, c.file), "the user's");
+        fresh.prompts.answers = {platform::kIdYes, platform::kIdOk};
+        state::InstallJournal uninstallJournal;
+        EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, false), uninstall::kUninstalled)
+            << c.name;
+        const auto recorded =
+            fresh.registry.GetValue(RootKey::LocalMachine, "SOFTWARE\\Brelix", "Brelix_Path");
+        EXPECT_EQ(recorded.has_value(), c.recordStays) << c.name;
+        EXPECT_EQ(recorded ? recorded->Text() : kProduct, kProduct) << c.name;
+        ASSERT_EQ(fresh.prompts.shown.size(), 2u) << c.name;
+        EXPECT_EQ(fresh.prompts.shown[1].text.find("已保留安装位置的记录") != std::string::npos,
+                  c.recordStays)
+            << c.name;
+        EXPECT_FALSE(fresh.registry.KeyExists(RootKey::LocalMachine, kUninstallKey)) << c.name;
     }
 }
 

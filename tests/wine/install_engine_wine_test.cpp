@@ -14,6 +14,7 @@
 
 #include "install/config_keeper.h"
 #include "install/install_action.h"
+#include "install/setup_folder.h"
 #include "platform/memory/scripted_prompts.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_backend.h"
@@ -163,6 +164,8 @@ class InstallEngineWineTest : public ::testing::Test {
     void CleanUp() {
         win32test::DeleteFolderTree(source);
         win32test::DeleteFolderTree(scratch);
+        if (auto setup = install::SetupFolder(backend.registry, backend.environment))
+            win32test::DeleteFolderTree(*setup);
         DeleteRecord();
     }
 
@@ -208,8 +211,12 @@ TEST_F(InstallEngineWineTest, FreshInstallationIntoAChineseRootCopiesTheProductA
     const std::string product = In(scratch + "\\工具", "Brelix结构工具箱");
     FakeInstallPage& page = Press(scratch + "\\工具\\");
 
-    EXPECT_THAT(Listing(product), ElementsAre("Brelix2019.arx", "BrelixUser.exe", "Brelix安装记录.txt",
-                                              "Brelix扩展绘图库", "Uninstall.exe", "temp", "帮助.chm"));
+    EXPECT_THAT(Listing(product), ElementsAre("Brelix2019.arx", "Brelix扩展绘图库", "temp", "帮助.chm"));
+    // The uninstaller and the record below this build's Program Files, never in the product folder.
+    char programFiles[MAX_PATH] = {};
+    ASSERT_GT(ExpandEnvironmentStringsA("%ProgramFiles%", programFiles, MAX_PATH), 0u);
+    EXPECT_THAT(Listing(std::string(programFiles) + "\\Brelix安装程序"),
+                ElementsAre("BrelixUser.exe", "Brelix安装记录.txt", "Uninstall.exe"));
     EXPECT_THAT(Listing(In(product, "Brelix扩展绘图库")), ElementsAre("梁.SJY", "柱.sjy"));
     EXPECT_THAT(Listing(In(product, "temp")), IsEmpty());
     EXPECT_EQ(Content(In(product, "Brelix2019.arx")), "module 2019");
@@ -236,8 +243,7 @@ TEST_F(InstallEngineWineTest, ReinstallingIntoTheSameFolderKeepsTheUsersFiles) {
 
     // Saved as PLATE.CFG and copied back onto the same file, which keeps its spelling.
     EXPECT_THAT(Listing(product),
-                ElementsAre("Brelix2019.arx", "BrelixUser.exe", "Brelix安装记录.txt", "Brelix扩展绘图库",
-                            "Uninstall.exe", "plate.cfg", "temp", "帮助.chm"));
+                ElementsAre("Brelix2019.arx", "Brelix扩展绘图库", "plate.cfg", "temp", "帮助.chm"));
     EXPECT_EQ(Content(In(product, "plate.cfg")), "user's plate");
     EXPECT_EQ(Content(In(In(product, "Brelix扩展绘图库"), "梁.SJY")), "user's beam");
     EXPECT_EQ(Content(In(In(product, "Brelix扩展绘图库"), "柱.sjy")), "column");
@@ -265,8 +271,7 @@ TEST_F(InstallEngineWineTest, ChosenKindsMoveFromThePreviousFolderWhateverTheirL
 
     const std::string product = In(scratch + "\\新", "Brelix结构工具箱");
     EXPECT_THAT(Listing(product),
-                ElementsAre("A.CFG", "Brelix2019.arx", "BrelixUser.exe", "Brelix安装记录.txt",
-                            "Brelix扩展绘图库", "Uninstall.exe", "temp", "帮助.chm"));
+                ElementsAre("A.CFG", "Brelix2019.arx", "Brelix扩展绘图库", "temp", "帮助.chm"));
     EXPECT_EQ(Content(In(product, "A.CFG")), "user settings");
     EXPECT_EQ(Attributes(In(product, "A.CFG")) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_THAT(Listing(In(product, "Brelix扩展绘图库")), ElementsAre("MINE.SJY", "梁.SJY", "柱.sjy"));

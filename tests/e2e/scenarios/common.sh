@@ -23,6 +23,9 @@ use_machine() {  # use_machine <prefix> <x86|x64>
     else
         X86_FILES="$DRIVE_C/Program Files"
     fi
+    # The setup folder of each build: below the Program Files folder of its own registry view.
+    SETUP_FOLDER_32="$X86_FILES/Brelix安装程序"
+    SETUP_FOLDER_64="$DRIVE_C/Program Files/Brelix安装程序"
 }
 
 # A reference copy of the payload of a given version, to compare installed files with.
@@ -78,12 +81,12 @@ walk_and_install() {
 
 # expect_product <product folder> <payload reference> [extra entries...]: the product folder holds the
 # payload's product files and drawing library, each a copy of the payload's file, an empty temp folder,
-# the uninstaller, the per-user program and the installation record, and the extra entries given (the
-# user's own files).
+# and the extra entries given (the user's own files); no uninstaller and no record, which live in the
+# setup folder below Program Files.
 expect_product() {
     local product=$1 reference=$2
     shift 2
-    local entries=("${PRODUCT_FILES[@]}" temp/ "$LIBRARY/" Uninstall.exe BrelixUser.exe Brelix安装记录.txt)
+    local entries=("${PRODUCT_FILES[@]}" temp/ "$LIBRARY/")
     local f
     for f in "${LIBRARY_FILES[@]}"; do entries+=("$LIBRARY/$f"); done
     expect_listing "$product" "${entries[@]}" "$@"
@@ -95,6 +98,18 @@ expect_product() {
     done
 }
 declare -A KEPT_FILES=()
+
+# expect_setup_folder <folder> [extra entries...]: the setup folder holds the uninstaller, a copy of the
+# wizard, and the record, which names the product folder C:\Brelix\Brelix结构工具箱.
+expect_setup_folder() {
+    local folder=$1
+    shift
+    expect_listing "$folder" Uninstall.exe Brelix安装记录.txt "$@"
+    expect_same_file "$folder/Uninstall.exe" "$SETUP_DIR/SetUp.exe"
+    local line
+    line=$(iconv -f GBK -t UTF-8 <"$folder/Brelix安装记录.txt" | grep -a '^FOLDER' | tr -d '\r')
+    expect_eq "the record's product folder" "$line" $'FOLDER\tC:\\Brelix\\'"$PRODUCT_NAME"
+}
 
 # The Data folder is as generated: the temporary folders of the configuration backup are gone.
 expect_data_clean() {

@@ -76,6 +76,7 @@ EOF
 scenario_32bit_then_64bit_build() {
     stage x64 "$SETUP32" || return 1
     walk_and_install || return 1
+    expect_setup_folder "$SETUP_FOLDER_32"
     edit_user_files
     cp "$SETUP64" "$SETUP_DIR/SetUp.exe"
     wizard_start "$SETUP_DIR/SetUp.exe"
@@ -99,4 +100,40 @@ EOF
     expect_data_clean
     expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "C:\\Brelix\\$PRODUCT_NAME" 32
     expect_no_reg_key 'HKLM\SOFTWARE\Brelix' 64
+    # The 32-bit build's setup folder was found, its record taken in and the folder cleared.
+    expect_setup_folder "$SETUP_FOLDER_64"
+    expect_missing "$SETUP_FOLDER_32"
+    # (the 32-bit build names its key without Wow6432Node)
+    if grep -qaF $'DEMANDLOAD\tSOFTWARE\\Autodesk\\AutoCAD\\R17.2\\' "$SETUP_FOLDER_64/Brelix安装记录.txt"; then
+        note "ok: the record kept the 32-bit build's entry"
+    else
+        fail "the record lost the 32-bit build's demand-load entry"
+    fi
+}
+
+# The other way round: the 32-bit build finds the 64-bit build's setup folder below the 64-bit
+# Program Files, takes its record in and clears it.
+scenario_64bit_then_32bit_build() {
+    stage x64 "$SETUP64" || return 1
+    walk_and_install || return 1
+    expect_setup_folder "$SETUP_FOLDER_64"
+    edit_user_files
+    cp "$SETUP32" "$SETUP_DIR/SetUp.exe"
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || return 1
+$WALK_TO_PAGE3
+expect-text 1014 请选择是否保留配置及安装路径：
+check 1009 expect 1
+$INSTALL_AND_FINISH
+EOF
+    wizard_ended || return 1
+    expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
+    expect_setup_folder "$SETUP_FOLDER_32"
+    expect_missing "$SETUP_FOLDER_64"
+    # (the 64-bit build's 2021 entry lives in the 64-bit view only)
+    if grep -qaF $'DEMANDLOAD\tSOFTWARE\\Autodesk\\AutoCAD\\R24.0\\' "$SETUP_FOLDER_32/Brelix安装记录.txt"; then
+        note "ok: the record kept the 64-bit build's entry"
+    else
+        fail "the record lost the 64-bit build's demand-load entry"
+    fi
 }

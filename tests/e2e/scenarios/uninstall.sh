@@ -8,18 +8,21 @@ UNINSTALL_KEY="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$P
 # trusted-path lists (the product folder taken out), the removed compatibility values, the stale
 # entry of an older version that the installation replaced, the Variables key made for a profile
 # without one, the installing account's Version of the Active Setup component (and the keys above it),
-# the time of the user's temporary folder (Windows' resource update, which makes BrelixUser.exe, works
-# through a temporary file), and the user's changed and added files with the folders that hold them.
+# the user's changed and added files with the folders that hold them, the product record (it stays for
+# the kept settings, so that the next installation offers to keep them), and the time of Program Files,
+# where the setup folder was made and removed.
 ROUND_TRIP_LEFTOVERS='^$
 ^\[HKEY_CURRENT_USER\\Software\\Microsoft\\Active Setup(\\Installed Components(\\Brelix结构工具箱)?)?\]$
 ^"Version"="[0-9]+,[0-9]+,[0-9]+,[0-9]+"$
-^\./users/[^/]+/Temp d 
+^\[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brelix\]$
+^"Brelix_Path"="C:\\\\Brelix\\\\Brelix结构工具箱"$
 ^"TRUSTEDPATHS"=
 ^"[^"]*AutoCAD 20(09|10)\\\\acad.exe"="~ WINXPSP3"$
 ^\[HKEY_LOCAL_MACHINE\\SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Applications\\Brelix2010\]$
 ^"(LOADCTRLS"=dword:0000000e|LOADER"="D:\\\\Old\\\\BRELIX2010.ARX"|DESCRIPTION"="old entry")$
 ^\[HKEY_CURRENT_USER\\Software\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables\]$
 ^\. d 
+^\./Program Files d 
 ^\./Program Files/AutoCAD 20(09|10)/Fonts(/Brelix_(EN|HZ)\.shx f|) 
 ^\./Brelix d 
 ^\./Brelix/Brelix结构工具箱 d 
@@ -41,18 +44,19 @@ scenario_uninstall_round_trip() {
     machine_snapshot "$before"
 
     walk_and_install || return 1
-    local folder="C:\\Brelix\\$PRODUCT_NAME"
+    local folder="C:\\Brelix\\$PRODUCT_NAME" setup='C:\Program Files\Brelix安装程序'
     expect_reg "$UNINSTALL_KEY" DisplayName "$PRODUCT_NAME"
     expect_reg "$UNINSTALL_KEY" DisplayVersion 2024.3.27
     expect_reg "$UNINSTALL_KEY" Publisher Brelix
     expect_reg "$UNINSTALL_KEY" InstallLocation "$folder"
-    expect_reg "$UNINSTALL_KEY" DisplayIcon "$folder\\Uninstall.exe,0"
+    expect_reg "$UNINSTALL_KEY" DisplayIcon "$setup\\Uninstall.exe,0"
     # (reg export writes the quotes inside the value as \")
-    expect_reg "$UNINSTALL_KEY" QuietUninstallString "\\\"$folder\\Uninstall.exe\\\" /UNINSTALL /S"
+    expect_reg "$UNINSTALL_KEY" QuietUninstallString "\\\"$setup\\Uninstall.exe\\\" /UNINSTALL /S"
     expect_reg "$UNINSTALL_KEY" NoModify dword:00000001
     expect_reg "$UNINSTALL_KEY" NoRepair dword:00000001
-    expect_same_file "$PRODUCT/Uninstall.exe" "$SETUP_DIR/SetUp.exe"
-    if grep -q $'^FILE\t[0-9]*\t[0-9a-f]\\{8\\}\tBRELIX2010.ARX\r$' "$PRODUCT/Brelix安装记录.txt"; then
+    expect_product "$PRODUCT" "$PAYLOAD_REF"
+    expect_setup_folder "$SETUP_FOLDER_32"
+    if grep -q $'^FILE\t[0-9]*\t[0-9a-f]\\{8\\}\tBRELIX2010.ARX\r$' "$SETUP_FOLDER_32/Brelix安装记录.txt"; then
         note "ok: the record lists BRELIX2010.ARX"
     else
         fail "the record does not list BRELIX2010.ARX"
@@ -66,9 +70,12 @@ scenario_uninstall_round_trip() {
     local command exe code
     command=$(e2e_reg_value "$UNINSTALL_KEY" UninstallString) || { fail "no UninstallString"; return 1; }
     command=${command//\\\"/\"}
-    expect_eq UninstallString "$command" "\"$folder\\Uninstall.exe\" /UNINSTALL"
+    expect_eq UninstallString "$command" "\"$setup\\Uninstall.exe\" /UNINSTALL"
     exe=${command#\"}
     exe=${exe%%\"*}
+    # A prefix gone cold since the checks above would hand its service processes the driver's output
+    # pipe if the driver started it: a throw-away process starts them with no output to hold.
+    wine cmd /c exit >/dev/null 2>&1
     # shellcheck disable=SC2086 # the switches after the quoted program are words of their own
     (exec wine "$exe" ${command##*\" }) >/dev/null 2>&1 &
     WIZARD_PID=$!
@@ -79,6 +86,7 @@ wait-message Brelix结构工具箱已从本机删除。 60
 expect-contains 65535 Brelix.CFG
 expect-contains 65535 我的节点.SJY
 expect-contains 65535 Brelix_HZ.shx
+expect-contains 65535 已保留安装位置的记录
 expect-contains 65535 卸载程序将在计算机重新启动后删除。' || return 1
     shot uninstall-done
     drive <<<'answer 1
@@ -87,15 +95,18 @@ wait-exit' || return 1
     code=$?
     WIZARD_PID=
     expect_eq "exit code of the uninstall" "$code" 0
+    # The product folder's own files went at once; only the uninstaller waits, in its own folder.
+    expect_listing "$PRODUCT" Brelix.CFG "$LIBRARY/" "$LIBRARY/我的节点.SJY"
+    expect_listing "$SETUP_FOLDER_32" Uninstall.exe
 
-    # A restart carries out what could not be deleted while it ran (the uninstaller itself).
+    # A restart carries out what could not be deleted while it ran (the uninstaller and its folder).
     e2e_settle "$WINEPREFIX"
     wineboot -r >/dev/null 2>&1
     e2e_settle "$WINEPREFIX"
-    expect_missing "$PRODUCT/Uninstall.exe"
+    expect_missing "$SETUP_FOLDER_32"
     expect_missing "$PRODUCT/BRELIX2010.ARX"
     expect_no_reg_key "$UNINSTALL_KEY"
-    expect_no_reg_key 'HKLM\SOFTWARE\Brelix'
+    expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "$folder"
     expect_no_reg_key 'HKLM\SOFTWARE\Autodesk\AutoCAD\R18.0\ACAD-8001:804\Applications\Brelix2010'
     expect_reg 'HKLM\SOFTWARE\Autodesk\AutoCAD\R18.0\ACAD-8001:804\Applications\AcadVBA' LOADER \
         'C:\Program Files\AutoCAD 2010\vbaloader.arx'
@@ -115,4 +126,71 @@ wait-exit' || return 1
         fail "the round trip changed more than the documented leftovers:"
         printf '%s\n' "$unexpected" | head -20 | sed 's/^/      /'
     fi
+}
+
+# run_quiet_uninstall: runs the QuietUninstallString as a deployment system does; the exit code is left
+# in UNINSTALL_EXIT.
+run_quiet_uninstall() {
+    local command exe
+    command=$(e2e_reg_value "$UNINSTALL_KEY" QuietUninstallString) || { fail "no QuietUninstallString"; return 1; }
+    command=${command//\\\"/\"}
+    exe=${command#\"}
+    exe=${exe%%\"*}
+    # shellcheck disable=SC2086 # the switches after the quoted program are words of their own
+    (exec wine "$exe" ${command##*\" }) >/dev/null 2>&1
+    UNINSTALL_EXIT=$?
+    note "$command → $UNINSTALL_EXIT"
+}
+
+# What runs elevated lives below Program Files, never in the product folder; a quiet uninstall keeps
+# the user's changed settings and the record of their folder, so the next installation offers to keep
+# them and they survive it.
+scenario_uninstall_quietly_then_reinstall_keeps() {
+    stage x86 "$SETUP32" || return 1
+    silent /S
+    expect_eq "silent exit code" "$SILENT_EXIT" 0
+    local setup='C:\Program Files\Brelix安装程序'
+    expect_product "$PRODUCT" "$PAYLOAD_REF"
+    expect_setup_folder "$SETUP_FOLDER_32"
+    expect_reg "$UNINSTALL_KEY" UninstallString "\\\"$setup\\Uninstall.exe\\\" /UNINSTALL"
+    expect_reg "$UNINSTALL_KEY" QuietUninstallString "\\\"$setup\\Uninstall.exe\\\" /UNINSTALL /S"
+    expect_reg "$UNINSTALL_KEY" DisplayIcon "$setup\\Uninstall.exe,0"
+    expect_reg "$UNINSTALL_KEY" InstallLocation "C:\\Brelix\\$PRODUCT_NAME"
+    # Wine's own Programs and Features finds the entry.
+    local listed
+    listed=$(wine uninstaller --list 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r')
+    if grep -q "$PRODUCT_NAME" <<<"$listed"; then
+        note "ok: wine uninstaller --list shows the entry"
+    else
+        fail "wine uninstaller --list does not show the entry: $listed"
+    fi
+    # Active Setup is registered only by a run as LocalSystem; then it starts the setup folder's copy.
+    local active='HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix结构工具箱' stub
+    if stub=$(e2e_reg_value "$active" StubPath); then
+        expect_eq StubPath "$stub" "\\\"$setup\\BrelixUser.exe\\\""
+    else
+        note "no Active Setup component (not run as LocalSystem)"
+    fi
+
+    printf 'user settings\r\n' >"$PRODUCT/Brelix.CFG"
+    run_quiet_uninstall || return 1
+    expect_eq "exit code of the quiet uninstall" "$UNINSTALL_EXIT" 0
+    expect_listing "$PRODUCT" Brelix.CFG
+    expect_no_reg_key "$UNINSTALL_KEY"
+    expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "C:\\Brelix\\$PRODUCT_NAME"
+
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF || return 1
+$WALK_TO_PAGE3
+expect-text 1014 请选择是否保留配置及安装路径：
+check 1009 expect 1
+check 1010 expect 1
+$INSTALL_AND_FINISH
+EOF
+    wizard_ended || return 1
+    expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
+    KEPT_FILES=([Brelix.CFG]=1)
+    expect_product "$PRODUCT" "$PAYLOAD_REF"
+    KEPT_FILES=()
+    expect_setup_folder "$SETUP_FOLDER_32"
 }
