@@ -204,14 +204,17 @@ class MemoryKey : public RegistryKey {
     bool DeleteSubkey(const std::string& path) override {
         if (node_->deleted || path.empty())
             return false;
-        auto target = Walk(node_, path);
+        // In a view, as RegDeleteKeyExA with the view's flag: the path is redirected like an open.
+        const auto& base = machineRoot_ ? machineRoot_ : node_;
+        const std::string where = machineRoot_ ? RedirectedPath(path) : path;
+        auto target = Walk(base, where);
         if (!target || !target->children.empty())
             return false;
         if (failures_.ShouldFail(Operation::DeleteKey, target->path))
             return false;
-        std::string trimmed = text936::WithoutTrailingBackslash(path);
+        std::string trimmed = text936::WithoutTrailingBackslash(where);
         std::size_t lastSep = text936::FindLastBackslash(trimmed);
-        auto parent = lastSep == text936::npos ? node_ : Walk(node_, trimmed.substr(0, lastSep));
+        auto parent = lastSep == text936::npos ? base : Walk(base, trimmed.substr(0, lastSep));
         if (!parent)
             return false;
         auto& siblings = parent->children;

@@ -7,7 +7,7 @@
 // Views: the tree is the registry as a program of the chosen bitness sees it in its own view.
 // A 32-bit program is taken to run on a 32-bit system, where every view is that one tree. For a
 // 64-bit program the 32-bit view of HKLM\SOFTWARE\<X> is HKLM\SOFTWARE\Wow6432Node\<X>: opens and
-// creates below a root opened in that view are redirected (subkey deletes are not modelled).
+// creates and subkey deletes below a root opened in that view are redirected.
 
 #include <cstdint>
 #include <memory>

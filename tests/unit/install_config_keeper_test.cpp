@@ -294,11 +294,13 @@ TEST_F(KeeperTest, EverySettingsFileIsSavedAndRestoredHoweverLongTheListing) {
     EXPECT_FALSE(backend.files.Exists(kSaved1));
 }
 
+// Also over a read-only file of the same name that the deployment left in the product folder.
 TEST_F(KeeperTest, ReadOnlySettingsFileComesBackWritableAndTheOldOneLosesReadOnly) {
     backend.files.AddFile(In(kPrevious, "A.CFG"), "user A", kAttrReadOnly | kAttrArchive);
     auto keeper = MakeKeeper(1, 0, 0);
     keeper->BackupConfig();
     StageFreshProduct();
+    backend.files.SetAttributes(In(kProduct, "A.CFG"), kAttrReadOnly | kAttrArchive);
     keeper->RestoreConfig();
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
     EXPECT_EQ(backend.files.GetAttributes(In(kProduct, "A.CFG")), kAttrArchive);
