@@ -250,6 +250,9 @@ TEST_F(UninstallTest, KeepsWhatIsNotTheInstallationsOwn) {
                                   "D:\\Tools\\Brelix结构工具箱2\\BRELIX2019.ARX");
          },
          [](MemoryBackend& b) { return b.registry.KeyExists(RootKey::LocalMachine, kEntryKey); }},
+        {"an entry naming the folder itself, no file in it",
+         [](MemoryBackend& b) { b.registry.SetString(RootKey::LocalMachine, kEntryKey, "LOADER", kProduct); },
+         [](MemoryBackend& b) { return b.registry.KeyExists(RootKey::LocalMachine, kEntryKey); }},
         {"a trusted list holding the folder only inside a longer name",
          [](MemoryBackend& b) {
              b.registry.SetString(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS",
