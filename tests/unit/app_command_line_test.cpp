@@ -75,6 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"/S /KEEP=DRAWINGS,settings", "silent keep=S-D"},
         LineCase{"/?", "help"},
         LineCase{"/S -HELP", "help /S"},
+        LineCase{"/? -help", "help"},
         LineCase{"/UNINSTALL", "uninstall"},
         LineCase{"/UNINSTALL /S /LOG=C:\\u.log", "uninstall /S log=C:\\u.log"},
         LineCase{"/USERPROGRAM=C:\\用户\\BrelixUser.exe", "user program to=C:\\用户\\BrelixUser.exe"},

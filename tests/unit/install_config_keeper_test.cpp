@@ -469,6 +469,17 @@ INSTANTIATE_TEST_SUITE_P(
                                   "E:\\Old\\Brelix结构工具箱\\Brelix扩展绘图库\\L.SJY"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(KeeperTest, DiscardLeavesTheSaveFolderThatWasThereBefore) {
+    StagePreviousInstallation();
+    backend.files.AddFolder(kSaved1);
+    const std::string before = backend.files.Dump();
+    backend.failures.Fail(Operation::CopyFile, In(kSaved1, "B.CFG"));
+    auto keeper = MakeKeeper(1, 1, 1);
+    EXPECT_FALSE(keeper->BackupConfig());
+    keeper->DiscardBackup();
+    EXPECT_EQ(backend.files.Dump(), before);
+}
+
 // ---- Limits and a missing source ---------------------------------------------------------
 
 TEST_F(KeeperTest, ProductFolderTooLongForItsBufferKeepsTheSavedFiles) {

@@ -84,6 +84,7 @@ TEST(InstallRecordText, SkipsLinesThatCouldReachOutsideTheProductFolder) {
         {"FILE\t4\t0000abcd\t..\\escape.txt", 0},
         {"FILE\t4\t0000abcd\tsub\\..\\..\\escape.txt", 0},
         {"FILE\t4\t0000abcd\tsub\\.\\dot.txt", 0},
+        {"FILE\t4\t0000abcd\tsub\\", 0},
         {"FILE\t4\t0000abcd\tC:\\Windows\\win.ini", 0},
         {"FILE\t4\t0000abcd\t\\root.txt", 0},
         {"FILE\t4\tabcd\tshort-crc.txt", 0},

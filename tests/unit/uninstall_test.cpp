@@ -202,6 +202,15 @@ TEST_F(UninstallTest, StopsAndProblemsEndWithTheirExitCodes) {
          uninstall::kUninstalledWithProblems,
          {},
          true},
+        {"undeletable record",
+         [](MemoryBackend& b) {
+             b.failures.Fail(Operation::DeleteKey, "HKLM\\SOFTWARE\\Brelix");
+             b.files.Lock(kUninstaller);  // as the running uninstaller is
+         },
+         true,
+         uninstall::kUninstalledWithProblems,
+         {},
+         false},
         {"undeletable shipped file",
          [](MemoryBackend& b) { b.failures.Fail(Operation::DeleteFile, In(kProduct, "Brelix2020.arx")); },
          true,
