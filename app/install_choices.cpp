@@ -63,7 +63,7 @@ ChoiceResult ApplyInstallChoices(const CommandLine& command,
 
     // Page 3 offers to keep only what an earlier installation left behind.
     install::ConfigKeeper keeper(services, options.installRoot);
-    if (options.installRoot.empty() || !keeper.HasPreviousConfig()) {
+    if (!keeper.HasPreviousConfig()) {
         options.keepConfig = options.keepSettings = options.keepSectionLibrary = options.keepDrawingLibrary =
             0;
     } else if (command.keep) {

@@ -78,7 +78,8 @@ class InstallJournal {
 };
 
 // The end message's list of problems: at most `maxLines` of them, then one line with the count
-// of the rest ("……另有 N 项问题，详见日志"). Lines are joined with "\n".
+// of the rest ("……另有 N 项问题，详见日志"); one problem more than `maxLines` is listed itself,
+// since its count would take the same line. Lines are joined with "\n".
 std::string SummariseProblems(const std::vector<std::string>& problems, std::size_t maxLines = 10);
 
 }  // namespace state

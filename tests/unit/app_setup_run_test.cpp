@@ -561,6 +561,7 @@ TEST_F(SetUpRunTest, KeepChoicesFollowWhatPageThreeWouldOffer) {
         {true, "NONE", "0000"},
         {true, "SECTIONS", "1010"},
         {true, "DRAWINGS,SETTINGS", "1101"},
+        {true, "DRAWINGS", "1001"},
     };
     for (const KeepCase& c : cases) {
         platform::memory::MemoryBackend machine;
@@ -582,6 +583,52 @@ TEST_F(SetUpRunTest, KeepChoicesFollowWhatPageThreeWouldOffer) {
                                   std::to_string(options.keepDrawingLibrary);
         EXPECT_EQ(flags, c.expected) << "previous " << c.previous
                                      << ", /KEEP=" << (c.keep ? c.keep : "(none)");
+    }
+}
+
+// The releases a run installs for: what page 2 of the build shows and the machine has, as /RELEASES
+// names them or as page 2 ticks them.
+TEST(ReleaseChoices, FollowWhatPageTwoOfTheBuildShows) {
+    struct Case {
+        int bits;
+        const char* releases;  // the /RELEASES value, or nullptr
+        int unticked;          // a year page 2 was left with unticked, or 0
+        int exitCode;
+        const char* chosen;
+    };
+    const Case cases[] = {
+        {32, nullptr, 0, 0, "2004, 2005, 2010, 2016"},
+        {64, nullptr, 0, 0, "2005, 2010, 2016, 2017, 2025"},
+        {64, nullptr, 2010, 0, "2005, 2016, 2017, 2025"},
+        {64, "ALL", 2010, 0, "2005, 2010, 2016, 2017, 2025"},
+        {32, "2016", 0, 0, "2016"},
+        {64, "2005,2025", 0, 0, "2005, 2025"},
+        {32, "2017", 0, state::kExitInvalidCommandLine, ""},
+        {64, "2004", 0, state::kExitInvalidCommandLine, ""},
+        {32, "2002", 0, state::kExitInvalidCommandLine, ""},
+        {32, "2012", 0, state::kExitInvalidCommandLine, ""},
+    };
+    for (const Case& c : cases) {
+        state::AcadInventory found;
+        for (int year : {2002, 2004, 2005, 2010, 2016, 2017, 2025})
+            found.acadLocations[*state::ReleaseIndexOfYear(year)] = {"C:\\AutoCAD " + std::to_string(year)};
+        app::CommandLine command;
+        if (c.releases)
+            command.releases =
+                app::ParseCommandLine(std::string("/RELEASES=") + c.releases).command->releases;
+        state::InstallOptions options;
+        options.buildBitness = c.bits;
+        if (c.unticked)
+            options.releaseChosen[*state::ReleaseIndexOfYear(c.unticked)] = 0;
+        platform::memory::MemoryBackend machine;
+        platform::Services services = machine.services();
+        const app::ChoiceResult result = app::ApplyInstallChoices(command, found, services, options);
+        const std::string name =
+            std::to_string(c.bits) + " bits, /RELEASES=" + (c.releases ? c.releases : "");
+        EXPECT_EQ(result.exitCode, c.exitCode) << name;
+        if (c.exitCode == 0) {
+            EXPECT_EQ(app::ChosenYears(options), c.chosen) << name;
+        }
     }
 }
 

@@ -294,11 +294,13 @@ TEST_F(KeeperTest, EverySettingsFileIsSavedAndRestoredHoweverLongTheListing) {
     EXPECT_FALSE(backend.files.Exists(kSaved1));
 }
 
+// Also over a read-only file of the same name that the deployment left in the product folder.
 TEST_F(KeeperTest, ReadOnlySettingsFileComesBackWritableAndTheOldOneLosesReadOnly) {
     backend.files.AddFile(In(kPrevious, "A.CFG"), "user A", kAttrReadOnly | kAttrArchive);
     auto keeper = MakeKeeper(1, 0, 0);
     keeper->BackupConfig();
     StageFreshProduct();
+    backend.files.SetAttributes(In(kProduct, "A.CFG"), kAttrReadOnly | kAttrArchive);
     keeper->RestoreConfig();
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
     EXPECT_EQ(backend.files.GetAttributes(In(kProduct, "A.CFG")), kAttrArchive);
@@ -466,6 +468,17 @@ INSTANTIATE_TEST_SUITE_P(
                       UnsavedCase{"NoPlaceForDrawings", Operation::CreateDirectory, "*",
                                   "E:\\Old\\Brelix结构工具箱\\Brelix扩展绘图库\\L.SJY"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(KeeperTest, DiscardLeavesTheSaveFolderThatWasThereBefore) {
+    StagePreviousInstallation();
+    backend.files.AddFolder(kSaved1);
+    const std::string before = backend.files.Dump();
+    backend.failures.Fail(Operation::CopyFile, In(kSaved1, "B.CFG"));
+    auto keeper = MakeKeeper(1, 1, 1);
+    EXPECT_FALSE(keeper->BackupConfig());
+    keeper->DiscardBackup();
+    EXPECT_EQ(backend.files.Dump(), before);
+}
 
 // ---- Limits and a missing source ---------------------------------------------------------
 

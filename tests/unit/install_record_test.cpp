@@ -7,6 +7,7 @@
 
 #include "install/install_record.h"
 #include "platform/crc32.h"
+#include "state/install_journal.h"
 
 namespace {
 
@@ -84,6 +85,8 @@ TEST(InstallRecordText, SkipsLinesThatCouldReachOutsideTheProductFolder) {
         {"FILE\t4\t0000abcd\tok.txt", 1},
         {"FILE\t4\t0000abcd\t..\\escape.txt", 0},
         {"FILE\t4\t0000abcd\tsub\\..\\..\\escape.txt", 0},
+        {"FILE\t4\t0000abcd\tsub\\.\\dot.txt", 0},
+        {"FILE\t4\t0000abcd\tsub\\", 0},
         {"FILE\t4\t0000abcd\tC:\\Windows\\win.ini", 0},
         {"FILE\t4\t0000abcd\t\\root.txt", 0},
         {"FILE\t4\tabcd\tshort-crc.txt", 0},
@@ -113,6 +116,62 @@ TEST(InstallRecordMerge, KeepsEarlierEntriesAndTakesNewerChecksums) {
     // A record of an earlier build names no folder: the one known stays.
     install::MergeRecord(record, InstallRecord{{}, {}, {}, {}, ""});
     EXPECT_EQ(record.productFolder, "E:\\New");
+}
+
+// Both presses of one run report into one journal: each file, key and font counts once whatever
+// its letter case, a file copied again takes its last checksum, and only files inside the
+// product folder (spelled in any case) are recorded.
+TEST(InstallRecordFromJournal, HoldsEachEntryOnceWithTheLastChecksum) {
+    state::InstallJournal journal;
+    for (const state::InstalledFile& file : std::initializer_list<state::InstalledFile>{
+             {"D:\\Tools\\Brelix结构工具箱\\BRELIX2010.ARX", 10, 1},
+             {"D:\\Tools\\Brelix结构工具箱\\库\\梁.SJY", 4, 2},
+             {"D:\\Tools\\Brelix结构工具箱2\\NEIGHBOUR.DAT", 5, 3},
+             {"C:\\AutoCAD 2010\\Fonts\\Brelix_HZ.shx", 6, 4},
+             {"d:\\tools\\brelix结构工具箱\\brelix2010.arx", 12, 5},
+         })
+        journal.FileInstalled(file);
+    for (const char* key : {"SOFTWARE\\A\\Applications\\Brelix2010", "software\\a\\applications\\brelix2010"})
+        journal.DemandLoadKeyWritten(key);
+    for (const char* key : {"SOFTWARE\\A\\Profiles\\P\\Variables", "software\\a\\profiles\\p\\variables"})
+        journal.TrustedPathAdded(key);
+    for (const char* font :
+         {"C:\\AutoCAD 2010\\Fonts\\Brelix_HZ.shx", "c:\\autocad 2010\\fonts\\BRELIX_HZ.SHX"})
+        journal.FontCopied(font);
+
+    EXPECT_EQ(install::RecordFromJournal(journal, "d:\\TOOLS\\Brelix结构工具箱"),
+              (InstallRecord{{{"BRELIX2010.ARX", 12, 5}, {"库\\梁.SJY", 4, 2}},
+                             {"SOFTWARE\\A\\Applications\\Brelix2010"},
+                             {"SOFTWARE\\A\\Profiles\\P\\Variables"},
+                             {"C:\\AutoCAD 2010\\Fonts\\Brelix_HZ.shx"},
+                             ""}));
+}
+
+// The end message lists ten problems; a count line stands for the rest only when it saves a line.
+TEST(ProblemSummary, ListsTenAndCountsTheRest) {
+    struct Case {
+        std::size_t problems;
+        std::size_t listed;
+        std::string tail;
+    };
+    const Case cases[] = {
+        {0, 0, ""},
+        {10, 10, ""},
+        {11, 11, ""},
+        {12, 10, "……另有 2 项问题，详见日志"},
+        {25, 10, "……另有 15 项问题，详见日志"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> problems;
+        for (std::size_t i = 0; i < c.problems; ++i)
+            problems.push_back("问题 " + std::to_string(i));
+        std::string expected;
+        for (std::size_t i = 0; i < c.listed; ++i)
+            expected += (i ? "\n" : "") + problems[i];
+        if (!c.tail.empty())
+            expected += "\n" + c.tail;
+        EXPECT_EQ(state::SummariseProblems(problems), expected) << c.problems << " problems";
+    }
 }
 
 }  // namespace

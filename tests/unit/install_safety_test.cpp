@@ -279,24 +279,28 @@ TEST_P(RootCheckTest, OnlyFullPathsThatLeaveRoomForTheProductAreAccepted) {
 INSTANTIATE_TEST_SUITE_P(
     Roots,
     RootCheckTest,
-    ::testing::Values(RootCase{"DriveRoot", "D:\\", install::RootCheck::Good},
-                      RootCase{"Folder", "D:\\Tools", install::RootCheck::Good},
-                      RootCase{"TrailingBackslash", "d:\\新建\\工具\\", install::RootCheck::Good},
-                      RootCase{"TrailByteLikeABar", "D:\\\xB1\x7C", install::RootCheck::Good},
-                      RootCase{"Share", "\\\\server\\share\\Brelix", install::RootCheck::Good},
-                      RootCase{"ShareItself", "\\\\server\\share", install::RootCheck::Good},
-                      RootCase{"Empty", "", install::RootCheck::NotFullPath},
-                      RootCase{"Relative", "brelix", install::RootCheck::NotFullPath},
-                      RootCase{"DriveOnly", "D:", install::RootCheck::NotFullPath},
-                      RootCase{"DriveRelative", "D:Tools", install::RootCheck::NotFullPath},
-                      RootCase{"RootedWithoutDrive", "\\Tools", install::RootCheck::NotFullPath},
-                      RootCase{"ServerOnly", "\\\\server", install::RootCheck::NotFullPath},
-                      RootCase{"ForwardSlashes", "D:/Tools", install::RootCheck::NotFullPath},
-                      RootCase{"DoubledBackslash", "D:\\A\\\\B", install::RootCheck::NotFullPath},
-                      RootCase{"ReservedCharacter", "D:\\A?B", install::RootCheck::NotFullPath},
-                      RootCase{"SecondColon", "D:\\A:B", install::RootCheck::NotFullPath},
-                      RootCase{"TooLongForTheLibrary", "D:\\" + std::string(220, 'x'),
-                               install::RootCheck::TooLong}),
+    ::testing::Values(
+        RootCase{"DriveRoot", "D:\\", install::RootCheck::Good},
+        RootCase{"Folder", "D:\\Tools", install::RootCheck::Good},
+        RootCase{"TrailingBackslash", "d:\\新建\\工具\\", install::RootCheck::Good},
+        RootCase{"TrailByteLikeABar", "D:\\\xB1\x7C", install::RootCheck::Good},
+        RootCase{"Share", "\\\\server\\share\\Brelix", install::RootCheck::Good},
+        RootCase{"ShareItself", "\\\\server\\share", install::RootCheck::Good},
+        RootCase{"Empty", "", install::RootCheck::NotFullPath},
+        RootCase{"Relative", "brelix", install::RootCheck::NotFullPath},
+        RootCase{"DriveOnly", "D:", install::RootCheck::NotFullPath},
+        RootCase{"DriveRelative", "D:Tools", install::RootCheck::NotFullPath},
+        RootCase{"RootedWithoutDrive", "\\Tools", install::RootCheck::NotFullPath},
+        RootCase{"ServerOnly", "\\\\server", install::RootCheck::NotFullPath},
+        RootCase{"ForwardSlashes", "D:/Tools", install::RootCheck::NotFullPath},
+        RootCase{"DoubledBackslash", "D:\\A\\\\B", install::RootCheck::NotFullPath},
+        RootCase{"ReservedCharacter", "D:\\A?B", install::RootCheck::NotFullPath},
+        RootCase{"SecondColon", "D:\\A:B", install::RootCheck::NotFullPath},
+        RootCase{"ParentLevel", "D:\\Tools\\..\\Windows", install::RootCheck::NotFullPath},
+        RootCase{"ControlByte", "D:\\A\x1F", install::RootCheck::NotFullPath},
+        RootCase{"ShareWithReservedLevel", "\\\\server\\share\\A|B", install::RootCheck::NotFullPath},
+        RootCase{"LongestThatLeavesRoom", "D:\\" + std::string(218, 'x'), install::RootCheck::Good},
+        RootCase{"TooLongForTheLibrary", "D:\\" + std::string(220, 'x'), install::RootCheck::TooLong}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct RootRunCase {
@@ -314,6 +318,8 @@ TEST_P(RootRunTest, RootIsRefusedOrMadeWithOneMessage) {
     machine.page.keepConfig = machine.page.keepSettings = 0;
     machine.page.keepSectionLibrary = machine.page.keepDrawingLibrary = 0;
     machine.page.installPath = GetParam().root;
+    // A copy question (a root taken that is no folder) ends the run instead of retrying forever.
+    machine.backend.prompts.defaultAnswer = platform::kIdAbort;
     const std::string filesBefore = machine.backend.files.Dump();
     machine.Install();
 
@@ -338,6 +344,11 @@ INSTANTIATE_TEST_SUITE_P(
                     "无法创建安装目录 Z:\\Brelix",
                     InstallOutcome::Stopped,
                     {"read"}},
+        RootRunCase{"BelowAFile",
+                    "C:\\Setup\\SetUp.exe\\工具",
+                    "无法创建安装目录 C:\\Setup\\SetUp.exe\\工具",
+                    InstallOutcome::Stopped,
+                    {"read"}},
         RootRunCase{"BelowMissingFolders",
                     "D:\\新建\\工具\\钢构",
                     kDoneText,
@@ -347,20 +358,42 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- A file to keep that cannot be saved -------------------------------------------------
 
+// A file to keep that cannot be saved, or a product folder that may hold one while the record
+// of the previous installation cannot be read: one message, and nothing changes.
 TEST(UnsavedFile, StopsBeforeTheDeploymentWithOneMessageNamingIt) {
-    Machine machine;
-    machine.backend.failures.Fail(Operation::CopyFile, "C:\\Setup\\Data\\SetUp_Temp1\\USER.CFG");
-    const std::string filesBefore = machine.backend.files.Dump();
-    const std::string registryBefore = machine.backend.registry.Dump();
-    EXPECT_FALSE(machine.Install());
+    struct Case {
+        const char* name;
+        std::vector<std::pair<Operation, std::string>> failures;
+        std::string message;  // a part of the one message
+    };
+    const std::string recordUnreadable = "无法读取上次安装的位置";
+    const std::pair<Operation, std::string> noRecord{Operation::ReadValue, "HKLM\\SOFTWARE\\Brelix"};
+    const Case cases[] = {
+        {"a copy that fails",
+         {{Operation::CopyFile, "C:\\Setup\\Data\\SetUp_Temp1\\USER.CFG"}},
+         In(kProduct, "USER.CFG")},
+        {"a previous folder that cannot be listed", {{Operation::FindFirst, In(kProduct, "*.*")}}, kProduct},
+        {"no record, a settings file", {noRecord}, recordUnreadable},
+        {"no record, folders that cannot be listed",
+         {noRecord, {Operation::FindFirst, In(kProduct, "*.*")}, {Operation::FindFirst, In(kLibrary, "*.*")}},
+         recordUnreadable},
+    };
+    for (const Case& c : cases) {
+        Machine machine;
+        for (const auto& [op, path] : c.failures)
+            machine.backend.failures.Fail(op, path);
+        const std::string filesBefore = machine.backend.files.Dump();
+        const std::string registryBefore = machine.backend.registry.Dump();
+        EXPECT_FALSE(machine.Install()) << c.name;
 
-    ASSERT_EQ(machine.backend.prompts.shown.size(), 1u);
-    EXPECT_NE(machine.backend.prompts.shown[0].text.find(In(kProduct, "USER.CFG")), std::string::npos);
-    EXPECT_EQ(machine.backend.prompts.shown[0].caption, "Brelix软件安装");
-    EXPECT_THAT(machine.page.calls, ElementsAre("read"));
-    EXPECT_EQ(machine.journal.Outcome(), InstallOutcome::Stopped);
-    EXPECT_EQ(machine.backend.files.Dump(), filesBefore);
-    EXPECT_EQ(machine.backend.registry.Dump(), registryBefore);
+        ASSERT_EQ(machine.backend.prompts.shown.size(), 1u) << c.name;
+        EXPECT_NE(machine.backend.prompts.shown[0].text.find(c.message), std::string::npos) << c.name;
+        EXPECT_EQ(machine.backend.prompts.shown[0].caption, "Brelix软件安装") << c.name;
+        EXPECT_THAT(machine.page.calls, ElementsAre("read")) << c.name;
+        EXPECT_EQ(machine.journal.Outcome(), InstallOutcome::Stopped) << c.name;
+        EXPECT_EQ(machine.backend.files.Dump(), filesBefore) << c.name;
+        EXPECT_EQ(machine.backend.registry.Dump(), registryBefore) << c.name;
+    }
 }
 
 // ---- The record in the 32-bit view -------------------------------------------------------

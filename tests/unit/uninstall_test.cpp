@@ -33,6 +33,8 @@ constexpr char kLayers[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\App
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix结构工具箱";
 constexpr char kActiveSetupKey[] =
     "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+constexpr char kUninstallKey32[] =
+    "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix结构工具箱";
 constexpr char kUninstaller[] = "C:\\Program Files\\Brelix安装程序\\Uninstall.exe";
 
 std::string In(const std::string& folder, const std::string& name) {
@@ -223,6 +225,35 @@ TEST_F(UninstallTest, StopsAndProblemsEndWithTheirExitCodes) {
          uninstall::kNothingToUninstall,
          {},
          true},
+        {"unreadable trusted paths",
+         [](MemoryBackend& b) {
+             b.failures.Fail(Operation::ReadValue, "HKCU\\" + std::string(kVariables) + "\\TRUSTEDPATHS");
+         },
+         true,
+         uninstall::kUninstalledWithProblems,
+         {},
+         true},
+        {"undeletable demand-load entry",
+         [](MemoryBackend& b) { b.failures.Fail(Operation::DeleteKey, "HKLM\\" + std::string(kEntryKey)); },
+         true,
+         uninstall::kUninstalledWithProblems,
+         {},
+         true},
+        {"undeletable record",
+         [](MemoryBackend& b) {
+             b.failures.Fail(Operation::DeleteKey, "HKLM\\SOFTWARE\\Brelix");
+             b.files.Lock(kUninstaller);  // as the running uninstaller is
+         },
+         true,
+         uninstall::kUninstalledWithProblems,
+         {},
+         false},
+        {"undeletable shipped file",
+         [](MemoryBackend& b) { b.failures.Fail(Operation::DeleteFile, In(kProduct, "Brelix2020.arx")); },
+         true,
+         uninstall::kUninstalledWithProblems,
+         {},
+         true},
     };
     for (const Case& c : cases) {
         MemoryBackend fresh;
@@ -265,6 +296,9 @@ TEST_F(UninstallTest, KeepsWhatIsNotTheInstallationsOwn) {
                                   "D:\\Tools\\Brelix结构工具箱2\\BRELIX2019.ARX");
          },
          [](MemoryBackend& b) { return b.registry.KeyExists(RootKey::LocalMachine, kEntryKey); }},
+        {"an entry naming the folder itself, no file in it",
+         [](MemoryBackend& b) { b.registry.SetString(RootKey::LocalMachine, kEntryKey, "LOADER", kProduct); },
+         [](MemoryBackend& b) { return b.registry.KeyExists(RootKey::LocalMachine, kEntryKey); }},
         {"a trusted list holding the folder only inside a longer name",
          [](MemoryBackend& b) {
              b.registry.SetString(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS",
@@ -273,6 +307,15 @@ TEST_F(UninstallTest, KeepsWhatIsNotTheInstallationsOwn) {
          [](MemoryBackend& b) {
              return b.registry.GetValue(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS")->Text() ==
                     "x:\\a;D:\\TOOLS\\BRELIX结构工具箱\\SUB;";
+         }},
+        {"a profile whose trusted paths are gone",
+         [](MemoryBackend& b) {
+             b.registry.OpenRoot(RootKey::CurrentUser)
+                 ->Open(kVariables, platform::KeyAccess::Default)
+                 ->DeleteValue("TRUSTEDPATHS");
+         },
+         [](MemoryBackend& b) {
+             return !b.registry.GetValue(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS");
          }},
         {"a record naming another folder",
          [](MemoryBackend& b) {
@@ -292,6 +335,70 @@ TEST_F(UninstallTest, KeepsWhatIsNotTheInstallationsOwn) {
     }
 }
 
+// What is still the installation's own goes, whatever became of it since.
+TEST_F(UninstallTest, RemovesItsOwnWhateverTheSpellingViewOrAttributes) {
+    constexpr char kRecord64[] = "SOFTWARE\\Brelix";
+    constexpr char kRecord32[] = "SOFTWARE\\Wow6432Node\\Brelix";
+    struct Case {
+        const char* name;
+        int bits;
+        std::function<void(MemoryBackend&)> change;
+    };
+    const Case cases[] = {
+        {"started under another spelling", 32,
+         [](MemoryBackend& b) { b.files.SetProgramPath("d:\\TOOLS\\brelix结构工具箱\\UNINSTALL.EXE"); }},
+        {"a shipped file made read-only", 32,
+         [](MemoryBackend& b) {
+             b.files.SetAttributes(In(kProduct, "Brelix2020.arx"),
+                                   platform::kAttrReadOnly | platform::kAttrArchive);
+         }},
+        {"a shipped file already deleted", 32,
+         [](MemoryBackend& b) { b.files.DeleteFile(In(kProduct, "Brelix2020.arx")); }},
+        {"a record an earlier 64-bit build left in its own view", 64,
+         [kRecord64](MemoryBackend& b) {
+             b.registry.SetString(RootKey::LocalMachine, kRecord64, "Brelix_Path", kProduct);
+         }},
+    };
+    for (const Case& c : cases) {
+        MemoryBackend fresh;
+        fresh.registry.SetProgramBitness(c.bits);
+        platform::Services freshServices = fresh.services();
+        InstallOn(fresh);
+        c.change(fresh);
+        state::InstallJournal uninstallJournal;
+        EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, true), uninstall::kUninstalled)
+            << c.name;
+        fresh.files.Restart();
+        EXPECT_FALSE(fresh.files.Exists(kProduct)) << c.name;
+        EXPECT_FALSE(fresh.registry.KeyExists(RootKey::LocalMachine, kEntryKey)) << c.name;
+        EXPECT_EQ(fresh.registry.GetValue(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS")->Text(),
+                  "D:\\LIB")
+            << c.name;
+        for (const char* key : {kRecord64, kRecord32, kUninstallKey, kUninstallKey32})
+            EXPECT_FALSE(fresh.registry.KeyExists(RootKey::LocalMachine, key)) << c.name << ": " << key;
+    }
+}
+
+// A re-installation adds to the record: a file it no longer ships still goes, and a file shipped
+// anew goes with the checksum of its last copy.
+TEST_F(UninstallTest, RemovesWhatEveryInstallationIntoTheFolderShipped) {
+    backend.files.AddFile(In(kSource, "OLD.DLL"), "shipped only at first");
+    OnInstallButton(context, page);
+    backend.files.DeleteFile(In(kSource, "OLD.DLL"));
+    state::InstallJournal again;
+    install::InstallContext againContext{services, options, inventory, again};
+    for (const char* content : {"shipped v2", "shipped, third press"}) {
+        backend.files.AddFile(In(kSource, "Brelix2020.arx"), content);
+        OnInstallButton(againContext, page);
+    }
+    backend.files.SetProgramPath(kUninstaller);
+
+    state::InstallJournal uninstallJournal;
+    EXPECT_EQ(uninstall::RunUninstall(services, uninstallJournal, true), uninstall::kUninstalled);
+    backend.files.Restart();
+    EXPECT_THAT(backend.files.List("D:\\Tools"), ::testing::IsEmpty());
+}
+
 // A machine-wide rollout's per-user program and Active Setup component go with this folder only.
 TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
     constexpr char kActiveSetup[] =
@@ -306,6 +413,7 @@ TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
         {"\"d:\\tools\\brelix结构工具箱\\BrelixUser.exe\"", false},
         {"\"E:\\Other\\Brelix结构工具箱\\BrelixUser.exe\"", true},
         {"\"C:\\Program Files (x86)\\Brelix安装程序\\BrelixUser.exe\"", true},
+        {"\"D:\\Tools\\Brelix结构工具箱2\\BrelixUser.exe\"", true},
     };
     for (const Case& c : cases) {
         MemoryBackend fresh;
