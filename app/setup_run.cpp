@@ -82,6 +82,12 @@ bool HasPresets(const CommandLine& command) {
     return command.root || command.releases || command.keep;
 }
 
+// A log that was asked for and could not be written makes a run that did its work end with 7, as
+// an installation does.
+int WithLogOutcome(const state::InstallJournal& journal, int exitCode) {
+    return exitCode == 0 && journal.HasLog() && journal.LogFailed() ? state::kExitWithProblems : exitCode;
+}
+
 int Finish(state::InstallJournal& journal, int exitCode) {
     journal.Note("退出代码：" + std::to_string(exitCode));
     return exitCode;
@@ -161,9 +167,11 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
         return Finish(journal, state::kExitInstalled);
     }
     if (command.mode == RunMode::Uninstall)
-        return Finish(journal, uninstall::RunUninstall(platform.services, journal, command.silent));
+        return Finish(journal, WithLogOutcome(journal, uninstall::RunUninstall(platform.services, journal,
+                                                                               command.silent)));
     if (command.mode == RunMode::WriteUserProgram)
-        return Finish(journal, WriteUserProgram(platform.services, *command.userProgram, journal));
+        return Finish(journal, WithLogOutcome(journal, WriteUserProgram(platform.services,
+                                                                        *command.userProgram, journal)));
 
     // The wizard finds the releases itself; a search before it only serves a log or preset choices,
     // and would otherwise walk the registry twice before the first page.

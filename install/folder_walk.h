@@ -3,7 +3,9 @@
 // returns entries, every entry, no descent into subfolders.
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <unordered_set>
 
 #include "platform/files.h"
 
@@ -28,5 +30,14 @@ WalkEnd WalkFolder(platform::FileSystem& files,
                    const std::string& folder,
                    const std::function<void()>& beforePass,
                    const std::function<WalkStep(const platform::DirEntry&)>& visit);
+
+// The first level of `path`, from below its drive (or share) down to `path` itself, that is a link:
+// what lies below it can be anywhere. nullopt when none is; a missing level ends the search, since
+// nothing below it exists yet.
+std::optional<std::string> FirstLinkOf(platform::FileSystem& files, const std::string& path);
+
+// The upper-cased names of the links that `folder` lists, to files and folders alike; one listing,
+// so that a walk of thousands of files asks nothing more per file. Empty when it cannot be listed.
+std::unordered_set<std::string> LinkNamesIn(platform::FileSystem& files, const std::string& folder);
 
 }  // namespace install

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "install/install_record.h"
+#include "install/install_root.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
 #include "platform/text936.h"
@@ -120,7 +121,8 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
         return kUninstallCancelled;
     }
 
-    const std::string& folder = *productFolder;
+    // One spelling for every comparison: "C:\Brelix\" and "c:\brelix" are the same installation.
+    const std::string folder = install::ComparablePath(*productFolder);
     journal.Note("卸载 " + folder);
     const auto record = install::ReadInstallRecord(services.files, folder);
     if (!record) {

@@ -4,6 +4,7 @@
 
 #include "acad/buffer_format.h"
 #include "install/install_record.h"
+#include "install/install_root.h"
 #include "install/locations.h"
 #include "install/uninstall_entry.h"
 #include "platform/text936.h"
@@ -31,7 +32,7 @@ std::vector<std::string> SplitList(const std::string& list) {
 }
 
 bool IsInside(const std::string& path, const std::string& folder) {
-    return install::PathBelow(path, folder).has_value();
+    return install::PathBelow(install::ComparablePath(path), install::ComparablePath(folder)).has_value();
 }
 
 // Deletes a key below HKEY_LOCAL_MACHINE; true when it is gone afterwards.
@@ -60,7 +61,7 @@ std::optional<std::string> WithoutTrustedFolder(const std::string& list, const s
     bool removed = false;
     bool first = true;
     for (const std::string& entry : SplitList(list)) {
-        if (text936::EqualsNoCase(text936::WithoutTrailingBackslash(entry), folder)) {
+        if (!entry.empty() && install::SamePath(entry, folder)) {
             removed = true;
             continue;
         }
@@ -126,7 +127,7 @@ void RemoveProductKeys(platform::Registry& registry,
     auto localMachine = install::OpenRecordRoot(registry);
     std::string recorded;
     if (install::ReadPreviousFolder(registry, environment, recorded) &&
-        text936::EqualsNoCase(recorded, productFolder)) {
+        install::SamePath(recorded, productFolder)) {
         // Earlier 64-bit builds kept the record in the 64-bit view: it goes wherever it is.
         auto nativeView = registry.OpenRoot(platform::RootKey::LocalMachine, platform::RegistryView::Force64);
         bool removed = false;
@@ -141,7 +142,7 @@ void RemoveProductKeys(platform::Registry& registry,
     }
 
     const auto location = localMachine ? install::UninstallEntryLocation(*localMachine) : std::nullopt;
-    if (location && text936::EqualsNoCase(text936::WithoutTrailingBackslash(*location), productFolder)) {
+    if (location && install::SamePath(*location, productFolder)) {
         if (install::RemoveUninstallEntry(*localMachine))
             journal.Note(std::string("已删除卸载项 HKLM\\") + install::kUninstallKeyPath);
         else
@@ -151,7 +152,8 @@ void RemoveProductKeys(platform::Registry& registry,
     // The stub is quoted: "<product folder>\BrelixUser.exe".
     const auto stub = ReadMachineText(registry, kActiveSetupKeyPath, kStubPathValue, acad::kNameBufferSize);
     if (stub &&
-        text936::Find(text936::ToUpper(*stub), text936::ToUpper(productFolder + "\\")) != text936::npos) {
+        text936::Find(text936::ToUpper(install::ComparablePath(*stub)),
+                      text936::ToUpper(install::ComparablePath(productFolder) + "\\")) != text936::npos) {
         if (DeleteMachineKey(registry, kActiveSetupKeyPath))
             journal.Note(std::string("已删除 HKLM\\") + kActiveSetupKeyPath);
         else

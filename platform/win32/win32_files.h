@@ -51,6 +51,18 @@ class Win32FileSystem : public FileSystem {
     // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT).
     bool DeleteAtRestart(const std::string& path) override;
 
+    // CreateFileA with FILE_FLAG_OPEN_REPARSE_POINT (Wine 8 follows a final link all the same, so
+    // the caller checks FinalPath too), for reading, deleting and writing attributes, sharing reads
+    // only: nobody can change the file while it is checked. The handle's attributes and size come
+    // from GetFileInformationByHandle, its final path from GetFinalPathNameByHandleA, and Delete
+    // is SetFileInformationByHandle with FileBasicInfo (read-only cleared) and FileDispositionInfo.
+    std::unique_ptr<FileToDelete> OpenToDelete(const std::string& path) override;
+    // GetFinalPathNameByHandleA of a handle opened with FILE_FLAG_BACKUP_SEMANTICS, without the
+    // "\\?\" (or "\\?\UNC") prefix.
+    std::string FinalPath(const std::string& path) override;
+    // GetFullPathNameA into 260 bytes.
+    std::string FullPath(const std::string& path) override;
+
     // GetModuleFileNameA(NULL) with 261 bytes; a longer path comes back cut, empty on failure.
     std::string ProgramPath() override;
     // GetCurrentDirectoryA, however long the path is; empty on failure.

@@ -49,15 +49,23 @@ std::string Utf8FromCodePage936(const std::string& text) {
     return utf8;
 }
 
-Win32LogFile::Win32LogFile(const std::string& path)
-    : file_(CreateFileA(path.c_str(),
-                        GENERIC_WRITE,
-                        FILE_SHARE_READ,
-                        nullptr,
-                        CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL,
-                        nullptr)) {
-    if (file_ && !WriteBytes(kByteOrderMark))
+Win32LogFile::Win32LogFile(const std::string& path) {
+    // Whoever may write the folder could have put a link or a device name where the log goes, to
+    // have this elevated run empty or write another file: nothing is cut before the file is known
+    // to be an ordinary one. Wine follows a final link despite FILE_FLAG_OPEN_REPARSE_POINT, so the
+    // path's own attributes are looked at first.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return;
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK ||
+        !GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !SetEndOfFile(file.get()))
+        return;
+    file_ = std::move(file);
+    if (!WriteBytes(kByteOrderMark))
         file_.reset();
 }
 
