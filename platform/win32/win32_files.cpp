@@ -53,8 +53,8 @@ std::string FinalPathOf(HANDLE handle) {
 
 class Win32FileToDelete : public FileToDelete {
   public:
-    Win32FileToDelete(UniqueFile file, const BY_HANDLE_FILE_INFORMATION& info)
-        : file_(std::move(file)), info_(info) {}
+    Win32FileToDelete(std::string path, UniqueFile file, const BY_HANDLE_FILE_INFORMATION& info)
+        : path_(std::move(path)), file_(std::move(file)), info_(info) {}
 
     std::uint32_t Attributes() const override { return info_.dwFileAttributes; }
     std::uint64_t Size() const override {
@@ -66,6 +66,9 @@ class Win32FileToDelete : public FileToDelete {
     bool Delete() override;
 
   private:
+    bool ClearReadOnly();
+
+    std::string path_;
     UniqueFile file_;
     BY_HANDLE_FILE_INFORMATION info_;
 };
@@ -97,16 +100,33 @@ bool Win32FileToDelete::ReadPieces(std::size_t maxBytes,
            ReadHandlePieces(file_.get(), maxBytes, consume);
 }
 
-bool Win32FileToDelete::Delete() {
-    if (info_.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+bool Win32FileToDelete::ClearReadOnly() {
+    const DWORD attributes = info_.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    // A second handle for the attributes, since Wine refuses a read-only file to a handle that
+    // may write them; used only when it holds this very file.
+    UniqueFile writable(CreateFileA(path_.c_str(), FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION same{};
+    if (writable && GetFileInformationByHandle(writable.get(), &same) &&
+        same.dwVolumeSerialNumber == info_.dwVolumeSerialNumber &&
+        same.nFileIndexHigh == info_.nFileIndexHigh && same.nFileIndexLow == info_.nFileIndexLow) {
         // Zero times leave them as they are; the attributes may not be zero.
         FILE_BASIC_INFO basic{};
-        basic.FileAttributes = info_.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-        if (basic.FileAttributes == 0)
-            basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-        if (!SetFileInformationByHandle(file_.get(), FileBasicInfo, &basic, sizeof basic))
-            return false;
+        basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+        SetFileInformationByHandle(writable.get(), FileBasicInfo, &basic, sizeof basic);
+    } else if (!writable) {
+        // Wine, for an ordinary user: by the path, which leads to this file while it is held
+        // without FILE_SHARE_DELETE (nobody can rename or delete it meanwhile).
+        SetFileAttributesA(path_.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
     }
+    BY_HANDLE_FILE_INFORMATION now{};
+    return GetFileInformationByHandle(file_.get(), &now) && !(now.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+}
+
+bool Win32FileToDelete::Delete() {
+    if ((info_.dwFileAttributes & FILE_ATTRIBUTE_READONLY) && !ClearReadOnly())
+        return false;
     // Its one member is spelt by the A/W macro windows.h had when it declared it.
     FILE_DISPOSITION_INFO disposition{TRUE};
     return SetFileInformationByHandle(file_.get(), FileDispositionInfo, &disposition, sizeof disposition) !=
@@ -279,14 +299,13 @@ bool Win32FileSystem::DeleteAtRestart(const std::string& path) {
 }
 
 std::unique_ptr<FileToDelete> Win32FileSystem::OpenToDelete(const std::string& path) {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
-                                nullptr, OPEN_EXISTING,
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file || !GetFileInformationByHandle(file.get(), &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return nullptr;
-    return std::make_unique<Win32FileToDelete>(std::move(file), info);
+    return std::make_unique<Win32FileToDelete>(path, std::move(file), info);
 }
 
 std::string Win32FileSystem::FinalPath(const std::string& path) {

@@ -52,10 +52,11 @@ class Win32FileSystem : public FileSystem {
     bool DeleteAtRestart(const std::string& path) override;
 
     // CreateFileA with FILE_FLAG_OPEN_REPARSE_POINT (Wine 8 follows a final link all the same, so
-    // the caller checks FinalPath too), for reading, deleting and writing attributes, sharing reads
-    // only: nobody can change the file while it is checked. The handle's attributes and size come
+    // the caller checks FinalPath too), for reading and deleting, sharing reads only: nobody can
+    // change, rename or delete the file while it is checked. The handle's attributes and size come
     // from GetFileInformationByHandle, its final path from GetFinalPathNameByHandleA, and Delete
-    // is SetFileInformationByHandle with FileBasicInfo (read-only cleared) and FileDispositionInfo.
+    // is SetFileInformationByHandle with FileDispositionInfo, after read-only is cleared through a
+    // second handle to the same file (FileBasicInfo).
     std::unique_ptr<FileToDelete> OpenToDelete(const std::string& path) override;
     // GetFinalPathNameByHandleA of a handle opened with FILE_FLAG_BACKUP_SEMANTICS, without the
     // "\\?\" (or "\\?\UNC") prefix.
