@@ -286,7 +286,7 @@ void ConfigKeeper::Restore(SavePlace& place, const std::string& into) {
             return WalkStep::Continue;  // not something a backup saves: left alone
         const std::string saved = JoinPath(place.folder, upperName);
         const std::string target = JoinPath(into, upperName);
-        if (intoLink || links.count(upperName)) {
+        if (intoLink || links.Find(upperName, 0)) {
             journal_.Problem("未能恢复保留的文件 " + target + "（" + intoLink.value_or(target) +
                              " 是一个链接），它仍保存在 " + saved);
             return WalkStep::Continue;

@@ -55,8 +55,8 @@ std::optional<std::string> FirstLinkOf(platform::FileSystem& files, const std::s
     return std::nullopt;
 }
 
-std::unordered_set<std::string> LinkNamesIn(platform::FileSystem& files, const std::string& folder) {
-    std::unordered_set<std::string> links;
+platform::NameIndex LinkNamesIn(platform::FileSystem& files, const std::string& folder) {
+    platform::NameIndex links;
     const std::string pattern = folder + "\\*.*";
     platform::DirEntry entry;
     auto search = text936::FitsBuffer(pattern, kPathBufferSize) ? files.FindFirst(pattern, entry) : nullptr;
@@ -64,7 +64,7 @@ std::unordered_set<std::string> LinkNamesIn(platform::FileSystem& files, const s
         return links;
     do {
         if (entry.attributes & platform::kAttrReparsePoint)
-            links.insert(text936::ToUpper(entry.name));
+            links.FindOrAdd(entry.name, 1);
     } while (search->Next(entry));
     return links;
 }

@@ -5,9 +5,9 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_set>
 
 #include "platform/files.h"
+#include "platform/name_index.h"
 
 namespace install {
 
@@ -36,8 +36,9 @@ WalkEnd WalkFolder(platform::FileSystem& files,
 // nothing below it exists yet.
 std::optional<std::string> FirstLinkOf(platform::FileSystem& files, const std::string& path);
 
-// The upper-cased names of the links that `folder` lists, to files and folders alike; one listing,
-// so that a walk of thousands of files asks nothing more per file. Empty when it cannot be listed.
-std::unordered_set<std::string> LinkNamesIn(platform::FileSystem& files, const std::string& folder);
+// The names of the links that `folder` lists, to files and folders alike (any value: look them up
+// with Find(name, 0) != 0); one listing, so that a walk of thousands of files asks nothing more
+// per file. Empty when it cannot be listed.
+platform::NameIndex LinkNamesIn(platform::FileSystem& files, const std::string& folder);
 
 }  // namespace install

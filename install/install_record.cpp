@@ -1,10 +1,9 @@
 #include "install/install_record.h"
 
 #include <cstdlib>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "install/product_layout.h"
+#include "platform/name_index.h"
 #include "platform/number_text.h"
 #include "platform/path_names.h"
 #include "platform/text936.h"
@@ -74,16 +73,16 @@ class ListOnce {
   public:
     explicit ListOnce(std::vector<std::string>& list) : list_(list) {
         for (const std::string& entry : list)
-            seen_.insert(text936::ToUpper(entry));
+            seen_.FindOrAdd(entry, 0);
     }
     void Add(const std::string& entry) {
-        if (seen_.insert(text936::ToUpper(entry)).second)
+        if (seen_.FindOrAdd(entry, 0).second)
             list_.push_back(entry);
     }
 
   private:
     std::vector<std::string>& list_;
-    std::unordered_set<std::string> seen_;
+    platform::NameIndex seen_;
 };
 
 std::optional<RecordedFile> ParseFileLine(const std::string& rest) {
@@ -119,7 +118,7 @@ std::string FormatRecord(const InstallRecord& record) {
 std::optional<InstallRecord> ParseRecord(const std::string& text) {
     InstallRecord record;
     // A record can list thousands of files: each line is looked up, never compared with the others.
-    std::unordered_map<std::string, std::size_t> fileIndex;
+    platform::NameIndex fileIndex;
     ListOnce demandLoadKeys(record.demandLoadKeys);
     ListOnce trustedPathKeys(record.trustedPathKeys);
     ListOnce fonts(record.fonts);
@@ -147,11 +146,11 @@ std::optional<InstallRecord> ParseRecord(const std::string& text) {
         if (tag == kFileTag) {
             // A file listed again takes the later line, as a merge does.
             if (auto file = ParseFileLine(rest)) {
-                const auto [at, added] = fileIndex.emplace(text936::ToUpper(file->path), record.files.size());
+                const auto [at, added] = fileIndex.FindOrAdd(file->path, record.files.size());
                 if (added)
                     record.files.push_back(*file);
                 else
-                    record.files[at->second] = *file;
+                    record.files[at] = *file;
             }
         } else if (tag == kDemandLoadTag) {
             demandLoadKeys.Add(rest);
@@ -168,15 +167,15 @@ std::optional<InstallRecord> ParseRecord(const std::string& text) {
 
 void MergeRecord(InstallRecord& record, const InstallRecord& newer) {
     // Both lists can hold thousands of paths: each is looked up, never compared with the others.
-    std::unordered_map<std::string, std::size_t> fileIndex;
+    platform::NameIndex fileIndex;
     for (std::size_t i = 0; i < record.files.size(); ++i)
-        fileIndex.emplace(text936::ToUpper(record.files[i].path), i);
+        fileIndex.FindOrAdd(record.files[i].path, i);
     for (const RecordedFile& file : newer.files) {
-        const auto [at, added] = fileIndex.emplace(text936::ToUpper(file.path), record.files.size());
+        const auto [at, added] = fileIndex.FindOrAdd(file.path, record.files.size());
         if (added)
             record.files.push_back(file);
         else
-            record.files[at->second] = file;
+            record.files[at] = file;
     }
     ListOnce demandLoadKeys(record.demandLoadKeys);
     for (const std::string& key : newer.demandLoadKeys)

@@ -94,7 +94,9 @@ bool ReadRecordIn(std::unique_ptr<platform::RegistryKey> root,
 
 }  // namespace
 
-bool ReadPreviousFolder(platform::Registry& registry, platform::Environment& environment, std::string& folder) {
+bool ReadPreviousFolder(platform::Registry& registry,
+                        platform::Environment& environment,
+                        std::string& folder) {
     if (ReadRecordIn(OpenRecordRoot(registry), environment, folder))
         return true;
     return ReadRecordIn(registry.OpenRoot(platform::RootKey::LocalMachine, platform::RegistryView::Force64),

@@ -46,7 +46,9 @@ std::unique_ptr<platform::RegistryKey> OpenRecordRoot(platform::Registry& regist
 // text is longer than one byte. `folder` receives the text read (empty when there is no key or
 // value, when the value is not text, or when it or its expansion does not fit the 260-byte buffer,
 // which counts as no record).
-bool ReadPreviousFolder(platform::Registry& registry, platform::Environment& environment, std::string& folder);
+bool ReadPreviousFolder(platform::Registry& registry,
+                        platform::Environment& environment,
+                        std::string& folder);
 
 // Records `folder` as this installation's product folder (REG_SZ with its zero byte) in the
 // record's view. False when it was not written, also for a folder that does not fit the 260-byte

@@ -94,7 +94,7 @@ bool ProductDeployer::DeployProductFiles() {
         [&](const platform::DirEntry& entry) {
             if (IsNotDeployed(entry.name))
                 return WalkStep::Continue;
-            if (links.count(text936::ToUpper(entry.name))) {
+            if (links.Find(entry.name, 0)) {
                 journal_.Problem(kLinkNotWritten + JoinPath(productFolder, entry.name));
                 return WalkStep::Continue;
             }
@@ -156,7 +156,7 @@ void ProductDeployer::DeployDrawingLibrary() {
         [&](const platform::DirEntry& entry) {
             const std::string from = JoinPath(librarySource, entry.name);
             const std::string to = JoinPath(libraryTarget, entry.name);
-            if (links.count(text936::ToUpper(entry.name))) {
+            if (links.Find(entry.name, 0)) {
                 journal_.Problem(kLinkNotWritten + to);
                 return WalkStep::Continue;
             }

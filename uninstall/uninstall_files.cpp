@@ -1,12 +1,12 @@
 #include "uninstall/uninstall_files.h"
 
 #include <optional>
-#include <unordered_map>
 
 #include "install/folder_walk.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
 #include "platform/crc32.h"
+#include "platform/name_index.h"
 #include "platform/read_only.h"
 #include "platform/text936.h"
 
@@ -39,12 +39,14 @@ class LinkLevels {
                 return std::nullopt;
             level = below.substr(0, start + separator);
             const std::string path = install::JoinPath(folder_, level);
-            auto [known, added] = isLink_.emplace(text936::ToUpper(level), false);
-            if (added) {
+            constexpr std::size_t kUnknown = 2;
+            std::size_t isLink = isLink_.Find(level, kUnknown);
+            if (isLink == kUnknown) {
                 const auto attributes = files_.GetAttributes(path);
-                known->second = attributes && IsLink(*attributes);
+                isLink = attributes && IsLink(*attributes) ? 1 : 0;
+                isLink_.FindOrAdd(level, isLink);
             }
-            if (known->second)
+            if (isLink)
                 return path;
             start += separator + 1;
         }
@@ -53,7 +55,7 @@ class LinkLevels {
   private:
     platform::FileSystem& files_;
     const std::string& folder_;
-    std::unordered_map<std::string, bool> isLink_;
+    platform::NameIndex isLink_;  // 1: a link, 0: not
 };
 
 bool SweepFolder(platform::FileSystem& files,

@@ -38,9 +38,10 @@ std::string GrowingRead(Fill fill) {
     }
 }
 
-// GetFinalPathNameByHandleA's answer as the program spells paths: "\\?\C:\A" gives "C:\A",
-// "\\?\UNC\server\share" gives "\\server\share". Empty on failure.
-std::string FinalPathOf(HANDLE handle) {
+}  // namespace
+
+// "\\?\C:\A" gives "C:\A", "\\?\UNC\server\share" gives "\\server\share".
+std::string FinalPathOfHandle(void* handle) {
     const std::string path = GrowingRead([handle](DWORD size, char* buffer) {
         return GetFinalPathNameByHandleA(handle, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     });
@@ -51,6 +52,8 @@ std::string FinalPathOf(HANDLE handle) {
     return path;
 }
 
+namespace {
+
 class Win32FileToDelete : public FileToDelete {
   public:
     Win32FileToDelete(std::string path, UniqueFile file, const BY_HANDLE_FILE_INFORMATION& info)
@@ -60,7 +63,7 @@ class Win32FileToDelete : public FileToDelete {
     std::uint64_t Size() const override {
         return (static_cast<std::uint64_t>(info_.nFileSizeHigh) << 32) | info_.nFileSizeLow;
     }
-    std::string FinalPath() override { return FinalPathOf(file_.get()); }
+    std::string FinalPath() override { return FinalPathOfHandle(file_.get()); }
     bool ReadPieces(std::size_t maxBytes,
                     const std::function<void(const char* data, std::size_t size)>& consume) override;
     bool Delete() override;
@@ -312,7 +315,7 @@ std::string Win32FileSystem::FinalPath(const std::string& path) {
     UniqueFile handle(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return handle ? FinalPathOf(handle.get()) : std::string();
+    return handle ? FinalPathOfHandle(handle.get()) : std::string();
 }
 
 std::string Win32FileSystem::FullPath(const std::string& path) {

@@ -10,6 +10,10 @@
 
 namespace platform::win32 {
 
+// GetFinalPathNameByHandleA of an open file or folder (a HANDLE), spelt as the program spells
+// paths: "C:\..." or "\\server\share\..."; empty on failure.
+std::string FinalPathOfHandle(void* handle);
+
 class Win32FileSystem : public FileSystem {
   public:
     // FindFirstFileA. nullptr when nothing matches or the folder cannot be listed; `first` is then
