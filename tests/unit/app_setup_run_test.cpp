@@ -210,11 +210,18 @@ TEST_F(SetUpRunTest, UserProgramThatCannotBeWrittenEndsWithSix) {
     EXPECT_THAT(dialogs.shownTemplates, IsEmpty());
 }
 
-TEST_F(SetUpRunTest, LogThatCannotBeWrittenStillInstallsButEndsWithSeven) {
+// The installation, the per-user program and the uninstall alike do their work and end with 7.
+TEST_F(SetUpRunTest, LogThatCannotBeWrittenStillDoesTheWorkButEndsWithSeven) {
     log.fails = true;
     EXPECT_EQ(Run("/S /LOG=Z:\\nowhere\\i.log"), state::kExitWithProblems);
     EXPECT_EQ(Registered(), (std::vector<int>{2009, 2010}));
     EXPECT_TRUE(Recorded());
+    EXPECT_EQ(Run("/S /USERPROGRAM=C:\\Setup\\BrelixUser.exe /LOG=Z:\\nowhere\\u.log"),
+              state::kExitWithProblems);
+    EXPECT_EQ(backend.files.ReadFile("C:\\Setup\\BrelixUser.exe"), "MZ user program");
+    EXPECT_EQ(Run("/UNINSTALL /S /LOG=Z:\\nowhere\\x.log"), state::kExitWithProblems);
+    EXPECT_THAT(Registered(), IsEmpty());
+    EXPECT_FALSE(Recorded());
 }
 
 TEST_F(SetUpRunTest, FileThatCannotBeCopiedIsSkippedAndEndsWithSeven) {

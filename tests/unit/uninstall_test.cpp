@@ -257,6 +257,23 @@ TEST_F(UninstallTest, KeepsWhatIsNotTheInstallationsOwn) {
     }
 }
 
+// Earlier builds stored a root ending in "\\" as given, and AutoCAD upper-cases the trusted paths:
+// every spelling of the folder is the installation's.
+TEST_F(UninstallTest, KnowsItsFolderInEverySpelling) {
+    Install();
+    const std::string other = "d:\\TOOLS\\\\brelix结构工具箱\\";
+    backend.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Brelix", "Brelix_Path", other);
+    backend.registry.SetString(RootKey::LocalMachine, kEntryKey, "LOADER", other + "BRELIX2020.ARX");
+    backend.registry.SetString(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS", "d:\\lib;" + other);
+    backend.registry.SetString(RootKey::LocalMachine, kUninstallKey, "InstallLocation", other);
+
+    EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, "SOFTWARE\\Brelix"));
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kEntryKey));
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kUninstallKey));
+    EXPECT_EQ(backend.registry.GetValue(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS")->Text(), "d:\\lib");
+}
+
 // A machine-wide rollout's per-user program and Active Setup component go with this folder only.
 TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
     constexpr char kActiveSetup[] =
