@@ -400,6 +400,7 @@ TEST(Links, NothingIsWrittenThroughALink) {
                  b.files.AddLink(In(kProduct, name), In("C:\\windows", name), false);
              }
              b.files.AddLink("C:\\Setup\\Data\\SetUp_Temp1", "C:\\windows");
+             b.files.AddFile("C:\\windows\\MY.SEC", "the administrator's sections");
          },
          InstallOutcome::InstalledWithProblems,
          {"是一个链接，未写入：" + In(kProduct, "HELP.CHM"),
@@ -410,6 +411,7 @@ TEST(Links, NothingIsWrittenThroughALink) {
              ASSERT_TRUE(b.files.MoveFile(In(kLibrary, "MINE.SJY"), "C:\\windows\\MINE.SJY"));
              ASSERT_TRUE(b.files.RemoveDirectory(kLibrary));
              b.files.AddLink(kLibrary, "C:\\windows");
+             b.files.AddFile("C:\\Setup\\Data\\SetUp_Temp2\\OLD.SJY", "an unfinished run's");
          },
          InstallOutcome::InstalledWithProblems,
          {std::string(kLibrary) + " 是一个链接，其中的文件没有保留",

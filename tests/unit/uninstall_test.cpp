@@ -340,13 +340,14 @@ TEST_F(UninstallTest, NothingBehindALinkIsDeletedOrRemoved) {
              b.files.AddLink(In(kProduct, "win"), "C:\\windows");
              ASSERT_TRUE(b.files.DeleteFile(In(kProduct, "Brelix2020.arx")));
              b.files.AddLink(In(kProduct, "Brelix2020.arx"), "C:\\windows\\system.ini", false);
+             b.files.AddLink(In(kProduct, "BrelixUser.exe"), "C:\\windows\\system.ini", false);
              const std::string record = In(kProduct, "Brelix安装记录.txt");
              b.files.AddFile(record, *b.files.ReadFile(record) + line("[fonts]", "win\\win.ini") +
                                          line("secret", "temp/../../../Data/secret.txt") +
                                          line("secret", "temp\\..\\..\\..\\Data\\secret.txt"));
          },
          uninstall::kUninstalled,
-         {library, In(kProduct, "win"), In(kProduct, "Brelix2020.arx")}},
+         {library, In(kProduct, "win"), In(kProduct, "Brelix2020.arx"), In(kProduct, "BrelixUser.exe")}},
         {"the product folder made a link",
          [&](MemoryBackend& b) {
              b.files.AddFolder("E:\\Moved");

@@ -108,6 +108,12 @@ TEST(UnsafeInput, TheUninstallComparesFoldersInOneSpelling) {
     EXPECT_FALSE(install::SamePath("C:\\Brelix2", "C:\\Brelix"));
     EXPECT_FALSE(install::SamePath("\\server\\share", "\\\\server\\share"));
     EXPECT_FALSE(install::SamePath("C:\\\x95\\", "C:\\\x95"));  // a lead byte and its "\" trail byte
+    EXPECT_FALSE(install::SamePath("C:\\\x95\\\\A", "C:\\\x95\\A"));
+    // A file listed twice takes its later line.
+    const auto twice = install::ParseRecord(
+        "Brelix结构工具箱 安装记录 1\r\nFILE\t1\t00000001\ta.txt\r\nFILE\t2\t00000002\tA.TXT\r\n");
+    ASSERT_TRUE(twice);
+    EXPECT_EQ(twice->files, (std::vector<install::RecordedFile>{{"A.TXT", 2, 2}}));
 }
 
 }  // namespace
