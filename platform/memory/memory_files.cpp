@@ -101,6 +101,22 @@ MemoryFileSystem::Reached MemoryFileSystem::Walk(const std::string& path, bool f
     auto levels = SplitPath(path);
     if (!levels)
         return {};
+    // As Windows reads every path: "/" is a separator too, "." and ".." levels are resolved.
+    std::vector<std::string> resolved;
+    for (std::string level : *levels) {
+        for (std::size_t slash = level.find('/'); slash != std::string::npos; slash = level.find('/')) {
+            resolved.push_back(level.substr(0, slash));
+            level.erase(0, slash + 1);
+        }
+        resolved.push_back(level);
+    }
+    levels->clear();
+    for (const std::string& level : resolved) {
+        if (level == ".." && levels->size() > 1)
+            levels->pop_back();
+        else if (level != "." && level != ".." && !level.empty())
+            levels->push_back(level);
+    }
     std::vector<std::string> pending(levels->rbegin(), levels->rend());  // the next level last
     Reached reached{drives_, nullptr, std::string()};
     int links = 0;

@@ -405,6 +405,13 @@ TEST(Links, NothingIsWrittenThroughALink) {
          InstallOutcome::InstalledWithProblems,
          {"是一个链接，未写入：" + In(kProduct, "HELP.CHM"),
           In(kProduct, "USER.CFG") + " 是一个链接，没有保留"}},
+        {"the drawing library of another root",
+         "D:\\New",
+         [](MemoryBackend& b) {
+             b.files.AddLink("D:\\New\\Brelix结构工具箱\\Brelix扩展绘图库", "C:\\windows");
+         },
+         InstallOutcome::InstalledWithProblems,
+         {"是一个链接，未写入：D:\\New\\Brelix结构工具箱\\Brelix扩展绘图库", "未能恢复保留的文件"}},
         {"the drawing library",
          kRoot,
          [](MemoryBackend& b) {
