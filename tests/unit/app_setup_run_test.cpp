@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/install_choices.h"
 #include "app/setup_run.h"
 #include "app/user_run.h"
@@ -148,14 +150,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SetUpRunTest, SilentRunLogsWhatItFoundAndChose) {
     backend.files.AddDrive("D:");
-    ASSERT_EQ(Run("/S \"/D=D:\\CAD Tools\" /RELEASES=2009 /LOG=C:\\i.log"), state::kExitInstalled);
+    // Quoted as deployment tools quote a root that ends in "\\": it is logged and used without it.
+    ASSERT_EQ(Run("/S \"/D=D:\\CAD Tools\\\\\" /RELEASES=2009 /LOG=C:\\i.log"), state::kExitInstalled);
     EXPECT_EQ(logPath, "C:\\i.log");
     EXPECT_TRUE(log.Mentions("Brelix结构工具箱 V2024.3.27"));
     EXPECT_TRUE(log.Mentions("找到 AutoCAD 2009：注册表键 HKLM\\" + std::string(kKey2009) +
                              "\\，位置 C:\\AutoCAD 2009"));
     EXPECT_TRUE(log.Mentions("找到 AutoCAD 2010："));
     EXPECT_TRUE(log.Mentions("选择的版本：2009"));
-    EXPECT_TRUE(log.Mentions("安装路径：D:\\CAD Tools"));
+    EXPECT_NE(std::find(log.lines.begin(), log.lines.end(), "安装路径：D:\\CAD Tools"), log.lines.end());
     EXPECT_TRUE(backend.files.Exists("D:\\CAD Tools\\Brelix结构工具箱\\Brelix2008.arx"));
 }
 
