@@ -1,6 +1,7 @@
 #include "app/install_choices.h"
 
 #include "install/config_keeper.h"
+#include "install/install_root.h"
 #include "state/exit_codes.h"
 
 namespace app {
@@ -59,7 +60,7 @@ ChoiceResult ApplyInstallChoices(const CommandLine& command,
     options.releaseChosen = chosen;
 
     if (command.root)
-        options.installRoot = *command.root;
+        options.installRoot = install::CanonicalRoot(*command.root).value_or(*command.root);
 
     // Page 3 offers to keep only what an earlier installation left behind.
     install::ConfigKeeper keeper(services, options.installRoot);

@@ -153,6 +153,12 @@ bool HasPresets(const CommandLine& command) {
     return command.root || command.releases || command.keep;
 }
 
+// A log that was asked for and could not be written makes a run that did its work end with 7, as
+// an installation does.
+int WithLogOutcome(const state::InstallJournal& journal, int exitCode) {
+    return exitCode == 0 && journal.HasLog() && journal.LogFailed() ? state::kExitWithProblems : exitCode;
+}
+
 int Finish(state::InstallJournal& journal, RunMode mode, int exitCode) {
     journal.Note("退出代码：" + std::to_string(exitCode) + "（" + ExitReason(mode, exitCode) + "）");
     return exitCode;
@@ -263,7 +269,7 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
     }
     if (command.mode == RunMode::WriteUserProgram)
         return Finish(journal, command.mode,
-                      WriteUserProgram(platform.services, *command.userProgram, journal));
+                      WithLogOutcome(journal, WriteUserProgram(platform.services, *command.userProgram, journal)));
 
     // From here on the run changes the machine: one at a time, and a second one does not wait.
     const LockHold lock(platform.runLock);
@@ -282,7 +288,7 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
 
     if (command.mode == RunMode::Uninstall)
         return Finish(journal, command.mode,
-                      uninstall::RunUninstall(platform.services, journal, command.silent));
+                      WithLogOutcome(journal, uninstall::RunUninstall(platform.services, journal, command.silent)));
 
     // The wizard finds the releases itself; a search before it only serves a log or preset choices,
     // and would otherwise walk the registry twice before the first page.

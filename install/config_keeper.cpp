@@ -207,7 +207,11 @@ std::string ConfigKeeper::ChooseSaveFolder(const std::string& sourceFolder, cons
     }
     for (const std::string& candidate : candidates) {
         made = false;
-        if (IsFolder(files, candidate))
+        const auto attributes = files.GetAttributes(candidate);
+        // A link there would take the saved files wherever it leads.
+        if (attributes && (*attributes & platform::kAttrReparsePoint))
+            continue;
+        if (attributes && (*attributes & platform::kAttrDirectory))
             return candidate;
         if (files.CreateDirectory(candidate) && IsFolder(files, candidate)) {
             made = true;
@@ -225,10 +229,19 @@ bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePl
         return false;
     }
 
+    // What lies behind a link is not the user's to keep: copied here it would become readable.
+    if (const auto link = FirstLinkOf(files, from)) {
+        journal_.Problem(*link + " 是一个链接，其中的文件没有保留");
+        return true;
+    }
     std::vector<platform::DirEntry> toSave;  // upper-cased names
     const WalkEnd end = WalkFolder(files, from, nullptr, [&](const platform::DirEntry& entry) {
         const std::string upperName = text936::ToUpper(entry.name);
-        if (MatchesAny(upperName, place.extensions))
+        if (!MatchesAny(upperName, place.extensions))
+            return WalkStep::Continue;
+        if (entry.attributes & platform::kAttrReparsePoint)
+            journal_.Problem(JoinPath(from, entry.name) + " 是一个链接，没有保留");
+        else
             toSave.push_back({upperName, entry.attributes});
         return WalkStep::Continue;
     });
@@ -273,12 +286,20 @@ void ConfigKeeper::Restore(SavePlace& place, const std::string& into) {
     if (place.folder.empty())
         return;
     platform::FileSystem& files = services_.files;
+    // Nothing goes back through a link, into the folder or over a file: it stays saved.
+    const auto intoLink = FirstLinkOf(files, into);
+    const auto links = LinkNamesIn(files, into);
     const WalkEnd end = WalkFolder(files, place.folder, nullptr, [&](const platform::DirEntry& entry) {
         const std::string upperName = text936::ToUpper(entry.name);
         if (!MatchesAny(upperName, place.extensions))
             return WalkStep::Continue;  // not something a backup saves: left alone
         const std::string saved = JoinPath(place.folder, upperName);
         const std::string target = JoinPath(into, upperName);
+        if (intoLink || links.Find(upperName, 0)) {
+            journal_.Problem("未能恢复保留的文件 " + target + "（" + intoLink.value_or(target) +
+                             " 是一个链接），它仍保存在 " + saved);
+            return WalkStep::Continue;
+        }
         // A saved file leaves its place only by going back: the deployment has just replaced the
         // one in the product folder.
         if (!Fits(saved) || !Fits(target) || !MoveBack(files, saved, entry.attributes, into, upperName)) {

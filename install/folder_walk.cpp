@@ -39,4 +39,39 @@ WalkEnd WalkFolder(platform::FileSystem& files,
     }
 }
 
+std::optional<std::string> FirstLinkOf(platform::FileSystem& files, const std::string& path) {
+    const bool unc = path.compare(0, 2, "\\\\") == 0;
+    const auto levels = text936::SplitLevels(unc ? path.substr(2) : path);
+    if (!levels)
+        return std::nullopt;
+    // The drive, or the server and its share, are not links a user can make.
+    const std::size_t base = unc ? 2 : 1;
+    std::string reached = unc ? "\\\\" : "";
+    for (std::size_t i = 0; i < levels->size(); ++i) {
+        reached += (i == 0 ? "" : "\\") + (*levels)[i];
+        if (i < base)
+            continue;
+        const auto attributes = files.GetAttributes(reached);
+        if (!attributes)
+            return std::nullopt;
+        if (*attributes & platform::kAttrReparsePoint)
+            return reached;
+    }
+    return std::nullopt;
+}
+
+platform::NameIndex LinkNamesIn(platform::FileSystem& files, const std::string& folder) {
+    platform::NameIndex links;
+    const std::string pattern = folder + "\\*.*";
+    platform::DirEntry entry;
+    auto search = text936::FitsBuffer(pattern, kPathBufferSize) ? files.FindFirst(pattern, entry) : nullptr;
+    if (!search)
+        return links;
+    do {
+        if (entry.attributes & platform::kAttrReparsePoint)
+            links.FindOrAdd(entry.name, 1);
+    } while (search->Next(entry));
+    return links;
+}
+
 }  // namespace install

@@ -3,9 +3,11 @@
 // returns entries, every entry, no descent into subfolders.
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/files.h"
+#include "platform/name_index.h"
 
 namespace install {
 
@@ -30,5 +32,15 @@ WalkEnd WalkFolder(platform::FileSystem& files,
                    const std::function<void()>& beforePass,
                    const std::function<WalkStep(const platform::DirEntry&)>& visit,
                    const std::function<void(const platform::DirEntry&)>& folderSeen = nullptr);
+
+// The first level of `path`, from below its drive (or share) down to `path` itself, that is a link:
+// what lies below it can be anywhere. nullopt when none is; a missing level ends the search, since
+// nothing below it exists yet.
+std::optional<std::string> FirstLinkOf(platform::FileSystem& files, const std::string& path);
+
+// The names of the links that `folder` lists, to files and folders alike (any value: look them up
+// with Find(name, 0) != 0); one listing, so that a walk of thousands of files asks nothing more
+// per file. Empty when it cannot be listed.
+platform::NameIndex LinkNamesIn(platform::FileSystem& files, const std::string& folder);
 
 }  // namespace install

@@ -7,6 +7,7 @@
 #include "install/active_setup.h"
 #include "install/bounded_progress.h"
 #include "install/config_keeper.h"
+#include "install/folder_walk.h"
 #include "install/install_root.h"
 #include "install/locations.h"
 #include "install/product_deployer.h"
@@ -33,6 +34,10 @@ constexpr char kNotSavedBefore[] = "无法保存您要保留的文件：\n\n";
 constexpr char kNotSavedAfter[] = "\n\n为避免丢失您的配置，安装已停止，没有做任何更改。";
 constexpr char kRecordUnreadableText[] =
     "无法读取上次安装的位置，您要保留的配置无法保存 !\n\n为避免丢失您的配置，安装已停止，没有做任何更改。";
+constexpr char kLinkInRootBefore[] = "安装路径中的 ";
+constexpr char kLinkInRootAfter[] =
+    " 是一个链接（重解析点），安装的文件可能被写到其他位置 !\n\n为安全起见，安装已停止，没有做任何更改。"
+    "请选择其他安装路径。";
 constexpr char kLogFailedText[] = "\n\n注意：安装日志无法写入。";
 
 constexpr int kProgressMaximum = 50;
@@ -89,7 +94,7 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
     const std::vector<std::string> problems(context.journal.Problems().begin() + earlierProblems,
                                             context.journal.Problems().end());
 
-    options.installRoot = page.InstallPath();
+    options.installRoot = CanonicalRoot(page.InstallPath()).value_or(page.InstallPath());
     options.keepConfig = page.KeepConfig();
     options.keepSettings = page.KeepSettings();
     options.keepSectionLibrary = page.KeepSectionLibrary();
@@ -115,9 +120,17 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
 bool InstallProduct(InstallContext& context, InstallPage& page) {
     platform::Services& services = context.services;
     state::InstallJournal& journal = context.journal;
-    const std::string installPath = page.InstallPath();
-    if (!AcceptRoot(context, page, installPath)) {
+    if (!AcceptRoot(context, page, page.InstallPath())) {
         journal.SetOutcome(state::InstallOutcome::InvalidRoot);
+        return false;
+    }
+    // "C:\CAD Tools\\" is "C:\CAD Tools" everywhere from here on.
+    const std::string installPath = *CanonicalRoot(page.InstallPath());
+    // Whoever may change a level of the root could send everything written below it elsewhere.
+    if (const auto link = FirstLinkOf(services.files, ProductFolderOf(installPath))) {
+        journal.Note("安装路径中的 " + *link + " 是链接，安装已停止");
+        Tell(context, page, kLinkInRootBefore + *link + kLinkInRootAfter);
+        journal.SetOutcome(state::InstallOutcome::Stopped);
         return false;
     }
 

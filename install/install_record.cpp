@@ -3,7 +3,9 @@
 #include <cstdlib>
 
 #include "install/product_layout.h"
+#include "platform/name_index.h"
 #include "platform/number_text.h"
+#include "platform/path_names.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -19,14 +21,6 @@ constexpr char kFontTag[] = "FONT";
 // Neither byte occurs inside a double-byte character (trail bytes are 0x40 and above).
 constexpr char kSeparator = '\t';
 constexpr char kLineEnd[] = "\r\n";
-
-void AddOnce(std::vector<std::string>& list, const std::string& entry) {
-    for (const std::string& existing : list) {
-        if (text936::EqualsNoCase(existing, entry))
-            return;
-    }
-    list.push_back(entry);
-}
 
 // Splits off the first `count` tab-separated fields; the rest of the line is the last field.
 std::optional<std::vector<std::string>> SplitFields(const std::string& line, int count) {
@@ -57,17 +51,40 @@ std::optional<std::uint32_t> ParseHex32(const std::string& text) {
     return static_cast<std::uint32_t>(std::strtoul(text.c_str(), nullptr, 16));
 }
 
-// A path below the product folder that stays inside it: relative, no drive, no "." or "..".
+// A path below the product folder that names what it spells and stays inside it: relative, "\\"
+// between levels only ("/" is one too for Windows), no drive or stream (":"), no "." or "..", no
+// level that Windows would shorten ("A." is "A") or take for a device. Neither "/" nor ":" is
+// ever the second byte of a double-byte character.
 bool IsContainedPath(const std::string& path) {
+    if (path.find_first_of("/:") != std::string::npos)
+        return false;
     const auto levels = text936::SplitLevels(path);
     if (!levels || levels->empty() || path.back() == '\\')
         return false;
     for (const std::string& level : *levels) {
-        if (level == "." || level == ".." || level.find(':') != std::string::npos)
+        if (level == "." || level == ".." || platform::EndsInDotOrSpace(level) ||
+            platform::IsDeviceName(level))
             return false;
     }
     return true;
 }
+
+// A list that takes each entry once, letter case ignored, at the cost of one lookup.
+class ListOnce {
+  public:
+    explicit ListOnce(std::vector<std::string>& list) : list_(list) {
+        for (const std::string& entry : list)
+            seen_.FindOrAdd(entry, 0);
+    }
+    void Add(const std::string& entry) {
+        if (seen_.FindOrAdd(entry, 0).second)
+            list_.push_back(entry);
+    }
+
+  private:
+    std::vector<std::string>& list_;
+    platform::NameIndex seen_;
+};
 
 std::optional<RecordedFile> ParseFileLine(const std::string& rest) {
     const auto fields = SplitFields(rest, 2);
@@ -103,6 +120,11 @@ std::string FormatRecord(const InstallRecord& record) {
 
 std::optional<InstallRecord> ParseRecord(const std::string& text) {
     InstallRecord record;
+    // A record can list thousands of files: each line is looked up, never compared with the others.
+    platform::NameIndex fileIndex;
+    ListOnce demandLoadKeys(record.demandLoadKeys);
+    ListOnce trustedPathKeys(record.trustedPathKeys);
+    ListOnce fonts(record.fonts);
     bool first = true;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -127,14 +149,20 @@ std::optional<InstallRecord> ParseRecord(const std::string& text) {
         if (tag == kFolderTag) {
             record.productFolder = rest;
         } else if (tag == kFileTag) {
-            if (auto file = ParseFileLine(rest))
-                record.files.push_back(*file);
+            // A file listed again takes the later line, as a merge does.
+            if (auto file = ParseFileLine(rest)) {
+                const auto [at, added] = fileIndex.FindOrAdd(file->path, record.files.size());
+                if (added)
+                    record.files.push_back(*file);
+                else
+                    record.files[at] = *file;
+            }
         } else if (tag == kDemandLoadTag) {
-            AddOnce(record.demandLoadKeys, rest);
+            demandLoadKeys.Add(rest);
         } else if (tag == kTrustedPathsTag) {
-            AddOnce(record.trustedPathKeys, rest);
+            trustedPathKeys.Add(rest);
         } else if (tag == kFontTag) {
-            AddOnce(record.fonts, rest);
+            fonts.Add(rest);
         }
     }
     if (first)
@@ -145,31 +173,26 @@ std::optional<InstallRecord> ParseRecord(const std::string& text) {
 void MergeRecord(InstallRecord& record, const InstallRecord& newer) {
     if (!newer.productFolder.empty())
         record.productFolder = newer.productFolder;
-    // Both lists can hold thousands of paths: each is compared by its hash first.
-    std::vector<std::uint32_t> hashes;
-    hashes.reserve(record.files.size() + newer.files.size());
-    for (const RecordedFile& existing : record.files)
-        hashes.push_back(text936::HashNoCase(existing.path));
+    // Both lists can hold thousands of paths: each is looked up, never compared with the others.
+    platform::NameIndex fileIndex;
+    for (std::size_t i = 0; i < record.files.size(); ++i)
+        fileIndex.FindOrAdd(record.files[i].path, i);
     for (const RecordedFile& file : newer.files) {
-        const std::uint32_t hash = text936::HashNoCase(file.path);
-        bool replaced = false;
-        for (std::size_t i = 0; i < record.files.size() && !replaced; ++i) {
-            if (hashes[i] == hash && text936::EqualsNoCase(record.files[i].path, file.path)) {
-                record.files[i] = file;
-                replaced = true;
-            }
-        }
-        if (!replaced) {
+        const auto [at, added] = fileIndex.FindOrAdd(file.path, record.files.size());
+        if (added)
             record.files.push_back(file);
-            hashes.push_back(hash);
-        }
+        else
+            record.files[at] = file;
     }
+    ListOnce demandLoadKeys(record.demandLoadKeys);
     for (const std::string& key : newer.demandLoadKeys)
-        AddOnce(record.demandLoadKeys, key);
+        demandLoadKeys.Add(key);
+    ListOnce trustedPathKeys(record.trustedPathKeys);
     for (const std::string& key : newer.trustedPathKeys)
-        AddOnce(record.trustedPathKeys, key);
+        trustedPathKeys.Add(key);
+    ListOnce fonts(record.fonts);
     for (const std::string& font : newer.fonts)
-        AddOnce(record.fonts, font);
+        fonts.Add(font);
 }
 
 std::optional<std::string> PathBelow(const std::string& path, const std::string& folder) {

@@ -5,6 +5,7 @@
 
 #include "install/locations.h"
 #include "install/product_layout.h"
+#include "platform/path_names.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -15,10 +16,11 @@ bool IsAsciiLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// A name Windows accepts for a folder: not empty, not "." or "..", none of the reserved characters
-// (looked for as whole characters, so a trail byte is never taken for one), no control bytes.
+// A name Windows accepts for a folder and keeps as spelt: not empty, no trailing dot or space
+// (so not "." or ".." either), not a device, none of the reserved characters (looked for as whole
+// characters, so a trail byte is never taken for one), no control bytes.
 bool IsFolderName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..")
+    if (name.empty() || platform::EndsInDotOrSpace(name) || platform::IsDeviceName(name))
         return false;
     for (const char* reserved : {"\"", "*", "/", ":", "<", ">", "?", "|"}) {
         if (text936::Find(name, reserved) != text936::npos)
@@ -36,8 +38,16 @@ struct RootParts {
     std::vector<std::string> levels;  // the folders below it
 };
 
+std::string WithoutTrailingBackslashes(const std::string& path) {
+    std::string trimmed = path;
+    for (std::string shorter = text936::WithoutTrailingBackslash(trimmed); shorter.size() < trimmed.size();
+         shorter = text936::WithoutTrailingBackslash(trimmed))
+        trimmed = shorter;
+    return trimmed;
+}
+
 std::optional<RootParts> SplitRoot(const std::string& root) {
-    const std::string trimmed = text936::WithoutTrailingBackslash(root);
+    const std::string trimmed = WithoutTrailingBackslashes(root);
     RootParts parts;
     std::string rest;
     if (root.size() >= 3 && IsAsciiLetter(root[0]) && root[1] == ':' && root[2] == '\\') {
@@ -79,10 +89,39 @@ RootCheck CheckInstallRoot(const std::string& root) {
     if (!SplitRoot(root))
         return RootCheck::NotFullPath;
     // The deepest folder the installation makes must fit, with room for a file name after it.
-    const std::string deepest = JoinPath(ProductFolderOf(root), kDrawingLibraryName) + "\\*.*";
+    const std::string deepest =
+        JoinPath(ProductFolderOf(WithoutTrailingBackslashes(root)), kDrawingLibraryName) + "\\*.*";
     if (!text936::FitsBuffer(deepest, kPathBufferSize))
         return RootCheck::TooLong;
     return RootCheck::Good;
+}
+
+std::optional<std::string> CanonicalRoot(const std::string& root) {
+    if (CheckInstallRoot(root) != RootCheck::Good)
+        return std::nullopt;
+    const std::string trimmed = WithoutTrailingBackslashes(root);
+    return trimmed.size() == 2 ? trimmed + "\\" : trimmed;
+}
+
+std::string ComparablePath(const std::string& path) {
+    std::string comparable;
+    bool afterSeparator = false;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (text936::IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
+            comparable.append(path, i++, 2);  // its second byte may look like a "\\"
+            afterSeparator = false;
+            continue;
+        }
+        const bool separator = path[i] == '\\';
+        if (!separator || !afterSeparator || i == 1)  // the two of "\\server" stay
+            comparable += path[i];
+        afterSeparator = separator;
+    }
+    return WithoutTrailingBackslashes(comparable);
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    return text936::EqualsNoCase(ComparablePath(a), ComparablePath(b));
 }
 
 bool CreateRootFolder(platform::FileSystem& files, const std::string& root) {

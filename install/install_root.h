@@ -2,6 +2,7 @@
 // The installation root as typed on the path page: whether it can be installed into, and making
 // every missing level of it.
 
+#include <optional>
 #include <string>
 
 #include "platform/files.h"
@@ -10,12 +11,23 @@ namespace install {
 
 enum class RootCheck {
     Good,
-    NotFullPath,  // not "X:\..." or "\\server\share\...", or a level that no folder can be named
+    NotFullPath,  // not "X:\..." or "\\server\share\...", an empty level inside, or a level that no
+                  // folder can be named or that Windows reads as another name or a device
     TooLong,      // the folders built on it would not fit the 260-byte path buffer
 };
 
-// Looks at the text only; touches nothing.
+// Looks at the text only; touches nothing. Trailing "\" are allowed, any number of them.
 RootCheck CheckInstallRoot(const std::string& root);
+
+// The root in its one spelling, as it is stored and built on: without trailing "\" ("D:\" keeps
+// the one of the drive). nullopt when CheckInstallRoot does not find it Good.
+std::optional<std::string> CanonicalRoot(const std::string& root);
+
+// A folder or file path as paths are compared: repeated "\" taken as one (apart from the two
+// of a UNC path), none at the end. Earlier builds stored roots that ended in "\\".
+std::string ComparablePath(const std::string& path);
+// Whether two paths name the same place: comparable forms equal without regard to letter case.
+bool SamePath(const std::string& a, const std::string& b);
 
 // Creates every missing level of a root that passed CheckInstallRoot (the drive, server and share
 // are never created). True when the root is a folder afterwards.

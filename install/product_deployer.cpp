@@ -54,6 +54,13 @@ bool IsFolder(platform::FileSystem& files, const std::string& path) {
     return attributes && (*attributes & platform::kAttrDirectory);
 }
 
+bool IsLink(platform::FileSystem& files, const std::string& path) {
+    const auto attributes = files.GetAttributes(path);
+    return attributes && (*attributes & platform::kAttrReparsePoint);
+}
+
+constexpr char kLinkNotWritten[] = "是一个链接，未写入：";
+
 }  // namespace
 
 ProductDeployer::ProductDeployer(platform::Services& services,
@@ -92,11 +99,17 @@ bool ProductDeployer::DeployProductFiles() {
     if (!IsFolder(services_.files, tempFolder))
         journal_.Problem("未能创建文件夹 " + tempFolder);
 
+    // A copy onto a link would write wherever it leads.
+    const auto links = LinkNamesIn(services_.files, productFolder);
     const WalkEnd end = WalkFolder(
         services_.files, source, [this] { progress_.StepIt(); },
         [&](const platform::DirEntry& entry) {
             if (const char* why = WhyNotDeployed(entry.name)) {
                 journal_.Note(kLeftOut + JoinPath(source, entry.name) + "（" + why + "）");
+                return WalkStep::Continue;
+            }
+            if (links.Find(entry.name, 0)) {
+                journal_.Problem(kLinkNotWritten + JoinPath(productFolder, entry.name));
                 return WalkStep::Continue;
             }
             const bool copied = CopyProductFile(JoinPath(source, entry.name), entry.attributes,
@@ -153,11 +166,20 @@ void ProductDeployer::DeployDrawingLibrary() {
     CreateFolderIfFits(services_.files, libraryTarget);
 
     platform::FileSystem& files = services_.files;
+    if (IsLink(files, libraryTarget)) {
+        journal_.Problem(kLinkNotWritten + libraryTarget + "，扩展绘图库没有安装");
+        return;
+    }
+    const auto links = LinkNamesIn(files, libraryTarget);
     const WalkEnd end = WalkFolder(
         files, librarySource, [this] { progress_.StepIt(); },
         [&](const platform::DirEntry& entry) {
             const std::string from = JoinPath(librarySource, entry.name);
             const std::string to = JoinPath(libraryTarget, entry.name);
+            if (links.Find(entry.name, 0)) {
+                journal_.Problem(kLinkNotWritten + to);
+                return WalkStep::Continue;
+            }
             platform::ClearListedReadOnly(files, from, entry.attributes);
             platform::ContentCheck copied;
             if (!platform::CopyOverReadOnly(files, from, to, &copied)) {

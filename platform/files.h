@@ -16,6 +16,8 @@ constexpr std::uint32_t kAttrHidden = 0x02;
 constexpr std::uint32_t kAttrDirectory = 0x10;
 constexpr std::uint32_t kAttrArchive = 0x20;
 constexpr std::uint32_t kAttrNormal = 0x80;
+// A link (symbolic link, junction, mount point): what it names can be anywhere.
+constexpr std::uint32_t kAttrReparsePoint = 0x400;
 
 struct DirEntry {
     std::string name;  // as stored on disk
@@ -28,6 +30,25 @@ class FileSearch {
     virtual ~FileSearch() = default;
     // The next entry; false at the end of the listing (`entry` is then left unchanged).
     virtual bool Next(DirEntry& entry) = 0;
+};
+
+// A file held open by the uninstall from its check to its deletion, so that nothing can be swapped
+// in between. Opened without following a final link where the system allows it.
+class FileToDelete {
+  public:
+    virtual ~FileToDelete() = default;
+    // What the handle holds, as opened: kAttrReparsePoint for a link that was not followed.
+    virtual std::uint32_t Attributes() const = 0;
+    virtual std::uint64_t Size() const = 0;
+    // Where the system resolved the handle to (every link followed), as "C:\..." or
+    // "\\server\share\..."; empty when unknown.
+    virtual std::string FinalPath() = 0;
+    // The content from its start, as FileSystem::ReadPieces reads it.
+    virtual bool ReadPieces(std::size_t maxBytes,
+                            const std::function<void(const char* data, std::size_t size)>& consume) = 0;
+    // Clears read-only and marks the file to be deleted when the handle closes. False when it
+    // cannot be; the file is then as it was.
+    virtual bool Delete() = 0;
 };
 
 class FileSystem {
@@ -82,6 +103,16 @@ class FileSystem {
     // (MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT; administrators only). Requests run in the
     // order they were made, so a folder's files go before the folder.
     virtual bool DeleteAtRestart(const std::string& path) = 0;
+
+    // Opens a file to check and delete it. nullptr when nothing is there, it is a folder, or it
+    // cannot be opened (held open without sharing, no access).
+    virtual std::unique_ptr<FileToDelete> OpenToDelete(const std::string& path) = 0;
+    // Where the system resolves a file or folder to, every link followed, spelt as FileToDelete's
+    // FinalPath; empty when it cannot be opened.
+    virtual std::string FinalPath(const std::string& path) = 0;
+    // GetFullPathNameA: `path` made absolute, "/" read as "\", "." and ".." levels resolved;
+    // touches nothing. Empty on failure or when the result would not fit 260 bytes.
+    virtual std::string FullPath(const std::string& path) = 0;
 
     // GetModuleFileNameA(NULL) into a 260-byte buffer. Empty when the path does not fit: a cut
     // path would name some other file.

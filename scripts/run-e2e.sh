@@ -90,6 +90,7 @@ scenarios=(
     "x86|/S /? and mistyped silent lines end without a window; /D= as NSIS has it; the log's header|scenario_unattended_lines_show_no_window"
     "x86|uninstall through Programs and Features leaves only the user's work and the documented leftovers|scenario_uninstall_round_trip"
     "x86|a quiet uninstall keeps the changed settings and their record; the next installation keeps them|scenario_uninstall_quietly_then_reinstall_keeps"
+    "x86|a quiet uninstall follows none of an ordinary user's links, record lines or log link|scenario_uninstall_follows_no_link"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"
     "x64|64-bit build finds its record again and keeps the user's files|scenario_64bit_reinstall_keeping"

@@ -6,6 +6,7 @@
 
 #include "install/config_keeper.h"
 #include "install/install_record.h"
+#include "install/install_root.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
 #include "install/setup_folder.h"
@@ -131,7 +132,8 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
         return kUninstallCancelled;
     }
 
-    const std::string& folder = installation->record.productFolder;
+    // One spelling for every comparison: "C:\Brelix\" and "c:\brelix" are the same installation.
+    const std::string folder = install::ComparablePath(installation->record.productFolder);
     const std::string& setupFolder = installation->setupFolder;
     const install::InstallRecord& record = installation->record;
     journal.Note("卸载 " + folder + "（安装程序文件夹 " + setupFolder + "）");

@@ -1,8 +1,12 @@
 #include "uninstall/uninstall_files.h"
 
+#include <optional>
+
+#include "install/folder_walk.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
 #include "platform/crc32.h"
+#include "platform/name_index.h"
 #include "platform/read_only.h"
 #include "platform/text936.h"
 
@@ -16,6 +20,43 @@ constexpr int kDeepestFolder = 32;
 bool IsDotEntry(const std::string& name) {
     return name == "." || name == "..";
 }
+
+bool IsLink(std::uint32_t attributes) {
+    return (attributes & platform::kAttrReparsePoint) != 0;
+}
+
+// The first folder level of `below` (a recorded path) that is a link, each level asked once for
+// the whole record.
+class LinkLevels {
+  public:
+    LinkLevels(platform::FileSystem& files, const std::string& folder) : files_(files), folder_(folder) {}
+
+    std::optional<std::string> FirstLink(const std::string& below) {
+        std::string level;
+        for (std::size_t start = 0;;) {
+            const std::size_t separator = text936::Find(below.substr(start), "\\");
+            if (separator == text936::npos)
+                return std::nullopt;
+            level = below.substr(0, start + separator);
+            const std::string path = install::JoinPath(folder_, level);
+            constexpr std::size_t kUnknown = 2;
+            std::size_t isLink = isLink_.Find(level, kUnknown);
+            if (isLink == kUnknown) {
+                const auto attributes = files_.GetAttributes(path);
+                isLink = attributes && IsLink(*attributes) ? 1 : 0;
+                isLink_.FindOrAdd(level, isLink);
+            }
+            if (isLink)
+                return path;
+            start += separator + 1;
+        }
+    }
+
+  private:
+    platform::FileSystem& files_;
+    const std::string& folder_;
+    platform::NameIndex isLink_;  // 1: a link, 0: not
+};
 
 bool SweepFolder(platform::FileSystem& files,
                  const std::string& folder,
@@ -35,7 +76,8 @@ bool SweepFolder(platform::FileSystem& files,
     bool empty = true;
     for (const platform::DirEntry& entry : entries) {
         const std::string path = install::JoinPath(folder, entry.name);
-        const bool isFolder = (entry.attributes & platform::kAttrDirectory) != 0;
+        // A link stays as it is, and is listed: what it leads to is not the product's.
+        const bool isFolder = (entry.attributes & platform::kAttrDirectory) != 0 && !IsLink(entry.attributes);
         if (isFolder && depth < kDeepestFolder && text936::FitsBuffer(path, install::kPathBufferSize) &&
             SweepFolder(files, path, depth + 1, remaining))
             continue;
@@ -52,17 +94,55 @@ void RemoveShippedFiles(platform::FileSystem& files,
                         const std::string& productFolder,
                         const install::InstallRecord& record,
                         state::InstallJournal& journal) {
+    if (const auto link = install::FirstLinkOf(files, productFolder)) {
+        journal.Problem(*link + " 是一个链接，其中的文件没有删除");
+        return;
+    }
+    if (!files.GetAttributes(productFolder))
+        return;
+    // Where the folder really is, and how the system spells it: each file must lie below both.
+    const std::string fullFolder = files.FullPath(productFolder);
+    const std::string finalFolder = files.FinalPath(productFolder);
+    if (fullFolder.empty() || finalFolder.empty()) {
+        journal.Problem("无法确定安装文件夹的位置，其中的文件没有删除：" + productFolder);
+        return;
+    }
+    LinkLevels links(files, productFolder);
     for (const install::RecordedFile& shipped : record.files) {
         const std::string path = install::JoinPath(productFolder, shipped.path);
-        if (!text936::FitsBuffer(path, install::kPathBufferSize) || !files.GetAttributes(path))
+        if (!text936::FitsBuffer(path, install::kPathBufferSize))
             continue;
+        const std::string full = files.FullPath(path);
+        if (full.empty() || !install::PathBelow(full, fullFolder)) {
+            journal.Note("记录的路径不在安装文件夹内，忽略：" + shipped.path);
+            continue;
+        }
+        if (const auto link = links.FirstLink(shipped.path)) {
+            journal.Note("位于链接 " + *link + " 之后，保留：" + path);
+            continue;
+        }
+        // Checked and deleted through one handle: nothing can be swapped in between.
+        const auto file = files.OpenToDelete(path);
+        if (!file) {
+            // Held open: not ours to delete now. Missing, or a folder: nothing to do.
+            const auto attributes = files.GetAttributes(path);
+            if (attributes && !(*attributes & platform::kAttrDirectory))
+                journal.Problem("无法读取，未删除：" + path);
+            continue;
+        }
+        const std::string where = file->FinalPath();
+        if (IsLink(file->Attributes()) || where.empty() || !install::PathBelow(where, finalFolder)) {
+            journal.Note("是一个链接，保留：" + path);
+            continue;
+        }
+        if (file->Size() != shipped.size) {
+            journal.Note("已被修改，保留：" + path);
+            continue;
+        }
         // In pieces: a shipped file can be hundreds of megabytes.
         platform::ContentCheck check;
-        const bool read =
-            files.ReadPieces(path, install::kLargestCheckedFile,
-                             [&check](const char* data, std::size_t piece) { check.Add(data, piece); });
-        if (!read) {
-            // Too large to be the shipped file, or held open: either way not ours to delete now.
+        if (!file->ReadPieces(install::kLargestCheckedFile,
+                              [&check](const char* data, std::size_t piece) { check.Add(data, piece); })) {
             journal.Problem("无法读取，未删除：" + path);
             continue;
         }
@@ -70,13 +150,21 @@ void RemoveShippedFiles(platform::FileSystem& files,
             journal.Note("已被修改，保留：" + path);
             continue;
         }
-        RemoveOwnFile(files, path, journal);
+        if (file->Delete())
+            journal.Note("已删除 " + path);
+        else
+            journal.Problem("未能删除 " + path);
     }
 }
 
 bool RemoveOwnFile(platform::FileSystem& files, const std::string& path, state::InstallJournal& journal) {
-    if (!files.GetAttributes(path))
+    const auto attributes = files.GetAttributes(path);
+    if (!attributes)
         return true;
+    if (IsLink(*attributes)) {
+        journal.Note("是一个链接，保留：" + path);
+        return true;
+    }
     platform::ClearReadOnly(files, path);
     if (files.DeleteFile(path)) {
         journal.Note("已删除 " + path);
@@ -87,6 +175,8 @@ bool RemoveOwnFile(platform::FileSystem& files, const std::string& path, state::
 }
 
 std::vector<std::string> RemoveEmptyFolders(platform::FileSystem& files, const std::string& folder) {
+    if (const auto link = install::FirstLinkOf(files, folder))
+        return {*link};
     std::vector<std::string> remaining;
     SweepFolder(files, folder, 0, remaining);
     return remaining;

@@ -4,6 +4,7 @@
 
 #include "acad/buffer_format.h"
 #include "install/install_record.h"
+#include "install/install_root.h"
 #include "install/locations.h"
 #include "install/uninstall_entry.h"
 #include "platform/text936.h"
@@ -31,7 +32,7 @@ std::vector<std::string> SplitList(const std::string& list) {
 }
 
 bool IsInside(const std::string& path, const std::string& folder) {
-    return install::PathBelow(path, folder).has_value();
+    return install::PathBelow(install::ComparablePath(path), install::ComparablePath(folder)).has_value();
 }
 
 // Deletes a key below HKEY_LOCAL_MACHINE; true when it is gone afterwards.
@@ -60,7 +61,7 @@ std::optional<std::string> WithoutTrustedFolder(const std::string& list, const s
     bool removed = false;
     bool first = true;
     for (const std::string& entry : SplitList(list)) {
-        if (text936::EqualsNoCase(text936::WithoutTrailingBackslash(entry), folder)) {
+        if (!entry.empty() && install::SamePath(entry, folder)) {
             removed = true;
             continue;
         }
@@ -128,8 +129,8 @@ bool RemoveActiveSetupComponent(platform::Registry& registry,
         return true;
     bool ours = false;
     for (const std::string& folder : folders) {
-        ours =
-            ours || text936::Find(text936::ToUpper(*stub), text936::ToUpper(folder + "\\")) != text936::npos;
+        ours = ours || text936::Find(text936::ToUpper(install::ComparablePath(*stub)),
+                                     text936::ToUpper(install::ComparablePath(folder) + "\\")) != text936::npos;
     }
     if (!ours)
         return true;
@@ -152,7 +153,7 @@ void RemoveProductKeys(platform::Registry& registry,
         journal.Note(std::string("保留 HKLM\\") + install::kRecordKeyWrite +
                      "：下次安装可保留文件夹中的配置");
     } else if (install::ReadPreviousFolder(registry, environment, recorded) &&
-               text936::EqualsNoCase(recorded, productFolder)) {
+               install::SamePath(recorded, productFolder)) {
         // Earlier 64-bit builds kept the record in the 64-bit view: it goes wherever it is.
         auto nativeView = registry.OpenRoot(platform::RootKey::LocalMachine, platform::RegistryView::Force64);
         bool removed = false;
@@ -167,7 +168,7 @@ void RemoveProductKeys(platform::Registry& registry,
     }
 
     const auto location = localMachine ? install::UninstallEntryLocation(*localMachine) : std::nullopt;
-    if (location && text936::EqualsNoCase(text936::WithoutTrailingBackslash(*location), productFolder)) {
+    if (location && install::SamePath(*location, productFolder)) {
         if (install::RemoveUninstallEntry(*localMachine))
             journal.Note(std::string("已删除卸载项 HKLM\\") + install::kUninstallKeyPath);
         else

@@ -25,6 +25,7 @@ enum class Operation {
     SetAttributes,
     ReadFile,
     WriteFile,
+    OpenFile,  // a file opened to be checked and deleted, or for its final path
     DeleteAtRestart,
     Snapshot,
 };

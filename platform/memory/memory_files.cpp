@@ -4,6 +4,7 @@
 #include <map>
 #include <sstream>
 
+#include "platform/path_names.h"
 #include "platform/text936.h"
 
 namespace platform::memory {
@@ -14,6 +15,7 @@ struct FileNode {
     std::uint32_t attributes = 0;
     std::string content;
     bool locked = false;
+    std::string linkTarget;                           // not empty: a link
     std::vector<std::shared_ptr<FileNode>> children;  // creation order
 
     std::shared_ptr<FileNode> Child(const std::string& childName) const {
@@ -93,17 +95,56 @@ MemoryFileSystem::MemoryFileSystem(FailureInjector& failures)
 
 MemoryFileSystem::~MemoryFileSystem() = default;
 
-std::shared_ptr<FileNode> MemoryFileSystem::Find(const std::string& path) const {
+MemoryFileSystem::Reached MemoryFileSystem::Walk(const std::string& path, bool followLast) const {
+    // Beyond this many links a path counts as unresolvable, as a cycle of links is.
+    constexpr int kMostLinks = 31;
     auto levels = SplitPath(path);
     if (!levels)
-        return nullptr;
-    std::shared_ptr<FileNode> node = drives_;
-    for (const auto& level : *levels) {
-        if (!node || !node->isFolder)
-            return nullptr;
-        node = node->Child(level);
+        return {};
+    // As Windows reads every path: "/" is a separator too, "." and ".." levels are resolved.
+    std::vector<std::string> resolved;
+    for (std::string level : *levels) {
+        for (std::size_t slash = level.find('/'); slash != std::string::npos; slash = level.find('/')) {
+            resolved.push_back(level.substr(0, slash));
+            level.erase(0, slash + 1);
+        }
+        resolved.push_back(level);
     }
-    return node;
+    levels->clear();
+    for (const std::string& level : resolved) {
+        if (level == ".." && levels->size() > 1)
+            levels->pop_back();
+        else if (level != "." && level != ".." && !level.empty())
+            levels->push_back(level);
+    }
+    std::vector<std::string> pending(levels->rbegin(), levels->rend());  // the next level last
+    Reached reached{drives_, nullptr, std::string()};
+    int links = 0;
+    while (!pending.empty()) {
+        if (!reached.node || !reached.node->isFolder)
+            return {};
+        const std::string level = pending.back();
+        pending.pop_back();
+        auto child = reached.node->Child(level);
+        if (child && !child->linkTarget.empty() && (!pending.empty() || followLast)) {
+            auto target = SplitPath(child->linkTarget);
+            if (!target || ++links > kMostLinks)
+                return {};
+            pending.insert(pending.end(), target->rbegin(), target->rend());
+            reached = Reached{drives_, nullptr, std::string()};
+            continue;
+        }
+        if (!child && !pending.empty())
+            return {};
+        reached.path += (reached.path.empty() ? "" : "\\") + (child ? child->name : level);
+        reached.parent = reached.node;
+        reached.node = child;
+    }
+    return reached;
+}
+
+std::shared_ptr<FileNode> MemoryFileSystem::Find(const std::string& path, bool followLast) const {
+    return Walk(path, followLast).node;
 }
 
 std::shared_ptr<FileNode> MemoryFileSystem::ParentOf(const std::string& path, std::string& leaf) const {
@@ -111,13 +152,8 @@ std::shared_ptr<FileNode> MemoryFileSystem::ParentOf(const std::string& path, st
     if (!levels || levels->size() < 2)
         return nullptr;
     leaf = levels->back();
-    std::shared_ptr<FileNode> node = drives_;
-    for (std::size_t i = 0; i + 1 < levels->size(); ++i) {
-        if (!node || !node->isFolder)
-            return nullptr;
-        node = node->Child((*levels)[i]);
-    }
-    return node && node->isFolder ? node : nullptr;
+    const Reached reached = Walk(path, false);
+    return reached.parent && reached.parent->isFolder ? reached.parent : nullptr;
 }
 
 std::vector<std::shared_ptr<FileNode>> MemoryFileSystem::Ordered(const FileNode& folder) const {
@@ -198,6 +234,9 @@ std::shared_ptr<FileNode> MemoryFileSystem::FileToWrite(const std::string& path)
     if (!parent || leaf.empty())
         return nullptr;
     if (auto existing = parent->Child(leaf)) {
+        // CreateFileA follows a link, to wherever it leads.
+        if (!existing->linkTarget.empty() && !(existing = Find(path)))
+            return nullptr;
         const bool refused =
             existing->isFolder || existing->locked || (existing->attributes & (kAttrReadOnly | kAttrHidden));
         return refused ? nullptr : existing;
@@ -294,7 +333,7 @@ bool MemoryFileSystem::RemoveDirectory(const std::string& path) {
 std::optional<std::uint32_t> MemoryFileSystem::GetAttributes(const std::string& path) {
     if (failures_.ShouldFail(Operation::GetAttributes, path))
         return std::nullopt;
-    auto node = Find(path);
+    auto node = Find(path, false);
     if (!node)
         return std::nullopt;
     return ReportedAttributes(*node);
@@ -303,10 +342,11 @@ std::optional<std::uint32_t> MemoryFileSystem::GetAttributes(const std::string& 
 bool MemoryFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
     if (failures_.ShouldFail(Operation::SetAttributes, path))
         return false;
-    auto node = Find(path);
+    auto node = Find(path, false);
     if (!node)
         return false;
-    node->attributes = attributes & ~(kAttrDirectory | kAttrNormal);
+    node->attributes = (attributes & ~(kAttrDirectory | kAttrNormal | kAttrReparsePoint)) |
+                       (node->attributes & kAttrReparsePoint);
     return true;
 }
 
@@ -344,10 +384,116 @@ bool MemoryFileSystem::WriteWholeFile(const std::string& path, const std::string
 bool MemoryFileSystem::DeleteAtRestart(const std::string& path) {
     if (failures_.ShouldFail(Operation::DeleteAtRestart, path))
         return false;
-    if (!Find(path))
+    if (!Find(path, false))
         return false;
     pendingDeletions_.push_back(path);
     return true;
+}
+
+namespace {
+
+class MemoryFileToDelete : public FileToDelete {
+  public:
+    MemoryFileToDelete(FailureInjector& failures,
+                       std::string path,
+                       std::string finalPath,
+                       std::shared_ptr<FileNode> node,
+                       std::shared_ptr<FileNode> parent)
+        : failures_(failures),
+          path_(std::move(path)),
+          finalPath_(std::move(finalPath)),
+          node_(std::move(node)),
+          parent_(std::move(parent)) {}
+
+    std::uint32_t Attributes() const override { return ReportedAttributes(*node_); }
+    std::uint64_t Size() const override { return node_->content.size(); }
+    std::string FinalPath() override { return finalPath_; }
+    bool ReadPieces(std::size_t maxBytes,
+                    const std::function<void(const char* data, std::size_t size)>& consume) override {
+        constexpr std::size_t kPiece = 5;
+        const std::string& content = node_->content;
+        if (failures_.ShouldFail(Operation::ReadFile, path_) || content.size() > maxBytes)
+            return false;
+        for (std::size_t done = 0; done < content.size(); done += kPiece)
+            consume(content.data() + done, std::min(kPiece, content.size() - done));
+        return true;
+    }
+    // At once rather than at the close: nobody else can open the file meanwhile.
+    bool Delete() override {
+        if (failures_.ShouldFail(Operation::DeleteFile, path_))
+            return false;
+        auto& siblings = parent_->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), node_), siblings.end());
+        return true;
+    }
+
+  private:
+    FailureInjector& failures_;
+    std::string path_;
+    std::string finalPath_;
+    std::shared_ptr<FileNode> node_;
+    std::shared_ptr<FileNode> parent_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileToDelete> MemoryFileSystem::OpenToDelete(const std::string& path) {
+    if (failures_.ShouldFail(Operation::OpenFile, path))
+        return nullptr;
+    Reached reached = Walk(path, openFollowsLinks_);
+    if (!reached.node || reached.node->isFolder || reached.node->locked)
+        return nullptr;
+    return std::make_unique<MemoryFileToDelete>(failures_, path, reached.path, reached.node, reached.parent);
+}
+
+std::string MemoryFileSystem::FinalPath(const std::string& path) {
+    if (failures_.ShouldFail(Operation::OpenFile, path))
+        return std::string();
+    const Reached reached = Walk(path, true);
+    return reached.node ? reached.path : std::string();
+}
+
+std::string MemoryFileSystem::FullPath(const std::string& path) {
+    std::string slashes = path;
+    for (char& c : slashes) {
+        if (c == '/')  // never the second byte of a double-byte character
+            c = '\\';
+    }
+    std::string absolute;
+    if (slashes.size() >= 2 && slashes[1] == ':' && (slashes.size() == 2 || slashes[2] != '\\')) {
+        // "D:name" is relative to that drive's current folder: the root here, unless it is ours.
+        const bool ours = text936::EqualsNoCase(currentDirectory_.substr(0, 2), slashes.substr(0, 2));
+        absolute = (ours ? currentDirectory_ : slashes.substr(0, 2)) + "\\" + slashes.substr(2);
+    } else if (slashes.size() >= 2 && slashes[1] == ':') {
+        absolute = slashes;
+    } else if (!slashes.empty() && slashes[0] == '\\') {
+        absolute = currentDirectory_.substr(0, 2) + slashes;
+    } else {
+        absolute = currentDirectory_ + "\\" + slashes;
+    }
+    std::vector<std::string> levels;
+    std::size_t start = 0;
+    while (start <= absolute.size()) {
+        std::size_t sep = text936::Find(absolute.substr(start), "\\");
+        const std::string level = absolute.substr(start, sep == text936::npos ? text936::npos : sep);
+        if (level == "..") {
+            if (levels.size() > 1)
+                levels.pop_back();
+        } else if (!level.empty() && level != ".") {
+            levels.push_back(level);
+        }
+        if (sep == text936::npos)
+            break;
+        start += sep + 1;
+    }
+    if (levels.empty())
+        return std::string();
+    if (levels.size() > 1 && IsDeviceName(levels.back()))
+        return "\\\\.\\" + levels.back();
+    std::string full = levels.front() + "\\";
+    for (std::size_t i = 1; i < levels.size(); ++i)
+        full += (i > 1 ? "\\" : "") + levels[i];
+    return full.size() < 260 ? full : std::string();
 }
 
 void MemoryFileSystem::Restart() {
@@ -419,6 +565,23 @@ void MemoryFileSystem::AddFile(const std::string& path,
     node->attributes = attributes & ~kAttrDirectory;
 }
 
+void MemoryFileSystem::AddLink(const std::string& path, const std::string& target, bool folder) {
+    std::size_t sep = text936::FindLastBackslash(path);
+    if (sep == text936::npos)
+        return;
+    AddFolder(path.substr(0, sep));
+    std::string leaf;
+    auto parent = ParentOf(path, leaf);
+    if (!parent || parent->Child(leaf))
+        return;
+    auto node = std::make_shared<FileNode>();
+    node->name = leaf;
+    node->isFolder = folder;
+    node->attributes = kAttrReparsePoint;
+    node->linkTarget = target;
+    parent->children.push_back(node);
+}
+
 void MemoryFileSystem::Lock(const std::string& path) {
     if (auto node = Find(path))
         node->locked = true;
@@ -437,7 +600,7 @@ std::optional<std::string> MemoryFileSystem::ReadFile(const std::string& path) c
 }
 
 bool MemoryFileSystem::Exists(const std::string& path) const {
-    return Find(path) != nullptr;
+    return Find(path, false) != nullptr;
 }
 
 std::vector<std::string> MemoryFileSystem::List(const std::string& folder) const {
@@ -461,7 +624,9 @@ std::string MemoryFileSystem::Dump() const {
         std::ostringstream line;
         line << path << (node->isFolder ? "\\" : "") << " [" << std::hex << ReportedAttributes(*node)
              << std::dec << "]";
-        if (!node->isFolder)
+        if (!node->linkTarget.empty())
+            line << " -> " << node->linkTarget;
+        else if (!node->isFolder)
             line << " \"" << node->content << "\"";
         lines[text936::ToUpper(path)] = line.str();
         for (const auto& child : node->children)

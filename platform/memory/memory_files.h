@@ -48,6 +48,12 @@ class MemoryFileSystem : public FileSystem {
                     const std::function<void(const char* data, std::size_t size)>& consume) override;
     bool WriteWholeFile(const std::string& path, const std::string& content) override;
     bool DeleteAtRestart(const std::string& path) override;
+    // Opens the file itself, a link not followed, unless SetOpenFollowsLinks(true).
+    std::unique_ptr<FileToDelete> OpenToDelete(const std::string& path) override;
+    std::string FinalPath(const std::string& path) override;
+    // Against the current directory; "/" read as "\", "." and ".." resolved, empty levels dropped,
+    // a device name as the last level gives "\\.\<name>".
+    std::string FullPath(const std::string& path) override;
     std::string ProgramPath() override { return programPath_.size() < 260 ? programPath_ : std::string(); }
     std::string CurrentDirectory() override { return currentDirectory_; }
     std::string TempDirectory() override { return tempDirectory_; }
@@ -64,6 +70,12 @@ class MemoryFileSystem : public FileSystem {
     void AddCarriedFile(const std::string& name, const std::string& content) { carried_[name] = content; }
     void SetCurrentDirectory(const std::string& path) { currentDirectory_ = path; }
     void SetTempDirectory(const std::string& path) { tempDirectory_ = path; }
+    // A link at `path` to `target` (a full path, which need not exist): followed at every level of
+    // a path but the last, listed with kAttrReparsePoint (and kAttrDirectory when `folder`).
+    // Deleting or removing it removes the link; a write to it writes the target.
+    void AddLink(const std::string& path, const std::string& target, bool folder = true);
+    // Wine 8 follows a final link even when asked to open the link itself.
+    void SetOpenFollowsLinks(bool follows) { openFollowsLinks_ = follows; }
     void Lock(const std::string& path);
     void Unlock(const std::string& path);
     void SetListingOrder(ListingOrder order) { order_ = order; }
@@ -89,8 +101,17 @@ class MemoryFileSystem : public FileSystem {
     std::string tempDirectory_ = "C:\\Temp";
     std::map<std::string, std::string> carried_;
     std::vector<std::string> pendingDeletions_;
+    bool openFollowsLinks_ = false;
 
-    std::shared_ptr<FileNode> Find(const std::string& path) const;
+    struct Reached {
+        std::shared_ptr<FileNode> node;    // nullptr: nothing there
+        std::shared_ptr<FileNode> parent;  // the folder holding it
+        std::string path;                  // where the links led, as spelt on disk
+    };
+    // Walks a path from its drive, following links on the way, and at its last level too when
+    // `followLast`.
+    Reached Walk(const std::string& path, bool followLast) const;
+    std::shared_ptr<FileNode> Find(const std::string& path, bool followLast = true) const;
     std::shared_ptr<FileNode> ParentOf(const std::string& path, std::string& leaf) const;
     // The file a write replaces or creates, as CreateFileA with CREATE_ALWAYS finds it: an existing
     // file that is not read-only, hidden or locked, or a new empty one in an existing folder.

@@ -10,6 +10,10 @@
 
 namespace platform::win32 {
 
+// GetFinalPathNameByHandleA of an open file or folder (a HANDLE), spelt as the program spells
+// paths: "C:\..." or "\\server\share\..."; empty on failure.
+std::string FinalPathOfHandle(void* handle);
+
 class Win32FileSystem : public FileSystem {
   public:
     // FindFirstFileA. nullptr when nothing matches or the folder cannot be listed; `first` is then
@@ -50,6 +54,19 @@ class Win32FileSystem : public FileSystem {
     bool WriteWholeFile(const std::string& path, const std::string& content) override;
     // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT).
     bool DeleteAtRestart(const std::string& path) override;
+
+    // CreateFileA with FILE_FLAG_OPEN_REPARSE_POINT (Wine 8 follows a final link all the same, so
+    // the caller checks FinalPath too), for reading and deleting, sharing reads only: nobody can
+    // change, rename or delete the file while it is checked. The handle's attributes and size come
+    // from GetFileInformationByHandle, its final path from GetFinalPathNameByHandleA, and Delete
+    // is SetFileInformationByHandle with FileDispositionInfo, after read-only is cleared through a
+    // second handle to the same file (FileBasicInfo).
+    std::unique_ptr<FileToDelete> OpenToDelete(const std::string& path) override;
+    // GetFinalPathNameByHandleA of a handle opened with FILE_FLAG_BACKUP_SEMANTICS, without the
+    // "\\?\" (or "\\?\UNC") prefix.
+    std::string FinalPath(const std::string& path) override;
+    // GetFullPathNameA into 260 bytes.
+    std::string FullPath(const std::string& path) override;
 
     // GetModuleFileNameA(NULL) with 261 bytes; a longer path comes back cut, empty on failure.
     std::string ProgramPath() override;

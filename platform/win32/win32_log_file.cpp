@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "platform/number_text.h"
+#include "platform/text936.h"
+#include "platform/win32/win32_files.h"
 
 namespace platform::win32 {
 
@@ -49,15 +51,48 @@ std::string Utf8FromCodePage936(const std::string& text) {
     return utf8;
 }
 
-Win32LogFile::Win32LogFile(const std::string& path)
-    : file_(CreateFileA(path.c_str(),
-                        GENERIC_WRITE,
-                        FILE_SHARE_READ,
-                        nullptr,
-                        CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL,
-                        nullptr)) {
-    if (file_ && !WriteBytes(kByteOrderMark))
+Win32LogFile::Win32LogFile(const std::string& path) {
+    // Whoever may write the folder could have put a link or a device name where the log goes, to
+    // have this elevated run empty or write another file: nothing is cut before the file is known
+    // to be an ordinary one, in that folder under that name. Wine follows a final link despite
+    // FILE_FLAG_OPEN_REPARSE_POINT, and shows no reparse point for a link to a file: there the
+    // final path tells.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return;
+    char full[MAX_PATH] = {};
+    const DWORD fullLength = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    const std::size_t separator =
+        text936::FindLastBackslash(std::string(full, fullLength < MAX_PATH ? fullLength : 0));
+    if (fullLength == 0 || fullLength >= MAX_PATH || separator == text936::npos)
+        return;
+    // "C:" alone would be the drive's current folder.
+    const std::string folder(full, separator == 2 ? 3 : separator);
+    UniqueFile file(CreateFileA(full, GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file)
+        return;
+    const bool made = GetLastError() != ERROR_ALREADY_EXISTS;
+    UniqueFile folderHandle(CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const std::string expected =
+        folderHandle
+            ? text936::WithoutTrailingBackslash(FinalPathOfHandle(folderHandle.get())) + (full + separator)
+            : std::string();
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || expected.empty() ||
+        !text936::EqualsNoCase(FinalPathOfHandle(file.get()), expected) || !SetEndOfFile(file.get())) {
+        // What the open made where a link led goes again.
+        if (made) {
+            FILE_DISPOSITION_INFO disposition{TRUE};
+            SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
+        }
+        return;
+    }
+    file_ = std::move(file);
+    if (!WriteBytes(kByteOrderMark))
         file_.reset();
 }
 

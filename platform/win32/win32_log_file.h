@@ -12,7 +12,9 @@ namespace platform::win32 {
 
 class Win32LogFile : public platform::LogSink {
   public:
-    // Creates (or empties) the file. When that fails, every WriteLine answers false.
+    // Opens or creates the file without cutting it, and empties it only once it is known to be a
+    // file on disk (GetFileType) that is no link. When that fails, every WriteLine answers false
+    // and an existing file is left as it was.
     explicit Win32LogFile(const std::string& path);
 
     // Line breaks inside `text` become " | " so that an event stays on one line.

@@ -348,6 +348,44 @@ TEST_P(FilesContract, DeleteFileRefusesReadOnlyFilesAndFolders) {
     EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()), (std::vector<Entry>{{"temp", kAttrDirectory}}));
 }
 
+TEST_P(FilesContract, AFileOpenedToDeleteIsCheckedAndDeletedThroughItsHandle) {
+    ASSERT_TRUE(backend->WriteFile(InScratch("钢梁.arx"), "shipped module"));
+    ASSERT_TRUE(files().SetAttributes(InScratch("钢梁.arx"), kAttrArchive | kAttrReadOnly));
+    ASSERT_TRUE(files().CreateDirectory(InScratch("temp")));
+    const std::string folder = files().FinalPath(backend->ScratchFolder());
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(files().FinalPath(InScratch("missing")), "");
+    EXPECT_EQ(files().OpenToDelete(InScratch("missing.arx")), nullptr);
+    EXPECT_EQ(files().OpenToDelete(InScratch("temp")), nullptr);
+
+    auto file = files().OpenToDelete(InScratch("钢梁.ARX"));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->Size(), 14u);
+    EXPECT_EQ(file->Attributes() & (kAttrReadOnly | kAttrDirectory | platform::kAttrReparsePoint),
+              kAttrReadOnly);
+    EXPECT_TRUE(text936::EqualsNoCase(file->FinalPath(), folder + "\\钢梁.arx")) << file->FinalPath();
+    for (int read = 0; read < 2; ++read) {  // each read starts at the beginning
+        std::string content;
+        EXPECT_TRUE(
+            file->ReadPieces(1024, [&](const char* data, std::size_t size) { content.append(data, size); }));
+        EXPECT_EQ(content, "shipped module");
+    }
+    EXPECT_FALSE(file->ReadPieces(13, [](const char*, std::size_t) {}));
+    EXPECT_TRUE(file->Delete());
+    file.reset();
+    EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()), (std::vector<Entry>{{"temp", kAttrDirectory}}));
+}
+
+TEST_P(FilesContract, FullPathsResolveEveryLevelWithoutTouchingAnything) {
+    const std::string scratch = backend->ScratchFolder();
+    EXPECT_EQ(files().FullPath(scratch + "\\temp\\..\\a\\.\\b.txt"), scratch + "\\a\\b.txt");
+    EXPECT_EQ(files().FullPath(scratch + "\\temp/../../x.ini"),
+              scratch.substr(0, text936::FindLastBackslash(scratch)) + "\\x.ini");
+    EXPECT_EQ(files().FullPath(scratch + "\\钢梁\\节点"), scratch + "\\钢梁\\节点");
+    EXPECT_EQ(files().FullPath(scratch.substr(0, 2) + "\\" + std::string(300, 'x')), "");
+    EXPECT_EQ(ContentOf(files(), scratch), (std::vector<Entry>{}));
+}
+
 TEST_P(FilesContract, ChineseNamesRoundTripAsCodePage936Bytes) {
     // "\xB5\x5C" is one character whose second byte is the code of "\".
     const std::string product = "Brelix结构工具箱";

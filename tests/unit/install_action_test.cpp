@@ -167,11 +167,12 @@ struct RootCase {
     const char* root;
     const char* product;
     const char* targetRoot;
+    const char* stored;
 };
 
 class InstallRootTest : public InstallActionTest, public ::testing::WithParamInterface<RootCase> {};
 
-TEST_P(InstallRootTest, RootIsTakenWithoutOneTrailingBackslash) {
+TEST_P(InstallRootTest, RootIsStoredAndUsedWithoutTrailingBackslashes) {
     page.installPath = GetParam().root;
     OnInstallButton(context, page);
     EXPECT_THAT(backend.files.List(GetParam().product),
@@ -180,16 +181,20 @@ TEST_P(InstallRootTest, RootIsTakenWithoutOneTrailingBackslash) {
     EXPECT_EQ(Record(), GetParam().product);
     EXPECT_EQ(backend.registry.GetValue(RootKey::LocalMachine, kEntryKey, "LOADER")->Text(),
               std::string(GetParam().product) + "\\BRELIX2019.ARX");
-    EXPECT_EQ(options.installRoot, GetParam().root);
+    EXPECT_EQ(options.installRoot, GetParam().stored);
 }
 
-INSTANTIATE_TEST_SUITE_P(Roots,
-                         InstallRootTest,
-                         ::testing::Values(RootCase{"D:\\", "D:\\Brelix结构工具箱", "D:"},
-                                           RootCase{"D:\\Tools\\", "D:\\Tools\\Brelix结构工具箱",
-                                                    "D:\\Tools"},
-                                           RootCase{"D:\\工具", "D:\\工具\\Brelix结构工具箱", "D:\\工具"}),
-                         readable_names::By(&RootCase::root));
+INSTANTIATE_TEST_SUITE_P(
+    Roots,
+    InstallRootTest,
+    ::testing::Values(RootCase{"D:\\", "D:\\Brelix结构工具箱", "D:", "D:\\"},
+                      RootCase{"D:\\\\\\", "D:\\Brelix结构工具箱", "D:", "D:\\"},
+                      RootCase{"D:\\Tools\\", "D:\\Tools\\Brelix结构工具箱", "D:\\Tools", "D:\\Tools"},
+                      // As a deployment tool quotes a root that ends in "\".
+                      RootCase{"D:\\CAD Tools\\\\", "D:\\CAD Tools\\Brelix结构工具箱", "D:\\CAD Tools",
+                               "D:\\CAD Tools"},
+                      RootCase{"D:\\工具", "D:\\工具\\Brelix结构工具箱", "D:\\工具", "D:\\工具"}),
+    readable_names::By(&RootCase::root));
 
 TEST_F(InstallActionTest, ManyEntriesAreAllDeployedWhileTheBarStopsFull) {
     for (int i = 0; i < 60; ++i)

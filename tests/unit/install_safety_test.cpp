@@ -396,6 +396,101 @@ TEST(UnsavedFile, StopsBeforeTheDeploymentWithOneMessageNamingIt) {
     }
 }
 
+// ---- Links --------------------------------------------------------------------------------
+
+// An ordinary user can make links in the root and the product folder. A link at a level of
+// either stops the installation before anything changes; a link where a file would be written
+// (a product file, the library, a kept file, a save place) is not written through.
+TEST(Links, NothingIsWrittenThroughALink) {
+    struct Case {
+        const char* name;
+        std::string root;
+        std::function<void(MemoryBackend&)> plant;
+        InstallOutcome outcome;
+        std::vector<std::string> named;  // in the one message shown
+    };
+    const Case cases[] = {
+        {"the root",
+         "D:\\Linked",
+         [](MemoryBackend& b) { b.files.AddLink("D:\\Linked", "C:\\windows"); },
+         InstallOutcome::Stopped,
+         {"D:\\Linked 是一个链接"}},
+        {"a level above the root",
+         "D:\\Linked\\工具\\",
+         [](MemoryBackend& b) { b.files.AddLink("D:\\Linked", "C:\\windows"); },
+         InstallOutcome::Stopped,
+         {"D:\\Linked 是一个链接"}},
+        {"the product folder",
+         "D:\\Other",
+         [](MemoryBackend& b) { b.files.AddLink("D:\\Other\\Brelix结构工具箱", "C:\\windows"); },
+         InstallOutcome::Stopped,
+         {"D:\\Other\\Brelix结构工具箱 是一个链接"}},
+        {"files below the product folder",
+         kRoot,
+         [](MemoryBackend& b) {
+             for (const char* name : {"HELP.CHM", "USER.CFG"}) {
+                 ASSERT_TRUE(b.files.DeleteFile(In(kProduct, name)));
+                 b.files.AddLink(In(kProduct, name), In("C:\\windows", name), false);
+             }
+             b.files.AddLink("C:\\Setup\\Data\\SetUp_Temp1", "C:\\windows");
+             b.files.AddFile("C:\\windows\\MY.SEC", "the administrator's sections");
+         },
+         InstallOutcome::InstalledWithProblems,
+         {"是一个链接，未写入：" + In(kProduct, "HELP.CHM"),
+          In(kProduct, "USER.CFG") + " 是一个链接，没有保留"}},
+        {"the drawing library of another root",
+         "D:\\New",
+         [](MemoryBackend& b) {
+             b.files.AddLink("D:\\New\\Brelix结构工具箱\\Brelix扩展绘图库", "C:\\windows");
+         },
+         InstallOutcome::InstalledWithProblems,
+         {"是一个链接，未写入：D:\\New\\Brelix结构工具箱\\Brelix扩展绘图库", "未能恢复保留的文件"}},
+        {"the drawing library",
+         kRoot,
+         [](MemoryBackend& b) {
+             ASSERT_TRUE(b.files.MoveFile(In(kLibrary, "MINE.SJY"), "C:\\windows\\MINE.SJY"));
+             ASSERT_TRUE(b.files.RemoveDirectory(kLibrary));
+             b.files.AddLink(kLibrary, "C:\\windows");
+             b.files.AddFile("C:\\Setup\\Data\\SetUp_Temp2\\OLD.SJY", "an unfinished run's");
+         },
+         InstallOutcome::InstalledWithProblems,
+         {std::string(kLibrary) + " 是一个链接，其中的文件没有保留",
+          "是一个链接，未写入：" + std::string(kLibrary)}},
+    };
+    for (const Case& c : cases) {
+        Machine machine;
+        MemoryBackend& b = machine.backend;
+        b.files.AddFile("C:\\windows\\win.ini", "[fonts]");
+        b.files.AddFile("C:\\windows\\HELP.CHM", "the system's help");
+        b.files.AddFile("C:\\windows\\USER.CFG", "the administrator's settings");
+        c.plant(b);
+        machine.page.installPath = c.root;
+        const std::string filesBefore = b.files.Dump();
+        std::string windowsBefore;
+        for (const std::string& name : b.files.List("C:\\windows"))
+            windowsBefore += name + "=" + b.files.ReadFile(In("C:\\windows", name)).value_or("") + "\n";
+
+        machine.Install();
+        std::string windowsAfter;
+        for (const std::string& name : b.files.List("C:\\windows"))
+            windowsAfter += name + "=" + b.files.ReadFile(In("C:\\windows", name)).value_or("") + "\n";
+        EXPECT_EQ(windowsAfter, windowsBefore) << c.name;
+        EXPECT_EQ(machine.journal.Outcome(), c.outcome) << c.name;
+        ASSERT_EQ(b.prompts.shown.size(), 1u) << c.name;
+        for (const std::string& part : c.named)
+            EXPECT_NE(b.prompts.shown[0].text.find(part), std::string::npos)
+                << c.name << ": " << b.prompts.shown[0].text;
+        if (c.outcome == InstallOutcome::Stopped) {
+            EXPECT_EQ(b.files.Dump(), filesBefore) << c.name;
+            EXPECT_THAT(machine.page.calls, ElementsAre("read")) << c.name;
+        }
+        // What lay behind a link never comes into the user's reach.
+        const std::string after = b.files.Dump();
+        const std::size_t copy = after.find("the administrator's settings");
+        EXPECT_EQ(after.find("the administrator's settings", copy + 1), std::string::npos) << c.name;
+    }
+}
+
 // ---- The record in the 32-bit view -------------------------------------------------------
 
 struct ViewCase {

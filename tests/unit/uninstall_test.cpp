@@ -11,6 +11,8 @@
 #include "install/install_action.h"
 #include "install/install_record.h"
 #include "install_test_support.h"
+#include "platform/crc32.h"
+#include "platform/number_text.h"
 #include "state/acad_inventory.h"
 #include "state/install_options.h"
 #include "uninstall/uninstall.h"
@@ -651,6 +653,109 @@ TEST(TrustedFolderRemoval, TakesOutOnlyWholeEntriesAndLeavesTheRestAsItIs) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(uninstall::WithoutTrustedFolder(c.list, folder), c.expected) << c.list;
+}
+
+// Earlier builds stored a root ending in "\\" as given, and AutoCAD upper-cases the trusted paths:
+// every spelling of the folder is the installation's.
+TEST_F(UninstallTest, KnowsItsFolderInEverySpelling) {
+    Install();
+    const std::string other = "d:\\TOOLS\\\\brelix结构工具箱\\";
+    backend.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Brelix", "Brelix_Path", other);
+    backend.registry.SetString(RootKey::LocalMachine, kEntryKey, "LOADER", other + "BRELIX2020.ARX");
+    backend.registry.SetString(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS", "d:\\lib;" + other);
+    backend.registry.SetString(RootKey::LocalMachine, kUninstallKey, "InstallLocation", other);
+
+    EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, "SOFTWARE\\Brelix"));
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kEntryKey));
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kUninstallKey));
+    EXPECT_EQ(backend.registry.GetValue(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS")->Text(), "d:\\lib");
+}
+
+// An ordinary user may change the product folder: links out of it, and record lines naming what
+// lies behind them with the right size and checksum. Nothing outside the folder may change,
+// whether the system opens a link itself (Windows) or what it leads to (Wine).
+TEST_F(UninstallTest, NothingBehindALinkIsDeletedOrRemoved) {
+    const auto line = [](const std::string& content, const std::string& path) {
+        platform::ContentCheck check;
+        check.Add(content.data(), content.size());
+        return "FILE\t" + std::to_string(content.size()) + "\t" + platform::HexText(check.crc, 8) + "\t" +
+               path + "\r\n";
+    };
+    const auto outside = [](MemoryBackend& b) {
+        std::string lines;
+        for (const char* folder : {"C:\\windows", "D:\\Lib", "D:\\Data", "E:\\Moved"}) {
+            for (const std::string& name : b.files.List(folder))
+                lines +=
+                    In(folder, name) + "=" + b.files.ReadFile(In(folder, name)).value_or("folder") + "\n";
+        }
+        return lines;
+    };
+    struct Case {
+        const char* name;
+        std::function<void(MemoryBackend&)> attack;
+        int exitCode;
+        std::vector<std::string> links;  // left in place
+    };
+    const std::string library = In(kProduct, "Brelix扩展绘图库");
+    const Case cases[] = {
+        {"links below the product folder",
+         [&](MemoryBackend& b) {
+             b.files.AddFile("C:\\windows\\win.ini", "[fonts]");
+             b.files.AddFile("C:\\windows\\system.ini", "shipped Brelix2020.arx");
+             b.files.AddFile("D:\\Lib\\梁.SJY", "beam");
+             b.files.AddFile("D:\\Data\\secret.txt", "secret");
+             ASSERT_TRUE(b.files.DeleteFile(In(library, "梁.SJY")) && b.files.RemoveDirectory(library));
+             b.files.AddLink(library, "D:\\Lib");
+             b.files.AddLink(In(kProduct, "win"), "C:\\windows");
+             ASSERT_TRUE(b.files.DeleteFile(In(kProduct, "Brelix2020.arx")));
+             b.files.AddLink(In(kProduct, "Brelix2020.arx"), "C:\\windows\\system.ini", false);
+             b.files.AddLink(In(kProduct, "BrelixUser.exe"), "C:\\windows\\system.ini", false);
+             const std::string record = In(kSetupFolder, "Brelix安装记录.txt");
+             b.files.AddFile(record, *b.files.ReadFile(record) + line("[fonts]", "win\\win.ini") +
+                                         line("secret", "temp/../../../Data/secret.txt") +
+                                         line("secret", "temp\\..\\..\\..\\Data\\secret.txt"));
+         },
+         uninstall::kUninstalled,
+         {library, In(kProduct, "win"), In(kProduct, "Brelix2020.arx"), In(kProduct, "BrelixUser.exe")}},
+        {"the product folder made a link",
+         [&](MemoryBackend& b) {
+             b.files.AddFolder("E:\\Moved");
+             ASSERT_TRUE(b.files.MoveFile(In(library, "梁.SJY"), "E:\\Moved\\梁.SJY"));
+             for (const std::string& name : b.files.List(kProduct)) {
+                 const bool moved = b.files.MoveFile(In(kProduct, name), In("E:\\Moved", name));
+                 ASSERT_TRUE(moved || b.files.RemoveDirectory(In(kProduct, name))) << name;
+             }
+             ASSERT_TRUE(b.files.RemoveDirectory(kProduct));
+             b.files.AddLink(kProduct, "E:\\Moved");
+         },
+         uninstall::kUninstalledWithProblems,
+         {kProduct}},
+    };
+    for (const Case& c : cases) {
+        for (const bool openFollows : {false, true}) {
+            const std::string name = std::string(c.name) + (openFollows ? ", opened as Wine does" : "");
+            MemoryBackend fresh;
+            platform::Services freshServices = fresh.services();
+            InstallOn(fresh);
+            c.attack(fresh);
+            fresh.files.SetOpenFollowsLinks(openFollows);
+            const std::string before = outside(fresh);
+            fresh.prompts.answers = {platform::kIdYes, platform::kIdOk};
+            state::InstallJournal uninstallJournal;
+
+            EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, false), c.exitCode) << name;
+            EXPECT_EQ(outside(fresh), before) << name;
+            ASSERT_EQ(fresh.prompts.shown.size(), 2u) << name;
+            for (const std::string& link : c.links) {
+                EXPECT_TRUE(fresh.files.Exists(link)) << name << ": " << link;
+                const std::string listed =
+                    link == kProduct ? link : link.substr(std::string(kProduct).size() + 1);
+                EXPECT_NE(fresh.prompts.shown[1].text.find(listed + "\n"), std::string::npos)
+                    << name << ": " << fresh.prompts.shown[1].text;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -47,10 +47,22 @@ TEST_F(LogFileWineTest, LinesAreUtf8WithAByteOrderMarkAndATimeStampEach) {
     EXPECT_TRUE(std::regex_match(content->substr(3), expected)) << content->substr(3);
 }
 
-TEST_F(LogFileWineTest, ALogThatCannotBeCreatedRefusesEveryLine) {
-    platform::win32::Win32LogFile log(folder + "\\missing\\install.log");
-    EXPECT_FALSE(log.IsOpen());
-    EXPECT_FALSE(log.WriteLine("x"));
+TEST_F(LogFileWineTest, OnlyAFileOnDiskIsEmptiedAndWrittenNothingElse) {
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\folder.log").c_str(), nullptr));
+    for (const std::string& path : {folder + "\\missing\\install.log", folder + "\\folder.log",
+                                    std::string("NUL"), std::string("CON")}) {
+        platform::win32::Win32LogFile log(path);
+        EXPECT_FALSE(log.IsOpen()) << path;
+        EXPECT_FALSE(log.WriteLine("x")) << path;
+    }
+    // An earlier, longer log is emptied only once it is known to be a file.
+    const std::string earlier = folder + "\\earlier.log";
+    ASSERT_TRUE(win32test::WriteWholeFile(earlier, std::string(4096, 'x')));
+    {
+        platform::win32::Win32LogFile log(earlier);
+        ASSERT_TRUE(log.IsOpen());
+    }
+    EXPECT_EQ(win32test::ReadWholeFile(earlier), "\xEF\xBB\xBF");
 }
 
 TEST(AccountWineTest, WineRunsTheTestsAsAnOrdinaryAccountNotLocalSystem) {

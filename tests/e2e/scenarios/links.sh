@@ -1,0 +1,91 @@
+# An ordinary user turns the product folder against the elevated uninstall: links out of it (Unix
+# symbolic links in the prefix's drive, which Windows programs see as reparse points), record lines
+# naming what lies behind them with the right size and checksum, a "/" path, and a log that is a link.
+
+# The installation record as this build writes it; the one place to change should it move.
+record_file() {
+    printf '%s\n' "$PRODUCT/Brelix安装记录.txt"
+}
+
+# record_line <file> <path in code page 936 terms, as UTF-8>: a FILE line matching the file's size and CRC-32.
+record_line() {
+    printf 'FILE\t%s\t%s\t%s\r\n' "$(stat -c %s "$1")" \
+        "$(python3 -c 'import sys, zlib; print("%08x" % zlib.crc32(open(sys.argv[1], "rb").read()))' "$1")" "$2"
+}
+
+# outside_state: checksums of everything the user's links and lines point at.
+outside_state() {
+    (cd "$DRIVE_C" && md5sum windows/win.ini windows/system.ini && find elsewhere -printf '%p %y %s\n' |
+        LC_ALL=C sort && find elsewhere -type f -exec md5sum {} + | LC_ALL=C sort)
+}
+
+scenario_uninstall_follows_no_link() {
+    stage x86 "$SETUP32" || return 1
+    silent /S
+    expect_eq "installation exit code" "$SILENT_EXIT" 0
+    local record
+    record=$(record_file)
+    [ -f "$record" ] || { fail "no installation record at ${record#"$WINEPREFIX/"}"; return 1; }
+
+    # The drawing library becomes a link to a folder holding a copy of a shipped library file and a
+    # file of someone else's; a shipped module becomes a link to a copy elsewhere; a link to Windows.
+    mkdir -p "$DRIVE_C/elsewhere/library" "$DRIVE_C/elsewhere/modules"
+    cp "$PRODUCT/$LIBRARY/钢梁节点.SJY" "$DRIVE_C/elsewhere/library/"
+    printf 'not the product'"'"'s\r\n' >"$DRIVE_C/elsewhere/library/theirs.txt"
+    cp "$PRODUCT/BRELIX2010.ARX" "$DRIVE_C/elsewhere/modules/"
+    rm -r "$PRODUCT/$LIBRARY" "$PRODUCT/BRELIX2010.ARX"
+    ln -s "$DRIVE_C/elsewhere/library" "$PRODUCT/$LIBRARY"
+    ln -s "$DRIVE_C/elsewhere/modules/BRELIX2010.ARX" "$PRODUCT/BRELIX2010.ARX"
+    ln -s "$DRIVE_C/windows" "$PRODUCT/win"
+    {
+        record_line "$DRIVE_C/windows/win.ini" 'win\win.ini'
+        record_line "$DRIVE_C/windows/system.ini" 'temp/../../../windows/system.ini'
+        record_line "$DRIVE_C/windows/system.ini" 'temp\..\..\..\windows\system.ini'
+        record_line "$DRIVE_C/elsewhere/library/theirs.txt" "$LIBRARY\\theirs.txt"
+    } | iconv -f UTF-8 -t GBK >>"$record"
+    # The log the administrator asks for is a link to a file of Windows.
+    mkdir -p "$DRIVE_C/e2e"
+    ln -sf "$DRIVE_C/windows/win.ini" "$DRIVE_C/e2e/uninstall.log"
+    local before after
+    before=$(outside_state)
+
+    # Quietly, as a deployment system runs it: the command line from the registry.
+    local command exe code
+    command=$(e2e_reg_value "$UNINSTALL_KEY" QuietUninstallString) || { fail "no QuietUninstallString"; return 1; }
+    command=${command//\\\"/\"}
+    exe=${command#\"}
+    exe=${exe%%\"*}
+    # shellcheck disable=SC2086 # the switches after the quoted program are words of their own
+    wine "$exe" ${command##*\" } '/LOG=C:\e2e\uninstall.log' >/dev/null 2>&1
+    code=$?
+    e2e_settle "$WINEPREFIX"
+    # Nothing failed but the log: the record went, and the log alone makes the run end with 7.
+    expect_eq "exit code of the uninstall with a log it could not write" "$code" 7
+    expect_missing "$record"
+
+    after=$(outside_state)
+    if [ "$before" = "$after" ]; then
+        note "ok: nothing behind the links changed (win.ini, system.ini, the linked folders)"
+    else
+        fail "the uninstall changed what lies behind a link:"
+        diff <(printf '%s\n' "$before") <(printf '%s\n' "$after") | head -10 | sed 's/^/      /'
+    fi
+    local link
+    for link in "$PRODUCT/$LIBRARY" "$PRODUCT/BRELIX2010.ARX" "$PRODUCT/win" "$DRIVE_C/e2e/uninstall.log"; do
+        if [ -L "$link" ]; then note "ok: ${link#"$WINEPREFIX/"} is still the user's link"; else fail "${link#"$WINEPREFIX/"} was removed"; fi
+    done
+    # What was the product's own and not behind a link went.
+    expect_missing "$PRODUCT/BRELIX2004.ARX"
+    expect_missing "$PRODUCT/temp"
+
+    # The installation writes through no link either: a level of the root that is one stops it.
+    ln -s "$DRIVE_C/elsewhere" "$DRIVE_C/linked"
+    before=$(outside_state)
+    silent /S '/D=C:\linked\工具'
+    expect_eq "exit code of an installation below a linked folder" "$SILENT_EXIT" 6
+    expect_eq "what lies behind the linked root" "$(outside_state)" "$before"
+    # A root quoted as deployment tools quote one ending in "\" is stored in its one spelling.
+    silent /S '/D=C:\CAD Tools\'
+    expect_eq "exit code of an installation into a root ending in a backslash" "$SILENT_EXIT" 0
+    expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "C:\\CAD Tools\\$PRODUCT_NAME"
+}
