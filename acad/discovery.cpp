@@ -110,7 +110,8 @@ void AcadInventory::FindReleases(platform::Registry& registry, platform::Environ
                                     kPlainPrefixFormat, allReleases);
         otherViewBitness = 64;
     } else {
-        otherView = ScanReleaseView(registry, own, environment, kWow6432Root, kWow6432PrefixFormat, allReleases);
+        otherView =
+            ScanReleaseView(registry, own, environment, kWow6432Root, kWow6432PrefixFormat, allReleases);
         otherViewBitness = 32;
     }
     std::unordered_set<std::string> ownInstallations;

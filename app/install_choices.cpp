@@ -38,7 +38,8 @@ std::optional<std::string> UnservedRefusal(const state::AcadInventory& inventory
     }
     if (!chosen)
         return std::nullopt;
-    return "本机的 AutoCAD " + YearOf(k) + " 是 " + Bits(chosen->acadBitness) + "的，" + NotServedBecause(*chosen);
+    return "本机的 AutoCAD " + YearOf(k) + " 是 " + Bits(chosen->acadBitness) + "的，" +
+           NotServedBecause(*chosen);
 }
 
 // The end of a run that found nothing to install for: which other build would have, if any.
@@ -52,8 +53,8 @@ std::string NothingToInstall(const state::AcadInventory& inventory) {
     }
     if (years.empty())
         return "本机没有可安装的 AutoCAD 版本";
-    return "本机没有本程序（" + Bits(inventory.buildBitness) + "版本）可安装的 AutoCAD 版本；找到的 AutoCAD " + years +
-           " 需要 " + Bits(other) + "安装程序";
+    return "本机没有本程序（" + Bits(inventory.buildBitness) +
+           "版本）可安装的 AutoCAD 版本；找到的 AutoCAD " + years + " 需要 " + Bits(other) + "安装程序";
 }
 
 }  // namespace
@@ -119,9 +120,9 @@ ChoiceResult ApplyInstallChoices(const CommandLine& command,
 
 void LogUnservedReleases(state::InstallJournal& journal, const state::AcadInventory& inventory) {
     for (const auto& found : inventory.unserved) {
-        journal.Note("本程序（" + Bits(inventory.buildBitness) + "版本）不为 AutoCAD " + YearOf(found.release) + "（" +
-                     Bits(found.acadBitness) + "）安装，" + NotServedBecause(found) + "：注册表键 HKLM\\" +
-                     found.key + "，位置 " + found.location);
+        journal.Note("本程序（" + Bits(inventory.buildBitness) + "版本）不为 AutoCAD " +
+                     YearOf(found.release) + "（" + Bits(found.acadBitness) + "）安装，" +
+                     NotServedBecause(found) + "：注册表键 HKLM\\" + found.key + "，位置 " + found.location);
     }
 }
 

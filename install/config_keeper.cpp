@@ -3,6 +3,7 @@
 #include "install/folder_walk.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
+#include "install/setup_folder.h"
 #include "platform/read_only.h"
 #include "platform/text936.h"
 
@@ -184,16 +185,23 @@ void ConfigKeeper::RestoreDrawingLibrary() {
     Restore(drawingPlace_, into);
 }
 
-std::string ConfigKeeper::ChooseSaveFolder(const std::string& sourceFolder, const char* name, bool& made) {
+std::string ConfigKeeper::ChooseSaveFolder(const char* name, bool& made) {
     platform::FileSystem& files = services_.files;
+    // This machine's own place, never the installation source: that may be a share other machines
+    // install from at the same moment, or a read-only medium.
     std::vector<std::string> candidates;
-    const std::string inSource = JoinPath(sourceFolder, name);
-    if (Fits(inSource))
-        candidates.push_back(inSource);
+    if (const auto setupFolder = SetupFolder(services_.registry, services_.environment)) {
+        setupFolder_ = *setupFolder;
+        if (!IsFolder(files, *setupFolder))
+            files.CreateDirectory(*setupFolder);
+        const std::string inSetup = JoinPath(*setupFolder, name);
+        if (IsFolder(files, *setupFolder) && Fits(inSetup))
+            candidates.push_back(inSetup);
+    }
     const std::string tempRoot = files.TempDirectory();
     if (!tempRoot.empty()) {
         const std::string inTemp = JoinPath(tempRoot, name);
-        if (Fits(inTemp) && !text936::EqualsNoCase(inTemp, inSource))
+        if (Fits(inTemp))
             candidates.push_back(inTemp);
     }
     for (const std::string& candidate : candidates) {
@@ -208,14 +216,14 @@ std::string ConfigKeeper::ChooseSaveFolder(const std::string& sourceFolder, cons
     return std::string();
 }
 
+void ConfigKeeper::RemoveEmptySetupFolder() {
+    // Removing fails unless it is empty: what else the installer keeps there stays.
+    if (!setupFolder_.empty())
+        services_.files.RemoveDirectory(setupFolder_);
+}
+
 bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePlace& place) {
     platform::FileSystem& files = services_.files;
-    std::string source = sourceFolder;
-    if (source.empty() && !LocateSourceFolder(services_, source)) {
-        unsavedFile = from;
-        return false;
-    }
-
     std::vector<platform::DirEntry> toSave;  // upper-cased names
     const WalkEnd end = WalkFolder(files, from, nullptr, [&](const platform::DirEntry& entry) {
         const std::string upperName = text936::ToUpper(entry.name);
@@ -230,7 +238,7 @@ bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePl
     }
 
     // Chosen even with nothing to save: files an unfinished run left there still go back.
-    place.folder = ChooseSaveFolder(source, placeName, place.madeByThisRun);
+    place.folder = ChooseSaveFolder(placeName, place.madeByThisRun);
     if (place.folder.empty()) {
         if (toSave.empty())
             return true;
@@ -282,6 +290,7 @@ void ConfigKeeper::Restore(SavePlace& place, const std::string& into) {
     if (end == WalkEnd::NotListed && IsFolder(files, place.folder))
         journal_.Problem("未能读取保存位置 " + place.folder + "，其中保留的文件没有恢复");
     files.RemoveDirectory(place.folder);
+    RemoveEmptySetupFolder();
 }
 
 void ConfigKeeper::Discard(SavePlace& place) {
@@ -291,6 +300,7 @@ void ConfigKeeper::Discard(SavePlace& place) {
     if (place.madeByThisRun && !place.folder.empty())
         services_.files.RemoveDirectory(place.folder);
     place.folder.clear();
+    RemoveEmptySetupFolder();
 }
 
 }  // namespace install

@@ -293,8 +293,9 @@ std::unique_ptr<RegistryKey> MemoryRegistry::OpenRoot(RootKey root, RegistryView
         return nullptr;
     // The 32-bit view of a 64-bit system: asked for, or a 32-bit program's own there.
     const bool wow64 = programBits_ == 32 && systemBits_ == 64;
-    const bool redirected = root == RootKey::LocalMachine && ((programBits_ == 64 && view == RegistryView::Force32) ||
-                                                              (wow64 && view != RegistryView::Force64));
+    const bool redirected =
+        root == RootKey::LocalMachine &&
+        ((programBits_ == 64 && view == RegistryView::Force32) || (wow64 && view != RegistryView::Force64));
     if (!redirected)
         return std::make_unique<MemoryKey>(failures_, RootNode(root), KeyAccess::Default);
     return std::make_unique<MemoryKey>(failures_, localMachine_, KeyAccess::Default, localMachine_);

@@ -16,6 +16,9 @@ using platform::memory::Operation;
 
 constexpr char kProgram[] = "C:\\Setup\\SetUp.exe";
 constexpr char kSource[] = "C:\\Setup\\Data";
+constexpr char kProgramFiles[] = "C:\\Program Files";
+// The installer's own folder below it, where the files to keep are saved.
+constexpr char kSetupFolder[] = "C:\\Program Files\\Brelix安装程序";
 constexpr char kRecordKey[] = "SOFTWARE\\Brelix";
 constexpr char kRecordValue[] = "Brelix_Path";
 constexpr platform::WindowHandle kPageWindow = 0x3142;
@@ -29,10 +32,12 @@ inline std::string NumberedName(const std::string& prefix,
 }
 
 // A backend whose program runs from C:\Setup (its file is there: the uninstaller is a copy of it),
-// with the page as the active window.
+// on a machine with C:\Program Files, with the page as the active window.
 inline void StageProgram(MemoryBackend& backend) {
     backend.files.SetProgramPath(kProgram);
     backend.files.AddFile(kProgram, "setup program");
+    backend.files.AddFolder(kProgramFiles);
+    backend.environment.Set("ProgramFiles", kProgramFiles);
     backend.prompts.active = kPageWindow;
 }
 
