@@ -80,6 +80,7 @@ scenarios=(
     "x86|silent installation leaves what the wizard's walk leaves, and logs it|scenario_silent_same_as_wizard"
     "x86|silent runs end with every exit code; BrelixUser.exe restores a user's trusted path|scenario_silent_exit_codes"
     "x86|the silent log names every file copied and every value written|scenario_silent_log_names_every_change"
+    "x86|two machines install from one shared folder at once, each keeping its own files|scenario_two_machines_share_one_source"
     "x86|uninstall through Programs and Features leaves only the user's work and the documented leftovers|scenario_uninstall_round_trip"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"

@@ -46,7 +46,8 @@ for key in 'HKLM\SOFTWARE\Autodesk' 'HKLM\SOFTWARE\Brelix' 'HKCU\Software\Autode
 done
 drive_c="$WINEPREFIX/drive_c"
 rm -rf "$drive_c/Brelix" "$drive_c/Tools" "$drive_c/e2e" \
-    "$drive_c/Program Files/AutoCAD "* "$drive_c/Program Files (x86)/AutoCAD "*
+    "$drive_c/Program Files/AutoCAD "* "$drive_c/Program Files (x86)/AutoCAD "* \
+    "$drive_c/Program Files/Brelix安装程序" "$drive_c/Program Files (x86)/Brelix安装程序"
 
 # --- AutoCAD installation folders -------------------------------------------------------------------
 make_install() {  # make_install <install folder> <year> <with fonts: yes|no>
