@@ -89,7 +89,7 @@ void AcadInventory::FindReleases(platform::Registry& registry, platform::Environ
                                 found.location});
         }
     };
-    // The 64-bit build's own view holds 64-bit AutoCAD; its 32-bit node, 32-bit AutoCAD.
+    // The 32-bit node holds 32-bit AutoCAD; the plain path reaches the build's own view.
     for (const Found& found : nodeView) {
         nodeInstallations.insert(Identity(found, kWow6432Root));
         nodeKeys.insert(text936::ToUpper(found.key));

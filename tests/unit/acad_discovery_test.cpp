@@ -116,9 +116,15 @@ TEST_F(AcadDiscoveryTest, AnInstallationSeenThroughBothViewsCountsOnce) {
     AddInstallation(kPlain, "R17.0\\ACAD-5001:804", "D:\\AutoCAD 2007", "AutoCAD 2007");
     AddInstallation(kPlain, "R17.2\\ACAD-7001:804", "C:\\AutoCAD 2009", "AutoCAD 2009");
     AddInstallation(kPlain, "R17.2\\ACAD-7001:409", "C:\\AutoCAD 2009", "AutoCAD 2009");
+    // Each view classifies by its own releases: one key, two releases, both stay offered.
+    AddInstallation(kWow, "R17.0\\ACAD-5004:804", "C:\\Dual", "AutoCAD 2004 / 2007");
+    AddInstallation(kPlain, "R17.0\\ACAD-5004:804", "C:\\Dual", "AutoCAD 2004 / 2007");
     EXPECT_EQ(Discover(), (Lines{
+                              "2004 SOFTWARE\\Autodesk\\AutoCAD\\R17.0\\ACAD-5004:804\\ => C:\\Dual",
                               "2007 SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R17.0\\ACAD-5001:804\\ => "
                               "C:\\AutoCAD 2007",
+                              "2007 SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R17.0\\ACAD-5004:804\\ => "
+                              "C:\\Dual",
                               "2007 SOFTWARE\\Autodesk\\AutoCAD\\R17.0\\ACAD-5001:804\\ => D:\\AutoCAD 2007",
                               "2008 SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R17.1\\ACAD-7001:804\\ => "
                               "C:\\AutoCAD 2008",

@@ -154,7 +154,7 @@ TEST_F(AcadFontsTest, FontsComeFromTheSourceTheInstallationLocated) {
 // folder named by two product keys, in any letter case, counts once); the user is not asked anything.
 TEST_F(AcadFontsTest, SourceWithoutFontsIsReportedForEachInstallationAndCopiesNothing) {
     AddInstallation(2008, "C:\\CAD2008");
-    AddInstallation(2008, "c:\\cad2008\\");
+    AddInstallation(2008, "c:\\cad2008");
     AddInstallation(2010, "C:\\CAD2010");
     backend.files.AddFile("C:\\CAD2010\\Fonts\\Brelix_HZ.shx", "HZ old");
     backend.prompts.active = 0x4711;
