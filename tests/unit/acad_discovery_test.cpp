@@ -44,6 +44,8 @@ class AcadDiscoveryTest : public ::testing::Test {
     }
 
     Lines Discover() {
+        // The in-memory registry is a 32-bit program's on a 32-bit system, whatever this build is.
+        inventory.buildBitness = 32;
         inventory.FindReleases(backend.registry, backend.environment);
         return Installations(inventory);
     }
