@@ -1,6 +1,8 @@
 // Finds the installed AutoCAD releases by searching the AutoCAD keys below HKEY_LOCAL_MACHINE.
 
+#include <algorithm>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "acad/buffer_format.h"
@@ -47,6 +49,16 @@ bool TakeValue(platform::RegistryKey& key,
     return value.status != platform::TextStatus::Missing;
 }
 
+// What makes two findings one installation: the release, the key below `root` and the folder, in
+// any letter case, a trailing backslash of the folder aside.
+std::string Identity(const AcadInventory::Found& found, const std::string& root) {
+    std::string key = found.key;
+    if (!root.empty() && key.size() > root.size())
+        key = key.substr(root.size());
+    return std::to_string(found.release) + '\n' + text936::ToUpper(key) + '\n' +
+           text936::ToUpper(text936::WithoutTrailingBackslash(found.location));
+}
+
 }  // namespace
 
 void AcadInventory::FindReleases(platform::Registry& registry, platform::Environment& environment) {
@@ -57,24 +69,83 @@ void AcadInventory::FindReleases(platform::Registry& registry, platform::Environ
             wow6432Releases.push_back(k);
         allReleases.push_back(k);
     }
-    ScanReleaseView(registry, environment, kWow6432Root, kWow6432PrefixFormat, wow6432Releases);
-    ScanReleaseView(registry, environment, kPlainRoot, kPlainPrefixFormat, allReleases);
+    const auto own = platform::RegistryView::Default;
+    const std::vector<Found> nodeView =
+        ScanReleaseView(registry, own, environment, kWow6432Root, kWow6432PrefixFormat, wow6432Releases);
+    const std::vector<Found> plainView =
+        ScanReleaseView(registry, own, environment, kPlainRoot, kPlainPrefixFormat, allReleases);
+
+    // A 32-bit build reaches one key by both paths; a 64-bit one may meet a copy of a key in the
+    // other view. Either way it is one installation, and the 32-bit node's entry stands for it.
+    std::unordered_set<std::string> nodeInstallations;
+    std::unordered_set<std::string> nodeKeys;
+    const int other = OtherBuildBitness(buildBitness);
+    auto record = [&](const Found& found, int viewBitness) {
+        acadKeys[found.release].push_back(found.key);
+        acadLocations[found.release].push_back(found.location);
+        if (!BuildServes(buildBitness, found.release, viewBitness)) {
+            unserved.push_back({found.release, viewBitness,
+                                BuildServes(other, found.release, viewBitness) ? other : 0, found.key,
+                                found.location});
+        }
+    };
+    // The 32-bit node holds 32-bit AutoCAD; the plain path reaches the build's own view.
+    for (const Found& found : nodeView) {
+        nodeInstallations.insert(Identity(found, kWow6432Root));
+        nodeKeys.insert(text936::ToUpper(found.key));
+        record(found, 32);
+    }
+    for (const Found& found : plainView) {
+        if (!nodeInstallations.contains(Identity(found, kPlainRoot)))
+            record(found, buildBitness == 32 ? 32 : 64);
+    }
+
+    // What the other build would find: for a 32-bit build the 64-bit view (on a 32-bit system that
+    // is its own view once more, so only keys it has not seen count); for a 64-bit build every
+    // release of the 32-bit node.
+    std::vector<Found> otherView;
+    int otherViewBitness = 0;
+    if (buildBitness == 32) {
+        otherView = ScanReleaseView(registry, platform::RegistryView::Force64, environment, kPlainRoot,
+                                    kPlainPrefixFormat, allReleases);
+        otherViewBitness = 64;
+    } else {
+        otherView =
+            ScanReleaseView(registry, own, environment, kWow6432Root, kWow6432PrefixFormat, allReleases);
+        otherViewBitness = 32;
+    }
+    std::unordered_set<std::string> ownInstallations;
+    for (const Found& found : plainView)
+        ownInstallations.insert(Identity(found, ""));
+    for (const Found& found : otherView) {
+        if (nodeKeys.contains(text936::ToUpper(found.key)) || ownInstallations.contains(Identity(found, "")))
+            continue;
+        unserved.push_back({found.release, otherViewBitness,
+                            BuildServes(other, found.release, otherViewBitness) ? other : 0, found.key,
+                            found.location});
+    }
+    std::stable_sort(unserved.begin(), unserved.end(),
+                     [](const Unserved& a, const Unserved& b) { return a.release < b.release; });
 }
 
-void AcadInventory::ScanReleaseView(platform::Registry& registry,
-                                    platform::Environment& environment,
-                                    const std::string& rootPath,
-                                    const std::string& prefixFormat,
-                                    const std::vector<int>& releaseIndexes) {
-    auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine);
+std::vector<AcadInventory::Found> AcadInventory::ScanReleaseView(platform::Registry& registry,
+                                                                 platform::RegistryView view,
+                                                                 platform::Environment& environment,
+                                                                 const std::string& rootPath,
+                                                                 const std::string& prefixFormat,
+                                                                 const std::vector<int>& releaseIndexes) {
+    std::vector<Found> installations;
+    auto localMachine = view == platform::RegistryView::Default
+                            ? registry.OpenRoot(platform::RootKey::LocalMachine)
+                            : registry.OpenRoot(platform::RootKey::LocalMachine, view);
     if (!localMachine)
-        return;
+        return installations;
     auto root = localMachine->Open(rootPath, platform::KeyAccess::Read);
     if (!root)
-        return;
+        return installations;
     const auto count = root->SubkeyCount();
     if (!count || *count == 0)
-        return;
+        return installations;
 
     for (std::uint32_t i = 0; i < *count; ++i) {
         const auto releaseName = root->SubkeyName(i, acad::kEnumBufferSize);
@@ -97,11 +168,11 @@ void AcadInventory::ScanReleaseView(platform::Registry& registry,
                 const int k = ClassifyProductName(names.values[n], releaseIndexes);
                 if (k < 0)
                     continue;
-                acadKeys[k].push_back(locations.keys[l]);
-                acadLocations[k].push_back(locations.values[l]);
+                installations.push_back({k, locations.keys[l], locations.values[l]});
             }
         }
     }
+    return installations;
 }
 
 void AcadInventory::SearchReleaseKey(platform::RegistryKey& key,

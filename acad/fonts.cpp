@@ -1,10 +1,13 @@
 // Copies the product's two shape fonts into the "Fonts" folder of the chosen AutoCAD installations.
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "acad/buffer_format.h"
 #include "acad/install_folder.h"
 #include "platform/read_only.h"
+#include "platform/text936.h"
 #include "state/acad_inventory.h"
 
 namespace state {
@@ -19,11 +22,18 @@ void AcadInventory::DeployFonts(platform::Services& services,
                                 const std::string& source,
                                 const ReleaseFlags& chosen,
                                 InstallJournal& journal) {
+    // One folder takes the fonts once, however many product keys name it.
+    std::vector<std::string> done;
     for (int k = 0; k < kReleaseCount; ++k) {
         if (!chosen[k])
             continue;
-        for (const std::string& installFolder : acadLocations[k])
+        for (const std::string& installFolder : acadLocations[k]) {
+            std::string folder = text936::ToUpper(text936::WithoutTrailingBackslash(installFolder));
+            if (std::find(done.begin(), done.end(), folder) != done.end())
+                continue;
+            done.push_back(std::move(folder));
             CopyFonts(services, source, installFolder, journal);
+        }
     }
 }
 

@@ -29,6 +29,9 @@ ChoiceResult ApplyInstallChoices(const CommandLine& command,
                                  platform::Services& services,
                                  state::InstallOptions& options);
 
+// Logs each installation found that this build does not install for, and which build does.
+void LogUnservedReleases(state::InstallJournal& journal, const state::AcadInventory& inventory);
+
 // "2009, 2010" for the chosen releases; "无" when none.
 std::string ChosenYears(const state::InstallOptions& options);
 

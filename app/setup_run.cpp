@@ -296,6 +296,7 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
     if (command.mode != RunMode::Wizard || HasPresets(command) || journal.HasLog()) {
         found.FindReleases(platform.services.registry, platform.services.environment);
         LogFoundReleases(journal, found);
+        LogUnservedReleases(journal, found);
     }
 
     if (command.mode == RunMode::Wizard)

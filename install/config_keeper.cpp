@@ -3,6 +3,7 @@
 #include "install/folder_walk.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
+#include "install/setup_folder.h"
 #include "platform/read_only.h"
 #include "platform/text936.h"
 
@@ -193,16 +194,23 @@ void ConfigKeeper::RestoreDrawingLibrary() {
     Restore(drawingPlace_, into);
 }
 
-std::string ConfigKeeper::ChooseSaveFolder(const std::string& sourceFolder, const char* name, bool& made) {
+std::string ConfigKeeper::ChooseSaveFolder(const char* name, bool& made) {
     platform::FileSystem& files = services_.files;
+    // This machine's own place, never the installation source: that may be a share other machines
+    // install from at the same moment, or a read-only medium.
     std::vector<std::string> candidates;
-    const std::string inSource = JoinPath(sourceFolder, name);
-    if (Fits(inSource))
-        candidates.push_back(inSource);
+    if (const auto setupFolder = SetupFolder(services_.registry, services_.environment)) {
+        setupFolder_ = *setupFolder;
+        if (!IsFolder(files, *setupFolder))
+            files.CreateDirectory(*setupFolder);
+        const std::string inSetup = JoinPath(*setupFolder, name);
+        if (IsFolder(files, *setupFolder) && Fits(inSetup))
+            candidates.push_back(inSetup);
+    }
     const std::string tempRoot = files.TempDirectory();
     if (!tempRoot.empty()) {
         const std::string inTemp = JoinPath(tempRoot, name);
-        if (Fits(inTemp) && !text936::EqualsNoCase(inTemp, inSource))
+        if (Fits(inTemp))
             candidates.push_back(inTemp);
     }
     for (const std::string& candidate : candidates) {
@@ -221,14 +229,14 @@ std::string ConfigKeeper::ChooseSaveFolder(const std::string& sourceFolder, cons
     return std::string();
 }
 
+void ConfigKeeper::RemoveEmptySetupFolder() {
+    // Removing fails unless it is empty: what else the installer keeps there stays.
+    if (!setupFolder_.empty())
+        services_.files.RemoveDirectory(setupFolder_);
+}
+
 bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePlace& place) {
     platform::FileSystem& files = services_.files;
-    std::string source = sourceFolder;
-    if (source.empty() && !LocateSourceFolder(services_, source)) {
-        unsavedFile = from;
-        return false;
-    }
-
     // What lies behind a link is not the user's to keep: copied here it would become readable.
     if (const auto link = FirstLinkOf(files, from)) {
         journal_.Problem(*link + " 是一个链接，其中的文件没有保留");
@@ -252,7 +260,7 @@ bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePl
     }
 
     // Chosen even with nothing to save: files an unfinished run left there still go back.
-    place.folder = ChooseSaveFolder(source, placeName, place.madeByThisRun);
+    place.folder = ChooseSaveFolder(placeName, place.madeByThisRun);
     if (place.folder.empty()) {
         if (toSave.empty())
             return true;
@@ -312,6 +320,7 @@ void ConfigKeeper::Restore(SavePlace& place, const std::string& into) {
     if (end == WalkEnd::NotListed && IsFolder(files, place.folder))
         journal_.Problem("未能读取保存位置 " + place.folder + "，其中保留的文件没有恢复");
     files.RemoveDirectory(place.folder);
+    RemoveEmptySetupFolder();
 }
 
 void ConfigKeeper::Discard(SavePlace& place) {
@@ -321,6 +330,7 @@ void ConfigKeeper::Discard(SavePlace& place) {
     if (place.madeByThisRun && !place.folder.empty())
         services_.files.RemoveDirectory(place.folder);
     place.folder.clear();
+    RemoveEmptySetupFolder();
 }
 
 }  // namespace install

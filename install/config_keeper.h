@@ -3,10 +3,11 @@
 // are deployed, and puts them back into the new product folder afterwards.
 //
 // Settings (".CFG") and section library (".SEC") files go through "SetUp_Temp1", drawing
-// library (".SJY") files through "SetUp_Temp2". Each kind has exactly one save place per run:
-// the folder inside the installation source, or, when that cannot be made (a read-only medium),
-// the folder of the same name under the user's temporary folder. The restore reads only the
-// place the backup chose.
+// library (".SJY") files through "SetUp_Temp2". Each kind has exactly one save place per run, on
+// this machine: the folder in the installer's own folder below Program Files, or, when that cannot
+// be made, the folder of the same name under the user's temporary folder. Never the installation
+// source, which other machines may be installing from at the same moment. The restore reads only
+// the place the backup chose.
 //
 // A file already in the save place was left there by a run that stopped before its restore: it
 // is the user's file, so the backup never overwrites it and the restore puts it back.
@@ -62,8 +63,6 @@ class ConfigKeeper {
 
     std::string productFolder;
     std::string previousFolder;
-    // The installation source, when the caller has located it; empty: the backup locates it.
-    std::string sourceFolder;
     int keepSettings = 0;
     int keepSectionLibrary = 0;
     int keepDrawingLibrary = 0;
@@ -81,7 +80,9 @@ class ConfigKeeper {
 
     bool Backup(const std::string& from, const char* placeName, SavePlace& place);
     // The first of the two places that exists or can be made; empty when neither.
-    std::string ChooseSaveFolder(const std::string& sourceFolder, const char* name, bool& made);
+    std::string ChooseSaveFolder(const char* name, bool& made);
+    // Removes the installer's own folder when nothing is left in it.
+    void RemoveEmptySetupFolder();
     void Restore(SavePlace& place, const std::string& into);
     void Discard(SavePlace& place);
 
@@ -90,6 +91,7 @@ class ConfigKeeper {
     state::InstallJournal& journal_;
     SavePlace productPlace_;
     SavePlace drawingPlace_;
+    std::string setupFolder_;  // the installer's own folder, once a backup looked for it
 };
 
 }  // namespace install

@@ -149,7 +149,6 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     progress.SetPos(0);
 
     ConfigKeeper keeper(services, installPath, journal);
-    keeper.sourceFolder = source;
     keeper.keepSettings = page.KeepSettings();
     keeper.keepSectionLibrary = page.KeepSectionLibrary();
     keeper.keepDrawingLibrary = page.KeepDrawingLibrary();

@@ -88,6 +88,7 @@ scenarios=(
     "x86|the registered Active Setup stub gives a user the per-user steps without a window|scenario_active_setup_stub_restores_a_user"
     "x86|beside a wizard on page 3 a silent run, a silent uninstall and a second wizard end with 1618|scenario_one_run_at_a_time"
     "x86|/S /? and mistyped silent lines end without a window; /D= as NSIS has it; the log's header|scenario_unattended_lines_show_no_window"
+    "x86|two machines install from one shared folder at once, each keeping its own files|scenario_two_machines_share_one_source"
     "x86|uninstall through Programs and Features leaves only the user's work and the documented leftovers|scenario_uninstall_round_trip"
     "x86|a quiet uninstall keeps the changed settings and their record; the next installation keeps them|scenario_uninstall_quietly_then_reinstall_keeps"
     "x86|a quiet uninstall follows none of an ordinary user's links, record lines or log link|scenario_uninstall_follows_no_link"

@@ -9,6 +9,7 @@
 
 #include "platform/services.h"
 #include "state/install_journal.h"
+#include "state/install_options.h"
 #include "state/release_table.h"
 
 namespace state {
@@ -23,6 +24,19 @@ class AcadInventory {
     // acadLocations[k][i] and acadKeys[k][i] describe the same installation of release k.
     std::array<StringList, kReleaseCount> acadLocations;
     std::array<StringList, kReleaseCount> acadKeys;
+    // The build that runs discovery: which registry view is its own, and what it serves.
+    int buildBitness = kBuildBitness;
+    // An installation this build does not install for, so that a run can say why.
+    struct Unserved {
+        int release = 0;      // index in the release table
+        int acadBitness = 0;  // 32 or 64: the registry view it was found in
+        int servedBy = 0;     // bitness of the build that serves it; 0: neither build does
+        std::string key;      // below HKEY_LOCAL_MACHINE
+        std::string location;
+    };
+    // In release order, then in the order found. Those of the build's own view are also in
+    // acadKeys and acadLocations, as they always were.
+    std::vector<Unserved> unserved;
     // What the search of one release key found for one value: the keys holding it (the prefix
     // followed by the path below the release key) and its texts, in walk order.
     struct Findings {
@@ -34,13 +48,23 @@ class AcadInventory {
         Findings productNames;
     };
 
-    // Discovery (acad/discovery.cpp). Runs once at start; never fails visibly.
+    // Discovery (acad/discovery.cpp). Runs once at start; never fails visibly. An installation
+    // seen through both views (the same key below the AutoCAD key, naming the same folder) counts
+    // once, as the 32-bit node's. Also reads the view of the other build, for `unserved`.
     void FindReleases(platform::Registry& registry, platform::Environment& environment);
-    void ScanReleaseView(platform::Registry& registry,
-                         platform::Environment& environment,
-                         const std::string& rootPath,
-                         const std::string& prefixFormat,
-                         const std::vector<int>& releaseIndexes);
+    // One installation as a view's walk found it.
+    struct Found {
+        int release = 0;
+        std::string key;
+        std::string location;
+    };
+    // The installations below `rootPath` of the registry in `view`, in walk order.
+    static std::vector<Found> ScanReleaseView(platform::Registry& registry,
+                                              platform::RegistryView view,
+                                              platform::Environment& environment,
+                                              const std::string& rootPath,
+                                              const std::string& prefixFormat,
+                                              const std::vector<int>& releaseIndexes);
     // Searches `key` and the keys below it for "AcadLocation" and "ProductName" in one walk. On
     // each path the highest key holding a value ends the search for that value, whether it can
     // be used there or not; the walk descends while either value is still wanted.

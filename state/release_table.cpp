@@ -23,4 +23,18 @@ std::optional<int> ReleaseIndexOfYear(int year) {
     return std::nullopt;
 }
 
+bool BuildServes(int buildBitness, int releaseIndex, int viewBitness) {
+    // 2000 and 2002 are never served; the 32-bit build stops at 2016 (k 14), the 64-bit one starts at 2005.
+    constexpr int kFirst32Bit = 2;
+    constexpr int kLast32Bit = 14;
+    constexpr int kFirst64Bit = 3;
+    if (releaseIndex < 0 || releaseIndex >= kReleaseCount)
+        return false;
+    if (buildBitness == 32)
+        return viewBitness == 32 && releaseIndex >= kFirst32Bit && releaseIndex <= kLast32Bit;
+    if (viewBitness == 32)
+        return ReleaseTable()[static_cast<std::size_t>(releaseIndex)].inWow6432View;
+    return releaseIndex >= kFirst64Bit;
+}
+
 }  // namespace state

@@ -20,4 +20,14 @@ const std::array<AcadRelease, kReleaseCount>& ReleaseTable();
 // Index of the release with that year, or nullopt when it is not supported.
 std::optional<int> ReleaseIndexOfYear(int year);
 
+// True when the build of `buildBitness` installs for release k found in the registry view of
+// `viewBitness` (the bitness of that AutoCAD): the 32-bit build for 2004 to 2016 of the 32-bit view,
+// the 64-bit build for 2005 to 2025 of the 64-bit view and 2006 to 2009 of the 32-bit one.
+bool BuildServes(int buildBitness, int releaseIndex, int viewBitness);
+
+// The bitness of the other build: 64 for 32, 32 otherwise.
+constexpr int OtherBuildBitness(int buildBitness) {
+    return buildBitness == 32 ? 64 : 32;
+}
+
 }  // namespace state

@@ -288,18 +288,19 @@ std::shared_ptr<RegistryNode> MemoryRegistry::RootNode(RootKey root) const {
 }
 
 std::unique_ptr<RegistryKey> MemoryRegistry::OpenRoot(RootKey root) {
-    if (failures_.ShouldFail(Operation::OpenKey, RootName(root)))
-        return nullptr;
-    return std::make_unique<MemoryKey>(failures_, RootNode(root), KeyAccess::Default);
+    return OpenRoot(root, RegistryView::Default);
 }
 
 std::unique_ptr<RegistryKey> MemoryRegistry::OpenRoot(RootKey root, RegistryView view) {
-    const bool redirected =
-        programBits_ == 64 && view == RegistryView::Force32 && root == RootKey::LocalMachine;
-    if (!redirected)
-        return OpenRoot(root);
     if (failures_.ShouldFail(Operation::OpenKey, RootName(root)))
         return nullptr;
+    // The 32-bit view of a 64-bit system: asked for, or a 32-bit program's own there.
+    const bool wow64 = programBits_ == 32 && systemBits_ == 64;
+    const bool redirected =
+        root == RootKey::LocalMachine &&
+        ((programBits_ == 64 && view == RegistryView::Force32) || (wow64 && view != RegistryView::Force64));
+    if (!redirected)
+        return std::make_unique<MemoryKey>(failures_, RootNode(root), KeyAccess::Default);
     return std::make_unique<MemoryKey>(failures_, localMachine_, KeyAccess::Default, localMachine_);
 }
 

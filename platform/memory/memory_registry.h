@@ -4,10 +4,11 @@
 // a value larger than the reader's buffer is not read. Keys opened for reading cannot write
 // and keys opened for writing cannot read, as with real access rights.
 //
-// Views: the tree is the registry as a program of the chosen bitness sees it in its own view.
-// A 32-bit program is taken to run on a 32-bit system, where every view is that one tree. For a
-// 64-bit program the 32-bit view of HKLM\SOFTWARE\<X> is HKLM\SOFTWARE\Wow6432Node\<X>: opens and
-// creates and subkey deletes below a root opened in that view are redirected.
+// Views: the tree is the registry as a program of the system's bitness sees it in its own view.
+// A 32-bit program is taken to run on a 32-bit system, where every view is that one tree, unless
+// the system is set to 64 bits. On a 64-bit system the 32-bit view of HKLM\SOFTWARE\<X> is
+// HKLM\SOFTWARE\Wow6432Node\<X>: opens, creates and subkey deletes below a root opened in that view
+// (for a 32-bit program also its own, default view) are redirected.
 
 #include <cstdint>
 #include <memory>
@@ -41,6 +42,8 @@ class MemoryRegistry : public Registry {
 
     // 32 (the default) or 64.
     void SetProgramBitness(int bits) { programBits_ = bits; }
+    // 32 (the default) or 64; a 64-bit program implies a 64-bit system.
+    void SetSystemBitness(int bits) { systemBits_ = bits; }
 
     // Test set-up and inspection; paths are relative to the root, levels separated by "\".
     void CreateKey(RootKey root, const std::string& path);
@@ -64,6 +67,7 @@ class MemoryRegistry : public Registry {
   private:
     FailureInjector& failures_;
     int programBits_ = 32;
+    int systemBits_ = 32;
     std::shared_ptr<RegistryNode> localMachine_;
     std::shared_ptr<RegistryNode> currentUser_;
 

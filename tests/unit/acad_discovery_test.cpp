@@ -44,6 +44,8 @@ class AcadDiscoveryTest : public ::testing::Test {
     }
 
     Lines Discover() {
+        // The in-memory registry is a 32-bit program's on a 32-bit system, whatever this build is.
+        inventory.buildBitness = 32;
         inventory.FindReleases(backend.registry, backend.environment);
         return Installations(inventory);
     }
@@ -107,17 +109,31 @@ TEST_F(AcadDiscoveryTest, RecordsEveryInstallationOfAReleaseInEnumerationOrder) 
               }));
 }
 
-TEST_F(AcadDiscoveryTest, ReleasesSeenThroughBothViewsAreRecordedTwiceViewOneFirst) {
-    AddInstallation(kPlain, "R17.1\\ACAD-7001:804", "C:\\AutoCAD 2008", "AutoCAD 2008");
+// One installation seen through both views (the same key below the AutoCAD key, naming the same
+// folder, in any letter case) counts once, as the 32-bit node's; two keys of one view always stay.
+TEST_F(AcadDiscoveryTest, AnInstallationSeenThroughBothViewsCountsOnce) {
     AddInstallation(kWow, "R17.1\\ACAD-7001:804", "C:\\AutoCAD 2008", "AutoCAD 2008");
+    AddInstallation(kPlain, "r17.1\\acad-7001:804", "c:\\autocad 2008\\", "AutoCAD 2008");
     AddInstallation(kWow, "R17.0\\ACAD-5001:804", "C:\\AutoCAD 2007", "AutoCAD 2007");
+    AddInstallation(kPlain, "R17.0\\ACAD-5001:804", "D:\\AutoCAD 2007", "AutoCAD 2007");
+    AddInstallation(kPlain, "R17.2\\ACAD-7001:804", "C:\\AutoCAD 2009", "AutoCAD 2009");
+    AddInstallation(kPlain, "R17.2\\ACAD-7001:409", "C:\\AutoCAD 2009", "AutoCAD 2009");
+    // Each view classifies by its own releases: one key, two releases, both stay offered.
+    AddInstallation(kWow, "R17.0\\ACAD-5004:804", "C:\\Dual", "AutoCAD 2004 / 2007");
+    AddInstallation(kPlain, "R17.0\\ACAD-5004:804", "C:\\Dual", "AutoCAD 2004 / 2007");
     EXPECT_EQ(Discover(), (Lines{
+                              "2004 SOFTWARE\\Autodesk\\AutoCAD\\R17.0\\ACAD-5004:804\\ => C:\\Dual",
                               "2007 SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R17.0\\ACAD-5001:804\\ => "
                               "C:\\AutoCAD 2007",
+                              "2007 SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R17.0\\ACAD-5004:804\\ => "
+                              "C:\\Dual",
+                              "2007 SOFTWARE\\Autodesk\\AutoCAD\\R17.0\\ACAD-5001:804\\ => D:\\AutoCAD 2007",
                               "2008 SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R17.1\\ACAD-7001:804\\ => "
                               "C:\\AutoCAD 2008",
-                              "2008 SOFTWARE\\Autodesk\\AutoCAD\\R17.1\\ACAD-7001:804\\ => C:\\AutoCAD 2008",
+                              "2009 SOFTWARE\\Autodesk\\AutoCAD\\R17.2\\ACAD-7001:409\\ => C:\\AutoCAD 2009",
+                              "2009 SOFTWARE\\Autodesk\\AutoCAD\\R17.2\\ACAD-7001:804\\ => C:\\AutoCAD 2009",
                           }));
+    EXPECT_TRUE(inventory.unserved.empty()) << "a 32-bit system's 64-bit view is its own view";
 }
 
 TEST_F(AcadDiscoveryTest, BothValuesMustBeOnTheSameKey) {

@@ -212,6 +212,26 @@ TEST_F(SetUpRunTest, SilentRunLogsWhatItFoundAndChose) {
     EXPECT_TRUE(backend.files.Exists("D:\\CAD Tools\\Brelix结构工具箱\\Brelix2008.arx"));
 }
 
+// The wrong package on a 64-bit Windows: only AutoCAD that the other build serves. The silent run
+// names it in the log and ends with 5, changing nothing.
+TEST_F(SetUpRunTest, SilentRunWithTheWrongPackageSaysWhichOneServesAndEndsWith5) {
+    backend.registry.SetSystemBitness(64);
+    backend.registry.SetProgramBitness(state::kBuildBitness);
+    const std::string other = state::kBuildBitness == 32 ? "64" : "32";
+    if (state::kBuildBitness != 32) {
+        // The staged releases become 32-bit ones: out of the 64-bit view, into the 32-bit node.
+        backend.failures.Fail(Operation::OpenKey, std::string("HKLM\\") + kAcadRoot);
+        AddAcad("SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R18.2\\ACAD-A001:804", "C:\\AutoCAD 2012",
+                "AutoCAD 2012");
+    }
+    EXPECT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitNoRelease);
+    EXPECT_TRUE(log.Mentions("需要 " + other + " 位安装程序：注册表键 HKLM\\SOFTWARE\\"));
+    EXPECT_TRUE(log.Mentions("可安装的 AutoCAD 版本；找到的 AutoCAD 20"));
+    EXPECT_EQ(log.lines.back().rfind("退出代码：5（", 0), 0u) << log.lines.back();
+    EXPECT_THAT(Registered(), IsEmpty());
+    EXPECT_FALSE(Recorded());
+}
+
 // One logon session: the machine's HKLM with a user's own HKCU.
 class SessionRegistry : public platform::Registry {
   public:

@@ -126,8 +126,8 @@ TEST_F(InstallActionTest, PreviousInstallationIsBackedUpWithOneMoreStepAndRestor
     StagePreviousInstallation();
     OnInstallButton(context, page);
 
-    // The walk of the source also meets the two folders the backup made in it.
-    EXPECT_EQ(page.progress.calls, Concat({Start(), Steps(1), Steps(11), Steps(4), Steps(4), {"pos 50"}}));
+    // The source is walked as shipped: the backup saved on this machine, not beside it.
+    EXPECT_EQ(page.progress.calls, Concat({Start(), Steps(1), Steps(9), Steps(4), Steps(4), {"pos 50"}}));
     // Settings and drawings were kept, sections were not.
     EXPECT_THAT(backend.files.List(kProduct),
                 ElementsAre("Brelix2019.arx", "Brelix扩展绘图库", "HELP.CHM", "temp", "USER.CFG"));
@@ -137,6 +137,9 @@ TEST_F(InstallActionTest, PreviousInstallationIsBackedUpWithOneMoreStepAndRestor
                                                          "Brelix扩展绘图库", "HELP.CHM", "SetUp.exe"));
     EXPECT_EQ(Record(), kProduct);
     EXPECT_THAT(page.calls, ElementsAre("read", "close"));
+    // The save places are gone; what the uninstall needs stays.
+    EXPECT_THAT(backend.files.List(kSetupFolder),
+                ElementsAre("BrelixUser.exe", "Brelix安装记录.txt", "Uninstall.exe"));
 }
 
 TEST_F(InstallActionTest, ReinstallingOverTheSameFolderKeepsTheUsersSettings) {

@@ -23,8 +23,8 @@ constexpr char kPrevious[] = "E:\\Old\\Brelix结构工具箱";
 constexpr char kPreviousLibrary[] = "E:\\Old\\Brelix结构工具箱\\Brelix扩展绘图库";
 constexpr char kProduct[] = "D:\\Tools\\Brelix结构工具箱";
 constexpr char kProductLibrary[] = "D:\\Tools\\Brelix结构工具箱\\Brelix扩展绘图库";
-constexpr char kSaved1[] = "C:\\Setup\\Data\\SetUp_Temp1";
-constexpr char kSaved2[] = "C:\\Setup\\Data\\SetUp_Temp2";
+constexpr char kSaved1[] = "C:\\Program Files\\Brelix安装程序\\SetUp_Temp1";
+constexpr char kSaved2[] = "C:\\Program Files\\Brelix安装程序\\SetUp_Temp2";
 constexpr char kUserTemp[] = "C:\\Users\\me\\Temp";
 constexpr char kUserSaved1[] = "C:\\Users\\me\\Temp\\SetUp_Temp1";
 constexpr char kUserSaved2[] = "C:\\Users\\me\\Temp\\SetUp_Temp2";
@@ -363,60 +363,91 @@ TEST_F(KeeperTest, SavedFileWhoseCopyBackFailsStaysWithItsFolder) {
     EXPECT_FALSE(backend.files.Exists(kSaved2));
 }
 
-// ---- Mended: a source that cannot take the saved files ------------------------------------
+// ---- Mended: the save place is this machine's, never the installation source ---------------
 
-TEST_F(KeeperTest, ReadOnlySourceSavesIntoTheUsersTemporaryFolder) {
+// Where one machine's backup saves, whatever the source is: the installer's own folder, or the
+// user's temporary folder when that cannot be made. The source (a share other machines install
+// from, or a read-only medium) is never written, and what another run left there is not taken.
+struct SavePlaceCase {
+    const char* name;
+    void (*stage)(MemoryBackend&);
+    const char* place;  // where SetUp_Temp1 and SetUp_Temp2 are made
+    bool setupFolderStays;
+};
+
+class SavePlaceTest : public KeeperTest, public ::testing::WithParamInterface<SavePlaceCase> {};
+
+TEST_P(SavePlaceTest, SavesOnThisMachineAndLeavesTheSourceAlone) {
+    const SavePlaceCase& c = GetParam();
     StagePreviousInstallation();
-    backend.failures.Fail(Operation::CreateDirectory, kSaved1);
-    backend.failures.Fail(Operation::CreateDirectory, kSaved2);
+    // Another machine's files, saved beside the shared Data at this very moment.
+    backend.files.AddFile(In(In(kSource, "SetUp_Temp1"), "A.CFG"), "another machine's A");
+    backend.files.AddFile(In(In(kSource, "SetUp_Temp2"), "N.SJY"), "another machine's drawing");
+    c.stage(backend);
+    const std::string sourceBefore = backend.files.Dump();
     auto keeper = MakeKeeper(1, 1, 1);
-    keeper->BackupConfig();
-    EXPECT_FALSE(backend.files.Exists(kSaved1));
-    EXPECT_THAT(Contents(kUserSaved1), ElementsAre("A.CFG=user A", "B.CFG=user b", "S.SEC=user S"));
-    EXPECT_THAT(Contents(kUserSaved2), ElementsAre("L.SJY=user L"));
+    ASSERT_TRUE(keeper->BackupConfig());
+    EXPECT_THAT(Contents(In(c.place, "SetUp_Temp1")),
+                ElementsAre("A.CFG=user A", "B.CFG=user b", "S.SEC=user S"));
+    EXPECT_THAT(Contents(In(c.place, "SetUp_Temp2")), ElementsAre("L.SJY=user L"));
 
     StageFreshProduct();
     keeper->RestoreConfig();
     EXPECT_THAT(Contents(kProduct),
                 ElementsAre("A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>", "S.SEC=user S"));
     EXPECT_THAT(Contents(kProductLibrary), ElementsAre("L.SJY=user L"));
-    EXPECT_THAT(backend.files.List(kUserTemp), IsEmpty());
+    EXPECT_FALSE(backend.files.Exists(In(c.place, "SetUp_Temp1")));
+    EXPECT_FALSE(backend.files.Exists(In(c.place, "SetUp_Temp2")));
+    EXPECT_EQ(backend.files.Exists(kSetupFolder), c.setupFolderStays);
+    EXPECT_THAT(Contents(In(kSource, "SetUp_Temp1")), ElementsAre("A.CFG=another machine's A"));
+    EXPECT_THAT(Contents(In(kSource, "SetUp_Temp2")), ElementsAre("N.SJY=another machine's drawing"));
 }
 
-TEST_F(KeeperTest, SourcePathTooLongForItsBufferSavesIntoTheUsersTemporaryFolder) {
-    const std::string folder = "C:\\" + std::string(240, 's');
-    backend.files.AddFolder(folder + "\\Data");
-    backend.files.SetProgramPath(folder + "\\SetUp.exe");
-    backend.files.AddFile(In(kPrevious, "A.CFG"), "user A");
-    auto keeper = MakeKeeper(1, 0, 0);
-    keeper->BackupConfig();
-    EXPECT_THAT(backend.files.List(folder + "\\Data"), IsEmpty());
-    EXPECT_THAT(backend.files.List(kUserSaved1), ElementsAre("A.CFG"));
-    keeper->RestoreConfig();
-    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
-}
-
-TEST_F(KeeperTest, BackupSavesBesideTheSourceItIsGiven) {
-    StagePreviousInstallation();
-    backend.files.AddFolder("C:\\Media\\Data");
-    backend.files.SetProgramPath("C:\\Elsewhere\\SetUp.exe");
-    auto keeper = MakeKeeper(1, 0, 0);
-    keeper->sourceFolder = "C:\\Media\\Data";
-    EXPECT_TRUE(keeper->BackupConfig());
-    EXPECT_THAT(backend.files.List("C:\\Media\\Data\\SetUp_Temp1"), ElementsAre("A.CFG", "B.CFG"));
-    StageFreshProduct();
-    keeper->RestoreConfig();
-    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), "user A");
-    EXPECT_FALSE(backend.files.Exists("C:\\Media\\Data\\SetUp_Temp1"));
-    EXPECT_THAT(backend.prompts.shown, IsEmpty());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Machines,
+    SavePlaceTest,
+    ::testing::Values(
+        SavePlaceCase{"SetupFolderMadeAndRemovedAgain", [](MemoryBackend&) {}, kSetupFolder, false},
+        SavePlaceCase{"EmptySetupFolderThere", [](MemoryBackend& b) { b.files.AddFolder(kSetupFolder); },
+                      kSetupFolder, false},
+        SavePlaceCase{"SetupFolderThereAlready",
+                      [](MemoryBackend& b) { b.files.AddFile(In(kSetupFolder, "Uninstall.exe"), "kept"); },
+                      kSetupFolder, true},
+        SavePlaceCase{"ProgramFilesFromTheRegistry",
+                      [](MemoryBackend& b) {
+                          b.files.AddFolder("D:\\Programme");
+                          b.registry.SetString(RootKey::LocalMachine,
+                                               "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                                               "ProgramFilesDir", "D:\\Programme");
+                      },
+                      "D:\\Programme\\Brelix安装程序", false},
+        SavePlaceCase{"SetupFolderCannotBeMade",
+                      [](MemoryBackend& b) { b.failures.Fail(Operation::CreateDirectory, kSetupFolder); },
+                      kUserTemp, false},
+        SavePlaceCase{"SaveFolderInItCannotBeMade",
+                      [](MemoryBackend& b) {
+                          b.files.AddFile(In(kSetupFolder, "Uninstall.exe"), "kept");
+                          b.failures.Fail(Operation::CreateDirectory, In(kSetupFolder, "SetUp_Temp1"));
+                          b.failures.Fail(Operation::CreateDirectory, In(kSetupFolder, "SetUp_Temp2"));
+                      },
+                      kUserTemp, true},
+        SavePlaceCase{"ProgramFilesUnknown", [](MemoryBackend& b) { b.environment.Set("ProgramFiles", ""); },
+                      kUserTemp, false},
+        SavePlaceCase{"ProgramFilesTooLong",
+                      [](MemoryBackend& b) {
+                          const std::string longFolder = "C:\\" + std::string(230, 'p');
+                          b.files.AddFolder(longFolder);
+                          b.environment.Set("ProgramFiles", longFolder);
+                      },
+                      kUserTemp, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(KeeperTest, RestoreReadsOnlyThePlaceTheBackupUsed) {
     StagePreviousInstallation();
     backend.files.AddFile(In(kUserSaved1, "A.CFG"), "stale A");
     backend.files.AddFile(In(kUserSaved1, "OLD.CFG"), "stale old");
     auto keeper = MakeKeeper(1, 0, 0);
-    EXPECT_TRUE(keeper->BackupConfig());  // into the source, which is writable
+    EXPECT_TRUE(keeper->BackupConfig());  // into the installer's own folder
     keeper->RestoreConfig();
     EXPECT_THAT(Contents(kProduct), ElementsAre("A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>"));
     EXPECT_FALSE(backend.files.Exists(kSaved1));
@@ -459,9 +490,11 @@ TEST_P(UnsavedTest, BackupFailsNamingTheFileAndDiscardLeavesTheDiskAsItWas) {
 INSTANTIATE_TEST_SUITE_P(
     Failures,
     UnsavedTest,
-    ::testing::Values(UnsavedCase{"SettingsCopy", Operation::CopyFile, "C:\\Setup\\Data\\SetUp_Temp1\\B.CFG",
+    ::testing::Values(UnsavedCase{"SettingsCopy", Operation::CopyFile,
+                                  "C:\\Program Files\\Brelix安装程序\\SetUp_Temp1\\B.CFG",
                                   "E:\\Old\\Brelix结构工具箱\\B.CFG"},
-                      UnsavedCase{"DrawingCopy", Operation::CopyFile, "C:\\Setup\\Data\\SetUp_Temp2\\L.SJY",
+                      UnsavedCase{"DrawingCopy", Operation::CopyFile,
+                                  "C:\\Program Files\\Brelix安装程序\\SetUp_Temp2\\L.SJY",
                                   "E:\\Old\\Brelix结构工具箱\\Brelix扩展绘图库\\L.SJY"},
                       UnsavedCase{"PreviousFolderNotListed", Operation::FindFirst,
                                   "E:\\Old\\Brelix结构工具箱\\*.*", "E:\\Old\\Brelix结构工具箱"},
@@ -480,7 +513,7 @@ TEST_F(KeeperTest, DiscardLeavesTheSaveFolderThatWasThereBefore) {
     EXPECT_EQ(backend.files.Dump(), before);
 }
 
-// ---- Limits and a missing source ---------------------------------------------------------
+// ---- Limits ---------------------------------------------------------------------------
 
 TEST_F(KeeperTest, ProductFolderTooLongForItsBufferKeepsTheSavedFiles) {
     const std::string root = "D:\\" + std::string(240, 'r');
@@ -491,24 +524,6 @@ TEST_F(KeeperTest, ProductFolderTooLongForItsBufferKeepsTheSavedFiles) {
     keeper.BackupConfig();
     keeper.RestoreConfig();
     EXPECT_THAT(Contents(kSaved1), ElementsAre("A.CFG=user A"));
-}
-
-TEST_F(KeeperTest, WithoutASourceEveryOperationShowsTheMessageAndDoesNothing) {
-    MemoryBackend bare;
-    StageProgram(bare);
-    bare.registry.SetString(RootKey::LocalMachine, kRecordKey, kRecordValue, kPrevious);
-    bare.files.AddFile(In(kPrevious, "A.CFG"), "user A");
-    bare.files.AddFile(In(kPreviousLibrary, "L.SJY"), "user L");
-    auto bareServices = bare.services();
-    const std::string before = bare.files.Dump();
-
-    ConfigKeeper keeper(bareServices, "D:\\Tools");
-    ASSERT_TRUE(keeper.ReadPreviousFolder());
-    keeper.keepSettings = keeper.keepSectionLibrary = keeper.keepDrawingLibrary = 1;
-    EXPECT_FALSE(keeper.BackupConfig());
-    keeper.RestoreConfig();
-    EXPECT_EQ(bare.files.Dump(), before);
-    EXPECT_EQ(bare.prompts.shown.size(), 1u);  // the backup stops at the first lookup
 }
 
 TEST_F(KeeperTest, RecordsItsProductFolder) {

@@ -99,7 +99,8 @@ struct Machine {
         std::string lost;
         for (const KeptFile& kept : KeptFiles()) {
             bool found = backend.files.ReadFile(In(kept.folder, kept.name)) == kept.content;
-            for (const char* place : {"C:\\Setup\\Data\\SetUp_Temp1", "C:\\Setup\\Data\\SetUp_Temp2",
+            for (const char* place : {"C:\\Program Files\\Brelix安装程序\\SetUp_Temp1",
+                                      "C:\\Program Files\\Brelix安装程序\\SetUp_Temp2",
                                       "C:\\Temp\\SetUp_Temp1", "C:\\Temp\\SetUp_Temp2"}) {
                 found = found || backend.files.ReadFile(In(place, kept.name)) == kept.content;
             }
@@ -117,13 +118,15 @@ struct Machine {
     FakeInstallPage page;
 };
 
-// The file tree without the save places, which a failed clean-up may leave behind harmlessly.
+// The file tree without the save places and the installer's own folder that holds them, which a
+// failed clean-up may leave behind harmlessly.
 std::string FilesOutsideSavePlaces(const Machine& machine) {
     std::istringstream all(machine.backend.files.Dump());
     std::string line, kept;
     while (std::getline(all, line)) {
         // The installation record's trusted-path lines come from HKCU, which the sweep leaves out.
-        if (line.find("SetUp_Temp") == std::string::npos && line.rfind("TRUSTEDPATHS\t", 0) != 0)
+        if (line.find("SetUp_Temp") == std::string::npos && line.rfind(kSetupFolder, 0) != 0 &&
+            line.rfind("TRUSTEDPATHS\t", 0) != 0)
             kept += line + "\n";
     }
     return kept;
@@ -211,7 +214,7 @@ TEST(Journal, AWholeReinstallationReportsWhatItSavedCopiedWroteAndInstalled) {
     InstallContext context{machine.services, machine.options, machine.inventory, journal};
     OnInstallButton(context, machine.page);
 
-    const std::string saved1 = "C:\\Setup\\Data\\SetUp_Temp1";
+    const std::string saved1 = "C:\\Program Files\\Brelix安装程序\\SetUp_Temp1";
     const std::string variablesPath = std::string("HKCU\\") + kProfileVariables;
     const std::string entry = std::string(kAcadKey) + "\\Applications\\Brelix2010";
     const std::vector<std::string> expectedLines = {
@@ -370,7 +373,7 @@ TEST(UnsavedFile, StopsBeforeTheDeploymentWithOneMessageNamingIt) {
     const std::pair<Operation, std::string> noRecord{Operation::ReadValue, "HKLM\\SOFTWARE\\Brelix"};
     const Case cases[] = {
         {"a copy that fails",
-         {{Operation::CopyFile, "C:\\Setup\\Data\\SetUp_Temp1\\USER.CFG"}},
+         {{Operation::CopyFile, "C:\\Program Files\\Brelix安装程序\\SetUp_Temp1\\USER.CFG"}},
          In(kProduct, "USER.CFG")},
         {"a previous folder that cannot be listed", {{Operation::FindFirst, In(kProduct, "*.*")}}, kProduct},
         {"no record, a settings file", {noRecord}, recordUnreadable},
@@ -570,14 +573,14 @@ TEST_P(ReadOnlySourceTest, InstalledFileIsWritableThoughItsSourceStaysReadOnly) 
 INSTANTIATE_TEST_SUITE_P(
     Copies,
     ReadOnlySourceTest,
-    ::testing::Values(ReadOnlySourceCase{"ProductFile", In(kSource, "HELP.CHM"), In(kProduct, "HELP.CHM"),
-                                         "shipped help"},
-                      ReadOnlySourceCase{"DrawingLibraryFile", In(In(kSource, "Brelix扩展绘图库"), "梁.SJY"),
-                                         In(kLibrary, "梁.SJY"), "shipped beam"},
-                      ReadOnlySourceCase{"RestoredFile", "C:\\Setup\\Data\\SetUp_Temp1\\USER.CFG",
-                                         In(kProduct, "USER.CFG"), "saved by an unfinished run"},
-                      ReadOnlySourceCase{"Font", In(kSource, "Brelix_EN.shx"),
-                                         In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"), "shipped font"}),
+    ::testing::Values(
+        ReadOnlySourceCase{"ProductFile", In(kSource, "HELP.CHM"), In(kProduct, "HELP.CHM"), "shipped help"},
+        ReadOnlySourceCase{"DrawingLibraryFile", In(In(kSource, "Brelix扩展绘图库"), "梁.SJY"),
+                           In(kLibrary, "梁.SJY"), "shipped beam"},
+        ReadOnlySourceCase{"RestoredFile", "C:\\Program Files\\Brelix安装程序\\SetUp_Temp1\\USER.CFG",
+                           In(kProduct, "USER.CFG"), "saved by an unfinished run"},
+        ReadOnlySourceCase{"Font", In(kSource, "Brelix_EN.shx"),
+                           In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"), "shipped font"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- A program path that does not fit ----------------------------------------------------

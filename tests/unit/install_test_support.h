@@ -15,9 +15,11 @@ using platform::memory::MemoryBackend;
 using platform::memory::Operation;
 
 constexpr char kProgram[] = "C:\\Setup\\SetUp.exe";
-// The setup folder below Program Files, where the uninstaller, the record and BrelixUser.exe go.
-constexpr char kSetupFolder[] = "C:\\Program Files\\Brelix安装程序";
 constexpr char kSource[] = "C:\\Setup\\Data";
+constexpr char kProgramFiles[] = "C:\\Program Files";
+// The installer's own folder below it, where the uninstaller, the record, BrelixUser.exe and the
+// files to keep go.
+constexpr char kSetupFolder[] = "C:\\Program Files\\Brelix安装程序";
 constexpr char kRecordKey[] = "SOFTWARE\\Brelix";
 constexpr char kRecordValue[] = "Brelix_Path";
 constexpr platform::WindowHandle kPageWindow = 0x3142;
@@ -32,8 +34,8 @@ inline std::string NumberedName(const std::string& prefix,
 
 // A machine whose Program Files folder is C:\Program Files, as %ProgramFiles% says.
 inline void StageProgramFiles(MemoryBackend& backend) {
-    backend.files.AddFolder("C:\\Program Files");
-    backend.environment.Set("ProgramFiles", "C:\\Program Files");
+    backend.files.AddFolder(kProgramFiles);
+    backend.environment.Set("ProgramFiles", kProgramFiles);
 }
 
 // A backend whose program runs from C:\Setup (its file is there: the uninstaller is a copy of it)

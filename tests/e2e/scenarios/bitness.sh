@@ -28,7 +28,7 @@ wait-page 请选择安装路径：
 $INSTALL_AND_FINISH
 EOF
     wizard_ended || return 1
-    # Everything goes into the 32-bit view: the record, and 2009's entry (found through both of the
+    # Everything goes into the 32-bit view: the record, and 2009's entry, once (found through both of the
     # program's paths to the same key). The 64-bit AutoCAD installations are not touched.
     local folder="C:\\Brelix\\$PRODUCT_NAME"
     expect_product "$PRODUCT" "$PAYLOAD_REF"
@@ -48,6 +48,13 @@ EOF
     expect_content "$DRIVE_C/Program Files/AutoCAD 2010/Fonts/Brelix_EN.shx" \
         $'old font from an earlier installation\r'
     expect_missing "$DRIVE_C/Program Files/AutoCAD 2010/Fonts/Brelix_HZ.shx"
+    expect_eq "demand-load entries recorded for 2009" \
+        "$(grep -c 'Applications.Brelix2009' "$PRODUCT/Brelix安装记录.txt")" 1
+    # The 64-bit releases are named, with the package that serves them; asking for one says so.
+    silent /S /RELEASES=2010 "/LOG=$SILENT_LOG_WIN"
+    expect_eq "a 64-bit release asked of the 32-bit build" "$SILENT_EXIT" 2
+    expect_log "本机的 AutoCAD 2010 是 64 位的，需要 64 位安装程序"
+    expect_log "本程序（32 位版本）不为 AutoCAD 2021（64 位）安装，需要 64 位安装程序"
 }
 
 scenario_64bit_build_installs() {
