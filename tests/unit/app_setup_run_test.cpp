@@ -486,8 +486,12 @@ TEST_F(SetUpRunTest, LogBeginsWithWhoRanWhatAndSaysWhatDataHoldsThatIsNotInstall
     EXPECT_FALSE(backend.files.Exists(logPath)) << "but not the log itself";
     ASSERT_GE(log.lines.size(), 4u);
     EXPECT_EQ(log.lines[0], "计算机：CAD-17，账户：NT AUTHORITY\\SYSTEM");
-    EXPECT_EQ(log.lines[1], "程序：SetUp.exe Brelix结构工具箱 V2024.3.27 (32位版本)");
-    EXPECT_EQ(log.lines[2], "注册表视图：32 位（AutoCAD 的查找与注册、安装记录都在 32 位视图）");
+    const bool bits32 = state::kBuildBitness == 32;
+    EXPECT_EQ(log.lines[1], std::string("程序：SetUp.exe Brelix结构工具箱 V2024.3.27 (") +
+                                (bits32 ? "32" : "64") + "位版本)");
+    EXPECT_EQ(log.lines[2], bits32 ? "注册表视图：32 位（AutoCAD 的查找与注册、安装记录都在 32 位视图）"
+                                   : "注册表视图：64 位（AutoCAD 在 64 位视图及 Wow6432Node 中查找与注册；"
+                                     "安装记录在 32 位视图）");
     EXPECT_EQ(log.lines[3], "命令行：/S /LOG=C:\\日志\\机器\\i.log");
 
     std::vector<std::string> leftOut;
