@@ -46,7 +46,9 @@ EOF
     expect_content "$PRODUCT/Brelix.SEC" $'user sections\r'
     expect_content "$PRODUCT/$LIBRARY/Column.SJY" $'user drawing library\r'
     expect_data_clean
-    expect_missing "$X86_FILES/Brelix安装程序"
+    # The save places are gone; the uninstaller and the record stay in the setup folder.
+    expect_missing "$X86_FILES/Brelix安装程序/SetUp_Temp1"
+    expect_missing "$X86_FILES/Brelix安装程序/SetUp_Temp2"
     expect_content "$stale/STALE.CFG" $'not ours\r'
 }
 
