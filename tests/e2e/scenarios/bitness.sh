@@ -49,7 +49,7 @@ EOF
         $'old font from an earlier installation\r'
     expect_missing "$DRIVE_C/Program Files/AutoCAD 2010/Fonts/Brelix_HZ.shx"
     expect_eq "demand-load entries recorded for 2009" \
-        "$(grep -c 'Applications.Brelix2009' "$PRODUCT/Brelix安装记录.txt")" 1
+        "$(grep -ac 'Applications.Brelix2009' "$SETUP_FOLDER_32/Brelix安装记录.txt")" 1
     # The 64-bit releases are named, with the package that serves them; asking for one says so.
     silent /S /RELEASES=2010 "/LOG=$SILENT_LOG_WIN"
     expect_eq "a 64-bit release asked of the 32-bit build" "$SILENT_EXIT" 2

@@ -104,7 +104,7 @@ declare -A KEPT_FILES=()
 expect_setup_folder() {
     local folder=$1
     shift
-    expect_listing "$folder" Uninstall.exe Brelix安装记录.txt "$@"
+    expect_listing "$folder" BrelixUser.exe Uninstall.exe Brelix安装记录.txt "$@"
     expect_same_file "$folder/Uninstall.exe" "$SETUP_DIR/SetUp.exe"
     local line
     line=$(iconv -f GBK -t UTF-8 <"$folder/Brelix安装记录.txt" | grep -a '^FOLDER' | tr -d '\r')

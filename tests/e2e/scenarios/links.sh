@@ -4,7 +4,7 @@
 
 # The installation record as this build writes it; the one place to change should it move.
 record_file() {
-    printf '%s\n' "$PRODUCT/Brelix安装记录.txt"
+    printf '%s\n' "$SETUP_FOLDER_32/Brelix安装记录.txt"
 }
 
 # record_line <file> <path in code page 936 terms, as UTF-8>: a FILE line matching the file's size and CRC-32.

@@ -107,8 +107,8 @@ EOF
     # The 32-bit build's setup folder was found, its record taken in and the folder cleared.
     expect_setup_folder "$SETUP_FOLDER_64"
     expect_missing "$SETUP_FOLDER_32"
-    # (the 32-bit build names its key without Wow6432Node)
-    if grep -qaF $'DEMANDLOAD\tSOFTWARE\\Autodesk\\AutoCAD\\R17.2\\' "$SETUP_FOLDER_64/Brelix安装记录.txt"; then
+    # (the 32-bit build names the key of a 2009 it sees through both views as the one below Wow6432Node)
+    if grep -a $'^DEMANDLOAD\t' "$SETUP_FOLDER_64/Brelix安装记录.txt" | grep -qF 'Autodesk\AutoCAD\R17.2\'; then
         note "ok: the record kept the 32-bit build's entry"
     else
         fail "the record lost the 32-bit build's demand-load entry"

@@ -65,7 +65,8 @@ scenario_two_machines_share_one_source() {
             expect_content "$product/$LIBRARY/Column.SJY" "drawings of $name, round $round"$'\r'
             expect_content "$product/$LIBRARY/私有$name.SJY" "private drawing of $name"$'\r'
             expect_missing "$product/$LIBRARY/私有$other.SJY"
-            expect_missing "$prefix/drive_c/Program Files/Brelix安装程序"
+            expect_missing "$prefix/drive_c/Program Files/Brelix安装程序/SetUp_Temp1"
+            expect_missing "$prefix/drive_c/Program Files/Brelix安装程序/SetUp_Temp2"
         done
         expect_eq "round $round: the share holds what was put there" \
             "$(cd "$share" && find . | LC_ALL=C sort)" "$listing_before"

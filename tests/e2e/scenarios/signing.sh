@@ -119,8 +119,8 @@ scenario_signed_packages() {
     silent /S
     expect_eq "silent installation" "$SILENT_EXIT" 0
     local uninstaller
-    uninstaller=$(find "$DRIVE_C" -path "$SETUP_DIR" -prune -o -name Uninstall.exe -print | head -n 1)
-    [ -n "$uninstaller" ] || { fail "the installation wrote no Uninstall.exe"; return 1; }
+    uninstaller="$SETUP_FOLDER_32/Uninstall.exe"
+    [ -f "$uninstaller" ] || { fail "the installation wrote no Uninstall.exe"; return 1; }
     expect_signed "the Uninstall.exe the installation writes" "$uninstaller" "$keys/ca.pem"
 }
 
