@@ -544,15 +544,19 @@ void MemoryFileSystem::AddFolder(const std::string& path) {
     }
 }
 
+std::shared_ptr<FileNode> MemoryFileSystem::MadeParentOf(const std::string& path, std::string& leaf) {
+    std::size_t sep = text936::FindLastBackslash(path);
+    if (sep == text936::npos)
+        return nullptr;
+    AddFolder(path.substr(0, sep));
+    return ParentOf(path, leaf);
+}
+
 void MemoryFileSystem::AddFile(const std::string& path,
                                const std::string& content,
                                std::uint32_t attributes) {
-    std::size_t sep = text936::FindLastBackslash(path);
-    if (sep == text936::npos)
-        return;
-    AddFolder(path.substr(0, sep));
     std::string leaf;
-    auto parent = ParentOf(path, leaf);
+    auto parent = MadeParentOf(path, leaf);
     if (!parent)
         return;
     auto node = parent->Child(leaf);
@@ -566,12 +570,8 @@ void MemoryFileSystem::AddFile(const std::string& path,
 }
 
 void MemoryFileSystem::AddLink(const std::string& path, const std::string& target, bool folder) {
-    std::size_t sep = text936::FindLastBackslash(path);
-    if (sep == text936::npos)
-        return;
-    AddFolder(path.substr(0, sep));
     std::string leaf;
-    auto parent = ParentOf(path, leaf);
+    auto parent = MadeParentOf(path, leaf);
     if (!parent || parent->Child(leaf))
         return;
     auto node = std::make_shared<FileNode>();

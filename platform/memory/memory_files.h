@@ -113,6 +113,8 @@ class MemoryFileSystem : public FileSystem {
     Reached Walk(const std::string& path, bool followLast) const;
     std::shared_ptr<FileNode> Find(const std::string& path, bool followLast = true) const;
     std::shared_ptr<FileNode> ParentOf(const std::string& path, std::string& leaf) const;
+    // The folder that holds `path`, made with every missing level first; nullptr for a bare name.
+    std::shared_ptr<FileNode> MadeParentOf(const std::string& path, std::string& leaf);
     // The file a write replaces or creates, as CreateFileA with CREATE_ALWAYS finds it: an existing
     // file that is not read-only, hidden or locked, or a new empty one in an existing folder.
     // nullptr when neither can be had.
