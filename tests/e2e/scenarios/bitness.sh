@@ -125,14 +125,7 @@ scenario_64bit_reinstall_keeping() {
     walk_and_install || return 1
     edit_user_files
     put_payload 20250101
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<EOF || return 1
-$WALK_TO_PAGE3
-expect-text 1014 请选择是否保留配置及安装路径：
-check 1009 expect 1
-$INSTALL_AND_FINISH
-EOF
-    wizard_ended || return 1
+    install_keeping || return 1
     expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
     expect_content "$PRODUCT/Brelix.SEC" $'user sections\r'
     expect_content "$PRODUCT/$LIBRARY/Column.SJY" $'user drawing library\r'

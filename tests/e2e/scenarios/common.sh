@@ -79,6 +79,16 @@ walk_and_install() {
     wizard_ended
 }
 
+# install_keeping [driver lines]: the wizard run again over an earlier installation: page 3 offers to
+# keep its configuration, ticked; after the given lines (each ending in a line break) it installs.
+install_keeping() {
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<<"${WALK_TO_PAGE3}expect-text 1014 请选择是否保留配置及安装路径：
+check 1009 expect 1
+${1:-}$INSTALL_AND_FINISH" || return 1
+    wizard_ended
+}
+
 # expect_product <product folder> <payload reference> [extra entries...]: the product folder holds the
 # payload's product files and drawing library, each a copy of the payload's file, an empty temp folder,
 # and the extra entries given (the user's own files); no uninstaller and no record, which live in the

@@ -30,13 +30,7 @@ EOF
     local stale="$DRIVE_C/users/root/Temp/SetUp_Temp1"
     mkdir -p "$stale"
     printf 'not ours\r\n' >"$stale/STALE.CFG"
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<EOF || return 1
-$WALK_TO_PAGE3
-check 1009 expect 1
-$INSTALL_AND_FINISH
-EOF
-    wizard_ended || return 1
+    install_keeping || return 1
     KEPT_FILES=([Brelix.CFG]=1 [BrelixDraw.cfg]=1 [Brelix.SEC]=1 ["$LIBRARY/Column.SJY"]=1
         ["$LIBRARY/钢梁节点.SJY"]=1)
     expect_product "$PRODUCT" "$PAYLOAD_REF" MyBeams.sec "$LIBRARY/我的节点.SJY"
@@ -123,14 +117,7 @@ scenario_64bit_then_32bit_build() {
     expect_setup_folder "$SETUP_FOLDER_64"
     edit_user_files
     cp "$SETUP32" "$SETUP_DIR/SetUp.exe"
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<EOF || return 1
-$WALK_TO_PAGE3
-expect-text 1014 请选择是否保留配置及安装路径：
-check 1009 expect 1
-$INSTALL_AND_FINISH
-EOF
-    wizard_ended || return 1
+    install_keeping || return 1
     expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
     expect_setup_folder "$SETUP_FOLDER_32"
     expect_missing "$SETUP_FOLDER_64"

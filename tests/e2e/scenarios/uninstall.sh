@@ -179,15 +179,7 @@ scenario_uninstall_quietly_then_reinstall_keeps() {
     expect_no_reg_key "$UNINSTALL_KEY"
     expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "C:\\Brelix\\$PRODUCT_NAME"
 
-    wizard_start "$SETUP_DIR/SetUp.exe"
-    drive <<EOF || return 1
-$WALK_TO_PAGE3
-expect-text 1014 请选择是否保留配置及安装路径：
-check 1009 expect 1
-check 1010 expect 1
-$INSTALL_AND_FINISH
-EOF
-    wizard_ended || return 1
+    install_keeping $'check 1010 expect 1\n' || return 1
     expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
     KEPT_FILES=([Brelix.CFG]=1)
     expect_product "$PRODUCT" "$PAYLOAD_REF"
