@@ -105,10 +105,10 @@ scenario_signed_packages() {
     expect_binary_check_fails "$keys/32/SetUp.exe" "$keys/32/SetUp.exe" "imports comctl32.dll"
     expect_binary_check_fails "$keys/32/SetUp.exe" "$keys/32/SetUp.exe" "asks for administrator rights"
     expect_binary_check_fails "$keys/32/SetUp.exe" "$E2E_DRIVER_UNIX" 'lacks level="asInvoker"'
-    cp "$keys/32/SetUp.exe" "$keys/grown.exe" && truncate -s 471041 "$keys/grown.exe"
-    expect_binary_check_fails "$keys/grown.exe" "$signed" "is 471041 bytes, more than 471040"
-    cp "$signed" "$keys/grown-user.exe" && truncate -s 131073 "$keys/grown-user.exe"
-    expect_binary_check_fails "$keys/32/SetUp.exe" "$keys/grown-user.exe" "is 131073 bytes, more than 131072"
+    cp "$keys/32/SetUp.exe" "$keys/grown.exe" && truncate -s 409601 "$keys/grown.exe"
+    expect_binary_check_fails "$keys/grown.exe" "$signed" "is 409601 bytes, more than 409600"
+    cp "$signed" "$keys/grown-user.exe" && truncate -s 102401 "$keys/grown-user.exe"
+    expect_binary_check_fails "$keys/32/SetUp.exe" "$keys/grown-user.exe" "is 102401 bytes, more than 102400"
 
     # What the signed SetUp.exe writes on a machine: the per-user program, and at a silent installation
     # its uninstaller (found wherever the installation puts it).
