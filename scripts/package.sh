@@ -58,7 +58,9 @@ build() {
 
 # sign <program> <signed copy> <description>
 sign() {
-    local options=(-pkcs12 "$SIGN_PFX" -readpass "$staging/password" -h sha256 -n "$3")
+    local options=(-pkcs12 "$SIGN_PFX" -h sha256 -n "$3")
+    # osslsigncode refuses an empty password file; a PKCS#12 without a password is opened without one.
+    [ -z "${SIGN_PASSWORD:-}" ] || options+=(-readpass "$staging/password")
     [ -z "${SIGN_TIMESTAMP_URL:-}" ] || options+=(-ts "$SIGN_TIMESTAMP_URL")
     rm -f "$2"
     osslsigncode sign "${options[@]}" -in "$1" -out "$2" >/dev/null ||

@@ -122,6 +122,7 @@ scenario_signed_packages() {
     uninstaller="$SETUP_FOLDER_32/Uninstall.exe"
     [ -f "$uninstaller" ] || { fail "the installation wrote no Uninstall.exe"; return 1; }
     expect_signed "the Uninstall.exe the installation writes" "$uninstaller" "$keys/ca.pem"
+    expect_signed "the BrelixUser.exe the installation writes" "$SETUP_FOLDER_32/BrelixUser.exe" "$keys/ca.pem"
 }
 
 scenario_unsigned_package() {
