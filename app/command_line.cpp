@@ -84,6 +84,12 @@ bool IsSilenceName(const std::string& upperName) {
     return upperName == "S" || upperName == "SILENT" || upperName == "VERYSILENT" || upperName == "QUIET";
 }
 
+// Inno Setup's companions of /VERYSILENT in deployment lines. They ask for nothing this program would
+// do anyway: it never restarts Windows, and a silent run shows no box.
+bool IsNoEffectName(const std::string& upperName) {
+    return upperName == "NORESTART" || upperName == "SUPPRESSMSGBOXES";
+}
+
 bool IsFlagName(const std::string& upperName) {
     return IsSilenceName(upperName) || upperName == "?" || upperName == "HELP" || upperName == "UNINSTALL";
 }
@@ -175,7 +181,7 @@ bool AsksForNoBox(const std::string& arguments) {
         if (word.size() < 2 || (word[0] != '/' && word[0] != '-'))
             continue;
         const std::string name = text936::ToUpper(word.substr(1, word.find('=') - 1));
-        if (IsSilenceName(name) || name == "LOG")
+        if (IsSilenceName(name) || name == "LOG" || name == "SUPPRESSMSGBOXES")
             return true;
     }
     return false;
@@ -203,6 +209,11 @@ ParsedCommandLine ParseCommandLine(const std::string& arguments) {
         const bool hasValue = equals != std::string::npos;
         const std::string value = hasValue ? word.substr(equals + 1) : std::string();
 
+        if (IsNoEffectName(name)) {
+            if (hasValue)
+                return Refuse("开关 " + word + " 不带值");
+            continue;
+        }
         if (IsFlagName(name)) {
             if (hasValue)
                 return Refuse("开关 " + word + " 不带值");

@@ -9,6 +9,8 @@
 //   /? or /HELP            the list of switches
 //   /UNINSTALL             remove the installation (with /S and /LOG)
 //   /USERPROGRAM=<file>    write BrelixUser.exe, the per-user program, to <file> (with /S and /LOG)
+//   /NORESTART, /SUPPRESSMSGBOXES  taken from Inno Setup lines, with no effect (the second asks for
+//                          no box, as /S does)
 //
 // Switches start with "/" or "-" and ignore letter case; a value follows "="; quotes group words
 // with spaces and are dropped ("/D=D:\CAD Tools" or /D="D:\CAD Tools"). Unlike the C runtime's

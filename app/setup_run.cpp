@@ -225,7 +225,8 @@ std::string HelpText() {
            "/LOG\t将运行过程写入日志文件（UTF-8），缺少的文件夹自动创建；默认不写日志\n"
            "/UNINSTALL\t卸载（Uninstall.exe 使用）\n"
            "/USERPROGRAM\t写出每个用户登录时运行的 BrelixUser.exe（只可同时使用 /S 和 /LOG）\n"
-           "/? 或 /HELP\t显示本说明；静默或有日志时写入日志\n\n"
+           "/? 或 /HELP\t显示本说明；静默或有日志时写入日志\n"
+           "/NORESTART、/SUPPRESSMSGBOXES\t接受而无作用：本程序从不重启计算机，静默时不显示消息框\n\n"
            "退出代码：\n"
            "0 安装完成\t1 用户取消\n"
            "2 命令行无效\t3 未找到 Data 文件夹\n"
@@ -268,8 +269,9 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
         return Finish(journal, command.mode, state::kExitInstalled);
     }
     if (command.mode == RunMode::WriteUserProgram)
-        return Finish(journal, command.mode,
-                      WithLogOutcome(journal, WriteUserProgram(platform.services, *command.userProgram, journal)));
+        return Finish(
+            journal, command.mode,
+            WithLogOutcome(journal, WriteUserProgram(platform.services, *command.userProgram, journal)));
 
     // From here on the run changes the machine: one at a time, and a second one does not wait.
     const LockHold lock(platform.runLock);
@@ -287,8 +289,9 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
         journal.Note("上一个安装程序未正常结束（安装锁无人释放），本次接替运行");
 
     if (command.mode == RunMode::Uninstall)
-        return Finish(journal, command.mode,
-                      WithLogOutcome(journal, uninstall::RunUninstall(platform.services, journal, command.silent)));
+        return Finish(
+            journal, command.mode,
+            WithLogOutcome(journal, uninstall::RunUninstall(platform.services, journal, command.silent)));
 
     // The wizard finds the releases itself; a search before it only serves a log or preset choices,
     // and would otherwise walk the registry twice before the first page.

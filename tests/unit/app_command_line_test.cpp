@@ -91,6 +91,10 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"/UNINSTALL -QUIET", "uninstall /S"},
         LineCase{"/S /QUIET", "refused"},
         LineCase{"/VERYSILENT=1", "refused"},
+        // Inno Setup's companions of /VERYSILENT are taken and change nothing.
+        LineCase{"/VERYSILENT /SUPPRESSMSGBOXES /NORESTART", "silent"},
+        LineCase{"/UNINSTALL /S -norestart", "uninstall /S"},
+        LineCase{"/NORESTART=1", "refused"},
         LineCase{"/?", "help"},
         LineCase{"/S -HELP", "help /S"},
         LineCase{"/S /?", "help /S"},
@@ -138,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"/? /USERPROGRAM=C:\\A.exe", "refused"}));
 
 TEST(CommandLineRefusals, UnknownSwitchesAreCalledUnknownWithOrWithoutAValue) {
-    for (const char* line : {"/Q", "/quietly", "/SUPPRESSMSGBOXES", "-norestart", "/x=1", "/S /DIR=C:\\A"}) {
+    for (const char* line : {"/Q", "/quietly", "/SUPRESSMSGBOXES", "-noreboot", "/x=1", "/S /DIR=C:\\A"}) {
         const auto parsed = app::ParseCommandLine(line);
         EXPECT_EQ(parsed.error.rfind("无法识别的开关：", 0), 0u) << line << ": " << parsed.error;
     }

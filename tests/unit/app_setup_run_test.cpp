@@ -165,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {},
                    kInvalidWhy},
         SilentCase{"never shown", "/S /RELEASES=2000 /LOG=C:\\i.log", Nothing, 2, {}, kInvalidWhy},
-        SilentCase{"unknown switch", "/SILENT /SUPPRESSMSGBOXES /LOG=C:\\i.log", Nothing, 2, {}, kInvalidWhy},
+        SilentCase{"unknown switch", "/SILENT /SUPRESSMSGBOXES /LOG=C:\\i.log", Nothing, 2, {}, kInvalidWhy},
         SilentCase{"no Data",
                    "/S /LOG=C:\\i.log",
                    NoData,
@@ -454,6 +454,7 @@ TEST_F(SetUpRunTest, HelpAndRefusalsShowABoxOnlyWhenNeitherSilenceNorALogIsAsked
         {"/VerySilent /bogus /LOG=C:\\x.log", 2, false, "命令行无效：无法识别的开关：/bogus"},
         {"/quiet=1 -log=C:\\x.log", 2, false, "命令行无效：开关 /quiet=1 不带值"},
         {"/LOG=C:\\x.log /bogus", 2, false, "命令行无效：无法识别的开关：/bogus"},
+        {"/SUPPRESSMSGBOXES /bogus", 2, false, nullptr},
         {"/LOG=C:\\x.log /RELEASES=2012", 2, false, "命令行无效：本机未找到 AutoCAD 2012"},
     };
     for (const BoxCase& c : cases) {

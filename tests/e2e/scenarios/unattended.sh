@@ -84,9 +84,9 @@ scenario_unattended_lines_show_no_window() {
     expect_eq "/quiet /? with a log" "$UNATTENDED_EXIT" 0
     log_says "$logs/help.log" "/UNINSTALL"
     log_says "$logs/help.log" "1618 另一个安装程序正在运行"
-    unattended /VERYSILENT /SUPPRESSMSGBOXES '/LOG=C:\e2e\logs\typo.log'
+    unattended /VERYSILENT /SUPRESSMSGBOXES '/LOG=C:\e2e\logs\typo.log'
     expect_eq "unknown switch" "$UNATTENDED_EXIT" 2
-    log_says "$logs/typo.log" "命令行无效：无法识别的开关：/SUPPRESSMSGBOXES"
+    log_says "$logs/typo.log" "命令行无效：无法识别的开关：/SUPRESSMSGBOXES"
     unattended /SILENT /D=
     expect_eq "empty root" "$UNATTENDED_EXIT" 2
     unattended /S /D=C:\\CAD Tools /RELEASES=2010
