@@ -18,6 +18,10 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Files named relative to where the script is called from, before it moves to the repository.
+absolute() { case "$1" in /*) printf '%s' "$1" ;; *) printf '%s/%s' "$PWD" "$1" ;; esac; }
+[ -z "${SIGN_PFX:-}" ] || SIGN_PFX=$(absolute "$SIGN_PFX")
+[ -z "${DIST_DIR:-}" ] || DIST_DIR=$(absolute "$DIST_DIR")
 cd "$root"
 bash scripts/install-deps.sh
 
