@@ -49,6 +49,29 @@ bool WriteUserVersion(platform::Registry& registry, const std::string& version) 
     return component && component->WriteString(kVersionValue, version);
 }
 
+// After a switch between the 32- and 64-bit builds the other build's component stays in that build's
+// own registry view, where Windows also runs it at each logon, with a stub in the setup folder that
+// this installation takes in and clears. Ours, just written, is the one whose stub is `stubPath`; on a
+// 32-bit system it is the only one.
+void RemoveOtherBuildsComponent(platform::Registry& registry,
+                                const std::string& stubPath,
+                                state::InstallJournal& journal) {
+    for (const platform::RegistryView view :
+         {platform::RegistryView::Force32, platform::RegistryView::Force64}) {
+        auto machine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
+        const auto stub =
+            machine ? platform::ReadSubkeyText(*machine, kActiveSetupKey, "StubPath", kPathBufferSize + 2)
+                    : std::nullopt;
+        if (!stub || text936::EqualsNoCase(*stub, stubPath))
+            continue;
+        const std::string where = std::string("HKLM\\") + kActiveSetupKey + "（StubPath = " + *stub + "）";
+        if (machine->DeleteSubkey(kActiveSetupKey))
+            journal.Note("已删除另一版本安装程序的 Active Setup 注册项 " + where);
+        else
+            journal.Problem("未能删除另一版本安装程序的 Active Setup 注册项 " + where);
+    }
+}
+
 }  // namespace
 
 std::optional<ComponentVersion> ParseComponentVersion(const std::string& text) {
@@ -123,6 +146,7 @@ bool RegisterActiveSetup(platform::Services& services,
     }
     journal.Note("已写入 " + where + " StubPath = " + stubPath + "，Version = " + version +
                  "，IsInstalled = 1");
+    RemoveOtherBuildsComponent(services.registry, stubPath, journal);
 
     if (services.processes.RunsAsLocalSystem()) {
         journal.Note("以 LocalSystem 运行：受信任路径和兼容性设置将在每个用户下次登录时由 " +

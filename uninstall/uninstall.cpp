@@ -143,7 +143,12 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
     // stays, no file is touched.
     for (const std::string& key : record.demandLoadKeys)
         RemoveDemandLoadEntry(services.registry, key, folder, journal);
-    RemoveActiveSetupComponent(services.registry, {setupFolder, folder}, journal);
+    // Either build's setup folder: after a switch between the builds the other one's component may
+    // still be there, in its own registry view.
+    std::vector<std::string> programFolders = install::SetupFolders(services.registry, services.environment);
+    programFolders.push_back(setupFolder);
+    programFolders.push_back(folder);
+    RemoveActiveSetupComponent(services.registry, programFolders, journal);
     if (journal.HasProblems()) {
         journal.Note("加载项或 Active Setup 组件未能删除，未删除任何文件");
         if (!silent) {

@@ -35,23 +35,26 @@ bool IsInside(const std::string& path, const std::string& folder) {
     return install::PathBelow(install::ComparablePath(path), install::ComparablePath(folder)).has_value();
 }
 
-// Deletes a key below HKEY_LOCAL_MACHINE; true when it is gone afterwards.
-bool DeleteMachineKey(platform::Registry& registry, const std::string& path) {
-    auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine);
-    if (!localMachine)
-        return false;
-    return localMachine->DeleteSubkey(path) || !localMachine->Open(path, platform::KeyAccess::Read);
+// HKLM in both registry views. An entry may have been made by the other build, in that build's own
+// view (a 64-bit AutoCAD's by the 64-bit build), and the record does not say which view: whether an
+// entry is ours is told by its value, in either view. On a 32-bit system the two are one view, and
+// the second look finds nothing the first has removed.
+constexpr platform::RegistryView kViews[] = {platform::RegistryView::Force32,
+                                             platform::RegistryView::Force64};
+
+// Deletes a key of `localMachine`; true when it is gone afterwards.
+bool DeleteKeyOf(platform::RegistryKey& localMachine, const std::string& path) {
+    return localMachine.DeleteSubkey(path) || !localMachine.Open(path, platform::KeyAccess::Read);
 }
 
-// The text of a value of an HKLM key; nullopt when the key or the value cannot be read.
-std::optional<std::string> ReadMachineText(platform::Registry& registry,
-                                           const std::string& path,
-                                           const char* name,
-                                           std::size_t capacity) {
-    auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine);
-    if (!localMachine)
-        return std::nullopt;
-    return platform::ReadSubkeyText(*localMachine, path, name, capacity);
+bool RunsFromOneOf(const std::string& stub, const std::vector<std::string>& folders) {
+    // The stub is quoted: "<folder>\BrelixUser.exe".
+    const std::string program = text936::ToUpper(install::ComparablePath(stub));
+    for (const std::string& folder : folders) {
+        if (text936::Find(program, text936::ToUpper(install::ComparablePath(folder) + "\\")) != text936::npos)
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -79,19 +82,28 @@ void RemoveDemandLoadEntry(platform::Registry& registry,
                            const std::string& key,
                            const std::string& productFolder,
                            state::InstallJournal& journal) {
-    const auto loader = ReadMachineText(registry, key, kLoaderValue, acad::kNameBufferSize);
-    if (!loader) {
+    bool found = false;
+    bool kept = false;
+    for (const platform::RegistryView view : kViews) {
+        auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
+        const auto loader =
+            localMachine ? platform::ReadSubkeyText(*localMachine, key, kLoaderValue, acad::kNameBufferSize)
+                         : std::nullopt;
+        if (!loader)
+            continue;
+        found = true;
+        if (!IsInside(*loader, productFolder)) {
+            if (!kept)
+                journal.Note("加载项指向其他位置，保留：HKLM\\" + key + " = " + *loader);
+            kept = true;
+        } else if (DeleteKeyOf(*localMachine, key)) {
+            journal.Note("已删除加载项 HKLM\\" + key);
+        } else {
+            journal.Problem("未能删除加载项 HKLM\\" + key);
+        }
+    }
+    if (!found)
         journal.Note("加载项已不存在：HKLM\\" + key);
-        return;
-    }
-    if (!IsInside(*loader, productFolder)) {
-        journal.Note("加载项指向其他位置，保留：HKLM\\" + key + " = " + *loader);
-        return;
-    }
-    if (DeleteMachineKey(registry, key))
-        journal.Note("已删除加载项 HKLM\\" + key);
-    else
-        journal.Problem("未能删除加载项 HKLM\\" + key);
 }
 
 void RemoveTrustedFolder(platform::Registry& registry,
@@ -123,23 +135,22 @@ void RemoveTrustedFolder(platform::Registry& registry,
 bool RemoveActiveSetupComponent(platform::Registry& registry,
                                 const std::vector<std::string>& folders,
                                 state::InstallJournal& journal) {
-    // The stub is quoted: "<folder>\BrelixUser.exe".
-    const auto stub = ReadMachineText(registry, kActiveSetupKeyPath, kStubPathValue, acad::kNameBufferSize);
-    if (!stub)
-        return true;
-    bool ours = false;
-    for (const std::string& folder : folders) {
-        ours = ours || text936::Find(text936::ToUpper(install::ComparablePath(*stub)),
-                                     text936::ToUpper(install::ComparablePath(folder) + "\\")) != text936::npos;
+    bool gone = true;
+    for (const platform::RegistryView view : kViews) {
+        auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
+        const auto stub = localMachine ? platform::ReadSubkeyText(*localMachine, kActiveSetupKeyPath,
+                                                                  kStubPathValue, acad::kNameBufferSize)
+                                       : std::nullopt;
+        if (!stub || !RunsFromOneOf(*stub, folders))
+            continue;
+        if (DeleteKeyOf(*localMachine, kActiveSetupKeyPath)) {
+            journal.Note(std::string("已删除 HKLM\\") + kActiveSetupKeyPath);
+        } else {
+            journal.Problem(std::string("未能删除 HKLM\\") + kActiveSetupKeyPath);
+            gone = false;
+        }
     }
-    if (!ours)
-        return true;
-    if (DeleteMachineKey(registry, kActiveSetupKeyPath)) {
-        journal.Note(std::string("已删除 HKLM\\") + kActiveSetupKeyPath);
-        return true;
-    }
-    journal.Problem(std::string("未能删除 HKLM\\") + kActiveSetupKeyPath);
-    return false;
+    return gone;
 }
 
 void RemoveProductKeys(platform::Registry& registry,

@@ -21,7 +21,8 @@ constexpr char kPerUserProgramName[] = "BrelixUser.exe";
 // entry is the folder (a longer name that merely contains it does not count).
 std::optional<std::string> WithoutTrustedFolder(const std::string& list, const std::string& folder);
 
-// Deletes the demand-load key (an HKLM path) when its LOADER names a file inside `productFolder`.
+// Deletes the demand-load key (an HKLM path), in either registry view, where its LOADER names a file
+// inside `productFolder`.
 void RemoveDemandLoadEntry(platform::Registry& registry,
                            const std::string& key,
                            const std::string& productFolder,
@@ -34,9 +35,9 @@ void RemoveTrustedFolder(platform::Registry& registry,
                          const std::string& productFolder,
                          state::InstallJournal& journal);
 
-// Deletes the Active Setup component when its StubPath runs a program from one of `folders` (the
-// setup folder, or the product folder where earlier builds put BrelixUser.exe). False when it
-// should go but could not be deleted.
+// Deletes the Active Setup component, in either registry view, where its StubPath runs a program
+// from one of `folders` (either build's setup folder, or the product folder where earlier builds put
+// BrelixUser.exe). False when one should go but could not be deleted.
 bool RemoveActiveSetupComponent(platform::Registry& registry,
                                 const std::vector<std::string>& folders,
                                 state::InstallJournal& journal);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "install/active_setup.h"
 #include "install/install_action.h"
 #include "install/install_record.h"
 #include "install_test_support.h"
@@ -653,6 +654,67 @@ TEST(TrustedFolderRemoval, TakesOutOnlyWholeEntriesAndLeavesTheRestAsItIs) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(uninstall::WithoutTrustedFolder(c.list, folder), c.expected) << c.list;
+}
+
+// After a switch between the 32- and 64-bit builds, what the other build registered lives in its
+// own registry view, and the record does not say which view. The demand-load entry and the Active
+// Setup component go from either view where they are ours, whichever build removes them; the next
+// installation's own component replaces the other build's.
+TEST(BuildSwitch, EntriesOfTheOtherBuildGoFromItsViewAndOnlyWhenOurs) {
+    // Places in a 64-bit system's tree: the 32-bit view is below Wow6432Node.
+    const std::string component64 =
+        "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+    const std::string component32 =
+        "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+    const std::string setup64 = "C:\\Program Files\\Brelix安装程序";
+    const std::string setup32 = "C:\\Program Files (x86)\\Brelix安装程序";
+    const auto stubIn = [](const std::string& folder) { return "\"" + folder + "\\BrelixUser.exe\""; };
+    struct Case {
+        int programBits;            // the build that removes, then installs
+        std::string recordedEntry;  // as the other build recorded it, in its own view
+        std::string entryAt;
+        std::string otherStub;
+        bool ours;
+    };
+    const Case cases[] = {
+        {32, "SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Applications\\Brelix2021",
+         "SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Applications\\Brelix2021", stubIn(setup64),
+         true},
+        {64, "SOFTWARE\\Autodesk\\AutoCAD\\R17.2\\ACAD-7001:804\\Applications\\Brelix2009",
+         "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R17.2\\ACAD-7001:804\\Applications\\Brelix2009",
+         stubIn(setup32), true},
+        {32, "SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Applications\\Brelix2021",
+         "SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Applications\\Brelix2021",
+         "\"C:\\Other\\u.exe\"", false},
+    };
+    for (const Case& c : cases) {
+        const std::string& own = c.programBits == 64 ? setup64 : setup32;
+        const std::string& ownComponent = c.programBits == 64 ? component64 : component32;
+        const std::string& otherComponent = c.programBits == 64 ? component32 : component64;
+        MemoryBackend b;
+        b.registry.SetSystemBitness(64);
+        b.registry.SetProgramBitness(c.programBits);
+        b.registry.SetString(RootKey::LocalMachine, c.entryAt, "LOADER",
+                             c.ours ? In(kProduct, "BRELIX2021.ARX") : "C:\\Other\\other.arx");
+        b.registry.SetString(RootKey::LocalMachine, otherComponent, "StubPath", c.otherStub);
+        state::InstallJournal removal;
+        uninstall::RemoveDemandLoadEntry(b.registry, c.recordedEntry, kProduct, removal);
+        EXPECT_TRUE(uninstall::RemoveActiveSetupComponent(b.registry, {setup32, setup64, kProduct}, removal));
+        EXPECT_FALSE(removal.HasProblems());
+        EXPECT_EQ(b.registry.KeyExists(RootKey::LocalMachine, c.entryAt), !c.ours) << c.entryAt;
+        EXPECT_EQ(b.registry.KeyExists(RootKey::LocalMachine, otherComponent), !c.ours) << c.entryAt;
+
+        // An installation by this build registers its own component and clears the other build's.
+        b.registry.SetString(RootKey::LocalMachine, otherComponent, "StubPath", c.otherStub);
+        b.files.AddCarriedFile(install::kUserProgramResource, "program");
+        b.files.AddFolder(own);
+        platform::Services services = b.services();
+        state::InstallJournal installation;
+        EXPECT_TRUE(install::RegisterActiveSetup(services, own, false, installation));
+        EXPECT_FALSE(b.registry.KeyExists(RootKey::LocalMachine, otherComponent)) << c.entryAt;
+        const auto stub = b.registry.GetValue(RootKey::LocalMachine, ownComponent, "StubPath");
+        EXPECT_EQ(stub ? stub->Text() : "", stubIn(own)) << c.entryAt;
+    }
 }
 
 // Earlier builds stored a root ending in "\\" as given, and AutoCAD upper-cases the trusted paths:

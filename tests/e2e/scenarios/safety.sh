@@ -127,4 +127,18 @@ scenario_64bit_then_32bit_build() {
     else
         fail "the record lost the 64-bit build's demand-load entry"
     fi
+    # The 64-bit build's Active Setup component, in its own view, went with its setup folder.
+    local component='HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix结构工具箱' view
+    expect_no_reg_key "$component" 64
+    # The 32-bit uninstaller removes what both builds registered, in both views.
+    run_quiet_uninstall
+    expect_eq "quiet uninstall after the switch" "$UNINSTALL_EXIT" 0
+    for view in 64 32; do
+        if e2e_reg_export 'HKEY_LOCAL_MACHINE\SOFTWARE' $view | grep -aF 'Brelix结构工具箱\\BRELIX'; then
+            fail "demand-load entries of the removed installation stay in the $view-bit view"
+        else
+            note "ok: no demand-load entry of the removed installation in the $view-bit view"
+        fi
+        expect_no_reg_key "$component" $view
+    done
 }
