@@ -97,7 +97,7 @@ wait-exit' || return 1
     expect_eq "exit code of the uninstall" "$code" 0
     # The product folder's own files went at once; only the uninstaller waits, in its own folder.
     expect_listing "$PRODUCT" Brelix.CFG "$LIBRARY/" "$LIBRARY/我的节点.SJY"
-    expect_listing "$SETUP_FOLDER_32" Uninstall.exe
+    expect_listing "$SETUP_FOLDER_32" Uninstall.exe.1.old
 
     # A restart carries out what could not be deleted while it ran (the uninstaller and its folder).
     e2e_settle "$WINEPREFIX"
