@@ -169,6 +169,18 @@ std::vector<std::string> SwitchWords(const std::string& arguments) {
 
 }  // namespace
 
+std::string ArgumentsAfterProgram(const std::string& commandLine) {
+    std::size_t i = 0;
+    bool quoted = false;
+    for (; i < commandLine.size() && (quoted || (commandLine[i] != ' ' && commandLine[i] != '\t')); ++i) {
+        if (commandLine[i] == '"')
+            quoted = !quoted;
+    }
+    while (i < commandLine.size() && (commandLine[i] == ' ' || commandLine[i] == '\t'))
+        ++i;
+    return commandLine.substr(i);
+}
+
 std::vector<std::string> SplitArguments(const std::string& arguments) {
     std::vector<std::string> words;
     for (const Word& word : SplitWords(arguments))

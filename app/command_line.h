@@ -53,6 +53,12 @@ struct ParsedCommandLine {
     std::string error;                   // why it was refused (code-page-936 text)
 };
 
+// The text after the program name of a whole command line (GetCommandLineA), as Windows splits it:
+// the name ends at the first blank outside quotes. The C runtime's own split for WinMain takes every
+// byte above 0x7F for a blank, so an unquoted name with Chinese characters (C:\软件\SetUp.exe /S)
+// would leave part of itself among the arguments. No trail byte of code page 936 is a quote or a blank.
+std::string ArgumentsAfterProgram(const std::string& commandLine);
+
 // Splits the arguments (the text after the program name) into words, as the C runtime does for
 // the cases that matter here: blanks separate, quotes group and are removed.
 std::vector<std::string> SplitArguments(const std::string& arguments);

@@ -47,22 +47,38 @@ std::optional<Installation> FindInstallation(platform::Services& services) {
     return std::nullopt;
 }
 
-// Deletes the uninstaller; the running one at the next restart. True when it is gone or will go.
+// Deletes the uninstaller; the running one at the next restart. Windows lets a running program be
+// renamed though not deleted: it waits under another name, so that an installation before the
+// restart, which writes a new Uninstall.exe here, does not lose it at the restart. `waiting` is
+// the file left for the restart, empty when none. True when it is gone or will go.
 bool RemoveUninstaller(platform::FileSystem& files,
                        const std::string& path,
                        state::InstallJournal& journal,
-                       bool& atRestart) {
-    atRestart = false;
+                       std::string& waiting) {
+    waiting.clear();
     if (!files.GetAttributes(path))
         return true;
     if (files.DeleteFile(path)) {
         journal.Note("已删除 " + path);
         return true;
     }
-    if (text936::EqualsNoCase(files.ProgramPath(), path) && files.DeleteAtRestart(path)) {
-        journal.Note("重新启动后删除 " + path);
-        atRestart = true;
-        return true;
+    if (text936::EqualsNoCase(files.ProgramPath(), path)) {
+        std::string moved = path;
+        for (int n = 1; n <= 99; ++n) {
+            const std::string name = path + "." + std::to_string(n) + ".old";
+            if (!text936::FitsBuffer(name, 260))
+                break;
+            if (files.GetAttributes(name))
+                continue;  // an earlier uninstall's, waiting for the same restart
+            if (files.MoveFile(path, name))
+                moved = name;
+            break;
+        }
+        if (files.DeleteAtRestart(moved)) {
+            journal.Note("重新启动后删除 " + moved);
+            waiting = moved;
+            return true;
+        }
     }
     journal.Problem("未能删除 " + path);
     return false;
@@ -174,15 +190,15 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
     const bool recordKept = KeepsKeptKinds(kept, folder);
 
     // While something is left to do, what is needed to run the uninstall again stays.
-    bool uninstallerAtRestart = false;
+    std::string waiting;
     if (!journal.HasProblems()) {
         RemoveProductKeys(services.registry, services.environment, folder, recordKept, journal);
         RemoveOwnFile(services.files, install::JoinPath(setupFolder, install::kInstallRecordName), journal);
         const std::string uninstaller = install::JoinPath(setupFolder, install::kUninstallerName);
-        RemoveUninstaller(services.files, uninstaller, journal, uninstallerAtRestart);
+        RemoveUninstaller(services.files, uninstaller, journal, waiting);
         // Only the uninstaller's own folder waits for the restart, after the uninstaller in it.
         const std::vector<std::string> left = RemoveEmptyFolders(services.files, setupFolder);
-        if (uninstallerAtRestart && left.size() == 1 && text936::EqualsNoCase(left.front(), uninstaller) &&
+        if (!waiting.empty() && left.size() == 1 && text936::EqualsNoCase(left.front(), waiting) &&
             services.files.DeleteAtRestart(setupFolder))
             journal.Note("重新启动后删除 " + setupFolder);
     }
@@ -191,7 +207,7 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
     if (!silent) {
         prompts.Show(prompts.ActiveWindow(),
                      EndMessage(journal, folder, kept, record.fonts, recordKept && !journal.HasProblems(),
-                                uninstallerAtRestart),
+                                !waiting.empty()),
                      kCaption, platform::kMbOk);
     }
     journal.Note("卸载结束，退出码 " + std::to_string(exitCode));

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "app/command_line.h"
 #include "app/setup_run.h"
 #include "platform/win32/active_code_page.h"
 #include "platform/win32/dll_search_order.h"
@@ -14,7 +15,7 @@
 #include "platform/win32/win32_log_file.h"
 #include "platform/win32/win32_run_lock.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // First, before anything can load a DLL by a bare name from the program's folder.
     platform::win32::RestrictDllSearchToSystemFolder();
     platform::win32::UseActiveCodePage();
@@ -26,5 +27,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
         backend.services(), dialogs, folderBrowser,
         [](const std::string& path) { return std::make_unique<platform::win32::Win32LogFile>(path); },
         runLock};
-    return app::RunSetUp(arguments ? arguments : "", setUp);
+    // Not WinMain's own argument text: see ArgumentsAfterProgram.
+    const char* commandLine = GetCommandLineA();
+    return app::RunSetUp(app::ArgumentsAfterProgram(commandLine ? commandLine : ""), setUp);
 }

@@ -15,7 +15,8 @@ struct FileNode {
     std::uint32_t attributes = 0;
     std::string content;
     bool locked = false;
-    std::string linkTarget;                           // not empty: a link
+    bool running = false;    // a running program's file: renamed, never deleted or overwritten
+    std::string linkTarget;  // not empty: a link
     std::vector<std::shared_ptr<FileNode>> children;  // creation order
 
     std::shared_ptr<FileNode> Child(const std::string& childName) const {
@@ -237,8 +238,8 @@ std::shared_ptr<FileNode> MemoryFileSystem::FileToWrite(const std::string& path)
         // CreateFileA follows a link, to wherever it leads.
         if (!existing->linkTarget.empty() && !(existing = Find(path)))
             return nullptr;
-        const bool refused =
-            existing->isFolder || existing->locked || (existing->attributes & (kAttrReadOnly | kAttrHidden));
+        const bool refused = existing->isFolder || existing->locked || existing->running ||
+                             (existing->attributes & (kAttrReadOnly | kAttrHidden));
         return refused ? nullptr : existing;
     }
     auto created = std::make_shared<FileNode>();
@@ -263,7 +264,8 @@ bool MemoryFileSystem::MoveFile(const std::string& from, const std::string& to) 
     auto target = parent->Child(leaf);
     if (target == source)
         return true;
-    if (target && (target->isFolder || target->locked || (target->attributes & kAttrReadOnly)))
+    if (target &&
+        (target->isFolder || target->locked || target->running || (target->attributes & kAttrReadOnly)))
         return false;
     if (target) {
         auto& targetSiblings = parent->children;
@@ -310,7 +312,8 @@ bool MemoryFileSystem::DeleteFile(const std::string& path) {
     std::string leaf;
     auto parent = ParentOf(path, leaf);
     auto target = parent ? parent->Child(leaf) : nullptr;
-    if (!target || target->isFolder || target->locked || (target->attributes & kAttrReadOnly))
+    if (!target || target->isFolder || target->locked || target->running ||
+        (target->attributes & kAttrReadOnly))
         return false;
     auto& siblings = parent->children;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), target), siblings.end());
@@ -441,7 +444,7 @@ std::unique_ptr<FileToDelete> MemoryFileSystem::OpenToDelete(const std::string& 
     if (failures_.ShouldFail(Operation::OpenFile, path))
         return nullptr;
     Reached reached = Walk(path, openFollowsLinks_);
-    if (!reached.node || reached.node->isFolder || reached.node->locked)
+    if (!reached.node || reached.node->isFolder || reached.node->locked || reached.node->running)
         return nullptr;
     return std::make_unique<MemoryFileToDelete>(failures_, path, reached.path, reached.node, reached.parent);
 }
@@ -502,6 +505,7 @@ void MemoryFileSystem::Restart() {
         auto node = pending.back();
         pending.pop_back();
         node->locked = false;
+        node->running = false;
         for (const auto& child : node->children)
             pending.push_back(child);
     }
@@ -585,6 +589,11 @@ void MemoryFileSystem::AddLink(const std::string& path, const std::string& targe
 void MemoryFileSystem::Lock(const std::string& path) {
     if (auto node = Find(path))
         node->locked = true;
+}
+
+void MemoryFileSystem::Run(const std::string& path) {
+    if (auto node = Find(path))
+        node->running = true;
 }
 
 void MemoryFileSystem::Unlock(const std::string& path) {

@@ -78,6 +78,9 @@ class MemoryFileSystem : public FileSystem {
     void SetOpenFollowsLinks(bool follows) { openFollowsLinks_ = follows; }
     void Lock(const std::string& path);
     void Unlock(const std::string& path);
+    // The file of a running program, as Windows treats it: it cannot be deleted or overwritten, but
+    // it can be renamed.
+    void Run(const std::string& path);
     void SetListingOrder(ListingOrder order) { order_ = order; }
     // What the system does at a restart: carries out the pending deletions in order (a folder
     // that is not empty by then stays), and releases every lock.

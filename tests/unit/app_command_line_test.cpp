@@ -141,6 +141,26 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"/USERPROGRAM=C:\\A.exe /KEEP=ALL", "refused"},
         LineCase{"/? /USERPROGRAM=C:\\A.exe", "refused"}));
 
+// The program's name as deployment tools and scripts write it, quoted or not, in folders with spaces
+// or Chinese characters.
+TEST(CommandLineProgramName, EndsAtTheFirstBlankOutsideQuotes) {
+    const struct {
+        const char* line;
+        const char* arguments;
+    } cases[] = {
+        {"C:\\软件\\SetUp.exe /S /KEEP=ALL", "/S /KEEP=ALL"},
+        {"C:\\功能\\SetUp.exe\t/S", "/S"},
+        {"\"C:\\Windows\\ccmcache\\a b\\中文\\SetUp.exe\" /s \"/D=C:\\CAD 工具\"", "/s \"/D=C:\\CAD 工具\""},
+        {"\"C:\\a b\\SetUp.exe\"/S", ""},
+        {"C:\\\"a b\"\\SetUp.exe  /S /D=C:\\CAD Tools\t ", "/S /D=C:\\CAD Tools\t "},
+        {"SetUp.exe", ""},
+        {"\"SetUp.exe", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(app::ArgumentsAfterProgram(c.line), c.arguments) << c.line;
+}
+
 TEST(CommandLineRefusals, UnknownSwitchesAreCalledUnknownWithOrWithoutAValue) {
     for (const char* line : {"/Q", "/quietly", "/SUPRESSMSGBOXES", "-noreboot", "/x=1", "/S /DIR=C:\\A"}) {
         const auto parsed = app::ParseCommandLine(line);

@@ -39,6 +39,8 @@ constexpr char kActiveSetupKey[] =
 constexpr char kUninstallKey32[] =
     "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix结构工具箱";
 constexpr char kUninstaller[] = "C:\\Program Files\\Brelix安装程序\\Uninstall.exe";
+// Where the running uninstaller waits for the restart.
+constexpr char kWaitingUninstaller[] = "C:\\Program Files\\Brelix安装程序\\Uninstall.exe.1.old";
 
 std::string In(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;
@@ -78,7 +80,7 @@ class UninstallTest : public ::testing::Test {
         ASSERT_TRUE(backend.files.Exists(kUninstaller));
         backend.prompts.shown.clear();
         backend.files.SetProgramPath(kUninstaller);
-        backend.files.Lock(kUninstaller);
+        backend.files.Run(kUninstaller);
     }
 
     // Another machine, staged alike, with the product installed and the uninstaller running.
@@ -121,7 +123,7 @@ TEST_F(UninstallTest, RoundTripLeavesTheMachineAsItWasApartFromTheDocumentedLeft
     backend.prompts.answers = {platform::kIdYes, platform::kIdOk};
 
     EXPECT_EQ(uninstall::RunUninstall(services, journal, false), uninstall::kUninstalled);
-    EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller, kSetupFolder));
+    EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kWaitingUninstaller, kSetupFolder));
     backend.files.Restart();
 
     // Windows' own Active Setup keys stay, and so does the mark that the installing account had
@@ -169,8 +171,8 @@ TEST_F(UninstallTest, AnUntouchedInstallationGoesAtOnceAndOnlyTheSetupFolderWait
     EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
     EXPECT_TRUE(backend.prompts.shown.empty());
     EXPECT_THAT(backend.files.List("D:\\Tools"), ::testing::IsEmpty());
-    EXPECT_THAT(backend.files.List(kSetupFolder), ElementsAre("Uninstall.exe"));
-    EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller, kSetupFolder));
+    EXPECT_THAT(backend.files.List(kSetupFolder), ElementsAre("Uninstall.exe.1.old"));
+    EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kWaitingUninstaller, kSetupFolder));
     backend.files.Restart();
     EXPECT_THAT(backend.files.List("C:\\Program Files"), ElementsAre("Autodesk"));
     EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kUninstallKey));
@@ -511,7 +513,26 @@ TEST_F(UninstallTest, ASetupFolderHoldingMoreStaysAfterTheRestart) {
     Install();
     backend.files.AddFile(In(kSetupFolder, "SetUp_Temp1\\USER.CFG"), "saved by an unfinished run");
     EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
-    EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kUninstaller));
+    EXPECT_THAT(backend.files.PendingDeletions(), ElementsAre(kWaitingUninstaller));
+}
+
+// Installed again before the restart that removes the uninstaller, twice over: the restart takes
+// only the uninstallers that ran, never the new one, and the last installation can still be removed.
+TEST_F(UninstallTest, AnInstallationBeforeTheRestartKeepsItsOwnUninstaller) {
+    for (const char* waiting :
+         {kWaitingUninstaller, "C:\\Program Files\\Brelix安装程序\\Uninstall.exe.2.old"}) {
+        Install();
+        EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
+        EXPECT_THAT(backend.files.PendingDeletions(), ::testing::Contains(waiting));
+        EXPECT_FALSE(backend.files.Exists(kUninstaller));
+        backend.files.SetProgramPath(kProgram);
+    }
+    OnInstallButton(context, page);
+    backend.files.Restart();
+    EXPECT_THAT(backend.files.List(kSetupFolder),
+                ElementsAre("BrelixUser.exe", "Brelix安装记录.txt", "Uninstall.exe"));
+    EXPECT_EQ(backend.registry.GetValue(RootKey::LocalMachine, kUninstallKey, "InstallLocation")->Text(),
+              kProduct);
 }
 
 // Until the new record holds what the earlier one said, the earlier one and its uninstaller stay.

@@ -91,6 +91,15 @@ scenario_unattended_lines_show_no_window() {
     expect_eq "empty root" "$UNATTENDED_EXIT" 2
     unattended /S /D=C:\\CAD Tools /RELEASES=2010
     expect_eq "unquoted root before another switch" "$UNATTENDED_EXIT" 2
+    # An unquoted program path with Chinese characters, as a logon script may write it: the switches
+    # are what follows the whole path.
+    mkdir -p "$DRIVE_C/e2e/bin/软件"
+    cp "$SETUP_DIR/SetUp.exe" "$DRIVE_C/e2e/bin/软件/SetUp.exe"
+    printf '@C:\\e2e\\bin\\软件\\SetUp.exe /S /? /LOG=C:\\e2e\\logs\\unquoted.log\r\n@>C:\\e2e\\bin\\exit.txt echo %%ERRORLEVEL%%\r\n' |
+        iconv -f UTF-8 -t GBK >"$DRIVE_C/e2e/bin/unquoted.bat"
+    (cd "$DRIVE_C/e2e" && exec timeout 60 wine cmd /c 'C:\e2e\bin\unquoted.bat') >/dev/null 2>&1
+    expect_eq "unquoted Chinese program path" "$(tr -d '\r\n ' <"$DRIVE_C/e2e/bin/exit.txt")" 0
+    log_says "$logs/unquoted.log" '命令行：/S /? /LOG=C:\e2e\logs\unquoted.log'
     installation_outcome "$after"
     expect_same_snapshot "$before" "$after" "the refused lines changed nothing" "a refused line changed the machine"
 

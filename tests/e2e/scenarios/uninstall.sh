@@ -97,7 +97,7 @@ wait-exit' || return 1
     expect_eq "exit code of the uninstall" "$code" 0
     # The product folder's own files went at once; only the uninstaller waits, in its own folder.
     expect_listing "$PRODUCT" Brelix.CFG "$LIBRARY/" "$LIBRARY/我的节点.SJY"
-    expect_listing "$SETUP_FOLDER_32" Uninstall.exe
+    expect_listing "$SETUP_FOLDER_32" Uninstall.exe.1.old
 
     # A restart carries out what could not be deleted while it ran (the uninstaller and its folder).
     e2e_settle "$WINEPREFIX"
@@ -184,5 +184,12 @@ scenario_uninstall_quietly_then_reinstall_keeps() {
     KEPT_FILES=([Brelix.CFG]=1)
     expect_product "$PRODUCT" "$PAYLOAD_REF"
     KEPT_FILES=()
+    # The uninstaller that ran waits for the restart under another name; the restart takes it, and
+    # only it.
+    expect_setup_folder "$SETUP_FOLDER_32" Uninstall.exe.1.old
+    e2e_settle "$WINEPREFIX"
+    wineboot -r >/dev/null 2>&1
+    e2e_settle "$WINEPREFIX"
     expect_setup_folder "$SETUP_FOLDER_32"
+    expect_reg "$UNINSTALL_KEY" UninstallString "\\\"$setup\\Uninstall.exe\\\" /UNINSTALL"
 }
