@@ -127,7 +127,7 @@ shot() {
 
 # run_scenario <title> <function>: runs one scenario and counts it.
 run_scenario() {
-    local title=$1 function=$2
+    local title=$1 function=$2 began=$SECONDS
     echo "== $title"
     E2E_SCENARIO_FAILED=0
     "$function" || E2E_SCENARIO_FAILED=1
@@ -139,11 +139,11 @@ run_scenario() {
     stop_background
     if [ "$E2E_SCENARIO_FAILED" -eq 0 ]; then
         E2E_PASSED=$((E2E_PASSED + 1))
-        echo "PASS $title"
+        echo "PASS $title ($((SECONDS - began)) s)"
     else
         E2E_FAILED=$((E2E_FAILED + 1))
         E2E_FAILED_NAMES+=("$title")
-        echo "FAIL $title"
+        echo "FAIL $title ($((SECONDS - began)) s)"
     fi
 }
 
