@@ -736,6 +736,19 @@ TEST(BuildSwitch, EntriesOfTheOtherBuildGoFromItsViewAndOnlyWhenOurs) {
         const auto stub = b.registry.GetValue(RootKey::LocalMachine, ownComponent, "StubPath");
         EXPECT_EQ(stub ? stub->Text() : "", stubIn(own)) << c.entryAt;
     }
+
+    // The other build's component that cannot go is a problem of the installation, its own is in place.
+    MemoryBackend b;
+    b.registry.SetSystemBitness(64);
+    b.registry.SetString(RootKey::LocalMachine, component64, "StubPath", stubIn(setup64));
+    b.failures.Fail(Operation::DeleteKey, "HKLM\\" + component64);
+    b.files.AddCarriedFile(install::kUserProgramResource, "program");
+    b.files.AddFolder(setup32);
+    platform::Services services = b.services();
+    state::InstallJournal installation;
+    EXPECT_TRUE(install::RegisterActiveSetup(services, setup32, false, installation));
+    EXPECT_TRUE(installation.HasProblems());
+    EXPECT_TRUE(b.registry.KeyExists(RootKey::LocalMachine, component32));
 }
 
 // Earlier builds stored a root ending in "\\" as given, and AutoCAD upper-cases the trusted paths:
