@@ -16,6 +16,9 @@ constexpr char kSectionExtension[] = ".SEC";
 constexpr char kDrawingExtension[] = ".SJY";
 constexpr char kProductSaveFolderName[] = "SetUp_Temp1";
 constexpr char kDrawingSaveFolderName[] = "SetUp_Temp2";
+// Where a copy into a save place is made before it takes its name: a file there under a kept kind's
+// name is trusted whole by the next run, so a copy cut short must never carry one. No kept kind.
+constexpr char kSavingName[] = "SAVING.TMP";
 
 bool Fits(const std::string& path) {
     return text936::FitsBuffer(path, kPathBufferSize);
@@ -272,7 +275,8 @@ bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePl
     for (const platform::DirEntry& entry : toSave) {
         const std::string original = JoinPath(from, entry.name);
         const std::string saved = JoinPath(place.folder, entry.name);
-        if (!Fits(original) || !Fits(saved)) {
+        const std::string saving = JoinPath(place.folder, kSavingName);
+        if (!Fits(original) || !Fits(saved) || !Fits(saving)) {
             unsavedFile = original;
             return false;
         }
@@ -280,7 +284,8 @@ bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePl
             journal_.Note("保存位置已有 " + saved + "（上次安装未完成时保存），保留它而不保存 " + original);
             continue;
         }
-        if (!CopyReplacing(files, original, entry.attributes, saved)) {
+        if (!CopyReplacing(files, original, entry.attributes, saving) || !files.MoveFile(saving, saved)) {
+            files.DeleteFile(saving);
             unsavedFile = original;
             return false;
         }
@@ -319,6 +324,12 @@ void ConfigKeeper::Restore(SavePlace& place, const std::string& into) {
     });
     if (end == WalkEnd::NotListed && IsFolder(files, place.folder))
         journal_.Problem("未能读取保存位置 " + place.folder + "，其中保留的文件没有恢复");
+    // A copy an earlier run was cut off in is not the user's file: the original was still in place.
+    const std::string saving = JoinPath(place.folder, kSavingName);
+    if (Fits(saving) && files.GetAttributes(saving)) {
+        platform::ClearReadOnly(files, saving);
+        files.DeleteFile(saving);
+    }
     files.RemoveDirectory(place.folder);
     RemoveEmptySetupFolder();
 }

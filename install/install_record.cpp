@@ -233,7 +233,14 @@ std::optional<InstallRecord> ReadInstallRecord(platform::FileSystem& files, cons
 }
 
 bool WriteInstallRecord(platform::FileSystem& files, const std::string& folder, const InstallRecord& record) {
-    return files.WriteWholeFile(JoinPath(folder, kInstallRecordName), FormatRecord(record));
+    // Written whole under another name and then renamed over the record: a run cut off part way
+    // leaves the earlier record as it was, never half of either.
+    const std::string path = JoinPath(folder, kInstallRecordName);
+    const std::string written = JoinPath(folder, kInstallRecordBeingWritten);
+    if (files.WriteWholeFile(written, FormatRecord(record)) && files.MoveFile(written, path))
+        return true;
+    files.DeleteFile(written);
+    return false;
 }
 
 }  // namespace install

@@ -25,6 +25,8 @@
 namespace install {
 
 constexpr char kInstallRecordName[] = "Brelix安装记录.txt";
+// The next record while it is written; a run cut off before renaming it can leave it behind.
+constexpr char kInstallRecordBeingWritten[] = "Brelix安装记录.txt.new";
 constexpr char kUninstallerName[] = "Uninstall.exe";
 // The largest file the uninstall reads (in pieces) to check it; the product ships nothing near this size.
 constexpr std::size_t kLargestCheckedFile = 256u * 1024u * 1024u;

@@ -90,7 +90,7 @@ void PrepareUninstall(InstallContext& context,
     const std::string uninstaller = JoinPath(setupFolder, kUninstallerName);
     const std::string recordFile = JoinPath(setupFolder, kInstallRecordName);
     if (!text936::FitsBuffer(uninstaller, kPathBufferSize) ||
-        !text936::FitsBuffer(recordFile, kPathBufferSize)) {
+        !text936::FitsBuffer(JoinPath(setupFolder, kInstallRecordBeingWritten), kPathBufferSize)) {
         journal.Problem("安装程序文件夹路径过长，未能登记卸载程序");
         return;
     }

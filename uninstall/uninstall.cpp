@@ -193,6 +193,9 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
     std::string waiting;
     if (!journal.HasProblems()) {
         RemoveProductKeys(services.registry, services.environment, folder, recordKept, journal);
+        // A record an installation was cut off in while writing it goes too.
+        RemoveOwnFile(services.files, install::JoinPath(setupFolder, install::kInstallRecordBeingWritten),
+                      journal);
         RemoveOwnFile(services.files, install::JoinPath(setupFolder, install::kInstallRecordName), journal);
         const std::string uninstaller = install::JoinPath(setupFolder, install::kUninstallerName);
         RemoveUninstaller(services.files, uninstaller, journal, waiting);

@@ -43,6 +43,10 @@ class FailureInjector {
     void FailCheck(long number) { failCheck_ = number; }
     void StopAtCheck(long number) { stopCheck_ = number; }
     long CheckCount() const { return checks_; }
+    // With LeaveWritesHalfDone, a copy or write cut off by StopAtCheck leaves its target half
+    // written, as a killed process or a lost power supply does. CutOffNow: the latest check is it.
+    void LeaveWritesHalfDone(bool on) { halfDone_ = on; }
+    bool CutOffNow() const { return halfDone_ && stopCheck_ > 0 && checks_ == stopCheck_; }
 
     // True when the call must fail; counts the failure against its rule.
     bool ShouldFail(Operation op, const std::string& path);
@@ -51,6 +55,7 @@ class FailureInjector {
     long checks_ = 0;
     long failCheck_ = 0;
     long stopCheck_ = 0;
+    bool halfDone_ = false;
     struct Rule {
         Operation op;
         std::string path;

@@ -200,6 +200,10 @@ std::unique_ptr<FileSearch> MemoryFileSystem::FindFirst(const std::string& patte
 
 bool MemoryFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
     if (failures_.ShouldFail(Operation::CopyFile, from) || failures_.ShouldFail(Operation::CopyFile, to)) {
+        if (failures_.CutOffNow()) {
+            if (auto source = Find(from); source && !source->isFolder && !failIfExists)
+                LeaveHalfWritten(to, source->content);
+        }
         return false;
     }
     auto source = Find(from);
@@ -247,6 +251,11 @@ std::shared_ptr<FileNode> MemoryFileSystem::FileToWrite(const std::string& path)
     created->attributes = kAttrArchive;
     parent->children.push_back(created);
     return created;
+}
+
+void MemoryFileSystem::LeaveHalfWritten(const std::string& path, const std::string& content) {
+    if (auto target = FileToWrite(path))
+        target->content = content.substr(0, content.size() / 2);
 }
 
 bool MemoryFileSystem::MoveFile(const std::string& from, const std::string& to) {
@@ -375,8 +384,11 @@ bool MemoryFileSystem::ReadPieces(const std::string& path,
 }
 
 bool MemoryFileSystem::WriteWholeFile(const std::string& path, const std::string& content) {
-    if (failures_.ShouldFail(Operation::WriteFile, path))
+    if (failures_.ShouldFail(Operation::WriteFile, path)) {
+        if (failures_.CutOffNow())
+            LeaveHalfWritten(path, content);
         return false;
+    }
     auto target = FileToWrite(path);
     if (!target)
         return false;

@@ -96,6 +96,9 @@ class MemoryFileSystem : public FileSystem {
     std::string Dump() const;
 
   private:
+    // What a write cut off part way leaves: the file created or truncated, half its content there.
+    void LeaveHalfWritten(const std::string& path, const std::string& content);
+
     FailureInjector& failures_;
     std::shared_ptr<FileNode> drives_;  // children are the drives ("C:", "D:")
     ListingOrder order_ = ListingOrder::Sorted;

@@ -490,11 +490,11 @@ TEST_P(UnsavedTest, BackupFailsNamingTheFileAndDiscardLeavesTheDiskAsItWas) {
 INSTANTIATE_TEST_SUITE_P(
     Failures,
     UnsavedTest,
-    ::testing::Values(UnsavedCase{"SettingsCopy", Operation::CopyFile,
+    ::testing::Values(UnsavedCase{"SettingsRename", Operation::MoveFile,
                                   "C:\\Program Files\\Brelix安装程序\\SetUp_Temp1\\B.CFG",
                                   "E:\\Old\\Brelix结构工具箱\\B.CFG"},
                       UnsavedCase{"DrawingCopy", Operation::CopyFile,
-                                  "C:\\Program Files\\Brelix安装程序\\SetUp_Temp2\\L.SJY",
+                                  "C:\\Program Files\\Brelix安装程序\\SetUp_Temp2\\SAVING.TMP",
                                   "E:\\Old\\Brelix结构工具箱\\Brelix扩展绘图库\\L.SJY"},
                       UnsavedCase{"PreviousFolderNotListed", Operation::FindFirst,
                                   "E:\\Old\\Brelix结构工具箱\\*.*", "E:\\Old\\Brelix结构工具箱"},
@@ -506,7 +506,7 @@ TEST_F(KeeperTest, DiscardLeavesTheSaveFolderThatWasThereBefore) {
     StagePreviousInstallation();
     backend.files.AddFolder(kSaved1);
     const std::string before = backend.files.Dump();
-    backend.failures.Fail(Operation::CopyFile, In(kSaved1, "B.CFG"));
+    backend.failures.Fail(Operation::MoveFile, In(kSaved1, "B.CFG"));
     auto keeper = MakeKeeper(1, 1, 1);
     EXPECT_FALSE(keeper->BackupConfig());
     keeper->DiscardBackup();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <sstream>
 
 #include "install/install_action.h"
@@ -195,6 +196,40 @@ TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaim
     std::printf("fault sweep: %ld platform calls, %d installation runs\n", calls, runs);
 }
 
+// Cut off in the middle of a copy or a write (each call in turn), then run again whole: a copy
+// cut short in a save place is never taken for the user's file, and the record is never half.
+TEST(FaultSweep, AWriteCutShortIsNeverTakenForTheUsersFileOrTheRecord) {
+    long calls = 0;
+    std::optional<std::string> wholeRecord;
+    {
+        Machine counting;
+        counting.Install();
+        calls = counting.backend.failures.CheckCount();
+        wholeRecord = counting.backend.files.ReadFile(In(kSetupFolder, "Brelix安装记录.txt"));
+    }
+    ASSERT_TRUE(wholeRecord);
+    for (long n = 1; n <= calls; ++n) {
+        Machine stopped;
+        stopped.backend.prompts.defaultAnswer = platform::kIdAbort;
+        stopped.backend.failures.StopAtCheck(n);
+        stopped.backend.failures.LeaveWritesHalfDone(true);
+        stopped.Install();
+        stopped.backend.failures.StopAtCheck(0);
+        const auto record = stopped.backend.files.ReadFile(In(kSetupFolder, "Brelix安装记录.txt"));
+        // The record is the first one to be written: there is none, or all of it.
+        if (record) {
+            EXPECT_EQ(*record, *wholeRecord) << "record cut short at call " << n;
+        }
+        stopped.backend.prompts.defaultAnswer = platform::kIdIgnore;
+        stopped.Install();
+        for (const KeptFile& kept : KeptFiles()) {
+            EXPECT_EQ(stopped.backend.files.ReadFile(In(kept.folder, kept.name)), kept.content)
+                << kept.name << " after a run cut off at call " << n;
+        }
+        EXPECT_EQ(stopped.backend.files.Dump().find("SetUp_Temp"), std::string::npos) << "call " << n;
+    }
+}
+
 // ---- What the journal hears -------------------------------------------------------------
 
 class LinesSink : public platform::LogSink {
@@ -372,8 +407,8 @@ TEST(UnsavedFile, StopsBeforeTheDeploymentWithOneMessageNamingIt) {
     const std::string recordUnreadable = "无法读取上次安装的位置";
     const std::pair<Operation, std::string> noRecord{Operation::ReadValue, "HKLM\\SOFTWARE\\Brelix"};
     const Case cases[] = {
-        {"a copy that fails",
-         {{Operation::CopyFile, "C:\\Program Files\\Brelix安装程序\\SetUp_Temp1\\USER.CFG"}},
+        {"a copy that cannot take its name",
+         {{Operation::MoveFile, "C:\\Program Files\\Brelix安装程序\\SetUp_Temp1\\USER.CFG"}},
          In(kProduct, "USER.CFG")},
         {"a previous folder that cannot be listed", {{Operation::FindFirst, In(kProduct, "*.*")}}, kProduct},
         {"no record, a settings file", {noRecord}, recordUnreadable},

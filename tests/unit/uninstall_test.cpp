@@ -540,7 +540,7 @@ TEST_F(UninstallTest, AnEarlierRecordStaysWhileTheNewOneCannotBeWritten) {
     backend.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Brelix", "Brelix_Path", kProduct);
     backend.files.AddFile(In(kProduct, install::kInstallRecordName), "Brelix结构工具箱 安装记录 1\r\n");
     backend.files.AddFile(In(kProduct, "Uninstall.exe"), "earlier uninstaller");
-    backend.failures.Fail(Operation::WriteFile, In(kSetupFolder, install::kInstallRecordName));
+    backend.failures.Fail(Operation::WriteFile, In(kSetupFolder, install::kInstallRecordBeingWritten));
     OnInstallButton(context, page);
     EXPECT_THAT(journal.Problems(),
                 ElementsAre("未能写入安装记录 " + In(kSetupFolder, install::kInstallRecordName)));
@@ -855,3 +855,72 @@ TEST_F(UninstallTest, NothingBehindALinkIsDeletedOrRemoved) {
 }
 
 }  // namespace
+
+namespace {
+
+// What an installation cut off while it wrote the next record left beside the record.
+constexpr char kHalfRecord[] = "Brelix结构工具箱 安装记录 1\r\nFILE\t12";
+
+// The installation's own pieces that must not outlive a finished uninstall.
+void ExpectUninstalled(MemoryBackend& machine, const std::string& when) {
+    EXPECT_EQ(machine.files.ReadFile(In(kProduct, "Brelix.CFG")), "the user's settings") << when;
+    EXPECT_THAT(machine.files.List(kProduct), ElementsAre("Brelix.CFG")) << when;
+    EXPECT_FALSE(machine.registry.KeyExists(RootKey::LocalMachine, kEntryKey)) << when;
+    EXPECT_FALSE(machine.registry.KeyExists(RootKey::LocalMachine, kUninstallKey)) << when;
+    for (const char* name : {"Brelix安装记录.txt", "Brelix安装记录.txt.new", "BrelixUser.exe"})
+        EXPECT_FALSE(machine.files.Exists(In(kSetupFolder, name))) << when << ": " << name;
+}
+
+}  // namespace
+
+// The uninstall cut off at every platform call (a killed process, a lost power supply), then run
+// again from the setup folder: the user's changed settings are never lost, no demand-load entry
+// names a module that is gone, and the second run finishes the work, whatever the first one left.
+TEST_F(UninstallTest, CutOffAtEveryCallTheNextRunFinishes) {
+    long installCalls = 0;
+    long uninstallCalls = 0;
+    {
+        MemoryBackend counting;
+        InstallOn(counting);
+        installCalls = counting.failures.CheckCount();
+        counting.files.AddFile(In(kProduct, "Brelix.CFG"), "the user's settings");
+        counting.files.AddFile(In(kSetupFolder, "Brelix安装记录.txt.new"), kHalfRecord);
+        platform::Services countingServices = counting.services();
+        state::InstallJournal countingJournal;
+        ASSERT_EQ(uninstall::RunUninstall(countingServices, countingJournal, true), uninstall::kUninstalled);
+        uninstallCalls = counting.failures.CheckCount() - installCalls;
+        ExpectUninstalled(counting, "uninterrupted");
+    }
+    ASSERT_GT(uninstallCalls, 20);
+
+    for (long n = 1; n <= uninstallCalls; ++n) {
+        const std::string when = "cut off at call " + std::to_string(n);
+        MemoryBackend machine;
+        InstallOn(machine);
+        machine.files.AddFile(In(kProduct, "Brelix.CFG"), "the user's settings");
+        machine.files.AddFile(In(kSetupFolder, "Brelix安装记录.txt.new"), kHalfRecord);
+        machine.failures.StopAtCheck(machine.failures.CheckCount() + n);
+        machine.failures.LeaveWritesHalfDone(true);
+        platform::Services machineServices = machine.services();
+        {
+            state::InstallJournal cutJournal;
+            uninstall::RunUninstall(machineServices, cutJournal, true);
+        }
+        machine.failures.StopAtCheck(0);
+        EXPECT_EQ(machine.files.ReadFile(In(kProduct, "Brelix.CFG")), "the user's settings") << when;
+        if (machine.registry.KeyExists(RootKey::LocalMachine, kEntryKey)) {
+            EXPECT_TRUE(machine.files.Exists(In(kProduct, "Brelix2020.arx"))) << when;
+        }
+
+        // Run again from the setup folder while the record is there. Once it is gone the entry is
+        // too: nothing is left to do, and nothing points at the uninstaller.
+        if (machine.files.Exists(In(kSetupFolder, "Brelix安装记录.txt"))) {
+            state::InstallJournal againJournal;
+            EXPECT_EQ(uninstall::RunUninstall(machineServices, againJournal, true), uninstall::kUninstalled)
+                << when;
+        } else {
+            EXPECT_FALSE(machine.registry.KeyExists(RootKey::LocalMachine, kUninstallKey)) << when;
+        }
+        ExpectUninstalled(machine, when);
+    }
+}
