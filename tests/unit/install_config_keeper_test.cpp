@@ -454,6 +454,20 @@ TEST_F(KeeperTest, RestoreReadsOnlyThePlaceTheBackupUsed) {
     EXPECT_THAT(Contents(kUserSaved1), ElementsAre("A.CFG=stale A", "OLD.CFG=stale old"));
 }
 
+// A run cut off after saving both settings files, while it copied something more: the half copy is
+// not the user's file, goes nowhere and does not keep the save place.
+TEST_F(KeeperTest, ACopyCutShortInTheSavePlaceIsDroppedByTheRestore) {
+    StagePreviousInstallation();
+    backend.files.AddFile(In(kSaved1, "A.CFG"), "user A");
+    backend.files.AddFile(In(kSaved1, "B.CFG"), "user b");
+    backend.files.AddFile(In(kSaved1, "SAVING.TMP"), "user S half");
+    auto keeper = MakeKeeper(1, 0, 0);
+    EXPECT_TRUE(keeper->BackupConfig());
+    keeper->RestoreConfig();
+    EXPECT_THAT(Contents(kProduct), ElementsAre("A.CFG=user A", "B.CFG=user b", "Brelix扩展绘图库=<folder>"));
+    EXPECT_FALSE(backend.files.Exists(kSaved1));
+}
+
 TEST_F(KeeperTest, KeeperWithoutABackupRestoresNothing) {
     backend.files.AddFile(In(kSaved1, "A.CFG"), "from source");
     backend.files.AddFile(In(kUserSaved2, "L.SJY"), "from temp");

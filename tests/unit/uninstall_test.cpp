@@ -537,15 +537,24 @@ TEST_F(UninstallTest, AnInstallationBeforeTheRestartKeepsItsOwnUninstaller) {
 
 // Until the new record holds what the earlier one said, the earlier one and its uninstaller stay.
 TEST_F(UninstallTest, AnEarlierRecordStaysWhileTheNewOneCannotBeWritten) {
-    backend.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Brelix", "Brelix_Path", kProduct);
-    backend.files.AddFile(In(kProduct, install::kInstallRecordName), "Brelix结构工具箱 安装记录 1\r\n");
-    backend.files.AddFile(In(kProduct, "Uninstall.exe"), "earlier uninstaller");
-    backend.failures.Fail(Operation::WriteFile, In(kSetupFolder, install::kInstallRecordBeingWritten));
-    OnInstallButton(context, page);
-    EXPECT_THAT(journal.Problems(),
-                ElementsAre("未能写入安装记录 " + In(kSetupFolder, install::kInstallRecordName)));
-    EXPECT_TRUE(backend.files.Exists(In(kProduct, install::kInstallRecordName)));
-    EXPECT_TRUE(backend.files.Exists(In(kProduct, "Uninstall.exe")));
+    // The next record cannot be written, or cannot take the record's name.
+    for (const Operation op : {Operation::WriteFile, Operation::MoveFile}) {
+        MemoryBackend machine;
+        StageMachine(machine);
+        machine.registry.SetString(RootKey::LocalMachine, "SOFTWARE\\Brelix", "Brelix_Path", kProduct);
+        machine.files.AddFile(In(kProduct, install::kInstallRecordName), "Brelix结构工具箱 安装记录 1\r\n");
+        machine.files.AddFile(In(kProduct, "Uninstall.exe"), "earlier uninstaller");
+        machine.failures.Fail(op, In(kSetupFolder, install::kInstallRecordBeingWritten));
+        platform::Services machineServices = machine.services();
+        state::InstallJournal machineJournal;
+        install::InstallContext machineContext{machineServices, options, inventory, machineJournal};
+        OnInstallButton(machineContext, page);
+        EXPECT_THAT(machineJournal.Problems(),
+                    ElementsAre("未能写入安装记录 " + In(kSetupFolder, install::kInstallRecordName)));
+        EXPECT_TRUE(machine.files.Exists(In(kProduct, install::kInstallRecordName)));
+        EXPECT_TRUE(machine.files.Exists(In(kProduct, "Uninstall.exe")));
+        EXPECT_FALSE(machine.files.Exists(In(kSetupFolder, install::kInstallRecordBeingWritten)));
+    }
 }
 
 // The uninstall finds the record of whichever build installed last, here the 32-bit one's below
