@@ -94,6 +94,13 @@ class UninstallTest : public ::testing::Test {
         machine.prompts.shown.clear();
     }
 
+    // Runs the uninstall on a machine of InstallOn, as its uninstaller does; its exit code.
+    static int UninstallOn(MemoryBackend& machine, bool silent) {
+        platform::Services machineServices = machine.services();
+        state::InstallJournal uninstallJournal;
+        return uninstall::RunUninstall(machineServices, uninstallJournal, silent);
+    }
+
     MemoryBackend backend;
     platform::Services services = backend.services();
     state::InstallOptions options;
@@ -262,11 +269,9 @@ TEST_F(UninstallTest, StopsAndProblemsEndWithTheirExitCodes) {
     };
     for (const Case& c : cases) {
         MemoryBackend fresh;
-        platform::Services freshServices = fresh.services();
         InstallOn(fresh);
         c.arrange(fresh);
-        state::InstallJournal uninstallJournal;
-        EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, c.silent), c.exitCode) << c.name;
+        EXPECT_EQ(UninstallOn(fresh, c.silent), c.exitCode) << c.name;
         std::vector<std::string> captions;
         for (const auto& shown : fresh.prompts.shown)
             captions.push_back(shown.caption);
@@ -330,12 +335,9 @@ TEST_F(UninstallTest, KeepsWhatIsNotTheInstallationsOwn) {
     };
     for (const Case& c : cases) {
         MemoryBackend fresh;
-        platform::Services freshServices = fresh.services();
         InstallOn(fresh);
         c.change(fresh);
-        state::InstallJournal uninstallJournal;
-        EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, true), uninstall::kUninstalled)
-            << c.name;
+        EXPECT_EQ(UninstallOn(fresh, true), uninstall::kUninstalled) << c.name;
         EXPECT_TRUE(c.kept(fresh)) << c.name;
     }
 }
@@ -367,12 +369,9 @@ TEST_F(UninstallTest, RemovesItsOwnWhateverTheSpellingViewOrAttributes) {
     for (const Case& c : cases) {
         MemoryBackend fresh;
         fresh.registry.SetProgramBitness(c.bits);
-        platform::Services freshServices = fresh.services();
         InstallOn(fresh);
         c.change(fresh);
-        state::InstallJournal uninstallJournal;
-        EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, true), uninstall::kUninstalled)
-            << c.name;
+        EXPECT_EQ(UninstallOn(fresh, true), uninstall::kUninstalled) << c.name;
         fresh.files.Restart();
         EXPECT_FALSE(fresh.files.Exists(kProduct)) << c.name;
         EXPECT_FALSE(fresh.registry.KeyExists(RootKey::LocalMachine, kEntryKey)) << c.name;
@@ -422,14 +421,11 @@ TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
     };
     for (const Case& c : cases) {
         MemoryBackend fresh;
-        platform::Services freshServices = fresh.services();
         InstallOn(fresh);
         fresh.files.AddFile(In(kProduct, "BrelixUser.exe"), "an earlier build's per-user steps");
         fresh.files.AddFile(In(kSetupFolder, "BrelixUser.exe"), "per-user steps");
         fresh.registry.SetString(RootKey::LocalMachine, kActiveSetup, "StubPath", c.stubPath);
-        state::InstallJournal uninstallJournal;
-        EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, true), uninstall::kUninstalled)
-            << c.stubPath;
+        EXPECT_EQ(UninstallOn(fresh, true), uninstall::kUninstalled) << c.stubPath;
         EXPECT_FALSE(fresh.files.Exists(In(kProduct, "BrelixUser.exe"))) << c.stubPath;
         EXPECT_FALSE(fresh.files.Exists(kSetupFolder)) << c.stubPath;
         EXPECT_EQ(fresh.registry.KeyExists(RootKey::LocalMachine, kActiveSetup), c.componentStays)
@@ -605,16 +601,12 @@ TEST_F(UninstallTest, WhatRunsCodeGoesFirstAndAloneWhenItCannotGo) {
     };
     for (const Case& c : cases) {
         MemoryBackend fresh;
-        platform::Services freshServices = fresh.services();
         InstallOn(fresh);
         fresh.registry.SetString(RootKey::LocalMachine, kActiveSetupKey, "StubPath",
                                  "\"" + In(kSetupFolder, "BrelixUser.exe") + "\"");
         const std::vector<std::string> before = fresh.files.List(kProduct);
         c.arrange(fresh);
-        state::InstallJournal uninstallJournal;
-        EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, true),
-                  uninstall::kUninstalledWithProblems)
-            << c.name;
+        EXPECT_EQ(UninstallOn(fresh, true), uninstall::kUninstalledWithProblems) << c.name;
         fresh.failures.Clear();
         EXPECT_EQ(!fresh.registry.KeyExists(RootKey::LocalMachine, kEntryKey), c.entryGone) << c.name;
         EXPECT_EQ(!fresh.registry.KeyExists(RootKey::LocalMachine, kActiveSetupKey), c.componentGone)
@@ -648,13 +640,10 @@ TEST_F(UninstallTest, TheProductRecordStaysForFilesTheNextInstallationCanKeep) {
     };
     for (const Case& c : cases) {
         MemoryBackend fresh;
-        platform::Services freshServices = fresh.services();
         InstallOn(fresh);
         fresh.files.AddFile(In(kProduct, c.file), "the user's");
         fresh.prompts.answers = {platform::kIdYes, platform::kIdOk};
-        state::InstallJournal uninstallJournal;
-        EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, false), uninstall::kUninstalled)
-            << c.name;
+        EXPECT_EQ(UninstallOn(fresh, false), uninstall::kUninstalled) << c.name;
         const auto recorded =
             fresh.registry.GetValue(RootKey::LocalMachine, "SOFTWARE\\Brelix", "Brelix_Path");
         EXPECT_EQ(recorded.has_value(), c.recordStays) << c.name;
@@ -841,15 +830,12 @@ TEST_F(UninstallTest, NothingBehindALinkIsDeletedOrRemoved) {
         for (const bool openFollows : {false, true}) {
             const std::string name = std::string(c.name) + (openFollows ? ", opened as Wine does" : "");
             MemoryBackend fresh;
-            platform::Services freshServices = fresh.services();
             InstallOn(fresh);
             c.attack(fresh);
             fresh.files.SetOpenFollowsLinks(openFollows);
             const std::string before = outside(fresh);
             fresh.prompts.answers = {platform::kIdYes, platform::kIdOk};
-            state::InstallJournal uninstallJournal;
-
-            EXPECT_EQ(uninstall::RunUninstall(freshServices, uninstallJournal, false), c.exitCode) << name;
+            EXPECT_EQ(UninstallOn(fresh, false), c.exitCode) << name;
             EXPECT_EQ(outside(fresh), before) << name;
             ASSERT_EQ(fresh.prompts.shown.size(), 2u) << name;
             for (const std::string& link : c.links) {
