@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "install/locations.h"
 #include "platform/number_text.h"
 #include "platform/text936.h"
 
@@ -9,7 +10,6 @@ namespace install {
 
 namespace {
 
-constexpr std::size_t kPathBufferSize = 260;
 // Far more than "65535,65535,65535,65535"; a longer value is no version.
 constexpr std::size_t kVersionBufferSize = 64;
 constexpr std::uint32_t kFieldMaximum = 0xFFFF;
@@ -56,8 +56,7 @@ bool WriteUserVersion(platform::Registry& registry, const std::string& version) 
 void RemoveOtherBuildsComponent(platform::Registry& registry,
                                 const std::string& stubPath,
                                 state::InstallJournal& journal) {
-    for (const platform::RegistryView view :
-         {platform::RegistryView::Force32, platform::RegistryView::Force64}) {
+    for (const platform::RegistryView view : platform::kBothViews) {
         auto machine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
         const auto stub =
             machine ? platform::ReadSubkeyText(*machine, kActiveSetupKey, "StubPath", kPathBufferSize + 2)

@@ -57,8 +57,7 @@ std::vector<std::string> SetupFolders(platform::Registry& registry, platform::En
     if (auto own = SetupFolder(registry, environment))
         folders.push_back(*own);
     // The other view's value only: %ProgramFiles% always names this build's own folder.
-    for (const platform::RegistryView view :
-         {platform::RegistryView::Force32, platform::RegistryView::Force64}) {
+    for (const platform::RegistryView view : platform::kBothViews) {
         const auto programFiles =
             ProgramFilesIn(registry.OpenRoot(platform::RootKey::LocalMachine, view), environment);
         if (!programFiles)

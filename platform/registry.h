@@ -20,6 +20,10 @@ enum class RegistryView {
     Force64,
 };
 
+// Both views of a 64-bit system, for what either build may have written in its own; on a 32-bit
+// system both name the one view.
+constexpr RegistryView kBothViews[] = {RegistryView::Force32, RegistryView::Force64};
+
 // Access asked for when a key is opened.
 enum class KeyAccess {
     Default,  // RegOpenKeyA

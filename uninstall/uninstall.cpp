@@ -66,7 +66,7 @@ bool RemoveUninstaller(platform::FileSystem& files,
         std::string moved = path;
         for (int n = 1; n <= 99; ++n) {
             const std::string name = path + "." + std::to_string(n) + ".old";
-            if (!text936::FitsBuffer(name, 260))
+            if (!text936::FitsBuffer(name, install::kPathBufferSize))
                 break;
             if (files.GetAttributes(name))
                 continue;  // an earlier uninstall's, waiting for the same restart

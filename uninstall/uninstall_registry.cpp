@@ -35,12 +35,10 @@ bool IsInside(const std::string& path, const std::string& folder) {
     return install::PathBelow(install::ComparablePath(path), install::ComparablePath(folder)).has_value();
 }
 
-// HKLM in both registry views. An entry may have been made by the other build, in that build's own
-// view (a 64-bit AutoCAD's by the 64-bit build), and the record does not say which view: whether an
-// entry is ours is told by its value, in either view. On a 32-bit system the two are one view, and
-// the second look finds nothing the first has removed.
-constexpr platform::RegistryView kViews[] = {platform::RegistryView::Force32,
-                                             platform::RegistryView::Force64};
+// An entry may have been made by the other build, in that build's own registry view (a 64-bit
+// AutoCAD's by the 64-bit build), and the record does not say which view: whether an entry is ours
+// is told by its value, in either view. On a 32-bit system the second look finds nothing the first
+// has removed.
 
 // Deletes a key of `localMachine`; true when it is gone afterwards.
 bool DeleteKeyOf(platform::RegistryKey& localMachine, const std::string& path) {
@@ -84,7 +82,7 @@ void RemoveDemandLoadEntry(platform::Registry& registry,
                            state::InstallJournal& journal) {
     bool found = false;
     bool kept = false;
-    for (const platform::RegistryView view : kViews) {
+    for (const platform::RegistryView view : platform::kBothViews) {
         auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
         const auto loader =
             localMachine ? platform::ReadSubkeyText(*localMachine, key, kLoaderValue, acad::kNameBufferSize)
@@ -136,7 +134,7 @@ bool RemoveActiveSetupComponent(platform::Registry& registry,
                                 const std::vector<std::string>& folders,
                                 state::InstallJournal& journal) {
     bool gone = true;
-    for (const platform::RegistryView view : kViews) {
+    for (const platform::RegistryView view : platform::kBothViews) {
         auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
         const auto stub = localMachine ? platform::ReadSubkeyText(*localMachine, kActiveSetupKeyPath,
                                                                   kStubPathValue, acad::kNameBufferSize)
