@@ -93,6 +93,9 @@ class FileSystem {
     // one name of a hard-linked file replaces that name only: nothing is written into what it leads
     // to. Refuses a read-only target.
     virtual bool Rename(const std::string& from, const std::string& to) = 0;
+    // Whether `path` could be renamed now: it can be opened for deletion, sharing everything, so
+    // nobody holds it open without FILE_SHARE_DELETE. A module a program has loaded can be renamed.
+    virtual bool CanRename(const std::string& path) = 0;
     // Copies `from` into a new file `to` that nothing may be in the place of (CREATE_NEW: a file, a
     // link or a dangling link there makes it fail), handing each piece on as CopyFileReporting does.
     // The new file is not read-only. A copy that fails part way is deleted.

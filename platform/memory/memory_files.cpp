@@ -558,6 +558,15 @@ bool MemoryFileSystem::Rename(const std::string& from, const std::string& to) {
     return MoveFile(from, to);
 }
 
+bool MemoryFileSystem::CanRename(const std::string& path) {
+    if (failures_.ShouldFail(Operation::OpenFile, path))
+        return false;
+    std::string leaf;
+    auto parent = ParentOf(path, leaf);
+    auto node = parent ? parent->Child(leaf) : nullptr;
+    return node && !FileOf(*node).locked && !HeldOpen(*node);
+}
+
 std::shared_ptr<FileNode> MemoryFileSystem::NewFile(const std::string& path) {
     std::string leaf;
     auto parent = ParentOf(path, leaf);

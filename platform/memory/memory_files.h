@@ -56,6 +56,8 @@ class MemoryFileSystem : public FileSystem {
     // The file at the program's path, unless a test marked another file as the running image (Run).
     std::unique_ptr<OpenedFile> HoldProgramFile() override;
     bool Rename(const std::string& from, const std::string& to) override;
+    // False for a locked or held file (or one with anything held below it).
+    bool CanRename(const std::string& path) override;
     bool CopyToNewFile(const std::string& from,
                        const std::string& to,
                        const std::function<void(const char* data, std::size_t size)>& copied) override;

@@ -439,6 +439,13 @@ bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
+bool Win32FileSystem::CanRename(const std::string& path) {
+    UniqueFile file(CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return static_cast<bool>(file);
+}
+
 bool Win32FileSystem::CopyIntoNew(HANDLE source,
                                   DWORD sourceAttributes,
                                   const std::string& to,

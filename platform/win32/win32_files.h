@@ -43,6 +43,8 @@ class Win32FileSystem : public FileSystem {
     bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
     // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING).
     bool Rename(const std::string& from, const std::string& to) override;
+    // CreateFileA with DELETE access, sharing everything, not following a final link.
+    bool CanRename(const std::string& path) override;
     // CopyFileReporting's steps into a target made with CREATE_NEW, without read-only.
     bool CopyToNewFile(const std::string& from,
                        const std::string& to,
