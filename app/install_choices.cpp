@@ -105,9 +105,11 @@ ChoiceResult ApplyInstallChoices(const CommandLine& command,
     if (command.root)
         options.installRoot = install::CanonicalRoot(*command.root).value_or(*command.root);
 
-    // Page 3 offers to keep only what an earlier installation left behind.
+    // Page 3 offers to keep only what an earlier installation left behind. Keeping asked for on the
+    // command line is never dropped: where the earlier installation cannot be known, the installation
+    // stops rather than replace the user's files.
     install::ConfigKeeper keeper(services, options.installRoot);
-    if (!keeper.HasPreviousConfig()) {
+    if (!command.keep && !keeper.HasPreviousConfig()) {
         options.keepConfig = options.keepSettings = options.keepSectionLibrary = options.keepDrawingLibrary =
             0;
     } else if (command.keep) {

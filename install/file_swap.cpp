@@ -73,15 +73,9 @@ bool Exists(platform::FileSystem& files, const std::string& path) {
     return files.GetAttributes(path).has_value();
 }
 
-// Deletes a name of ours, past read-only (cleared through a checked handle only).
+// Deletes a name in a folder every user can write, never what it may lead to.
 bool DeleteName(platform::FileSystem& files, const std::string& path) {
-    if (files.DeleteFile(path))
-        return true;
-    const auto attributes = files.GetAttributes(path);
-    if (!attributes)
-        return true;
-    return (*attributes & platform::kAttrReadOnly) &&
-           files.SetAttributes(path, *attributes & ~platform::kAttrReadOnly) && files.DeleteFile(path);
+    return files.DeleteName(path);
 }
 
 // Deletes every file of `folder` named as this tag's staged files and backups are.
@@ -222,6 +216,14 @@ bool FileSwap::Begin(unsigned tagSeed) {
     return begun_;
 }
 
+bool FileSwap::IsLinkName(int folder, const std::string& name) {
+    const std::string folderFinal = files_.FinalPath(FolderOf(folder));
+    const std::string final = files_.FinalPath(PathOf(folder, name));
+    const auto attributes = files_.GetAttributes(PathOf(folder, name));
+    return (attributes && (*attributes & platform::kAttrReparsePoint)) || folderFinal.empty() ||
+           !text936::EqualsNoCase(final, JoinPath(folderFinal, name));
+}
+
 bool FileSwap::WriteJournal(const char* state, bool withEntries) {
     std::string text = std::string(kJournalHead) + "\r\nTAG\t" + tag_ + "\r\nSTATE\t" + state + "\r\n";
     if (withEntries) {
@@ -241,7 +243,7 @@ bool FileSwap::WriteJournal(const char* state, bool withEntries) {
     // Written whole under a new name, then renamed over the one before: never half a journal.
     if (files_.WriteNewFile(being, text) && files_.Rename(being, path))
         return true;
-    files_.DeleteFile(being);
+    DeleteName(files_, being);
     return false;
 }
 
@@ -320,9 +322,17 @@ bool FileSwap::Swap() {
     for (Entry& entry : entries_) {
         const std::string target = PathOf(entry.folder, entry.target);
         if (entry.existed) {
-            if (files_.Rename(target, PathOf(entry.folder, entry.backup)))
+            if (files_.Rename(target, PathOf(entry.folder, entry.backup))) {
                 entry.backedUp = true;
-            else if (Exists(files_, target)) {
+            } else if (IsLinkName(entry.folder, entry.target)) {
+                // A link where a product file belongs is not kept as a backup (a rename would move
+                // what it leads to, under Wine): the name alone goes, and the new file takes it.
+                journal_.Note(target + " 是一个链接，由新文件取代（不移动、不写入链接所指的文件）");
+                if (!files_.DeleteName(target)) {
+                    failedFile = target;
+                    break;
+                }
+            } else if (Exists(files_, target)) {
                 failedFile = target;
                 break;
             }
@@ -344,7 +354,7 @@ bool FileSwap::Swap() {
     }
     // An undo that did not go through stays in the journal for the next run to finish.
     if (undone)
-        files_.DeleteFile(PathOf(0, kSwapJournalName));
+        DeleteName(files_, PathOf(0, kSwapJournalName));
     entries_.clear();
     return false;
 }
@@ -367,7 +377,7 @@ void FileSwap::Discard() {
     if (begun_) {
         DeleteTagged(files_, productFolder_, tag_);
         DeleteTagged(files_, libraryFolder_, tag_);
-        files_.DeleteFile(PathOf(0, kSwapJournalName));
+        DeleteName(files_, PathOf(0, kSwapJournalName));
     }
     begun_ = false;
 }
@@ -390,7 +400,7 @@ void FileSwap::DeleteBackups() {
             journal_.Note("旧文件正在使用，下次安装时删除：" + backup);
     }
     if (!remaining || !WriteJournal(kCleaning, true))
-        files_.DeleteFile(PathOf(0, kSwapJournalName));
+        DeleteName(files_, PathOf(0, kSwapJournalName));
     entries_.clear();
     begun_ = false;
 }
@@ -409,7 +419,7 @@ void FinishOrUndoEarlierSwap(platform::FileSystem& files,
     const auto earlier = ParseJournal(*text);
     if (!earlier) {
         journal.Note("无法识别的 " + journalPath + "，已删除");
-        files.DeleteFile(journalPath);
+        DeleteName(files, journalPath);
         return;
     }
     const auto pathOf = [&](int folder, const std::string& name) {

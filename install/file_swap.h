@@ -82,6 +82,8 @@ class FileSwap {
     std::string FolderOf(int index) const { return index == 0 ? productFolder_ : libraryFolder_; }
     std::string PathOf(int folder, const std::string& name) const;
     bool WriteJournal(const char* state, bool withEntries);
+    // Whether `name` in the folder leads elsewhere (a link, a dangling one included).
+    bool IsLinkName(int folder, const std::string& name);
     // Puts one entry back as it was before the swap.
     void Undo(const Entry& entry);
 

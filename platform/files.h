@@ -89,9 +89,10 @@ class FileSystem {
     // volumes it is copied and then deleted. The file keeps its attributes. On failure the source is
     // still there.
     virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
-    // MoveFileExA with MOVEFILE_REPLACE_EXISTING alone: a rename, never a copy. Replacing a link or
-    // one name of a hard-linked file replaces that name only: nothing is written into what it leads
-    // to. Refuses a read-only target.
+    // A rename within one volume, never a copy, replacing an existing target. Replacing a link or one
+    // name of a hard-linked file replaces that name only: nothing is written into what it leads to.
+    // Refuses a read-only target, and a `from` that is a link to a file (Wine would move the file it
+    // leads to; the link stays where it is).
     virtual bool Rename(const std::string& from, const std::string& to) = 0;
     // Whether `path` could be renamed now: it can be opened for deletion, sharing everything, so
     // nobody holds it open without FILE_SHARE_DELETE. A module a program has loaded can be renamed.
@@ -113,6 +114,11 @@ class FileSystem {
     // Creates one folder level; fails when it exists or its parent is missing.
     virtual bool CreateDirectory(const std::string& path) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
+    // Deletes the name `path` itself, never a file it leads to (Wine deletes what a link leads to
+    // when asked to delete the link): a new empty file takes the name through its own handle, which
+    // nobody else can reach, and is deleted through it. True when nothing is left under the name;
+    // a folder is refused.
+    virtual bool DeleteName(const std::string& path) = 0;
     // Removes an empty folder.
     virtual bool RemoveDirectory(const std::string& path) = 0;
     // nullopt when nothing of that name exists.

@@ -360,6 +360,22 @@ bool MemoryFileSystem::DeleteFile(const std::string& path) {
     return true;
 }
 
+bool MemoryFileSystem::DeleteName(const std::string& path) {
+    if (failures_.ShouldFail(Operation::DeleteFile, path))
+        return false;
+    std::string leaf;
+    auto parent = ParentOf(path, leaf);
+    auto target = parent ? parent->Child(leaf) : nullptr;
+    if (!target)
+        return true;
+    if (target->isFolder || FileOf(*target).locked || FileOf(*target).running || HeldOpen(*target))
+        return false;
+    Unname(*target);
+    auto& siblings = parent->children;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), target), siblings.end());
+    return true;
+}
+
 bool MemoryFileSystem::RemoveDirectory(const std::string& path) {
     if (failures_.ShouldFail(Operation::RemoveDirectory, path))
         return false;

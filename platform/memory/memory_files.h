@@ -37,6 +37,8 @@ class MemoryFileSystem : public FileSystem {
     bool MoveFile(const std::string& from, const std::string& to) override;
     bool CreateDirectory(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
+    // The name's own node goes (a link, not what it leads to), past read-only.
+    bool DeleteName(const std::string& path) override;
     bool RemoveDirectory(const std::string& path) override;
     std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
     bool SetAttributes(const std::string& path, std::uint32_t attributes) override;

@@ -38,6 +38,23 @@ std::string GrowingRead(Fill fill) {
     }
 }
 
+// What SetFileInformationByHandle needs to give a file the name `full` (a full path), replacing
+// whatever has it: the name as an NT path in UTF-16. Empty when it cannot be converted.
+std::vector<unsigned char> RenameInfoFor(const std::string& full) {
+    const std::string ntPath = "\\??\\" + full;
+    const int wide = MultiByteToWideChar(CP_ACP, 0, ntPath.c_str(), -1, nullptr, 0);
+    if (wide <= 0)
+        return {};
+    std::vector<unsigned char> rename(sizeof(FILE_RENAME_INFO) +
+                                      static_cast<std::size_t>(wide) * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(rename.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>((wide - 1) * sizeof(wchar_t));
+    MultiByteToWideChar(CP_ACP, 0, ntPath.c_str(), -1, info->FileName, wide);
+    return rename;
+}
+
 }  // namespace
 
 // "\\?\C:\A" gives "C:\A", "\\?\UNC\server\share" gives "\\server\share".
@@ -257,6 +274,44 @@ bool Win32FileSystem::DeleteFile(const std::string& path) {
     return DeleteFileA(path.c_str()) != FALSE;
 }
 
+bool Win32FileSystem::DeleteName(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return true;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    const std::size_t separator = text936::FindLastBackslash(path);
+    const std::string full = FullPath(path);
+    if (separator == text936::npos || full.empty())
+        return false;
+    // A read-only name refuses to be replaced; the bit is cleared only where it is the file's own.
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        SetAttributes(path, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    const std::vector<unsigned char> rename = RenameInfoFor(full);
+    if (rename.empty())
+        return false;
+    const auto* info = reinterpret_cast<const FILE_RENAME_INFO*>(rename.data());
+    for (int n = 0; n < 100; ++n) {
+        const std::string own = path.substr(0, separator) + "\\~BrelixSetup." + std::to_string(n) + ".del";
+        UniqueFile file(CreateFileA(own.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)
+                continue;
+            return false;
+        }
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        const bool taken =
+            SetFileInformationByHandle(file.get(), FileRenameInfo, const_cast<FILE_RENAME_INFO*>(info),
+                                       static_cast<DWORD>(rename.size())) != FALSE;
+        // Deleted either way: under the name it took, or under its own.
+        SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
+        file.reset();
+        return taken && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+    }
+    return false;
+}
+
 bool Win32FileSystem::RemoveDirectory(const std::string& path) {
     return RemoveDirectoryA(path.c_str()) != FALSE;
 }
@@ -451,7 +506,25 @@ OpenedFile* Win32FileSystem::ProgramFile() {
 }
 
 bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    // Held, sharing no deletion, from the check to the rename: the name cannot be swapped meanwhile.
+    UniqueFile file(CreateFileA(from.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const std::size_t separator = text936::FindLastBackslash(from);
+    const std::string fullTo = FullPath(to);
+    if (!file || separator == text936::npos || fullTo.empty())
+        return false;
+    // Wine opens, and would move, the file a link leads to: the handle must be the name's own file.
+    const std::string folder = FinalPath(from.substr(0, separator + (separator == 2 ? 1 : 0)));
+    if (folder.empty() ||
+        !text936::EqualsNoCase(FinalPathOfHandle(file.get()), text936::WithoutTrailingBackslash(folder) +
+                                                                  "\\" + from.substr(separator + 1))) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    std::vector<unsigned char> rename = RenameInfoFor(fullTo);
+    return !rename.empty() && SetFileInformationByHandle(file.get(), FileRenameInfo, rename.data(),
+                                                         static_cast<DWORD>(rename.size())) != FALSE;
 }
 
 bool Win32FileSystem::CanRename(const std::string& path) {

@@ -36,12 +36,16 @@ class Win32FileSystem : public FileSystem {
     bool MoveFile(const std::string& from, const std::string& to) override;
     bool CreateDirectory(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
+    // A new file "~BrelixSetup.<n>.del" beside it, made with CREATE_NEW and held without sharing, is
+    // renamed over the name through its handle (FileRenameInfo) and deleted through it.
+    bool DeleteName(const std::string& path) override;
     bool RemoveDirectory(const std::string& path) override;
     // GetFileAttributesA; nullopt when it reports INVALID_FILE_ATTRIBUTES.
     std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
     // SetFileAttributesA while the file is held open (reparse point, hard links and final path checked).
     bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
-    // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING).
+    // SetFileInformationByHandle(FileRenameInfo, replacing) on a handle to `from` that is checked to
+    // be the name's own file: Wine would move the file a link leads to. A link is refused.
     bool Rename(const std::string& from, const std::string& to) override;
     // CreateFileA with DELETE access, sharing everything, not following a final link.
     bool CanRename(const std::string& path) override;

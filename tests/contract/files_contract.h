@@ -425,6 +425,17 @@ TEST_P(FilesContract, NewFilesAndRenamesNeverWriteThroughAHardLinkOrALink) {
     EXPECT_EQ(backend->ReadFile(system), "[fonts]");
     EXPECT_EQ(backend->ReadFile(other), "[boot]");
     EXPECT_EQ(files().OpenToRead(system)->LinkCount(), 1u);
+
+    // A rename moves a link's own name, or nothing: never the file it leads to (Wine would).
+    ASSERT_TRUE(backend->MakeFileLink(InScratch("again.arx"), other));
+    files().Rename(InScratch("again.arx"), InScratch("moved.arx"));
+    EXPECT_EQ(backend->ReadFile(other), "[boot]");
+    // A name deleted is the name alone.
+    EXPECT_TRUE(files().DeleteName(
+        InScratch(files().GetAttributes(InScratch("moved.arx")) ? "moved.arx" : "again.arx")));
+    EXPECT_EQ(backend->ReadFile(other), "[boot]");
+    EXPECT_TRUE(files().DeleteName(InScratch("hard.arx")));
+    EXPECT_EQ(backend->ReadFile(system), "[fonts]");
 }
 
 // A folder held for a run cannot be removed or renamed, nor can a file held open: Windows refuses

@@ -595,7 +595,8 @@ struct KeepCase {
 TEST_F(SetUpRunTest, KeepChoicesFollowWhatPageThreeWouldOffer) {
     const KeepCase cases[] = {
         {false, nullptr, "0000"},
-        {false, "ALL", "0000"},
+        // Asked for, keeping is never dropped: the installation stops if it cannot tell what to keep.
+        {false, "ALL", "1111"},
         {true, nullptr, "1111"},
         {true, "ALL", "1111"},
         {true, "NONE", "0000"},

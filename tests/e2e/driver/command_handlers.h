@@ -39,4 +39,9 @@ bool Pause(const Words& words);
 bool Idle(const Words& words);
 bool Hold(const Words& words);
 
+// races.cpp
+bool Race(const Words& words);
+bool Rename(const Words& words);
+bool SwapStart(const Words& words);
+
 }  // namespace guidriver

@@ -40,6 +40,9 @@ const std::map<std::wstring, std::function<bool(const Words&)>>& Table() {
         {L"sleep", Pause},
         {L"idle", Idle},
         {L"hold", Hold},
+        {L"race", Race},
+        {L"rename", Rename},
+        {L"swapstart", SwapStart},
     };
     return table;
 }
@@ -82,7 +85,10 @@ const wchar_t* CommandSummary() {
            L"  wait-exit [s]                 no dialog is shown any more\n"
            L"  sleep <ms>                    pause\n"
            L"  idle <marker> [s]             stay alive until the marker file exists\n"
-           L"  hold <file> <marker> [s]      keep a file open without sharing until the marker exists\n";
+           L"  hold <file> <marker> [s]      keep a file open without sharing until the marker exists\n"
+           L"  race <watched> <marker> <folder>...  rename the folders away while the watched file exists\n"
+           L"  rename <from> <to>            try one rename and say how it went\n"
+           L"  swapstart <exe> <other> [args]  start <exe> suspended, put <other> in its place, run it\n";
 }
 
 }  // namespace guidriver
