@@ -21,6 +21,7 @@
 #include "platform/memory/memory_run_lock.h"
 #include "platform/memory/scripted_folder_browser.h"
 #include "platform/text936.h"
+#include "registry_walk_recorder.h"
 #include "state/exit_codes.h"
 #include "ui/dialog_templates.h"
 
@@ -240,6 +241,7 @@ class SessionRegistry : public platform::Registry {
     std::unique_ptr<platform::RegistryKey> OpenRoot(RootKey root, platform::RegistryView view) override {
         return Of(root).OpenRoot(root, view);
     }
+    int SystemBitness() override { return machine_.SystemBitness(); }
 
   private:
     platform::Registry& Of(RootKey root) { return root == RootKey::LocalMachine ? machine_ : user_; }
@@ -578,6 +580,41 @@ TEST_F(SetUpRunTest, WizardLeftWithoutInstallingEndsWithOne) {
     EXPECT_EQ(dialogs.shownTemplates, (std::vector<int>{136}));
     EXPECT_EQ(log.lines.back(), ExitLine(1, "用户未安装就退出了安装向导"));
     EXPECT_FALSE(Recorded());
+}
+
+// The other build's view is walked only for a run that reads the result (a log, a silent run,
+// preset choices); the wizard alone, and BrelixUser.exe, never walk it. A 32-bit build on 64-bit Windows.
+TEST_F(SetUpRunTest, OnlyRunsThatReadItWalkTheOtherBuildsView) {
+    backend.registry.SetSystemBitness(64);
+    // The staged releases are then 64-bit AutoCAD; this one is the 32-bit build's.
+    AddAcad("SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R18.1\\ACAD-9001:804", "C:\\AutoCAD 2011",
+            "AutoCAD 2011");
+    const struct {
+        const char* arguments;
+        int otherViewWalks;
+    } cases[] = {{"", 0}, {"/LOG=C:\\w.log", 1}, {"/S", 1}, {"/S /LOG=C:\\i.log", 1}, {"/D=C:\\X", 1}};
+    for (const auto& c : cases) {
+        registry_walks::WalkRecorder recorder(backend.registry);
+        app::SetUpPlatform setUp{
+            {recorder, backend.files, backend.processes, backend.prompts, backend.environment},
+            dialogs,
+            folderBrowser,
+            [this](const std::string&) -> std::unique_ptr<platform::LogSink> {
+                return std::make_unique<LogView>(log);
+            },
+            runLock};
+        app::RunSetUp(c.arguments, setUp);
+        EXPECT_EQ(std::count(recorder.walks.begin(), recorder.walks.end(), "64 SOFTWARE\\Autodesk\\AutoCAD"),
+                  c.otherViewWalks)
+            << c.arguments;
+        EXPECT_GE(std::count(recorder.walks.begin(), recorder.walks.end(), "own SOFTWARE\\Autodesk\\AutoCAD"),
+                  1)
+            << c.arguments;
+    }
+    // The silent run above left a record, so the per-user program searches.
+    registry_walks::WalkRecorder recorder(backend.registry);
+    EXPECT_EQ(app::RunPerUserProgram(recorder, backend.environment), state::kExitInstalled);
+    EXPECT_EQ(recorder.walks, std::vector<std::string>{"own SOFTWARE\\Autodesk\\AutoCAD"});
 }
 
 struct KeepCase {
