@@ -298,14 +298,22 @@ unsigned WantedDpi() {
     return wanted ? static_cast<unsigned>(std::atoi(wanted)) : 0;
 }
 
-// What the control needs for its text beside the text itself, in dialog units as the templates are
-// laid out: a push button's frame and inner margin, a check box's or radio button's box and gap.
-RECT MarginUnits(HWND control) {
+// What the control needs for its text beside the text itself, in pixels: a push button's frame and
+// inner margin (2 and 1 dialog units each side), a check box's or radio button's box (13 pixels at
+// 96 DPI, scaled) and the 2 dialog units between box and text.
+RECT Margins(HWND dialog, HWND control, unsigned dpi) {
+    RECT margins{0, 0, 0, 0};
     if (lstrcmpiA(ClassOf(control).c_str(), "Button") != 0)
-        return {0, 0, 0, 0};
-    if (IsPushButton(control))
-        return {2, 1, 2, 1};
-    return {12, 0, 0, 0};
+        return margins;
+    if (IsPushButton(control)) {
+        margins = {2, 1, 2, 1};
+        MapDialogRect(dialog, &margins);
+        return margins;
+    }
+    margins = {2, 0, 0, 0};
+    MapDialogRect(dialog, &margins);
+    margins.left += MulDiv(13, static_cast<int>(dpi), 96);
+    return margins;
 }
 
 struct TextFit {
@@ -317,7 +325,7 @@ struct TextFit {
 
 // Every control of the page that shows text of its own (not the edit field, which scrolls), measured
 // in the font it draws with: the dialog's, or the one the page's colour answer selects.
-std::vector<TextFit> MeasureTexts(HWND dialog) {
+std::vector<TextFit> MeasureTexts(HWND dialog, unsigned dpi) {
     std::vector<TextFit> fits;
     for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
         char text[4096] = {};
@@ -338,8 +346,7 @@ std::vector<TextFit> MeasureTexts(HWND dialog) {
         TEXTMETRICA metrics{};
         GetTextMetricsA(dc, &metrics);
         const bool wraps = isStatic && client.bottom >= 2 * metrics.tmHeight;
-        RECT margins = MarginUnits(control);
-        MapDialogRect(dialog, &margins);
+        const RECT margins = Margins(dialog, control, dpi);
         RECT needed{0, 0, wraps ? client.right : 0, 0};
         DrawTextA(dc, text, -1, &needed, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
         SelectObject(dc, original);
@@ -385,7 +392,7 @@ class Win32Dpi : public PageFixture<Win32Host> {
         if (WantedDpi() != 0) {
             EXPECT_EQ(dpi, WantedDpi()) << "LogPixels did not reach the program";
         }
-        const std::vector<TextFit> fits = MeasureTexts(dialog);
+        const std::vector<TextFit> fits = MeasureTexts(dialog, dpi);
         EXPECT_GE(fits.size(), 6u);
         for (const TextFit& fit : fits) {
             EXPECT_LE(fit.needed.cx, fit.available.cx)
