@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/memory/memory_backend.h"
@@ -10,7 +11,6 @@
 #include "readable_names.h"
 #include "state/acad_inventory.h"
 #include "tests/unit/acad_test_support.h"
-#include "tests/unit/registry_walk_recorder.h"
 
 namespace {
 
@@ -342,45 +342,42 @@ struct WalkCase {
     int build;
     int system;
     state::AcadInventory::OtherBuildView otherView;
-    Lines walks;          // AutoCAD keys opened below HKLM: "<view> <path>"
-    Lines installations;  // as Installations() gives them
-    Lines unserved;       // "<year> <bits of that AutoCAD> -> <build serving it, 0: none> <key>"
+    int plainWalks;  // of HKLM\SOFTWARE\Autodesk\AutoCAD as the system's own view has it
+    int nodeWalks;   // of its Wow6432Node: the 32-bit view of a 64-bit Windows
+    Lines installations;
+    Lines unserved;  // "<year> <bits of that AutoCAD> -> <build serving it, 0: none> <key>"
 };
 
 class AcadViewWalkTest : public ::testing::TestWithParam<WalkCase> {};
 
-// A machine with 32-bit AutoCAD 2008, 2012 and 2018 and, on 64-bit Windows, a 64-bit AutoCAD 2010:
-// each view that exists is walked once, the other build's only when asked for, and an installation
-// reached through both paths of a 32-bit build under WOW64 is the 32-bit node's, once.
+// A machine with 32-bit AutoCAD 2008 and 2018 and, on 64-bit Windows, a 64-bit AutoCAD 2010: each view
+// that exists is walked once, the other build's only when asked for, and an installation that a 32-bit
+// build under WOW64 reaches by both paths is the 32-bit node's, once.
 TEST_P(AcadViewWalkTest, WalksEachViewThatExistsOnceAndFindsTheSameInstallations) {
     const WalkCase& c = GetParam();
     MemoryBackend backend;
     backend.registry.SetSystemBitness(c.system);
     backend.registry.SetProgramBitness(c.build);
-    struct Staged {
-        int year;
-        int bits;
-        const char* key;
-    };
-    for (const Staged& acad :
-         {Staged{2008, 32, "R17.1\\ACAD-7001:804"}, Staged{2012, 32, "R18.2\\ACAD-A001:804"},
-          Staged{2018, 32, "R22.0\\ACAD-1001:804"}, Staged{2010, 64, "R18.0\\ACAD-8001:804"}}) {
-        if (acad.bits == 64 && c.system == 32)
+    for (auto [year, bits, key] :
+         {std::tuple{2008, 32, "R17.1\\ACAD-7001:804"}, std::tuple{2018, 32, "R22.0\\ACAD-1001:804"},
+          std::tuple{2010, 64, "R18.0\\ACAD-8001:804"}}) {
+        if (bits == 64 && c.system == 32)
             continue;
         // The tree is the system's own view: 32-bit AutoCAD of a 64-bit Windows lies in the node.
-        const std::string key =
-            std::string(c.system == 64 && acad.bits == 32 ? kWow : kPlain) + "\\" + acad.key;
-        backend.registry.SetString(RootKey::LocalMachine, key, "AcadLocation",
-                                   "C:\\A" + std::to_string(acad.year));
-        backend.registry.SetString(RootKey::LocalMachine, key, "ProductName",
-                                   "AutoCAD " + std::to_string(acad.year));
+        const std::string path = std::string(c.system == 64 && bits == 32 ? kWow : kPlain) + "\\" + key;
+        backend.registry.SetString(RootKey::LocalMachine, path, "AcadLocation",
+                                   "C:\\A" + std::to_string(year));
+        backend.registry.SetString(RootKey::LocalMachine, path, "ProductName",
+                                   "AutoCAD " + std::to_string(year));
     }
-    registry_walks::WalkRecorder recorder(backend.registry);
+    for (const char* root : {kPlain, kWow})
+        backend.failures.Watch(Operation::OpenKey, std::string("HKLM\\") + root);
     state::AcadInventory inventory;
     inventory.buildBitness = c.build;
-    inventory.FindReleases(recorder, backend.environment, c.otherView);
+    inventory.FindReleases(backend.registry, backend.environment, c.otherView);
 
-    EXPECT_EQ(recorder.walks, c.walks);
+    EXPECT_EQ(backend.failures.Seen(Operation::OpenKey, std::string("HKLM\\") + kPlain), c.plainWalks);
+    EXPECT_EQ(backend.failures.Seen(Operation::OpenKey, std::string("HKLM\\") + kWow), c.nodeWalks);
     EXPECT_EQ(Installations(inventory), c.installations);
     Lines unserved;
     for (const auto& found : inventory.unserved) {
@@ -391,15 +388,10 @@ TEST_P(AcadViewWalkTest, WalksEachViewThatExistsOnceAndFindsTheSameInstallations
     EXPECT_EQ(unserved, c.unserved);
 }
 
-const std::string kOwnPlain = std::string("own ") + kPlain;
-const std::string kOwnWow = std::string("own ") + kWow;
-const std::string k64Plain = std::string("64 ") + kPlain;
 const std::string kPlain2008 = std::string(kPlain) + "\\R17.1\\ACAD-7001:804\\";
-const std::string kPlain2012 = std::string(kPlain) + "\\R18.2\\ACAD-A001:804\\";
 const std::string kPlain2018 = std::string(kPlain) + "\\R22.0\\ACAD-1001:804\\";
 const std::string kPlain2010 = std::string(kPlain) + "\\R18.0\\ACAD-8001:804\\";
 const std::string kWow2008 = std::string(kWow) + "\\R17.1\\ACAD-7001:804\\";
-const std::string kWow2012 = std::string(kWow) + "\\R18.2\\ACAD-A001:804\\";
 const std::string kWow2018 = std::string(kWow) + "\\R22.0\\ACAD-1001:804\\";
 constexpr auto kSearch = state::AcadInventory::OtherBuildView::Search;
 constexpr auto kSkip = state::AcadInventory::OtherBuildView::Skip;
@@ -407,53 +399,47 @@ constexpr auto kSkip = state::AcadInventory::OtherBuildView::Skip;
 INSTANTIATE_TEST_SUITE_P(
     Views,
     AcadViewWalkTest,
-    ::testing::Values(
-        WalkCase{"Build32OnWindows32Searching",
-                 32,
-                 32,
-                 kSearch,
-                 {kOwnPlain},
-                 {"2008 " + kPlain2008 + " => C:\\A2008", "2012 " + kPlain2012 + " => C:\\A2012",
-                  "2018 " + kPlain2018 + " => C:\\A2018"},
-                 {"2018 32 -> 0 " + kPlain2018}},
-        WalkCase{"Build32OnWindows32Skipping",
-                 32,
-                 32,
-                 kSkip,
-                 {kOwnPlain},
-                 {"2008 " + kPlain2008 + " => C:\\A2008", "2012 " + kPlain2012 + " => C:\\A2012",
-                  "2018 " + kPlain2018 + " => C:\\A2018"},
-                 {"2018 32 -> 0 " + kPlain2018}},
-        WalkCase{"Build32OnWindows64Searching",
-                 32,
-                 64,
-                 kSearch,
-                 {kOwnPlain, k64Plain},
-                 {"2008 " + kWow2008 + " => C:\\A2008", "2012 " + kPlain2012 + " => C:\\A2012",
-                  "2018 " + kPlain2018 + " => C:\\A2018"},
-                 {"2010 64 -> 64 " + kPlain2010, "2018 32 -> 0 " + kPlain2018}},
-        WalkCase{"Build32OnWindows64Skipping",
-                 32,
-                 64,
-                 kSkip,
-                 {kOwnPlain},
-                 {"2008 " + kWow2008 + " => C:\\A2008", "2012 " + kPlain2012 + " => C:\\A2012",
-                  "2018 " + kPlain2018 + " => C:\\A2018"},
-                 {"2018 32 -> 0 " + kPlain2018}},
-        WalkCase{"Build64Searching",
-                 64,
-                 64,
-                 kSearch,
-                 {kOwnPlain, kOwnWow},
-                 {"2008 " + kWow2008 + " => C:\\A2008", "2010 " + kPlain2010 + " => C:\\A2010"},
-                 {"2012 32 -> 32 " + kWow2012, "2018 32 -> 0 " + kWow2018}},
-        WalkCase{"Build64Skipping",
-                 64,
-                 64,
-                 kSkip,
-                 {kOwnPlain, kOwnWow},
-                 {"2008 " + kWow2008 + " => C:\\A2008", "2010 " + kPlain2010 + " => C:\\A2010"},
-                 {}}),
+    ::testing::Values(WalkCase{"Build32OnWindows32",
+                               32,
+                               32,
+                               kSearch,
+                               1,
+                               0,
+                               {"2008 " + kPlain2008 + " => C:\\A2008",
+                                "2018 " + kPlain2018 + " => C:\\A2018"},
+                               {"2018 32 -> 0 " + kPlain2018}},
+                      WalkCase{"Build32OnWindows64Searching",
+                               32,
+                               64,
+                               kSearch,
+                               1,
+                               1,
+                               {"2008 " + kWow2008 + " => C:\\A2008", "2018 " + kPlain2018 + " => C:\\A2018"},
+                               {"2010 64 -> 64 " + kPlain2010, "2018 32 -> 0 " + kPlain2018}},
+                      WalkCase{"Build32OnWindows64Skipping",
+                               32,
+                               64,
+                               kSkip,
+                               0,
+                               1,
+                               {"2008 " + kWow2008 + " => C:\\A2008", "2018 " + kPlain2018 + " => C:\\A2018"},
+                               {"2018 32 -> 0 " + kPlain2018}},
+                      WalkCase{"Build64Searching",
+                               64,
+                               64,
+                               kSearch,
+                               1,
+                               1,
+                               {"2008 " + kWow2008 + " => C:\\A2008", "2010 " + kPlain2010 + " => C:\\A2010"},
+                               {"2018 32 -> 0 " + kWow2018}},
+                      WalkCase{"Build64Skipping",
+                               64,
+                               64,
+                               kSkip,
+                               1,
+                               1,
+                               {"2008 " + kWow2008 + " => C:\\A2008", "2010 " + kPlain2010 + " => C:\\A2010"},
+                               {}}),
     readable_names::By(&WalkCase::name));
 
 }  // namespace

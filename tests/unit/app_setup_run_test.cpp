@@ -21,7 +21,6 @@
 #include "platform/memory/memory_run_lock.h"
 #include "platform/memory/scripted_folder_browser.h"
 #include "platform/text936.h"
-#include "registry_walk_recorder.h"
 #include "state/exit_codes.h"
 #include "ui/dialog_templates.h"
 
@@ -589,38 +588,25 @@ TEST_F(SetUpRunTest, WizardLeftWithoutInstallingEndsWithOne) {
 }
 
 // The other build's view is walked only for a run that reads the result (a log, a silent run,
-// preset choices); the wizard alone, and BrelixUser.exe, never walk it. A 32-bit build on 64-bit Windows.
+// preset choices); the wizard alone and BrelixUser.exe never walk it. A 32-bit build on 64-bit Windows,
+// where the 64-bit view is the tree's own SOFTWARE\Autodesk\AutoCAD.
 TEST_F(SetUpRunTest, OnlyRunsThatReadItWalkTheOtherBuildsView) {
     backend.registry.SetSystemBitness(64);
     // The staged releases are then 64-bit AutoCAD; this one is the 32-bit build's.
     AddAcad("SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R18.1\\ACAD-9001:804", "C:\\AutoCAD 2011",
             "AutoCAD 2011");
-    const struct {
-        const char* arguments;
-        int otherViewWalks;
-    } cases[] = {{"", 0}, {"/LOG=C:\\w.log", 1}, {"/S", 1}, {"/S /LOG=C:\\i.log", 1}, {"/D=C:\\X", 1}};
-    for (const auto& c : cases) {
-        registry_walks::WalkRecorder recorder(backend.registry);
-        app::SetUpPlatform setUp{
-            {recorder, backend.files, backend.processes, backend.prompts, backend.environment},
-            dialogs,
-            folderBrowser,
-            [this](const std::string&) -> std::unique_ptr<platform::LogSink> {
-                return std::make_unique<LogView>(log);
-            },
-            runLock};
-        app::RunSetUp(c.arguments, setUp);
-        EXPECT_EQ(std::count(recorder.walks.begin(), recorder.walks.end(), "64 SOFTWARE\\Autodesk\\AutoCAD"),
-                  c.otherViewWalks)
-            << c.arguments;
-        EXPECT_GE(std::count(recorder.walks.begin(), recorder.walks.end(), "own SOFTWARE\\Autodesk\\AutoCAD"),
-                  1)
-            << c.arguments;
+    const std::string otherView = std::string("HKLM\\") + kAcadRoot;
+    backend.failures.Watch(Operation::OpenKey, otherView);
+    int walks = 0;
+    for (auto [arguments, otherViewWalks] :
+         {std::pair{"", 0}, std::pair{"/LOG=C:\\w.log", 1}, std::pair{"/S", 1}, std::pair{"/D=C:\\X", 1}}) {
+        Run(arguments);
+        EXPECT_EQ(backend.failures.Seen(Operation::OpenKey, otherView) - walks, otherViewWalks) << arguments;
+        walks = backend.failures.Seen(Operation::OpenKey, otherView);
     }
     // The silent run above left a record, so the per-user program searches.
-    registry_walks::WalkRecorder recorder(backend.registry);
-    EXPECT_EQ(app::RunPerUserProgram(recorder, backend.environment), state::kExitInstalled);
-    EXPECT_EQ(recorder.walks, std::vector<std::string>{"own SOFTWARE\\Autodesk\\AutoCAD"});
+    EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), state::kExitInstalled);
+    EXPECT_EQ(backend.failures.Seen(Operation::OpenKey, otherView), walks);
 }
 
 struct KeepCase {
