@@ -220,13 +220,13 @@ TEST(CompiledResources, LogoComesInThreeSizesAndEachDpiDrawsFromTheNearestAtOrAb
         int size;
     } logos[] = {{IDB_LOGO, 48}, {IDB_LOGO_150, 72}, {IDB_LOGO_200, 96}};
     for (const auto& logo : logos) {
-        HANDLE image = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(logo.id), IMAGE_BITMAP, 0, 0,
-                                  LR_CREATEDIBSECTION);
+        HANDLE image =
+            LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(logo.id), IMAGE_BITMAP, 0, 0, 0);
         ASSERT_NE(image, nullptr) << logo.id;
-        DIBSECTION dib{};
-        ASSERT_NE(GetObjectA(image, sizeof dib, &dib), 0);
-        EXPECT_EQ(dib.dsBm.bmWidth, logo.size) << logo.id;
-        EXPECT_EQ(dib.dsBm.bmHeight, logo.size) << logo.id;
+        BITMAP bitmap{};
+        ASSERT_NE(GetObjectA(image, sizeof bitmap, &bitmap), 0);
+        EXPECT_EQ(bitmap.bmWidth, logo.size) << logo.id;
+        EXPECT_EQ(bitmap.bmHeight, logo.size) << logo.id;
         DeleteObject(image);
     }
     using platform::win32::Win32DialogWindow;
