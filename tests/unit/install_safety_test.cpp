@@ -199,7 +199,8 @@ TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaim
         ++runs;
         if (aborting.journal.Outcome() == InstallOutcome::Stopped) {
             EXPECT_EQ(aborting.backend.files.Dump(), filesBefore) << "stopped with call " << n << " failing";
-            EXPECT_EQ(aborting.backend.registry.Dump(), registryBefore) << "stopped with call " << n << " failing";
+            EXPECT_EQ(aborting.backend.registry.Dump(), registryBefore)
+                << "stopped with call " << n << " failing";
         } else {
             // A backup that could not go is the next run's to delete.
             aborting.backend.failures.FailCheck(0);
@@ -295,8 +296,8 @@ TEST(Journal, AWholeReinstallationReportsWhatItKeptCopiedWroteAndInstalled) {
     for (const state::InstalledFile& file : journal.InstalledFiles())
         installed.push_back(file.path);
     // The user's USER.CFG and MINE.SJY are theirs: no shipped copy replaced them.
-    EXPECT_THAT(installed,
-                ElementsAre(In(kProduct, "Brelix2010.arx"), In(kProduct, "HELP.CHM"), In(kLibrary, "梁.SJY")));
+    EXPECT_THAT(installed, ElementsAre(In(kProduct, "Brelix2010.arx"), In(kProduct, "HELP.CHM"),
+                                       In(kLibrary, "梁.SJY")));
     EXPECT_THAT(journal.DemandLoadKeys(), ElementsAre(entry));
     EXPECT_THAT(journal.TrustedPathKeys(), ElementsAre(kProfileVariables));
     EXPECT_THAT(journal.Fonts(), ElementsAre(In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"),
@@ -319,7 +320,8 @@ TEST(Journal, ManyProblemsShowTenLinesAndTheCountOfTheRest) {
     const std::string& text = machine.backend.prompts.shown.back().text;
     std::string expected = "安装已结束，但以下各项没有完成：\n\n";
     for (int i = 0; i < 10; ++i)
-        expected += "已跳过无法复制的文件 " + In(kProduct, NumberedName("LOCKED", i)) + "（文件正在使用），它保持原有的版本\n";
+        expected += "已跳过无法复制的文件 " + In(kProduct, NumberedName("LOCKED", i)) +
+                    "（文件正在使用），它保持原有的版本\n";
     expected += "……另有 4 项问题，详见日志\n\n请排除上述问题后重新安装。";
     EXPECT_EQ(text, expected);
     EXPECT_EQ(machine.journal.Problems().size(), 14u);
@@ -629,12 +631,12 @@ TEST_P(ReadOnlySourceTest, InstalledFileIsWritableThoughItsSourceStaysReadOnly) 
 INSTANTIATE_TEST_SUITE_P(
     Copies,
     ReadOnlySourceTest,
-    ::testing::Values(
-        ReadOnlySourceCase{"ProductFile", In(kSource, "HELP.CHM"), In(kProduct, "HELP.CHM"), "shipped help"},
-        ReadOnlySourceCase{"DrawingLibraryFile", In(In(kSource, "Brelix扩展绘图库"), "梁.SJY"),
-                           In(kLibrary, "梁.SJY"), "shipped beam"},
-        ReadOnlySourceCase{"Font", In(kSource, "Brelix_EN.shx"),
-                           In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"), "shipped font"}),
+    ::testing::Values(ReadOnlySourceCase{"ProductFile", In(kSource, "HELP.CHM"), In(kProduct, "HELP.CHM"),
+                                         "shipped help"},
+                      ReadOnlySourceCase{"DrawingLibraryFile", In(In(kSource, "Brelix扩展绘图库"), "梁.SJY"),
+                                         In(kLibrary, "梁.SJY"), "shipped beam"},
+                      ReadOnlySourceCase{"Font", In(kSource, "Brelix_EN.shx"),
+                                         In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"), "shipped font"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- A program path that does not fit ----------------------------------------------------

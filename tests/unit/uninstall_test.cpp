@@ -435,8 +435,8 @@ TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
 
 // What an earlier installation left is taken into the new record only from the setup folders,
 // where the user cannot write; a record or uninstaller in any product folder is the user's file,
-// and stays. The earlier setup folder's uninstaller and record go. An entry only the earlier record lists goes with the
-// next uninstall exactly when its record was taken in.
+// and stays. The earlier setup folder's uninstaller and record go. An entry only the earlier record lists
+// goes with the next uninstall exactly when its record was taken in.
 TEST_F(UninstallTest, EarlierRecordsAreTakenInOnlyFromTrustedPlacesAndTheirOldPlacesCleared) {
     constexpr char kEarlierEntry[] =
         "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2019";
