@@ -49,6 +49,80 @@ bool TakeValue(platform::RegistryKey& key,
     return value.status != platform::TextStatus::Missing;
 }
 
+// A key holding both values, as a walk of one view found it, before it is matched to a release.
+struct Candidate {
+    std::string releaseName;  // the subkey of the AutoCAD key it was found below
+    std::string key;          // below HKEY_LOCAL_MACHINE
+    std::string location;
+    std::string productName;
+};
+
+// Every key below `rootPath` of the registry in `view` that holds both values, in walk order.
+std::vector<Candidate> WalkReleaseKeys(platform::Registry& registry,
+                                       platform::RegistryView view,
+                                       platform::Environment& environment,
+                                       const char* rootPath,
+                                       const char* prefixFormat) {
+    std::vector<Candidate> candidates;
+    auto localMachine = view == platform::RegistryView::Default
+                            ? registry.OpenRoot(platform::RootKey::LocalMachine)
+                            : registry.OpenRoot(platform::RootKey::LocalMachine, view);
+    if (!localMachine)
+        return candidates;
+    auto root = localMachine->Open(rootPath, platform::KeyAccess::Read);
+    if (!root)
+        return candidates;
+    const auto count = root->SubkeyCount();
+    if (!count)
+        return candidates;
+
+    for (std::uint32_t i = 0; i < *count; ++i) {
+        const auto releaseName = root->SubkeyName(i, acad::kEnumBufferSize);
+        if (!releaseName)
+            continue;
+        auto releaseKey = root->Open(*releaseName, platform::KeyAccess::Read);
+        if (!releaseKey)
+            continue;
+        AcadInventory::ReleaseFindings found;
+        AcadInventory::SearchReleaseKey(*releaseKey, "", acad::FormatText(prefixFormat, releaseName->c_str()),
+                                        true, true, environment, found);
+        const AcadInventory::Findings& locations = found.locations;
+        const AcadInventory::Findings& names = found.productNames;
+        for (std::size_t l = 0; l < locations.keys.size(); ++l) {
+            for (std::size_t n = 0; n < names.keys.size(); ++n) {
+                if (locations.keys[l] == names.keys[n])
+                    candidates.push_back(
+                        {*releaseName, locations.keys[l], locations.values[l], names.values[n]});
+            }
+        }
+    }
+    return candidates;
+}
+
+// The same keys as reached through the path of `toFormat` instead of `fromFormat`.
+std::vector<Candidate> Respelled(std::vector<Candidate> candidates,
+                                 const char* fromFormat,
+                                 const char* toFormat) {
+    for (Candidate& candidate : candidates) {
+        const std::size_t prefixLength = acad::FormatText(fromFormat, candidate.releaseName.c_str()).size();
+        candidate.key =
+            acad::FormatText(toFormat, candidate.releaseName.c_str()) + candidate.key.substr(prefixLength);
+    }
+    return candidates;
+}
+
+// The candidates whose product name names one of `releaseIndexes`, with that release.
+std::vector<AcadInventory::Found> Classify(const std::vector<Candidate>& candidates,
+                                           const std::vector<int>& releaseIndexes) {
+    std::vector<AcadInventory::Found> installations;
+    for (const Candidate& candidate : candidates) {
+        const int k = ClassifyProductName(candidate.productName, releaseIndexes);
+        if (k >= 0)
+            installations.push_back({k, candidate.key, candidate.location});
+    }
+    return installations;
+}
+
 // What makes two findings one installation: the release, the key below `root` and the folder, in
 // any letter case, a trailing backslash of the folder aside.
 std::string Identity(const AcadInventory::Found& found, const std::string& root) {
@@ -61,7 +135,9 @@ std::string Identity(const AcadInventory::Found& found, const std::string& root)
 
 }  // namespace
 
-void AcadInventory::FindReleases(platform::Registry& registry, platform::Environment& environment) {
+void AcadInventory::FindReleases(platform::Registry& registry,
+                                 platform::Environment& environment,
+                                 OtherBuildView otherBuildView) {
     std::vector<int> wow6432Releases;
     std::vector<int> allReleases;
     for (int k = 0; k < kReleaseCount; ++k) {
@@ -70,15 +146,21 @@ void AcadInventory::FindReleases(platform::Registry& registry, platform::Environ
         allReleases.push_back(k);
     }
     const auto own = platform::RegistryView::Default;
-    const std::vector<Found> nodeView =
-        ScanReleaseView(registry, own, environment, kWow6432Root, kWow6432PrefixFormat, wow6432Releases);
-    const std::vector<Found> plainView =
-        ScanReleaseView(registry, own, environment, kPlainRoot, kPlainPrefixFormat, allReleases);
+    const bool twoViews = registry.SystemBitness() == 64;
+    const std::vector<Candidate> plainKeys =
+        WalkReleaseKeys(registry, own, environment, kPlainRoot, kPlainPrefixFormat);
+    // Under WOW64 the 32-bit node is the 32-bit build's own view again: the walk just made has read it.
+    const std::vector<Candidate> nodeKeys =
+        buildBitness == 32 && twoViews
+            ? Respelled(plainKeys, kPlainPrefixFormat, kWow6432PrefixFormat)
+            : WalkReleaseKeys(registry, own, environment, kWow6432Root, kWow6432PrefixFormat);
+    const std::vector<Found> nodeView = Classify(nodeKeys, wow6432Releases);
+    const std::vector<Found> plainView = Classify(plainKeys, allReleases);
 
     // A 32-bit build reaches one key by both paths; a 64-bit one may meet a copy of a key in the
     // other view. Either way it is one installation, and the 32-bit node's entry stands for it.
     std::unordered_set<std::string> nodeInstallations;
-    std::unordered_set<std::string> nodeKeys;
+    std::unordered_set<std::string> nodeKeyNames;
     const int other = OtherBuildBitness(buildBitness);
     auto record = [&](const Found& found, int viewBitness) {
         acadKeys[found.release].push_back(found.key);
@@ -92,7 +174,7 @@ void AcadInventory::FindReleases(platform::Registry& registry, platform::Environ
     // The 32-bit node holds 32-bit AutoCAD; the plain path reaches the build's own view.
     for (const Found& found : nodeView) {
         nodeInstallations.insert(Identity(found, kWow6432Root));
-        nodeKeys.insert(text936::ToUpper(found.key));
+        nodeKeyNames.insert(text936::ToUpper(found.key));
         record(found, 32);
     }
     for (const Found& found : plainView) {
@@ -100,25 +182,25 @@ void AcadInventory::FindReleases(platform::Registry& registry, platform::Environ
             record(found, buildBitness == 32 ? 32 : 64);
     }
 
-    // What the other build would find: for a 32-bit build the 64-bit view (on a 32-bit system that
-    // is its own view once more, so only keys it has not seen count); for a 64-bit build every
-    // release of the 32-bit node.
+    // What the other build would find, where the system has it: for a 32-bit build on 64-bit
+    // Windows the 64-bit view; for a 64-bit build every release of the 32-bit node, walked above.
     std::vector<Found> otherView;
     int otherViewBitness = 0;
-    if (buildBitness == 32) {
-        otherView = ScanReleaseView(registry, platform::RegistryView::Force64, environment, kPlainRoot,
-                                    kPlainPrefixFormat, allReleases);
+    if (otherBuildView == OtherBuildView::Search && buildBitness == 32 && twoViews) {
+        otherView = Classify(WalkReleaseKeys(registry, platform::RegistryView::Force64, environment,
+                                             kPlainRoot, kPlainPrefixFormat),
+                             allReleases);
         otherViewBitness = 64;
-    } else {
-        otherView =
-            ScanReleaseView(registry, own, environment, kWow6432Root, kWow6432PrefixFormat, allReleases);
+    } else if (otherBuildView == OtherBuildView::Search && buildBitness != 32) {
+        otherView = Classify(nodeKeys, allReleases);
         otherViewBitness = 32;
     }
     std::unordered_set<std::string> ownInstallations;
     for (const Found& found : plainView)
         ownInstallations.insert(Identity(found, ""));
     for (const Found& found : otherView) {
-        if (nodeKeys.contains(text936::ToUpper(found.key)) || ownInstallations.contains(Identity(found, "")))
+        if (nodeKeyNames.contains(text936::ToUpper(found.key)) ||
+            ownInstallations.contains(Identity(found, "")))
             continue;
         unserved.push_back({found.release, otherViewBitness,
                             BuildServes(other, found.release, otherViewBitness) ? other : 0, found.key,
@@ -126,53 +208,6 @@ void AcadInventory::FindReleases(platform::Registry& registry, platform::Environ
     }
     std::stable_sort(unserved.begin(), unserved.end(),
                      [](const Unserved& a, const Unserved& b) { return a.release < b.release; });
-}
-
-std::vector<AcadInventory::Found> AcadInventory::ScanReleaseView(platform::Registry& registry,
-                                                                 platform::RegistryView view,
-                                                                 platform::Environment& environment,
-                                                                 const std::string& rootPath,
-                                                                 const std::string& prefixFormat,
-                                                                 const std::vector<int>& releaseIndexes) {
-    std::vector<Found> installations;
-    auto localMachine = view == platform::RegistryView::Default
-                            ? registry.OpenRoot(platform::RootKey::LocalMachine)
-                            : registry.OpenRoot(platform::RootKey::LocalMachine, view);
-    if (!localMachine)
-        return installations;
-    auto root = localMachine->Open(rootPath, platform::KeyAccess::Read);
-    if (!root)
-        return installations;
-    const auto count = root->SubkeyCount();
-    if (!count || *count == 0)
-        return installations;
-
-    for (std::uint32_t i = 0; i < *count; ++i) {
-        const auto releaseName = root->SubkeyName(i, acad::kEnumBufferSize);
-        if (!releaseName)
-            continue;
-        const std::string prefix = acad::FormatText(prefixFormat.c_str(), releaseName->c_str());
-        auto releaseKey = root->Open(*releaseName, platform::KeyAccess::Read);
-        if (!releaseKey)
-            continue;
-
-        ReleaseFindings found;
-        SearchReleaseKey(*releaseKey, "", prefix, true, true, environment, found);
-        const Findings& locations = found.locations;
-        const Findings& names = found.productNames;
-
-        for (std::size_t l = 0; l < locations.keys.size(); ++l) {
-            for (std::size_t n = 0; n < names.keys.size(); ++n) {
-                if (locations.keys[l] != names.keys[n])
-                    continue;
-                const int k = ClassifyProductName(names.values[n], releaseIndexes);
-                if (k < 0)
-                    continue;
-                installations.push_back({k, locations.keys[l], locations.values[l]});
-            }
-        }
-    }
-    return installations;
 }
 
 void AcadInventory::SearchReleaseKey(platform::RegistryKey& key,

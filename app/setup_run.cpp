@@ -297,7 +297,8 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
     // and would otherwise walk the registry twice before the first page.
     state::AcadInventory found;
     if (command.mode != RunMode::Wizard || HasPresets(command) || journal.HasLog()) {
-        found.FindReleases(platform.services.registry, platform.services.environment);
+        found.FindReleases(platform.services.registry, platform.services.environment,
+                           state::AcadInventory::OtherBuildView::Search);
         LogFoundReleases(journal, found);
         LogUnservedReleases(journal, found);
     }

@@ -18,7 +18,8 @@ int RunPerUserProgram(platform::Registry& registry, platform::Environment& envir
         return state::kExitSourceMissing;
 
     state::AcadInventory inventory;
-    inventory.FindReleases(registry, environment);
+    // Nobody reads what only the other build serves here.
+    inventory.FindReleases(registry, environment, state::AcadInventory::OtherBuildView::Skip);
     // The record names "<root>\Brelix结构工具箱"; the steps work from the root.
     inventory.targetRoot = productFolder.substr(0, separator);
     // Nobody reads what this logon run did: it has no window and no log.

@@ -9,7 +9,8 @@ CWizardApp::CWizardApp(platform::Registry& registry,
     : registry_(registry), environment_(environment), inventory_(inventory), pages_(std::move(pages)) {}
 
 bool CWizardApp::InitInstance() {
-    inventory_.FindReleases(registry_, environment_);
+    // The pages never read what only the other build serves: that is for logs and silent runs.
+    inventory_.FindReleases(registry_, environment_, state::AcadInventory::OtherBuildView::Skip);
     int page = 1;
     while (page >= 1 && page <= 3) {
         std::unique_ptr<ui::WizardPage> dialog = pages_(page);

@@ -1,5 +1,6 @@
-// benchdiscovery: times the wizard's AutoCAD discovery against one raw walk of the same keys, in one
-// process and side by side, so that no process start blurs the figures.
+// benchdiscovery: times AutoCAD discovery as a logged or silent run makes it (the other build's view
+// included) against one raw walk of each registry view that is really there, in one process and
+// side by side, so that no process start blurs the figures.
 //
 //   benchdiscovery [runs]     prints one line per run: "program <ms> floor <ms> found <installations>"
 #include <windows.h>
@@ -31,12 +32,20 @@ int main(int argc, char** argv) {
         // A fresh inventory each time: discovery runs once per process and appends to its lists.
         state::AcadInventory inventory;
         const double start = Now();
-        inventory.FindReleases(registry, environment);
+        inventory.FindReleases(registry, environment, state::AcadInventory::OtherBuildView::Search);
         const double programMs = Now() - start;
 
         const double floorStart = Now();
-        bench::WalkKeys(HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD");
+        // The program's own view, and the other one where it exists: for a 64-bit program the 32-bit
+        // node, for a 32-bit one under WOW64 the 64-bit view (its node is its own view again there,
+        // and a 32-bit Windows has no other).
         bench::WalkKeys(HKEY_LOCAL_MACHINE, "SOFTWARE\\Autodesk\\AutoCAD");
+#ifdef _WIN64
+        bench::WalkKeys(HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD");
+#else
+        if (registry.SystemBitness() == 64)
+            bench::WalkKeys(HKEY_LOCAL_MACHINE, "SOFTWARE\\Autodesk\\AutoCAD", KEY_WOW64_64KEY);
+#endif
         const double floorMs = Now() - floorStart;
 
         std::size_t found = 0;

@@ -101,6 +101,9 @@ class Registry {
     virtual std::unique_ptr<RegistryKey> OpenRoot(RootKey root) = 0;
     // The same in a chosen view: opens and creates below the returned key pass the view's flag.
     virtual std::unique_ptr<RegistryKey> OpenRoot(RootKey root, RegistryView view) = 0;
+    // 64 when the system has both views (a 64-bit Windows; a 32-bit program there runs under WOW64),
+    // 32 when it has one. Answered without touching the registry; never fails.
+    virtual int SystemBitness() = 0;
 };
 
 }  // namespace platform

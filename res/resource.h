@@ -9,6 +9,9 @@
 #define IDD_PAGE2 141
 #define IDD_PAGE3 142
 #define IDB_LOGO 147
+// The logo for 150 % and 200 % (144 and 192 DPI); IDB_LOGO is the 100 % one the templates name.
+#define IDB_LOGO_150 148
+#define IDB_LOGO_200 149
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

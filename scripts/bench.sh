@@ -10,8 +10,11 @@
 #   deploy-large   安  装 press to the completion message, 20 x 8 MB, keeping a previous configuration
 #   deploy-small   the same with 500 x 1 KB               vs  a raw CopyFileA loop over the files the
 #                                                             wizard copied, pressed and answered alike
-#   discovery      the wizard's discovery code on 10 000 release and product keys, in one process
-#                                                         vs  one raw RegEnumKeyExA walk of those keys
+#   discovery      SetUp.exe's start to page 1 on 10 000 release and product keys, less a bare
+#                  dialog's start (startup's floor)      vs  one raw RegEnumKeyExA walk of each view
+#                                                             that is there; discovery-code: the
+#                                                             search alone, in one process, as a
+#                                                             logged run makes it, vs the same walk
 #   stub           BrelixUser.exe as Active Setup runs it at a logon: the registered StubPath, start
 #                  to end, on the staged machine with its profiles
 #                                                         vs  a program that ends at once (benchbare)
@@ -274,12 +277,33 @@ measure_discovery() {
     local output
     output=$(wine "$DISCOVERY" $((runs + 1)) 2>&1 | tr -d '\r' | tail -n +2)
     [[ $output == program* ]] || { echo "benchdiscovery: $output" >&2; exit 1; }
-    local program floor found
-    read -r -a program <<<"$(awk '{ print $2 }' <<<"$output" | tr '\n' ' ')"
+    local code floor found
+    read -r -a code <<<"$(awk '{ print $2 }' <<<"$output" | tr '\n' ' ')"
     read -r -a floor <<<"$(awk '{ print $4 }' <<<"$output" | tr '\n' ' ')"
     found=$(tail -n 1 <<<"$output" | awk '{ print $6 }')
+    report discovery-code "${code[*]}" "${floor[*]}" \
+        "   (in one process, as a logged run searches: 10 000 keys, $found installations found)"
+
+    # As a user meets it: SetUp.exe's start to page 1 on these keys, less a bare dialog's start, against
+    # the raw walk of the views that are there. Alternating, as for startup.
+    local i setup bare program=()
+    sample probe start "$SETUP" >/dev/null || exit 1
+    sample probe start "$FLOOR" page >/dev/null || exit 1
+    for i in $(seq "$runs"); do
+        sleep 0.3
+        if [ $((i % 2)) -eq 1 ]; then
+            setup=$(sample probe start "$SETUP") || exit 1
+            sleep 0.3
+            bare=$(sample probe start "$FLOOR" page) || exit 1
+        else
+            bare=$(sample probe start "$FLOOR" page) || exit 1
+            sleep 0.3
+            setup=$(sample probe start "$SETUP") || exit 1
+        fi
+        program+=("$(awk -v s="$setup" -v b="$bare" 'BEGIN { print s - b }')")
+    done
     report discovery "${program[*]}" "${floor[*]}" \
-        "   (10 000 keys, $found installations found)"
+        "   (start to page 1 less a bare dialog's start, against the raw walk)"
 }
 
 echo "== Measuring, $runs runs each (median)"

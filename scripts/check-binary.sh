@@ -10,7 +10,8 @@
 # - neither carries debug sections; the 32-bit SetUp.exe is at most 400 KB with BrelixUser.exe inside,
 #   and the 32-bit BrelixUser.exe at most 100 KB, so that neither creeps back;
 # - SetUp.exe's manifest asks for administrator rights and Common Controls 6 and names the Windows
-#   versions from Vista to 11; BrelixUser.exe's asks for no elevation;
+#   versions from Vista to 11, and declares per-monitor DPI awareness (system-wide as the fallback);
+#   BrelixUser.exe's asks for no elevation;
 # - SetUp.exe carries BrelixUser.exe byte for byte (a signed one keeps its signature when written out).
 # Prints each failed check and exits non-zero when any fails.
 set -uo pipefail
@@ -41,6 +42,8 @@ manifest_texts=(
     '{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}'
     '{1f676c76-80e1-4239-95bb-83d0f6d0da78}'
     '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}'
+    '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>'
+    '>PerMonitorV2</dpiAwareness>'
 )
 
 failed=0

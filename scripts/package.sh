@@ -71,6 +71,12 @@ sign() {
         { echo "osslsigncode could not sign $1" >&2; return 1; }
 }
 
+# The description Windows' elevation prompt shows as the program's name. osslsigncode writes it as an
+# ASCII string (SpcSpOpusInfo, choice [1]) and has no Unicode form; Chinese bytes there read as Latin
+# noise in the prompt, so it is plain ASCII. The Chinese name is in each program's version resource.
+setup_description="Brelix Setup"
+user_description="Brelix User Settings"
+
 for bitness in 32 64; do
     preset=win$bitness
     folder="$staging/$bitness"
@@ -82,13 +88,13 @@ for bitness in 32 64; do
     if [ "$signing" = yes ]; then
         # Kept in the build folder, where the build that carries it finds it again.
         mkdir -p "build/$preset/signed"
-        sign "$user" "build/$preset/signed/BrelixUser.exe" "Brelix结构工具箱用户设置"
+        sign "$user" "build/$preset/signed/BrelixUser.exe" "$user_description"
         user="build/$preset/signed/BrelixUser.exe"
         configure "$preset" "$root/$user"
     fi
     build "$preset" SetUp
     if [ "$signing" = yes ]; then
-        sign "build/$preset/SetUp.exe" "$folder/SetUp.exe" "Brelix结构工具箱安装程序"
+        sign "build/$preset/SetUp.exe" "$folder/SetUp.exe" "$setup_description"
     else
         cp "build/$preset/SetUp.exe" "$folder/SetUp.exe"
     fi

@@ -75,6 +75,7 @@ scenarios=(
     "x86|cancel on each page changes nothing; choices survive going back|scenario_cancel_changes_nothing"
     "x86|a relative or emptied path is refused with a message and offers no keep options|scenario_empty_root"
     "x86|no AutoCAD: every release greyed, no way forward|scenario_no_autocad"
+    "x86|the pages at 150 %: photographed for the README|scenario_pages_at_150_percent"
     "x86|a run killed while staging, then a good one; stale temp files stay out|scenario_killed_run_then_good_one"
     "x86|150 more files installed into a root below folders that do not exist|scenario_large_payload_below_missing_folders"
     "x86|DLLs planted beside the 32-bit build are never loaded|scenario_planted_dlls_32"
@@ -119,7 +120,7 @@ done
 if [ $# -eq 0 ] && [ "$E2E_FAILED" -eq 0 ]; then
     mkdir -p docs/screenshots
     for name in page1-licence page2-releases page3-path page3-keep page3-installed picker copy-failed \
-        page2-releases-64bit; do
+        page2-releases-64bit page1-licence-150 page2-releases-150 page3-path-150; do
         cp "$E2E_SHOTS/$name.png" docs/screenshots/
     done
 fi

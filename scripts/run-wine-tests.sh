@@ -10,7 +10,8 @@
 # GTEST_ARGS (e.g. GTEST_ARGS=--gtest_filter=*Contract*). Run as root (as CI does), Wine lets the
 # program overwrite read-only files, so the contract tests of the Win32 backend then run a second
 # time as the unprivileged user "nobody", in a prefix of its own, where Wine enforces them as Windows
-# does. Exits non-zero when a build or a test fails.
+# does. The pages' DPI tests run twice more, at 144 and 192 DPI. Exits non-zero when a build or a test
+# fails.
 set -uo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -49,6 +50,18 @@ run_program() {
 run_under_cp1252() {
     local exe="$1"
     LC_ALL=C.UTF-8 GTEST_ARGS="--gtest_filter=Win32CodePage.*" run_program "$exe" "$exe.cp1252.log"
+}
+
+# The DPI tests once more at 150 % and 200 %, in the same prefix: LogPixels is read by a program at its
+# start, and BRELIX_TEST_DPI tells the test which DPI it must find. The prefix goes back to 96 after.
+run_at_high_dpi() {
+    local exe="$1" dpi status=0
+    for dpi in 144 192; do
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+        BRELIX_TEST_DPI=$dpi GTEST_ARGS="--gtest_filter=Win32Dpi.*" run_program "$exe" "$exe.dpi$dpi.log" || status=1
+    done
+    wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+    return "$status"
 }
 
 contract_tests="Win32/RegistryContract.*:Win32/FilesContract.*:Win32/ProcessesContract.*"
@@ -109,16 +122,18 @@ for build in "${builds[@]}"; do
     if [ -n "${DISPLAY:-}" ]; then
         for exe in "${programs[@]}"; do run_program "$exe" "$exe.log" || failed=1; done
         run_under_cp1252 "$dir/tests/wine_tests.exe" || failed=1
+        run_at_high_dpi "$dir/tests/wine_tests.exe" || failed=1
         wineserver -w
     else
         # Every Wine process of one wineserver must see the same display: run them all on one Xvfb
         # and let the wineserver end before the display goes.
         # xvfb-run is a POSIX shell script and drops exported functions, so the runner goes in as text.
         # shellcheck disable=SC2016 # expanded by the inner shell
-        xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f run_program run_under_cp1252)"'
+        xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f run_program run_under_cp1252 run_at_high_dpi)"'
             status=0
             for exe in "$@"; do run_program "$exe" "$exe.log" || status=1; done
             run_under_cp1252 "${@: -1}" || status=1
+            run_at_high_dpi "${@: -1}" || status=1
             wineserver -w
             exit $status' _ "${programs[@]}" || failed=1
     fi

@@ -48,23 +48,24 @@ class AcadInventory {
         Findings productNames;
     };
 
+    // Whether discovery also reads the view of the other build, for `unserved`. Only runs whose
+    // result someone reads ask for it: a log, a silent run, preset choices (and the exit-5 text).
+    enum class OtherBuildView { Skip, Search };
     // Discovery (acad/discovery.cpp). Runs once at start; never fails visibly. An installation
     // seen through both views (the same key below the AutoCAD key, naming the same folder) counts
-    // once, as the 32-bit node's. Also reads the view of the other build, for `unserved`.
-    void FindReleases(platform::Registry& registry, platform::Environment& environment);
+    // once, as the 32-bit node's. Walks each view that exists once: a 32-bit build on 64-bit
+    // Windows reaches the 32-bit node through its own view's path too, and reads it there; the
+    // other view is searched only when asked for and when the system has it (a 32-bit build on a
+    // 32-bit Windows has none; a 64-bit build's is the 32-bit node it walks anyway).
+    void FindReleases(platform::Registry& registry,
+                      platform::Environment& environment,
+                      OtherBuildView otherView);
     // One installation as a view's walk found it.
     struct Found {
         int release = 0;
         std::string key;
         std::string location;
     };
-    // The installations below `rootPath` of the registry in `view`, in walk order.
-    static std::vector<Found> ScanReleaseView(platform::Registry& registry,
-                                              platform::RegistryView view,
-                                              platform::Environment& environment,
-                                              const std::string& rootPath,
-                                              const std::string& prefixFormat,
-                                              const std::vector<int>& releaseIndexes);
     // Searches `key` and the keys below it for "AcadLocation" and "ProductName" in one walk. On
     // each path the highest key holding a value ends the search for that value, whether it can
     // be used there or not; the walk descends while either value is still wanted.

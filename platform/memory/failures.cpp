@@ -16,6 +16,10 @@ bool FailureInjector::ShouldFail(Operation op, const std::string& path) {
         beforeCheck_(checks_ + 1);
         inOtherProgram_ = false;
     }
+    for (Rule& watch : watched_) {
+        if (watch.op == op && text936::EqualsNoCase(watch.path, path))
+            ++watch.remaining;
+    }
     ++checks_;
     if (checks_ == failCheck_ || (stopCheck_ > 0 && checks_ >= stopCheck_))
         return true;
@@ -29,6 +33,14 @@ bool FailureInjector::ShouldFail(Operation op, const std::string& path) {
         return true;
     }
     return false;
+}
+
+int FailureInjector::Seen(Operation op, const std::string& path) const {
+    for (const Rule& watch : watched_) {
+        if (watch.op == op && text936::EqualsNoCase(watch.path, path))
+            return watch.remaining;
+    }
+    return 0;
 }
 
 }  // namespace platform::memory

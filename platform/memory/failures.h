@@ -53,6 +53,11 @@ class FailureInjector {
     // its number. What it does goes through the same backend and is neither counted nor failed.
     void BeforeEveryCheck(std::function<void(long number)> act) { beforeCheck_ = std::move(act); }
 
+    // Counts the calls of `op` on exactly `path` (case ignored) from now on, failed or not, for
+    // tests that check how often a search reaches a key; Seen gives the count (0 unless watched).
+    void Watch(Operation op, const std::string& path) { watched_.push_back({op, path, 0}); }
+    int Seen(Operation op, const std::string& path) const;
+
     // True when the call must fail; counts the failure against its rule.
     bool ShouldFail(Operation op, const std::string& path);
 
@@ -69,6 +74,7 @@ class FailureInjector {
         int remaining;
     };
     std::vector<Rule> rules_;
+    std::vector<Rule> watched_;  // `remaining` counts up: the calls seen
 };
 
 }  // namespace platform::memory

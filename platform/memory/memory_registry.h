@@ -39,6 +39,8 @@ class MemoryRegistry : public Registry {
 
     std::unique_ptr<RegistryKey> OpenRoot(RootKey root) override;
     std::unique_ptr<RegistryKey> OpenRoot(RootKey root, RegistryView view) override;
+    // The system set below: 64 with a 64-bit program or a 64-bit system, else 32.
+    int SystemBitness() override { return programBits_ == 64 ? 64 : systemBits_; }
 
     // 32 (the default) or 64.
     void SetProgramBitness(int bits) { programBits_ = bits; }

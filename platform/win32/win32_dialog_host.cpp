@@ -55,6 +55,7 @@ INT_PTR CALLBACK PageProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         auto* run = reinterpret_cast<ModalRun*>(lParam);
         SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(run));
         run->window = std::make_unique<Win32DialogWindow>(dialog);
+        run->window->ApplyDpi(run->window->Dpi());
         const bool defaultFocus = run->events.OnInit(*run->window);
         CentreOnOwnerOrScreen(dialog);
         return defaultFocus ? TRUE : FALSE;
@@ -75,6 +76,16 @@ INT_PTR CALLBACK PageProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         case WM_CLOSE:
             run->events.OnClose();
             return TRUE;
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another scale: the size Windows suggests, and the label font and
+            // the logo for the new DPI. FALSE lets the dialog manager rescale the template's controls
+            // and the dialog font, as it does for a per-monitor V2 dialog from Windows 10 1703 on.
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            run->window->ApplyDpi(HIWORD(wParam));
+            return FALSE;
+        }
         case WM_DESTROY:
             run->events.OnDestroy();
             run->window.reset();

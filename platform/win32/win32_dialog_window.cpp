@@ -2,14 +2,69 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
+#include "res/resource.h"
+
 namespace platform::win32 {
 namespace {
 
+// Sizes at 96 DPI, scaled to the window's.
 constexpr int kLabelFontHeight = 12;
+constexpr int kLogoSize = 48;
+constexpr unsigned kDefaultDpi = 96;
 constexpr int kLabelFontWeight = 600;
 constexpr char kLabelFontFace[] = "宋体";
 
+int Scaled(int size, unsigned dpi) {
+    return MulDiv(size, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
+}
+
 }  // namespace
+
+Win32DialogWindow::Win32DialogWindow(HWND dialog) : dialog_(dialog), dpi_(DpiOf(dialog)) {}
+
+unsigned Win32DialogWindow::DpiOf(HWND window) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    const HMODULE user = GetModuleHandleA("user32.dll");
+    const FARPROC address = user ? GetProcAddress(user, "GetDpiForWindow") : nullptr;
+    if (address) {
+        GetDpiForWindowFunction getDpiForWindow;
+        std::memcpy(&getDpiForWindow, &address, sizeof address);
+        if (const UINT dpi = getDpiForWindow(window))
+            return dpi;
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<unsigned>(dpi) : kDefaultDpi;
+}
+
+int Win32DialogWindow::LogoFor(unsigned dpi) {
+    return dpi <= kDefaultDpi ? IDB_LOGO : dpi <= kDefaultDpi * 3 / 2 ? IDB_LOGO_150 : IDB_LOGO_200;
+}
+
+int Win32DialogWindow::LogoSize(unsigned dpi) {
+    return Scaled(kLogoSize, dpi);
+}
+
+void Win32DialogWindow::ApplyDpi(unsigned dpi) {
+    dpi_ = dpi;
+    labelFont_.reset();
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog_, GWLP_HINSTANCE));
+    const int size = LogoSize(dpi);
+    UniqueGdiObject logo(LoadImageA(instance, MAKEINTRESOURCEA(LogoFor(dpi)), IMAGE_BITMAP, size, size, 0));
+    if (!logo.get())
+        return;  // the template's picture stays
+    for (HWND child = GetWindow(dialog_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
+            SendMessageA(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo.get()));
+    }
+    // The statics now show the new one; the template's own is theirs to delete.
+    logo_ = std::move(logo);
+    InvalidateRect(dialog_, nullptr, TRUE);
+}
 
 HWND Win32DialogWindow::Control(int id) const {
     return GetDlgItem(dialog_, id);
@@ -141,9 +196,9 @@ INT_PTR Win32DialogWindow::ApplyColour(HDC dc, const ControlColour& colour) {
     SetBkMode(dc, colour.transparentBackground ? TRANSPARENT : OPAQUE);
     if (colour.labelFont) {
         if (!labelFont_.get()) {
-            labelFont_.reset(CreateFontA(kLabelFontHeight, 0, 0, 0, kLabelFontWeight, FALSE, FALSE, FALSE, 0,
-                                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                         DEFAULT_PITCH | FF_DONTCARE, kLabelFontFace));
+            labelFont_.reset(CreateFontA(Scaled(kLabelFontHeight, dpi_), 0, 0, 0, kLabelFontWeight, FALSE,
+                                         FALSE, FALSE, 0, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                         DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kLabelFontFace));
         }
         if (labelFont_.get()) {
             SelectObject(dc, labelFont_.get());

@@ -56,8 +56,8 @@ class Win32Brush : public Brush {
 
 class Win32DialogWindow : public DialogWindow {
   public:
-    // `dialog` is not owned; this object lives while the window does.
-    explicit Win32DialogWindow(HWND dialog) : dialog_(dialog) {}
+    // `dialog` is not owned; this object lives while the window does. Takes the window's DPI.
+    explicit Win32DialogWindow(HWND dialog);
 
     bool HasControl(int id) const override;
     std::string GetText(int id) const override;
@@ -81,14 +81,31 @@ class Win32DialogWindow : public DialogWindow {
     // returns (the brush, or FALSE for the default handling).
     INT_PTR ApplyColour(HDC dc, const ControlColour& colour);
 
+    // Draws what the program makes itself for `dpi` (the dialog font and the template's controls
+    // are Windows'): the label font is made again at its next use, at its height scaled from 96 DPI,
+    // and every bitmap static shows the logo at its 96-DPI size scaled likewise, from the bitmap
+    // drawn for the nearest scale at or above it (100 %, 150 %, 200 %). At WM_INITDIALOG with the
+    // window's own DPI, and at WM_DPICHANGED with the new one.
+    void ApplyDpi(unsigned dpi);
+    unsigned Dpi() const { return dpi_; }
+    // A window's DPI: GetDpiForWindow where Windows has it (10 1607 and later, looked up at run
+    // time), else the screen's LOGPIXELSY.
+    static unsigned DpiOf(HWND window);
+    // The logo bitmap drawn for `dpi`, and its size in pixels there.
+    static int LogoFor(unsigned dpi);
+    static int LogoSize(unsigned dpi);
+
   private:
     HWND Control(int id) const;
 
     HWND dialog_;
     std::map<int, std::unique_ptr<Win32ProgressBar>> progressBars_;
-    // The version-label font: made at the first request that asks for it, deleted with the window,
-    // so that it is never deleted while a control's DC still has it selected.
+    unsigned dpi_;
+    // The version-label font: made at the first request that asks for it, deleted with the window
+    // or a change of DPI, so that it is never deleted while a control's DC still has it selected.
     UniqueGdiObject labelFont_;
+    // The logo the bitmap statics show; the one it replaced goes once they no longer show it.
+    UniqueGdiObject logo_;
 };
 
 }  // namespace platform::win32

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_registry.h"
 
+#include <cstring>
 #include <vector>
 
 #include "platform/win32/unique_handles.h"
@@ -150,6 +151,28 @@ bool Win32RegistryKey::DeleteSubkey(const std::string& path) {
     if (viewFlag_ != 0)
         return RegDeleteKeyExA(key_.get(), path.c_str(), viewFlag_, 0) == ERROR_SUCCESS;
     return RegDeleteKeyA(key_.get(), path.c_str()) == ERROR_SUCCESS;
+}
+
+int Win32Registry::SystemBitness() {
+    if (systemBitness_ != 0)
+        return systemBitness_;
+#ifdef _WIN64
+    systemBitness_ = 64;
+#else
+    // Looked up at run time: Windows before XP SP2 lacks the function, and has one view.
+    using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const FARPROC address = kernel ? GetProcAddress(kernel, "IsWow64Process") : nullptr;
+    BOOL wow64 = FALSE;
+    if (address) {
+        IsWow64ProcessFunction isWow64Process;
+        std::memcpy(&isWow64Process, &address, sizeof address);
+        if (!isWow64Process(GetCurrentProcess(), &wow64))
+            wow64 = FALSE;
+    }
+    systemBitness_ = wow64 ? 64 : 32;
+#endif
+    return systemBitness_;
 }
 
 std::unique_ptr<RegistryKey> Win32Registry::OpenRoot(RootKey root) {

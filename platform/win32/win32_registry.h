@@ -30,6 +30,12 @@ class Win32Registry : public Registry {
     // In a forced view every open, create and delete below the root goes through the Ex forms
     // with KEY_WOW64_32KEY or KEY_WOW64_64KEY (RegOpenKeyA and RegCreateKeyA take no view).
     std::unique_ptr<RegistryKey> OpenRoot(RootKey root, RegistryView view) override;
+    // 64 for the 64-bit build; for the 32-bit build, 64 when IsWow64Process (looked up at run time)
+    // says it runs under WOW64, else 32. Asked once and remembered.
+    int SystemBitness() override;
+
+  private:
+    int systemBitness_ = 0;  // 0 until asked
 };
 
 }  // namespace platform::win32

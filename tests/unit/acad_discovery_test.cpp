@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/memory/memory_backend.h"
@@ -46,7 +47,8 @@ class AcadDiscoveryTest : public ::testing::Test {
     Lines Discover() {
         // The in-memory registry is a 32-bit program's on a 32-bit system, whatever this build is.
         inventory.buildBitness = 32;
-        inventory.FindReleases(backend.registry, backend.environment);
+        inventory.FindReleases(backend.registry, backend.environment,
+                               state::AcadInventory::OtherBuildView::Search);
         return Installations(inventory);
     }
 
@@ -332,5 +334,112 @@ TEST(AcadReleaseKeySearch, EachValueIsFoundAsASearchOfItsOwnWouldFindIt) {
         EXPECT_EQ(found.productNames.values, c.names) << c.what;
     }
 }
+
+// ---- Which views a search walks, and what it finds there ----
+
+struct WalkCase {
+    const char* name;
+    int build;
+    int system;
+    state::AcadInventory::OtherBuildView otherView;
+    int plainWalks;  // of HKLM\SOFTWARE\Autodesk\AutoCAD as the system's own view has it
+    int nodeWalks;   // of its Wow6432Node: the 32-bit view of a 64-bit Windows
+    Lines installations;
+    Lines unserved;  // "<year> <bits of that AutoCAD> -> <build serving it, 0: none> <key>"
+};
+
+class AcadViewWalkTest : public ::testing::TestWithParam<WalkCase> {};
+
+// A machine with 32-bit AutoCAD 2008 and 2018 and, on 64-bit Windows, a 64-bit AutoCAD 2010: each view
+// that exists is walked once, the other build's only when asked for, and an installation that a 32-bit
+// build under WOW64 reaches by both paths is the 32-bit node's, once.
+TEST_P(AcadViewWalkTest, WalksEachViewThatExistsOnceAndFindsTheSameInstallations) {
+    const WalkCase& c = GetParam();
+    MemoryBackend backend;
+    backend.registry.SetSystemBitness(c.system);
+    backend.registry.SetProgramBitness(c.build);
+    for (auto [year, bits, key] :
+         {std::tuple{2008, 32, "R17.1\\ACAD-7001:804"}, std::tuple{2018, 32, "R22.0\\ACAD-1001:804"},
+          std::tuple{2010, 64, "R18.0\\ACAD-8001:804"}}) {
+        if (bits == 64 && c.system == 32)
+            continue;
+        // The tree is the system's own view: 32-bit AutoCAD of a 64-bit Windows lies in the node.
+        const std::string path = std::string(c.system == 64 && bits == 32 ? kWow : kPlain) + "\\" + key;
+        backend.registry.SetString(RootKey::LocalMachine, path, "AcadLocation",
+                                   "C:\\A" + std::to_string(year));
+        backend.registry.SetString(RootKey::LocalMachine, path, "ProductName",
+                                   "AutoCAD " + std::to_string(year));
+    }
+    for (const char* root : {kPlain, kWow})
+        backend.failures.Watch(Operation::OpenKey, std::string("HKLM\\") + root);
+    state::AcadInventory inventory;
+    inventory.buildBitness = c.build;
+    inventory.FindReleases(backend.registry, backend.environment, c.otherView);
+
+    EXPECT_EQ(backend.failures.Seen(Operation::OpenKey, std::string("HKLM\\") + kPlain), c.plainWalks);
+    EXPECT_EQ(backend.failures.Seen(Operation::OpenKey, std::string("HKLM\\") + kWow), c.nodeWalks);
+    EXPECT_EQ(Installations(inventory), c.installations);
+    Lines unserved;
+    for (const auto& found : inventory.unserved) {
+        unserved.push_back(std::to_string(state::ReleaseTable()[found.release].year) + " " +
+                           std::to_string(found.acadBitness) + " -> " + std::to_string(found.servedBy) + " " +
+                           found.key);
+    }
+    EXPECT_EQ(unserved, c.unserved);
+}
+
+const std::string kPlain2008 = std::string(kPlain) + "\\R17.1\\ACAD-7001:804\\";
+const std::string kPlain2018 = std::string(kPlain) + "\\R22.0\\ACAD-1001:804\\";
+const std::string kPlain2010 = std::string(kPlain) + "\\R18.0\\ACAD-8001:804\\";
+const std::string kWow2008 = std::string(kWow) + "\\R17.1\\ACAD-7001:804\\";
+const std::string kWow2018 = std::string(kWow) + "\\R22.0\\ACAD-1001:804\\";
+constexpr auto kSearch = state::AcadInventory::OtherBuildView::Search;
+constexpr auto kSkip = state::AcadInventory::OtherBuildView::Skip;
+
+INSTANTIATE_TEST_SUITE_P(
+    Views,
+    AcadViewWalkTest,
+    ::testing::Values(WalkCase{"Build32OnWindows32",
+                               32,
+                               32,
+                               kSearch,
+                               1,
+                               0,
+                               {"2008 " + kPlain2008 + " => C:\\A2008",
+                                "2018 " + kPlain2018 + " => C:\\A2018"},
+                               {"2018 32 -> 0 " + kPlain2018}},
+                      WalkCase{"Build32OnWindows64Searching",
+                               32,
+                               64,
+                               kSearch,
+                               1,
+                               1,
+                               {"2008 " + kWow2008 + " => C:\\A2008", "2018 " + kPlain2018 + " => C:\\A2018"},
+                               {"2010 64 -> 64 " + kPlain2010, "2018 32 -> 0 " + kPlain2018}},
+                      WalkCase{"Build32OnWindows64Skipping",
+                               32,
+                               64,
+                               kSkip,
+                               0,
+                               1,
+                               {"2008 " + kWow2008 + " => C:\\A2008", "2018 " + kPlain2018 + " => C:\\A2018"},
+                               {"2018 32 -> 0 " + kPlain2018}},
+                      WalkCase{"Build64Searching",
+                               64,
+                               64,
+                               kSearch,
+                               1,
+                               1,
+                               {"2008 " + kWow2008 + " => C:\\A2008", "2010 " + kPlain2010 + " => C:\\A2010"},
+                               {"2018 32 -> 0 " + kWow2018}},
+                      WalkCase{"Build64Skipping",
+                               64,
+                               64,
+                               kSkip,
+                               1,
+                               1,
+                               {"2008 " + kWow2008 + " => C:\\A2008", "2010 " + kPlain2010 + " => C:\\A2010"},
+                               {}}),
+    readable_names::By(&WalkCase::name));
 
 }  // namespace

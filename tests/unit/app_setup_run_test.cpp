@@ -240,6 +240,7 @@ class SessionRegistry : public platform::Registry {
     std::unique_ptr<platform::RegistryKey> OpenRoot(RootKey root, platform::RegistryView view) override {
         return Of(root).OpenRoot(root, view);
     }
+    int SystemBitness() override { return machine_.SystemBitness(); }
 
   private:
     platform::Registry& Of(RootKey root) { return root == RootKey::LocalMachine ? machine_ : user_; }
@@ -584,6 +585,28 @@ TEST_F(SetUpRunTest, WizardLeftWithoutInstallingEndsWithOne) {
     EXPECT_EQ(dialogs.shownTemplates, (std::vector<int>{136}));
     EXPECT_EQ(log.lines.back(), ExitLine(1, "用户未安装就退出了安装向导"));
     EXPECT_FALSE(Recorded());
+}
+
+// The other build's view is walked only for a run that reads the result (a log, a silent run,
+// preset choices); the wizard alone and BrelixUser.exe never walk it. A 32-bit build on 64-bit Windows,
+// where the 64-bit view is the tree's own SOFTWARE\Autodesk\AutoCAD.
+TEST_F(SetUpRunTest, OnlyRunsThatReadItWalkTheOtherBuildsView) {
+    backend.registry.SetSystemBitness(64);
+    // The staged releases are then 64-bit AutoCAD; this one is the 32-bit build's.
+    AddAcad("SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R18.1\\ACAD-9001:804", "C:\\AutoCAD 2011",
+            "AutoCAD 2011");
+    const std::string otherView = std::string("HKLM\\") + kAcadRoot;
+    backend.failures.Watch(Operation::OpenKey, otherView);
+    int walks = 0;
+    for (auto [arguments, otherViewWalks] :
+         {std::pair{"", 0}, std::pair{"/LOG=C:\\w.log", 1}, std::pair{"/S", 1}, std::pair{"/D=C:\\X", 1}}) {
+        Run(arguments);
+        EXPECT_EQ(backend.failures.Seen(Operation::OpenKey, otherView) - walks, otherViewWalks) << arguments;
+        walks = backend.failures.Seen(Operation::OpenKey, otherView);
+    }
+    // The silent run above left a record, so the per-user program searches.
+    EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), state::kExitInstalled);
+    EXPECT_EQ(backend.failures.Seen(Operation::OpenKey, otherView), walks);
 }
 
 struct KeepCase {

@@ -86,6 +86,22 @@ TEST(MemoryFailureInjectionTest, FailsTheNamedCallTheGivenNumberOfTimes) {
     EXPECT_EQ(hklm->Open("Software\\Brelix", KeyAccess::Read), nullptr);
 }
 
+// The system the in-memory registry models: a 64-bit program implies a 64-bit Windows.
+TEST(MemoryRegistryTest, SystemBitnessIsTheSystemsOrSixtyFourForASixtyFourBitProgram) {
+    const struct {
+        int program;
+        int system;  // 0: not set
+        int expected;
+    } cases[] = {{32, 0, 32}, {32, 32, 32}, {32, 64, 64}, {64, 0, 64}, {64, 32, 64}, {64, 64, 64}};
+    for (const auto& c : cases) {
+        MemoryBackend backend;
+        backend.registry.SetProgramBitness(c.program);
+        if (c.system != 0)
+            backend.registry.SetSystemBitness(c.system);
+        EXPECT_EQ(backend.registry.SystemBitness(), c.expected) << c.program << " on " << c.system;
+    }
+}
+
 TEST(MemoryRegistryTest, EnforcesAccessSizesAndLeafOnlyDeletes) {
     MemoryBackend backend;
     auto& registry = backend.registry;

@@ -296,7 +296,7 @@ int IndexOf(int year) {
 
 TEST_F(AcadIntegrationWineTest, DiscoveryFindsEachInstallationWithItsKeyAndFolder) {
     StageMachine();
-    inventory.FindReleases(backend.registry, backend.environment);
+    inventory.FindReleases(backend.registry, backend.environment, state::AcadInventory::OtherBuildView::Search);
     EXPECT_EQ(
         Installations(inventory),
         (Lines{
@@ -316,7 +316,7 @@ TEST_F(AcadIntegrationWineTest, DiscoveryFindsEachInstallationWithItsKeyAndFolde
 // staged once is one installation, recorded as the 32-bit node's; elsewhere the roots are apart.
 TEST_F(AcadIntegrationWineTest, RedirectionDecidesWhatTheThirtyTwoBitNodeShows) {
     StageInstallation(kPlain, "R17.0\\ACAD-5001:804", "C:\\AutoCAD 2007", "AutoCAD 2007");
-    inventory.FindReleases(backend.registry, backend.environment);
+    inventory.FindReleases(backend.registry, backend.environment, state::AcadInventory::OtherBuildView::Search);
     BOOL wow64 = FALSE;
     IsWow64Process(GetCurrentProcess(), &wow64);
     const Lines expected{
@@ -335,7 +335,7 @@ TEST_F(AcadIntegrationWineTest, RegistrationWritesEntriesForChosenReleasesAndCle
         StageLayer(scratch + folder);
     }
     StageLayer(scratch + "\\Other");
-    inventory.FindReleases(backend.registry, backend.environment);
+    inventory.FindReleases(backend.registry, backend.environment, state::AcadInventory::OtherBuildView::Search);
     inventory.targetRoot = "D:\\工具";
     chosen[IndexOf(2008)] = chosen[IndexOf(2011)] = chosen[IndexOf(2019)] = 1;
     auto services = Services();
@@ -421,7 +421,7 @@ TEST_F(AcadIntegrationWineTest, FontsGoIntoTheFontsFolderOfEveryChosenInstallati
     WriteFileWithAttributes(data + "\\Brelix_HZ.shx", "HZ new", FILE_ATTRIBUTE_READONLY);
     WriteFileWithAttributes(chinese + "\\Brelix_EN.shx", "EN old", FILE_ATTRIBUTE_READONLY);
     WriteFileWithAttributes(chinese + "\\Brelix_HZ.shx", "HZ old", FILE_ATTRIBUTE_READONLY);
-    inventory.FindReleases(backend.registry, backend.environment);
+    inventory.FindReleases(backend.registry, backend.environment, state::AcadInventory::OtherBuildView::Search);
     chosen[IndexOf(2010)] = 1;
     chosen[IndexOf(2013)] = 1;  // found, but its folder does not exist
     auto services = Services();
@@ -446,7 +446,7 @@ TEST_F(AcadIntegrationWineTest, FontsMissingFromTheSourceAreReportedPerInstallat
     StageMachine();
     const std::string fonts = scratch + "\\AutoCAD 2008\\Fonts";
     MakeFolders(fonts);
-    inventory.FindReleases(backend.registry, backend.environment);
+    inventory.FindReleases(backend.registry, backend.environment, state::AcadInventory::OtherBuildView::Search);
     chosen[IndexOf(2008)] = 1;  // found through both views: one installation, each font reported once
     auto services = Services();
     inventory.DeployFonts(services, scratch + "\\Setup\\Data", chosen, journal);

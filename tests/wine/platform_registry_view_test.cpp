@@ -106,3 +106,16 @@ INSTANTIATE_TEST_SUITE_P(Views,
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+// The backend's answer, against what the registry shows: only a 64-bit Windows has the 32-bit node
+// in its 64-bit view (a 32-bit Windows ignores the view flag and has none).
+TEST(RegistryView, SystemBitnessSaysWhetherTheOtherViewExists) {
+    HKEY node = nullptr;
+    const bool nodeExists = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node", 0,
+                                          KEY_READ | KEY_WOW64_64KEY, &node) == ERROR_SUCCESS;
+    if (node)
+        RegCloseKey(node);
+    platform::win32::Win32Backend backend;
+    EXPECT_EQ(backend.registry.SystemBitness(), nodeExists ? 64 : 32);
+    EXPECT_EQ(backend.registry.SystemBitness(), SystemHasTwoViews() ? 64 : 32);
+}

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
 #include <string>
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_dialog_host.h"
+#include "platform/win32/win32_dialog_window.h"
 #include "tests/unit/ui_page1_scenarios.h"
 #include "tests/unit/ui_page2_scenarios.h"
 #include "tests/unit/ui_page3_scenarios.h"
@@ -107,8 +109,11 @@ class Win32Driver : public PageDriver {
         seen.transparent = GetBkMode(dc) == TRANSPARENT;
         LOGFONTA font{};
         if (GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof font, &font) == sizeof font) {
+            // 12 pixels at 96 DPI, scaled to the window's.
+            const int height =
+                MulDiv(12, static_cast<int>(platform::win32::Win32DialogWindow::DpiOf(dialog_)), 96);
             seen.labelFont =
-                font.lfHeight == 12 && font.lfWeight == 600 && lstrcmpA(font.lfFaceName, "宋体") == 0;
+                font.lfHeight == height && font.lfWeight == 600 && lstrcmpA(font.lfFaceName, "宋体") == 0;
         }
         LOGBRUSH brushInfo{};
         if (brush && GetObjectA(brush, sizeof brushInfo, &brushInfo) == sizeof brushInfo) {
@@ -283,6 +288,160 @@ TEST_F(Win32Keyboard, EnterDoesNothingWhileForwardIsGreyed) {
     EXPECT_FALSE(forward);
     EXPECT_EQ(next, 0);
     EXPECT_EQ(options.releaseChosen, before) << "the forward command would have stored the choice";
+}
+
+// ---- At the screen's DPI: 96, and 144 and 192 when scripts/run-wine-tests.sh sets LogPixels ----
+
+// The DPI the run was set up for (BRELIX_TEST_DPI), or 0 when any will do.
+unsigned WantedDpi() {
+    const char* wanted = std::getenv("BRELIX_TEST_DPI");
+    return wanted ? static_cast<unsigned>(std::atoi(wanted)) : 0;
+}
+
+// What the control needs for its text beside the text itself, in pixels: a push button's frame and
+// inner margin (2 and 1 dialog units each side), a check box's or radio button's box (13 pixels at
+// 96 DPI, scaled) and the 2 dialog units between box and text.
+RECT Margins(HWND dialog, HWND control, unsigned dpi) {
+    RECT margins{0, 0, 0, 0};
+    if (lstrcmpiA(ClassOf(control).c_str(), "Button") != 0)
+        return margins;
+    if (IsPushButton(control)) {
+        margins = {2, 1, 2, 1};
+        MapDialogRect(dialog, &margins);
+        return margins;
+    }
+    margins = {2, 0, 0, 0};
+    MapDialogRect(dialog, &margins);
+    margins.left += MulDiv(13, static_cast<int>(dpi), 96);
+    return margins;
+}
+
+struct TextFit {
+    int id;
+    std::string text;
+    SIZE needed;     // DrawText's DT_CALCRECT in the control's drawing font, with the margins
+    SIZE available;  // the control's client rectangle
+};
+
+// Every control of the page that shows text of its own (not the edit field, which scrolls), measured
+// in the font it draws with: the dialog's, or the one the page's colour answer selects.
+std::vector<TextFit> MeasureTexts(HWND dialog, unsigned dpi) {
+    std::vector<TextFit> fits;
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        char text[4096] = {};
+        GetWindowTextA(control, text, sizeof text);
+        const LONG style = GetWindowLongA(control, GWL_STYLE);
+        const bool isStatic = lstrcmpiA(ClassOf(control).c_str(), "Static") == 0;
+        if (text[0] == '\0' || lstrcmpiA(ClassOf(control).c_str(), "Edit") == 0 ||
+            (isStatic && (style & SS_TYPEMASK) > SS_RIGHT)) {
+            continue;
+        }
+        RECT client{};
+        GetClientRect(control, &client);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ original = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+        const UINT message = isStatic || !IsPushButton(control) ? WM_CTLCOLORSTATIC : WM_CTLCOLORBTN;
+        SendMessageA(dialog, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+        // A static taller than two lines wraps its words, as the licence does; the rest keep to one line.
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc, &metrics);
+        const bool wraps = isStatic && client.bottom >= 2 * metrics.tmHeight;
+        const RECT margins = Margins(dialog, control, dpi);
+        RECT needed{0, 0, wraps ? client.right : 0, 0};
+        DrawTextA(dc, text, -1, &needed, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, original);
+        DeleteDC(dc);
+        fits.push_back(
+            {GetDlgCtrlID(control),
+             text,
+             {needed.right + margins.left + margins.right, needed.bottom + margins.top + margins.bottom},
+             {client.right, client.bottom}});
+    }
+    return fits;
+}
+
+// The size of the logo the page's bitmap static shows, "<width>x<height>".
+std::string LogoOf(HWND dialog) {
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        BITMAP bitmap{};
+        auto image = reinterpret_cast<HBITMAP>(SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        if ((GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP && image &&
+            GetObjectA(image, sizeof bitmap, &bitmap))
+            return std::to_string(bitmap.bmWidth) + "x" + std::to_string(bitmap.bmHeight);
+    }
+    return "none";
+}
+
+std::string Squared(int size) {
+    return std::to_string(size) + "x" + std::to_string(size);
+}
+
+class Win32Dpi : public PageFixture<Win32Host> {
+  protected:
+    // Checks the page on display: the DPI asked for, every text inside its control, the logo at its
+    // scaled size, and the label font scaled alike.
+    void ExpectSharpAndWhole(PageDriver& page, int labelId) {
+        HWND dialog = reinterpret_cast<HWND>(page.Handle());
+        const unsigned dpi = platform::win32::Win32DialogWindow::DpiOf(dialog);
+        if (WantedDpi() != 0) {
+            EXPECT_EQ(dpi, WantedDpi()) << "LogPixels did not reach the program";
+        }
+        const std::vector<TextFit> fits = MeasureTexts(dialog, dpi);
+        EXPECT_GE(fits.size(), 6u);
+        for (const TextFit& fit : fits) {
+            EXPECT_LE(fit.needed.cx, fit.available.cx)
+                << fit.id << " \"" << fit.text << "\" at " << dpi << " DPI";
+            EXPECT_LE(fit.needed.cy, fit.available.cy)
+                << fit.id << " \"" << fit.text << "\" at " << dpi << " DPI";
+        }
+        EXPECT_EQ(LogoOf(dialog), Squared(MulDiv(48, static_cast<int>(dpi), 96)));
+        EXPECT_TRUE(page.ColourOf(labelId).labelFont) << "the label font is not 12 pixels scaled to " << dpi;
+    }
+};
+
+TEST_F(Win32Dpi, EveryPageFitsItsTextsAndScalesItsLogoAtThisDpi) {
+    inventory.acadLocations[*state::ReleaseIndexOfYear(2010)].push_back("C:\\AutoCAD 2010");
+    inventory.acadKeys[*state::ReleaseIndexOfYear(2010)].push_back("SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\");
+    int checked = 0;
+    Show<ui::Dlg_Page1>([&](PageDriver& page) {
+        ExpectSharpAndWhole(page, IDC_PAGE1_VERSION);
+        ++checked;
+    });
+    Show<ui::Dlg_Page2>([&](PageDriver& page) {
+        ExpectSharpAndWhole(page, IDC_PAGE2_VERSION);
+        ++checked;
+    });
+    Show<ui::Dlg_Page3>([&](PageDriver& page) {
+        ExpectSharpAndWhole(page, IDC_PAGE3_VERSION);
+        ++checked;
+    });
+    EXPECT_EQ(checked, 3);
+}
+
+// A page moved to a monitor of twice the scale: the window takes the suggested rectangle, the logo
+// and the label font follow the new DPI.
+TEST_F(Win32Dpi, MovingToAnotherScaleTakesTheSuggestedPlaceAndRedrawsForIt) {
+    Show<ui::Dlg_Page1>([&](PageDriver& page) {
+        HWND dialog = reinterpret_cast<HWND>(page.Handle());
+        RECT before{};
+        GetWindowRect(dialog, &before);
+        const unsigned dpi = platform::win32::Win32DialogWindow::DpiOf(dialog) * 2;
+        RECT suggested{before.left + 10, before.top + 20, before.left + 10 + 2 * (before.right - before.left),
+                       before.top + 20 + 2 * (before.bottom - before.top)};
+        SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        RECT after{};
+        GetWindowRect(dialog, &after);
+        EXPECT_TRUE(EqualRect(&after, &suggested));
+        EXPECT_EQ(LogoOf(dialog), Squared(MulDiv(48, static_cast<int>(dpi), 96)));
+        // The label font is made again for the new DPI.
+        HDC dc = CreateCompatibleDC(nullptr);
+        SendMessageA(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_PAGE1_VERSION)));
+        LOGFONTA font{};
+        GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof font, &font);
+        DeleteDC(dc);
+        EXPECT_EQ(font.lfHeight, MulDiv(12, static_cast<int>(dpi), 96));
+    });
 }
 
 }  // namespace

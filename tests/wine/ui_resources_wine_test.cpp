@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_dialog_window.h"
 
 #include <commctrl.h>
 
@@ -212,35 +213,61 @@ TEST_P(CompiledPage, ControlsMatchTheTemplateInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Pages, CompiledPage, testing::Values(IDD_PAGE1, IDD_PAGE2, IDD_PAGE3));
 
-TEST(CompiledResources, LogoIsA48By48TrueColourBitmap) {
-    HANDLE image = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_LOGO), IMAGE_BITMAP, 0, 0,
-                              LR_CREATEDIBSECTION);
-    ASSERT_NE(image, nullptr);
-    DIBSECTION dib{};
-    ASSERT_NE(GetObjectA(image, sizeof dib, &dib), 0);
-    EXPECT_EQ(dib.dsBm.bmWidth, 48);
-    EXPECT_EQ(dib.dsBm.bmHeight, 48);
-    EXPECT_EQ(dib.dsBmih.biBitCount, 24);
-    DeleteObject(image);
+// The logo for 100 %, 150 % and 200 %, each at its own size, and which one a DPI draws from.
+TEST(CompiledResources, LogoComesInThreeSizesAndEachDpiDrawsFromTheNearestAtOrAbove) {
+    const struct {
+        int id;
+        int size;
+    } logos[] = {{IDB_LOGO, 48}, {IDB_LOGO_150, 72}, {IDB_LOGO_200, 96}};
+    for (const auto& logo : logos) {
+        HANDLE image =
+            LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(logo.id), IMAGE_BITMAP, 0, 0, 0);
+        ASSERT_NE(image, nullptr) << logo.id;
+        BITMAP bitmap{};
+        ASSERT_NE(GetObjectA(image, sizeof bitmap, &bitmap), 0);
+        EXPECT_EQ(bitmap.bmWidth, logo.size) << logo.id;
+        EXPECT_EQ(bitmap.bmHeight, logo.size) << logo.id;
+        DeleteObject(image);
+    }
+    using platform::win32::Win32DialogWindow;
+    const struct {
+        unsigned dpi;
+        int logo;
+        int size;
+    } choices[] = {{72, IDB_LOGO, 36},      {96, IDB_LOGO, 48},      {120, IDB_LOGO_150, 60},
+                   {144, IDB_LOGO_150, 72}, {168, IDB_LOGO_200, 84}, {192, IDB_LOGO_200, 96},
+                   {288, IDB_LOGO_200, 144}};
+    for (const auto& choice : choices) {
+        EXPECT_EQ(Win32DialogWindow::LogoFor(choice.dpi), choice.logo) << choice.dpi;
+        EXPECT_EQ(Win32DialogWindow::LogoSize(choice.dpi), choice.size) << choice.dpi;
+    }
 }
 
-TEST(CompiledResources, IconHoldsSixteenThirtyTwoAndFortyEightPixelImages) {
+TEST(CompiledResources, IconHoldsImagesFromSixteenTo256Pixels) {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC group =
         FindResourceA(module, MAKEINTRESOURCEA(IDI_MAINFRAME), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
     ASSERT_NE(group, nullptr);
     const BYTE* directory = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
     ASSERT_NE(directory, nullptr);
-    // GRPICONDIR: reserved, type, count; then 14-byte entries starting with width and height.
+    // GRPICONDIR: reserved, type, count; then 14-byte entries starting with width and height (0: 256).
     WORD count = *reinterpret_cast<const WORD*>(directory + 4);
     std::vector<int> sizes;
     for (WORD i = 0; i < count; ++i) {
-        sizes.push_back(directory[6 + 14 * i]);
+        sizes.push_back(directory[6 + 14 * i] == 0 ? 256 : directory[6 + 14 * i]);
     }
-    EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48}));
-    for (int size : {16, 32, 48}) {
+    EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48, 64, 256}));
+    for (int size : sizes) {
         HANDLE icon = LoadImageA(module, MAKEINTRESOURCEA(IDI_MAINFRAME), IMAGE_ICON, size, size, 0);
         EXPECT_NE(icon, nullptr) << size;
+        ICONINFO info{};
+        BITMAP bitmap{};
+        if (icon && GetIconInfo(static_cast<HICON>(icon), &info)) {
+            GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+            EXPECT_EQ(bitmap.bmWidth, size);
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+        }
         DestroyIcon(static_cast<HICON>(icon));
     }
 }
@@ -258,6 +285,9 @@ std::string ResourceBytes(LPCSTR name, LPCSTR type) {
 TEST(CompiledResources, ManifestRequiresAdministrator) {
     std::string manifest = ResourceBytes(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
     EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos) << manifest;
+    // Per-monitor V2 where Windows knows it, system-wide awareness before.
+    EXPECT_NE(manifest.find(">PerMonitorV2</dpiAwareness>"), std::string::npos) << manifest;
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos) << manifest;
 }
 
 TEST(CompiledResources, VersionIs2024_3_27) {

@@ -149,3 +149,32 @@ EOF
     wizard_ended || return 1
     expect_unchanged "$before" "a run without AutoCAD"
 }
+
+# The pages at 150 % (LogPixels 144, read at the program's start): each page photographed for the
+# README; the tests of text and logo sizes at 144 and 192 DPI are wine_tests.exe's (Win32Dpi).
+scenario_pages_at_150_percent() {
+    stage x86 "$SETUP32" || return 1
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 ||
+        { fail "cannot set LogPixels"; return 1; }
+    wizard_start "$SETUP_DIR/SetUp.exe"
+    drive <<EOF && shot page1-licence-150 &&
+wait-page 在安装之前，请认真阅读许可协议：
+EOF
+        drive <<EOF && shot page2-releases-150 &&
+click 1009
+click 1
+wait-page 请选择安装组件：
+EOF
+        drive <<EOF && shot page3-path-150
+click 1
+wait-page 请选择安装路径：
+EOF
+    local status=$?
+    drive <<EOF
+click 2
+wait-exit
+EOF
+    wizard_ended
+    wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+    return "$status"
+}

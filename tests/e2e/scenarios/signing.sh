@@ -35,6 +35,40 @@ expect_signed() {
     fi
 }
 
+# signature_description <program>: the description of its signature (SpcSpOpusInfo, the name Windows'
+# elevation prompt shows), read from `openssl asn1parse` of the signature `osslsigncode` extracts:
+# "ascii:<text>" for pure ASCII in the ASCII choice, "unicode:<text>" for the Unicode choice (UTF-16
+# big-endian), "not-ascii:<hex>" for 8-bit bytes in the ASCII choice, "none" without one.
+signature_description() {
+    local folder signature
+    folder=$(mktemp -d) || return 1
+    signature="$folder/signature"
+    osslsigncode extract-signature -in "$1" -out "$signature" >/dev/null 2>&1 || { rm -rf "$folder"; echo none; return; }
+    openssl asn1parse -inform DER -in "$signature" 2>/dev/null | python3 -c '
+import re, sys
+data = open(sys.argv[1], "rb").read()
+rows = []
+for line in sys.stdin:
+    m = re.match(r"\s*(\d+):d=(\d+)\s+hl=(\d+)\s+l=\s*(\d+)\s+(prim|cons):\s*(.*?)\s*$", line)
+    if m:
+        rows.append((int(m[1]), int(m[2]), int(m[3]), int(m[4]), m[6]))
+for i, (offset, depth, header, length, what) in enumerate(rows):
+    if not what.endswith(":1.3.6.1.4.1.311.2.1.12"):
+        continue
+    # SET { SEQUENCE { [0] programName { [0] unicode | [1] ascii } } }
+    for offset, d, header, length, what in rows[i + 1:i + 6]:
+        if d == depth + 3 and what.startswith("cont [ 1 ]"):
+            text = data[offset + header:offset + header + length]
+            print("ascii:" + text.decode() if max(text, default=0) < 0x80 else "not-ascii:" + text.hex())
+            sys.exit()
+        if d == depth + 3 and what.startswith("cont [ 0 ]"):
+            print("unicode:" + data[offset + header:offset + header + length].decode("utf-16-be"))
+            sys.exit()
+print("none")
+' "$signature"
+    rm -rf "$folder"
+}
+
 expect_unsigned() {  # expect_unsigned <what> <program> <ca.pem>
     if osslsigncode verify -CAfile "$3" -in "$2" >/dev/null 2>&1; then
         fail "$1 passes as signed"
@@ -93,6 +127,12 @@ scenario_signed_packages() {
     for bitness in 32 64; do
         unpack "$dist/Brelix-SetUp-$bitness.zip" "$keys/$bitness" || return 1
         expect_signed "SetUp.exe of the $bitness-bit archive" "$keys/$bitness/SetUp.exe" "$keys/ca.pem"
+        # The elevation prompt names the program by this description: ASCII reads right on every Windows.
+        expect_eq "signature description of SetUp.exe ($bitness-bit)" \
+            "$(signature_description "$keys/$bitness/SetUp.exe")" "ascii:Brelix Setup"
+        expect_eq "signature description of BrelixUser.exe ($bitness-bit)" \
+            "$(signature_description "$E2E_SCRIPTS/../build/win$bitness/signed/BrelixUser.exe")" \
+            "ascii:Brelix User Settings"
     done
     # The check must be able to fail: another authority, and one changed byte.
     expect_unsigned "SetUp.exe against another authority" "$keys/32/SetUp.exe" "$keys/signer.pem"
