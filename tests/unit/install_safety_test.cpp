@@ -12,6 +12,7 @@
 #include "install/install_action.h"
 #include "install/install_root.h"
 #include "install/locations.h"
+#include "uninstall/uninstall.h"
 #include "install_test_support.h"
 #include "state/acad_inventory.h"
 #include "state/install_options.h"
@@ -224,9 +225,11 @@ TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaim
     std::printf("fault sweep: %ld platform calls, %d installation runs\n", calls, runs);
 }
 
-// Cut off in the middle of a copy or a write (each call in turn), then run again whole: a copy
-// cut short in a save place is never taken for the user's file, and the record is never half.
+// Cut off in the middle of a copy or a write (each call in turn), then run again whole: a copy cut
+// short is never taken for the user's file, the record is never half, and the complete run leaves
+// what a clean re-installation leaves.
 TEST(FaultSweep, AWriteCutShortIsNeverTakenForTheUsersFileOrTheRecord) {
+    const Outcome clean = CleanOutcome();
     long calls = 0;
     std::optional<std::string> wholeRecord;
     {
@@ -254,7 +257,75 @@ TEST(FaultSweep, AWriteCutShortIsNeverTakenForTheUsersFileOrTheRecord) {
             EXPECT_EQ(stopped.backend.files.ReadFile(In(kept.folder, kept.name)), kept.content)
                 << kept.name << " after a run cut off at call " << n;
         }
-        EXPECT_EQ(stopped.backend.files.Dump().find("SetUp_Temp"), std::string::npos) << "call " << n;
+        EXPECT_EQ(stopped.backend.files.Dump().find("~BX"), std::string::npos) << "call " << n;
+        EXPECT_EQ(FilesOutsideSavePlaces(stopped), clean.files) << "a complete run after a cut at call " << n;
+    }
+}
+
+// ---- Another program swapping the product folder ------------------------------------------
+
+// What another program does between two calls: the product folder moved away and a link to a folder
+// of its choice put in its place. Windows refuses to move a folder the run holds.
+void SwapProductFolderForALink(MemoryBackend& b) {
+    if (b.files.RenameFolder(kProduct, "D:\\Tools\\moved"))
+        b.files.AddLink(kProduct, "C:\\Elsewhere");
+}
+
+std::string Elsewhere(const MemoryBackend& b) {
+    std::istringstream all(b.files.Dump());
+    std::string line, kept;
+    while (std::getline(all, line)) {
+        if (line.rfind("C:\\Elsewhere", 0) == 0)
+            kept += line + "\n";
+    }
+    return kept;
+}
+
+// The swap before any one call of a re-installation, and of the uninstall after it: nothing in the
+// other folder changes, and nothing of it is read into the product folder.
+TEST(SwapSweep, AProductFolderSwappedForALinkAtAnyCallNeverRedirectsTheRun) {
+    const auto plant = [](MemoryBackend& b) {
+        b.files.AddFile("C:\\Elsewhere\\USER.CFG", "administrators' settings");
+        b.files.AddFile("C:\\Elsewhere\\HELP.CHM", "administrators' help");
+    };
+    long installCalls = 0, uninstallCalls = 0;
+    {
+        Machine counting;
+        plant(counting.backend);
+        counting.Install();
+        installCalls = counting.backend.failures.CheckCount();
+        counting.backend.files.SetProgramPath(In(kSetupFolder, "Uninstall.exe"));
+        state::InstallJournal journal;
+        uninstall::RunUninstall(counting.services, journal, true);
+        uninstallCalls = counting.backend.failures.CheckCount() - installCalls;
+    }
+    for (long n = 1; n <= installCalls + uninstallCalls; ++n) {
+        Machine machine;
+        plant(machine.backend);
+        const std::string before = Elsewhere(machine.backend);
+        bool swapped = false;
+        machine.backend.failures.BeforeEveryCheck([&](long number) {
+            if (number == n && !swapped) {
+                swapped = true;
+                SwapProductFolderForALink(machine.backend);
+            }
+        });
+        machine.Install();
+        if (n > installCalls) {
+            machine.backend.files.SetProgramPath(In(kSetupFolder, "Uninstall.exe"));
+            state::InstallJournal journal;
+            uninstall::RunUninstall(machine.services, journal, true);
+        }
+        EXPECT_EQ(Elsewhere(machine.backend), before) << "swapped before call " << n;
+        const std::string dump = machine.backend.files.Dump();
+        EXPECT_EQ(dump.find("D:\\Tools\\moved\\USER.CFG [20] \"administrators'"), std::string::npos) << n;
+        std::istringstream lines(dump);
+        std::string line;
+        while (std::getline(lines, line)) {
+            if (line.rfind("D:\\", 0) == 0) {
+                EXPECT_EQ(line.find("administrators'"), std::string::npos) << "call " << n << ": " << line;
+            }
+        }
     }
 }
 
