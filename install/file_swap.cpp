@@ -352,9 +352,12 @@ bool FileSwap::Swap() {
         undone = undone && !Exists(files_, PathOf(entry->folder, entry->staged)) &&
                  !(entry->backedUp && Exists(files_, PathOf(entry->folder, entry->backup)));
     }
-    // An undo that did not go through stays in the journal for the next run to finish.
+    // An undo that did not go through stays in the journal, with every backup, for the next run to
+    // finish: nothing of it may be discarded now.
     if (undone)
         DeleteName(files_, PathOf(0, kSwapJournalName));
+    else
+        begun_ = false;
     entries_.clear();
     return false;
 }
