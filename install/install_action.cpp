@@ -12,6 +12,7 @@
 #include "install/locations.h"
 #include "install/product_deployer.h"
 #include "install/product_layout.h"
+#include "install/still_registered.h"
 #include "install/uninstall_setup.h"
 #include "platform/text936.h"
 
@@ -103,6 +104,8 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
     if (!problems.empty()) {
         context.journal.SetOutcome(state::InstallOutcome::InstalledWithProblems);
         std::string text = kProblemsHead + state::SummariseProblems(problems) + kProblemsTail;
+        for (const std::string& line : context.journal.StillRegistered())
+            text += "\n\n" + line;
         if (context.journal.LogFailed())
             text += kLogFailedText;
         context.services.prompts.Show(page.Window(), text, kDoneCaption,
@@ -110,6 +113,8 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
     } else {
         context.journal.SetOutcome(state::InstallOutcome::Installed);
         std::string done = kDoneText;
+        for (const std::string& line : context.journal.StillRegistered())
+            done += "\n\n" + line;
         if (context.journal.LogFailed())
             done += kLogFailedText;
         context.services.prompts.Show(page.Window(), done, kDoneCaption, platform::kMbOk);
@@ -191,6 +196,10 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     context.inventory.targetRoot = text936::WithoutTrailingBackslash(installPath);
     const std::size_t problemsBefore = journal.Problems().size();
     context.inventory.RegisterReleases(services, context.options.releaseChosen, journal);
+    // What earlier installations registered stays until the uninstall; say what still loads from there.
+    journal.SetStillRegistered(StillRegisteredFromBefore(services, journal, ProductFolderOf(installPath)));
+    for (const std::string& line : journal.StillRegistered())
+        journal.Note(line);
     // Every user of the machine gets the per-user steps at logon; this account has had them now,
     // unless one of them failed. What runs in every user's logon goes where only administrators write.
     const std::optional<std::string> setupFolder = MakeSetupFolder(context);

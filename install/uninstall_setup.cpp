@@ -124,6 +124,8 @@ void PrepareUninstall(InstallContext& context,
     record.productFolder = productFolder;
     if (WriteInstallRecord(files, setupFolder, record)) {
         journal.Note("已写入安装记录 " + recordFile);
+        for (const EarlierFolder& kept : record.earlierFolders)
+            journal.Note("安装记录保留早先的产品文件夹 " + kept.folder + "（卸载时删除其中安装的文件）");
         for (const auto& [folder, isSetupFolder] : earlier)
             RetireEarlier(files, folder, isSetupFolder, journal);
     } else {

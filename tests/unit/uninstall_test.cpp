@@ -3,9 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "install/active_setup.h"
@@ -13,6 +15,7 @@
 #include "install/install_record.h"
 #include "install_test_support.h"
 #include "platform/crc32.h"
+#include "platform/memory/memory_log.h"
 #include "platform/number_text.h"
 #include "state/acad_inventory.h"
 #include "state/install_options.h"
@@ -717,7 +720,8 @@ TEST(BuildSwitch, EntriesOfTheOtherBuildGoFromItsViewAndOnlyWhenOurs) {
                              c.ours ? In(kProduct, "BRELIX2021.ARX") : "C:\\Other\\other.arx");
         b.registry.SetString(RootKey::LocalMachine, otherComponent, "StubPath", c.otherStub);
         state::InstallJournal removal;
-        uninstall::RemoveDemandLoadEntry(b.registry, c.recordedEntry, kProduct, removal);
+        EXPECT_TRUE(
+            uninstall::RemoveDemandLoadEntry(b.registry, c.recordedEntry, {kProduct}, removal).empty());
         EXPECT_TRUE(uninstall::RemoveActiveSetupComponent(b.registry, {setup32, setup64, kProduct}, removal));
         EXPECT_FALSE(removal.HasProblems());
         EXPECT_EQ(b.registry.KeyExists(RootKey::LocalMachine, c.entryAt), !c.ours) << c.entryAt;
@@ -918,4 +922,116 @@ TEST_F(UninstallTest, CutOffAtEveryCallTheNextRunFinishes) {
         }
         ExpectUninstalled(machine, when);
     }
+}
+
+// An administrator's rollout: the root moved twice, with fewer releases each time, then the quiet
+// uninstall. What an earlier folder still serves is named at each installation; the uninstall
+// takes every folder's shipped files, entries and trusted paths, and keeps the user's change.
+class MovedRootTest : public ::testing::Test {
+  protected:
+    static constexpr char kKey2021[] = "SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804";
+    static constexpr char kEntry2021[] =
+        "SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Applications\\Brelix2021";
+
+    MovedRootTest() {
+        StageMachine(backend);
+        backend.registry.CreateKey(RootKey::LocalMachine, kKey2021);
+        for (const char* drive : {"E:\\", "F:\\"})
+            backend.files.AddFolder(drive);
+    }
+
+    // One run of the wizard's install button; the journal's lines and the end message.
+    std::pair<std::vector<std::string>, std::string> InstallInto(const std::string& root,
+                                                                 const std::vector<int>& years) {
+        state::InstallOptions options;
+        state::AcadInventory inventory;
+        for (int year : years) {
+            const int k = *state::ReleaseIndexOfYear(year);
+            inventory.acadLocations[k] = {year == 2020 ? kAcadFolder
+                                                       : "C:\\Program Files\\Autodesk\\AutoCAD 2021"};
+            inventory.acadKeys[k] = {year == 2020 ? kAcadKey : kKey2021};
+            options.releaseChosen[k] = 1;
+        }
+        platform::memory::MemoryLog log;
+        state::InstallJournal journal;
+        journal.AttachLog(&log);
+        install::InstallContext context{services, options, inventory, journal};
+        FakeInstallPage page;
+        page.installPath = root;
+        page.keepSettings = page.keepSectionLibrary = page.keepDrawingLibrary = 0;
+        backend.prompts.shown.clear();
+        install::OnInstallButton(context, page);
+        EXPECT_EQ(journal.Outcome(), state::InstallOutcome::Installed) << root;
+        return {log.lines, backend.prompts.shown.empty() ? "" : backend.prompts.shown.back().text};
+    }
+
+    bool EntryExists(const char* key) { return backend.registry.KeyExists(RootKey::LocalMachine, key); }
+
+    MemoryBackend backend;
+    platform::Services services = backend.services();
+};
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST_F(MovedRootTest, EveryFolderStaysServedUntilTheUninstallTakesThemAll) {
+    const std::string d = "D:\\CAD Tools\\Brelix结构工具箱";
+    const std::string e = "E:\\CAD Tools\\Brelix结构工具箱";
+    const std::string f = "F:\\Tools\\Brelix结构工具箱";
+    InstallInto("D:\\CAD Tools", {2020, 2021});
+    // The user changes a shipped file in the first folder.
+    backend.files.AddFile(In(d, "Brelix_EN.shx"), "the user's font");
+
+    const auto [logE, messageE] = InstallInto("E:\\CAD Tools", {2020});
+    const std::string fromD = "AutoCAD 2021 仍从 " + d + " 加载本产品（卸载时删除）";
+    EXPECT_TRUE(HasLine(logE, fromD)) << ::testing::PrintToString(logE);
+    EXPECT_NE(messageE.find("\n\n" + fromD), std::string::npos) << messageE;
+    EXPECT_TRUE(HasLine(logE, "安装记录保留早先的产品文件夹 " + d + "（卸载时删除其中安装的文件）"));
+    // Nothing of the first folder was touched.
+    EXPECT_EQ(backend.files.ReadWholeFile(In(d, "Brelix2020.arx"), 100), "shipped Brelix2020.arx");
+    EXPECT_EQ(backend.registry.GetValue(RootKey::LocalMachine, kEntry2021, "LOADER")->Text(),
+              In(d, "BRELIX2021.ARX"));
+
+    // Installed back into the same folder with fewer releases: the dropped one is named too.
+    const auto [logF, messageF] = InstallInto("F:\\Tools", {2020});
+    EXPECT_TRUE(HasLine(logF, fromD));
+    backend.registry.SetString(RootKey::LocalMachine, kEntry2021, "LOADER", In(f, "BRELIX2021.ARX"));
+    const auto [logF2, messageF2] = InstallInto("F:\\Tools", {2020});
+    EXPECT_TRUE(HasLine(
+        logF2, "AutoCAD 2021 本次未选择，但早先的安装仍为它注册了本产品，从 " + f + " 加载（卸载时删除）"))
+        << ::testing::PrintToString(logF2);
+    EXPECT_FALSE(HasLine(logF2, fromD));
+    backend.registry.SetString(RootKey::LocalMachine, kEntry2021, "LOADER", In(d, "BRELIX2021.ARX"));
+
+    backend.files.SetProgramPath(kUninstaller);
+    state::InstallJournal removal;
+    EXPECT_EQ(uninstall::RunUninstall(services, removal, true), uninstall::kUninstalled)
+        << ::testing::PrintToString(removal.Problems());
+    EXPECT_FALSE(EntryExists(kEntryKey));
+    EXPECT_FALSE(EntryExists(kEntry2021));
+    EXPECT_TRUE(EntryExists(kOtherToolKey));
+    EXPECT_FALSE(EntryExists(kUninstallKey));
+    EXPECT_EQ(backend.registry.GetValue(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS")->Text(), "D:\\LIB");
+    EXPECT_THAT(backend.files.List(d), ElementsAre("Brelix_EN.shx"));
+    EXPECT_FALSE(backend.files.Exists(e));
+    EXPECT_FALSE(backend.files.Exists(f));
+}
+
+// An entry of ours that no recorded folder holds is never deleted, and never passes unnoticed.
+TEST_F(MovedRootTest, AnEntryOfOursOutsideEveryRecordedFolderEndsWithSeven) {
+    InstallInto("D:\\CAD Tools", {2020, 2021});
+    const std::string stray = "G:\\Old\\Brelix结构工具箱\\BRELIX2021.ARX";
+    backend.registry.SetString(RootKey::LocalMachine, kEntry2021, "LOADER", stray);
+    backend.files.SetProgramPath(kUninstaller);
+    state::InstallJournal removal;
+    EXPECT_EQ(uninstall::RunUninstall(services, removal, true), uninstall::kUninstalledWithProblems);
+    EXPECT_THAT(removal.Problems(),
+                ElementsAre("加载项仍指向本产品，但不在安装记录的文件夹中，未删除：HKLM\\" +
+                            std::string(kEntry2021) + " = " + stray));
+    EXPECT_TRUE(EntryExists(kEntry2021));
+    EXPECT_FALSE(EntryExists(kEntryKey));
+    // Everything needed to run it again stays.
+    EXPECT_TRUE(EntryExists(kUninstallKey));
+    EXPECT_TRUE(backend.files.Exists(kUninstaller));
 }
