@@ -2,10 +2,12 @@
 
 #include "app/command_line.h"
 #include "app/install_choices.h"
+#include "app/run_log.h"
 #include "app/silent_install.h"
 #include "app/wizard_app.h"
 #include "install/active_setup.h"
 #include "install/install_root.h"
+#include "install/locations.h"
 #include "platform/text936.h"
 #include "state/acad_inventory.h"
 #include "state/exit_codes.h"
@@ -19,6 +21,8 @@ namespace app {
 namespace {
 
 constexpr char kCaption[] = "Brelix软件安装";
+// Each run's last log line begins with it.
+constexpr char kExitLinePrefix[] = "退出代码：";
 
 constexpr char kAnotherRunText[] =
     "另一个Brelix安装程序正在本机运行（也可能在其他用户的会话中）。\n\n"
@@ -121,8 +125,11 @@ void LogFoundReleases(state::InstallJournal& journal, const state::AcadInventory
             any = true;
         }
     }
-    if (!any)
+    // Releases this build does not serve are named next (LogUnservedReleases).
+    if (!any && inventory.unserved.empty())
         journal.Note("未找到任何 AutoCAD 版本");
+    else if (!any)
+        journal.Note("未找到本程序可安装的 AutoCAD 版本");
 }
 
 void LogChoices(state::InstallJournal& journal, const state::InstallOptions& options) {
@@ -160,7 +167,7 @@ int WithLogOutcome(const state::InstallJournal& journal, int exitCode) {
 }
 
 int Finish(state::InstallJournal& journal, RunMode mode, int exitCode) {
-    journal.Note("退出代码：" + std::to_string(exitCode) + "（" + ExitReason(mode, exitCode) + "）");
+    journal.Note(kExitLinePrefix + std::to_string(exitCode) + "（" + ExitReason(mode, exitCode) + "）");
     return exitCode;
 }
 
@@ -235,19 +242,14 @@ std::string HelpText() {
            "1618 另一个安装程序正在运行，未作任何更改（可稍后重试）";
 }
 
-int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
-    state::InstallJournal journal;
-    const ParsedCommandLine parsed = ParseCommandLine(arguments);
-    // A line that asks for silence or names a log may run where nobody can press OK.
-    const bool noBox = AsksForNoBox(arguments);
+namespace {
 
-    std::unique_ptr<platform::LogSink> log;
-    const std::string logPath = parsed.command ? parsed.command->logFile.value_or("") : LogPathOf(arguments);
-    if (!logPath.empty()) {
-        CreateLogFolder(platform.services.files, logPath);
-        log = platform.openLog(logPath);
-        journal.AttachLog(log.get());
-    }
+// The run itself, once its log is in place.
+int RunLogged(const std::string& arguments,
+              const ParsedCommandLine& parsed,
+              bool noBox,
+              SetUpPlatform& platform,
+              state::InstallJournal& journal) {
     state::InstallOptions options;
     LogRunHeader(journal, platform.services, options);
     journal.Note("命令行：" + arguments);
@@ -262,6 +264,8 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
     }
     const CommandLine& command = *parsed.command;
     if (command.mode == RunMode::Help) {
+        if (platform.console)
+            platform.console(HelpText());
         if (noBox)
             NoteLines(journal, HelpText());
         else
@@ -312,6 +316,51 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
     }
     LogChoices(journal, options);
     return Finish(journal, command.mode, RunSilentInstall(platform.services, options, found, journal));
+}
+
+// The last exit line of the log: the run's result on one line.
+std::string ResultLine(const RunLog& log) {
+    for (auto line = log.Lines().rbegin(); line != log.Lines().rend(); ++line) {
+        if (line->compare(0, sizeof(kExitLinePrefix) - 1, kExitLinePrefix) == 0)
+            return *line;
+    }
+    return {};
+}
+
+}  // namespace
+
+int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
+    const ParsedCommandLine parsed = ParseCommandLine(arguments);
+    // A line that asks for silence or names a log may run where nobody can press OK.
+    const bool noBox = AsksForNoBox(arguments);
+    const std::string logPath = parsed.command ? parsed.command->logFile.value_or("") : LogPathOf(arguments);
+    const bool silent = noBox && logPath.empty();
+
+    // Left unexpanded, the variable names no folder: then there is no fallback.
+    const std::string fallback =
+        platform.services.environment.Expand(kFallbackLogPattern, install::kPathBufferSize).value_or("%");
+    RunLog log(platform.openLog, fallback.find('%') == std::string::npos ? fallback : std::string());
+    state::InstallJournal journal;
+    if (!logPath.empty()) {
+        CreateLogFolder(platform.services.files, logPath);
+        log.OpenAsked(logPath);
+    }
+    // Without /LOG the wizard keeps no log; a silent run keeps one in memory, for its trace.
+    if (!logPath.empty() || silent)
+        journal.AttachLog(&log);
+
+    const int exitCode = RunLogged(arguments, parsed, noBox, platform, journal);
+    if (silent && exitCode != 0) {
+        log.MoveToFallback("静默运行以退出代码 " + std::to_string(exitCode) +
+                           " 结束，命令行没有 /LOG，日志写在这里");
+    }
+    if (noBox && platform.console) {
+        std::string result = "Brelix SetUp.exe " + arguments + "：" + ResultLine(log);
+        if (log.InFallback())
+            result += "；日志：" + log.FallbackPath();
+        platform.console(result);
+    }
+    return exitCode;
 }
 
 }  // namespace app
