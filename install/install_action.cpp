@@ -169,7 +169,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     } else if (keeper.ProductFolderHoldsKeptKinds()) {
         // Keeping was asked for, but without the record nothing was saved: deploying now could
         // overwrite the very files the user wants to keep.
-        journal.Note("无法读取上次安装的位置 " + RecordKeyDisplayName() + "，安装已停止");
+        journal.Note("无法读取上次安装的位置 " + RecordKeyDisplayName(services.registry) + "，安装已停止");
         return StopUnchanged(context, page, keeper, kRecordUnreadableText);
     } else {
         // No previous installation: nothing to save, and nothing to put back.

@@ -6,9 +6,9 @@
 #include "install/install_record.h"
 #include "install/install_root.h"
 #include "install/locations.h"
-#include "install/registry_names.h"
 #include "install/still_registered.h"
 #include "install/uninstall_entry.h"
+#include "platform/registry_names.h"
 #include "platform/text936.h"
 #include "state/install_options.h"
 
@@ -101,7 +101,7 @@ std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
         if (!loader)
             continue;
         found = true;
-        const std::string where = install::MachineKeyName(registry, view, key, state::kBuildBitness);
+        const std::string where = platform::MachineKeyName(registry, view, key, state::kBuildBitness);
         if (IsInsideOneOf(*loader, productFolders)) {
             if (DeleteKeyOf(*localMachine, key))
                 journal.Note("已删除加载项 " + where);
@@ -158,10 +158,12 @@ bool RemoveActiveSetupComponent(platform::Registry& registry,
                                        : std::nullopt;
         if (!stub || !RunsFromOneOf(*stub, folders))
             continue;
+        const std::string where =
+            platform::MachineKeyName(registry, view, kActiveSetupKeyPath, state::kBuildBitness);
         if (DeleteKeyOf(*localMachine, kActiveSetupKeyPath)) {
-            journal.Note(std::string("已删除 HKLM\\") + kActiveSetupKeyPath);
+            journal.Note("已删除 " + where);
         } else {
-            journal.Problem(std::string("未能删除 HKLM\\") + kActiveSetupKeyPath);
+            journal.Problem("未能删除 " + where);
             gone = false;
         }
     }
@@ -175,9 +177,9 @@ void RemoveProductKeys(platform::Registry& registry,
                        state::InstallJournal& journal) {
     auto localMachine = install::OpenRecordRoot(registry);
     std::string recorded;
+    const std::string recordKey = install::RecordKeyDisplayName(registry);
     if (keepRecord) {
-        journal.Note(std::string("保留 HKLM\\") + install::kRecordKeyWrite +
-                     "：下次安装可保留文件夹中的配置");
+        journal.Note("保留 " + recordKey + "：下次安装可保留文件夹中的配置");
     } else if (install::ReadPreviousFolder(registry, environment, recorded) &&
                install::SamePath(recorded, productFolder)) {
         // Earlier 64-bit builds kept the record in the 64-bit view: it goes wherever it is.
@@ -188,17 +190,19 @@ void RemoveProductKeys(platform::Registry& registry,
                 removed = true;
         }
         if (removed)
-            journal.Note(std::string("已删除 HKLM\\") + install::kRecordKeyWrite);
+            journal.Note("已删除 " + recordKey);
         else
-            journal.Problem(std::string("未能删除 HKLM\\") + install::kRecordKeyWrite);
+            journal.Problem("未能删除 " + recordKey);
     }
 
     const auto location = localMachine ? install::UninstallEntryLocation(*localMachine) : std::nullopt;
     if (location && install::SamePath(*location, productFolder)) {
+        const std::string where = platform::MachineKeyName(registry, platform::RegistryView::Force32,
+                                                           install::kUninstallKeyPath, state::kBuildBitness);
         if (install::RemoveUninstallEntry(*localMachine))
-            journal.Note(std::string("已删除卸载项 HKLM\\") + install::kUninstallKeyPath);
+            journal.Note("已删除卸载项 " + where);
         else
-            journal.Problem(std::string("未能删除卸载项 HKLM\\") + install::kUninstallKeyPath);
+            journal.Problem("未能删除卸载项 " + where);
     }
 }
 

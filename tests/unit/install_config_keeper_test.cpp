@@ -23,8 +23,8 @@ constexpr char kPrevious[] = "E:\\Old\\Brelix结构工具箱";
 constexpr char kPreviousLibrary[] = "E:\\Old\\Brelix结构工具箱\\Brelix扩展绘图库";
 constexpr char kProduct[] = "D:\\Tools\\Brelix结构工具箱";
 constexpr char kProductLibrary[] = "D:\\Tools\\Brelix结构工具箱\\Brelix扩展绘图库";
-constexpr char kSaved1[] = "C:\\Program Files\\Brelix安装程序\\SetUp_Temp1";
-constexpr char kSaved2[] = "C:\\Program Files\\Brelix安装程序\\SetUp_Temp2";
+constexpr char kSaved1[] = "C:\\Program Files\\Brelix Setup\\SetUp_Temp1";
+constexpr char kSaved2[] = "C:\\Program Files\\Brelix Setup\\SetUp_Temp2";
 constexpr char kUserTemp[] = "C:\\Users\\me\\Temp";
 constexpr char kUserSaved1[] = "C:\\Users\\me\\Temp\\SetUp_Temp1";
 constexpr char kUserSaved2[] = "C:\\Users\\me\\Temp\\SetUp_Temp2";
@@ -420,7 +420,7 @@ INSTANTIATE_TEST_SUITE_P(
                                                "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
                                                "ProgramFilesDir", "D:\\Programme");
                       },
-                      "D:\\Programme\\Brelix安装程序", false},
+                      "D:\\Programme\\Brelix Setup", false},
         SavePlaceCase{"SetupFolderCannotBeMade",
                       [](MemoryBackend& b) { b.failures.Fail(Operation::CreateDirectory, kSetupFolder); },
                       kUserTemp, false},
@@ -505,10 +505,10 @@ INSTANTIATE_TEST_SUITE_P(
     Failures,
     UnsavedTest,
     ::testing::Values(UnsavedCase{"SettingsRename", Operation::MoveFile,
-                                  "C:\\Program Files\\Brelix安装程序\\SetUp_Temp1\\B.CFG",
+                                  "C:\\Program Files\\Brelix Setup\\SetUp_Temp1\\B.CFG",
                                   "E:\\Old\\Brelix结构工具箱\\B.CFG"},
                       UnsavedCase{"DrawingCopy", Operation::CopyFile,
-                                  "C:\\Program Files\\Brelix安装程序\\SetUp_Temp2\\SAVING.TMP",
+                                  "C:\\Program Files\\Brelix Setup\\SetUp_Temp2\\SAVING.TMP",
                                   "E:\\Old\\Brelix结构工具箱\\Brelix扩展绘图库\\L.SJY"},
                       UnsavedCase{"PreviousFolderNotListed", Operation::FindFirst,
                                   "E:\\Old\\Brelix结构工具箱\\*.*", "E:\\Old\\Brelix结构工具箱"},

@@ -100,8 +100,8 @@ struct Machine {
         std::string lost;
         for (const KeptFile& kept : KeptFiles()) {
             bool found = backend.files.ReadFile(In(kept.folder, kept.name)) == kept.content;
-            for (const char* place : {"C:\\Program Files\\Brelix安装程序\\SetUp_Temp1",
-                                      "C:\\Program Files\\Brelix安装程序\\SetUp_Temp2",
+            for (const char* place : {"C:\\Program Files\\Brelix Setup\\SetUp_Temp1",
+                                      "C:\\Program Files\\Brelix Setup\\SetUp_Temp2",
                                       "C:\\Temp\\SetUp_Temp1", "C:\\Temp\\SetUp_Temp2"}) {
                 found = found || backend.files.ReadFile(In(place, kept.name)) == kept.content;
             }
@@ -249,7 +249,7 @@ TEST(Journal, AWholeReinstallationReportsWhatItSavedCopiedWroteAndInstalled) {
     InstallContext context{machine.services, machine.options, machine.inventory, journal};
     OnInstallButton(context, machine.page);
 
-    const std::string saved1 = "C:\\Program Files\\Brelix安装程序\\SetUp_Temp1";
+    const std::string saved1 = "C:\\Program Files\\Brelix Setup\\SetUp_Temp1";
     const std::string variablesPath = std::string("HKCU\\") + kProfileVariables;
     const std::string entry = std::string(kAcadKey) + "\\Applications\\Brelix2010";
     const std::vector<std::string> expectedLines = {
@@ -408,7 +408,7 @@ TEST(UnsavedFile, StopsBeforeTheDeploymentWithOneMessageNamingIt) {
     const std::pair<Operation, std::string> noRecord{Operation::ReadValue, "HKLM\\SOFTWARE\\Brelix"};
     const Case cases[] = {
         {"a copy that cannot take its name",
-         {{Operation::MoveFile, "C:\\Program Files\\Brelix安装程序\\SetUp_Temp1\\USER.CFG"}},
+         {{Operation::MoveFile, "C:\\Program Files\\Brelix Setup\\SetUp_Temp1\\USER.CFG"}},
          In(kProduct, "USER.CFG")},
         {"a previous folder that cannot be listed", {{Operation::FindFirst, In(kProduct, "*.*")}}, kProduct},
         {"no record, a settings file", {noRecord}, recordUnreadable},
@@ -612,7 +612,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadOnlySourceCase{"ProductFile", In(kSource, "HELP.CHM"), In(kProduct, "HELP.CHM"), "shipped help"},
         ReadOnlySourceCase{"DrawingLibraryFile", In(In(kSource, "Brelix扩展绘图库"), "梁.SJY"),
                            In(kLibrary, "梁.SJY"), "shipped beam"},
-        ReadOnlySourceCase{"RestoredFile", "C:\\Program Files\\Brelix安装程序\\SetUp_Temp1\\USER.CFG",
+        ReadOnlySourceCase{"RestoredFile", "C:\\Program Files\\Brelix Setup\\SetUp_Temp1\\USER.CFG",
                            In(kProduct, "USER.CFG"), "saved by an unfinished run"},
         ReadOnlySourceCase{"Font", In(kSource, "Brelix_EN.shx"),
                            In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"), "shipped font"}),

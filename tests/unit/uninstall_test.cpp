@@ -36,14 +36,14 @@ constexpr char kOtherToolKey[] =
 constexpr char kVariables[] =
     "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables";
 constexpr char kLayers[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
-constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix结构工具箱";
+constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix";
 constexpr char kActiveSetupKey[] =
     "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
 constexpr char kUninstallKey32[] =
-    "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix结构工具箱";
-constexpr char kUninstaller[] = "C:\\Program Files\\Brelix安装程序\\Uninstall.exe";
+    "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix";
+constexpr char kUninstaller[] = "C:\\Program Files\\Brelix Setup\\Uninstall.exe";
 // Where the running uninstaller waits for the restart.
-constexpr char kWaitingUninstaller[] = "C:\\Program Files\\Brelix安装程序\\Uninstall.exe.1.old";
+constexpr char kWaitingUninstaller[] = "C:\\Program Files\\Brelix Setup\\Uninstall.exe.1.old";
 
 std::string In(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;
@@ -415,11 +415,11 @@ TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
         bool componentStays;
     };
     const Case cases[] = {
-        {"\"C:\\Program Files\\Brelix安装程序\\BrelixUser.exe\"", false},
+        {"\"C:\\Program Files\\Brelix Setup\\BrelixUser.exe\"", false},
         {"\"D:\\Tools\\Brelix结构工具箱\\BrelixUser.exe\"", false},
         {"\"d:\\tools\\brelix结构工具箱\\BrelixUser.exe\"", false},
         {"\"E:\\Other\\Brelix结构工具箱\\BrelixUser.exe\"", true},
-        {"\"C:\\Program Files (x86)\\Brelix安装程序\\BrelixUser.exe\"", true},
+        {"\"C:\\Program Files (x86)\\Brelix Setup\\BrelixUser.exe\"", true},
         {"\"D:\\Tools\\Brelix结构工具箱2\\BrelixUser.exe\"", true},
     };
     for (const Case& c : cases) {
@@ -443,7 +443,7 @@ TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
 TEST_F(UninstallTest, EarlierRecordsAreTakenInOnlyFromTrustedPlacesAndTheirOldPlacesCleared) {
     constexpr char kEarlierEntry[] =
         "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2019";
-    constexpr char kOtherBuild[] = "C:\\Program Files (x86)\\Brelix安装程序";
+    constexpr char kOtherBuild[] = "C:\\Program Files (x86)\\Brelix Setup";
     constexpr char kOldProduct[] = "D:\\Old\\Brelix结构工具箱";
     const std::string earlierRecord =
         std::string("Brelix结构工具箱 安装记录 1\r\nDEMANDLOAD\t") + kEarlierEntry + "\r\n";
@@ -519,7 +519,7 @@ TEST_F(UninstallTest, ASetupFolderHoldingMoreStaysAfterTheRestart) {
 // only the uninstallers that ran, never the new one, and the last installation can still be removed.
 TEST_F(UninstallTest, AnInstallationBeforeTheRestartKeepsItsOwnUninstaller) {
     for (const char* waiting :
-         {kWaitingUninstaller, "C:\\Program Files\\Brelix安装程序\\Uninstall.exe.2.old"}) {
+         {kWaitingUninstaller, "C:\\Program Files\\Brelix Setup\\Uninstall.exe.2.old"}) {
         Install();
         EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
         EXPECT_THAT(backend.files.PendingDeletions(), ::testing::Contains(waiting));
@@ -560,7 +560,7 @@ TEST_F(UninstallTest, AnEarlierRecordStaysWhileTheNewOneCannotBeWritten) {
 // Program Files (x86), run by the 64-bit build.
 TEST_F(UninstallTest, FindsTheOtherBuildsSetupFolder) {
     OnInstallButton(context, page);
-    const std::string other = "C:\\Program Files (x86)\\Brelix安装程序";
+    const std::string other = "C:\\Program Files (x86)\\Brelix Setup";
     backend.files.AddFolder(other);
     for (const char* name : {"Brelix安装记录.txt", "Uninstall.exe"})
         ASSERT_TRUE(backend.files.MoveFile(In(kSetupFolder, name), In(other, name)));
@@ -688,8 +688,8 @@ TEST(BuildSwitch, EntriesOfTheOtherBuildGoFromItsViewAndOnlyWhenOurs) {
         "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
     const std::string component32 =
         "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
-    const std::string setup64 = "C:\\Program Files\\Brelix安装程序";
-    const std::string setup32 = "C:\\Program Files (x86)\\Brelix安装程序";
+    const std::string setup64 = "C:\\Program Files\\Brelix Setup";
+    const std::string setup32 = "C:\\Program Files (x86)\\Brelix Setup";
     const auto stubIn = [](const std::string& folder) { return "\"" + folder + "\\BrelixUser.exe\""; };
     struct Case {
         int programBits;            // the build that removes, then installs
@@ -1034,4 +1034,82 @@ TEST_F(MovedRootTest, AnEntryOfOursOutsideEveryRecordedFolderEndsWithSeven) {
     // Everything needed to run it again stays.
     EXPECT_TRUE(EntryExists(kUninstallKey));
     EXPECT_TRUE(backend.files.Exists(kUninstaller));
+}
+
+// What an administrator's scripts and detection rules read: every command line and path Windows
+// runs is ASCII where Program Files is, the entry has its date and the whole size, and the log
+// names the entry where Windows keeps it, in either kind of system.
+TEST(DetectionFields, CommandLinesAreAsciiAndTheLogNamesTheRealView) {
+    struct Case {
+        int systemBits;
+        const char* entryAt;  // in the system's own tree
+        const char* activeSetupAt;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {32, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
+         "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
+         "已写入卸载项 HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix"},
+        {64, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
+         "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
+         "已写入卸载项 HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix"},
+    };
+    for (const Case& c : cases) {
+        MemoryBackend b;
+        b.registry.SetSystemBitness(c.systemBits);
+        b.registry.SetProgramBitness(32);
+        StageMachine(b);
+        // Where the 32-bit AutoCAD's key lies in a 64-bit system's tree.
+        if (c.systemBits == 64)
+            b.registry.CreateKey(RootKey::LocalMachine,
+                                 "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804");
+        b.environment.now = {2026, 3, 7, 23, 59, 0, 0};
+        platform::Services services = b.services();
+        state::InstallOptions options;
+        state::AcadInventory inventory;
+        const int k = *state::ReleaseIndexOfYear(2020);
+        inventory.acadLocations[k] = {kAcadFolder};
+        inventory.acadKeys[k] = {kAcadKey};
+        options.releaseChosen[k] = 1;
+        platform::memory::MemoryLog log;
+        state::InstallJournal journal;
+        journal.AttachLog(&log);
+        install::InstallContext context{services, options, inventory, journal};
+        FakeInstallPage page;
+        page.installPath = "D:\\Tools";
+        install::OnInstallButton(context, page);
+        ASSERT_EQ(journal.Outcome(), state::InstallOutcome::Installed)
+            << c.systemBits << ::testing::PrintToString(journal.Problems());
+
+        const auto text = [&](const std::string& key, const char* name) {
+            const auto value = b.registry.GetValue(RootKey::LocalMachine, key, name);
+            return value ? value->Text() : std::string("<none>");
+        };
+        const std::string uninstaller = std::string(kSetupFolder) + "\\Uninstall.exe";
+        EXPECT_EQ(text(c.entryAt, "UninstallString"), "\"" + uninstaller + "\" /UNINSTALL");
+        EXPECT_EQ(text(c.entryAt, "QuietUninstallString"), "\"" + uninstaller + "\" /UNINSTALL /S");
+        EXPECT_EQ(text(c.entryAt, "DisplayIcon"), uninstaller + ",0");
+        EXPECT_EQ(text(c.activeSetupAt, "StubPath"), "\"" + std::string(kSetupFolder) + "\\BrelixUser.exe\"");
+        for (const std::string& command :
+             {text(c.entryAt, "UninstallString"), text(c.entryAt, "QuietUninstallString"),
+              text(c.entryAt, "DisplayIcon"), text(c.activeSetupAt, "StubPath")}) {
+            EXPECT_TRUE(std::all_of(command.begin(), command.end(), [](char ch) {
+                return static_cast<unsigned char>(ch) < 0x80;
+            })) << command;
+        }
+        EXPECT_EQ(text(c.entryAt, "DisplayName"), "Brelix结构工具箱");
+        EXPECT_EQ(text(c.entryAt, "InstallDate"), "20260307");
+        // Every byte the uninstall frees: the product folder's shipped files and the setup folder.
+        std::uint64_t bytes = 0;
+        for (const std::string& folder : {std::string(kProduct), std::string(kSetupFolder)}) {
+            for (const std::string& name : b.files.List(folder))
+                bytes += b.files.ReadFile(In(folder, name)).value_or("").size();
+        }
+        bytes += b.files.ReadFile(In(In(kProduct, "Brelix扩展绘图库"), "梁.SJY"))->size();
+        const std::uint32_t kb = static_cast<std::uint32_t>((bytes + 1023) / 1024);
+        EXPECT_EQ(b.registry.GetValue(RootKey::LocalMachine, c.entryAt, "EstimatedSize"),
+                  (platform::memory::StoredValue{platform::kRegDword,
+                                                 std::string(reinterpret_cast<const char*>(&kb), 4)}));
+        EXPECT_TRUE(HasLine(log.lines, c.logged)) << ::testing::PrintToString(log.lines);
+    }
 }

@@ -24,7 +24,7 @@ EOF
     stop_background
     # The shipped settings are in the product folder now; the user's exist only in the save place.
     expect_same_file "$PRODUCT/Brelix.CFG" "$PAYLOAD_REF/Brelix.CFG"
-    expect_content "$X86_FILES/Brelix安装程序/SetUp_Temp1/BRELIX.CFG" $'user settings\r'
+    expect_content "$X86_FILES/Brelix Setup/SetUp_Temp1/BRELIX.CFG" $'user settings\r'
     expect_missing "$DATA/SetUp_Temp1"
 
     local stale="$DRIVE_C/users/root/Temp/SetUp_Temp1"
@@ -41,8 +41,8 @@ EOF
     expect_content "$PRODUCT/$LIBRARY/Column.SJY" $'user drawing library\r'
     expect_data_clean
     # The save places are gone; the uninstaller and the record stay in the setup folder.
-    expect_missing "$X86_FILES/Brelix安装程序/SetUp_Temp1"
-    expect_missing "$X86_FILES/Brelix安装程序/SetUp_Temp2"
+    expect_missing "$X86_FILES/Brelix Setup/SetUp_Temp1"
+    expect_missing "$X86_FILES/Brelix Setup/SetUp_Temp2"
     expect_content "$stale/STALE.CFG" $'not ours\r'
 }
 

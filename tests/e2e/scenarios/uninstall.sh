@@ -44,7 +44,7 @@ scenario_uninstall_round_trip() {
     machine_snapshot "$before"
 
     walk_and_install || return 1
-    local folder="C:\\Brelix\\$PRODUCT_NAME" setup='C:\Program Files\Brelix安装程序'
+    local folder="C:\\Brelix\\$PRODUCT_NAME" setup='C:\Program Files\Brelix Setup'
     expect_reg "$UNINSTALL_KEY" DisplayName "$PRODUCT_NAME"
     expect_reg "$UNINSTALL_KEY" DisplayVersion 2024.3.27
     expect_reg "$UNINSTALL_KEY" Publisher Brelix
@@ -149,7 +149,7 @@ scenario_uninstall_quietly_then_reinstall_keeps() {
     stage x86 "$SETUP32" || return 1
     silent /S
     expect_eq "silent exit code" "$SILENT_EXIT" 0
-    local setup='C:\Program Files\Brelix安装程序'
+    local setup='C:\Program Files\Brelix Setup'
     expect_product "$PRODUCT" "$PAYLOAD_REF"
     expect_setup_folder "$SETUP_FOLDER_32"
     expect_reg "$UNINSTALL_KEY" UninstallString "\\\"$setup\\Uninstall.exe\\\" /UNINSTALL"

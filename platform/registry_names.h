@@ -7,18 +7,15 @@
 
 #include "platform/registry.h"
 
-namespace install {
+namespace platform {
 
 // True when the machine has the second registry view (64-bit Windows): its 64-bit view holds
 // "SOFTWARE\WOW6432Node".
-bool HasWow64View(platform::Registry& registry);
+bool HasWow64View(Registry& registry);
 
 // "HKLM\<path>" as seen in `view` by a program of `buildBitness` bits: "HKLM\SOFTWARE\WOW6432Node\..."
 // for a SOFTWARE key of the 32-bit view on 64-bit Windows; a path naming WOW6432Node already is
 // left as it is.
-std::string MachineKeyName(platform::Registry& registry,
-                           platform::RegistryView view,
-                           const std::string& path,
-                           int buildBitness);
+std::string MachineKeyName(Registry& registry, RegistryView view, const std::string& path, int buildBitness);
 
-}  // namespace install
+}  // namespace platform
