@@ -101,8 +101,8 @@ struct Machine {
         for (const KeptFile& kept : KeptFiles()) {
             bool found = backend.files.ReadFile(In(kept.folder, kept.name)) == kept.content;
             for (const char* place : {"C:\\Program Files\\Brelix Setup\\SetUp_Temp1",
-                                      "C:\\Program Files\\Brelix Setup\\SetUp_Temp2",
-                                      "C:\\Temp\\SetUp_Temp1", "C:\\Temp\\SetUp_Temp2"}) {
+                                      "C:\\Program Files\\Brelix Setup\\SetUp_Temp2", "C:\\Temp\\SetUp_Temp1",
+                                      "C:\\Temp\\SetUp_Temp2"}) {
                 found = found || backend.files.ReadFile(In(place, kept.name)) == kept.content;
             }
             if (!found)
