@@ -148,7 +148,8 @@ void LogChoices(state::InstallJournal& journal, const state::InstallOptions& opt
 // BrelixUser.exe on its own, for whoever runs the per-user steps by other means than Active Setup.
 int WriteUserProgram(platform::Services& services, const std::string& path, state::InstallJournal& journal) {
     if (!services.files.WriteCarriedFile(install::kUserProgramResource, path)) {
-        journal.Note("无法写入 " + path);
+        journal.Note("无法写入 " + path + "（" +
+                     platform::DescribeSystemError(services.environment.LastError()) + "）");
         return state::kExitStopped;
     }
     journal.Note("已写入 " + path);

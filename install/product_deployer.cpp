@@ -134,17 +134,19 @@ bool ProductDeployer::CopyProductFile(const std::string& from,
     platform::ClearListedReadOnly(files, from, fromAttributes);
     platform::ContentCheck copied;
     while (!platform::CopyOverReadOnly(files, from, to, &copied)) {
+        // Taken before the box, whose own calls would replace it.
+        const std::string error = platform::DescribeSystemError(services_.environment.LastError());
         const int answer = services_.prompts.Show(services_.prompts.ActiveWindow(),
                                                   kCopyFailedBefore + to + kCopyFailedAfter,
                                                   kCopyFailedCaption, platform::kMbAbortRetryIgnore);
         // A box that could not be shown (0) asked nobody: retrying would spin for ever without a
         // word on screen, so it ends the walk as abort does.
         if (answer == platform::kIdAbort || answer == kNoAnswer) {
-            journal_.Note("复制失败，安装中止：" + from + " -> " + to);
+            journal_.Note("复制失败，安装中止：" + from + " -> " + to + "（" + error + "）");
             return false;
         }
         if (answer == platform::kIdIgnore) {
-            journal_.Problem("已跳过无法复制的文件 " + to);
+            journal_.Problem("已跳过无法复制的文件 " + to + "（" + error + "）");
             return true;
         }
     }

@@ -189,15 +189,18 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
         for (const std::string& each : folders)
             RemoveTrustedFolder(services.registry, key, each, journal);
     }
-    RemoveShippedFiles(services.files, folder, record, journal);
+    RemoveShippedFiles(services.files, services.environment, folder, record, journal);
     for (const install::EarlierFolder& earlier : record.earlierFolders) {
         install::InstallRecord files;
         files.files = earlier.files;
-        RemoveShippedFiles(services.files, install::ComparablePath(earlier.folder), files, journal);
+        RemoveShippedFiles(services.files, services.environment, install::ComparablePath(earlier.folder),
+                           files, journal);
     }
     // Earlier builds put the per-user program into the product folder.
-    RemoveOwnFile(services.files, install::JoinPath(folder, kPerUserProgramName), journal);
-    RemoveOwnFile(services.files, install::JoinPath(setupFolder, kPerUserProgramName), journal);
+    RemoveOwnFile(services.files, services.environment, install::JoinPath(folder, kPerUserProgramName),
+                  journal);
+    RemoveOwnFile(services.files, services.environment, install::JoinPath(setupFolder, kPerUserProgramName),
+                  journal);
 
     // The product folders and their empty subfolders go now; what remains is the user's.
     std::vector<std::string> kept;
@@ -221,9 +224,10 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
     if (!journal.HasProblems()) {
         RemoveProductKeys(services.registry, services.environment, folder, recordKept, journal);
         // A record an installation was cut off in while writing it goes too.
-        RemoveOwnFile(services.files, install::JoinPath(setupFolder, install::kInstallRecordBeingWritten),
-                      journal);
-        RemoveOwnFile(services.files, install::JoinPath(setupFolder, install::kInstallRecordName), journal);
+        RemoveOwnFile(services.files, services.environment,
+                      install::JoinPath(setupFolder, install::kInstallRecordBeingWritten), journal);
+        RemoveOwnFile(services.files, services.environment,
+                      install::JoinPath(setupFolder, install::kInstallRecordName), journal);
         const std::string uninstaller = install::JoinPath(setupFolder, install::kUninstallerName);
         RemoveUninstaller(services.files, uninstaller, journal, waiting);
         // Only the uninstaller's own folder waits for the restart, after the uninstaller in it.

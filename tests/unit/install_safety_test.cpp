@@ -293,7 +293,8 @@ TEST(Journal, ManyProblemsShowTenLinesAndTheCountOfTheRest) {
     const std::string& text = machine.backend.prompts.shown.back().text;
     std::string expected = "安装已结束，但以下各项没有完成：\n\n";
     for (int i = 0; i < 10; ++i)
-        expected += "已跳过无法复制的文件 " + In(kProduct, NumberedName("LOCKED", i)) + "\n";
+        expected +=
+            "已跳过无法复制的文件 " + In(kProduct, NumberedName("LOCKED", i)) + "（错误 5：拒绝访问。）\n";
     expected += "……另有 4 项问题，详见日志\n\n请排除上述问题后重新安装。";
     EXPECT_EQ(text, expected);
     EXPECT_EQ(machine.journal.Problems().size(), 14u);
