@@ -515,12 +515,57 @@ struct BoxCase {
 };
 
 // A line that asks for silence in any spelling, or names a log, may run where nobody can press OK.
+// Each switch stands on a line of its own with its value form, and both runs' exit codes are
+// listed, each under its own heading; from a console the help goes there too, also when silent.
+TEST_F(SetUpRunTest, HelpGivesEverySwitchALineAndBothRunsTheirExitCodes) {
+    const std::string help = app::HelpText();
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start <= help.size();) {
+        const std::size_t end = std::min(help.find('\n', start), help.size());
+        lines.push_back(help.substr(start, end - start));
+        start = end + 1;
+    }
+    for (const char* form :
+         {"/S", "/D=<安装路径>", "/RELEASES=ALL", "/RELEASES=<年份>,<年份>,...", "/KEEP=ALL", "/KEEP=NONE",
+          "/KEEP=SETTINGS,SECTIONS,DRAWINGS", "/LOG=<日志文件>", "/UNINSTALL", "/USERPROGRAM=<文件>", "/?",
+          "/HELP", "/NORESTART", "/SUPPRESSMSGBOXES"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), form), lines.end()) << form;
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find('\t'), std::string::npos) << line;
+        EXPECT_LE(line.size(), 90u) << line;
+    }
+    const auto codesUnder = [&](const std::string& heading) {
+        std::vector<int> codes;
+        auto line = std::find(lines.begin(), lines.end(), heading);
+        EXPECT_NE(line, lines.end()) << heading;
+        for (++line; line != lines.end() && line->rfind("    ", 0) == 0; ++line)
+            codes.push_back(std::atoi(line->c_str() + 4));
+        return codes;
+    };
+    EXPECT_EQ(codesUnder("安装的退出代码："), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 1618}));
+    EXPECT_EQ(codesUnder("卸载（/UNINSTALL）的退出代码："),
+              (std::vector<int>{uninstall::kUninstalled, uninstall::kUninstallCancelled,
+                                state::kExitInvalidCommandLine, uninstall::kNothingToUninstall,
+                                uninstall::kUninstallAcadRunning, uninstall::kUninstalledWithProblems,
+                                state::kExitAnotherRun}));
+    EXPECT_NE(help.find("32 位 AutoCAD 2004 至 2016：32 位安装程序"), std::string::npos);
+
+    for (const char* arguments : {"/? /S", "/?"}) {
+        console.clear();
+        backend.prompts.shown.clear();
+        EXPECT_EQ(Run(arguments), 0) << arguments;
+        ASSERT_FALSE(console.empty()) << arguments;
+        EXPECT_EQ(console[0], help) << arguments;
+    }
+    EXPECT_EQ(backend.prompts.shown.size(), 1u);
+}
+
 TEST_F(SetUpRunTest, HelpAndRefusalsShowABoxOnlyWhenNeitherSilenceNorALogIsAskedFor) {
     const BoxCase cases[] = {
         {"/?", 0, true, "1618 另一个安装程序正在运行"},
-        {"/S /? /LOG=C:\\h.log", 0, false, "/UNINSTALL\t卸载"},
+        {"/S /? /LOG=C:\\h.log", 0, false, "/USERPROGRAM=<文件>"},
         {"-quiet -help", 0, false, nullptr},
-        {"/LOG=C:\\h.log /?", 0, false, "64位版本支持 2005 至 2025"},
+        {"/LOG=C:\\h.log /?", 0, false, "64 位 AutoCAD 2005 至 2025：64 位安装程序"},
         {"/D=", 2, true, "/RELEASES"},
         {"/bogus", 2, true, "无法识别的开关：/bogus"},
         {"/S /D=", 2, false, nullptr},
