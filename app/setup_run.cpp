@@ -148,8 +148,7 @@ void LogChoices(state::InstallJournal& journal, const state::InstallOptions& opt
 // BrelixUser.exe on its own, for whoever runs the per-user steps by other means than Active Setup.
 int WriteUserProgram(platform::Services& services, const std::string& path, state::InstallJournal& journal) {
     if (!services.files.WriteCarriedFile(install::kUserProgramResource, path)) {
-        journal.Note("无法写入 " + path + "（" +
-                     platform::DescribeSystemError(services.environment.LastError()) + "）");
+        journal.Note("无法写入 " + path + platform::DescribeSystemError(services.environment.LastError()));
         return state::kExitStopped;
     }
     journal.Note("已写入 " + path);
@@ -217,70 +216,62 @@ int RunWizard(SetUpPlatform& platform,
 
 }  // namespace
 
+// The build's bitness as text, for the help's one literal.
+#define BRELIX_TEXT_OF(x) #x
+#define BRELIX_TEXT(x) BRELIX_TEXT_OF(x)
+#define BRELIX_BITNESS_TEXT BRELIX_TEXT(BRELIX_BITNESS)
+
 std::string HelpText() {
     // One switch a line, each with its value form, so that neither the box nor a console breaks
     // a switch in two; explanations follow on lines of their own.
-    return std::string(
-               "用法：\n"
-               "  SetUp.exe [/S] [/D=<安装路径>] [/RELEASES=<版本>] [/KEEP=<配置>] [/LOG=<日志文件>]\n"
-               "  SetUp.exe /UNINSTALL [/S] [/LOG=<日志文件>]\n"
-               "  Uninstall.exe /UNINSTALL [/S] [/LOG=<日志文件>]\n"
-               "  SetUp.exe /USERPROGRAM=<文件> [/S] [/LOG=<日志文件>]\n"
-               "\n"
-               "开关：\n"
-               "/S\n"
-               "    静默：不显示窗口和消息框（也可写 /SILENT、/VERYSILENT、/QUIET）\n"
-               "/D=<安装路径>\n"
-               "    默认 C:\\Brelix；产品装在其下的 Brelix结构工具箱 文件夹中。\n"
-               "    路径含空格时整个开关加引号：\"/D=D:\\CAD Tools\"\n"
-               "/RELEASES=ALL\n"
-               "/RELEASES=<年份>,<年份>,...\n"
-               "    要注册的 AutoCAD 版本，例如 /RELEASES=2010,2018；默认为本机找到且本程序支持的全部版本\n"
-               "/KEEP=ALL\n"
-               "/KEEP=NONE\n"
-               "/KEEP=SETTINGS,SECTIONS,DRAWINGS\n"
-               "    保留原有的软件设置、截面库、扩展绘图图库；默认有原有配置时全部保留\n"
-               "/LOG=<日志文件>\n"
-               "    将运行过程写入日志文件（UTF-8），缺少的文件夹自动创建。无法写入时改写到\n"
-               "    %WINDIR%\\Temp\\Brelix-SetUp.log（退出代码仍为 7）；没有 /LOG 的静默运行\n"
-               "    以非 0 结束时，也把日志写在那里\n"
-               "/UNINSTALL\n"
-               "    卸载：SetUp.exe 和安装程序文件夹中的 Uninstall.exe 都接受；与 /S、/LOG 同用\n"
-               "/USERPROGRAM=<文件>\n"
-               "    写出每个用户登录时运行的 BrelixUser.exe；只可同时使用 /S 和 /LOG\n"
-               "/?\n"
-               "/HELP\n"
-               "    显示本说明；从命令行窗口启动时也输出到该窗口，静默或有日志时写入日志\n"
-               "/NORESTART\n"
-               "/SUPPRESSMSGBOXES\n"
-               "    接受而无作用：本程序从不重启计算机，静默时不显示消息框\n"
-               "\n"
-               "哪个安装包适用于哪个 AutoCAD（本程序为 ") +
-           std::to_string(state::kBuildBitness) +
-           " 位安装程序）：\n"
+    return "用法：SetUp.exe [开关]    卸载：Uninstall.exe /UNINSTALL [/S] [/LOG=<日志文件>]\n"
+           "/S\n"
+           "    静默，不显示窗口和消息框（或 /SILENT、/VERYSILENT、/QUIET）\n"
+           "/D=<安装路径>\n"
+           "    默认 C:\\Brelix，产品在其下的 Brelix结构工具箱 中；含空格时加引号：\"/D=D:\\CAD Tools\"\n"
+           "/RELEASES=ALL\n"
+           "/RELEASES=<年份>,<年份>,...\n"
+           "    要注册的 AutoCAD 版本；默认为本机找到且本程序支持的全部版本\n"
+           "/KEEP=ALL\n"
+           "/KEEP=NONE\n"
+           "/KEEP=SETTINGS,SECTIONS,DRAWINGS\n"
+           "    保留原有的设置、截面库、扩展绘图图库；默认全部保留\n"
+           "/LOG=<日志文件>\n"
+           "    日志（UTF-8）。无法写入时，或无 /LOG 的静默运行不以 0 结束时，\n"
+           "    写到 %WINDIR%\\Temp\\Brelix-SetUp.log\n"
+           "/UNINSTALL\n"
+           "    卸载；SetUp.exe 和 Uninstall.exe 都接受，可加 /S、/LOG\n"
+           "/USERPROGRAM=<文件>\n"
+           "    写出每个用户登录时运行的 BrelixUser.exe；只可再加 /S、/LOG\n"
+           "/?\n"
+           "/HELP\n"
+           "    本说明；从命令行启动时也输出到命令行窗口\n"
+           "/NORESTART\n"
+           "/SUPPRESSMSGBOXES\n"
+           "    接受而无作用\n"
+           "适用的安装程序（本程序为 " BRELIX_BITNESS_TEXT
+           " 位）：\n"
            "    32 位 AutoCAD 2004 至 2016：32 位安装程序\n"
            "    64 位 AutoCAD 2005 至 2025：64 位安装程序\n"
-           "    64 位 Windows 上的 32 位 AutoCAD 2006 至 2009：两种安装程序均可\n"
-           "    AutoCAD 2000、2002 及 32 位 AutoCAD 2017 以后：不支持\n"
-           "\n"
+           "    64 位 Windows 上的 32 位 AutoCAD 2006 至 2009：两者均可\n"
            "安装的退出代码：\n"
-           "    0 安装完成\n"
+           "    0 完成\n"
            "    1 用户取消\n"
            "    2 命令行无效\n"
            "    3 未找到 Data 文件夹\n"
            "    4 AutoCAD 正在运行\n"
            "    5 没有可安装的 AutoCAD 版本\n"
            "    6 复制前或复制中停止，未注册\n"
-           "    7 安装完成但有问题，或日志无法写入（见日志）\n"
-           "    1618 另一个安装程序正在运行，未作任何更改（可稍后重试）\n"
+           "    7 完成但有问题或日志无法写入\n"
+           "    1618 另一个安装程序正在运行\n"
            "卸载（/UNINSTALL）的退出代码：\n"
-           "    0 已卸载\n"
+           "    0 完成\n"
            "    1 用户取消\n"
            "    2 命令行无效\n"
-           "    3 未安装，没有可卸载的内容\n"
-           "    4 AutoCAD 正在运行，未卸载\n"
-           "    7 有项目未能删除，或日志无法写入（见日志）；可再次运行卸载\n"
-           "    1618 另一个安装程序正在运行，未作任何更改";
+           "    3 未安装\n"
+           "    4 AutoCAD 正在运行\n"
+           "    7 有项目未能删除或日志无法写入，可再次卸载\n"
+           "    1618 另一个安装程序正在运行";
 }
 
 namespace {

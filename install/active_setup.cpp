@@ -129,9 +129,9 @@ bool RegisterActiveSetup(platform::Services& services,
         return false;
     }
     if (!services.files.WriteCarriedFile(kUserProgramResource, program)) {
-        journal.Problem("无法写入 " + program + "（" +
+        journal.Problem("无法写入 " + program +
                         platform::DescribeSystemError(services.environment.LastError()) +
-                        "），其他用户登录时不会自动完成设置");
+                        "，其他用户登录时不会自动完成设置");
         return false;
     }
     journal.Note("已写入 " + program);

@@ -142,11 +142,11 @@ bool ProductDeployer::CopyProductFile(const std::string& from,
         // A box that could not be shown (0) asked nobody: retrying would spin for ever without a
         // word on screen, so it ends the walk as abort does.
         if (answer == platform::kIdAbort || answer == kNoAnswer) {
-            journal_.Note("复制失败，安装中止：" + from + " -> " + to + "（" + error + "）");
+            journal_.Note("复制失败，安装中止：" + from + " -> " + to + error);
             return false;
         }
         if (answer == platform::kIdIgnore) {
-            journal_.Problem("已跳过无法复制的文件 " + to + "（" + error + "）");
+            journal_.Problem("已跳过无法复制的文件 " + to + error);
             return true;
         }
     }

@@ -23,14 +23,12 @@ bool AllDigits(const std::string& text) {
 
 // "AutoCAD 2021" for "...\Applications\Brelix2021"; the key itself when it is named otherwise.
 std::string ReleaseOfEntry(const std::string& key) {
-    const auto levels = text936::SplitLevels(key);
+    const std::size_t slash = text936::FindLastBackslash(key);
+    const std::string name = slash == text936::npos ? key : key.substr(slash + 1);
     const std::size_t prefix = sizeof(kEntryPrefix) - 1;
-    if (levels && !levels->empty()) {
-        const std::string& name = levels->back();
-        if (name.size() > prefix && text936::EqualsNoCase(name.substr(0, prefix), kEntryPrefix) &&
-            AllDigits(name.substr(prefix)))
-            return "AutoCAD " + name.substr(prefix);
-    }
+    if (name.size() > prefix && text936::EqualsNoCase(name.substr(0, prefix), kEntryPrefix) &&
+        AllDigits(name.substr(prefix)))
+        return "AutoCAD " + name.substr(prefix);
     return "HKLM\\" + key;
 }
 

@@ -95,8 +95,8 @@ void PrepareUninstall(InstallContext& context,
     if (uninstallerSize)
         journal.Note("已复制卸载程序 " + uninstaller);
     else
-        journal.Problem("未能复制卸载程序 " + uninstaller + "（" +
-                        platform::DescribeSystemError(services.environment.LastError()) + "）");
+        journal.Problem("未能复制卸载程序 " + uninstaller +
+                        platform::DescribeSystemError(services.environment.LastError()));
 
     // What earlier installations recorded, oldest first; their places, to clear once it is kept.
     InstallRecord record;

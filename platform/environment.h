@@ -28,7 +28,7 @@ struct SystemError {
     std::string text;  // without a trailing line break; empty when the system has none
 };
 
-// "错误 5：拒绝访问。", as the log writes a system error beside the program's own words.
+// "（错误 5：拒绝访问。）", as the log writes a system error after the program's own words.
 std::string DescribeSystemError(const SystemError& error);
 
 class Environment {

@@ -6,28 +6,31 @@ namespace platform {
 
 namespace {
 
-constexpr char kSoftware[] = "SOFTWARE";
+constexpr char kSoftware[] = "SOFTWARE\\";
 constexpr char kWow64Node[] = "WOW6432Node";
+constexpr std::size_t kSoftwareLength = sizeof(kSoftware) - 1;
+constexpr std::size_t kNodeLength = sizeof(kWow64Node) - 1;
+
+// True when `path` begins with `level` as a whole level, letter case ignored.
+bool BeginsWithLevel(const std::string& path, std::size_t at, const char* level, std::size_t length) {
+    return path.size() >= at + length && text936::EqualsNoCase(path.substr(at, length), level) &&
+           (path.size() == at + length || path[at + length] == '\\');
+}
 
 }  // namespace
 
 bool HasWow64View(Registry& registry) {
     auto nativeView = registry.OpenRoot(RootKey::LocalMachine, RegistryView::Force64);
-    return nativeView &&
-           nativeView->Open(std::string(kSoftware) + "\\" + kWow64Node, KeyAccess::Read) != nullptr;
+    return nativeView && nativeView->Open(std::string(kSoftware) + kWow64Node, KeyAccess::Read) != nullptr;
 }
 
 std::string MachineKeyName(Registry& registry, RegistryView view, const std::string& path, int buildBitness) {
     const bool thirtyTwo =
         view == RegistryView::Force32 || (view == RegistryView::Default && buildBitness == 32);
-    const auto levels = text936::SplitLevels(path);
-    if (!thirtyTwo || !levels || levels->size() < 2 || !text936::EqualsNoCase((*levels)[0], kSoftware) ||
-        text936::EqualsNoCase((*levels)[1], kWow64Node) || !HasWow64View(registry))
+    if (!thirtyTwo || !text936::EqualsNoCase(path.substr(0, kSoftwareLength), kSoftware) ||
+        BeginsWithLevel(path, kSoftwareLength, kWow64Node, kNodeLength) || !HasWow64View(registry))
         return "HKLM\\" + path;
-    std::string redirected = std::string("HKLM\\") + kSoftware + "\\" + kWow64Node;
-    for (std::size_t i = 1; i < levels->size(); ++i)
-        redirected += "\\" + (*levels)[i];
-    return redirected;
+    return "HKLM\\" + path.substr(0, kSoftwareLength) + kWow64Node + "\\" + path.substr(kSoftwareLength);
 }
 
 }  // namespace platform

@@ -92,12 +92,14 @@ scenarios=(
     "x86|uninstall through Programs and Features leaves only the user's work and the documented leftovers|scenario_uninstall_round_trip"
     "x86|a quiet uninstall keeps the changed settings and their record; the next installation keeps them|scenario_uninstall_quietly_then_reinstall_keeps"
     "x86|a quiet uninstall follows none of an ordinary user's links, record lines or log link|scenario_uninstall_follows_no_link"
+    "x86|root moved from D: to C: with fewer releases: the quiet uninstall from a UTF-8 batch takes both|scenario_moved_root_uninstall_takes_every_folder"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"
     "x64|64-bit build finds its record again and keeps the user's files|scenario_64bit_reinstall_keeping"
     "x64|installed by the 32-bit build, re-installed by the 64-bit build keeping the user's files|scenario_32bit_then_64bit_build"
     "x64|installed by the 64-bit build, re-installed by the 32-bit build: its setup folder is taken in|scenario_64bit_then_32bit_build"
     "x64|DLLs planted beside the 64-bit build are never loaded|scenario_planted_dlls_64"
+    "x64|64-bit build, root moved from D: to C: with fewer releases: the quiet uninstall takes both|scenario_moved_root_uninstall_takes_every_folder"
 )
 
 started=$(date +%s)

@@ -154,8 +154,7 @@ void RemoveShippedFiles(platform::FileSystem& files,
         if (file->Delete())
             journal.Note("已删除 " + path);
         else
-            journal.Problem("未能删除 " + path + "（" +
-                            platform::DescribeSystemError(environment.LastError()) + "）");
+            journal.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
     }
 }
 
@@ -175,8 +174,7 @@ bool RemoveOwnFile(platform::FileSystem& files,
         journal.Note("已删除 " + path);
         return true;
     }
-    journal.Problem("未能删除 " + path + "（" + platform::DescribeSystemError(environment.LastError()) +
-                    "）");
+    journal.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
     return false;
 }
 

@@ -38,10 +38,8 @@ void WriteToParentConsole(const std::string& text) {
             return;
         }
     }
-    // Once per process: a second attach fails with ERROR_ACCESS_DENIED while attached.
-    static const bool attached =
-        AttachConsole(ATTACH_PARENT_PROCESS) != 0 || GetLastError() == ERROR_ACCESS_DENIED;
-    if (!attached)
+    // A second attach fails with ERROR_ACCESS_DENIED: the program is attached already.
+    if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED)
         return;
     const UniqueFile console(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
