@@ -1,10 +1,9 @@
 #include "install/config_keeper.h"
 
 #include "install/folder_walk.h"
+#include "install/install_root.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
-#include "install/setup_folder.h"
-#include "platform/read_only.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -14,15 +13,6 @@ namespace {
 constexpr char kSettingsExtension[] = ".CFG";
 constexpr char kSectionExtension[] = ".SEC";
 constexpr char kDrawingExtension[] = ".SJY";
-constexpr char kProductSaveFolderName[] = "SetUp_Temp1";
-constexpr char kDrawingSaveFolderName[] = "SetUp_Temp2";
-// Where a copy into a save place is made before it takes its name: a file there under a kept kind's
-// name is trusted whole by the next run, so a copy cut short must never carry one. No kept kind.
-constexpr char kSavingName[] = "SAVING.TMP";
-
-bool Fits(const std::string& path) {
-    return text936::FitsBuffer(path, kPathBufferSize);
-}
 
 bool IsFolder(platform::FileSystem& files, const std::string& path) {
     const auto attributes = files.GetAttributes(path);
@@ -37,39 +27,6 @@ bool MatchesAny(const std::string& upperName, const std::vector<std::string>& ex
     return false;
 }
 
-// Copies over the target, past read-only on either end, and leaves no read-only copy.
-bool CopyReplacing(platform::FileSystem& files,
-                   const std::string& from,
-                   std::uint32_t fromAttributes,
-                   const std::string& to) {
-    platform::ClearListedReadOnly(files, from, fromAttributes);
-    const bool copied = platform::CopyOverReadOnly(files, from, to);
-    platform::ClearCarriedReadOnly(files, fromAttributes, to);
-    return copied;
-}
-
-// Moves a saved file back over `name` in `into`. An existing target keeps the spelling it has on
-// disk, as a copy over it would. Read-only is cleared on the saved file (as its listing showed it),
-// on the target, which would refuse the move, and on the result.
-bool MoveBack(platform::FileSystem& files,
-              const std::string& saved,
-              std::uint32_t savedAttributes,
-              const std::string& into,
-              const std::string& name) {
-    if (savedAttributes & platform::kAttrReadOnly)
-        files.SetAttributes(saved, savedAttributes & ~platform::kAttrReadOnly);
-    std::string target = JoinPath(into, name);
-    platform::DirEntry existing;
-    if (files.FindFirst(target, existing)) {
-        target = JoinPath(into, existing.name);
-        if (existing.attributes & platform::kAttrReadOnly)
-            files.SetAttributes(target, existing.attributes & ~platform::kAttrReadOnly);
-    }
-    const bool moved = files.MoveFile(saved, target);
-    platform::ClearCarriedReadOnly(files, savedAttributes, target);
-    return moved;
-}
-
 }  // namespace
 
 bool IsKeptKind(const std::string& pathBelowProductFolder) {
@@ -82,12 +39,18 @@ bool IsKeptKind(const std::string& pathBelowProductFolder) {
 }
 
 ConfigKeeper::ConfigKeeper(platform::Services& services, const std::string& installRoot)
-    : productFolder(ProductFolderOf(installRoot)), services_(services), journal_(ownJournal_) {}
+    : productFolder(ProductFolderOf(installRoot)),
+      services_(services),
+      journal_(ownJournal_),
+      previousHold_(services.files) {}
 
 ConfigKeeper::ConfigKeeper(platform::Services& services,
                            const std::string& installRoot,
                            state::InstallJournal& journal)
-    : productFolder(ProductFolderOf(installRoot)), services_(services), journal_(journal) {}
+    : productFolder(ProductFolderOf(installRoot)),
+      services_(services),
+      journal_(journal),
+      previousHold_(services.files) {}
 
 bool ConfigKeeper::ReadPreviousFolder() {
     return install::ReadPreviousFolder(services_.registry, services_.environment, previousFolder);
@@ -139,121 +102,52 @@ bool ConfigKeeper::ProductFolderHoldsKeptKinds() {
     return false;
 }
 
-bool ConfigKeeper::BackupConfig() {
-    if (!keepSettings && !keepSectionLibrary && !keepDrawingLibrary)
-        return true;
-    return BackupProductConfig() && BackupDrawingLibrary();
-}
-
-void ConfigKeeper::RestoreConfig() {
-    if (!keepSettings && !keepSectionLibrary && !keepDrawingLibrary)
-        return;
-    RestoreProductConfig();
-    RestoreDrawingLibrary();
-}
-
-void ConfigKeeper::DiscardBackup() {
-    Discard(productPlace_);
-    Discard(drawingPlace_);
-}
-
-bool ConfigKeeper::BackupProductConfig() {
-    if (!keepSettings && !keepSectionLibrary)
-        return true;
-    productPlace_.extensions.clear();
+bool ConfigKeeper::PrepareKeptFiles(FileSwap& swap) {
+    std::vector<std::string> productKinds;
     if (keepSettings)
-        productPlace_.extensions.push_back(kSettingsExtension);
+        productKinds.push_back(kSettingsExtension);
     if (keepSectionLibrary)
-        productPlace_.extensions.push_back(kSectionExtension);
-    return Backup(previousFolder, kProductSaveFolderName, productPlace_);
-}
-
-bool ConfigKeeper::BackupDrawingLibrary() {
-    if (!keepDrawingLibrary)
+        productKinds.push_back(kSectionExtension);
+    const std::vector<std::string> libraryKinds =
+        keepDrawingLibrary ? std::vector<std::string>{kDrawingExtension} : std::vector<std::string>{};
+    if ((productKinds.empty() && libraryKinds.empty()) || previousFolder.empty())
         return true;
-    drawingPlace_.extensions = {kDrawingExtension};
-    return Backup(JoinPath(previousFolder, kDrawingLibraryName), kDrawingSaveFolderName, drawingPlace_);
-}
-
-void ConfigKeeper::RestoreProductConfig() {
-    if (!keepSettings && !keepSectionLibrary)
-        return;
-    if (!Fits(productFolder))
-        return;
-    // Whatever of this kind the place holds goes back, also a file an earlier run left there.
-    productPlace_.extensions = {kSettingsExtension, kSectionExtension};
-    Restore(productPlace_, productFolder);
-}
-
-void ConfigKeeper::RestoreDrawingLibrary() {
-    if (!keepDrawingLibrary)
-        return;
-    const std::string into = JoinPath(productFolder, kDrawingLibraryName);
-    if (!Fits(into))
-        return;
-    // After an aborted deployment the library folder was never made; the saved files belong there.
-    services_.files.CreateDirectory(into);
-    drawingPlace_.extensions = {kDrawingExtension};
-    Restore(drawingPlace_, into);
-}
-
-std::string ConfigKeeper::ChooseSaveFolder(const char* name, bool& made) {
-    platform::FileSystem& files = services_.files;
-    // This machine's own place, never the installation source: that may be a share other machines
-    // install from at the same moment, or a read-only medium.
-    std::vector<std::string> candidates;
-    if (const auto setupFolder = SetupFolder(services_.registry, services_.environment)) {
-        setupFolder_ = *setupFolder;
-        if (!IsFolder(files, *setupFolder))
-            files.CreateDirectory(*setupFolder);
-        const std::string inSetup = JoinPath(*setupFolder, name);
-        if (IsFolder(files, *setupFolder) && Fits(inSetup))
-            candidates.push_back(inSetup);
-    }
-    const std::string tempRoot = files.TempDirectory();
-    if (!tempRoot.empty()) {
-        const std::string inTemp = JoinPath(tempRoot, name);
-        if (Fits(inTemp))
-            candidates.push_back(inTemp);
-    }
-    for (const std::string& candidate : candidates) {
-        made = false;
-        const auto attributes = files.GetAttributes(candidate);
-        // A link there would take the saved files wherever it leads.
-        if (attributes && (*attributes & platform::kAttrReparsePoint))
-            continue;
-        if (attributes && (*attributes & platform::kAttrDirectory))
-            return candidate;
-        if (files.CreateDirectory(candidate) && IsFolder(files, candidate)) {
-            made = true;
-            return candidate;
+    const std::string previousLibrary = JoinPath(previousFolder, kDrawingLibraryName);
+    if (!SamePath(previousFolder, productFolder)) {
+        // Held while its files are read: nobody can put a link in its place meanwhile.
+        std::vector<std::string> levels = LevelsOf(previousFolder);
+        if (!libraryKinds.empty())
+            levels.push_back(previousLibrary);
+        if (previousHold_.Hold(levels, false) == HeldPath::Result::Link) {
+            journal_.Problem(previousHold_.FailedLevel() + " 是一个链接，其中的文件没有保留");
+            return true;
         }
     }
-    return std::string();
+    return KeepFrom(previousFolder, productFolder, productKinds, swap, keptInProduct_) &&
+           KeepFrom(previousLibrary, JoinPath(productFolder, kDrawingLibraryName), libraryKinds, swap,
+                    keptInLibrary_);
 }
 
-void ConfigKeeper::RemoveEmptySetupFolder() {
-    // Removing fails unless it is empty: what else the installer keeps there stays.
-    if (!setupFolder_.empty())
-        services_.files.RemoveDirectory(setupFolder_);
-}
-
-bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePlace& place) {
-    platform::FileSystem& files = services_.files;
-    // What lies behind a link is not the user's to keep: copied here it would become readable.
-    if (const auto link = FirstLinkOf(files, from)) {
-        journal_.Problem(*link + " 是一个链接，其中的文件没有保留");
+bool ConfigKeeper::KeepFrom(const std::string& from,
+                            const std::string& into,
+                            const std::vector<std::string>& extensions,
+                            FileSwap& swap,
+                            platform::NameIndex& kept) {
+    if (extensions.empty())
         return true;
+    platform::FileSystem& files = services_.files;
+    const bool sameFolder = SamePath(from, into);
+    if (!sameFolder && !previousHold_.Holds(from)) {
+        // Not there to be held: nothing to keep. There but not held: its files cannot be read safely.
+        if (!files.GetAttributes(from))
+            return true;
+        unsavedFile = from;
+        return false;
     }
-    std::vector<platform::DirEntry> toSave;  // upper-cased names
+    std::vector<platform::DirEntry> toKeep;
     const WalkEnd end = WalkFolder(files, from, nullptr, [&](const platform::DirEntry& entry) {
-        const std::string upperName = text936::ToUpper(entry.name);
-        if (!MatchesAny(upperName, place.extensions))
-            return WalkStep::Continue;
-        if (entry.attributes & platform::kAttrReparsePoint)
-            journal_.Problem(JoinPath(from, entry.name) + " 是一个链接，没有保留");
-        else
-            toSave.push_back({upperName, entry.attributes});
+        if (MatchesAny(text936::ToUpper(entry.name), extensions))
+            toKeep.push_back(entry);
         return WalkStep::Continue;
     });
     // A folder that is there but cannot be listed may hold files to keep: nothing is safe then.
@@ -261,87 +155,50 @@ bool ConfigKeeper::Backup(const std::string& from, const char* placeName, SavePl
         unsavedFile = from;
         return false;
     }
-
-    // Chosen even with nothing to save: files an unfinished run left there still go back.
-    place.folder = ChooseSaveFolder(placeName, place.madeByThisRun);
-    if (place.folder.empty()) {
-        if (toSave.empty())
-            return true;
-        unsavedFile = JoinPath(from, toSave.front().name);
-        return false;
-    }
-    journal_.Note("保存位置：" + place.folder);
-
-    for (const platform::DirEntry& entry : toSave) {
-        const std::string original = JoinPath(from, entry.name);
-        const std::string saved = JoinPath(place.folder, entry.name);
-        const std::string saving = JoinPath(place.folder, kSavingName);
-        if (!Fits(original) || !Fits(saved) || !Fits(saving)) {
-            unsavedFile = original;
+    const std::string fromFinal = files.FinalPath(from);
+    for (const platform::DirEntry& entry : toKeep) {
+        const std::string path = JoinPath(from, entry.name);
+        const std::string target = JoinPath(into, entry.name);
+        if (!text936::FitsBuffer(path, kPathBufferSize) || !text936::FitsBuffer(target, kPathBufferSize)) {
+            unsavedFile = path;
             return false;
         }
-        if (files.GetAttributes(saved)) {
-            journal_.Note("保存位置已有 " + saved + "（上次安装未完成时保存），保留它而不保存 " + original);
+        // What lies behind a link or another name is not the user's to keep: copied, it would
+        // become readable here.
+        const auto opened =
+            (entry.attributes & platform::kAttrReparsePoint) ? nullptr : files.OpenToRead(path);
+        const bool itself = opened && !(opened->Attributes() & platform::kAttrReparsePoint) &&
+                            opened->LinkCount() == 1 && !fromFinal.empty() &&
+                            text936::EqualsNoCase(opened->FinalPath(), JoinPath(fromFinal, entry.name));
+        if (opened && !itself) {
+            journal_.Problem(path + " 是一个链接或另有名称（硬链接），没有保留");
             continue;
         }
-        if (!CopyReplacing(files, original, entry.attributes, saving) || !files.MoveFile(saving, saved)) {
-            files.DeleteFile(saving);
-            unsavedFile = original;
+        if (!opened && (entry.attributes & platform::kAttrReparsePoint)) {
+            journal_.Problem(path + " 是一个链接，没有保留");
+            continue;
+        }
+        if (sameFolder) {
+            // Left where it is; held open by another program, it is still the user's file.
+            kept.FindOrAdd(entry.name, 1);
+            journal_.Note("保留 " + path);
+            continue;
+        }
+        platform::ContentCheck copied;
+        if (!opened ||
+            !swap.StageOpened(into, entry.name, files.GetAttributes(target).has_value(), *opened, copied)) {
+            unsavedFile = path;
             return false;
         }
-        place.saved.push_back(saved);
-        journal_.Note("已保存 " + original + " -> " + saved);
+        kept.FindOrAdd(entry.name, 1);
+        journal_.Note("保留 " + path + " -> " + target);
     }
     return true;
 }
 
-void ConfigKeeper::Restore(SavePlace& place, const std::string& into) {
-    if (place.folder.empty())
-        return;
-    platform::FileSystem& files = services_.files;
-    // Nothing goes back through a link, into the folder or over a file: it stays saved.
-    const auto intoLink = FirstLinkOf(files, into);
-    const auto links = LinkNamesIn(files, into);
-    const WalkEnd end = WalkFolder(files, place.folder, nullptr, [&](const platform::DirEntry& entry) {
-        const std::string upperName = text936::ToUpper(entry.name);
-        if (!MatchesAny(upperName, place.extensions))
-            return WalkStep::Continue;  // not something a backup saves: left alone
-        const std::string saved = JoinPath(place.folder, upperName);
-        const std::string target = JoinPath(into, upperName);
-        if (intoLink || links.Find(upperName, 0)) {
-            journal_.Problem("未能恢复保留的文件 " + target + "（" + intoLink.value_or(target) +
-                             " 是一个链接），它仍保存在 " + saved);
-            return WalkStep::Continue;
-        }
-        // A saved file leaves its place only by going back: the deployment has just replaced the
-        // one in the product folder.
-        if (!Fits(saved) || !Fits(target) || !MoveBack(files, saved, entry.attributes, into, upperName)) {
-            journal_.Problem("未能恢复保留的文件 " + target + "，它仍保存在 " + saved);
-            return WalkStep::Continue;
-        }
-        journal_.Note("已恢复 " + saved + " -> " + target);
-        return WalkStep::Continue;
-    });
-    if (end == WalkEnd::NotListed && IsFolder(files, place.folder))
-        journal_.Problem("未能读取保存位置 " + place.folder + "，其中保留的文件没有恢复");
-    // A copy an earlier run was cut off in is not the user's file: the original was still in place.
-    const std::string saving = JoinPath(place.folder, kSavingName);
-    if (Fits(saving) && files.GetAttributes(saving)) {
-        platform::ClearReadOnly(files, saving);
-        files.DeleteFile(saving);
-    }
-    files.RemoveDirectory(place.folder);
-    RemoveEmptySetupFolder();
-}
-
-void ConfigKeeper::Discard(SavePlace& place) {
-    for (const std::string& saved : place.saved)
-        services_.files.DeleteFile(saved);
-    place.saved.clear();
-    if (place.madeByThisRun && !place.folder.empty())
-        services_.files.RemoveDirectory(place.folder);
-    place.folder.clear();
-    RemoveEmptySetupFolder();
+bool ConfigKeeper::Keeps(const std::string& folder, const std::string& name) const {
+    const bool library = text936::EqualsNoCase(folder, JoinPath(productFolder, kDrawingLibraryName));
+    return (library ? keptInLibrary_ : keptInProduct_).Find(name, 0) != 0;
 }
 
 }  // namespace install

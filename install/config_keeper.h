@@ -1,20 +1,20 @@
 #pragma once
-// Saves the user's configuration files of the previous installation before the product files
-// are deployed, and puts them back into the new product folder afterwards.
+// The user's own files of a previous installation that a re-installation keeps: the settings
+// (".CFG") and section library (".SEC") files in the product folder, the drawing library (".SJY")
+// files in its drawing library, each kind when asked for.
 //
-// Settings (".CFG") and section library (".SEC") files go through "SetUp_Temp1", drawing
-// library (".SJY") files through "SetUp_Temp2". Each kind has exactly one save place per run, on
-// this machine: the folder in the installer's own folder below Program Files, or, when that cannot
-// be made, the folder of the same name under the user's temporary folder. Never the installation
-// source, which other machines may be installing from at the same moment. The restore reads only
-// the place the backup chose.
-//
-// A file already in the save place was left there by a run that stopped before its restore: it
-// is the user's file, so the backup never overwrites it and the restore puts it back.
+// Installed into the folder the previous installation used, those files are simply left where they
+// are: nothing is staged for their names, so the swap never touches them. Installed under another
+// root, they are copied from the previous folder into the new one through the same staging as the
+// product files, each read through a handle that is checked to be the file itself; the previous
+// folder is held, and stays as it is.
 
 #include <string>
 #include <vector>
 
+#include "install/file_swap.h"
+#include "install/held_path.h"
+#include "platform/name_index.h"
 #include "platform/services.h"
 #include "state/install_journal.h"
 
@@ -42,56 +42,42 @@ class ConfigKeeper {
     bool ReadPreviousFolder();
     // Records `productFolder` in the registry; a failure is reported as a problem.
     bool RecordProductFolder();
-
-    // Saves every file to keep. False when one could not be saved: `unsavedFile` names it, and
-    // nothing may be overwritten. Does nothing (true) unless one of the three flags is set.
-    bool BackupConfig();
-    // Puts back what the save places hold; a file that does not go back stays saved and is
-    // reported. Does nothing unless one of the three flags is set.
-    void RestoreConfig();
     // True when this installation's product folder holds files of the kinds the flags keep (or
-    // cannot be read): a deployment without a backup could then overwrite the user's files.
+    // cannot be read): without knowing the previous folder, an installation could replace them.
     bool ProductFolderHoldsKeptKinds();
-    // Deletes what this run's backup saved and the save folders it made, when the installation
-    // stops before anything was overwritten. Files left by an earlier run stay.
-    void DiscardBackup();
 
-    bool BackupProductConfig();
-    bool BackupDrawingLibrary();
-    void RestoreProductConfig();
-    void RestoreDrawingLibrary();
+    // Chooses the files to keep, before any product file is staged (nothing unless a flag is set).
+    // A file that is a link, has a second name or lies elsewhere than its name says is not kept:
+    // it is a problem, and nothing of its content is read. False when a file of the previous folder
+    // could not be staged into the new one: `unsavedFile` names it, and nothing may change.
+    bool PrepareKeptFiles(FileSwap& swap);
+    // Whether the file `name` of `folder` (the product folder or its drawing library) is the user's,
+    // kept: no product file may be staged for it.
+    bool Keeps(const std::string& folder, const std::string& name) const;
 
     std::string productFolder;
     std::string previousFolder;
     int keepSettings = 0;
     int keepSectionLibrary = 0;
     int keepDrawingLibrary = 0;
-    // The file (or folder) a failed backup could not save or read.
+    // The file (or folder) that could not be kept.
     std::string unsavedFile;
 
   private:
-    // One kind's save place as the backup chose it.
-    struct SavePlace {
-        std::string folder;              // empty: no backup of this kind ran, or no place
-        bool madeByThisRun = false;      // the folder did not exist before
-        std::vector<std::string> saved;  // files this run copied into it
-        std::vector<std::string> extensions;
-    };
-
-    bool Backup(const std::string& from, const char* placeName, SavePlace& place);
-    // The first of the two places that exists or can be made; empty when neither.
-    std::string ChooseSaveFolder(const char* name, bool& made);
-    // Removes the installer's own folder when nothing is left in it.
-    void RemoveEmptySetupFolder();
-    void Restore(SavePlace& place, const std::string& into);
-    void Discard(SavePlace& place);
+    // Keeps the files of `extensions` in `from` for `into` (both a product folder, or both its
+    // drawing library). False as PrepareKeptFiles.
+    bool KeepFrom(const std::string& from,
+                  const std::string& into,
+                  const std::vector<std::string>& extensions,
+                  FileSwap& swap,
+                  platform::NameIndex& kept);
 
     platform::Services& services_;
     state::InstallJournal ownJournal_;
     state::InstallJournal& journal_;
-    SavePlace productPlace_;
-    SavePlace drawingPlace_;
-    std::string setupFolder_;  // the installer's own folder, once a backup looked for it
+    HeldPath previousHold_;
+    platform::NameIndex keptInProduct_;
+    platform::NameIndex keptInLibrary_;
 };
 
 }  // namespace install

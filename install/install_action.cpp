@@ -7,7 +7,9 @@
 #include "install/active_setup.h"
 #include "install/bounded_progress.h"
 #include "install/config_keeper.h"
+#include "install/file_swap.h"
 #include "install/folder_walk.h"
+#include "install/held_path.h"
 #include "install/install_root.h"
 #include "install/locations.h"
 #include "install/product_deployer.h"
@@ -39,6 +41,12 @@ constexpr char kLinkInRootBefore[] = "安装路径中的 ";
 constexpr char kLinkInRootAfter[] =
     " 是一个链接（重解析点），安装的文件可能被写到其他位置 !\n\n为安全起见，安装已停止，没有做任何更改。"
     "请选择其他安装路径。";
+constexpr char kNotHeldBefore[] = "无法锁定安装路径中的 ";
+constexpr char kNotHeldAfter[] =
+    " ，安装的文件可能被写到其他位置 !\n\n为安全起见，安装已停止，没有做任何更改。请选择其他安装路径。";
+constexpr char kAbortedText[] = "安装已中止。\n\n已恢复原有的文件，没有做任何更改。";
+constexpr char kRolledBackBefore[] = "无法完成安装：\n\n";
+constexpr char kRolledBackAfter[] = "\n\n已恢复原有的文件，没有做任何更改。";
 constexpr char kLogFailedText[] = "\n\n注意：安装日志无法写入。";
 
 constexpr int kProgressMaximum = 50;
@@ -64,16 +72,51 @@ bool AcceptRoot(InstallContext& context, InstallPage& page, const std::string& r
     return false;
 }
 
-// Stops before anything was overwritten: the keeper's copies are taken back and the page stays.
-bool StopUnchanged(InstallContext& context,
-                   InstallPage& page,
-                   ConfigKeeper& keeper,
-                   const std::string& text) {
-    keeper.DiscardBackup();
+// Stops before anything was changed; the page stays.
+bool StopUnchanged(InstallContext& context, InstallPage& page, const std::string& text) {
     page.Progress().SetPos(0);
     Tell(context, page, text);
     context.journal.SetOutcome(state::InstallOutcome::Stopped);
     return false;
+}
+
+// A level of the root that cannot be held or is a link: stops before anything changes.
+bool StopAtLevel(InstallContext& context, InstallPage& page, const HeldPath& held, HeldPath::Result result) {
+    const std::string& level = held.FailedLevel();
+    if (result == HeldPath::Result::Link) {
+        context.journal.Note("安装路径中的 " + level + " 是链接，安装已停止");
+        return StopUnchanged(context, page, kLinkInRootBefore + level + kLinkInRootAfter);
+    }
+    if (!context.services.files.GetAttributes(level)) {
+        context.journal.Note("无法创建安装目录 " + level + "，安装已停止");
+        return StopUnchanged(context, page, kRootNotMadeBefore + level + kRootNotMadeAfter);
+    }
+    context.journal.Note("无法锁定安装路径中的 " + level + "，安装已停止");
+    return StopUnchanged(context, page, kNotHeldBefore + level + kNotHeldAfter);
+}
+
+// Undoes the staging (or a swap that failed, already undone) and the folders made for it: the
+// product folder is as before. The wizard ends, as after an abort.
+bool RollBack(InstallContext& context,
+              InstallPage& page,
+              FileSwap& swap,
+              HeldPath& held,
+              const std::string& text) {
+    swap.Discard();
+    held.RemoveWhatWasMade();
+    context.journal.Note("安装没有完成，已恢复原有的文件，没有做任何更改");
+    page.Progress().SetPos(0);
+    Tell(context, page, text);
+    context.journal.SetOutcome(state::InstallOutcome::Stopped);
+    page.CancelPage();
+    return false;
+}
+
+// A seed for the staged names that differs from run to run.
+unsigned StagingSeed(platform::Environment& environment) {
+    const platform::UtcTime now = environment.Now();
+    return static_cast<unsigned>(((now.day * 24 + now.hour) * 60 + now.minute) * 60000 + now.second * 1000 +
+                                 now.millisecond);
 }
 
 }  // namespace
@@ -131,13 +174,18 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     }
     // "C:\CAD Tools\\" is "C:\CAD Tools" everywhere from here on.
     const std::string installPath = *CanonicalRoot(page.InstallPath());
-    // Whoever may change a level of the root could send everything written below it elsewhere.
-    if (const auto link = FirstLinkOf(services.files, ProductFolderOf(installPath))) {
-        journal.Note("安装路径中的 " + *link + " 是链接，安装已停止");
-        Tell(context, page, kLinkInRootBefore + *link + kLinkInRootAfter);
-        journal.SetOutcome(state::InstallOutcome::Stopped);
-        return false;
-    }
+    const std::string productFolder = ProductFolderOf(installPath);
+    const std::string libraryFolder = JoinPath(productFolder, kDrawingLibraryName);
+    std::vector<std::string> levels = RootLevels(installPath);
+    levels.insert(levels.end(),
+                  {productFolder, JoinPath(productFolder, kEmptyTempFolderName), libraryFolder});
+
+    // Every level is held from here to the end, so that nobody can put a link in the place of one
+    // while the run writes below it. What exists is held now; what is missing, once it is made.
+    HeldPath held(services.files);
+    if (const auto result = held.Hold(levels, false);
+        result != HeldPath::Result::Held && result != HeldPath::Result::Missing)
+        return StopAtLevel(context, page, held, result);
 
     std::string source;
     if (!LocateSourceFolder(services, source)) {
@@ -159,39 +207,57 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     keeper.keepDrawingLibrary = page.KeepDrawingLibrary();
     // The product folder the registry named before this installation records the new one.
     const std::string previousFolder = keeper.ReadPreviousFolder() ? keeper.previousFolder : std::string();
-    if (!previousFolder.empty()) {
-        if (!keeper.BackupConfig()) {
-            journal.Note("无法保存要保留的文件 " + keeper.unsavedFile + "，安装已停止");
-            return StopUnchanged(context, page, keeper,
-                                 kNotSavedBefore + keeper.unsavedFile + kNotSavedAfter);
-        }
-        progress.StepIt();
-    } else if (keeper.ProductFolderHoldsKeptKinds()) {
-        // Keeping was asked for, but without the record nothing was saved: deploying now could
-        // overwrite the very files the user wants to keep.
+    if (previousFolder.empty() && keeper.ProductFolderHoldsKeptKinds()) {
+        // Keeping was asked for, but without the record the files to keep cannot be known.
         journal.Note("无法读取上次安装的位置 " + RecordKeyDisplayName(services.registry) + "，安装已停止");
-        return StopUnchanged(context, page, keeper, kRecordUnreadableText);
-    } else {
-        // No previous installation: nothing to save, and nothing to put back.
+        return StopUnchanged(context, page, kRecordUnreadableText);
+    }
+    if (previousFolder.empty()) {
+        // No previous installation: nothing to keep.
         keeper.keepSettings = keeper.keepSectionLibrary = keeper.keepDrawingLibrary = 0;
     }
 
-    if (!CreateRootFolder(services.files, installPath)) {
-        journal.Note("无法创建安装目录 " + installPath + "，安装已停止");
-        return StopUnchanged(context, page, keeper, kRootNotMadeBefore + installPath + kRootNotMadeAfter);
+    if (const auto result = held.Hold(levels, true); result != HeldPath::Result::Held) {
+        held.RemoveWhatWasMade();
+        return StopAtLevel(context, page, held, result);
     }
+    // What a run cut off part way left here is finished or undone before this one begins.
+    FinishOrUndoEarlierSwap(services.files, journal, productFolder, libraryFolder);
+
+    FileSwap swap(services.files, journal, productFolder, libraryFolder);
+    if (!swap.Begin(StagingSeed(services.environment))) {
+        journal.Note(swap.failureReason + "，安装已停止");
+        held.RemoveWhatWasMade();
+        return StopUnchanged(context, page, kRolledBackBefore + swap.failureReason + kRolledBackAfter);
+    }
+    if (!keeper.PrepareKeptFiles(swap)) {
+        journal.Note("无法保留文件 " + keeper.unsavedFile + "，安装已停止");
+        swap.Discard();
+        held.RemoveWhatWasMade();
+        return StopUnchanged(context, page, kNotSavedBefore + keeper.unsavedFile + kNotSavedAfter);
+    }
+    if (!previousFolder.empty())
+        progress.StepIt();
 
     ProductDeployer deployer(services, installPath, progress, journal);
     deployer.sourceFolder = source;
-    if (!deployer.DeployProductFiles()) {
-        keeper.RestoreConfig();
-        journal.SetOutcome(state::InstallOutcome::Stopped);
-        page.CancelPage();
-        return false;
+    deployer.swap = &swap;
+    deployer.keeper = &keeper;
+    const bool staged = deployer.DeployProductFiles() && deployer.DeployDrawingLibrary();
+    if (!staged) {
+        const std::string text = deployer.failedFile.empty()
+                                     ? std::string(kAbortedText)
+                                     : kRolledBackBefore + deployer.failedFile + "（" +
+                                           deployer.failureReason + "）" + kRolledBackAfter;
+        return RollBack(context, page, swap, held, text);
     }
-
-    deployer.DeployDrawingLibrary();
     progress.StepIt();
+    if (!deployer.PutInPlace()) {
+        return RollBack(context, page, swap, held,
+                        kRolledBackBefore + deployer.failedFile + "（" + deployer.failureReason + "）" +
+                            kRolledBackAfter);
+    }
+    swap.DeleteBackups();
 
     context.inventory.targetRoot = text936::WithoutTrailingBackslash(installPath);
     const std::size_t problemsBefore = journal.Problems().size();
@@ -208,13 +274,11 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     progress.StepIt();
     context.inventory.DeployFonts(services, source, context.options.releaseChosen, journal);
     progress.StepIt();
-
-    keeper.RestoreConfig();
     progress.StepIt();
 
     keeper.RecordProductFolder();
     if (setupFolder)
-        PrepareUninstall(context, ProductFolderOf(installPath), *setupFolder, previousFolder);
+        PrepareUninstall(context, productFolder, *setupFolder);
     progress.SetPos(kProgressMaximum);
     context.journal.SetOutcome(context.journal.HasProblems() ? state::InstallOutcome::InstalledWithProblems
                                                              : state::InstallOutcome::Installed);

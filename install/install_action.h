@@ -14,6 +14,9 @@ struct InstallContext {
     state::InstallOptions& options;
     state::AcadInventory& inventory;
     state::InstallJournal& journal;
+    // The running program's own file, held since the start so that nobody can rename or replace it;
+    // the uninstaller is written from it. nullptr: held when the uninstaller is written.
+    platform::OpenedFile* program = nullptr;
 };
 
 // The button handler: warns once per run while AutoCAD is running, then reads the page,
@@ -21,9 +24,10 @@ struct InstallContext {
 // the page. Leaves the page open when the warning was shown or the installation did not start.
 void OnInstallButton(InstallContext& context, InstallPage& page);
 
-// Installs into the page's root. False when the root is empty or the source is missing (the
-// page stays open, nothing changed) or when the user aborted the copy (the page was cancelled,
-// saved files put back, nothing registered, the previous record kept).
+// Installs into the page's root. False when the root is refused, the source is missing or a level
+// of the root cannot be held (the page stays open, nothing changed), or when the user aborted the
+// copy or a file could not be staged or put in place (every file as before, nothing registered,
+// the previous record kept; the page was cancelled).
 bool InstallProduct(InstallContext& context, InstallPage& page);
 
 }  // namespace install

@@ -124,6 +124,19 @@ bool SamePath(const std::string& a, const std::string& b) {
     return text936::EqualsNoCase(ComparablePath(a), ComparablePath(b));
 }
 
+std::vector<std::string> RootLevels(const std::string& root) {
+    const auto parts = SplitRoot(root);
+    if (!parts || CheckInstallRoot(root) != RootCheck::Good)
+        return {};
+    std::vector<std::string> levels{parts->base.size() == 2 ? parts->base + "\\" : parts->base};
+    std::string path = parts->base;
+    for (const std::string& level : parts->levels) {
+        path += "\\" + level;
+        levels.push_back(path);
+    }
+    return levels;
+}
+
 bool CreateRootFolder(platform::FileSystem& files, const std::string& root) {
     const auto parts = SplitRoot(root);
     if (!parts)

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -28,6 +29,10 @@ std::optional<std::string> CanonicalRoot(const std::string& root);
 std::string ComparablePath(const std::string& path);
 // Whether two paths name the same place: comparable forms equal without regard to letter case.
 bool SamePath(const std::string& a, const std::string& b);
+
+// The folders a root consists of, from its drive ("X:\") or share ("\\server\share") down to the
+// root itself; empty when CheckInstallRoot does not find it Good.
+std::vector<std::string> RootLevels(const std::string& root);
 
 // Creates every missing level of a root that passed CheckInstallRoot (the drive, server and share
 // are never created). True when the root is a folder afterwards.

@@ -43,23 +43,24 @@ const char* WhyNotDeployed(const std::string& name) {
     return nullptr;
 }
 
-// Creates one folder level unless its path would not fit the 260-byte buffer.
-void CreateFolderIfFits(platform::FileSystem& files, const std::string& path) {
-    if (text936::FitsBuffer(path, kPathBufferSize))
-        files.CreateDirectory(path);
-}
-
 bool IsFolder(platform::FileSystem& files, const std::string& path) {
     const auto attributes = files.GetAttributes(path);
     return attributes && (*attributes & platform::kAttrDirectory);
 }
 
-bool IsLink(platform::FileSystem& files, const std::string& path) {
-    const auto attributes = files.GetAttributes(path);
-    return attributes && (*attributes & platform::kAttrReparsePoint);
+// The names `folder` holds now, listed once: a walk of thousands of files asks nothing more per file.
+platform::NameIndex NamesIn(platform::FileSystem& files, const std::string& folder) {
+    platform::NameIndex names;
+    const std::string pattern = folder + "\\*.*";
+    platform::DirEntry entry;
+    auto search = text936::FitsBuffer(pattern, kPathBufferSize) ? files.FindFirst(pattern, entry) : nullptr;
+    if (!search)
+        return names;
+    do {
+        names.FindOrAdd(entry.name, (entry.attributes & platform::kAttrReparsePoint) ? 2 : 1);
+    } while (search->Next(entry));
+    return names;
 }
-
-constexpr char kLinkNotWritten[] = "是一个链接，未写入：";
 
 }  // namespace
 
@@ -91,117 +92,110 @@ bool ProductDeployer::DeployProductFiles() {
     std::string source;
     if (!LocateSource(source))
         return false;
+    const bool staged = StageFolder(source, JoinPath(rootFolder, kProductFolderName), true);
+    return staged;
+}
 
-    const std::string productFolder = JoinPath(rootFolder, kProductFolderName);
-    CreateFolderIfFits(services_.files, productFolder);
-    const std::string tempFolder = JoinPath(productFolder, kEmptyTempFolderName);
-    CreateFolderIfFits(services_.files, tempFolder);
-    if (!IsFolder(services_.files, tempFolder))
-        journal_.Problem("未能创建文件夹 " + tempFolder);
+bool ProductDeployer::DeployDrawingLibrary() {
+    std::string source;
+    if (!LocateSource(source)) {
+        journal_.Problem("未找到安装文件夹，扩展绘图库没有安装");
+        return true;
+    }
+    const std::string librarySource = JoinPath(source, kDrawingLibraryName);
+    const std::string libraryTarget = JoinPath(JoinPath(rootFolder, kProductFolderName), kDrawingLibraryName);
+    return StageFolder(librarySource, libraryTarget, false);
+}
 
-    // A copy onto a link would write wherever it leads.
-    const auto links = LinkNamesIn(services_.files, productFolder);
+bool ProductDeployer::StageFolder(const std::string& source, const std::string& target, bool productFiles) {
+    platform::FileSystem& files = services_.files;
+    const platform::NameIndex existing = NamesIn(files, target);
     const WalkEnd end = WalkFolder(
-        services_.files, source, [this] { progress_.StepIt(); },
+        files, source, [this] { progress_.StepIt(); },
         [&](const platform::DirEntry& entry) {
-            if (const char* why = WhyNotDeployed(entry.name)) {
+            if (const char* why = productFiles ? WhyNotDeployed(entry.name) : nullptr) {
                 journal_.Note(kLeftOut + JoinPath(source, entry.name) + "（" + why + "）");
                 return WalkStep::Continue;
             }
-            if (links.Find(entry.name, 0)) {
-                journal_.Problem(kLinkNotWritten + JoinPath(productFolder, entry.name));
-                return WalkStep::Continue;
-            }
-            const bool copied = CopyProductFile(JoinPath(source, entry.name), entry.attributes,
-                                                JoinPath(productFolder, entry.name));
-            return copied ? WalkStep::Continue : WalkStep::Stop;
+            if (keeper && keeper->Keeps(target, entry.name))
+                return WalkStep::Continue;  // the user's file, or their copy staged already
+            // A file from a read-only medium installs writable; the source loses the bit too.
+            platform::ClearListedReadOnly(files, JoinPath(source, entry.name), entry.attributes);
+            return StageFile(JoinPath(source, entry.name), target, entry.name, existing) ? WalkStep::Continue
+                                                                                         : WalkStep::Stop;
         },
         [&](const platform::DirEntry& folder) {
-            if (!text936::EqualsNoCase(folder.name, kDrawingLibraryName)) {
+            if (!productFiles) {
+                journal_.Note(kLeftOut + JoinPath(source, folder.name) +
+                              "（扩展绘图库只安装其中的文件，不含子文件夹）");
+            } else if (!text936::EqualsNoCase(folder.name, kDrawingLibraryName)) {
                 journal_.Note(kLeftOut + JoinPath(source, folder.name) + "（文件夹：只安装" +
                               kDrawingLibraryName + "文件夹）");
             }
         });
-    if (end == WalkEnd::NotListed)
-        journal_.Problem("未能读取安装文件夹 " + source + "，产品文件没有安装");
+    if (end == WalkEnd::NotListed) {
+        // A source without a library ships none; one that is there but cannot be read is a problem.
+        if (productFiles)
+            journal_.Problem("未能读取安装文件夹 " + source + "，产品文件没有安装");
+        else if (IsFolder(files, source))
+            journal_.Problem("未能读取扩展绘图库文件夹 " + source + "，其中的文件没有安装");
+    }
     return end != WalkEnd::Stopped;
 }
 
-bool ProductDeployer::CopyProductFile(const std::string& from,
-                                      std::uint32_t fromAttributes,
-                                      const std::string& to) {
-    platform::FileSystem& files = services_.files;
-    platform::ClearListedReadOnly(files, from, fromAttributes);
+bool ProductDeployer::StageFile(const std::string& from,
+                                const std::string& folder,
+                                const std::string& name,
+                                const platform::NameIndex& existing) {
+    const std::string to = JoinPath(folder, name);
+    const std::size_t found = existing.Find(name, 0);
+    if (found == 2)
+        journal_.Note(to + " 是一个链接，将由新文件取代（不写入链接所指的位置）");
     platform::ContentCheck copied;
-    while (!platform::CopyOverReadOnly(files, from, to, &copied)) {
+    platform::FileSystem& files = services_.files;
+    // A file held open (AutoCAD running) could not be swapped out at the end: asked about now.
+    const auto staged = [&] {
+        if (found != 0 && !files.CanRename(to)) {
+            if (swap)
+                swap->failureReason = "文件正在使用";
+            return false;
+        }
+        return swap && swap->StageCopy(folder, name, found != 0, from, copied);
+    };
+    while (!staged()) {
         // Taken before the box, whose own calls would replace it.
         const std::string error = platform::DescribeSystemError(services_.environment.LastError());
         const int answer = services_.prompts.Show(services_.prompts.ActiveWindow(),
                                                   kCopyFailedBefore + to + kCopyFailedAfter,
                                                   kCopyFailedCaption, platform::kMbAbortRetryIgnore);
+        const std::string why = swap ? swap->failureReason : std::string("没有暂存位置");
         // A box that could not be shown (0) asked nobody: retrying would spin for ever without a
         // word on screen, so it ends the walk as abort does.
         if (answer == platform::kIdAbort || answer == kNoAnswer) {
-            journal_.Note("复制失败，安装中止：" + from + " -> " + to + error);
+            journal_.Note("复制失败，安装中止：" + from + " -> " + to + "（" + why + "）" + error);
             return false;
         }
         if (answer == platform::kIdIgnore) {
-            journal_.Problem("已跳过无法复制的文件 " + to + error);
+            journal_.Problem("已跳过无法复制的文件 " + to + "（" + why + "）" + error + "，它保持原有的版本");
             return true;
         }
     }
-    platform::ClearCarriedReadOnly(files, fromAttributes, to);
     journal_.Note("已复制 " + from + " -> " + to);
     journal_.FileInstalled(state::InstalledFile{to, copied.size, copied.crc});
     return true;
 }
 
-void ProductDeployer::DeployDrawingLibrary() {
-    std::string source;
-    if (!LocateSource(source)) {
-        journal_.Problem("未找到安装文件夹，扩展绘图库没有安装");
-        return;
+bool ProductDeployer::PutInPlace() {
+    if (!swap)
+        return false;
+    if (swap->Swap()) {
+        journal_.Note("已将 " + std::to_string(swap->StagedCount()) + " 个新文件替换到位");
+        return true;
     }
-
-    const std::string librarySource = JoinPath(source, kDrawingLibraryName);
-    const std::string libraryTarget = JoinPath(JoinPath(rootFolder, kProductFolderName), kDrawingLibraryName);
-    CreateFolderIfFits(services_.files, libraryTarget);
-
-    platform::FileSystem& files = services_.files;
-    if (IsLink(files, libraryTarget)) {
-        journal_.Problem(kLinkNotWritten + libraryTarget + "，扩展绘图库没有安装");
-        return;
-    }
-    const auto links = LinkNamesIn(files, libraryTarget);
-    const WalkEnd end = WalkFolder(
-        files, librarySource, [this] { progress_.StepIt(); },
-        [&](const platform::DirEntry& entry) {
-            const std::string from = JoinPath(librarySource, entry.name);
-            const std::string to = JoinPath(libraryTarget, entry.name);
-            if (links.Find(entry.name, 0)) {
-                journal_.Problem(kLinkNotWritten + to);
-                return WalkStep::Continue;
-            }
-            platform::ClearListedReadOnly(files, from, entry.attributes);
-            platform::ContentCheck copied;
-            if (!platform::CopyOverReadOnly(files, from, to, &copied)) {
-                journal_.Problem("未能复制扩展绘图库文件 " + to);
-                return WalkStep::Continue;
-            }
-            platform::ClearCarriedReadOnly(files, entry.attributes, to);
-            journal_.Note("已复制 " + from + " -> " + to);
-            journal_.FileInstalled(state::InstalledFile{to, copied.size, copied.crc});
-            return WalkStep::Continue;
-        },
-        [&](const platform::DirEntry& folder) {
-            journal_.Note(kLeftOut + JoinPath(librarySource, folder.name) +
-                          "（扩展绘图库只安装其中的文件，不含子文件夹）");
-        });
-    // A source without a library ships none; one that is there but cannot be read is a problem.
-    if (end != WalkEnd::NotListed)
-        return;
-    if (IsFolder(files, librarySource))
-        journal_.Problem("未能读取扩展绘图库文件夹 " + librarySource + "，其中的文件没有安装");
+    failedFile = swap->failedFile;
+    failureReason = swap->failureReason;
+    journal_.Note("无法替换 " + failedFile + "（" + failureReason + "），已恢复原有文件");
+    return false;
 }
 
 }  // namespace install

@@ -1,9 +1,14 @@
 #pragma once
-// Copies the product from the installation source into the product folder under the root.
+// Stages the product from the installation source into the product folder under the root: every
+// file is written whole under a staged name beside the one it replaces, and takes its name only at
+// the swap, when every file is there (install/file_swap.h).
 
 #include <cstdint>
 #include <string>
 
+#include "install/config_keeper.h"
+#include "install/file_swap.h"
+#include "platform/name_index.h"
 #include "platform/progress_bar.h"
 #include "platform/services.h"
 #include "state/install_journal.h"
@@ -26,27 +31,42 @@ class ProductDeployer {
     ProductDeployer(const ProductDeployer&) = delete;
     ProductDeployer& operator=(const ProductDeployer&) = delete;
 
-    // Creates the product folder and its "temp", then copies every file at the top level of the
-    // source except the setup program, the two fonts and Brelix.prt (one progress step per pass).
-    // A failed copy asks abort / retry / ignore; an ignored file is reported as a problem. False
-    // when the source is missing (its message has been shown) or the user aborted; true otherwise.
+    // Stages every file at the top level of the source except the setup program, the two fonts and
+    // Brelix.prt, and those the keeper keeps (one progress step per pass). A failed copy asks abort /
+    // retry / ignore; an ignored file keeps its previous version (or stays missing) and is reported
+    // as a problem. False when the source is missing (its message has been shown) or the user
+    // aborted; true otherwise. The product folder and its "temp" must exist.
     bool DeployProductFiles();
 
-    // Creates "<product folder>\Brelix扩展绘图库" and copies the files of the source's folder of
-    // that name into it (one progress step per pass). A file that does not copy is a problem.
-    void DeployDrawingLibrary();
+    // Stages the files of the source's "Brelix扩展绘图库" for "<product folder>\Brelix扩展绘图库",
+    // which must exist, asking as DeployProductFiles does (one progress step per pass). False when
+    // the user aborted.
+    bool DeployDrawingLibrary();
+
+    // Puts every staged file in place (FileSwap::Swap); false when that failed and everything was put back.
+    bool PutInPlace();
 
     // The installation root without one trailing "\".
     std::string rootFolder;
     // The installation source, when the caller has located it; empty: each deployment locates it.
     std::string sourceFolder;
-    // Learns each file copied, when set (not owned).
-    state::InstallJournal* journal = nullptr;
+    // Where the files are staged (not owned; set before a deployment).
+    FileSwap* swap = nullptr;
+    // The user's files to leave alone, when set (not owned).
+    const ConfigKeeper* keeper = nullptr;
+    // After a deployment or PutInPlace that failed: the file, and why.
+    std::string failedFile;
+    std::string failureReason;
 
   private:
-    // Copies one product file, asking until it is copied or the user gives up on it.
-    // False when the user chose abort.
-    bool CopyProductFile(const std::string& from, std::uint32_t fromAttributes, const std::string& to);
+    // Stages one file, asking until it is staged or the user gives up on it. False when the user
+    // chose abort.
+    bool StageFile(const std::string& from,
+                   const std::string& folder,
+                   const std::string& name,
+                   const platform::NameIndex& existing);
+    // Stages the files of `source` for `target` (see DeployProductFiles).
+    bool StageFolder(const std::string& source, const std::string& target, bool productFiles);
     bool LocateSource(std::string& source);
 
     platform::Services& services_;

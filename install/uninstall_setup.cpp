@@ -1,7 +1,7 @@
 #include "install/uninstall_setup.h"
 
+#include <memory>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "install/active_setup.h"
@@ -19,33 +19,40 @@ namespace install {
 
 namespace {
 
-// The uninstaller's size in bytes once it is in place; nullopt when it could not be copied.
-std::optional<std::uint64_t> CopyUninstaller(platform::FileSystem& files, const std::string& target) {
-    const std::string program = files.ProgramPath();
+// The uninstaller's size in bytes once it is in place; nullopt when it could not be written. Written
+// from `program`, the running program's file held since the start, never from its path, which whoever
+// may write the folder it runs from could have given to another program.
+std::optional<std::uint64_t> WriteUninstaller(platform::FileSystem& files,
+                                              platform::OpenedFile& program,
+                                              const std::string& target,
+                                              state::InstallJournal& journal) {
     std::uint64_t size = 0;
     const auto count = [&size](const char*, std::size_t piece) { size += piece; };
     // Installing again from the uninstaller itself has nothing to copy; its size only feeds the
     // estimate in Programs and Features.
-    if (text936::EqualsNoCase(program, target)) {
-        if (!files.ReadPieces(program, kLargestCheckedFile, count))
+    if (text936::EqualsNoCase(files.ProgramPath(), target)) {
+        if (!program.ReadPieces(kLargestCheckedFile, count))
             size = 0;
         return size;
     }
+    const std::string being = target + ".new";
+    files.DeleteFile(being);  // left by a run cut off while writing it
+    if (!text936::FitsBuffer(being, kPathBufferSize) || !files.CopyOpenedToNewFile(program, being, count)) {
+        journal.Problem("未能写入卸载程序 " + target);
+        return std::nullopt;
+    }
     platform::ClearReadOnly(files, target);
-    return files.CopyFileReporting(program, target, count) ? std::optional(size) : std::nullopt;
-}
-
-bool IsFile(platform::FileSystem& files, const std::string& path) {
-    const auto attributes = files.GetAttributes(path);
-    return attributes && !(*attributes & platform::kAttrDirectory);
+    if (!files.Rename(being, target)) {
+        files.DeleteFile(being);
+        journal.Problem("未能写入卸载程序 " + target);
+        return std::nullopt;
+    }
+    return size;
 }
 
 // An earlier installation's uninstaller, record and per-user program in `folder`, once the new
 // record holds what the old one said; the folder too when it is a setup folder left empty.
-void RetireEarlier(platform::FileSystem& files,
-                   const std::string& folder,
-                   bool setupFolder,
-                   state::InstallJournal& journal) {
+void RetireEarlier(platform::FileSystem& files, const std::string& folder, state::InstallJournal& journal) {
     for (const char* name : {kUninstallerName, kInstallRecordName, kUserProgramName}) {
         const std::string path = JoinPath(folder, name);
         if (!files.GetAttributes(path))
@@ -56,7 +63,7 @@ void RetireEarlier(platform::FileSystem& files,
         else
             journal.Problem("未能删除早先的 " + path);
     }
-    if (setupFolder && files.RemoveDirectory(folder))
+    if (files.RemoveDirectory(folder))
         journal.Note("已删除早先的安装程序文件夹 " + folder);
 }
 
@@ -78,8 +85,7 @@ std::optional<std::string> MakeSetupFolder(InstallContext& context) {
 
 void PrepareUninstall(InstallContext& context,
                       const std::string& productFolder,
-                      const std::string& setupFolder,
-                      const std::string& previousFolder) {
+                      const std::string& setupFolder) {
     platform::Services& services = context.services;
     platform::FileSystem& files = services.files;
     state::InstallJournal& journal = context.journal;
@@ -91,30 +97,29 @@ void PrepareUninstall(InstallContext& context,
         return;
     }
 
-    const auto uninstallerSize = CopyUninstaller(files, uninstaller);
-    if (uninstallerSize)
-        journal.Note("已复制卸载程序 " + uninstaller);
+    std::unique_ptr<platform::OpenedFile> heldHere;
+    platform::OpenedFile* program = context.program;
+    if (!program) {
+        heldHere = files.HoldProgramFile();
+        program = heldHere.get();
+    }
+    std::optional<std::uint64_t> uninstallerSize;
+    if (!program)
+        journal.Problem("无法确认正在运行的安装程序文件（它可能已被替换），未写入卸载程序 " + uninstaller);
     else
-        journal.Problem("未能复制卸载程序 " + uninstaller +
-                        platform::DescribeSystemError(services.environment.LastError()));
+        uninstallerSize = WriteUninstaller(files, *program, uninstaller, journal);
+    if (uninstallerSize)
+        journal.Note("已写入卸载程序 " + uninstaller);
 
     // What earlier installations recorded, oldest first; their places, to clear once it is kept.
     InstallRecord record;
-    std::vector<std::pair<std::string, bool>> earlier;
-    const std::string previousUninstaller = JoinPath(previousFolder, kUninstallerName);
-    if (!previousFolder.empty() && text936::FitsBuffer(previousUninstaller, kPathBufferSize) &&
-        IsFile(files, previousUninstaller)) {
-        if (auto found = ReadInstallRecord(files, previousFolder)) {
-            MergeRecord(record, *found);
-            earlier.emplace_back(previousFolder, false);
-        }
-    }
+    std::vector<std::string> earlier;
     const std::vector<std::string> setupFolders = SetupFolders(services.registry, services.environment);
     for (auto folder = setupFolders.rbegin(); folder != setupFolders.rend(); ++folder) {
         if (auto found = ReadInstallRecord(files, *folder)) {
             MergeRecord(record, *found);
             if (!text936::EqualsNoCase(*folder, setupFolder))
-                earlier.emplace_back(*folder, true);
+                earlier.push_back(*folder);
         }
     }
     MergeRecord(record, RecordFromJournal(journal, productFolder));
@@ -123,8 +128,8 @@ void PrepareUninstall(InstallContext& context,
         journal.Note("已写入安装记录 " + recordFile);
         for (const EarlierFolder& kept : record.earlierFolders)
             journal.Note("安装记录保留早先的产品文件夹 " + kept.folder + "（卸载时删除其中安装的文件）");
-        for (const auto& [folder, isSetupFolder] : earlier)
-            RetireEarlier(files, folder, isSetupFolder, journal);
+        for (const std::string& folder : earlier)
+            RetireEarlier(files, folder, journal);
     } else {
         journal.Problem("未能写入安装记录 " + recordFile);
     }

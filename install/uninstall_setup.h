@@ -13,16 +13,14 @@ namespace install {
 // in the journal, when Program Files is not known or the folder cannot be made.
 std::optional<std::string> MakeSetupFolder(InstallContext& context);
 
-// Copies the running program into `setupFolder` as Uninstall.exe, writes the installation record
-// there (naming `productFolder`), and writes the Programs and Features entry. The record takes in
-// what earlier installations recorded: the one in either build's setup folder, and one an earlier
-// build left in `previousFolder` (the product folder the registry named before this installation)
-// beside its Uninstall.exe. Once the new record is written, the earlier uninstallers and records
-// go. A record in a product folder the registry does not name is never read. Each failure is a
+// Writes the running program (the file held in the context) into `setupFolder` as Uninstall.exe,
+// writes the installation record there (naming `productFolder`), and writes the Programs and
+// Features entry. The record takes in what earlier installations recorded in either build's setup
+// folder; once the new record is written, the other build's uninstaller and record go. Records and
+// uninstallers are read from setup folders only: a product folder is the user's. Each failure is a
 // problem in the journal; the rest goes on.
 void PrepareUninstall(InstallContext& context,
                       const std::string& productFolder,
-                      const std::string& setupFolder,
-                      const std::string& previousFolder);
+                      const std::string& setupFolder);
 
 }  // namespace install

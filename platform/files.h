@@ -32,14 +32,18 @@ class FileSearch {
     virtual bool Next(DirEntry& entry) = 0;
 };
 
-// A file held open by the uninstall from its check to its deletion, so that nothing can be swapped
-// in between. Opened without following a final link where the system allows it.
-class FileToDelete {
+// A file held open from its check to its use (read, copied or deleted), so that nothing can be
+// swapped in between: nobody can rename, replace or delete it while it is held. Opened without
+// following a final link where the system allows it.
+class OpenedFile {
   public:
-    virtual ~FileToDelete() = default;
+    virtual ~OpenedFile() = default;
     // What the handle holds, as opened: kAttrReparsePoint for a link that was not followed.
     virtual std::uint32_t Attributes() const = 0;
     virtual std::uint64_t Size() const = 0;
+    // How many names the file has (hard links): more than one, and a write or an attribute change
+    // through any of them reaches a file somewhere else too.
+    virtual std::uint32_t LinkCount() const = 0;
     // Where the system resolved the handle to (every link followed), as "C:\..." or
     // "\\server\share\..."; empty when unknown.
     virtual std::string FinalPath() = 0;
@@ -47,8 +51,20 @@ class FileToDelete {
     virtual bool ReadPieces(std::size_t maxBytes,
                             const std::function<void(const char* data, std::size_t size)>& consume) = 0;
     // Clears read-only and marks the file to be deleted when the handle closes. False when it
-    // cannot be; the file is then as it was.
+    // cannot be (also for a file opened only to be read, and for a read-only file with more than one
+    // name); the file is then as it was.
     virtual bool Delete() = 0;
+};
+
+// A folder held open for the whole run: while it is held nobody can rename or delete it, or put a
+// link in its place (opened without FILE_SHARE_DELETE and without following a final link).
+class HeldFolder {
+  public:
+    virtual ~HeldFolder() = default;
+    // kAttrReparsePoint when what was opened is a link.
+    virtual std::uint32_t Attributes() const = 0;
+    // Where the system resolves the held folder to, spelt as OpenedFile::FinalPath.
+    virtual std::string FinalPath() = 0;
 };
 
 class FileSystem {
@@ -73,6 +89,27 @@ class FileSystem {
     // volumes it is copied and then deleted. The file keeps its attributes. On failure the source is
     // still there.
     virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
+    // MoveFileExA with MOVEFILE_REPLACE_EXISTING alone: a rename, never a copy. Replacing a link or
+    // one name of a hard-linked file replaces that name only: nothing is written into what it leads
+    // to. Refuses a read-only target.
+    virtual bool Rename(const std::string& from, const std::string& to) = 0;
+    // Whether `path` could be renamed now: it can be opened for deletion, sharing everything, so
+    // nobody holds it open without FILE_SHARE_DELETE. A module a program has loaded can be renamed.
+    virtual bool CanRename(const std::string& path) = 0;
+    // Copies `from` into a new file `to` that nothing may be in the place of (CREATE_NEW: a file, a
+    // link or a dangling link there makes it fail), handing each piece on as CopyFileReporting does.
+    // The new file is not read-only. A copy that fails part way is deleted.
+    virtual bool CopyToNewFile(const std::string& from,
+                               const std::string& to,
+                               const std::function<void(const char* data, std::size_t size)>& copied) = 0;
+    // The same from a file already opened and checked, read from its start through that handle.
+    virtual bool CopyOpenedToNewFile(
+        OpenedFile& from,
+        const std::string& to,
+        const std::function<void(const char* data, std::size_t size)>& copied) = 0;
+    // Creates `path` with exactly `content`, as CopyToNewFile creates its target: false when anything
+    // is in its place. A write that fails part way is deleted.
+    virtual bool WriteNewFile(const std::string& path, const std::string& content) = 0;
     // Creates one folder level; fails when it exists or its parent is missing.
     virtual bool CreateDirectory(const std::string& path) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
@@ -80,6 +117,8 @@ class FileSystem {
     virtual bool RemoveDirectory(const std::string& path) = 0;
     // nullopt when nothing of that name exists.
     virtual std::optional<std::uint32_t> GetAttributes(const std::string& path) = 0;
+    // Changes the attributes of the file or folder itself, through a handle that follows no link:
+    // refused for a link and for a file with more than one name, whose other names may be anywhere.
     virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
 
     // Writes the file that the running program carries under `name` to `path`, replacing an
@@ -106,8 +145,17 @@ class FileSystem {
 
     // Opens a file to check and delete it. nullptr when nothing is there, it is a folder, or it
     // cannot be opened (held open without sharing, no access).
-    virtual std::unique_ptr<FileToDelete> OpenToDelete(const std::string& path) = 0;
-    // Where the system resolves a file or folder to, every link followed, spelt as FileToDelete's
+    virtual std::unique_ptr<OpenedFile> OpenToDelete(const std::string& path) = 0;
+    // Opens a file to check and read it, sharing reads only; nullptr as for OpenToDelete.
+    virtual std::unique_ptr<OpenedFile> OpenToRead(const std::string& path) = 0;
+    // Holds a folder (see HeldFolder); nullptr when nothing is there, it is a file, or it cannot be
+    // opened (held by someone else without sharing, no access).
+    virtual std::unique_ptr<HeldFolder> HoldFolder(const std::string& path) = 0;
+    // The running program's own file, opened to be read and shared for reading only, so that nobody
+    // can rename or replace it while it is held; nullptr when it cannot be opened, or when the file
+    // opened is not the image that runs (it was renamed and another put in its place before).
+    virtual std::unique_ptr<OpenedFile> HoldProgramFile() = 0;
+    // Where the system resolves a file or folder to, every link followed, spelt as OpenedFile's
     // FinalPath; empty when it cannot be opened.
     virtual std::string FinalPath(const std::string& path) = 0;
     // GetFullPathNameA: `path` made absolute, "/" read as "\", "." and ".." levels resolved;

@@ -114,7 +114,7 @@ for entry in "${scenarios[@]}"; do
     run_scenario "$title" "$function"
 done
 
-# The pictures the README shows, refreshed from a run that checked every page.
+# The pictures the README and docs/screenshots.md show, refreshed from a run that checked every page.
 if [ $# -eq 0 ] && [ "$E2E_FAILED" -eq 0 ]; then
     mkdir -p docs/screenshots
     for name in page1-licence page2-releases page3-path page3-keep page3-installed picker copy-failed \

@@ -9,6 +9,13 @@ void FailureInjector::Fail(Operation op, const std::string& path, int times) {
 }
 
 bool FailureInjector::ShouldFail(Operation op, const std::string& path) {
+    if (inOtherProgram_)
+        return false;
+    if (beforeCheck_) {
+        inOtherProgram_ = true;
+        beforeCheck_(checks_ + 1);
+        inOtherProgram_ = false;
+    }
     ++checks_;
     if (checks_ == failCheck_ || (stopCheck_ > 0 && checks_ >= stopCheck_))
         return true;

@@ -2,6 +2,7 @@
 // Failures that tests inject into the in-memory backend: any call of an operation on a path can
 // be made to fail, always or a given number of times.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,10 @@ class FailureInjector {
     void LeaveWritesHalfDone(bool on) { halfDone_ = on; }
     bool CutOffNow() const { return halfDone_ && stopCheck_ > 0 && checks_ == stopCheck_; }
 
+    // Another program at work between the calls: `act` runs before every numbered check, with
+    // its number. What it does goes through the same backend and is neither counted nor failed.
+    void BeforeEveryCheck(std::function<void(long number)> act) { beforeCheck_ = std::move(act); }
+
     // True when the call must fail; counts the failure against its rule.
     bool ShouldFail(Operation op, const std::string& path);
 
@@ -56,6 +61,8 @@ class FailureInjector {
     long failCheck_ = 0;
     long stopCheck_ = 0;
     bool halfDone_ = false;
+    std::function<void(long)> beforeCheck_;
+    bool inOtherProgram_ = false;
     struct Rule {
         Operation op;
         std::string path;

@@ -15,8 +15,11 @@ struct FileNode {
     std::uint32_t attributes = 0;
     std::string content;
     bool locked = false;
-    bool running = false;    // a running program's file: renamed, never deleted or overwritten
-    std::string linkTarget;  // not empty: a link
+    bool running = false;                // a running program's file: renamed, never deleted or overwritten
+    int held = 0;                        // handles open without FILE_SHARE_DELETE: no rename, no deletion
+    std::uint32_t names = 1;             // hard links: the names the file has
+    std::string linkTarget;              // not empty: a link
+    std::shared_ptr<FileNode> sameFile;  // set: this name is a hard link to that file
     std::vector<std::shared_ptr<FileNode>> children;  // creation order
 
     std::shared_ptr<FileNode> Child(const std::string& childName) const {
@@ -80,7 +83,31 @@ class MemorySearch : public FileSearch {
     std::size_t next_ = 0;
 };
 
-std::uint32_t ReportedAttributes(const FileNode& node) {
+// The file a name stands for: the one a hard link shares, or the node itself.
+const FileNode& FileOf(const FileNode& node) {
+    return node.sameFile ? *node.sameFile : node;
+}
+
+// Whether a name can be renamed or deleted: neither it nor anything below it is held open.
+bool HeldOpen(const FileNode& node) {
+    if (node.held > 0 || FileOf(node).held > 0)
+        return true;
+    for (const auto& child : node.children) {
+        if (HeldOpen(*child))
+            return true;
+    }
+    return false;
+}
+
+// One name of a file goes: a hard-linked file has one name fewer.
+void Unname(FileNode& node) {
+    FileNode& file = node.sameFile ? *node.sameFile : node;
+    if (file.names > 1)
+        --file.names;
+}
+
+std::uint32_t ReportedAttributes(const FileNode& original) {
+    const FileNode& node = FileOf(original);
     if (node.isFolder)
         return node.attributes | kAttrDirectory;
     return node.attributes == 0 ? kAttrNormal : node.attributes;
@@ -139,7 +166,7 @@ MemoryFileSystem::Reached MemoryFileSystem::Walk(const std::string& path, bool f
             return {};
         reached.path += (reached.path.empty() ? "" : "\\") + (child ? child->name : level);
         reached.parent = reached.node;
-        reached.node = child;
+        reached.node = child && child->sameFile ? child->sameFile : child;
     }
     return reached;
 }
@@ -239,9 +266,11 @@ std::shared_ptr<FileNode> MemoryFileSystem::FileToWrite(const std::string& path)
     if (!parent || leaf.empty())
         return nullptr;
     if (auto existing = parent->Child(leaf)) {
-        // CreateFileA follows a link, to wherever it leads.
+        // CreateFileA follows a link, to wherever it leads, and writes into a hard-linked file.
         if (!existing->linkTarget.empty() && !(existing = Find(path)))
             return nullptr;
+        if (existing->sameFile)
+            existing = existing->sameFile;
         const bool refused = existing->isFolder || existing->locked || existing->running ||
                              (existing->attributes & (kAttrReadOnly | kAttrHidden));
         return refused ? nullptr : existing;
@@ -264,7 +293,7 @@ bool MemoryFileSystem::MoveFile(const std::string& from, const std::string& to) 
     std::string sourceLeaf;
     auto sourceParent = ParentOf(from, sourceLeaf);
     auto source = sourceParent ? sourceParent->Child(sourceLeaf) : nullptr;
-    if (!source || source->isFolder || source->locked)
+    if (!source || source->isFolder || FileOf(*source).locked || HeldOpen(*source))
         return false;
     std::string leaf;
     auto parent = ParentOf(to, leaf);
@@ -273,10 +302,11 @@ bool MemoryFileSystem::MoveFile(const std::string& from, const std::string& to) 
     auto target = parent->Child(leaf);
     if (target == source)
         return true;
-    if (target &&
-        (target->isFolder || target->locked || target->running || (target->attributes & kAttrReadOnly)))
+    if (target && (target->isFolder || FileOf(*target).locked || FileOf(*target).running ||
+                   HeldOpen(*target) || (FileOf(*target).attributes & kAttrReadOnly)))
         return false;
     if (target) {
+        Unname(*target);
         auto& targetSiblings = parent->children;
         targetSiblings.erase(std::remove(targetSiblings.begin(), targetSiblings.end(), target),
                              targetSiblings.end());
@@ -321,9 +351,10 @@ bool MemoryFileSystem::DeleteFile(const std::string& path) {
     std::string leaf;
     auto parent = ParentOf(path, leaf);
     auto target = parent ? parent->Child(leaf) : nullptr;
-    if (!target || target->isFolder || target->locked || target->running ||
-        (target->attributes & kAttrReadOnly))
+    if (!target || target->isFolder || FileOf(*target).locked || FileOf(*target).running ||
+        HeldOpen(*target) || (FileOf(*target).attributes & kAttrReadOnly))
         return false;
+    Unname(*target);
     auto& siblings = parent->children;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), target), siblings.end());
     return true;
@@ -335,7 +366,7 @@ bool MemoryFileSystem::RemoveDirectory(const std::string& path) {
     std::string leaf;
     auto parent = ParentOf(path, leaf);
     auto target = parent ? parent->Child(leaf) : nullptr;
-    if (!target || !target->isFolder || !target->children.empty())
+    if (!target || !target->isFolder || !target->children.empty() || HeldOpen(*target))
         return false;
     auto& siblings = parent->children;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), target), siblings.end());
@@ -355,10 +386,10 @@ bool MemoryFileSystem::SetAttributes(const std::string& path, std::uint32_t attr
     if (failures_.ShouldFail(Operation::SetAttributes, path))
         return false;
     auto node = Find(path, false);
-    if (!node)
+    // Through a handle that follows no link, and never on a file whose other names may be anywhere.
+    if (!node || !node->linkTarget.empty() || node->names > 1)
         return false;
-    node->attributes = (attributes & ~(kAttrDirectory | kAttrNormal | kAttrReparsePoint)) |
-                       (node->attributes & kAttrReparsePoint);
+    node->attributes = attributes & ~(kAttrDirectory | kAttrNormal | kAttrReparsePoint);
     return true;
 }
 
@@ -407,21 +438,27 @@ bool MemoryFileSystem::DeleteAtRestart(const std::string& path) {
 
 namespace {
 
-class MemoryFileToDelete : public FileToDelete {
+class MemoryOpenedFile : public OpenedFile {
   public:
-    MemoryFileToDelete(FailureInjector& failures,
-                       std::string path,
-                       std::string finalPath,
-                       std::shared_ptr<FileNode> node,
-                       std::shared_ptr<FileNode> parent)
+    MemoryOpenedFile(FailureInjector& failures,
+                     std::string path,
+                     std::string finalPath,
+                     std::shared_ptr<FileNode> node,
+                     std::shared_ptr<FileNode> parent,
+                     bool mayDelete)
         : failures_(failures),
           path_(std::move(path)),
           finalPath_(std::move(finalPath)),
           node_(std::move(node)),
-          parent_(std::move(parent)) {}
+          parent_(std::move(parent)),
+          mayDelete_(mayDelete) {
+        ++node_->held;
+    }
+    ~MemoryOpenedFile() override { --node_->held; }
 
     std::uint32_t Attributes() const override { return ReportedAttributes(*node_); }
     std::uint64_t Size() const override { return node_->content.size(); }
+    std::uint32_t LinkCount() const override { return node_->names; }
     std::string FinalPath() override { return finalPath_; }
     bool ReadPieces(std::size_t maxBytes,
                     const std::function<void(const char* data, std::size_t size)>& consume) override {
@@ -435,10 +472,19 @@ class MemoryFileToDelete : public FileToDelete {
     }
     // At once rather than at the close: nobody else can open the file meanwhile.
     bool Delete() override {
-        if (failures_.ShouldFail(Operation::DeleteFile, path_))
+        if (!mayDelete_ || failures_.ShouldFail(Operation::DeleteFile, path_))
             return false;
+        if ((node_->attributes & kAttrReadOnly) && node_->names > 1)
+            return false;
+        // The name opened goes: for a hard link, that name only.
         auto& siblings = parent_->children;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), node_), siblings.end());
+        const auto named = std::find_if(siblings.begin(), siblings.end(), [&](const auto& child) {
+            return child == node_ || child->sameFile == node_;
+        });
+        if (named == siblings.end())
+            return false;
+        Unname(**named);
+        siblings.erase(named);
         return true;
     }
 
@@ -448,17 +494,143 @@ class MemoryFileToDelete : public FileToDelete {
     std::string finalPath_;
     std::shared_ptr<FileNode> node_;
     std::shared_ptr<FileNode> parent_;
+    bool mayDelete_;
+};
+
+class MemoryHeldFolder : public HeldFolder {
+  public:
+    MemoryHeldFolder(std::shared_ptr<FileNode> node, std::string finalPath)
+        : node_(std::move(node)), finalPath_(std::move(finalPath)) {
+        ++node_->held;
+    }
+    ~MemoryHeldFolder() override { --node_->held; }
+    std::uint32_t Attributes() const override { return ReportedAttributes(*node_); }
+    std::string FinalPath() override { return finalPath_; }
+
+  private:
+    std::shared_ptr<FileNode> node_;
+    std::string finalPath_;
 };
 
 }  // namespace
 
-std::unique_ptr<FileToDelete> MemoryFileSystem::OpenToDelete(const std::string& path) {
+std::unique_ptr<OpenedFile> MemoryFileSystem::OpenFile(const std::string& path, bool mayDelete) {
     if (failures_.ShouldFail(Operation::OpenFile, path))
         return nullptr;
     Reached reached = Walk(path, openFollowsLinks_);
     if (!reached.node || reached.node->isFolder || reached.node->locked || reached.node->running)
         return nullptr;
-    return std::make_unique<MemoryFileToDelete>(failures_, path, reached.path, reached.node, reached.parent);
+    return std::make_unique<MemoryOpenedFile>(failures_, path, reached.path, reached.node, reached.parent,
+                                              mayDelete);
+}
+
+std::unique_ptr<OpenedFile> MemoryFileSystem::OpenToDelete(const std::string& path) {
+    return OpenFile(path, true);
+}
+
+std::unique_ptr<OpenedFile> MemoryFileSystem::OpenToRead(const std::string& path) {
+    return OpenFile(path, false);
+}
+
+std::unique_ptr<HeldFolder> MemoryFileSystem::HoldFolder(const std::string& path) {
+    if (failures_.ShouldFail(Operation::OpenFile, path))
+        return nullptr;
+    const Reached reached = Walk(path, openFollowsLinks_);
+    if (!reached.node || !reached.node->isFolder)
+        return nullptr;
+    return std::make_unique<MemoryHeldFolder>(reached.node, reached.path);
+}
+
+std::unique_ptr<OpenedFile> MemoryFileSystem::HoldProgramFile() {
+    if (failures_.ShouldFail(Operation::OpenFile, programPath_))
+        return nullptr;
+    const Reached reached = Walk(programPath_, true);
+    if (!reached.node || reached.node->isFolder || !reached.parent)
+        return nullptr;
+    // The image that runs is the file marked running, when a test marked one.
+    if (image_ && image_ != reached.node)
+        return nullptr;
+    return std::make_unique<MemoryOpenedFile>(failures_, programPath_, reached.path, reached.node,
+                                              reached.parent, false);
+}
+
+bool MemoryFileSystem::Rename(const std::string& from, const std::string& to) {
+    return MoveFile(from, to);
+}
+
+bool MemoryFileSystem::CanRename(const std::string& path) {
+    if (failures_.ShouldFail(Operation::OpenFile, path))
+        return false;
+    std::string leaf;
+    auto parent = ParentOf(path, leaf);
+    auto node = parent ? parent->Child(leaf) : nullptr;
+    return node && !FileOf(*node).locked && !HeldOpen(*node);
+}
+
+std::shared_ptr<FileNode> MemoryFileSystem::NewFile(const std::string& path) {
+    std::string leaf;
+    auto parent = ParentOf(path, leaf);
+    // CREATE_NEW: anything under that name, a link that leads nowhere included, refuses.
+    if (!parent || leaf.empty() || parent->Child(leaf))
+        return nullptr;
+    auto created = std::make_shared<FileNode>();
+    created->name = leaf;
+    created->attributes = kAttrArchive;
+    parent->children.push_back(created);
+    return created;
+}
+
+bool MemoryFileSystem::WriteNew(const std::string& path, const std::string& content, Operation operation) {
+    if (failures_.ShouldFail(operation, path)) {
+        if (failures_.CutOffNow()) {
+            if (auto target = NewFile(path))
+                target->content = content.substr(0, content.size() / 2);
+        }
+        return false;
+    }
+    auto target = NewFile(path);
+    if (!target)
+        return false;
+    target->content = content;
+    return true;
+}
+
+bool MemoryFileSystem::CopyToNewFile(const std::string& from,
+                                     const std::string& to,
+                                     const std::function<void(const char* data, std::size_t size)>& copied) {
+    if (failures_.ShouldFail(Operation::CopyFile, from))
+        return false;
+    auto source = Find(from);
+    if (!source || source->isFolder || source->locked)
+        return false;
+    const std::string content = source->content;
+    if (!WriteNew(to, content, Operation::CopyFile))
+        return false;
+    Find(to)->attributes = (source->attributes & ~kAttrReadOnly) | kAttrArchive;
+    constexpr std::size_t kPiece = 5;
+    for (std::size_t done = 0; done < content.size(); done += kPiece)
+        copied(content.data() + done, std::min(kPiece, content.size() - done));
+    return true;
+}
+
+bool MemoryFileSystem::CopyOpenedToNewFile(
+    OpenedFile& from,
+    const std::string& to,
+    const std::function<void(const char* data, std::size_t size)>& copied) {
+    std::string content;
+    if (!from.ReadPieces(std::string::npos,
+                         [&content](const char* data, std::size_t size) { content.append(data, size); }))
+        return false;
+    if (!WriteNew(to, content, Operation::CopyFile))
+        return false;
+    constexpr std::size_t kPiece = 5;
+    for (std::size_t done = 0; done < content.size(); done += kPiece)
+        copied(content.data() + done, std::min(kPiece, content.size() - done));
+    return true;
+}
+
+bool MemoryFileSystem::WriteNewFile(const std::string& path, const std::string& content) {
+    return WriteNew(path, content, Operation::WriteFile);
 }
 
 std::string MemoryFileSystem::FinalPath(const std::string& path) {
@@ -531,6 +703,7 @@ void MemoryFileSystem::Restart() {
         siblings.erase(std::remove(siblings.begin(), siblings.end(), target), siblings.end());
     }
     pendingDeletions_.clear();
+    image_ = nullptr;
 }
 
 void MemoryFileSystem::AddDrive(const std::string& drive) {
@@ -604,8 +777,37 @@ void MemoryFileSystem::Lock(const std::string& path) {
 }
 
 void MemoryFileSystem::Run(const std::string& path) {
-    if (auto node = Find(path))
+    if (auto node = Find(path)) {
         node->running = true;
+        image_ = node;
+    }
+}
+
+void MemoryFileSystem::AddHardLink(const std::string& path, const std::string& existing) {
+    auto file = Find(existing);
+    std::string leaf;
+    auto parent = MadeParentOf(path, leaf);
+    if (!file || file->isFolder || !parent || parent->Child(leaf))
+        return;
+    auto node = std::make_shared<FileNode>();
+    node->name = leaf;
+    node->sameFile = file;
+    ++file->names;
+    parent->children.push_back(node);
+}
+
+bool MemoryFileSystem::RenameFolder(const std::string& from, const std::string& to) {
+    std::string sourceLeaf, leaf;
+    auto sourceParent = ParentOf(from, sourceLeaf);
+    auto source = sourceParent ? sourceParent->Child(sourceLeaf) : nullptr;
+    auto parent = ParentOf(to, leaf);
+    if (!source || !parent || parent->Child(leaf) || HeldOpen(*source))
+        return false;
+    auto& siblings = sourceParent->children;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), source), siblings.end());
+    source->name = leaf;
+    parent->children.push_back(source);
+    return true;
 }
 
 void MemoryFileSystem::Unlock(const std::string& path) {
@@ -648,7 +850,7 @@ std::string MemoryFileSystem::Dump() const {
         if (!node->linkTarget.empty())
             line << " -> " << node->linkTarget;
         else if (!node->isFolder)
-            line << " \"" << node->content << "\"";
+            line << " \"" << FileOf(*node).content << "\"" << (FileOf(*node).names > 1 ? " (hard link)" : "");
         lines[text936::ToUpper(path)] = line.str();
         for (const auto& child : node->children)
             pending.emplace_back(path + "\\" + child->name, child);

@@ -49,7 +49,22 @@ class MemoryFileSystem : public FileSystem {
     bool WriteWholeFile(const std::string& path, const std::string& content) override;
     bool DeleteAtRestart(const std::string& path) override;
     // Opens the file itself, a link not followed, unless SetOpenFollowsLinks(true).
-    std::unique_ptr<FileToDelete> OpenToDelete(const std::string& path) override;
+    std::unique_ptr<OpenedFile> OpenToDelete(const std::string& path) override;
+    std::unique_ptr<OpenedFile> OpenToRead(const std::string& path) override;
+    // A held folder cannot be renamed or removed, nor can a folder with anything held below it.
+    std::unique_ptr<HeldFolder> HoldFolder(const std::string& path) override;
+    // The file at the program's path, unless a test marked another file as the running image (Run).
+    std::unique_ptr<OpenedFile> HoldProgramFile() override;
+    bool Rename(const std::string& from, const std::string& to) override;
+    // False for a locked or held file (or one with anything held below it).
+    bool CanRename(const std::string& path) override;
+    bool CopyToNewFile(const std::string& from,
+                       const std::string& to,
+                       const std::function<void(const char* data, std::size_t size)>& copied) override;
+    bool CopyOpenedToNewFile(OpenedFile& from,
+                             const std::string& to,
+                             const std::function<void(const char* data, std::size_t size)>& copied) override;
+    bool WriteNewFile(const std::string& path, const std::string& content) override;
     std::string FinalPath(const std::string& path) override;
     // Against the current directory; "/" read as "\", "." and ".." resolved, empty levels dropped,
     // a device name as the last level gives "\\.\<name>".
@@ -76,10 +91,14 @@ class MemoryFileSystem : public FileSystem {
     void AddLink(const std::string& path, const std::string& target, bool folder = true);
     // Wine 8 follows a final link even when asked to open the link itself.
     void SetOpenFollowsLinks(bool follows) { openFollowsLinks_ = follows; }
+    // A second name `path` for the file `existing` (a hard link): no reparse point, one content.
+    void AddHardLink(const std::string& path, const std::string& existing);
+    // What another program can do to a folder: rename it, unless it or anything below it is held.
+    bool RenameFolder(const std::string& from, const std::string& to);
     void Lock(const std::string& path);
     void Unlock(const std::string& path);
     // The file of a running program, as Windows treats it: it cannot be deleted or overwritten, but
-    // it can be renamed.
+    // it can be renamed. It is the image HoldProgramFile expects.
     void Run(const std::string& path);
     void SetListingOrder(ListingOrder order) { order_ = order; }
     // What the system does at a restart: carries out the pending deletions in order (a folder
@@ -98,6 +117,11 @@ class MemoryFileSystem : public FileSystem {
   private:
     // What a write cut off part way leaves: the file created or truncated, half its content there.
     void LeaveHalfWritten(const std::string& path, const std::string& content);
+    std::unique_ptr<OpenedFile> OpenFile(const std::string& path, bool mayDelete);
+    // A new empty file, as CREATE_NEW makes it; nullptr when anything is under that name.
+    std::shared_ptr<FileNode> NewFile(const std::string& path);
+    // A new file with `content`, failing (and cut off half written) as `operation` on `path` does.
+    bool WriteNew(const std::string& path, const std::string& content, Operation operation);
 
     FailureInjector& failures_;
     std::shared_ptr<FileNode> drives_;  // children are the drives ("C:", "D:")
@@ -108,6 +132,7 @@ class MemoryFileSystem : public FileSystem {
     std::map<std::string, std::string> carried_;
     std::vector<std::string> pendingDeletions_;
     bool openFollowsLinks_ = false;
+    std::shared_ptr<FileNode> image_;  // the running program's file, once a test marked it
 
     struct Reached {
         std::shared_ptr<FileNode> node;    // nullptr: nothing there

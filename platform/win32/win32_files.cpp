@@ -7,6 +7,8 @@
 #include "platform/text936.h"
 #include "platform/win32/unique_handles.h"
 
+#include <psapi.h>
+
 namespace platform::win32 {
 
 namespace {
@@ -54,16 +56,18 @@ std::string FinalPathOfHandle(void* handle) {
 
 namespace {
 
-class Win32FileToDelete : public FileToDelete {
+class Win32OpenedFile : public OpenedFile {
   public:
-    Win32FileToDelete(std::string path, UniqueFile file, const BY_HANDLE_FILE_INFORMATION& info)
-        : path_(std::move(path)), file_(std::move(file)), info_(info) {}
+    Win32OpenedFile(std::string path, UniqueFile file, const BY_HANDLE_FILE_INFORMATION& info, bool mayDelete)
+        : path_(std::move(path)), file_(std::move(file)), info_(info), mayDelete_(mayDelete) {}
 
     std::uint32_t Attributes() const override { return info_.dwFileAttributes; }
     std::uint64_t Size() const override {
         return (static_cast<std::uint64_t>(info_.nFileSizeHigh) << 32) | info_.nFileSizeLow;
     }
+    std::uint32_t LinkCount() const override { return info_.nNumberOfLinks; }
     std::string FinalPath() override { return FinalPathOfHandle(file_.get()); }
+    HANDLE Handle() const { return file_.get(); }
     bool ReadPieces(std::size_t maxBytes,
                     const std::function<void(const char* data, std::size_t size)>& consume) override;
     bool Delete() override;
@@ -74,6 +78,19 @@ class Win32FileToDelete : public FileToDelete {
     std::string path_;
     UniqueFile file_;
     BY_HANDLE_FILE_INFORMATION info_;
+    bool mayDelete_;
+};
+
+class Win32HeldFolder : public HeldFolder {
+  public:
+    Win32HeldFolder(UniqueFile folder, DWORD attributes)
+        : folder_(std::move(folder)), attributes_(attributes) {}
+    std::uint32_t Attributes() const override { return attributes_; }
+    std::string FinalPath() override { return FinalPathOfHandle(folder_.get()); }
+
+  private:
+    UniqueFile folder_;
+    DWORD attributes_;
 };
 
 bool ReadHandlePieces(HANDLE file,
@@ -96,14 +113,14 @@ bool ReadHandlePieces(HANDLE file,
     return true;
 }
 
-bool Win32FileToDelete::ReadPieces(std::size_t maxBytes,
-                                   const std::function<void(const char* data, std::size_t size)>& consume) {
+bool Win32OpenedFile::ReadPieces(std::size_t maxBytes,
+                                 const std::function<void(const char* data, std::size_t size)>& consume) {
     LARGE_INTEGER start{};
     return SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN) &&
            ReadHandlePieces(file_.get(), maxBytes, consume);
 }
 
-bool Win32FileToDelete::ClearReadOnly() {
+bool Win32OpenedFile::ClearReadOnly() {
     const DWORD attributes = info_.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
     // A second handle for the attributes, since Wine refuses a read-only file to a handle that
     // may write them; used only when it holds this very file.
@@ -127,8 +144,11 @@ bool Win32FileToDelete::ClearReadOnly() {
     return GetFileInformationByHandle(file_.get(), &now) && !(now.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
 }
 
-bool Win32FileToDelete::Delete() {
-    if ((info_.dwFileAttributes & FILE_ATTRIBUTE_READONLY) && !ClearReadOnly())
+bool Win32OpenedFile::Delete() {
+    if (!mayDelete_)
+        return false;
+    // The read-only bit belongs to the file, not the name: with another name it is not ours to clear.
+    if ((info_.dwFileAttributes & FILE_ATTRIBUTE_READONLY) && (info_.nNumberOfLinks > 1 || !ClearReadOnly()))
         return false;
     // Its one member is spelt by the A/W macro windows.h had when it declared it.
     FILE_DISPOSITION_INFO disposition{TRUE};
@@ -159,12 +179,36 @@ bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to, b
     return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
 }
 
+bool Win32FileSystem::CopyContent(HANDLE source,
+                                  HANDLE target,
+                                  unsigned long long expectedSize,
+                                  const std::function<void(const char* data, std::size_t size)>& copied) {
+    constexpr unsigned long long kSmallestPiece = 4096;
+    constexpr unsigned long long kLargestPiece = 1u << 20;
+    // The buffer fits the file, within bounds; a file that grows meanwhile is read on to its end.
+    const std::size_t piece =
+        static_cast<std::size_t>(std::clamp<unsigned long long>(expectedSize, kSmallestPiece, kLargestPiece));
+    if (copyBufferSize_ < piece) {
+        copyBuffer_.reset(new char[piece]);
+        copyBufferSize_ = piece;
+    }
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(source, copyBuffer_.get(), static_cast<DWORD>(copyBufferSize_), &read, nullptr))
+            return false;
+        if (read == 0)
+            return true;
+        copied(copyBuffer_.get(), read);
+        DWORD written = 0;
+        if (!::WriteFile(target, copyBuffer_.get(), read, &written, nullptr) || written != read)
+            return false;
+    }
+}
+
 bool Win32FileSystem::CopyFileReporting(
     const std::string& from,
     const std::string& to,
     const std::function<void(const char* data, std::size_t size)>& copied) {
-    constexpr unsigned long long kSmallestPiece = 4096;
-    constexpr unsigned long long kLargestPiece = 1u << 20;
     constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -189,30 +233,8 @@ bool Win32FileSystem::CopyFileReporting(
     if (!target)
         return false;
 
-    // The buffer fits the file, within bounds; a file that grows meanwhile is read on to its end.
-    const std::size_t piece = static_cast<std::size_t>(std::clamp<unsigned long long>(
-        static_cast<unsigned long long>(size.QuadPart), kSmallestPiece, kLargestPiece));
-    if (copyBufferSize_ < piece) {
-        copyBuffer_.reset(new char[piece]);
-        copyBufferSize_ = piece;
-    }
-    bool whole = true;
-    for (;;) {
-        DWORD read = 0;
-        if (!::ReadFile(source.get(), copyBuffer_.get(), static_cast<DWORD>(copyBufferSize_), &read,
-                        nullptr)) {
-            whole = false;
-            break;
-        }
-        if (read == 0)
-            break;
-        copied(copyBuffer_.get(), read);
-        DWORD written = 0;
-        if (!::WriteFile(target.get(), copyBuffer_.get(), read, &written, nullptr) || written != read) {
-            whole = false;
-            break;
-        }
-    }
+    const bool whole =
+        CopyContent(source.get(), target.get(), static_cast<unsigned long long>(size.QuadPart), copied);
     // As with CopyFileA, a time the target's file system cannot take does not undo a whole copy.
     if (whole)
         SetFileTime(target.get(), nullptr, nullptr, &lastWrite);
@@ -249,6 +271,24 @@ std::optional<std::uint32_t> Win32FileSystem::GetAttributes(const std::string& p
 }
 
 bool Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
+    // Held, sharing no deletion, from the check to the change: the name cannot be swapped meanwhile.
+    UniqueFile held(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!held || !GetFileInformationByHandle(held.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && info.nNumberOfLinks > 1))
+        return false;
+    // Wine opens what a final link leads to all the same: the handle must be the name's own file.
+    const std::size_t separator = text936::FindLastBackslash(path);
+    if (separator != text936::npos && separator + 1 < path.size()) {
+        const std::string parent = FinalPath(path.substr(0, separator + (separator == 2 ? 1 : 0)));
+        const std::string expected =
+            text936::WithoutTrailingBackslash(parent) + "\\" + path.substr(separator + 1);
+        if (parent.empty() || !text936::EqualsNoCase(FinalPathOfHandle(held.get()), expected))
+            return false;
+    }
     return SetFileAttributesA(path.c_str(), attributes) != FALSE;
 }
 
@@ -301,14 +341,179 @@ bool Win32FileSystem::DeleteAtRestart(const std::string& path) {
     return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
-std::unique_ptr<FileToDelete> Win32FileSystem::OpenToDelete(const std::string& path) {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+namespace {
+
+std::unique_ptr<OpenedFile> OpenChecked(const std::string& path, bool mayDelete) {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ | (mayDelete ? DELETE : 0), FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file || !GetFileInformationByHandle(file.get(), &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return nullptr;
-    return std::make_unique<Win32FileToDelete>(path, std::move(file), info);
+    return std::make_unique<Win32OpenedFile>(path, std::move(file), info, mayDelete);
+}
+
+// The image headers as the file holds them and as they are mapped, the base address left out (a
+// loader that moves the image may write it there). Under Wine the mapped file name stays the one
+// the image was started from, so this is what tells another program under that name apart.
+bool HeadersMatchImage(HANDLE file) {
+    const auto* base = reinterpret_cast<const unsigned char*>(GetModuleHandleA(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    if (!base || dos->e_magic != IMAGE_DOS_SIGNATURE)
+        return false;
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const DWORD headersSize = nt->OptionalHeader.SizeOfHeaders;
+    if (headersSize == 0 || headersSize > (1u << 16))
+        return false;
+    std::vector<unsigned char> onDisk(headersSize);
+    LARGE_INTEGER start{};
+    DWORD read = 0;
+    if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN) ||
+        !::ReadFile(file, onDisk.data(), headersSize, &read, nullptr) || read != headersSize)
+        return false;
+    std::vector<unsigned char> mapped(base, base + headersSize);
+    const std::size_t imageBase = static_cast<std::size_t>(
+        reinterpret_cast<const unsigned char*>(&nt->OptionalHeader.ImageBase) - base);
+    const std::size_t baseSize = sizeof nt->OptionalHeader.ImageBase;
+    if (imageBase + baseSize > headersSize)
+        return false;
+    std::fill_n(onDisk.begin() + imageBase, baseSize, 0);
+    std::fill_n(mapped.begin() + imageBase, baseSize, 0);
+    const bool same = onDisk == mapped;
+    SetFilePointerEx(file, start, nullptr, FILE_BEGIN);
+    return same;
+}
+
+// Windows names the image's file as it is called now: renamed away, it no longer has the name held.
+bool MappedNameMatches(HANDLE file) {
+    char mapped[1024] = {};
+    if (!GetMappedFileNameA(GetCurrentProcess(), GetModuleHandleA(nullptr), mapped, sizeof mapped))
+        return false;
+    const std::string image = mapped;
+    // Wine gives the name the image was started from, in its DOS form.
+    if (image.compare(0, 4, "\\??\\") == 0)
+        return text936::EqualsNoCase(image.substr(4), FinalPathOfHandle(file));
+    char held[1024] = {};
+    const DWORD length =
+        GetFinalPathNameByHandleA(file, held, sizeof held, FILE_NAME_NORMALIZED | VOLUME_NAME_NT);
+    return length > 0 && length < sizeof held && text936::EqualsNoCase(image, std::string(held, length));
+}
+
+}  // namespace
+
+std::unique_ptr<OpenedFile> Win32FileSystem::OpenToDelete(const std::string& path) {
+    return OpenChecked(path, true);
+}
+
+std::unique_ptr<OpenedFile> Win32FileSystem::OpenToRead(const std::string& path) {
+    return OpenChecked(path, false);
+}
+
+std::unique_ptr<HeldFolder> Win32FileSystem::HoldFolder(const std::string& path) {
+    // Listing access takes part in sharing, so the missing FILE_SHARE_DELETE binds everyone else.
+    UniqueFile folder(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                  nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!folder || !GetFileInformationByHandle(folder.get(), &info) ||
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return nullptr;
+    return std::make_unique<Win32HeldFolder>(std::move(folder), info.dwFileAttributes);
+}
+
+std::unique_ptr<OpenedFile> Win32FileSystem::HoldProgramFile() {
+    const std::string program = ProgramPath();
+    if (program.empty())
+        return nullptr;
+    UniqueFile file(CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.get(), &info) || !MappedNameMatches(file.get()) ||
+        !HeadersMatchImage(file.get()))
+        return nullptr;
+    return std::make_unique<Win32OpenedFile>(program, std::move(file), info, false);
+}
+
+bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+bool Win32FileSystem::CanRename(const std::string& path) {
+    UniqueFile file(CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return static_cast<bool>(file);
+}
+
+bool Win32FileSystem::CopyIntoNew(HANDLE source,
+                                  DWORD sourceAttributes,
+                                  const std::string& to,
+                                  const std::function<void(const char* data, std::size_t size)>& copied) {
+    constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                         FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    FILETIME lastWrite{};
+    LARGE_INTEGER size{};
+    if (!GetFileTime(source, nullptr, nullptr, &lastWrite) || !GetFileSizeEx(source, &size))
+        return false;
+    const DWORD attributes = sourceAttributes & kCarriedAttributes;
+    // CREATE_NEW fails on whatever is there, a link or a name of another file included.
+    UniqueFile target(
+        CreateFileA(to.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                    (attributes ? attributes : FILE_ATTRIBUTE_NORMAL) | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!target)
+        return false;
+    const bool whole =
+        CopyContent(source, target.get(), static_cast<unsigned long long>(size.QuadPart), copied);
+    if (whole) {
+        SetFileTime(target.get(), nullptr, nullptr, &lastWrite);
+        return true;
+    }
+    // Through the handle that made it: the name may lead elsewhere by now.
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    SetFileInformationByHandle(target.get(), FileDispositionInfo, &disposition, sizeof disposition);
+    return false;
+}
+
+bool Win32FileSystem::CopyToNewFile(const std::string& from,
+                                    const std::string& to,
+                                    const std::function<void(const char* data, std::size_t size)>& copied) {
+    const DWORD sourceAttributes = GetFileAttributesA(from.c_str());
+    if (sourceAttributes == INVALID_FILE_ATTRIBUTES || (sourceAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    UniqueFile source(CreateFileA(from.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    return source && CopyIntoNew(source.get(), sourceAttributes, to, copied);
+}
+
+bool Win32FileSystem::CopyOpenedToNewFile(
+    OpenedFile& from,
+    const std::string& to,
+    const std::function<void(const char* data, std::size_t size)>& copied) {
+    auto* opened = dynamic_cast<Win32OpenedFile*>(&from);
+    LARGE_INTEGER start{};
+    return opened && SetFilePointerEx(opened->Handle(), start, nullptr, FILE_BEGIN) &&
+           CopyIntoNew(opened->Handle(), opened->Attributes(), to, copied);
+}
+
+bool Win32FileSystem::WriteNewFile(const std::string& path, const std::string& content) {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    std::size_t done = 0;
+    while (done < content.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!::WriteFile(file.get(), content.data() + done, chunk, &written, nullptr) || written == 0) {
+            FILE_DISPOSITION_INFO disposition{TRUE};
+            SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
+            return false;
+        }
+        done += written;
+    }
+    return true;
 }
 
 std::string Win32FileSystem::FinalPath(const std::string& path) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/win32/win32_api.h"
 
 namespace platform::win32 {
 
@@ -38,7 +39,21 @@ class Win32FileSystem : public FileSystem {
     bool RemoveDirectory(const std::string& path) override;
     // GetFileAttributesA; nullopt when it reports INVALID_FILE_ATTRIBUTES.
     std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
+    // SetFileAttributesA while the file is held open (reparse point, hard links and final path checked).
     bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
+    // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING).
+    bool Rename(const std::string& from, const std::string& to) override;
+    // CreateFileA with DELETE access, sharing everything, not following a final link.
+    bool CanRename(const std::string& path) override;
+    // CopyFileReporting's steps into a target made with CREATE_NEW, without read-only.
+    bool CopyToNewFile(const std::string& from,
+                       const std::string& to,
+                       const std::function<void(const char* data, std::size_t size)>& copied) override;
+    bool CopyOpenedToNewFile(OpenedFile& from,
+                             const std::string& to,
+                             const std::function<void(const char* data, std::size_t size)>& copied) override;
+    // CreateFileA with CREATE_NEW, then WriteFile of every byte; deleted through its handle on failure.
+    bool WriteNewFile(const std::string& path, const std::string& content) override;
 
     // The RCDATA resource `name` of the running program (SetUp.exe carries "BRELIXUSER", the
     // separately built and signed BrelixUser.exe), written unchanged. A partly written file is deleted.
@@ -61,7 +76,15 @@ class Win32FileSystem : public FileSystem {
     // from GetFileInformationByHandle, its final path from GetFinalPathNameByHandleA, and Delete
     // is SetFileInformationByHandle with FileDispositionInfo, after read-only is cleared through a
     // second handle to the same file (FileBasicInfo).
-    std::unique_ptr<FileToDelete> OpenToDelete(const std::string& path) override;
+    std::unique_ptr<OpenedFile> OpenToDelete(const std::string& path) override;
+    // The same open without DELETE access.
+    std::unique_ptr<OpenedFile> OpenToRead(const std::string& path) override;
+    // CreateFileA(GENERIC_READ, sharing reads and writes, FILE_FLAG_BACKUP_SEMANTICS |
+    // FILE_FLAG_OPEN_REPARSE_POINT).
+    std::unique_ptr<HeldFolder> HoldFolder(const std::string& path) override;
+    // GetModuleFileNameA's file opened sharing reads only, accepted when GetMappedFileNameA of the
+    // image names it and its headers are the image's.
+    std::unique_ptr<OpenedFile> HoldProgramFile() override;
     // GetFinalPathNameByHandleA of a handle opened with FILE_FLAG_BACKUP_SEMANTICS, without the
     // "\\?\" (or "\\?\UNC") prefix.
     std::string FinalPath(const std::string& path) override;
@@ -76,6 +99,16 @@ class Win32FileSystem : public FileSystem {
     std::string TempDirectory() override;
 
   private:
+    // Copies everything `source` holds from where it stands; false on a read or write error.
+    bool CopyContent(HANDLE source,
+                     HANDLE target,
+                     unsigned long long expectedSize,
+                     const std::function<void(const char* data, std::size_t size)>& copied);
+    bool CopyIntoNew(HANDLE source,
+                     DWORD sourceAttributes,
+                     const std::string& to,
+                     const std::function<void(const char* data, std::size_t size)>& copied);
+
     // Kept between copies, grown to the largest piece needed so far: most shipped files are small.
     std::unique_ptr<char[]> copyBuffer_;
     std::size_t copyBufferSize_ = 0;

@@ -3,9 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <optional>
 
+#include "install/file_swap.h"
 #include "install/product_deployer.h"
+#include "install/product_layout.h"
 #include "install_test_support.h"
 #include "platform/read_only.h"
 #include "readable_names.h"
@@ -143,19 +147,39 @@ class DeployerTest : public ::testing::Test {
             backend.files.AddFile(In(kSource, NumberedName("F", i)), "data" + std::to_string(i));
     }
 
-    bool DeployFiles(const std::string& root = "D:\\Tools") {
-        ProductDeployer deployer(services, root, progress);
-        return deployer.DeployProductFiles();
+    // One deployment as the installation runs it: the product folder, its "temp" and its library
+    // made where they can be, the staging begun, and what was staged put in place when it went
+    // through (or discarded when not).
+    bool Deploy(const std::function<bool(ProductDeployer&)>& stage, const std::string& root) {
+        const std::string product = install::ProductFolderOf(root);
+        const std::string library = In(product, "Brelix扩展绘图库");
+        for (const std::string& folder : {product, In(product, "temp"), library})
+            backend.files.CreateDirectory(folder);
+        install::FileSwap swap(backend.files, journal, product, library);
+        if (!swap.Begin(1))
+            return false;
+        ProductDeployer deployer(services, root, progress, journal);
+        deployer.swap = &swap;
+        if (stage(deployer) && deployer.PutInPlace()) {
+            swap.DeleteBackups();
+            return true;
+        }
+        swap.Discard();
+        return false;
     }
 
-    void DeployLibrary(const std::string& root = "D:\\Tools") {
-        ProductDeployer deployer(services, root, progress);
-        deployer.DeployDrawingLibrary();
+    bool DeployFiles(const std::string& root = "D:\\Tools") {
+        return Deploy([](ProductDeployer& deployer) { return deployer.DeployProductFiles(); }, root);
+    }
+
+    bool DeployLibrary(const std::string& root = "D:\\Tools") {
+        return Deploy([](ProductDeployer& deployer) { return deployer.DeployDrawingLibrary(); }, root);
     }
 
     MemoryBackend backend;
     platform::Services services = backend.services();
     platform::memory::RecordingProgressBar progress;
+    state::InstallJournal journal;
 };
 
 // The installation locates its source once and hands it on: a deployer given one neither looks
@@ -164,10 +188,12 @@ TEST_F(DeployerTest, TakesTheSourceItIsGiven) {
     backend.files.AddFile(In("C:\\Media\\Data", "A.ARX"), "from the media");
     backend.files.AddFile(In("C:\\Media\\Data\\Brelix扩展绘图库", "L.SJY"), "library");
     backend.files.SetProgramPath("C:\\Elsewhere\\SetUp.exe");
-    ProductDeployer deployer(services, "D:\\Tools", progress);
-    deployer.sourceFolder = "C:\\Media\\Data";
-    EXPECT_TRUE(deployer.DeployProductFiles());
-    deployer.DeployDrawingLibrary();
+    EXPECT_TRUE(Deploy(
+        [](ProductDeployer& deployer) {
+            deployer.sourceFolder = "C:\\Media\\Data";
+            return deployer.DeployProductFiles() && deployer.DeployDrawingLibrary();
+        },
+        "D:\\Tools"));
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.ARX")), "from the media");
     EXPECT_EQ(backend.files.ReadFile(In(kLibraryTarget, "L.SJY")), "library");
     EXPECT_THAT(backend.prompts.shown, IsEmpty());
@@ -206,9 +232,9 @@ TEST_F(DeployerTest, CopiesEveryTopLevelFileAndStepsOncePerEntryPlusTheEnd) {
     AddSourceFiles(10);
     EXPECT_TRUE(DeployFiles());
 
-    std::vector<std::string> expected = {"F000.DAT", "F001.DAT", "F002.DAT", "F003.DAT",
-                                         "F004.DAT", "F005.DAT", "F006.DAT", "F007.DAT",
-                                         "F008.DAT", "F009.DAT", "temp"};
+    std::vector<std::string> expected = {"Brelix扩展绘图库", "F000.DAT", "F001.DAT", "F002.DAT",
+                                         "F003.DAT",         "F004.DAT", "F005.DAT", "F006.DAT",
+                                         "F007.DAT",         "F008.DAT", "F009.DAT", "temp"};
     EXPECT_THAT(backend.files.List(kProduct), ElementsAreArray(expected));
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "F007.DAT")), "data7");
     EXPECT_THAT(backend.files.List(In(kProduct, "temp")), IsEmpty());
@@ -222,8 +248,8 @@ TEST_F(DeployerTest, SetupProgramFontsAndPackageFileAreNotCopiedInAnyLetterCase)
         backend.files.AddFile(In(kSource, name), name);
     }
     EXPECT_TRUE(DeployFiles());
-    EXPECT_THAT(backend.files.List(kProduct),
-                ElementsAre("Brelix.prt.txt", "Brelix2010.arx", "SetUp.exe.config", "temp"));
+    EXPECT_THAT(backend.files.List(kProduct), ElementsAre("Brelix.prt.txt", "Brelix2010.arx",
+                                                          "Brelix扩展绘图库", "SetUp.exe.config", "temp"));
 }
 
 TEST_F(DeployerTest, SubfoldersAreSkippedWhateverOtherAttributesTheyCarry) {
@@ -238,7 +264,8 @@ TEST_F(DeployerTest, SubfoldersAreSkippedWhateverOtherAttributesTheyCarry) {
     }
 
     EXPECT_TRUE(DeployFiles());
-    EXPECT_THAT(backend.files.List(kProduct), ElementsAre("F000.DAT", "F001.DAT", "temp"));
+    EXPECT_THAT(backend.files.List(kProduct),
+                ElementsAre("Brelix扩展绘图库", "F000.DAT", "F001.DAT", "temp"));
     EXPECT_THAT(backend.prompts.shown, IsEmpty());
     EXPECT_EQ(progress.StepCount(), 10);  // ".", "..", 2 files, 5 folders, end
 }
@@ -254,7 +281,7 @@ class ProductPassCapTest : public DeployerTest, public ::testing::WithParamInter
 TEST_P(ProductPassCapTest, EveryEntryIsCopiedWithOneStepPerPass) {
     AddSourceFiles(GetParam().files);
     EXPECT_TRUE(DeployFiles());
-    std::vector<std::string> expected;
+    std::vector<std::string> expected{"Brelix扩展绘图库"};
     for (int i = 0; i < GetParam().copied; ++i)
         expected.push_back(NumberedName("F", i));
     expected.push_back("temp");
@@ -286,7 +313,8 @@ TEST_F(DeployerTest, FilesOfTheProductFolderThatTheSourceLacksStay) {
     AddSourceFiles(1);
     backend.files.AddFile(In(kProduct, "USER.CFG"), "mine");
     EXPECT_TRUE(DeployFiles());
-    EXPECT_THAT(backend.files.List(kProduct), ElementsAre("F000.DAT", "temp", "USER.CFG"));
+    EXPECT_THAT(backend.files.List(kProduct),
+                ElementsAre("Brelix扩展绘图库", "F000.DAT", "temp", "USER.CFG"));
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "USER.CFG")), "mine");
 }
 
@@ -297,7 +325,8 @@ TEST_F(DeployerTest, AbortStopsAtOnceAndReportsFailure) {
     backend.prompts.answers = {platform::kIdAbort};
 
     EXPECT_FALSE(DeployFiles());
-    EXPECT_THAT(backend.files.List(kProduct), ElementsAre("F000.DAT", "F001.DAT", "temp"));
+    // F000.DAT was staged, and is gone with the staging: the folder is as it was.
+    EXPECT_THAT(backend.files.List(kProduct), ElementsAre("Brelix扩展绘图库", "F001.DAT", "temp"));
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "F001.DAT")), "locked");
     ASSERT_EQ(backend.prompts.shown.size(), 1u);
     EXPECT_EQ(backend.prompts.shown[0].owner, kPageWindow);
@@ -363,7 +392,7 @@ TEST_F(DeployerTest, QuestionThatCannotBeShownEndsTheWalkAsAbort) {
     backend.prompts.answers = {0, platform::kIdIgnore};
 
     EXPECT_FALSE(DeployFiles());
-    EXPECT_THAT(backend.files.List(kProduct), ElementsAre("F000.DAT", "F001.DAT", "temp"));
+    EXPECT_THAT(backend.files.List(kProduct), ElementsAre("Brelix扩展绘图库", "F001.DAT", "temp"));
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "F001.DAT")), "locked");
     EXPECT_EQ(backend.prompts.shown.size(), 1u);
     EXPECT_EQ(progress.calls, Steps(4));  // ".", "..", F000, F001
@@ -400,40 +429,11 @@ TEST_F(DeployerTest, RootOfADriveGivesTheProductFolderDirectlyBelowIt) {
     AddSourceFiles(1);
     backend.files.AddDrive("E:");
     EXPECT_TRUE(DeployFiles("E:\\"));
-    EXPECT_THAT(backend.files.List("E:\\Brelix结构工具箱"), ElementsAre("F000.DAT", "temp"));
-}
-
-TEST_F(DeployerTest, MissingParentOfTheRootMakesEveryCopyFail) {
-    AddSourceFiles(2);
-    backend.prompts.answers = {platform::kIdIgnore, platform::kIdIgnore};
-    EXPECT_TRUE(DeployFiles("D:\\A\\B"));
-    EXPECT_FALSE(backend.files.Exists("D:\\A"));
-    ASSERT_EQ(backend.prompts.shown.size(), 2u);
-    EXPECT_EQ(backend.prompts.shown[0].text, CopyFailedText("D:\\A\\B\\Brelix结构工具箱\\F000.DAT"));
-}
-
-TEST_F(DeployerTest, ProductFolderPathTooLongForItsBufferIsNotCreated) {
-    // 245 bytes of root + "\Brelix结构工具箱" (17 bytes) = 262 bytes: no folder is made on a cut path.
-    const std::string root = "D:\\Tools\\" + std::string(236, 'r');
-    backend.files.AddFolder(root);
-    AddSourceFiles(1);
-    backend.prompts.answers = {platform::kIdAbort};
-    const std::string before = backend.files.Dump();
-
-    EXPECT_FALSE(DeployFiles(root));
-    EXPECT_EQ(backend.files.Dump(), before);
-    EXPECT_EQ(backend.prompts.shown.size(), 1u);
+    EXPECT_THAT(backend.files.List("E:\\Brelix结构工具箱"),
+                ElementsAre("Brelix扩展绘图库", "F000.DAT", "temp"));
 }
 
 // ---- Drawing library ---------------------------------------------------------------------
-
-TEST_F(DeployerTest, LibraryFolderIsCreatedEvenWithoutASourceLibrary) {
-    backend.files.AddFolder(kProduct);
-    DeployLibrary();
-    EXPECT_TRUE(backend.files.Exists(kLibraryTarget));
-    EXPECT_THAT(backend.files.List(kLibraryTarget), IsEmpty());
-    EXPECT_THAT(progress.calls, IsEmpty());  // a listing that cannot start has no passes
-}
 
 TEST_F(DeployerTest, LibraryCopiesEveryFileWithoutExclusionsOrSubfolders) {
     backend.files.AddFolder(kProduct);
@@ -445,14 +445,18 @@ TEST_F(DeployerTest, LibraryCopiesEveryFileWithoutExclusionsOrSubfolders) {
     EXPECT_EQ(progress.calls, Steps(7));
 }
 
-TEST_F(DeployerTest, LibraryFileThatFailsAsksNothingAndTheRestIsCopied) {
+// A library file is staged as a product file is: one that cannot be asks, and Ignore keeps the
+// old one while the rest are installed.
+TEST_F(DeployerTest, LibraryFileThatFailsIsAskedAboutAndIgnoreKeepsTheOldOne) {
     backend.files.AddFolder(kProduct);
     for (const char* name : {"A.SJY", "B.SJY", "C.SJY"})
         backend.files.AddFile(In(kLibrarySource, name), "new");
     backend.files.AddFile(In(kLibraryTarget, "B.SJY"), "old");
     backend.files.Lock(In(kLibraryTarget, "B.SJY"));
-    DeployLibrary();
-    EXPECT_THAT(backend.prompts.shown, IsEmpty());
+    backend.prompts.answers = {platform::kIdIgnore};
+    EXPECT_TRUE(DeployLibrary());
+    ASSERT_EQ(backend.prompts.shown.size(), 1u);
+    EXPECT_EQ(backend.prompts.shown[0].text, CopyFailedText(In(kLibraryTarget, "B.SJY")));
     EXPECT_EQ(backend.files.ReadFile(In(kLibraryTarget, "A.SJY")), "new");
     EXPECT_EQ(backend.files.ReadFile(In(kLibraryTarget, "B.SJY")), "old");
     EXPECT_EQ(backend.files.ReadFile(In(kLibraryTarget, "C.SJY")), "new");

@@ -1,0 +1,466 @@
+#include "install/file_swap.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "install/locations.h"
+#include "install/product_layout.h"
+#include "platform/name_index.h"
+#include "platform/text936.h"
+
+namespace install {
+
+namespace {
+
+constexpr char kStagedPrefix[] = "~BX";
+constexpr char kStagedExtension[] = ".NEW";
+constexpr char kBackupExtension[] = ".OLD";
+constexpr char kJournalHead[] = "BRELIX-SWAP";
+constexpr char kStaging[] = "STAGING";
+constexpr char kSwapping[] = "SWAPPING";
+constexpr char kCleaning[] = "CLEANING";
+// A journal lists names only; even thousands of files stay far below this.
+constexpr std::size_t kLargestJournal = 1u << 20;
+
+std::string TagText(unsigned tag) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", tag);
+    return text;
+}
+
+// "~BX<tag>_" followed by digits, or by "J" (the journal being written), then ".NEW" or ".OLD".
+bool IsTaggedName(const std::string& name, const std::string& tag) {
+    const std::string prefix = std::string(kStagedPrefix) + tag + "_";
+    if (name.size() < prefix.size() + 5 || !text936::EqualsNoCase(name.substr(0, prefix.size()), prefix))
+        return false;
+    const std::string extension = text936::ToUpper(name.substr(name.size() - 4));
+    if (extension != kStagedExtension && extension != kBackupExtension)
+        return false;
+    const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+    if (text936::EqualsNoCase(middle, "J"))
+        return true;
+    for (char c : middle) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return !middle.empty();
+}
+
+bool IsTag(const std::string& tag) {
+    if (tag.empty() || tag.size() > 8)
+        return false;
+    for (char c : tag) {
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')))
+            return false;
+    }
+    return true;
+}
+
+// A plain name in one folder: no level, no device syntax, nothing Windows reads as another name.
+bool IsLeafName(const std::string& name) {
+    if (name.empty() || name == "." || name == ".." || name.size() > 255)
+        return false;
+    for (const char* reserved : {"\\", "/", ":", "*", "?", "\"", "<", ">", "|"}) {
+        if (text936::Find(name, reserved) != text936::npos)
+            return false;
+    }
+    for (unsigned char byte : name) {
+        if (byte < 0x20)
+            return false;
+    }
+    return true;
+}
+
+bool Exists(platform::FileSystem& files, const std::string& path) {
+    return files.GetAttributes(path).has_value();
+}
+
+// Deletes a name of ours, past read-only (cleared through a checked handle only).
+bool DeleteName(platform::FileSystem& files, const std::string& path) {
+    if (files.DeleteFile(path))
+        return true;
+    const auto attributes = files.GetAttributes(path);
+    if (!attributes)
+        return true;
+    return (*attributes & platform::kAttrReadOnly) &&
+           files.SetAttributes(path, *attributes & ~platform::kAttrReadOnly) && files.DeleteFile(path);
+}
+
+// Deletes every file of `folder` named as this tag's staged files and backups are.
+void DeleteTagged(platform::FileSystem& files, const std::string& folder, const std::string& tag) {
+    const std::string pattern = JoinPath(folder, std::string(kStagedPrefix) + tag + "_*");
+    if (!text936::FitsBuffer(pattern, kPathBufferSize))
+        return;
+    std::vector<std::string> found;
+    platform::DirEntry entry;
+    if (auto search = files.FindFirst(pattern, entry)) {
+        do {
+            if (!(entry.attributes & platform::kAttrDirectory) && IsTaggedName(entry.name, tag))
+                found.push_back(entry.name);
+        } while (search->Next(entry));
+    }
+    for (const std::string& name : found)
+        DeleteName(files, JoinPath(folder, name));
+}
+
+struct JournalEntry {
+    int folder = 0;
+    std::string target;
+    std::string staged;
+    std::string backup;
+};
+
+struct JournalFile {
+    std::string tag;
+    std::string state;
+    std::vector<JournalEntry> entries;
+};
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start)) {
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+// The journal as written, or nullopt for anything else: every line must be one of ours.
+std::optional<JournalFile> ParseJournal(const std::string& text) {
+    JournalFile journal;
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            return std::nullopt;  // every line ends, the last one too
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    if (lines.size() < 4 || lines.front() != kJournalHead || lines.back() != "END")
+        return std::nullopt;
+    const auto tag = SplitTabs(lines[1]);
+    const auto state = SplitTabs(lines[2]);
+    if (tag.size() != 2 || tag[0] != "TAG" || !IsTag(tag[1]) || state.size() != 2 || state[0] != "STATE")
+        return std::nullopt;
+    journal.tag = tag[1];
+    journal.state = state[1];
+    if (journal.state != kStaging && journal.state != kSwapping && journal.state != kCleaning)
+        return std::nullopt;
+    for (std::size_t i = 3; i + 1 < lines.size(); ++i) {
+        const auto fields = SplitTabs(lines[i]);
+        if (fields.size() != 5 || fields[0] != "E" || (fields[1] != "0" && fields[1] != "1") ||
+            !IsLeafName(fields[2]) || !IsTaggedName(fields[3], journal.tag) ||
+            !IsTaggedName(fields[4], journal.tag))
+            return std::nullopt;
+        journal.entries.push_back({fields[1] == "1" ? 1 : 0, fields[2], fields[3], fields[4]});
+    }
+    return journal;
+}
+
+// The journal's text, read through a handle that must be the journal file itself in the held
+// product folder: not a link, no second name.
+std::optional<std::string> ReadJournal(platform::FileSystem& files,
+                                       const std::string& productFolder,
+                                       state::InstallJournal& journal) {
+    const std::string path = JoinPath(productFolder, kSwapJournalName);
+    if (!Exists(files, path))
+        return std::nullopt;
+    const auto opened = files.OpenToRead(path);
+    const std::string folderFinal = files.FinalPath(productFolder);
+    if (!opened || (opened->Attributes() & platform::kAttrReparsePoint) || opened->LinkCount() != 1 ||
+        folderFinal.empty() ||
+        !text936::EqualsNoCase(opened->FinalPath(), JoinPath(folderFinal, kSwapJournalName))) {
+        journal.Problem("无法确认 " + path + " 是上次安装的记录，没有按它处理");
+        return std::nullopt;
+    }
+    std::string text;
+    if (!opened->ReadPieces(kLargestJournal,
+                            [&text](const char* data, std::size_t size) { text.append(data, size); })) {
+        journal.Problem("无法读取上次中断的安装的记录 " + path);
+        return std::nullopt;
+    }
+    return text;
+}
+
+}  // namespace
+
+FileSwap::FileSwap(platform::FileSystem& files,
+                   state::InstallJournal& journal,
+                   std::string productFolder,
+                   std::string libraryFolder)
+    : files_(files),
+      journal_(journal),
+      productFolder_(std::move(productFolder)),
+      libraryFolder_(std::move(libraryFolder)) {}
+
+std::string FileSwap::PathOf(int folder, const std::string& name) const {
+    return JoinPath(FolderOf(folder), name);
+}
+
+bool FileSwap::Begin(unsigned tagSeed) {
+    // A tag no name in either folder begins with: then nothing of the user's is ever taken for ours.
+    for (unsigned tag = tagSeed & 0xFFFFFFu;; tag = (tag + 1) & 0xFFFFFFu) {
+        const std::string text = TagText(tag);
+        bool inUse = false;
+        for (int folder = 0; folder < 2 && !inUse; ++folder) {
+            platform::DirEntry entry;
+            inUse =
+                files_.FindFirst(PathOf(folder, std::string(kStagedPrefix) + text + "_*"), entry) != nullptr;
+        }
+        if (!inUse) {
+            tag_ = text;
+            break;
+        }
+    }
+    begun_ = WriteJournal(kStaging, false);
+    if (!begun_)
+        failureReason = "无法写入 " + PathOf(0, kSwapJournalName);
+    return begun_;
+}
+
+bool FileSwap::WriteJournal(const char* state, bool withEntries) {
+    std::string text = std::string(kJournalHead) + "\r\nTAG\t" + tag_ + "\r\nSTATE\t" + state + "\r\n";
+    if (withEntries) {
+        for (const Entry& entry : entries_) {
+            if (std::string(state) == kCleaning && !entry.backedUp)
+                continue;
+            text += "E\t" + std::to_string(entry.folder) + "\t" + entry.target + "\t" + entry.staged + "\t" +
+                    entry.backup + "\r\n";
+        }
+    }
+    text += "END\r\n";
+    const std::string being = PathOf(0, std::string(kStagedPrefix) + tag_ + "_J" + kStagedExtension);
+    const std::string path = PathOf(0, kSwapJournalName);
+    if (!text936::FitsBuffer(being, kPathBufferSize) || !text936::FitsBuffer(path, kPathBufferSize))
+        return false;
+    // Written whole under a new name, then renamed over the one before: never half a journal.
+    if (files_.WriteNewFile(being, text) && files_.Rename(being, path))
+        return true;
+    files_.DeleteFile(being);
+    return false;
+}
+
+bool FileSwap::Stage(const std::string& folder,
+                     const std::string& target,
+                     bool existed,
+                     const std::function<bool(const std::string& staged)>& copy) {
+    failureReason.clear();
+    const int index = text936::EqualsNoCase(folder, libraryFolder_) ? 1 : 0;
+    Entry entry;
+    entry.folder = index;
+    entry.target = target;
+    entry.existed = existed;
+    const std::string number = std::to_string(entries_.size() + 1);
+    entry.staged = std::string(kStagedPrefix) + tag_ + "_" + number + kStagedExtension;
+    entry.backup = std::string(kStagedPrefix) + tag_ + "_" + number + kBackupExtension;
+    if (!begun_) {
+        failureReason = "暂存尚未开始";
+        return false;
+    }
+    if (!IsLeafName(target) || !text936::FitsBuffer(PathOf(index, target), kPathBufferSize) ||
+        !text936::FitsBuffer(PathOf(index, entry.staged), kPathBufferSize) ||
+        !text936::FitsBuffer(PathOf(index, entry.backup), kPathBufferSize)) {
+        failureReason = "路径太长";
+        return false;
+    }
+    if (!copy(PathOf(index, entry.staged))) {
+        failureReason = "无法写入 " + PathOf(index, entry.staged) + "（磁盘已满、文件正在使用或没有权限）";
+        return false;
+    }
+    entries_.push_back(entry);
+    return true;
+}
+
+bool FileSwap::StageCopy(const std::string& folder,
+                         const std::string& target,
+                         bool existed,
+                         const std::string& from,
+                         platform::ContentCheck& copied) {
+    return Stage(folder, target, existed, [&](const std::string& staged) {
+        copied = platform::ContentCheck{};
+        return files_.CopyToNewFile(
+            from, staged, [&copied](const char* data, std::size_t size) { copied.Add(data, size); });
+    });
+}
+
+bool FileSwap::StageOpened(const std::string& folder,
+                           const std::string& target,
+                           bool existed,
+                           platform::OpenedFile& from,
+                           platform::ContentCheck& copied) {
+    return Stage(folder, target, existed, [&](const std::string& staged) {
+        copied = platform::ContentCheck{};
+        return files_.CopyOpenedToNewFile(
+            from, staged, [&copied](const char* data, std::size_t size) { copied.Add(data, size); });
+    });
+}
+
+bool FileSwap::IsStaged(const std::string& folder, const std::string& target) const {
+    const int index = text936::EqualsNoCase(folder, libraryFolder_) ? 1 : 0;
+    for (const Entry& entry : entries_) {
+        if (entry.folder == index && text936::EqualsNoCase(entry.target, target))
+            return true;
+    }
+    return false;
+}
+
+bool FileSwap::Swap() {
+    failedFile.clear();
+    if (!WriteJournal(kSwapping, true)) {
+        failedFile = PathOf(0, kSwapJournalName);
+        failureReason = "无法写入安装日志文件";
+        Discard();
+        return false;
+    }
+    for (Entry& entry : entries_) {
+        const std::string target = PathOf(entry.folder, entry.target);
+        if (entry.existed) {
+            if (files_.Rename(target, PathOf(entry.folder, entry.backup)))
+                entry.backedUp = true;
+            else if (Exists(files_, target)) {
+                failedFile = target;
+                break;
+            }
+        }
+        if (!files_.Rename(PathOf(entry.folder, entry.staged), target)) {
+            failedFile = target;
+            break;
+        }
+        entry.swapped = true;
+    }
+    if (failedFile.empty())
+        return true;
+    failureReason = "无法替换（文件正在使用或没有权限）";
+    bool undone = true;
+    for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry) {
+        Undo(*entry);
+        undone = undone && !Exists(files_, PathOf(entry->folder, entry->staged)) &&
+                 !(entry->backedUp && Exists(files_, PathOf(entry->folder, entry->backup)));
+    }
+    // An undo that did not go through stays in the journal for the next run to finish.
+    if (undone)
+        files_.DeleteFile(PathOf(0, kSwapJournalName));
+    entries_.clear();
+    return false;
+}
+
+void FileSwap::Undo(const Entry& entry) {
+    const std::string target = PathOf(entry.folder, entry.target);
+    const std::string backup = PathOf(entry.folder, entry.backup);
+    if (entry.backedUp)
+        files_.Rename(backup, target);  // over the new file, when it took the name
+    else if (entry.swapped)
+        DeleteName(files_, target);
+    if (!entry.swapped)
+        DeleteName(files_, PathOf(entry.folder, entry.staged));
+}
+
+void FileSwap::Discard() {
+    for (const Entry& entry : entries_)
+        DeleteName(files_, PathOf(entry.folder, entry.staged));
+    entries_.clear();
+    if (begun_) {
+        DeleteTagged(files_, productFolder_, tag_);
+        DeleteTagged(files_, libraryFolder_, tag_);
+        files_.DeleteFile(PathOf(0, kSwapJournalName));
+    }
+    begun_ = false;
+}
+
+void FileSwap::DeleteBackups() {
+    bool remaining = false;
+    for (Entry& entry : entries_) {
+        if (!entry.backedUp)
+            continue;
+        const std::string backup = PathOf(entry.folder, entry.backup);
+        if (DeleteName(files_, backup)) {
+            entry.backedUp = false;
+            continue;
+        }
+        // A module AutoCAD has loaded can be renamed, not deleted.
+        remaining = true;
+        if (files_.DeleteAtRestart(backup))
+            journal_.Note("旧文件正在使用，将在重新启动后删除：" + backup);
+        else
+            journal_.Note("旧文件正在使用，下次安装时删除：" + backup);
+    }
+    if (!remaining || !WriteJournal(kCleaning, true))
+        files_.DeleteFile(PathOf(0, kSwapJournalName));
+    entries_.clear();
+    begun_ = false;
+}
+
+void FinishOrUndoEarlierSwap(platform::FileSystem& files,
+                             state::InstallJournal& journal,
+                             const std::string& productFolder,
+                             const std::string& libraryFolder) {
+    const std::string journalPath = JoinPath(productFolder, kSwapJournalName);
+    const auto text = ReadJournal(files, productFolder, journal);
+    if (!text)
+        return;
+    const auto earlier = ParseJournal(*text);
+    if (!earlier) {
+        journal.Note("无法识别的 " + journalPath + "，已删除");
+        files.DeleteFile(journalPath);
+        return;
+    }
+    const auto pathOf = [&](int folder, const std::string& name) {
+        return JoinPath(folder == 0 ? productFolder : libraryFolder, name);
+    };
+    if (earlier->state == kSwapping) {
+        // Finished only when every file not yet in place is still staged.
+        bool whole = true;
+        for (const JournalEntry& entry : earlier->entries) {
+            whole = whole && (Exists(files, pathOf(entry.folder, entry.staged)) ||
+                              Exists(files, pathOf(entry.folder, entry.target)));
+        }
+        bool finished = whole;
+        for (const JournalEntry& entry : earlier->entries) {
+            if (!finished)
+                break;
+            const std::string staged = pathOf(entry.folder, entry.staged);
+            const std::string target = pathOf(entry.folder, entry.target);
+            const std::string backup = pathOf(entry.folder, entry.backup);
+            if (!Exists(files, staged))
+                continue;
+            if (Exists(files, target) && !Exists(files, backup) && !files.Rename(target, backup))
+                finished = false;
+            else if (!files.Rename(staged, target))
+                finished = false;
+        }
+        if (finished) {
+            journal.Note("已完成上次中断的安装的文件替换（" + productFolder + "）");
+        } else {
+            for (auto entry = earlier->entries.rbegin(); entry != earlier->entries.rend(); ++entry) {
+                const std::string staged = pathOf(entry->folder, entry->staged);
+                const std::string target = pathOf(entry->folder, entry->target);
+                const std::string backup = pathOf(entry->folder, entry->backup);
+                const bool wasSwapped = !Exists(files, staged);
+                if (Exists(files, backup))
+                    files.Rename(backup, target);
+                else if (wasSwapped)
+                    DeleteName(files, target);
+                DeleteName(files, staged);
+            }
+            journal.Note("已撤销上次中断的安装的文件替换，恢复了原有文件（" + productFolder + "）");
+        }
+    } else if (earlier->state == kStaging) {
+        journal.Note("已删除上次中断的安装暂存的文件（" + productFolder + "）");
+    }
+    // What is left of the earlier run: backups of a finished swap, staged files of a staging.
+    for (const JournalEntry& entry : earlier->entries)
+        DeleteName(files, pathOf(entry.folder, entry.backup));
+    DeleteTagged(files, productFolder, earlier->tag);
+    DeleteTagged(files, libraryFolder, earlier->tag);
+    if (earlier->state == kCleaning)
+        journal.Note("已删除上次安装留下的旧文件（" + productFolder + "）");
+    DeleteName(files, journalPath);
+}
+
+}  // namespace install

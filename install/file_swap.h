@@ -1,0 +1,104 @@
+#pragma once
+// A re-installation's files, all new or all old. Each new file is first written whole under a staged
+// name in the folder it belongs in; only when every one is there are they put in place, by renames
+// alone: the old file to a backup name, the staged file to its name. A failure before the last
+// rename puts every old file back. A small journal in the product folder lists the names, written
+// whole before the first file is staged and again before the first rename, so that the next run can
+// finish or undo what a run cut off left behind, and never takes a user's file for one of ours.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/crc32.h"
+#include "platform/files.h"
+#include "state/install_journal.h"
+
+namespace install {
+
+// The journal's name in the product folder.
+constexpr char kSwapJournalName[] = "~BrelixSetup.swp";
+
+class FileSwap {
+  public:
+    // The staged files go into `productFolder` and `libraryFolder`, which the caller holds for the
+    // whole run; the journal lives in `productFolder`. Neither is owned.
+    FileSwap(platform::FileSystem& files,
+             state::InstallJournal& journal,
+             std::string productFolder,
+             std::string libraryFolder);
+
+    // Chooses the staged names (their prefix `tagSeed` upwards, none in use) and writes the journal
+    // of a staging that begins. False when it cannot be written: nothing was staged then.
+    bool Begin(unsigned tagSeed);
+
+    // Copies `from` into `folder` (one of the two) under a new staged name, to take the name
+    // `target` at the swap; `existed` says whether `target` was there when the folder was listed.
+    // False when it could not: nothing of it is left, and `failureReason` says why.
+    bool StageCopy(const std::string& folder,
+                   const std::string& target,
+                   bool existed,
+                   const std::string& from,
+                   platform::ContentCheck& copied);
+    // The same from a file already opened and checked.
+    bool StageOpened(const std::string& folder,
+                     const std::string& target,
+                     bool existed,
+                     platform::OpenedFile& from,
+                     platform::ContentCheck& copied);
+    // Whether `target` in `folder` has a staged file already.
+    bool IsStaged(const std::string& folder, const std::string& target) const;
+    std::size_t StagedCount() const { return entries_.size(); }
+
+    // Puts every staged file in place. False when a rename failed: every file is then as before the
+    // swap, the staged ones deleted, and `failedFile` and `failureReason` say which and why.
+    bool Swap();
+    // Deletes what was staged and the journal: the folders are as before Begin.
+    void Discard();
+    // After a whole installation: deletes the old files' backups and the journal. A backup that
+    // cannot go now (a module AutoCAD has loaded) goes at the next restart, and stays listed in the
+    // journal for the next run.
+    void DeleteBackups();
+
+    std::string failedFile;
+    std::string failureReason;
+
+  private:
+    struct Entry {
+        int folder = 0;  // 0: the product folder, 1: the drawing library
+        std::string target;
+        std::string staged;
+        std::string backup;
+        bool existed = false;
+        bool backedUp = false;
+        bool swapped = false;
+    };
+    bool Stage(const std::string& folder,
+               const std::string& target,
+               bool existed,
+               const std::function<bool(const std::string& staged)>& copy);
+    std::string FolderOf(int index) const { return index == 0 ? productFolder_ : libraryFolder_; }
+    std::string PathOf(int folder, const std::string& name) const;
+    bool WriteJournal(const char* state, bool withEntries);
+    // Puts one entry back as it was before the swap.
+    void Undo(const Entry& entry);
+
+    platform::FileSystem& files_;
+    state::InstallJournal& journal_;
+    std::string productFolder_;
+    std::string libraryFolder_;
+    std::string tag_;
+    std::vector<Entry> entries_;
+    bool begun_ = false;
+};
+
+// What a run cut off part way left in `productFolder` (and its drawing library `libraryFolder`),
+// both held by the caller: a staging without a swap is deleted; a swap half done is finished when
+// every staged file is still there and undone otherwise; backups of a finished swap are deleted.
+// Each step is noted in `journal`. Nothing happens without a journal file of ours.
+void FinishOrUndoEarlierSwap(platform::FileSystem& files,
+                             state::InstallJournal& journal,
+                             const std::string& productFolder,
+                             const std::string& libraryFolder);
+
+}  // namespace install
