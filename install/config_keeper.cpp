@@ -1,6 +1,7 @@
 #include "install/config_keeper.h"
 
 #include "install/folder_walk.h"
+#include "install/install_record.h"
 #include "install/install_root.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
@@ -25,6 +26,19 @@ bool MatchesAny(const std::string& upperName, const std::vector<std::string>& ex
             return true;
     }
     return false;
+}
+
+// Whether `opened` holds what `shipped` holds, byte for byte (by size and CRC-32).
+bool SameContent(platform::FileSystem& files, platform::OpenedFile& opened, const std::string& shipped) {
+    const auto source = files.OpenToRead(shipped);
+    if (!source || source->Size() != opened.Size())
+        return false;
+    platform::ContentCheck mine, theirs;
+    return opened.ReadPieces(kLargestCheckedFile,
+                             [&](const char* data, std::size_t size) { mine.Add(data, size); }) &&
+           source->ReadPieces(kLargestCheckedFile,
+                              [&](const char* data, std::size_t size) { theirs.Add(data, size); }) &&
+           mine.size == theirs.size && mine.crc == theirs.crc;
 }
 
 }  // namespace
@@ -123,13 +137,16 @@ bool ConfigKeeper::PrepareKeptFiles(FileSwap& swap) {
             return true;
         }
     }
-    return KeepFrom(previousFolder, productFolder, productKinds, swap, keptInProduct_) &&
-           KeepFrom(previousLibrary, JoinPath(productFolder, kDrawingLibraryName), libraryKinds, swap,
-                    keptInLibrary_);
+    const std::string librarySource =
+        sourceFolder.empty() ? std::string() : JoinPath(sourceFolder, kDrawingLibraryName);
+    return KeepFrom(previousFolder, productFolder, sourceFolder, productKinds, swap, keptInProduct_) &&
+           KeepFrom(previousLibrary, JoinPath(productFolder, kDrawingLibraryName), librarySource,
+                    libraryKinds, swap, keptInLibrary_);
 }
 
 bool ConfigKeeper::KeepFrom(const std::string& from,
                             const std::string& into,
+                            const std::string& sourceOfFrom,
                             const std::vector<std::string>& extensions,
                             FileSwap& swap,
                             platform::NameIndex& kept) {
@@ -158,39 +175,54 @@ bool ConfigKeeper::KeepFrom(const std::string& from,
     const std::string fromFinal = files.FinalPath(from);
     for (const platform::DirEntry& entry : toKeep) {
         const std::string path = JoinPath(from, entry.name);
-        const std::string target = JoinPath(into, entry.name);
+        // A copy takes the upper-cased name, or the spelling of the file it replaces.
+        std::string name = sameFolder ? entry.name : text936::ToUpper(entry.name);
+        platform::DirEntry existing;
+        const bool replaces = !sameFolder && files.FindFirst(JoinPath(into, name), existing) != nullptr;
+        if (replaces)
+            name = existing.name;
+        const std::string target = JoinPath(into, name);
         if (!text936::FitsBuffer(path, kPathBufferSize) || !text936::FitsBuffer(target, kPathBufferSize)) {
             unsavedFile = path;
             return false;
         }
-        // What lies behind a link or another name is not the user's to keep: copied, it would
-        // become readable here.
-        const auto opened =
-            (entry.attributes & platform::kAttrReparsePoint) ? nullptr : files.OpenToRead(path);
-        const bool itself = opened && !(opened->Attributes() & platform::kAttrReparsePoint) &&
-                            opened->LinkCount() == 1 && !fromFinal.empty() &&
-                            text936::EqualsNoCase(opened->FinalPath(), JoinPath(fromFinal, entry.name));
-        if (opened && !itself) {
-            journal_.Problem(path + " 是一个链接或另有名称（硬链接），没有保留");
-            continue;
-        }
-        if (!opened && (entry.attributes & platform::kAttrReparsePoint)) {
+        if (entry.attributes & platform::kAttrReparsePoint) {
             journal_.Problem(path + " 是一个链接，没有保留");
             continue;
         }
+        // What lies behind a link or another name is not the user's to keep: copied, it would
+        // become readable here.
+        const auto opened = files.OpenToRead(path);
+        const std::string final = opened ? opened->FinalPath() : std::string();
+        if (opened && ((opened->Attributes() & platform::kAttrReparsePoint) || opened->LinkCount() > 1 ||
+                       (!fromFinal.empty() && !final.empty() &&
+                        !text936::EqualsNoCase(final, JoinPath(fromFinal, entry.name))))) {
+            journal_.Problem(path + " 是一个链接或另有名称（硬链接），没有保留");
+            continue;
+        }
         if (sameFolder) {
-            // Left where it is; held open by another program, it is still the user's file.
+            // A file an earlier run installed, unchanged, is the product's: installed again and
+            // recorded as shipped. Anything else is left where it is, nothing of it read.
+            if (opened && !sourceOfFrom.empty() &&
+                SameContent(files, *opened, JoinPath(sourceOfFrom, entry.name))) {
+                journal_.Note("与安装文件相同，重新安装：" + path);
+                continue;
+            }
             kept.FindOrAdd(entry.name, 1);
             journal_.Note("保留 " + path);
             continue;
         }
-        platform::ContentCheck copied;
-        if (!opened ||
-            !swap.StageOpened(into, entry.name, files.GetAttributes(target).has_value(), *opened, copied)) {
+        // Read for the copy: only a file known to be itself.
+        if (!opened || fromFinal.empty() || final.empty()) {
             unsavedFile = path;
             return false;
         }
-        kept.FindOrAdd(entry.name, 1);
+        platform::ContentCheck copied;
+        if (!opened || !swap.StageOpened(into, name, replaces, *opened, copied)) {
+            unsavedFile = path;
+            return false;
+        }
+        kept.FindOrAdd(name, 1);
         journal_.Note("保留 " + path + " -> " + target);
     }
     return true;

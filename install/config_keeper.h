@@ -57,6 +57,9 @@ class ConfigKeeper {
 
     std::string productFolder;
     std::string previousFolder;
+    // The installation source: a file of the product folder identical to the one shipped there is
+    // the product's, not the user's (empty: every such file counts as the user's).
+    std::string sourceFolder;
     int keepSettings = 0;
     int keepSectionLibrary = 0;
     int keepDrawingLibrary = 0;
@@ -65,9 +68,10 @@ class ConfigKeeper {
 
   private:
     // Keeps the files of `extensions` in `from` for `into` (both a product folder, or both its
-    // drawing library). False as PrepareKeptFiles.
+    // drawing library; `sourceOfFrom` the source folder shipped there). False as PrepareKeptFiles.
     bool KeepFrom(const std::string& from,
                   const std::string& into,
+                  const std::string& sourceOfFrom,
                   const std::vector<std::string>& extensions,
                   FileSwap& swap,
                   platform::NameIndex& kept);

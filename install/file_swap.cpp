@@ -28,7 +28,7 @@ std::string TagText(unsigned tag) {
     return text;
 }
 
-// "~BX<tag>_" followed by digits, or by "J" (the journal being written), then ".NEW" or ".OLD".
+// "~BX<tag>_" followed by digits, then ".NEW" or ".OLD".
 bool IsTaggedName(const std::string& name, const std::string& tag) {
     const std::string prefix = std::string(kStagedPrefix) + tag + "_";
     if (name.size() < prefix.size() + 5 || !text936::EqualsNoCase(name.substr(0, prefix.size()), prefix))
@@ -37,8 +37,6 @@ bool IsTaggedName(const std::string& name, const std::string& tag) {
     if (extension != kStagedExtension && extension != kBackupExtension)
         return false;
     const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - 4);
-    if (text936::EqualsNoCase(middle, "J"))
-        return true;
     for (char c : middle) {
         if (c < '0' || c > '9')
             return false;
@@ -235,10 +233,11 @@ bool FileSwap::WriteJournal(const char* state, bool withEntries) {
         }
     }
     text += "END\r\n";
-    const std::string being = PathOf(0, std::string(kStagedPrefix) + tag_ + "_J" + kStagedExtension);
+    const std::string being = PathOf(0, kSwapJournalBeingWritten);
     const std::string path = PathOf(0, kSwapJournalName);
     if (!text936::FitsBuffer(being, kPathBufferSize) || !text936::FitsBuffer(path, kPathBufferSize))
         return false;
+    DeleteName(files_, being);  // left by a run cut off while writing it
     // Written whole under a new name, then renamed over the one before: never half a journal.
     if (files_.WriteNewFile(being, text) && files_.Rename(being, path))
         return true;
@@ -401,6 +400,8 @@ void FinishOrUndoEarlierSwap(platform::FileSystem& files,
                              const std::string& productFolder,
                              const std::string& libraryFolder) {
     const std::string journalPath = JoinPath(productFolder, kSwapJournalName);
+    // A journal cut off while it was written never took its name: nothing was staged after it.
+    DeleteName(files, JoinPath(productFolder, kSwapJournalBeingWritten));
     const auto text = ReadJournal(files, productFolder, journal);
     if (!text)
         return;

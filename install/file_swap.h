@@ -18,6 +18,8 @@ namespace install {
 
 // The journal's name in the product folder.
 constexpr char kSwapJournalName[] = "~BrelixSetup.swp";
+// The journal while it is written, before it takes its name.
+constexpr char kSwapJournalBeingWritten[] = "~BrelixSetup.swp.new";
 
 class FileSwap {
   public:

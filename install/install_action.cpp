@@ -81,15 +81,20 @@ bool StopUnchanged(InstallContext& context, InstallPage& page, const std::string
 }
 
 // A level of the root that cannot be held or is a link: stops before anything changes.
-bool StopAtLevel(InstallContext& context, InstallPage& page, const HeldPath& held, HeldPath::Result result) {
+bool StopAtLevel(InstallContext& context,
+                 InstallPage& page,
+                 const HeldPath& held,
+                 HeldPath::Result result,
+                 const std::string& root) {
     const std::string& level = held.FailedLevel();
     if (result == HeldPath::Result::Link) {
         context.journal.Note("安装路径中的 " + level + " 是链接，安装已停止");
         return StopUnchanged(context, page, kLinkInRootBefore + level + kLinkInRootAfter);
     }
-    if (!context.services.files.GetAttributes(level)) {
-        context.journal.Note("无法创建安装目录 " + level + "，安装已停止");
-        return StopUnchanged(context, page, kRootNotMadeBefore + level + kRootNotMadeAfter);
+    const auto attributes = context.services.files.GetAttributes(level);
+    if (!attributes || !(*attributes & platform::kAttrDirectory)) {
+        context.journal.Note("无法创建 " + level + "，安装已停止");
+        return StopUnchanged(context, page, kRootNotMadeBefore + root + kRootNotMadeAfter);
     }
     context.journal.Note("无法锁定安装路径中的 " + level + "，安装已停止");
     return StopUnchanged(context, page, kNotHeldBefore + level + kNotHeldAfter);
@@ -185,7 +190,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     HeldPath held(services.files);
     if (const auto result = held.Hold(levels, false);
         result != HeldPath::Result::Held && result != HeldPath::Result::Missing)
-        return StopAtLevel(context, page, held, result);
+        return StopAtLevel(context, page, held, result, installPath);
 
     std::string source;
     if (!LocateSourceFolder(services, source)) {
@@ -205,6 +210,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     keeper.keepSettings = page.KeepSettings();
     keeper.keepSectionLibrary = page.KeepSectionLibrary();
     keeper.keepDrawingLibrary = page.KeepDrawingLibrary();
+    keeper.sourceFolder = source;
     // The product folder the registry named before this installation records the new one.
     const std::string previousFolder = keeper.ReadPreviousFolder() ? keeper.previousFolder : std::string();
     if (previousFolder.empty() && keeper.ProductFolderHoldsKeptKinds()) {
@@ -219,7 +225,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
 
     if (const auto result = held.Hold(levels, true); result != HeldPath::Result::Held) {
         held.RemoveWhatWasMade();
-        return StopAtLevel(context, page, held, result);
+        return StopAtLevel(context, page, held, result, installPath);
     }
     // What a run cut off part way left here is finished or undone before this one begins.
     FinishOrUndoEarlierSwap(services.files, journal, productFolder, libraryFolder);

@@ -80,7 +80,11 @@ class MemoryFileSystem : public FileSystem {
                  const std::string& content,
                  std::uint32_t attributes = kAttrArchive);
     // Only the path: a test that needs the program's file (the uninstaller is a copy of it) adds it.
-    void SetProgramPath(const std::string& path) { programPath_ = path; }
+    // Another program starts: no file is marked as its running image yet.
+    void SetProgramPath(const std::string& path) {
+        programPath_ = path;
+        image_ = nullptr;
+    }
     // A file the program carries inside itself, for WriteCarriedFile.
     void AddCarriedFile(const std::string& name, const std::string& content) { carried_[name] = content; }
     void SetCurrentDirectory(const std::string& path) { currentDirectory_ = path; }

@@ -220,10 +220,11 @@ TEST_F(InstallActionTest, IgnoredFileStillInstallsAndRecordsButEndsWithTheProble
 
     ASSERT_EQ(backend.prompts.shown.size(), 2u);
     EXPECT_EQ(backend.prompts.shown[0].style, platform::kMbAbortRetryIgnore);
-    EXPECT_EQ(backend.prompts.shown[1].text, "安装已结束，但以下各项没有完成：\n\n已跳过无法复制的文件 " +
-                                                 In(kProduct, "HELP.CHM") +
-                                                 "（错误 32：另一个程序正在使用此文件，进程无法访问。）"
-                                                 "\n\n请排除上述问题后重新安装。");
+    EXPECT_EQ(
+        backend.prompts.shown[1].text,
+        "安装已结束，但以下各项没有完成：\n\n已跳过无法复制的文件 " + In(kProduct, "HELP.CHM") +
+            "（文件正在使用）（错误 "
+            "32：另一个程序正在使用此文件，进程无法访问。），它保持原有的版本\n\n请排除上述问题后重新安装。");
     EXPECT_EQ(backend.prompts.shown[1].caption, "Brelix安装");
     EXPECT_TRUE(Registered());
     EXPECT_EQ(Record(), kProduct);
@@ -317,30 +318,28 @@ TEST_F(InstallActionTest, EmptyRootIsRejectedWithThePageLeftOpen) {
 
 // ---- Abort -------------------------------------------------------------------------------
 
-TEST_F(InstallActionTest, AbortPutsTheSavedFilesBackAndEndsWithoutRegistering) {
+TEST_F(InstallActionTest, AbortPutsEveryFileBackAndEndsWithoutRegistering) {
     StagePreviousInstallation();
     backend.files.AddFile(In(kProduct, "HELP.CHM"), "in use");
     backend.files.Lock(In(kProduct, "HELP.CHM"));
     backend.prompts.answers = {platform::kIdAbort};
+    const std::string filesBefore = backend.files.Dump();
     const std::string registryBefore = backend.registry.Dump();
 
     EXPECT_FALSE(InstallProduct(context, page));
 
-    // ".", "..", Brelix2019.arx, Brelix_EN.shx, Brelix_HZ.shx, the library folder, HELP.CHM.
-    EXPECT_EQ(page.progress.calls, Concat({Start(), Steps(1), Steps(7)}));
-    // The library folder did not exist yet: the restore makes it for the saved drawings.
-    EXPECT_THAT(backend.files.List(kProduct),
-                ElementsAre("Brelix2019.arx", "Brelix扩展绘图库", "HELP.CHM", "temp", "USER.CFG"));
-    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "USER.CFG")), "user settings");
-    EXPECT_THAT(backend.files.List(In(kProduct, "Brelix扩展绘图库")), ElementsAre("MINE.SJY"));
-    EXPECT_FALSE(backend.files.Exists(In(kSource, "SetUp_Temp1")));
-    EXPECT_FALSE(backend.files.Exists(In(kSource, "SetUp_Temp2")));
+    // ".", "..", Brelix2019.arx, Brelix_EN.shx, Brelix_HZ.shx, the library folder, HELP.CHM; then
+    // the bar goes back to the start.
+    EXPECT_EQ(page.progress.calls, Concat({Start(), Steps(1), Steps(7), {"pos 0"}}));
+    // The kept files copied from the previous folder, the staged product files and the folders
+    // this run made are gone: the disk and the registry are as they were.
+    EXPECT_EQ(backend.files.Dump(), filesBefore);
     EXPECT_EQ(backend.registry.Dump(), registryBefore);  // nothing registered, old record kept
     EXPECT_EQ(Record(), kPrevious);
-    EXPECT_THAT(backend.files.List(In(kAcadFolder, "Fonts")), IsEmpty());
     EXPECT_EQ(inventory.targetRoot, "");
-    ASSERT_EQ(backend.prompts.shown.size(), 1u);
+    ASSERT_EQ(backend.prompts.shown.size(), 2u);
     EXPECT_EQ(backend.prompts.shown[0].style, platform::kMbAbortRetryIgnore);
+    EXPECT_EQ(backend.prompts.shown[1].text, "安装已中止。\n\n已恢复原有的文件，没有做任何更改。");
     EXPECT_THAT(page.calls, ElementsAre("cancel"));
 }
 
@@ -352,7 +351,7 @@ TEST_F(InstallActionTest, AbortFromTheButtonEndsTheWizardWithoutStoringThePage) 
     OnInstallButton(context, page);
 
     EXPECT_THAT(page.calls, ElementsAre("read", "cancel"));
-    EXPECT_EQ(backend.prompts.shown.size(), 1u);  // no completion message
+    EXPECT_EQ(backend.prompts.shown.size(), 2u);  // the question and the abort, no completion message
     EXPECT_EQ(options.installRoot, state::kDefaultInstallRoot);
     EXPECT_EQ(options.keepConfig, 1);
     EXPECT_EQ(Record(), "<none>");

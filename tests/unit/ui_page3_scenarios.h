@@ -363,8 +363,9 @@ TYPED_TEST_P(Page3Scenarios, AbortedCopyEndsTheWizardWithoutStoringThePage) {
     });
     EXPECT_EQ(next, 0);
     EXPECT_EQ(this->host.UnscriptedCloses(), 0) << "the abort closed the page";
-    ASSERT_EQ(this->backend.prompts.shown.size(), 1u);
+    ASSERT_EQ(this->backend.prompts.shown.size(), 2u);
     EXPECT_EQ(this->backend.prompts.shown[0].style & 0xF, platform::kMbAbortRetryIgnore);
+    EXPECT_EQ(this->backend.prompts.shown[1].text, "安装已中止。\n\n已恢复原有的文件，没有做任何更改。");
     EXPECT_EQ(this->options.installRoot, "C:\\Brelix");
     EXPECT_EQ(this->Record(), "(none)");
 }

@@ -436,10 +436,10 @@ TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
     }
 }
 
-// What an earlier installation left is taken into the new record only from places the user cannot
-// write to, or from the product folder the registry names beside that folder's uninstaller; the
-// earlier uninstaller and record go then. An entry only the earlier record lists goes with the
-// next uninstall exactly when its record was taken in.
+// What an earlier installation left is taken into the new record only from the setup folders,
+// where the user cannot write; a record or uninstaller in any product folder is the user's file,
+// and stays. The earlier setup folder's uninstaller and record go. An entry only the earlier record lists
+// goes with the next uninstall exactly when its record was taken in.
 TEST_F(UninstallTest, EarlierRecordsAreTakenInOnlyFromTrustedPlacesAndTheirOldPlacesCleared) {
     constexpr char kEarlierEntry[] =
         "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2019";
@@ -457,8 +457,8 @@ TEST_F(UninstallTest, EarlierRecordsAreTakenInOnlyFromTrustedPlacesAndTheirOldPl
     const Case cases[] = {
         {"this build's setup folder", nullptr, kSetupFolder, true, true},
         {"the other build's setup folder", nullptr, kOtherBuild, true, true},
-        {"an earlier build in the recorded product folder", kProduct, kProduct, true, true},
-        {"an earlier build in another recorded folder", kOldProduct, kOldProduct, true, true},
+        {"an earlier build in the recorded product folder", kProduct, kProduct, true, false},
+        {"an earlier build in another recorded folder", kOldProduct, kOldProduct, true, false},
         {"a recorded folder without an uninstaller", kProduct, kProduct, false, false},
         {"a product folder the registry does not name", kOldProduct, kProduct, true, false},
         {"no record in the registry", nullptr, kProduct, true, false},
