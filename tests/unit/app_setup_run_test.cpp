@@ -456,6 +456,8 @@ TEST_F(SetUpRunTest, UnattendedRunsThatFailLeaveTheirLogInTheFallback) {
          "无法写入 /LOG 指定的日志文件 Z:\\nowhere\\i.log，日志改写在这里"},
         {"/S", false, state::kExitInstalled, nullptr},
         {"/S /LOG=C:\\i.log", false, state::kExitInstalled, nullptr},
+        {"/UNINSTALL /S /LOG=Z:\\y.log", true, uninstall::kUninstalledWithProblems,
+         "无法写入 /LOG 指定的日志文件 Z:\\y.log，日志改写在这里"},
     };
     for (const Case& c : cases) {
         log = {};
@@ -477,8 +479,12 @@ TEST_F(SetUpRunTest, UnattendedRunsThatFailLeaveTheirLogInTheFallback) {
         ASSERT_GE(fallbackLog.lines.size(), 3u) << c.arguments;
         EXPECT_EQ(fallbackLog.lines.front(), c.firstLine);
         EXPECT_EQ(fallbackLog.lines[1].rfind("计算机：", 0), 0u) << fallbackLog.lines[1];
-        EXPECT_EQ(std::count_if(fallbackLog.lines.begin(), fallbackLog.lines.end(),
-                                [](const std::string& line) { return line.rfind("退出代码：", 0) == 0; }),
+        // One exit line, after the first line, which says why the log is here.
+        EXPECT_EQ(std::count_if(fallbackLog.lines.begin() + 1, fallbackLog.lines.end(),
+                                [](const std::string& line) {
+                                    return line.find("退出代码") != std::string::npos ||
+                                           line.find("退出码") != std::string::npos;
+                                }),
                   1)
             << c.arguments;
         EXPECT_EQ(fallbackLog.lines.back().rfind("退出代码：" + std::to_string(c.exitCode) + "（", 0), 0u);

@@ -143,9 +143,11 @@ TEST(InstallRecordMerge, KeepsEveryFolderTheRootMovedAwayFrom) {
                                      {},
                                      "d:\\old",
                                      {{"E:\\New", {{"A.ARX", 5, 5}}}}}));
-    // Another record's earlier folders join, one entry a folder.
+    // Another record's earlier folders join, one entry a folder; the current folder is never an earlier one.
     install::MergeRecord(
-        record, InstallRecord{{}, {}, {}, {}, "", {{"e:\\new\\", {{"B.DAT", 3, 3}}}, {"F:\\X", {}}}});
+        record,
+        InstallRecord{
+            {}, {}, {}, {}, "", {{"e:\\new\\", {{"B.DAT", 3, 3}}}, {"F:\\X", {}}, {"D:\\OLD\\", {}}}});
     EXPECT_EQ(record.earlierFolders, (std::vector<install::EarlierFolder>{
                                          {"E:\\New", {{"A.ARX", 5, 5}, {"B.DAT", 3, 3}}}, {"F:\\X", {}}}));
     EXPECT_EQ(record.AllFolders(), (std::vector<std::string>{"d:\\old", "E:\\New", "F:\\X"}));

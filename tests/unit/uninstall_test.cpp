@@ -993,6 +993,9 @@ TEST_F(MovedRootTest, EveryFolderStaysServedUntilTheUninstallTakesThemAll) {
     EXPECT_EQ(backend.registry.GetValue(RootKey::LocalMachine, kEntry2021, "LOADER")->Text(),
               In(d, "BRELIX2021.ARX"));
 
+    // The user's settings in the second folder: they stay, but the product record names the last one.
+    backend.files.AddFile(In(e, "Brelix.CFG"), "the user's settings");
+
     // Installed back into the same folder with fewer releases: the dropped one is named too.
     const auto [logF, messageF] = InstallInto("F:\\Tools", {2020});
     EXPECT_TRUE(HasLine(logF, fromD));
@@ -1014,7 +1017,8 @@ TEST_F(MovedRootTest, EveryFolderStaysServedUntilTheUninstallTakesThemAll) {
     EXPECT_FALSE(EntryExists(kUninstallKey));
     EXPECT_EQ(backend.registry.GetValue(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS")->Text(), "D:\\LIB");
     EXPECT_THAT(backend.files.List(d), ElementsAre("Brelix_EN.shx"));
-    EXPECT_FALSE(backend.files.Exists(e));
+    EXPECT_THAT(backend.files.List(e), ElementsAre("Brelix.CFG"));
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, "SOFTWARE\\Brelix"));
     EXPECT_FALSE(backend.files.Exists(f));
 }
 
@@ -1023,12 +1027,17 @@ TEST_F(MovedRootTest, AnEntryOfOursOutsideEveryRecordedFolderEndsWithSeven) {
     InstallInto("D:\\CAD Tools", {2020, 2021});
     const std::string stray = "G:\\Old\\Brelix结构工具箱\\BRELIX2021.ARX";
     backend.registry.SetString(RootKey::LocalMachine, kEntry2021, "LOADER", stray);
+    // A file that cannot be deleted is named with the system's own words.
+    const std::string held = "D:\\CAD Tools\\Brelix结构工具箱\\Brelix2020.arx";
+    backend.failures.Fail(Operation::DeleteFile, held);
+    backend.environment.lastError = {32, "另一个程序正在使用此文件，进程无法访问。"};
     backend.files.SetProgramPath(kUninstaller);
     state::InstallJournal removal;
     EXPECT_EQ(uninstall::RunUninstall(services, removal, true), uninstall::kUninstalledWithProblems);
     EXPECT_THAT(removal.Problems(),
-                ElementsAre("加载项仍指向本产品，但不在安装记录的文件夹中，未删除：HKLM\\" +
-                            std::string(kEntry2021) + " = " + stray));
+                ElementsAre("未能删除 " + held + "（错误 32：另一个程序正在使用此文件，进程无法访问。）",
+                            "加载项仍指向本产品，但不在安装记录的文件夹中，未删除：HKLM\\" +
+                                std::string(kEntry2021) + " = " + stray));
     EXPECT_TRUE(EntryExists(kEntry2021));
     EXPECT_FALSE(EntryExists(kEntryKey));
     // Everything needed to run it again stays.
@@ -1044,15 +1053,22 @@ TEST(DetectionFields, CommandLinesAreAsciiAndTheLogNamesTheRealView) {
         int systemBits;
         const char* entryAt;  // in the system's own tree
         const char* activeSetupAt;
-        const char* logged;
+        std::vector<std::string> logged;
     };
     const Case cases[] = {
-        {32, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
+        {32,
+         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
          "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
-         "已写入卸载项 HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix"},
-        {64, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
+         {"已写入卸载项 HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
+          "已写入 HKLM\\SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020 "
+          "LOADCTRLS = 2"}},
+        {64,
+         "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
          "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
-         "已写入卸载项 HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix"},
+         {"已写入卸载项 HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
+          "已写入 "
+          "HKLM\\SOFTWARE\\WOW6432Node\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020 "
+          "LOADCTRLS = 2"}},
     };
     for (const Case& c : cases) {
         MemoryBackend b;
@@ -1064,6 +1080,8 @@ TEST(DetectionFields, CommandLinesAreAsciiAndTheLogNamesTheRealView) {
             b.registry.CreateKey(RootKey::LocalMachine,
                                  "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804");
         b.environment.now = {2026, 3, 7, 23, 59, 0, 0};
+        // Big enough for the setup folder to count in whole KB.
+        b.files.AddCarriedFile(install::kUserProgramResource, std::string(5000, 'u'));
         platform::Services services = b.services();
         state::InstallOptions options;
         state::AcadInventory inventory;
@@ -1110,6 +1128,7 @@ TEST(DetectionFields, CommandLinesAreAsciiAndTheLogNamesTheRealView) {
         EXPECT_EQ(b.registry.GetValue(RootKey::LocalMachine, c.entryAt, "EstimatedSize"),
                   (platform::memory::StoredValue{platform::kRegDword,
                                                  std::string(reinterpret_cast<const char*>(&kb), 4)}));
-        EXPECT_TRUE(HasLine(log.lines, c.logged)) << ::testing::PrintToString(log.lines);
+        for (const std::string& line : c.logged)
+            EXPECT_TRUE(HasLine(log.lines, line)) << line;
     }
 }
