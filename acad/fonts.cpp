@@ -59,11 +59,18 @@ void CopyFonts(platform::Services& services,
             journal.Problem("字体 " + std::string(fontName) + " 的路径太长，没有复制到 " + *fontFolder);
             continue;
         }
-        // A read-only target would refuse the copy, and a read-only source would pass its
-        // attribute on to the copy: clear both before, and the copy after.
+        // Written whole under a new name beside it, then renamed over the font: never a font half
+        // written, and nothing written through whatever is in its place. A read-only source
+        // loses the bit as it always did; a read-only font is replaced by the rename.
         platform::ClearReadOnly(services.files, *from);
+        const std::string being = *fontFolder + "\\~BRX.new";  // no longer than the font's own path
+        services.files.DeleteFile(being);  // left by a run cut off while writing it
         platform::ClearReadOnly(services.files, *to);
-        if (!services.files.CopyFile(*from, *to, false)) {
+        const bool copied = text936::FitsBuffer(being, acad::kNameBufferSize) &&
+                            services.files.CopyToNewFile(*from, being, [](const char*, std::size_t) {}) &&
+                            services.files.Rename(being, *to);
+        if (!copied) {
+            services.files.DeleteFile(being);
             // An installation without a "Fonts" folder takes no fonts by design; anywhere else a
             // font that does not copy is a problem.
             const auto folder = services.files.GetAttributes(*fontFolder);
@@ -74,7 +81,6 @@ void CopyFonts(platform::Services& services,
             journal.Problem("未能复制字体 " + *to);
             continue;
         }
-        platform::ClearReadOnly(services.files, *to);
         journal.Note("已复制字体 " + *from + " -> " + *to);
         journal.FontCopied(*to);
     }

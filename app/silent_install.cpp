@@ -29,9 +29,10 @@ int SilentPrompts::Show(platform::WindowHandle,
     const std::uint32_t buttons = style & 0x0F;
     const std::string message = "消息框（" + caption + "）：" + OneLine(text);
     if (buttons == platform::kMbAbortRetryIgnore) {
-        // The file is skipped; the copy reports it as a problem, so the run ends with it listed.
-        journal_.Note(message + " → 自动回答：忽略");
-        return platform::kIdIgnore;
+        // An unattended installation never leaves a product of two versions: it stops, and every
+        // file is put back as it was.
+        journal_.Note(message + " → 自动回答：中止");
+        return platform::kIdAbort;
     }
     if (buttons == platform::kMbYesNo) {
         journal_.Note(message + " → 自动回答：否");

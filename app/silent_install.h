@@ -1,8 +1,8 @@
 #pragma once
 // The installation without a window: the install button's own action, run on a page that only
 // holds the choices and a message-box service that writes each message to the log and answers it
-// as an unattended run must (OK; Ignore for a file that cannot be copied, so that it is skipped
-// and reported as a problem).
+// as an unattended run must (OK; Abort for a file that cannot be copied, so that the installation
+// stops with every file as it was, rather than leave a product of two versions).
 
 #include <string>
 

@@ -398,7 +398,8 @@ void FileSwap::DeleteBackups() {
 void FinishOrUndoEarlierSwap(platform::FileSystem& files,
                              state::InstallJournal& journal,
                              const std::string& productFolder,
-                             const std::string& libraryFolder) {
+                             const std::string& libraryFolder,
+                             bool undo) {
     const std::string journalPath = JoinPath(productFolder, kSwapJournalName);
     // A journal cut off while it was written never took its name: nothing was staged after it.
     DeleteName(files, JoinPath(productFolder, kSwapJournalBeingWritten));
@@ -421,7 +422,7 @@ void FinishOrUndoEarlierSwap(platform::FileSystem& files,
             whole = whole && (Exists(files, pathOf(entry.folder, entry.staged)) ||
                               Exists(files, pathOf(entry.folder, entry.target)));
         }
-        bool finished = whole;
+        bool finished = whole && !undo;
         for (const JournalEntry& entry : earlier->entries) {
             if (!finished)
                 break;

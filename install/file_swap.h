@@ -96,11 +96,13 @@ class FileSwap {
 
 // What a run cut off part way left in `productFolder` (and its drawing library `libraryFolder`),
 // both held by the caller: a staging without a swap is deleted; a swap half done is finished when
-// every staged file is still there and undone otherwise; backups of a finished swap are deleted.
-// Each step is noted in `journal`. Nothing happens without a journal file of ours.
+// every staged file is still there and undone otherwise, or always undone with `undo` (the
+// uninstall, whose record describes the files before that swap); backups of a finished swap are
+// deleted. Each step is noted in `journal`. Nothing happens without a journal file of ours.
 void FinishOrUndoEarlierSwap(platform::FileSystem& files,
                              state::InstallJournal& journal,
                              const std::string& productFolder,
-                             const std::string& libraryFolder);
+                             const std::string& libraryFolder,
+                             bool undo = false);
 
 }  // namespace install

@@ -2,7 +2,9 @@
 
 #include <optional>
 
+#include "install/file_swap.h"
 #include "install/folder_walk.h"
+#include "install/held_path.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
 #include "platform/crc32.h"
@@ -95,12 +97,24 @@ void RemoveShippedFiles(platform::FileSystem& files,
                         const std::string& productFolder,
                         const install::InstallRecord& record,
                         state::InstallJournal& journal) {
-    if (const auto link = install::FirstLinkOf(files, productFolder)) {
-        journal.Problem(*link + " 是一个链接，其中的文件没有删除");
+    // Held from here to the last deletion: nobody can put a link in the place of a level meanwhile.
+    install::HeldPath held(files);
+    const std::string library = install::JoinPath(productFolder, install::kDrawingLibraryName);
+    const install::HeldPath::Result hold = held.Hold(install::LevelsOf(productFolder), false);
+    if (hold == install::HeldPath::Result::Link) {
+        journal.Problem(held.FailedLevel() + " 是一个链接，其中的文件没有删除");
         return;
     }
-    if (!files.GetAttributes(productFolder))
+    if (!held.Holds(productFolder)) {
+        if (files.GetAttributes(productFolder))
+            journal.Problem("无法锁定安装文件夹，其中的文件没有删除：" + productFolder);
         return;
+    }
+    // What an installation cut off part way left: the record describes the files before it. A
+    // library that is a link is no place of ours to rename in; its files stay, as below.
+    const install::HeldPath::Result libraryHold = held.Hold({library}, false);
+    if (libraryHold == install::HeldPath::Result::Held || libraryHold == install::HeldPath::Result::Missing)
+        install::FinishOrUndoEarlierSwap(files, journal, productFolder, library, true);
     // Where the folder really is, and how the system spells it: each file must lie below both.
     const std::string fullFolder = files.FullPath(productFolder);
     const std::string finalFolder = files.FinalPath(productFolder);
@@ -134,6 +148,10 @@ void RemoveShippedFiles(platform::FileSystem& files,
         const std::string where = file->FinalPath();
         if (IsLink(file->Attributes()) || where.empty() || !install::PathBelow(where, finalFolder)) {
             journal.Note("是一个链接，保留：" + path);
+            continue;
+        }
+        if (file->LinkCount() > 1) {
+            journal.Note("另有名称（硬链接），保留：" + path);
             continue;
         }
         if (file->Size() != shipped.size) {

@@ -56,7 +56,7 @@ Win32LogFile::Win32LogFile(const std::string& path) {
     // have this elevated run empty or write another file: nothing is cut before the file is known
     // to be an ordinary one, in that folder under that name. Wine follows a final link despite
     // FILE_FLAG_OPEN_REPARSE_POINT, and shows no reparse point for a link to a file: there the
-    // final path tells.
+    // final path tells, of the file and of its folder.
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return;
@@ -76,13 +76,19 @@ Win32LogFile::Win32LogFile(const std::string& path) {
     UniqueFile folderHandle(CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    // No level of the folder may lead elsewhere either: its final path is its own long name.
+    char longFolder[MAX_PATH] = {};
+    const DWORD longLength = GetLongPathNameA(folder.c_str(), longFolder, MAX_PATH);
+    const std::string folderFinal = folderHandle ? FinalPathOfHandle(folderHandle.get()) : std::string();
+    const bool folderItself = longLength > 0 && longLength < MAX_PATH &&
+                              text936::EqualsNoCase(text936::WithoutTrailingBackslash(folderFinal),
+                                                    text936::WithoutTrailingBackslash(longFolder));
     const std::string expected =
-        folderHandle
-            ? text936::WithoutTrailingBackslash(FinalPathOfHandle(folderHandle.get())) + (full + separator)
-            : std::string();
+        folderItself ? text936::WithoutTrailingBackslash(folderFinal) + (full + separator) : std::string();
     BY_HANDLE_FILE_INFORMATION info{};
+    // A second name of the file may be anywhere: cutting it would empty that file too.
     if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || expected.empty() ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1 || expected.empty() ||
         !text936::EqualsNoCase(FinalPathOfHandle(file.get()), expected) || !SetEndOfFile(file.get())) {
         // What the open made where a link led goes again.
         if (made) {

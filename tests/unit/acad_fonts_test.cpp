@@ -99,7 +99,7 @@ TEST_F(AcadFontsTest, ReadOnlyTargetsAndSourcesAreReplacedAndLeftWritable) {
     EXPECT_EQ(Below("C:\\CAD2008"), (Lines{
                                         "C:\\CAD2008\\Fonts\\ [10]",
                                         "C:\\CAD2008\\Fonts\\Brelix_EN.shx [20] \"EN new\"",
-                                        "C:\\CAD2008\\Fonts\\BRELIX_HZ.SHX [20] \"HZ new\"",
+                                        "C:\\CAD2008\\Fonts\\Brelix_HZ.shx [20] \"HZ new\"",
                                     }));
     EXPECT_EQ(Below("D:\\Setup\\Data"), (Lines{
                                             "D:\\Setup\\Data\\Brelix_EN.shx [20] \"EN new\"",

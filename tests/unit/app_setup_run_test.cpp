@@ -502,14 +502,20 @@ TEST_F(SetUpRunTest, ReRunSaysTheTrustedListDidNotChange) {
         log.Mentions("未变 HKCU\\" + std::string(kProfile) + " TRUSTEDPATHS：C:\\Brelix\\Brelix结构工具箱"));
 }
 
-TEST_F(SetUpRunTest, FileThatCannotBeCopiedIsSkippedAndEndsWithSeven) {
+// Unattended, a file that cannot be replaced stops the run rather than leave two versions: every
+// file as it was, nothing registered, and the log names the file.
+TEST_F(SetUpRunTest, FileThatCannotBeCopiedStopsWithEverythingAsItWasAndEndsWithSix) {
     backend.files.AddFile(std::string(kProduct) + "\\Brelix2010.arx", "in use");
     backend.files.Lock(std::string(kProduct) + "\\Brelix2010.arx");
-    EXPECT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitWithProblems);
+    const std::string filesBefore = backend.files.Dump();
+    const std::string registryBefore = backend.registry.Dump();
+    EXPECT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitStopped);
     EXPECT_EQ(backend.files.ReadFile(std::string(kProduct) + "\\Brelix2010.arx"), "in use");
-    EXPECT_EQ(backend.files.ReadFile(std::string(kProduct) + "\\Brelix2008.arx"), "Brelix2008.arx");
-    EXPECT_EQ(Registered(), (std::vector<int>{2009, 2010}));
-    EXPECT_TRUE(log.Mentions("自动回答：忽略"));
+    EXPECT_FALSE(backend.files.Exists(std::string(kProduct) + "\\Brelix2008.arx"));
+    EXPECT_EQ(backend.registry.Dump(), registryBefore);
+    EXPECT_EQ(backend.files.Dump(), filesBefore);
+    EXPECT_TRUE(log.Mentions("自动回答：中止"));
+    EXPECT_TRUE(log.Mentions(std::string(kProduct) + "\\Brelix2010.arx（文件正在使用）"));
     EXPECT_THAT(backend.prompts.shown, IsEmpty());
 }
 
