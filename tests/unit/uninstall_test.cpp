@@ -1051,32 +1051,45 @@ TEST_F(MovedRootTest, AnEntryOfOursOutsideEveryRecordedFolderEndsWithSeven) {
 TEST(DetectionFields, CommandLinesAreAsciiAndTheLogNamesTheRealView) {
     struct Case {
         int systemBits;
+        int programBits;      // the build's: each build runs its own cases
         const char* entryAt;  // in the system's own tree
         const char* activeSetupAt;
         std::vector<std::string> logged;
     };
     const Case cases[] = {
         {32,
+         32,
          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
          "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
          {"已写入卸载项 HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
           "已写入 HKLM\\SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020 "
           "LOADCTRLS = 2"}},
         {64,
+         32,
          "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
          "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
          {"已写入卸载项 HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
           "已写入 "
           "HKLM\\SOFTWARE\\WOW6432Node\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020 "
           "LOADCTRLS = 2"}},
+        // The 64-bit build keeps the entry in the 32-bit view and its own keys in the 64-bit one.
+        {64,
+         64,
+         "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
+         "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
+         {"已写入卸载项 HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
+          "已写入 HKLM\\SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020 "
+          "LOADCTRLS = 2"}},
     };
     for (const Case& c : cases) {
+        if (c.programBits != state::kBuildBitness)
+            continue;
         MemoryBackend b;
         b.registry.SetSystemBitness(c.systemBits);
-        b.registry.SetProgramBitness(32);
+        b.registry.SetProgramBitness(c.programBits);
         StageMachine(b);
-        // Where the 32-bit AutoCAD's key lies in a 64-bit system's tree.
-        if (c.systemBits == 64)
+        // Where a 32-bit program's AutoCAD key lies in a 64-bit system's tree.
+        if (c.systemBits == 64 && c.programBits == 32)
             b.registry.CreateKey(RootKey::LocalMachine,
                                  "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804");
         b.environment.now = {2026, 3, 7, 23, 59, 0, 0};
