@@ -64,7 +64,7 @@ void CopyFonts(platform::Services& services,
         // loses the bit as it always did; a read-only font is replaced by the rename.
         platform::ClearReadOnly(services.files, *from);
         const std::string being = *fontFolder + "\\~BRX.new";  // no longer than the font's own path
-        services.files.DeleteFile(being);  // left by a run cut off while writing it
+        services.files.DeleteFile(being);                      // left by a run cut off while writing it
         platform::ClearReadOnly(services.files, *to);
         const bool copied = text936::FitsBuffer(being, acad::kNameBufferSize) &&
                             services.files.CopyToNewFile(*from, being, [](const char*, std::size_t) {}) &&

@@ -14,9 +14,6 @@ struct InstallContext {
     state::InstallOptions& options;
     state::AcadInventory& inventory;
     state::InstallJournal& journal;
-    // The running program's own file, held since the start so that nobody can rename or replace it;
-    // the uninstaller is written from it. nullptr: held when the uninstaller is written.
-    platform::OpenedFile* program = nullptr;
 };
 
 // The button handler: warns once per run while AutoCAD is running, then reads the page,

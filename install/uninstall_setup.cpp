@@ -97,12 +97,7 @@ void PrepareUninstall(InstallContext& context,
         return;
     }
 
-    std::unique_ptr<platform::OpenedFile> heldHere;
-    platform::OpenedFile* program = context.program;
-    if (!program) {
-        heldHere = files.HoldProgramFile();
-        program = heldHere.get();
-    }
+    platform::OpenedFile* program = files.ProgramFile();
     std::optional<std::uint64_t> uninstallerSize;
     if (!program)
         journal.Problem("无法确认正在运行的安装程序文件（它可能已被替换），未写入卸载程序 " + uninstaller);

@@ -151,10 +151,13 @@ class FileSystem {
     // Holds a folder (see HeldFolder); nullptr when nothing is there, it is a file, or it cannot be
     // opened (held by someone else without sharing, no access).
     virtual std::unique_ptr<HeldFolder> HoldFolder(const std::string& path) = 0;
-    // The running program's own file, opened to be read and shared for reading only, so that nobody
-    // can rename or replace it while it is held; nullptr when it cannot be opened, or when the file
-    // opened is not the image that runs (it was renamed and another put in its place before).
-    virtual std::unique_ptr<OpenedFile> HoldProgramFile() = 0;
+    // The running program's own file, opened at the first call to be read and shared for reading
+    // only, and held until the program ends, so that nobody can rename or replace it meanwhile (call
+    // it first thing). nullptr when it cannot be opened, or when the file opened is not the image
+    // that runs (it was renamed and another put in its place before).
+    virtual OpenedFile* ProgramFile() = 0;
+    // Lets go of the program's own file, so that the running uninstaller can rename itself.
+    virtual void ReleaseProgramFile() = 0;
     // Where the system resolves a file or folder to, every link followed, spelt as OpenedFile's
     // FinalPath; empty when it cannot be opened.
     virtual std::string FinalPath(const std::string& path) = 0;

@@ -75,7 +75,7 @@ scenarios=(
     "x86|cancel on each page changes nothing; choices survive going back|scenario_cancel_changes_nothing"
     "x86|a relative or emptied path is refused with a message and offers no keep options|scenario_empty_root"
     "x86|no AutoCAD: every release greyed, no way forward|scenario_no_autocad"
-    "x86|a run killed between backup and restore, then a good one; stale temp files stay out|scenario_killed_run_then_good_one"
+    "x86|a run killed while staging, then a good one; stale temp files stay out|scenario_killed_run_then_good_one"
     "x86|150 more files installed into a root below folders that do not exist|scenario_large_payload_below_missing_folders"
     "x86|DLLs planted beside the 32-bit build are never loaded|scenario_planted_dlls_32"
     "x86|code page 1252: a folder name ending in é before the backslash|scenario_latin1_folder"

@@ -64,6 +64,7 @@ bool RemoveUninstaller(platform::FileSystem& files,
         return true;
     }
     if (text936::EqualsNoCase(files.ProgramPath(), path)) {
+        files.ReleaseProgramFile();  // held without FILE_SHARE_DELETE, it could not be renamed
         std::string moved = path;
         for (int n = 1; n <= 99; ++n) {
             const std::string name = path + "." + std::to_string(n) + ".old";

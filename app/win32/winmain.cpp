@@ -21,6 +21,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     platform::win32::RestrictDllSearchToSystemFolder();
     platform::win32::UseActiveCodePage();
     platform::win32::Win32Backend backend;
+    // Held from now on: whoever may write the folder this program runs from cannot swap it for
+    // another program that would then be copied as the uninstaller.
+    backend.files.ProgramFile();
     platform::win32::Win32DialogRunner dialogs(instance);
     platform::win32::Win32FolderBrowser folderBrowser;
     platform::win32::Win32RunLock runLock;

@@ -541,7 +541,9 @@ std::unique_ptr<HeldFolder> MemoryFileSystem::HoldFolder(const std::string& path
     return std::make_unique<MemoryHeldFolder>(reached.node, reached.path);
 }
 
-std::unique_ptr<OpenedFile> MemoryFileSystem::HoldProgramFile() {
+OpenedFile* MemoryFileSystem::ProgramFile() {
+    if (programFile_)
+        return programFile_.get();
     if (failures_.ShouldFail(Operation::OpenFile, programPath_))
         return nullptr;
     const Reached reached = Walk(programPath_, true);
@@ -550,8 +552,9 @@ std::unique_ptr<OpenedFile> MemoryFileSystem::HoldProgramFile() {
     // The image that runs is the file marked running, when a test marked one.
     if (image_ && image_ != reached.node)
         return nullptr;
-    return std::make_unique<MemoryOpenedFile>(failures_, programPath_, reached.path, reached.node,
-                                              reached.parent, false);
+    programFile_ = std::make_unique<MemoryOpenedFile>(failures_, programPath_, reached.path, reached.node,
+                                                      reached.parent, false);
+    return programFile_.get();
 }
 
 bool MemoryFileSystem::Rename(const std::string& from, const std::string& to) {
@@ -704,6 +707,7 @@ void MemoryFileSystem::Restart() {
     }
     pendingDeletions_.clear();
     image_ = nullptr;
+    programFile_.reset();
 }
 
 void MemoryFileSystem::AddDrive(const std::string& drive) {

@@ -54,7 +54,8 @@ class MemoryFileSystem : public FileSystem {
     // A held folder cannot be renamed or removed, nor can a folder with anything held below it.
     std::unique_ptr<HeldFolder> HoldFolder(const std::string& path) override;
     // The file at the program's path, unless a test marked another file as the running image (Run).
-    std::unique_ptr<OpenedFile> HoldProgramFile() override;
+    OpenedFile* ProgramFile() override;
+    void ReleaseProgramFile() override { programFile_.reset(); }
     bool Rename(const std::string& from, const std::string& to) override;
     // False for a locked or held file (or one with anything held below it).
     bool CanRename(const std::string& path) override;
@@ -84,6 +85,7 @@ class MemoryFileSystem : public FileSystem {
     void SetProgramPath(const std::string& path) {
         programPath_ = path;
         image_ = nullptr;
+        programFile_.reset();
     }
     // A file the program carries inside itself, for WriteCarriedFile.
     void AddCarriedFile(const std::string& name, const std::string& content) { carried_[name] = content; }
@@ -137,6 +139,7 @@ class MemoryFileSystem : public FileSystem {
     std::vector<std::string> pendingDeletions_;
     bool openFollowsLinks_ = false;
     std::shared_ptr<FileNode> image_;  // the running program's file, once a test marked it
+    std::unique_ptr<OpenedFile> programFile_;
 
     struct Reached {
         std::shared_ptr<FileNode> node;    // nullptr: nothing there

@@ -132,7 +132,8 @@ void Win32DialogWindow::End(int result) {
 }
 
 INT_PTR Win32DialogWindow::ApplyColour(HDC dc, const ControlColour& colour) {
-    const auto* brush = dynamic_cast<const Win32Brush*>(colour.brush);
+    // Every brush here was made by this backend.
+    const auto* brush = static_cast<const Win32Brush*>(colour.brush);
     if (!brush) {
         return FALSE;  // the system's own colours
     }

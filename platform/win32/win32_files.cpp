@@ -7,8 +7,6 @@
 #include "platform/text936.h"
 #include "platform/win32/unique_handles.h"
 
-#include <psapi.h>
-
 namespace platform::win32 {
 
 namespace {
@@ -386,9 +384,15 @@ bool HeadersMatchImage(HANDLE file) {
 }
 
 // Windows names the image's file as it is called now: renamed away, it no longer has the name held.
+// Before Windows 7 kernel32 has no K32GetMappedFileNameA; the headers alone tell there.
 bool MappedNameMatches(HANDLE file) {
+    using GetMappedFileName = DWORD(WINAPI*)(HANDLE, LPVOID, LPSTR, DWORD);
+    const auto getMappedFileName = reinterpret_cast<GetMappedFileName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "K32GetMappedFileNameA")));
+    if (!getMappedFileName)
+        return true;
     char mapped[1024] = {};
-    if (!GetMappedFileNameA(GetCurrentProcess(), GetModuleHandleA(nullptr), mapped, sizeof mapped))
+    if (!getMappedFileName(GetCurrentProcess(), GetModuleHandleA(nullptr), mapped, sizeof mapped))
         return false;
     const std::string image = mapped;
     // Wine gives the name the image was started from, in its DOS form.
@@ -422,8 +426,9 @@ std::unique_ptr<HeldFolder> Win32FileSystem::HoldFolder(const std::string& path)
     return std::make_unique<Win32HeldFolder>(std::move(folder), info.dwFileAttributes);
 }
 
-std::unique_ptr<OpenedFile> Win32FileSystem::HoldProgramFile() {
-    const std::string program = ProgramPath();
+namespace {
+
+std::unique_ptr<OpenedFile> HoldRunningImage(const std::string& program) {
     if (program.empty())
         return nullptr;
     UniqueFile file(CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -433,6 +438,16 @@ std::unique_ptr<OpenedFile> Win32FileSystem::HoldProgramFile() {
         !HeadersMatchImage(file.get()))
         return nullptr;
     return std::make_unique<Win32OpenedFile>(program, std::move(file), info, false);
+}
+
+}  // namespace
+
+OpenedFile* Win32FileSystem::ProgramFile() {
+    if (!programFileTried_) {
+        programFileTried_ = true;
+        programFile_ = HoldRunningImage(ProgramPath());
+    }
+    return programFile_.get();
 }
 
 bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
@@ -491,7 +506,8 @@ bool Win32FileSystem::CopyOpenedToNewFile(
     OpenedFile& from,
     const std::string& to,
     const std::function<void(const char* data, std::size_t size)>& copied) {
-    auto* opened = dynamic_cast<Win32OpenedFile*>(&from);
+    // Every file this backend opens is one of its own.
+    auto* opened = static_cast<Win32OpenedFile*>(&from);
     LARGE_INTEGER start{};
     return opened && SetFilePointerEx(opened->Handle(), start, nullptr, FILE_BEGIN) &&
            CopyIntoNew(opened->Handle(), opened->Attributes(), to, copied);

@@ -84,7 +84,8 @@ class Win32FileSystem : public FileSystem {
     std::unique_ptr<HeldFolder> HoldFolder(const std::string& path) override;
     // GetModuleFileNameA's file opened sharing reads only, accepted when GetMappedFileNameA of the
     // image names it and its headers are the image's.
-    std::unique_ptr<OpenedFile> HoldProgramFile() override;
+    OpenedFile* ProgramFile() override;
+    void ReleaseProgramFile() override { programFile_.reset(); }
     // GetFinalPathNameByHandleA of a handle opened with FILE_FLAG_BACKUP_SEMANTICS, without the
     // "\\?\" (or "\\?\UNC") prefix.
     std::string FinalPath(const std::string& path) override;
@@ -109,6 +110,8 @@ class Win32FileSystem : public FileSystem {
                      const std::string& to,
                      const std::function<void(const char* data, std::size_t size)>& copied);
 
+    std::unique_ptr<OpenedFile> programFile_;
+    bool programFileTried_ = false;
     // Kept between copies, grown to the largest piece needed so far: most shipped files are small.
     std::unique_ptr<char[]> copyBuffer_;
     std::size_t copyBufferSize_ = 0;

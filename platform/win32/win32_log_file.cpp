@@ -88,8 +88,9 @@ Win32LogFile::Win32LogFile(const std::string& path) {
     BY_HANDLE_FILE_INFORMATION info{};
     // A second name of the file may be anywhere: cutting it would empty that file too.
     if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1 || expected.empty() ||
-        !text936::EqualsNoCase(FinalPathOfHandle(file.get()), expected) || !SetEndOfFile(file.get())) {
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1 ||
+        expected.empty() || !text936::EqualsNoCase(FinalPathOfHandle(file.get()), expected) ||
+        !SetEndOfFile(file.get())) {
         // What the open made where a link led goes again.
         if (made) {
             FILE_DISPOSITION_INFO disposition{TRUE};

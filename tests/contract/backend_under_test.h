@@ -37,6 +37,11 @@ class BackendUnderTest {
     // Defines an environment variable of the platform's environment.
     virtual void SetVariable(const std::string& name, const std::string& value) = 0;
 
+    // A second name `path` for the file `existing` (a hard link); false when it cannot be made.
+    virtual bool MakeHardLink(const std::string& path, const std::string& existing) = 0;
+    // A link `path` to the file `target`, which need not exist; false when it cannot be made.
+    virtual bool MakeFileLink(const std::string& path, const std::string& target) = 0;
+
     // Whether a copy onto a read-only file fails. Windows says yes; Wine running as root overwrites.
     virtual bool ProtectsReadOnlyTargets() const = 0;
 };

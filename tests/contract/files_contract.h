@@ -376,6 +376,86 @@ TEST_P(FilesContract, AFileOpenedToDeleteIsCheckedAndDeletedThroughItsHandle) {
     EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()), (std::vector<Entry>{{"temp", kAttrDirectory}}));
 }
 
+// What the installation writes in folders every user can write: a new file only where nothing is,
+// put in place by a rename that replaces a link or one name of a hard-linked file, never writing
+// into what either leads to. Attributes are never changed through a second name, and a file opened
+// to be read tells its names and is copied through its own handle.
+TEST_P(FilesContract, NewFilesAndRenamesNeverWriteThroughAHardLinkOrALink) {
+    const std::string system = InScratch("win.ini"), other = InScratch("system.ini");
+    ASSERT_TRUE(backend->WriteFile(system, "[fonts]"));
+    ASSERT_TRUE(backend->WriteFile(other, "[boot]"));
+    ASSERT_TRUE(backend->WriteFile(InScratch("new.arx"), "module"));
+    ASSERT_TRUE(backend->MakeHardLink(InScratch("hard.arx"), system));
+    ASSERT_TRUE(backend->MakeFileLink(InScratch("soft.arx"), other));
+    ASSERT_TRUE(backend->MakeFileLink(InScratch("dangling.arx"), InScratch("nowhere.ini")));
+    const auto ignore = [](const char*, std::size_t) {};
+
+    for (const char* taken : {"hard.arx", "new.arx"}) {
+        EXPECT_FALSE(files().CopyToNewFile(InScratch("new.arx"), InScratch(taken), ignore)) << taken;
+        EXPECT_FALSE(files().WriteNewFile(InScratch(taken), "written")) << taken;
+    }
+    // Windows refuses a link there too; Wine 8 replaces a link it made itself by the new file.
+    // Either way nothing reaches what the link leads to.
+    for (const char* taken : {"soft.arx", "dangling.arx"})
+        files().CopyToNewFile(InScratch("new.arx"), InScratch(taken), ignore);
+    EXPECT_FALSE(files().GetAttributes(InScratch("nowhere.ini")));
+    EXPECT_EQ(backend->ReadFile(other), "[boot]");
+    EXPECT_FALSE(files().SetAttributes(InScratch("hard.arx"), kAttrArchive | kAttrReadOnly));
+    EXPECT_EQ(*files().GetAttributes(system) & kAttrReadOnly, 0u);
+
+    auto hard = files().OpenToRead(InScratch("hard.arx"));
+    auto plain = files().OpenToRead(InScratch("new.arx"));
+    ASSERT_TRUE(hard && plain);
+    EXPECT_EQ(hard->LinkCount(), 2u);
+    EXPECT_EQ(plain->LinkCount(), 1u);
+    EXPECT_FALSE(plain->Delete()) << "opened only to be read";
+    std::string copied;
+    ASSERT_TRUE(
+        files().CopyOpenedToNewFile(*plain, InScratch("staged.tmp"),
+                                    [&](const char* data, std::size_t size) { copied.append(data, size); }));
+    EXPECT_EQ(copied, "module");
+    hard.reset();
+    plain.reset();
+
+    for (const char* name : {"hard.arx", "soft.arx"}) {
+        ASSERT_TRUE(files().CopyToNewFile(InScratch("staged.tmp"), InScratch("next.tmp"), ignore));
+        EXPECT_TRUE(files().Rename(InScratch("next.tmp"), InScratch(name))) << name;
+        EXPECT_EQ(backend->ReadFile(InScratch(name)), "module") << name;
+    }
+    EXPECT_EQ(backend->ReadFile(system), "[fonts]");
+    EXPECT_EQ(backend->ReadFile(other), "[boot]");
+    EXPECT_EQ(files().OpenToRead(system)->LinkCount(), 1u);
+}
+
+// A folder held for a run cannot be removed or renamed, nor can a file held open: Windows refuses
+// whoever asks, this program included. Let go, both can.
+TEST_P(FilesContract, AHeldFolderOrFileCannotBeRemovedOrRenamedUntilItIsLetGo) {
+    ASSERT_TRUE(files().CreateDirectory(InScratch("产品")));
+    ASSERT_TRUE(backend->WriteFile(InScratch("产品\\A.CFG"), "settings"));
+    const std::string folder = files().FinalPath(backend->ScratchFolder());
+    {
+        auto held = files().HoldFolder(InScratch("产品"));
+        ASSERT_TRUE(held);
+        EXPECT_EQ(held->Attributes() & (kAttrDirectory | platform::kAttrReparsePoint), kAttrDirectory);
+        EXPECT_TRUE(text936::EqualsNoCase(held->FinalPath(), folder + "\\产品")) << held->FinalPath();
+        EXPECT_EQ(files().HoldFolder(InScratch("产品\\A.CFG")), nullptr) << "a file is no folder";
+        EXPECT_TRUE(files().DeleteFile(InScratch("产品\\A.CFG"))) << "what is in it can change";
+        EXPECT_FALSE(files().RemoveDirectory(InScratch("产品")));
+        EXPECT_TRUE(files().GetAttributes(InScratch("产品")));
+    }
+    EXPECT_TRUE(files().RemoveDirectory(InScratch("产品")));
+
+    ASSERT_TRUE(backend->WriteFile(InScratch("A.CFG"), "settings"));
+    {
+        auto opened = files().OpenToRead(InScratch("A.CFG"));
+        ASSERT_TRUE(opened);
+        EXPECT_FALSE(files().CanRename(InScratch("A.CFG")));
+        EXPECT_FALSE(files().Rename(InScratch("A.CFG"), InScratch("B.CFG")));
+    }
+    EXPECT_TRUE(files().CanRename(InScratch("A.CFG")));
+    EXPECT_TRUE(files().Rename(InScratch("A.CFG"), InScratch("B.CFG")));
+}
+
 TEST_P(FilesContract, FullPathsResolveEveryLevelWithoutTouchingAnything) {
     const std::string scratch = backend->ScratchFolder();
     EXPECT_EQ(files().FullPath(scratch + "\\temp\\..\\a\\.\\b.txt"), scratch + "\\a\\b.txt");

@@ -46,6 +46,14 @@ class MemoryBackendUnderTest : public contract::BackendUnderTest {
     void SetVariable(const std::string& name, const std::string& value) override {
         backend_.environment.Set(name, value);
     }
+    bool MakeHardLink(const std::string& path, const std::string& existing) override {
+        backend_.files.AddHardLink(path, existing);
+        return backend_.files.Exists(path);
+    }
+    bool MakeFileLink(const std::string& path, const std::string& target) override {
+        backend_.files.AddLink(path, target, false);
+        return backend_.files.Exists(path);
+    }
     bool ProtectsReadOnlyTargets() const override { return true; }
 
   private:

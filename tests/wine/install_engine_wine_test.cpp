@@ -278,9 +278,10 @@ TEST_F(InstallEngineWineTest, ChosenKindsMoveFromThePreviousFolderWhateverTheirL
     EXPECT_EQ(Content(In(product, "A.CFG")), "user settings");
     EXPECT_EQ(Attributes(In(product, "A.CFG")) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_THAT(Listing(In(product, "Brelix扩展绘图库")), ElementsAre("MINE.SJY", "梁.SJY", "柱.sjy"));
-    // The old folder keeps its files; the saved one is no longer read-only.
+    // The old folder is as it was: its files were only read.
     EXPECT_THAT(Listing(previous), ElementsAre("Brelix扩展绘图库", "S.SEC", "X.TXT", "a.cfg"));
-    EXPECT_EQ(Attributes(In(previous, "a.cfg")) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(Attributes(In(previous, "a.cfg")) & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Content(In(previous, "a.cfg")), "user settings");
     EXPECT_EQ(RecordBytes(), product + '\0');
 }
 
@@ -309,7 +310,7 @@ TEST_F(InstallEngineWineTest, MissingSourceShowsTheMessageAndCreatesNothing) {
     EXPECT_THAT(page.calls, ElementsAre("read"));
 }
 
-TEST_F(InstallEngineWineTest, AbortWhileAFileIsInUsePutsTheSettingsBackAndKeepsTheOldRecord) {
+TEST_F(InstallEngineWineTest, AbortWhileAFileIsInUseLeavesTheFolderAsItWasAndKeepsTheOldRecord) {
     const std::string previous = In(scratch + "\\旧", "Brelix结构工具箱");
     WriteFile(In(previous, "USER.CFG"), "user settings");
     SetRecord(previous);
@@ -322,13 +323,14 @@ TEST_F(InstallEngineWineTest, AbortWhileAFileIsInUsePutsTheSettingsBackAndKeepsT
     FakeInstallPage& page = Press(scratch);
     inUse.Release();
 
-    ASSERT_EQ(prompts.shown.size(), 1u);
+    ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[0].style, platform::kMbAbortRetryIgnore);
     EXPECT_THAT(prompts.shown[0].text, ::testing::HasSubstr(In(product, "帮助.chm")));
+    EXPECT_THAT(prompts.shown[1].text, ::testing::HasSubstr("没有做任何更改"));
     EXPECT_THAT(page.calls, ElementsAre("read", "cancel"));
-    EXPECT_EQ(Content(In(product, "USER.CFG")), "user settings");
+    // The kept settings and the product files staged before the question are gone again.
+    EXPECT_THAT(Listing(product), ElementsAre("帮助.chm"));
     EXPECT_EQ(Content(In(product, "帮助.chm")), "open in a viewer");
-    EXPECT_FALSE(Exists(In(source, "SetUp_Temp1")));
     EXPECT_EQ(RecordBytes(), previous + '\0');
     EXPECT_EQ(inventory.targetRoot, "");
 }

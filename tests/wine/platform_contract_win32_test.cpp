@@ -4,6 +4,7 @@
 #include <atomic>
 #include <string>
 
+#include "platform/win32/win32_api.h"
 #include "platform/win32/win32_backend.h"
 #include "tests/contract/files_contract.h"
 #include "tests/contract/processes_contract.h"
@@ -45,6 +46,12 @@ class Win32BackendUnderTest : public contract::BackendUnderTest {
     }
     void SetVariable(const std::string& name, const std::string& value) override {
         win32test::SetVariable(name, value);
+    }
+    bool MakeHardLink(const std::string& path, const std::string& existing) override {
+        return CreateHardLinkA(path.c_str(), existing.c_str(), nullptr) != FALSE;
+    }
+    bool MakeFileLink(const std::string& path, const std::string& target) override {
+        return CreateSymbolicLinkA(path.c_str(), target.c_str(), 0) != FALSE;
     }
     // Wine lets root overwrite a read-only file; the harness says when it runs the tests as another user.
     bool ProtectsReadOnlyTargets() const override {

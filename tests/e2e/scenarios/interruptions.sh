@@ -142,50 +142,51 @@ EOF
     expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "C:\\Brelix\\$PRODUCT_NAME"
 }
 
-# Abort while installing into a new root: the wizard ends without the completion message, nothing is
-# registered or recorded, files after the failed one are not copied, and the user's kept settings are
-# put back into the new product folder.
+# Abort in the middle of a re-installation, at a product file another program holds open: files
+# before it were staged already, yet every file of the product folder and every registry value is as it
+# was, byte for byte, and the wizard says that nothing changed. Unattended, the same run ends with 6,
+# changes nothing either, and its log names the file and the reason.
 scenario_locked_file_abort() {
     stage x86 "$SETUP32" || return 1
     walk_and_install || return 1
     edit_user_files
-    local before_profiles
-    before_profiles=$(e2e_reg_export "$PROFILES")
+    printf 'my own notes\r\n' >"$PRODUCT/notes.txt"
+    put_payload 20250101
+    local before after
+    before=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
+    after=$(mktemp -p "$E2E_WORK" --suffix=.outcome)
+    installation_outcome "$before"
 
-    start_background holder.exe hold 'C:\e2e\setup\Data\BRELIX2010.ARX' 'C:\e2e\release.flag' || return 1
+    local target="C:\\Brelix\\$PRODUCT_NAME\\BRELIX2010.ARX"
+    start_background holder.exe hold "$target" 'C:\e2e\release.flag' || return 1
     wizard_start "$SETUP_DIR/SetUp.exe"
     drive <<EOF || { stop_background; return 1; }
 $WALK_TO_PAGE3
 check 1009 expect 1
-# A root typed with a trailing backslash: the product folder hangs off it with a single one.
-type 1000 "C:\Tools\\"
 post-click 1
-wait-message "拷贝文件 C:\Tools\\$PRODUCT_NAME\BRELIX2010.ARX 失败" 60
+wait-message "拷贝文件 $target 失败" 60
 answer 3
+wait-message 已恢复原有的文件，没有做任何更改。 60
+answer 1
 wait-exit
 EOF
-    stop_background
-    wizard_ended || return 1
+    wizard_ended || { stop_background; return 1; }
     expect_eq "exit code after the abort" "$WIZARD_EXIT" 6
-    local product="$DRIVE_C/Tools/$PRODUCT_NAME"
-    expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "C:\\Brelix\\$PRODUCT_NAME"
-    expect_reg 'HKLM\SOFTWARE\Autodesk\AutoCAD\R18.0\ACAD-8001:804\Applications\Brelix2010' LOADER \
-        "C:\\Brelix\\$PRODUCT_NAME\\BRELIX2010.ARX"
-    expect_eq "trusted paths after the abort" "$(e2e_reg_export "$PROFILES")" "$before_profiles"
-    expect_same_file "$product/BRELIX2008.ARX" "$PAYLOAD_REF/BRELIX2008.ARX"
-    expect_missing "$product/BRELIX2010.ARX"
-    expect_missing "$product/BRELIX2013.ARX"
-    # The drawing library was not deployed; only the user's saved library files went back into it.
-    expect_listing "$product/$LIBRARY" COLUMN.SJY 钢梁节点.SJY 我的节点.SJY
-    expect_content "$product/$LIBRARY/COLUMN.SJY" $'user drawing library\r'
-    local settings
-    settings=$(find "$product" -maxdepth 1 -iname brelix.cfg | head -1)
-    expect_content "${settings:-$product/Brelix.CFG}" $'user settings\r'
-    settings=$(find "$product" -maxdepth 1 -iname mybeams.sec | head -1)
-    expect_content "${settings:-$product/MyBeams.sec}" $'my sections\r'
-    expect_data_clean
-    # The previous product folder is left as the user had it.
-    expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
+    installation_outcome "$after"
+    expect_same_snapshot "$before" "$after" "the abort left every file and value as it was" \
+        "the abort changed the installation"
+
+    silent /S /KEEP=ALL '/LOG=C:\e2e\abort.log'
+    stop_background
+    expect_eq "exit code of the unattended run at a file held open" "$SILENT_EXIT" 6
+    installation_outcome "$after"
+    expect_same_snapshot "$before" "$after" "the unattended run left every file and value as it was" \
+        "the unattended run changed the installation"
+    if tr -d '\r' <"$DRIVE_C/e2e/abort.log" | grep -F "$target（文件正在使用）" >/dev/null; then
+        note "ok: the log names the file held open and why"
+    else
+        fail "the log does not name the file held open and why"
+    fi
 }
 
 # A payload copied from a read-only medium: every source file is read-only. No installed file may stay

@@ -22,9 +22,12 @@ wait-message "拷贝文件 $target 失败" 60
 EOF
     wizard_kill
     stop_background
-    # The shipped settings are in the product folder now; the user's exist only in the save place.
-    expect_same_file "$PRODUCT/Brelix.CFG" "$PAYLOAD_REF/Brelix.CFG"
-    expect_content "$X86_FILES/Brelix Setup/SetUp_Temp1/BRELIX.CFG" $'user settings\r'
+    # Killed while staging: the user's files were never touched, and what was staged waits beside
+    # them, named in the journal, for the next run to delete.
+    expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
+    expect_same_file "$PRODUCT/BRELIX2004.ARX" "$(payload_reference 20240327)/BRELIX2004.ARX"
+    [ -f "$PRODUCT/~BrelixSetup.swp" ] && note "ok: the journal of the staging is there" ||
+        fail "no journal of the staging in the product folder"
     expect_missing "$DATA/SetUp_Temp1"
 
     local stale="$DRIVE_C/users/root/Temp/SetUp_Temp1"
@@ -40,9 +43,9 @@ EOF
     expect_content "$PRODUCT/Brelix.SEC" $'user sections\r'
     expect_content "$PRODUCT/$LIBRARY/Column.SJY" $'user drawing library\r'
     expect_data_clean
-    # The save places are gone; the uninstaller and the record stay in the setup folder.
+    # Nothing staged is left, no save place was made, and a stranger's folder stays as it was.
+    expect_eq "staged files left" "$(find "$PRODUCT" -name '~B*' -printf '%P ')" ""
     expect_missing "$X86_FILES/Brelix Setup/SetUp_Temp1"
-    expect_missing "$X86_FILES/Brelix Setup/SetUp_Temp2"
     expect_content "$stale/STALE.CFG" $'not ours\r'
 }
 
