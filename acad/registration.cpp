@@ -7,6 +7,7 @@
 #include "acad/buffer_format.h"
 #include "acad/install_folder.h"
 #include "acad/per_user_steps.h"
+#include "platform/registry_names.h"
 #include "platform/text936.h"
 #include "state/acad_inventory.h"
 
@@ -50,6 +51,9 @@ void AcadInventory::RegisterRelease(platform::Registry& registry, int year, Inst
     auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine);
     for (const std::string& releaseKeyPath : acadKeys[*index]) {
         const std::string entryPath = text936::WithoutTrailingBackslash(releaseKeyPath) + "\\" + *entryName;
+        // As Windows keeps it: a script or a detection rule copied from the log finds it.
+        const std::string entryWhere =
+            platform::MachineKeyName(registry, platform::RegistryView::Default, entryPath, buildBitness);
         auto releaseKey =
             localMachine ? localMachine->Open(releaseKeyPath, platform::KeyAccess::Default) : nullptr;
         if (!releaseKey) {
@@ -64,11 +68,11 @@ void AcadInventory::RegisterRelease(platform::Registry& registry, int year, Inst
         const bool written = entry && entry->WriteDword("LOADCTRLS", kLoadOnStartup) &&
                              entry->WriteString("LOADER", *modulePath);
         if (!written) {
-            journal.Problem("未能写入 " + release + " 的加载项 HKLM\\" + entryPath);
+            journal.Problem("未能写入 " + release + " 的加载项 " + entryWhere);
             continue;
         }
-        journal.Note("已写入 HKLM\\" + entryPath + " LOADCTRLS = 2");
-        journal.Note("已写入 HKLM\\" + entryPath + " LOADER = " + *modulePath);
+        journal.Note("已写入 " + entryWhere + " LOADCTRLS = 2");
+        journal.Note("已写入 " + entryWhere + " LOADER = " + *modulePath);
         journal.DemandLoadKeyWritten(entryPath);
     }
 }

@@ -163,7 +163,10 @@ void AcadInventory::AddTrustedPaths(platform::Registry& registry,
             journal.Problem("未能把产品文件夹加入 AutoCAD 的信任路径（" + where + "）");
             continue;
         }
-        journal.Note("已修改 " + where + " TRUSTEDPATHS：" + *current + " -> " + merged);
+        if (text936::EqualsNoCase(merged, *current))
+            journal.Note("未变 " + where + " TRUSTEDPATHS：" + *current);
+        else
+            journal.Note("已修改 " + where + " TRUSTEDPATHS：" + *current + " -> " + merged);
         journal.TrustedPathAdded(variablesPath);
     }
 }

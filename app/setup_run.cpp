@@ -2,10 +2,12 @@
 
 #include "app/command_line.h"
 #include "app/install_choices.h"
+#include "app/run_log.h"
 #include "app/silent_install.h"
 #include "app/wizard_app.h"
 #include "install/active_setup.h"
 #include "install/install_root.h"
+#include "install/locations.h"
 #include "platform/text936.h"
 #include "state/acad_inventory.h"
 #include "state/exit_codes.h"
@@ -19,6 +21,8 @@ namespace app {
 namespace {
 
 constexpr char kCaption[] = "Brelix软件安装";
+// Each run's last log line begins with it.
+constexpr char kExitLinePrefix[] = "退出代码：";
 
 constexpr char kAnotherRunText[] =
     "另一个Brelix安装程序正在本机运行（也可能在其他用户的会话中）。\n\n"
@@ -121,8 +125,11 @@ void LogFoundReleases(state::InstallJournal& journal, const state::AcadInventory
             any = true;
         }
     }
-    if (!any)
+    // Releases this build does not serve are named next (LogUnservedReleases).
+    if (!any && inventory.unserved.empty())
         journal.Note("未找到任何 AutoCAD 版本");
+    else if (!any)
+        journal.Note("未找到本程序可安装的 AutoCAD 版本");
 }
 
 void LogChoices(state::InstallJournal& journal, const state::InstallOptions& options) {
@@ -141,7 +148,7 @@ void LogChoices(state::InstallJournal& journal, const state::InstallOptions& opt
 // BrelixUser.exe on its own, for whoever runs the per-user steps by other means than Active Setup.
 int WriteUserProgram(platform::Services& services, const std::string& path, state::InstallJournal& journal) {
     if (!services.files.WriteCarriedFile(install::kUserProgramResource, path)) {
-        journal.Note("无法写入 " + path);
+        journal.Note("无法写入 " + path + platform::DescribeSystemError(services.environment.LastError()));
         return state::kExitStopped;
     }
     journal.Note("已写入 " + path);
@@ -160,7 +167,7 @@ int WithLogOutcome(const state::InstallJournal& journal, int exitCode) {
 }
 
 int Finish(state::InstallJournal& journal, RunMode mode, int exitCode) {
-    journal.Note("退出代码：" + std::to_string(exitCode) + "（" + ExitReason(mode, exitCode) + "）");
+    journal.Note(kExitLinePrefix + std::to_string(exitCode) + "（" + ExitReason(mode, exitCode) + "）");
     return exitCode;
 }
 
@@ -209,45 +216,72 @@ int RunWizard(SetUpPlatform& platform,
 
 }  // namespace
 
+// The build's bitness as text, for the help's one literal.
+#define BRELIX_TEXT_OF(x) #x
+#define BRELIX_TEXT(x) BRELIX_TEXT_OF(x)
+#define BRELIX_BITNESS_TEXT BRELIX_TEXT(BRELIX_BITNESS)
+
 std::string HelpText() {
-    return std::string(
-               "用法：SetUp.exe [/S] [/D=安装路径] [/RELEASES=ALL|2010,2018,...]\n"
-               "                [/KEEP=ALL|NONE|SETTINGS,SECTIONS,DRAWINGS] [/LOG=日志文件]\n"
-               "      SetUp.exe /UNINSTALL [/S] [/LOG=日志文件]\n\n"
-               "/S\t静默安装：不显示窗口和消息框（也可写 /SILENT、/VERYSILENT、/QUIET）\n"
-               "/D\t安装路径，默认 C:\\Brelix；产品装在其下的 \\Brelix结构工具箱 文件夹中。\n"
-               "\t含空格时整个开关加引号（\"/D=D:\\CAD Tools\"），或把 /D= 写在最后、不加引号\n"
-               "/RELEASES\t要注册的 AutoCAD 版本，默认为本机找到且本程序支持的全部版本。\n"
-               "\t32位版本支持 AutoCAD 2004 至 2016，64位版本支持 2005 至 2025；本程序为") +
-           std::to_string(state::kBuildBitness) +
-           "位版本\n"
-           "/KEEP\t保留原有配置：软件设置、截面库、扩展绘图图库；默认有原有配置时全部保留\n"
-           "/LOG\t将运行过程写入日志文件（UTF-8），缺少的文件夹自动创建；默认不写日志\n"
-           "/UNINSTALL\t卸载（Uninstall.exe 使用）\n"
-           "/USERPROGRAM\t写出每个用户登录时运行的 BrelixUser.exe（只可同时使用 /S 和 /LOG）\n"
-           "/? 或 /HELP\t显示本说明；静默或有日志时写入日志\n"
-           "/NORESTART、/SUPPRESSMSGBOXES\t接受而无作用：本程序从不重启计算机，静默时不显示消息框\n\n"
-           "退出代码：\n"
-           "0 安装完成\t1 用户取消\n"
-           "2 命令行无效\t3 未找到 Data 文件夹\n"
-           "4 AutoCAD 正在运行\t5 没有可安装的 AutoCAD 版本\n"
-           "6 复制前或复制中停止，未注册\t7 安装完成但有问题（见日志）\n"
-           "1618 另一个安装程序正在运行，未作任何更改（可稍后重试）";
+    // One switch a line, each with its value form, so that neither the box nor a console breaks
+    // a switch in two; explanations follow on lines of their own.
+    return "用法：SetUp.exe [开关]    卸载：Uninstall.exe /UNINSTALL [/S] [/LOG=<日志文件>]\n"
+           "/S\n"
+           "    静默，不显示窗口和消息框（或 /SILENT、/VERYSILENT、/QUIET）\n"
+           "/D=<安装路径>\n"
+           "    默认 C:\\Brelix，产品在其下的 Brelix结构工具箱 中；含空格时加引号：\"/D=D:\\CAD Tools\"\n"
+           "/RELEASES=ALL\n"
+           "/RELEASES=<年份>,<年份>,...\n"
+           "    要注册的 AutoCAD 版本；默认为本机找到且本程序支持的全部版本\n"
+           "/KEEP=ALL\n"
+           "/KEEP=NONE\n"
+           "/KEEP=SETTINGS,SECTIONS,DRAWINGS\n"
+           "    保留原有的设置、截面库、扩展绘图图库；默认全部保留\n"
+           "/LOG=<日志文件>\n"
+           "    日志（UTF-8）。无法写入时，或无 /LOG 的静默运行不以 0 结束时，\n"
+           "    写到 %WINDIR%\\Temp\\Brelix-SetUp.log\n"
+           "/UNINSTALL\n"
+           "    卸载；SetUp.exe 和 Uninstall.exe 都接受，可加 /S、/LOG\n"
+           "/USERPROGRAM=<文件>\n"
+           "    写出每个用户登录时运行的 BrelixUser.exe；只可再加 /S、/LOG\n"
+           "/?\n"
+           "/HELP\n"
+           "    本说明；从命令行启动时也输出到命令行窗口\n"
+           "/NORESTART\n"
+           "/SUPPRESSMSGBOXES\n"
+           "    接受而无作用\n"
+           "适用的安装程序（本程序为 " BRELIX_BITNESS_TEXT
+           " 位）：\n"
+           "    32 位 AutoCAD 2004 至 2016：32 位安装程序\n"
+           "    64 位 AutoCAD 2005 至 2025：64 位安装程序\n"
+           "    64 位 Windows 上的 32 位 AutoCAD 2006 至 2009：两者均可\n"
+           "安装的退出代码：\n"
+           "    0 完成\n"
+           "    1 用户取消\n"
+           "    2 命令行无效\n"
+           "    3 未找到 Data 文件夹\n"
+           "    4 AutoCAD 正在运行\n"
+           "    5 没有可安装的 AutoCAD 版本\n"
+           "    6 复制前或复制中停止，未注册\n"
+           "    7 完成但有问题或日志无法写入\n"
+           "    1618 另一个安装程序正在运行\n"
+           "卸载（/UNINSTALL）的退出代码：\n"
+           "    0 完成\n"
+           "    1 用户取消\n"
+           "    2 命令行无效\n"
+           "    3 未安装\n"
+           "    4 AutoCAD 正在运行\n"
+           "    7 有项目未能删除或日志无法写入，可再次卸载\n"
+           "    1618 另一个安装程序正在运行";
 }
 
-int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
-    state::InstallJournal journal;
-    const ParsedCommandLine parsed = ParseCommandLine(arguments);
-    // A line that asks for silence or names a log may run where nobody can press OK.
-    const bool noBox = AsksForNoBox(arguments);
+namespace {
 
-    std::unique_ptr<platform::LogSink> log;
-    const std::string logPath = parsed.command ? parsed.command->logFile.value_or("") : LogPathOf(arguments);
-    if (!logPath.empty()) {
-        CreateLogFolder(platform.services.files, logPath);
-        log = platform.openLog(logPath);
-        journal.AttachLog(log.get());
-    }
+// The run itself, once its log is in place.
+int RunLogged(const std::string& arguments,
+              const ParsedCommandLine& parsed,
+              bool noBox,
+              SetUpPlatform& platform,
+              state::InstallJournal& journal) {
     state::InstallOptions options;
     LogRunHeader(journal, platform.services, options);
     journal.Note("命令行：" + arguments);
@@ -262,6 +296,8 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
     }
     const CommandLine& command = *parsed.command;
     if (command.mode == RunMode::Help) {
+        if (platform.console)
+            platform.console(HelpText());
         if (noBox)
             NoteLines(journal, HelpText());
         else
@@ -313,6 +349,51 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
     }
     LogChoices(journal, options);
     return Finish(journal, command.mode, RunSilentInstall(platform.services, options, found, journal));
+}
+
+// The last exit line of the log: the run's result on one line.
+std::string ResultLine(const RunLog& log) {
+    for (auto line = log.Lines().rbegin(); line != log.Lines().rend(); ++line) {
+        if (line->compare(0, sizeof(kExitLinePrefix) - 1, kExitLinePrefix) == 0)
+            return *line;
+    }
+    return {};
+}
+
+}  // namespace
+
+int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
+    const ParsedCommandLine parsed = ParseCommandLine(arguments);
+    // A line that asks for silence or names a log may run where nobody can press OK.
+    const bool noBox = AsksForNoBox(arguments);
+    const std::string logPath = parsed.command ? parsed.command->logFile.value_or("") : LogPathOf(arguments);
+    const bool silent = noBox && logPath.empty();
+
+    // Left unexpanded, the variable names no folder: then there is no fallback.
+    const std::string fallback =
+        platform.services.environment.Expand(kFallbackLogPattern, install::kPathBufferSize).value_or("%");
+    RunLog log(platform.openLog, fallback.find('%') == std::string::npos ? fallback : std::string());
+    state::InstallJournal journal;
+    if (!logPath.empty()) {
+        CreateLogFolder(platform.services.files, logPath);
+        log.OpenAsked(logPath);
+    }
+    // Without /LOG the wizard keeps no log; a silent run keeps one in memory, for its trace.
+    if (!logPath.empty() || silent)
+        journal.AttachLog(&log);
+
+    const int exitCode = RunLogged(arguments, parsed, noBox, platform, journal);
+    if (silent && exitCode != 0) {
+        log.MoveToFallback("静默运行以退出代码 " + std::to_string(exitCode) +
+                           " 结束，命令行没有 /LOG，日志写在这里");
+    }
+    if (noBox && platform.console) {
+        std::string result = "Brelix SetUp.exe " + arguments + "：" + ResultLine(log);
+        if (log.InFallback())
+            result += "；日志：" + log.FallbackPath();
+        platform.console(result);
+    }
+    return exitCode;
 }
 
 }  // namespace app

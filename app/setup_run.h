@@ -22,6 +22,9 @@ struct SetUpPlatform {
     std::function<std::unique_ptr<platform::LogSink>(const std::string& path)> openLog;
     // One run at a time changes the machine: the wizard, a silent installation, an uninstall.
     platform::RunLock& runLock;
+    // Writes a text to the console of whoever started the program (cmd, a deployment script), as
+    // lines of their own; does nothing when there is none. Empty: no console.
+    std::function<void(const std::string& text)> console;
 };
 
 // `arguments`: the command line after the program name. Returns the process exit code.

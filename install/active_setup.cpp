@@ -4,7 +4,9 @@
 
 #include "install/locations.h"
 #include "platform/number_text.h"
+#include "platform/registry_names.h"
 #include "platform/text936.h"
+#include "state/install_options.h"
 
 namespace install {
 
@@ -63,7 +65,9 @@ void RemoveOtherBuildsComponent(platform::Registry& registry,
                     : std::nullopt;
         if (!stub || text936::EqualsNoCase(*stub, stubPath))
             continue;
-        const std::string where = std::string("HKLM\\") + kActiveSetupKey + "（StubPath = " + *stub + "）";
+        const std::string where =
+            platform::MachineKeyName(registry, view, kActiveSetupKey, state::kBuildBitness) +
+            "（StubPath = " + *stub + "）";
         if (machine->DeleteSubkey(kActiveSetupKey))
             journal.Note("已删除另一版本安装程序的 Active Setup 注册项 " + where);
         else
@@ -125,7 +129,9 @@ bool RegisterActiveSetup(platform::Services& services,
         return false;
     }
     if (!services.files.WriteCarriedFile(kUserProgramResource, program)) {
-        journal.Problem("无法写入 " + program + "，其他用户登录时不会自动完成设置");
+        journal.Problem("无法写入 " + program +
+                        platform::DescribeSystemError(services.environment.LastError()) +
+                        "，其他用户登录时不会自动完成设置");
         return false;
     }
     journal.Note("已写入 " + program);
@@ -138,7 +144,8 @@ bool RegisterActiveSetup(platform::Services& services,
     const bool written = component && component->WriteString("StubPath", stubPath) &&
                          component->WriteString(kVersionValue, version) &&
                          component->WriteDword("IsInstalled", 1);
-    const std::string where = std::string("HKLM\\") + kActiveSetupKey;
+    const std::string where = platform::MachineKeyName(services.registry, platform::RegistryView::Default,
+                                                       kActiveSetupKey, state::kBuildBitness);
     if (!written) {
         journal.Problem("无法写入 Active Setup 注册项 " + where + "，其他用户登录时不会自动完成设置");
         return false;

@@ -71,7 +71,7 @@ bool ConfigKeeper::ReadPreviousFolder() {
 }
 
 bool ConfigKeeper::RecordProductFolder() {
-    const std::string where = RecordKeyDisplayName() + " " + kRecordValueName;
+    const std::string where = RecordKeyDisplayName(services_.registry) + " " + kRecordValueName;
     if (!install::RecordProductFolder(services_.registry, productFolder)) {
         journal_.Problem("未能记录安装位置（" + where + "），下次安装将无法保留配置");
         return false;

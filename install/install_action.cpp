@@ -14,6 +14,7 @@
 #include "install/locations.h"
 #include "install/product_deployer.h"
 #include "install/product_layout.h"
+#include "install/still_registered.h"
 #include "install/uninstall_setup.h"
 #include "platform/text936.h"
 
@@ -151,6 +152,8 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
     if (!problems.empty()) {
         context.journal.SetOutcome(state::InstallOutcome::InstalledWithProblems);
         std::string text = kProblemsHead + state::SummariseProblems(problems) + kProblemsTail;
+        for (const std::string& line : context.journal.StillRegistered())
+            text += "\n\n" + line;
         if (context.journal.LogFailed())
             text += kLogFailedText;
         context.services.prompts.Show(page.Window(), text, kDoneCaption,
@@ -158,6 +161,8 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
     } else {
         context.journal.SetOutcome(state::InstallOutcome::Installed);
         std::string done = kDoneText;
+        for (const std::string& line : context.journal.StillRegistered())
+            done += "\n\n" + line;
         if (context.journal.LogFailed())
             done += kLogFailedText;
         context.services.prompts.Show(page.Window(), done, kDoneCaption, platform::kMbOk);
@@ -210,7 +215,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     const std::string previousFolder = keeper.ReadPreviousFolder() ? keeper.previousFolder : std::string();
     if (previousFolder.empty() && keeper.ProductFolderHoldsKeptKinds()) {
         // Keeping was asked for, but without the record the files to keep cannot be known.
-        journal.Note("无法读取上次安装的位置 " + RecordKeyDisplayName() + "，安装已停止");
+        journal.Note("无法读取上次安装的位置 " + RecordKeyDisplayName(services.registry) + "，安装已停止");
         return StopUnchanged(context, page, kRecordUnreadableText);
     }
     if (previousFolder.empty()) {
@@ -263,6 +268,10 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     context.inventory.targetRoot = text936::WithoutTrailingBackslash(installPath);
     const std::size_t problemsBefore = journal.Problems().size();
     context.inventory.RegisterReleases(services, context.options.releaseChosen, journal);
+    // What earlier installations registered stays until the uninstall; say what still loads from there.
+    journal.SetStillRegistered(StillRegisteredFromBefore(services, journal, ProductFolderOf(installPath)));
+    for (const std::string& line : journal.StillRegistered())
+        journal.Note(line);
     // Every user of the machine gets the per-user steps at logon; this account has had them now,
     // unless one of them failed. What runs in every user's logon goes where only administrators write.
     const std::optional<std::string> setupFolder = MakeSetupFolder(context);

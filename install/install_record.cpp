@@ -1,6 +1,7 @@
 #include "install/install_record.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "install/product_layout.h"
 #include "platform/name_index.h"
@@ -15,6 +16,8 @@ namespace {
 constexpr char kFirstLine[] = "Brelix结构工具箱 安装记录 1";
 constexpr char kFolderTag[] = "FOLDER";
 constexpr char kFileTag[] = "FILE";
+constexpr char kEarlierFolderTag[] = "EARLIERFOLDER";
+constexpr char kEarlierFileTag[] = "EARLIERFILE";
 constexpr char kDemandLoadTag[] = "DEMANDLOAD";
 constexpr char kTrustedPathsTag[] = "TRUSTEDPATHS";
 constexpr char kFontTag[] = "FONT";
@@ -97,7 +100,49 @@ std::optional<RecordedFile> ParseFileLine(const std::string& rest) {
     return RecordedFile{(*fields)[2], *size, *crc};
 }
 
+// Adds each of `newer` to `files`, a file listed in both taking the newer size and checksum.
+void MergeFiles(std::vector<RecordedFile>& files, const std::vector<RecordedFile>& newer) {
+    // Both lists can hold thousands of paths: each is looked up, never compared with the others.
+    platform::NameIndex fileIndex;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        fileIndex.FindOrAdd(files[i].path, i);
+    for (const RecordedFile& file : newer) {
+        const auto [at, added] = fileIndex.FindOrAdd(file.path, files.size());
+        if (added)
+            files.push_back(file);
+        else
+            files[at] = file;
+    }
+}
+
+bool SameFolder(const std::string& one, const std::string& other) {
+    return text936::EqualsNoCase(text936::WithoutTrailingBackslash(one),
+                                 text936::WithoutTrailingBackslash(other));
+}
+
+// Adds `folder` with `files` to the earlier folders, merged into an entry for the same folder.
+void AddEarlier(InstallRecord& record, const std::string& folder, const std::vector<RecordedFile>& files) {
+    if (folder.empty() || SameFolder(folder, record.productFolder))
+        return;
+    for (EarlierFolder& earlier : record.earlierFolders) {
+        if (SameFolder(earlier.folder, folder)) {
+            MergeFiles(earlier.files, files);
+            return;
+        }
+    }
+    record.earlierFolders.push_back(EarlierFolder{folder, files});
+}
+
 }  // namespace
+
+std::vector<std::string> InstallRecord::AllFolders() const {
+    std::vector<std::string> folders;
+    if (!productFolder.empty())
+        folders.push_back(productFolder);
+    for (const EarlierFolder& earlier : earlierFolders)
+        folders.push_back(earlier.folder);
+    return folders;
+}
 
 std::string FormatRecord(const InstallRecord& record) {
     std::string text = std::string(kFirstLine) + kLineEnd;
@@ -107,6 +152,14 @@ std::string FormatRecord(const InstallRecord& record) {
         const std::string numbers =
             platform::DecimalText(file.size) + kSeparator + platform::HexText(file.crc, 8);
         text += std::string(kFileTag) + kSeparator + numbers + kSeparator + file.path + kLineEnd;
+    }
+    for (const EarlierFolder& earlier : record.earlierFolders) {
+        text += std::string(kEarlierFolderTag) + kSeparator + earlier.folder + kLineEnd;
+        for (const RecordedFile& file : earlier.files) {
+            const std::string numbers =
+                platform::DecimalText(file.size) + kSeparator + platform::HexText(file.crc, 8);
+            text += std::string(kEarlierFileTag) + kSeparator + numbers + kSeparator + file.path + kLineEnd;
+        }
     }
     const auto addAll = [&text](const char* tag, const std::vector<std::string>& entries) {
         for (const std::string& entry : entries)
@@ -125,6 +178,7 @@ std::optional<InstallRecord> ParseRecord(const std::string& text) {
     ListOnce demandLoadKeys(record.demandLoadKeys);
     ListOnce trustedPathKeys(record.trustedPathKeys);
     ListOnce fonts(record.fonts);
+    std::vector<EarlierFolder> earlier;
     bool first = true;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -157,6 +211,12 @@ std::optional<InstallRecord> ParseRecord(const std::string& text) {
                 else
                     record.files[at] = *file;
             }
+        } else if (tag == kEarlierFolderTag) {
+            earlier.push_back(EarlierFolder{rest, {}});
+        } else if (tag == kEarlierFileTag) {
+            // Merged below, so that a file listed again takes the later line there too.
+            if (auto file = ParseFileLine(rest); file && !earlier.empty())
+                earlier.back().files.push_back(*file);
         } else if (tag == kDemandLoadTag) {
             demandLoadKeys.Add(rest);
         } else if (tag == kTrustedPathsTag) {
@@ -167,23 +227,38 @@ std::optional<InstallRecord> ParseRecord(const std::string& text) {
     }
     if (first)
         return std::nullopt;
+    for (const EarlierFolder& folder : earlier) {
+        std::vector<RecordedFile> files;
+        MergeFiles(files, folder.files);
+        AddEarlier(record, folder.folder, files);
+    }
     return record;
 }
 
 void MergeRecord(InstallRecord& record, const InstallRecord& newer) {
-    if (!newer.productFolder.empty())
+    if (!newer.productFolder.empty() && !SameFolder(newer.productFolder, record.productFolder)) {
+        const std::string replaced = record.productFolder;
+        std::vector<RecordedFile> replacedFiles = std::move(record.files);
+        record.files.clear();
         record.productFolder = newer.productFolder;
-    // Both lists can hold thousands of paths: each is looked up, never compared with the others.
-    platform::NameIndex fileIndex;
-    for (std::size_t i = 0; i < record.files.size(); ++i)
-        fileIndex.FindOrAdd(record.files[i].path, i);
-    for (const RecordedFile& file : newer.files) {
-        const auto [at, added] = fileIndex.FindOrAdd(file.path, record.files.size());
-        if (added)
-            record.files.push_back(file);
+        // A folder installed into again takes back what was recorded for it.
+        for (auto earlier = record.earlierFolders.begin(); earlier != record.earlierFolders.end();
+             ++earlier) {
+            if (SameFolder(earlier->folder, record.productFolder)) {
+                record.files = std::move(earlier->files);
+                record.earlierFolders.erase(earlier);
+                break;
+            }
+        }
+        // A record of an earlier build names no folder: its files stay with the new one.
+        if (replaced.empty())
+            MergeFiles(record.files, replacedFiles);
         else
-            record.files[at] = file;
+            AddEarlier(record, replaced, replacedFiles);
     }
+    MergeFiles(record.files, newer.files);
+    for (const EarlierFolder& earlier : newer.earlierFolders)
+        AddEarlier(record, earlier.folder, earlier.files);
     ListOnce demandLoadKeys(record.demandLoadKeys);
     for (const std::string& key : newer.demandLoadKeys)
         demandLoadKeys.Add(key);
@@ -212,6 +287,7 @@ std::optional<std::string> PathBelow(const std::string& path, const std::string&
 
 InstallRecord RecordFromJournal(const state::InstallJournal& journal, const std::string& productFolder) {
     InstallRecord record;
+    record.productFolder = productFolder;
     for (const state::InstalledFile& installed : journal.InstalledFiles()) {
         const auto below = PathBelow(installed.path, productFolder);
         if (below && IsContainedPath(*below))

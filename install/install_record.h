@@ -8,6 +8,8 @@
 //   Brelix结构工具箱 安装记录 1
 //   FOLDER      <the product folder>   (once; records of earlier builds have none)
 //   FILE        <size in bytes>  <CRC-32, 8 hex digits>  <path below the product folder>
+//   EARLIERFOLDER  <a product folder an earlier installation used>   (any number)
+//   EARLIERFILE <size>  <CRC-32>  <path below the EARLIERFOLDER line above it>
 //   DEMANDLOAD  <HKLM path of an Applications\Brelix<year> key>
 //   TRUSTEDPATHS  <HKCU path of a profile's Variables key>
 //   FONT        <path of a font copied into an AutoCAD Fonts folder>
@@ -41,17 +43,32 @@ struct RecordedFile {
     }
 };
 
+// A product folder an earlier installation put files into before the root was moved; they stay
+// there, registered as they were, until the uninstall.
+struct EarlierFolder {
+    std::string folder;
+    std::vector<RecordedFile> files;  // below `folder`
+
+    bool operator==(const EarlierFolder& other) const {
+        return folder == other.folder && files == other.files;
+    }
+};
+
 struct InstallRecord {
     std::vector<RecordedFile> files;
     std::vector<std::string> demandLoadKeys;
     std::vector<std::string> trustedPathKeys;
     std::vector<std::string> fonts;
-    std::string productFolder;  // empty in a record of an earlier build
+    std::string productFolder;                  // empty in a record of an earlier build
+    std::vector<EarlierFolder> earlierFolders;  // never `productFolder` itself
+
+    // The product folder followed by every earlier one.
+    std::vector<std::string> AllFolders() const;
 
     bool operator==(const InstallRecord& other) const {
         return productFolder == other.productFolder && files == other.files &&
-               demandLoadKeys == other.demandLoadKeys && trustedPathKeys == other.trustedPathKeys &&
-               fonts == other.fonts;
+               earlierFolders == other.earlierFolders && demandLoadKeys == other.demandLoadKeys &&
+               trustedPathKeys == other.trustedPathKeys && fonts == other.fonts;
     }
 };
 
@@ -60,12 +77,13 @@ std::string FormatRecord(const InstallRecord& record);
 std::optional<InstallRecord> ParseRecord(const std::string& text);
 
 // Adds `newer` to `record`: a file listed in both takes the newer size and checksum; keys and
-// fonts are added once (letter case ignored); the newer product folder, when it names one,
-// replaces the earlier. Nothing else of `record` is dropped.
+// fonts are added once (letter case ignored). When `newer` names another product folder, it
+// becomes the record's, and the one `record` named, with its files, becomes an earlier folder;
+// a folder that comes back takes its earlier files with it. Nothing of `record` is dropped.
 void MergeRecord(InstallRecord& record, const InstallRecord& newer);
 
-// What the journal says this installation put on the machine. A file's size and checksum are
-// those its copy wrote, the shipped content (a kept configuration file put back over it then
+// What the journal says this installation put into `productFolder` and on the machine. A file's size and
+// checksum are those its copy wrote, the shipped content (a kept configuration file put back over it then
 // counts as the user's); files outside the product folder are left out.
 InstallRecord RecordFromJournal(const state::InstallJournal& journal, const std::string& productFolder);
 

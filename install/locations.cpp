@@ -1,7 +1,9 @@
 #include "install/locations.h"
 
+#include "platform/registry_names.h"
 #include "platform/registry_text.h"
 #include "platform/text936.h"
+#include "state/install_options.h"
 
 namespace install {
 
@@ -70,8 +72,9 @@ std::unique_ptr<platform::RegistryKey> OpenRecordRoot(platform::Registry& regist
     return registry.OpenRoot(platform::RootKey::LocalMachine, platform::RegistryView::Force32);
 }
 
-std::string RecordKeyDisplayName() {
-    return std::string("HKLM\\") + kRecordKeyWrite;
+std::string RecordKeyDisplayName(platform::Registry& registry) {
+    return platform::MachineKeyName(registry, platform::RegistryView::Force32, kRecordKeyWrite,
+                                    state::kBuildBitness);
 }
 
 namespace {

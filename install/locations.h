@@ -55,7 +55,8 @@ bool ReadPreviousFolder(platform::Registry& registry,
 // buffer.
 bool RecordProductFolder(platform::Registry& registry, const std::string& folder);
 
-// "HKLM\SOFTWARE\Brelix", as the log and the problem list name the record.
-std::string RecordKeyDisplayName();
+// "HKLM\SOFTWARE\Brelix" ("HKLM\SOFTWARE\WOW6432Node\Brelix" on 64-bit Windows), as the log and
+// the problem list name the record.
+std::string RecordKeyDisplayName(platform::Registry& registry);
 
 }  // namespace install

@@ -163,6 +163,8 @@ bool ProductDeployer::StageFile(const std::string& from,
         return swap && swap->StageCopy(folder, name, found != 0, from, copied);
     };
     while (!staged()) {
+        // Taken before the box, whose own calls would replace it.
+        const std::string error = platform::DescribeSystemError(services_.environment.LastError());
         const int answer = services_.prompts.Show(services_.prompts.ActiveWindow(),
                                                   kCopyFailedBefore + to + kCopyFailedAfter,
                                                   kCopyFailedCaption, platform::kMbAbortRetryIgnore);
@@ -170,11 +172,11 @@ bool ProductDeployer::StageFile(const std::string& from,
         // A box that could not be shown (0) asked nobody: retrying would spin for ever without a
         // word on screen, so it ends the walk as abort does.
         if (answer == platform::kIdAbort || answer == kNoAnswer) {
-            journal_.Note("复制失败，安装中止：" + from + " -> " + to + "（" + why + "）");
+            journal_.Note("复制失败，安装中止：" + from + " -> " + to + "（" + why + "）" + error);
             return false;
         }
         if (answer == platform::kIdIgnore) {
-            journal_.Problem("已跳过无法复制的文件 " + to + "（" + why + "），它保持原有的版本");
+            journal_.Problem("已跳过无法复制的文件 " + to + "（" + why + "）" + error + "，它保持原有的版本");
             return true;
         }
     }

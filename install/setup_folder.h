@@ -16,7 +16,7 @@ namespace install {
 
 // Its name below Program Files. It differs from the product folder's name, so the two stay apart
 // even when Program Files itself is chosen as the installation root.
-constexpr char kSetupFolderName[] = "Brelix安装程序";
+constexpr char kSetupFolderName[] = "Brelix Setup";
 
 // The Program Files folder of the running build ("Program Files (x86)" for the 32-bit build on
 // 64-bit Windows): "ProgramFilesDir" of HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion in the
@@ -25,7 +25,7 @@ constexpr char kSetupFolderName[] = "Brelix安装程序";
 std::optional<std::string> ProgramFilesFolder(platform::Registry& registry,
                                               platform::Environment& environment);
 
-// "<Program Files>\Brelix安装程序", or nullopt when Program Files is not known or the folder's
+// "<Program Files>\Brelix Setup", or nullopt when Program Files is not known or the folder's
 // paths would not fit the 260-byte buffer.
 std::optional<std::string> SetupFolder(platform::Registry& registry, platform::Environment& environment);
 

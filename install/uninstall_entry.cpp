@@ -1,5 +1,8 @@
 #include "install/uninstall_entry.h"
 
+#include <cstdio>
+
+#include "install/folder_walk.h"
 #include "install/install_record.h"
 #include "install/product_layout.h"
 
@@ -21,7 +24,8 @@ constexpr std::size_t kLocationCapacity = 1024;
 bool WriteUninstallEntry(platform::RegistryKey& localMachine,
                          const std::string& productFolder,
                          const std::string& setupFolder,
-                         std::uint32_t estimatedSizeKb) {
+                         std::uint32_t estimatedSizeKb,
+                         const std::string& installDate) {
     auto key = localMachine.Create(kUninstallKeyPath);
     if (!key)
         return false;
@@ -35,9 +39,33 @@ bool WriteUninstallEntry(platform::RegistryKey& localMachine,
     written &= key->WriteString("UninstallString", command);
     written &= key->WriteString("QuietUninstallString", command + " /S");
     written &= key->WriteDword("EstimatedSize", estimatedSizeKb);
+    written &= key->WriteString("InstallDate", installDate);
     written &= key->WriteDword("NoModify", kNoModify);
     written &= key->WriteDword("NoRepair", kNoRepair);
     return written;
+}
+
+std::string InstallDateText(const platform::UtcTime& time) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d%02d%02d", time.year % 10000, time.month % 100, time.day % 100);
+    return text;
+}
+
+std::uint32_t SizeInKb(std::uint64_t bytes) {
+    const std::uint64_t kb = (bytes + 1023) / 1024;
+    return kb > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kb);
+}
+
+std::uint64_t FilesSizeIn(platform::FileSystem& files, const std::string& folder) {
+    std::uint64_t total = 0;
+    WalkFolder(files, folder, nullptr, [&](const platform::DirEntry& entry) {
+        std::uint64_t size = 0;
+        if (files.ReadPieces(JoinPath(folder, entry.name), kLargestCheckedFile,
+                             [&size](const char*, std::size_t piece) { size += piece; }))
+            total += size;
+        return WalkStep::Continue;
+    });
+    return total;
 }
 
 std::optional<std::string> UninstallEntryLocation(platform::RegistryKey& localMachine) {

@@ -7,19 +7,32 @@
 #include <optional>
 #include <string>
 
+#include "platform/environment.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 
 namespace install {
 
-constexpr char kUninstallKeyPath[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix结构工具箱";
+constexpr char kUninstallKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix";
 
 // Writes the entry for the uninstaller in `setupFolder`, with `productFolder` as the installation's
-// location. False when the key or any value could not be written (what was written stays).
+// location and `installDate` ("yyyymmdd") as its date. False when the key or any value could not be
+// written (what was written stays).
 bool WriteUninstallEntry(platform::RegistryKey& localMachine,
                          const std::string& productFolder,
                          const std::string& setupFolder,
-                         std::uint32_t estimatedSizeKb);
+                         std::uint32_t estimatedSizeKb,
+                         const std::string& installDate);
+
+// "yyyymmdd", as Programs and Features reads InstallDate.
+std::string InstallDateText(const platform::UtcTime& time);
+
+// Programs and Features shows sizes in KB; a started KB counts whole.
+std::uint32_t SizeInKb(std::uint64_t bytes);
+
+// The bytes of the files directly in `folder` (the setup folder: the uninstaller, the per-user
+// program, the record); a file that cannot be read counts nothing.
+std::uint64_t FilesSizeIn(platform::FileSystem& files, const std::string& folder);
 
 // The InstallLocation of the entry; nullopt without an entry or a readable location.
 std::optional<std::string> UninstallEntryLocation(platform::RegistryKey& localMachine);

@@ -11,17 +11,13 @@
 #include "install/setup_folder.h"
 #include "install/uninstall_entry.h"
 #include "platform/read_only.h"
+#include "platform/registry_names.h"
 #include "platform/text936.h"
+#include "state/install_options.h"
 
 namespace install {
 
 namespace {
-
-// Programs and Features shows sizes in KB; a started KB counts whole.
-std::uint32_t SizeInKb(std::uint64_t bytes) {
-    const std::uint64_t kb = (bytes + 1023) / 1024;
-    return kb > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kb);
-}
 
 // The uninstaller's size in bytes once it is in place; nullopt when it could not be written. Written
 // from `program`, the running program's file held since the start, never from its path, which whoever
@@ -125,22 +121,28 @@ void PrepareUninstall(InstallContext& context,
     record.productFolder = productFolder;
     if (WriteInstallRecord(files, setupFolder, record)) {
         journal.Note("已写入安装记录 " + recordFile);
+        for (const EarlierFolder& kept : record.earlierFolders)
+            journal.Note("安装记录保留早先的产品文件夹 " + kept.folder + "（卸载时删除其中安装的文件）");
         for (const std::string& folder : earlier)
             RetireEarlier(files, folder, journal);
     } else {
         journal.Problem("未能写入安装记录 " + recordFile);
     }
 
-    std::uint64_t bytes = uninstallerSize.value_or(0);
+    // The product folder's shipped files and the setup folder: what the uninstall frees.
+    std::uint64_t bytes = FilesSizeIn(files, setupFolder);
     for (const RecordedFile& file : record.files)
         bytes += file.size;
 
     // Beside the product record, in the same view.
     auto localMachine = OpenRecordRoot(services.registry);
-    if (localMachine && WriteUninstallEntry(*localMachine, productFolder, setupFolder, SizeInKb(bytes)))
-        journal.Note(std::string("已写入卸载项 HKLM\\") + kUninstallKeyPath);
+    const std::string where = platform::MachineKeyName(services.registry, platform::RegistryView::Force32,
+                                                       kUninstallKeyPath, state::kBuildBitness);
+    if (localMachine && WriteUninstallEntry(*localMachine, productFolder, setupFolder, SizeInKb(bytes),
+                                            InstallDateText(services.environment.Now())))
+        journal.Note("已写入卸载项 " + where);
     else
-        journal.Problem(std::string("未能写入卸载项 HKLM\\") + kUninstallKeyPath);
+        journal.Problem("未能写入卸载项 " + where);
 }
 
 }  // namespace install

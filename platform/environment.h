@@ -4,6 +4,7 @@
 // and clock for tests).
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -20,6 +21,16 @@ struct UtcTime {
     int millisecond = 0;
 };
 
+// The error the system gave for the calling thread's last failed call (GetLastError), with its
+// own text (FormatMessageA, code page 936 on a Chinese Windows).
+struct SystemError {
+    std::uint32_t code = 0;
+    std::string text;  // without a trailing line break; empty when the system has none
+};
+
+// "（错误 5：拒绝访问。）", as the log writes a system error after the program's own words.
+std::string DescribeSystemError(const SystemError& error);
+
 class Environment {
   public:
     virtual ~Environment() = default;
@@ -29,6 +40,9 @@ class Environment {
     virtual std::optional<std::string> Expand(const std::string& text, std::size_t capacity) = 0;
     // The time now in UTC: unlike local time it never steps back when summer time ends.
     virtual UtcTime Now() = 0;
+    // The last error of this thread. Only meaningful right after a call that failed, before any
+    // other call (a message box, a log line) can replace it.
+    virtual SystemError LastError() = 0;
 };
 
 }  // namespace platform

@@ -96,12 +96,14 @@ scenarios=(
     "x86|nothing is written, read or changed through a hard link or a link, the log's included|scenario_no_write_or_read_through_links"
     "x86|a second program cannot rename the folders or the running SetUp.exe; a swapped one writes no uninstaller|scenario_second_program_races_the_installation"
     "x86|a planted record and uninstaller are the user's files; keeping without a readable record stops|scenario_planted_record_and_keeping_without_a_record"
+    "x86|root moved from D: to C: with fewer releases: the quiet uninstall from a UTF-8 batch takes both|scenario_moved_root_uninstall_takes_every_folder"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"
     "x64|64-bit build finds its record again and keeps the user's files|scenario_64bit_reinstall_keeping"
     "x64|installed by the 32-bit build, re-installed by the 64-bit build keeping the user's files|scenario_32bit_then_64bit_build"
     "x64|installed by the 64-bit build, re-installed by the 32-bit build: its setup folder is taken in|scenario_64bit_then_32bit_build"
     "x64|DLLs planted beside the 64-bit build are never loaded|scenario_planted_dlls_64"
+    "x64|64-bit build, root moved from D: to C: with fewer releases: the quiet uninstall takes both|scenario_moved_root_uninstall_takes_every_folder"
 )
 
 started=$(date +%s)

@@ -40,7 +40,7 @@ fi
 # --- Remove what an earlier staging or installation left --------------------------------------------
 for key in 'HKLM\SOFTWARE\Autodesk' 'HKLM\SOFTWARE\Brelix' 'HKCU\Software\Autodesk' \
     'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers' \
-    'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Brelix结构工具箱' \
+    'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Brelix' \
     'HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix结构工具箱' \
     'HKCU\Software\Microsoft\Active Setup\Installed Components\Brelix结构工具箱'; do
     wine reg delete "$key" /f ${view:+/reg:64} >/dev/null 2>&1 || true
@@ -49,7 +49,7 @@ done
 drive_c="$WINEPREFIX/drive_c"
 rm -rf "$drive_c/Brelix" "$drive_c/Tools" "$drive_c/e2e" \
     "$drive_c/Program Files/AutoCAD "* "$drive_c/Program Files (x86)/AutoCAD "* \
-    "$drive_c/Program Files/Brelix安装程序" "$drive_c/Program Files (x86)/Brelix安装程序"
+    "$drive_c/Program Files/Brelix Setup" "$drive_c/Program Files (x86)/Brelix Setup"
 
 # --- AutoCAD installation folders -------------------------------------------------------------------
 make_install() {  # make_install <install folder> <year> <with fonts: yes|no>

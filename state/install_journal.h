@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/log_sink.h"
@@ -63,6 +64,11 @@ class InstallJournal {
     const std::vector<std::string>& TrustedPathKeys() const { return trustedPathKeys_; }
     const std::vector<std::string>& Fonts() const { return fonts_; }
 
+    // What an earlier installation left registered and this one did not replace, one line each
+    // (install/still_registered.h), for the end message; the last installation's only.
+    void SetStillRegistered(std::vector<std::string> lines) { stillRegistered_ = std::move(lines); }
+    const std::vector<std::string>& StillRegistered() const { return stillRegistered_; }
+
   private:
     void Write(const std::string& text);
 
@@ -75,6 +81,7 @@ class InstallJournal {
     std::vector<std::string> demandLoadKeys_;
     std::vector<std::string> trustedPathKeys_;
     std::vector<std::string> fonts_;
+    std::vector<std::string> stillRegistered_;
 };
 
 // The end message's list of problems: at most `maxLines` of them, then one line with the count

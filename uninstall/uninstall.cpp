@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "install/config_keeper.h"
@@ -154,17 +155,26 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
     const std::string& setupFolder = installation->setupFolder;
     const install::InstallRecord& record = installation->record;
     journal.Note("卸载 " + folder + "（安装程序文件夹 " + setupFolder + "）");
+    // Every product folder an installation put files into, the current one first.
+    std::vector<std::string> folders{folder};
+    for (const install::EarlierFolder& earlier : record.earlierFolders) {
+        folders.push_back(install::ComparablePath(earlier.folder));
+        journal.Note("同时卸载早先安装的 " + folders.back());
+    }
 
     // What AutoCAD or a user's logon would start goes before any file, so that no partial
     // uninstall leaves them starting something from a folder that is half gone. While one of them
     // stays, no file is touched.
-    for (const std::string& key : record.demandLoadKeys)
-        RemoveDemandLoadEntry(services.registry, key, folder, journal);
+    std::vector<std::string> strayEntries;
+    for (const std::string& key : record.demandLoadKeys) {
+        for (std::string& stray : RemoveDemandLoadEntry(services.registry, key, folders, journal))
+            strayEntries.push_back(std::move(stray));
+    }
     // Either build's setup folder: after a switch between the builds the other one's component may
     // still be there, in its own registry view.
     std::vector<std::string> programFolders = install::SetupFolders(services.registry, services.environment);
     programFolders.push_back(setupFolder);
-    programFolders.push_back(folder);
+    programFolders.insert(programFolders.end(), folders.begin(), folders.end());
     RemoveActiveSetupComponent(services.registry, programFolders, journal);
     if (journal.HasProblems()) {
         journal.Note("加载项或 Active Setup 组件未能删除，未删除任何文件");
@@ -173,31 +183,52 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
                          kCodeEntriesStayText + state::SummariseProblems(journal.Problems(), kListedLines),
                          kCaption, platform::kMbOk);
         }
-        journal.Note("卸载结束，退出码 " + std::to_string(kUninstalledWithProblems));
         return kUninstalledWithProblems;
     }
 
-    for (const std::string& key : record.trustedPathKeys)
-        RemoveTrustedFolder(services.registry, key, folder, journal);
-    RemoveShippedFiles(services.files, folder, record, journal);
+    for (const std::string& key : record.trustedPathKeys) {
+        for (const std::string& each : folders)
+            RemoveTrustedFolder(services.registry, key, each, journal);
+    }
+    RemoveShippedFiles(services.files, services.environment, folder, record, journal);
+    for (const install::EarlierFolder& earlier : record.earlierFolders) {
+        install::InstallRecord files;
+        files.files = earlier.files;
+        RemoveShippedFiles(services.files, services.environment, install::ComparablePath(earlier.folder),
+                           files, journal);
+    }
     // Earlier builds put the per-user program into the product folder.
-    RemoveOwnFile(services.files, install::JoinPath(folder, kPerUserProgramName), journal);
-    RemoveOwnFile(services.files, install::JoinPath(setupFolder, kPerUserProgramName), journal);
+    RemoveOwnFile(services.files, services.environment, install::JoinPath(folder, kPerUserProgramName),
+                  journal);
+    RemoveOwnFile(services.files, services.environment, install::JoinPath(setupFolder, kPerUserProgramName),
+                  journal);
 
-    // The product folder and its empty subfolders go now; what remains is the user's.
-    const std::vector<std::string> kept = RemoveEmptyFolders(services.files, folder);
-    for (const std::string& path : kept)
-        journal.Note("保留 " + path);
-    const bool recordKept = KeepsKeptKinds(kept, folder);
+    // The product folders and their empty subfolders go now; what remains is the user's.
+    std::vector<std::string> kept;
+    bool recordKept = false;
+    for (const std::string& each : folders) {
+        const std::vector<std::string> left = RemoveEmptyFolders(services.files, each);
+        for (const std::string& path : left)
+            journal.Note("保留 " + path);
+        // The product record names the current folder: only its files are found again from it.
+        if (&each == &folders.front())
+            recordKept = KeepsKeptKinds(left, folder);
+        kept.insert(kept.end(), left.begin(), left.end());
+    }
+    // Our module in a folder the record does not hold: AutoCAD still loads it, and nothing here
+    // may delete what it cannot tell is ours.
+    for (const std::string& stray : strayEntries)
+        journal.Problem("加载项仍指向本产品，但不在安装记录的文件夹中，未删除：" + stray);
 
     // While something is left to do, what is needed to run the uninstall again stays.
     std::string waiting;
     if (!journal.HasProblems()) {
         RemoveProductKeys(services.registry, services.environment, folder, recordKept, journal);
         // A record an installation was cut off in while writing it goes too.
-        RemoveOwnFile(services.files, install::JoinPath(setupFolder, install::kInstallRecordBeingWritten),
-                      journal);
-        RemoveOwnFile(services.files, install::JoinPath(setupFolder, install::kInstallRecordName), journal);
+        RemoveOwnFile(services.files, services.environment,
+                      install::JoinPath(setupFolder, install::kInstallRecordBeingWritten), journal);
+        RemoveOwnFile(services.files, services.environment,
+                      install::JoinPath(setupFolder, install::kInstallRecordName), journal);
         const std::string uninstaller = install::JoinPath(setupFolder, install::kUninstallerName);
         RemoveUninstaller(services.files, uninstaller, journal, waiting);
         // Only the uninstaller's own folder waits for the restart, after the uninstaller in it.
@@ -214,7 +245,6 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
                                 !waiting.empty()),
                      kCaption, platform::kMbOk);
     }
-    journal.Note("卸载结束，退出码 " + std::to_string(exitCode));
     return exitCode;
 }
 

@@ -93,6 +93,7 @@ bool SweepFolder(platform::FileSystem& files,
 }  // namespace
 
 void RemoveShippedFiles(platform::FileSystem& files,
+                        platform::Environment& environment,
                         const std::string& productFolder,
                         const install::InstallRecord& record,
                         state::InstallJournal& journal) {
@@ -171,11 +172,14 @@ void RemoveShippedFiles(platform::FileSystem& files,
         if (file->Delete())
             journal.Note("已删除 " + path);
         else
-            journal.Problem("未能删除 " + path);
+            journal.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
     }
 }
 
-bool RemoveOwnFile(platform::FileSystem& files, const std::string& path, state::InstallJournal& journal) {
+bool RemoveOwnFile(platform::FileSystem& files,
+                   platform::Environment& environment,
+                   const std::string& path,
+                   state::InstallJournal& journal) {
     const auto attributes = files.GetAttributes(path);
     if (!attributes)
         return true;
@@ -188,7 +192,7 @@ bool RemoveOwnFile(platform::FileSystem& files, const std::string& path, state::
         journal.Note("已删除 " + path);
         return true;
     }
-    journal.Problem("未能删除 " + path);
+    journal.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
     return false;
 }
 

@@ -6,8 +6,11 @@
 #include "install/install_record.h"
 #include "install/install_root.h"
 #include "install/locations.h"
+#include "install/still_registered.h"
 #include "install/uninstall_entry.h"
+#include "platform/registry_names.h"
 #include "platform/text936.h"
+#include "state/install_options.h"
 
 namespace uninstall {
 
@@ -33,6 +36,14 @@ std::vector<std::string> SplitList(const std::string& list) {
 
 bool IsInside(const std::string& path, const std::string& folder) {
     return install::PathBelow(install::ComparablePath(path), install::ComparablePath(folder)).has_value();
+}
+
+bool IsInsideOneOf(const std::string& path, const std::vector<std::string>& folders) {
+    for (const std::string& folder : folders) {
+        if (IsInside(path, folder))
+            return true;
+    }
+    return false;
 }
 
 // An entry may have been made by the other build, in that build's own registry view (a 64-bit
@@ -76,12 +87,12 @@ std::optional<std::string> WithoutTrustedFolder(const std::string& list, const s
     return kept;
 }
 
-void RemoveDemandLoadEntry(platform::Registry& registry,
-                           const std::string& key,
-                           const std::string& productFolder,
-                           state::InstallJournal& journal) {
+std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
+                                               const std::string& key,
+                                               const std::vector<std::string>& productFolders,
+                                               state::InstallJournal& journal) {
+    std::vector<std::string> ours;
     bool found = false;
-    bool kept = false;
     for (const platform::RegistryView view : platform::kBothViews) {
         auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
         const auto loader =
@@ -90,18 +101,24 @@ void RemoveDemandLoadEntry(platform::Registry& registry,
         if (!loader)
             continue;
         found = true;
-        if (!IsInside(*loader, productFolder)) {
-            if (!kept)
-                journal.Note("加载项指向其他位置，保留：HKLM\\" + key + " = " + *loader);
-            kept = true;
-        } else if (DeleteKeyOf(*localMachine, key)) {
-            journal.Note("已删除加载项 HKLM\\" + key);
+        const std::string where = platform::MachineKeyName(registry, view, key, state::kBuildBitness);
+        if (IsInsideOneOf(*loader, productFolders)) {
+            if (DeleteKeyOf(*localMachine, key))
+                journal.Note("已删除加载项 " + where);
+            else
+                journal.Problem("未能删除加载项 " + where);
+        } else if (install::LooksLikeOurModule(*loader)) {
+            // On a 32-bit system both views are the one tree.
+            const std::string entry = where + " = " + *loader;
+            if (ours.empty() || ours.back() != entry)
+                ours.push_back(entry);
         } else {
-            journal.Problem("未能删除加载项 HKLM\\" + key);
+            journal.Note("加载项属于其他位置的程序，保留：" + where + " = " + *loader);
         }
     }
     if (!found)
         journal.Note("加载项已不存在：HKLM\\" + key);
+    return ours;
 }
 
 void RemoveTrustedFolder(platform::Registry& registry,
@@ -141,10 +158,12 @@ bool RemoveActiveSetupComponent(platform::Registry& registry,
                                        : std::nullopt;
         if (!stub || !RunsFromOneOf(*stub, folders))
             continue;
+        const std::string where =
+            platform::MachineKeyName(registry, view, kActiveSetupKeyPath, state::kBuildBitness);
         if (DeleteKeyOf(*localMachine, kActiveSetupKeyPath)) {
-            journal.Note(std::string("已删除 HKLM\\") + kActiveSetupKeyPath);
+            journal.Note("已删除 " + where);
         } else {
-            journal.Problem(std::string("未能删除 HKLM\\") + kActiveSetupKeyPath);
+            journal.Problem("未能删除 " + where);
             gone = false;
         }
     }
@@ -158,9 +177,9 @@ void RemoveProductKeys(platform::Registry& registry,
                        state::InstallJournal& journal) {
     auto localMachine = install::OpenRecordRoot(registry);
     std::string recorded;
+    const std::string recordKey = install::RecordKeyDisplayName(registry);
     if (keepRecord) {
-        journal.Note(std::string("保留 HKLM\\") + install::kRecordKeyWrite +
-                     "：下次安装可保留文件夹中的配置");
+        journal.Note("保留 " + recordKey + "：下次安装可保留文件夹中的配置");
     } else if (install::ReadPreviousFolder(registry, environment, recorded) &&
                install::SamePath(recorded, productFolder)) {
         // Earlier 64-bit builds kept the record in the 64-bit view: it goes wherever it is.
@@ -171,17 +190,19 @@ void RemoveProductKeys(platform::Registry& registry,
                 removed = true;
         }
         if (removed)
-            journal.Note(std::string("已删除 HKLM\\") + install::kRecordKeyWrite);
+            journal.Note("已删除 " + recordKey);
         else
-            journal.Problem(std::string("未能删除 HKLM\\") + install::kRecordKeyWrite);
+            journal.Problem("未能删除 " + recordKey);
     }
 
     const auto location = localMachine ? install::UninstallEntryLocation(*localMachine) : std::nullopt;
     if (location && install::SamePath(*location, productFolder)) {
+        const std::string where = platform::MachineKeyName(registry, platform::RegistryView::Force32,
+                                                           install::kUninstallKeyPath, state::kBuildBitness);
         if (install::RemoveUninstallEntry(*localMachine))
-            journal.Note(std::string("已删除卸载项 HKLM\\") + install::kUninstallKeyPath);
+            journal.Note("已删除卸载项 " + where);
         else
-            journal.Problem(std::string("未能删除卸载项 HKLM\\") + install::kUninstallKeyPath);
+            journal.Problem("未能删除卸载项 " + where);
     }
 }
 

@@ -22,11 +22,14 @@ constexpr char kPerUserProgramName[] = "BrelixUser.exe";
 std::optional<std::string> WithoutTrustedFolder(const std::string& list, const std::string& folder);
 
 // Deletes the demand-load key (an HKLM path), in either registry view, where its LOADER names a file
-// inside `productFolder`.
-void RemoveDemandLoadEntry(platform::Registry& registry,
-                           const std::string& key,
-                           const std::string& productFolder,
-                           state::InstallJournal& journal);
+// inside one of `productFolders` (every product folder the record holds). An entry whose LOADER
+// names our module in a product folder the record does not hold stays, as do other products'
+// entries; the ones of ours that stay are returned ("HKLM\<key> = <LOADER>", with the key's
+// real view), for the caller to report.
+std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
+                                               const std::string& key,
+                                               const std::vector<std::string>& productFolders,
+                                               state::InstallJournal& journal);
 
 // Takes `productFolder` out of TRUSTEDPATHS in a profile's Variables key (an HKCU path). A list that
 // cannot be read whole is left alone; one that held only the folder becomes empty.

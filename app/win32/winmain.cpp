@@ -9,6 +9,7 @@
 #include "app/setup_run.h"
 #include "platform/win32/active_code_page.h"
 #include "platform/win32/dll_search_order.h"
+#include "platform/win32/parent_console.h"
 #include "platform/win32/win32_backend.h"
 #include "platform/win32/win32_dialog_host.h"
 #include "platform/win32/win32_folder_browser.h"
@@ -27,9 +28,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     platform::win32::Win32FolderBrowser folderBrowser;
     platform::win32::Win32RunLock runLock;
     app::SetUpPlatform setUp{
-        backend.services(), dialogs, folderBrowser,
+        backend.services(),
+        dialogs,
+        folderBrowser,
         [](const std::string& path) { return std::make_unique<platform::win32::Win32LogFile>(path); },
-        runLock};
+        runLock,
+        platform::win32::WriteToParentConsole};
     // Not WinMain's own argument text: see ArgumentsAfterProgram.
     const char* commandLine = GetCommandLineA();
     return app::RunSetUp(app::ArgumentsAfterProgram(commandLine ? commandLine : ""), setUp);

@@ -15,8 +15,11 @@ class MemoryEnvironment : public Environment {
 
     std::optional<std::string> Expand(const std::string& text, std::size_t capacity) override;
     UtcTime Now() override { return now; }
+    // What every failed call reports here: the tests set the error a failure stands for.
+    SystemError LastError() override { return lastError; }
 
     UtcTime now{2026, 1, 15, 9, 30, 0, 0};
+    SystemError lastError{5, "拒绝访问。"};
 
   private:
     std::map<std::string, std::string> variables_;  // by upper-cased name

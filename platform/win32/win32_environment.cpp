@@ -27,4 +27,15 @@ UtcTime Win32Environment::Now() {
     return UtcTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
+SystemError Win32Environment::LastError() {
+    const DWORD code = GetLastError();
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        code, 0, text, sizeof text, nullptr);
+    std::string message(text, length < sizeof text ? length : 0);
+    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' '))
+        message.pop_back();
+    return SystemError{code, message};
+}
+
 }  // namespace platform::win32

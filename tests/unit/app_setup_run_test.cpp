@@ -23,6 +23,7 @@
 #include "platform/text936.h"
 #include "state/exit_codes.h"
 #include "ui/dialog_templates.h"
+#include "uninstall/uninstall.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ constexpr char kProfile[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\
 constexpr char kActiveSetup[] = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
 constexpr char kRecordKey[] = "SOFTWARE\\Brelix";
 constexpr char kProduct[] = "C:\\Brelix\\Brelix结构工具箱";
+constexpr char kFallbackLog[] = "C:\\windows\\Temp\\Brelix-SetUp.log";
 
 class SetUpRunTest : public ::testing::Test {
   protected:
@@ -53,6 +55,7 @@ class SetUpRunTest : public ::testing::Test {
         backend.registry.SetString(RootKey::CurrentUser, kProfile, "TRUSTEDPATHS", "");
         backend.files.AddCarriedFile("BRELIXUSER", "MZ user program");
         install_test::StageProgramFiles(backend);
+        backend.environment.Set("WINDIR", "C:\\windows");
     }
 
     void AddAcad(const char* key, const std::string& folder, const char* product) {
@@ -62,12 +65,17 @@ class SetUpRunTest : public ::testing::Test {
     }
 
     int Run(const std::string& arguments) {
-        app::SetUpPlatform setUp{backend.services(), dialogs, folderBrowser,
+        app::SetUpPlatform setUp{backend.services(),
+                                 dialogs,
+                                 folderBrowser,
                                  [this](const std::string& path) -> std::unique_ptr<platform::LogSink> {
+                                     if (path == kFallbackLog)
+                                         return std::make_unique<LogView>(fallbackLog);
                                      logPath = path;
                                      return std::make_unique<LogView>(log);
                                  },
-                                 runLock};
+                                 runLock,
+                                 [this](const std::string& text) { console.push_back(text); }};
         return app::RunSetUp(arguments, setUp);
     }
 
@@ -100,6 +108,8 @@ class SetUpRunTest : public ::testing::Test {
     platform::memory::ScriptedFolderBrowser folderBrowser;
     MemoryLog log;
     std::string logPath;
+    MemoryLog fallbackLog;
+    std::vector<std::string> console;
     MemoryRunLock runLock;
 };
 
@@ -228,6 +238,8 @@ TEST_F(SetUpRunTest, SilentRunWithTheWrongPackageSaysWhichOneServesAndEndsWith5)
     EXPECT_TRUE(log.Mentions("需要 " + other + " 位安装程序：注册表键 HKLM\\SOFTWARE\\"));
     EXPECT_TRUE(log.Mentions("可安装的 AutoCAD 版本；找到的 AutoCAD 20"));
     EXPECT_EQ(log.lines.back().rfind("退出代码：5（", 0), 0u) << log.lines.back();
+    EXPECT_FALSE(log.Mentions("未找到任何 AutoCAD 版本"));
+    EXPECT_TRUE(log.Mentions("未找到本程序可安装的 AutoCAD 版本"));
     EXPECT_THAT(Registered(), IsEmpty());
     EXPECT_FALSE(Recorded());
 }
@@ -424,6 +436,73 @@ TEST_F(SetUpRunTest, LogThatCannotBeWrittenStillDoesTheWorkButEndsWithSeven) {
     EXPECT_FALSE(Recorded());
 }
 
+// A failed unattended run always leaves a trace: the /LOG that cannot be written moves to the
+// fallback, and a silent run without /LOG that fails writes it there; both say why on the first
+// line, hold the whole run and end with its one exit line. A console gets the one-line result.
+TEST_F(SetUpRunTest, UnattendedRunsThatFailLeaveTheirLogInTheFallback) {
+    struct Case {
+        const char* arguments;
+        bool askedLogFails;
+        int exitCode;
+        const char* firstLine;  // of the fallback; nullptr: none written
+    };
+    const Case cases[] = {
+        {"/UNINSTALL /S /LOG=Z:\\x.log", true, uninstall::kNothingToUninstall,
+         "无法写入 /LOG 指定的日志文件 Z:\\x.log，日志改写在这里"},
+        {"/UNINSTALL /S", false, uninstall::kNothingToUninstall,
+         "静默运行以退出代码 3 结束，命令行没有 /LOG，日志写在这里"},
+        {"/S /RELEASES=2004", false, state::kExitInvalidCommandLine,
+         "静默运行以退出代码 2 结束，命令行没有 /LOG，日志写在这里"},
+        {"/S /LOG=Z:\\nowhere\\i.log", true, state::kExitWithProblems,
+         "无法写入 /LOG 指定的日志文件 Z:\\nowhere\\i.log，日志改写在这里"},
+        {"/S", false, state::kExitInstalled, nullptr},
+        {"/S /LOG=C:\\i.log", false, state::kExitInstalled, nullptr},
+        {"/UNINSTALL /S /LOG=Z:\\y.log", true, uninstall::kUninstalledWithProblems,
+         "无法写入 /LOG 指定的日志文件 Z:\\y.log，日志改写在这里"},
+    };
+    for (const Case& c : cases) {
+        log = {};
+        fallbackLog = {};
+        console.clear();
+        log.fails = c.askedLogFails;
+        EXPECT_EQ(Run(c.arguments), c.exitCode) << c.arguments;
+        ASSERT_EQ(console.size(), 1u) << c.arguments;
+        EXPECT_EQ(console[0].rfind("Brelix SetUp.exe " + std::string(c.arguments) + "：退出代码：" +
+                                       std::to_string(c.exitCode) + "（",
+                                   0),
+                  0u)
+            << console[0];
+        if (!c.firstLine) {
+            EXPECT_THAT(fallbackLog.lines, IsEmpty()) << c.arguments;
+            continue;
+        }
+        EXPECT_NE(console[0].find("；日志：" + std::string(kFallbackLog)), std::string::npos) << console[0];
+        ASSERT_GE(fallbackLog.lines.size(), 3u) << c.arguments;
+        EXPECT_EQ(fallbackLog.lines.front(), c.firstLine);
+        EXPECT_EQ(fallbackLog.lines[1].rfind("计算机：", 0), 0u) << fallbackLog.lines[1];
+        // One exit line, after the first line, which says why the log is here.
+        EXPECT_EQ(std::count_if(fallbackLog.lines.begin() + 1, fallbackLog.lines.end(),
+                                [](const std::string& line) {
+                                    return line.find("退出代码") != std::string::npos ||
+                                           line.find("退出码") != std::string::npos;
+                                }),
+                  1)
+            << c.arguments;
+        EXPECT_EQ(fallbackLog.lines.back().rfind("退出代码：" + std::to_string(c.exitCode) + "（", 0), 0u);
+    }
+}
+
+// A re-run finds the trusted list as the first run left it and says so.
+TEST_F(SetUpRunTest, ReRunSaysTheTrustedListDidNotChange) {
+    ASSERT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitInstalled);
+    EXPECT_TRUE(log.Mentions("已修改 HKCU\\" + std::string(kProfile) + " TRUSTEDPATHS"));
+    log = {};
+    ASSERT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitInstalled);
+    EXPECT_FALSE(log.Mentions("已修改 HKCU"));
+    EXPECT_TRUE(
+        log.Mentions("未变 HKCU\\" + std::string(kProfile) + " TRUSTEDPATHS：C:\\Brelix\\Brelix结构工具箱"));
+}
+
 // Unattended, a file that cannot be replaced stops the run rather than leave two versions: every
 // file as it was, nothing registered, and the log names the file.
 TEST_F(SetUpRunTest, FileThatCannotBeCopiedStopsWithEverythingAsItWasAndEndsWithSix) {
@@ -449,12 +528,57 @@ struct BoxCase {
 };
 
 // A line that asks for silence in any spelling, or names a log, may run where nobody can press OK.
+// Each switch stands on a line of its own with its value form, and both runs' exit codes are
+// listed, each under its own heading; from a console the help goes there too, also when silent.
+TEST_F(SetUpRunTest, HelpGivesEverySwitchALineAndBothRunsTheirExitCodes) {
+    const std::string help = app::HelpText();
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start <= help.size();) {
+        const std::size_t end = std::min(help.find('\n', start), help.size());
+        lines.push_back(help.substr(start, end - start));
+        start = end + 1;
+    }
+    for (const char* form :
+         {"/S", "/D=<安装路径>", "/RELEASES=ALL", "/RELEASES=<年份>,<年份>,...", "/KEEP=ALL", "/KEEP=NONE",
+          "/KEEP=SETTINGS,SECTIONS,DRAWINGS", "/LOG=<日志文件>", "/UNINSTALL", "/USERPROGRAM=<文件>", "/?",
+          "/HELP", "/NORESTART", "/SUPPRESSMSGBOXES"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), form), lines.end()) << form;
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find('\t'), std::string::npos) << line;
+        EXPECT_LE(line.size(), 90u) << line;
+    }
+    const auto codesUnder = [&](const std::string& heading) {
+        std::vector<int> codes;
+        auto line = std::find(lines.begin(), lines.end(), heading);
+        EXPECT_NE(line, lines.end()) << heading;
+        for (++line; line != lines.end() && line->rfind("    ", 0) == 0; ++line)
+            codes.push_back(std::atoi(line->c_str() + 4));
+        return codes;
+    };
+    EXPECT_EQ(codesUnder("安装的退出代码："), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 1618}));
+    EXPECT_EQ(codesUnder("卸载（/UNINSTALL）的退出代码："),
+              (std::vector<int>{uninstall::kUninstalled, uninstall::kUninstallCancelled,
+                                state::kExitInvalidCommandLine, uninstall::kNothingToUninstall,
+                                uninstall::kUninstallAcadRunning, uninstall::kUninstalledWithProblems,
+                                state::kExitAnotherRun}));
+    EXPECT_NE(help.find("32 位 AutoCAD 2004 至 2016：32 位安装程序"), std::string::npos);
+
+    for (const char* arguments : {"/? /S", "/?"}) {
+        console.clear();
+        backend.prompts.shown.clear();
+        EXPECT_EQ(Run(arguments), 0) << arguments;
+        ASSERT_FALSE(console.empty()) << arguments;
+        EXPECT_EQ(console[0], help) << arguments;
+    }
+    EXPECT_EQ(backend.prompts.shown.size(), 1u);
+}
+
 TEST_F(SetUpRunTest, HelpAndRefusalsShowABoxOnlyWhenNeitherSilenceNorALogIsAskedFor) {
     const BoxCase cases[] = {
         {"/?", 0, true, "1618 另一个安装程序正在运行"},
-        {"/S /? /LOG=C:\\h.log", 0, false, "/UNINSTALL\t卸载"},
+        {"/S /? /LOG=C:\\h.log", 0, false, "/USERPROGRAM=<文件>"},
         {"-quiet -help", 0, false, nullptr},
-        {"/LOG=C:\\h.log /?", 0, false, "64位版本支持 2005 至 2025"},
+        {"/LOG=C:\\h.log /?", 0, false, "64 位 AutoCAD 2005 至 2025：64 位安装程序"},
         {"/D=", 2, true, "/RELEASES"},
         {"/bogus", 2, true, "无法识别的开关：/bogus"},
         {"/S /D=", 2, false, nullptr},

@@ -214,13 +214,17 @@ TEST_F(InstallActionTest, IgnoredFileStillInstallsAndRecordsButEndsWithTheProble
     backend.files.AddFile(In(kProduct, "HELP.CHM"), "in use");
     backend.files.Lock(In(kProduct, "HELP.CHM"));
     backend.prompts.defaultAnswer = platform::kIdIgnore;
+    // The system's own words for the failure go beside ours.
+    backend.environment.lastError = {32, "另一个程序正在使用此文件，进程无法访问。"};
     OnInstallButton(context, page);
 
     ASSERT_EQ(backend.prompts.shown.size(), 2u);
     EXPECT_EQ(backend.prompts.shown[0].style, platform::kMbAbortRetryIgnore);
-    EXPECT_EQ(backend.prompts.shown[1].text,
-              "安装已结束，但以下各项没有完成：\n\n已跳过无法复制的文件 " + In(kProduct, "HELP.CHM") +
-                  "（文件正在使用），它保持原有的版本\n\n请排除上述问题后重新安装。");
+    EXPECT_EQ(
+        backend.prompts.shown[1].text,
+        "安装已结束，但以下各项没有完成：\n\n已跳过无法复制的文件 " + In(kProduct, "HELP.CHM") +
+            "（文件正在使用）（错误 "
+            "32：另一个程序正在使用此文件，进程无法访问。），它保持原有的版本\n\n请排除上述问题后重新安装。");
     EXPECT_EQ(backend.prompts.shown[1].caption, "Brelix安装");
     EXPECT_TRUE(Registered());
     EXPECT_EQ(Record(), kProduct);

@@ -67,11 +67,17 @@ TEST(InstallRecordText, ReadsBackWhatItWrites) {
         {"SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles\\<<未命名配置>>\\Variables"},
         {"C:\\Program Files\\AutoCAD 2010\\Fonts\\Brelix_HZ.shx"},
         "D:\\钢结构\\Brelix结构工具箱",
+        {{"C:\\CAD Tools\\Brelix结构工具箱", {{"BRELIX2010.ARX", 99, 7}, {"库\\梁.SJY", 4, 2}}},
+         {"E:\\旧\\Brelix结构工具箱", {}}},
     };
     const std::string text = install::FormatRecord(record);
     EXPECT_EQ(text.substr(0, text.find('\n') + 1), "Brelix结构工具箱 安装记录 1\r\n");
     EXPECT_NE(text.find("FILE\t1234\t0000beef\tBRELIX2010.ARX\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\r\nFOLDER\tD:\\钢结构\\Brelix结构工具箱\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\nEARLIERFOLDER\tC:\\CAD Tools\\Brelix结构工具箱\r\nEARLIERFILE\t99\t00000007\t"
+                        "BRELIX2010.ARX\r\n"),
+              std::string::npos)
+        << text;
     EXPECT_EQ(install::ParseRecord(text), record);
 }
 
@@ -104,18 +110,47 @@ TEST(InstallRecordText, SkipsLinesThatCouldReachOutsideTheProductFolder) {
 }
 
 TEST(InstallRecordMerge, KeepsEarlierEntriesAndTakesNewerChecksums) {
-    InstallRecord record{{{"A.ARX", 1, 1}, {"OLD.DLL", 2, 2}}, {"K2010"}, {"V1"}, {"F1"}, "D:\\Old"};
-    const InstallRecord newer{
-        {{"a.arx", 5, 5}, {"NEW.DLL", 3, 3}}, {"k2010", "K2018"}, {"V2"}, {"F1"}, "E:\\New"};
-    install::MergeRecord(record, newer);
+    InstallRecord record{{{"A.ARX", 1, 1}, {"OLD.DLL", 2, 2}}, {"K2010"}, {"V1"}, {"F1"}, "D:\\Old", {}};
+    const InstallRecord sameFolder{
+        {{"a.arx", 5, 5}, {"NEW.DLL", 3, 3}}, {"k2010", "K2018"}, {"V2"}, {"F1"}, "d:\\OLD\\", {}};
+    install::MergeRecord(record, sameFolder);
     EXPECT_EQ(record, (InstallRecord{{{"a.arx", 5, 5}, {"OLD.DLL", 2, 2}, {"NEW.DLL", 3, 3}},
                                      {"K2010", "K2018"},
                                      {"V1", "V2"},
                                      {"F1"},
-                                     "E:\\New"}));
+                                     "D:\\Old",
+                                     {}}));
     // A record of an earlier build names no folder: the one known stays.
-    install::MergeRecord(record, InstallRecord{{}, {}, {}, {}, ""});
-    EXPECT_EQ(record.productFolder, "E:\\New");
+    install::MergeRecord(record, InstallRecord{{}, {}, {}, {}, "", {}});
+    EXPECT_EQ(record.productFolder, "D:\\Old");
+}
+
+// The root moved twice and back: each folder keeps its own files until the uninstall, and the
+// folder installed into again takes back what was recorded for it.
+TEST(InstallRecordMerge, KeepsEveryFolderTheRootMovedAwayFrom) {
+    InstallRecord record{{{"A.ARX", 1, 1}, {"OLD.DLL", 2, 2}}, {"K2010"}, {}, {}, "D:\\Old", {}};
+    install::MergeRecord(record, InstallRecord{{{"A.ARX", 5, 5}}, {"K2018"}, {}, {}, "E:\\New", {}});
+    EXPECT_EQ(record, (InstallRecord{{{"A.ARX", 5, 5}},
+                                     {"K2010", "K2018"},
+                                     {},
+                                     {},
+                                     "E:\\New",
+                                     {{"D:\\Old", {{"A.ARX", 1, 1}, {"OLD.DLL", 2, 2}}}}}));
+    install::MergeRecord(record, InstallRecord{{{"A.ARX", 9, 9}}, {}, {}, {}, "d:\\old", {}});
+    EXPECT_EQ(record, (InstallRecord{{{"A.ARX", 9, 9}, {"OLD.DLL", 2, 2}},
+                                     {"K2010", "K2018"},
+                                     {},
+                                     {},
+                                     "d:\\old",
+                                     {{"E:\\New", {{"A.ARX", 5, 5}}}}}));
+    // Another record's earlier folders join, one entry a folder; the current folder is never an earlier one.
+    install::MergeRecord(
+        record,
+        InstallRecord{
+            {}, {}, {}, {}, "", {{"e:\\new\\", {{"B.DAT", 3, 3}}}, {"F:\\X", {}}, {"D:\\OLD\\", {}}}});
+    EXPECT_EQ(record.earlierFolders, (std::vector<install::EarlierFolder>{
+                                         {"E:\\New", {{"A.ARX", 5, 5}, {"B.DAT", 3, 3}}}, {"F:\\X", {}}}));
+    EXPECT_EQ(record.AllFolders(), (std::vector<std::string>{"d:\\old", "E:\\New", "F:\\X"}));
 }
 
 // Both presses of one run report into one journal: each file, key and font counts once whatever
@@ -144,7 +179,8 @@ TEST(InstallRecordFromJournal, HoldsEachEntryOnceWithTheLastChecksum) {
                              {"SOFTWARE\\A\\Applications\\Brelix2010"},
                              {"SOFTWARE\\A\\Profiles\\P\\Variables"},
                              {"C:\\AutoCAD 2010\\Fonts\\Brelix_HZ.shx"},
-                             ""}));
+                             "d:\\TOOLS\\Brelix结构工具箱",
+                             {}}));
 }
 
 // The end message lists ten problems; a count line stands for the rest only when it saves a line.

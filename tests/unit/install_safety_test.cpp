@@ -102,9 +102,9 @@ struct Machine {
         std::string lost;
         for (const KeptFile& kept : KeptFiles()) {
             bool found = backend.files.ReadFile(In(kept.folder, kept.name)) == kept.content;
-            for (const char* place : {"C:\\Program Files\\Brelix安装程序\\SetUp_Temp1",
-                                      "C:\\Program Files\\Brelix安装程序\\SetUp_Temp2",
-                                      "C:\\Temp\\SetUp_Temp1", "C:\\Temp\\SetUp_Temp2"}) {
+            for (const char* place : {"C:\\Program Files\\Brelix Setup\\SetUp_Temp1",
+                                      "C:\\Program Files\\Brelix Setup\\SetUp_Temp2", "C:\\Temp\\SetUp_Temp1",
+                                      "C:\\Temp\\SetUp_Temp2"}) {
                 found = found || backend.files.ReadFile(In(place, kept.name)) == kept.content;
             }
             if (!found)
@@ -399,7 +399,7 @@ TEST(Journal, ManyProblemsShowTenLinesAndTheCountOfTheRest) {
     std::string expected = "安装已结束，但以下各项没有完成：\n\n";
     for (int i = 0; i < 10; ++i)
         expected += "已跳过无法复制的文件 " + In(kProduct, NumberedName("LOCKED", i)) +
-                    "（文件正在使用），它保持原有的版本\n";
+                    "（文件正在使用）（错误 5：拒绝访问。），它保持原有的版本\n";
     expected += "……另有 4 项问题，详见日志\n\n请排除上述问题后重新安装。";
     EXPECT_EQ(text, expected);
     EXPECT_EQ(machine.journal.Problems().size(), 14u);

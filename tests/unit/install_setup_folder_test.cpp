@@ -27,7 +27,7 @@ TEST(SetupFolder, LiesBelowTheProgramFilesOfEitherViewWhereOnlyAdministratorsWri
         std::optional<std::string> variable;  // %ProgramFiles%
         std::vector<std::string> expected;
     };
-    const std::string tail = "\\Brelix安装程序";
+    const std::string tail = "\\Brelix Setup";
     const std::string tooLong = "C:\\" + std::string(230, 'p');
     const Case cases[] = {
         {"32-bit", 32, "C:\\Program Files", std::nullopt, "Z:\\Not this", {"C:\\Program Files" + tail}},

@@ -19,7 +19,7 @@ constexpr char kSource[] = "C:\\Setup\\Data";
 constexpr char kProgramFiles[] = "C:\\Program Files";
 // The installer's own folder below it, where the uninstaller, the record, BrelixUser.exe and the
 // files to keep go.
-constexpr char kSetupFolder[] = "C:\\Program Files\\Brelix安装程序";
+constexpr char kSetupFolder[] = "C:\\Program Files\\Brelix Setup";
 constexpr char kRecordKey[] = "SOFTWARE\\Brelix";
 constexpr char kRecordValue[] = "Brelix_Path";
 constexpr platform::WindowHandle kPageWindow = 0x3142;

@@ -3,9 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "install/active_setup.h"
@@ -13,6 +15,7 @@
 #include "install/install_record.h"
 #include "install_test_support.h"
 #include "platform/crc32.h"
+#include "platform/memory/memory_log.h"
 #include "platform/number_text.h"
 #include "state/acad_inventory.h"
 #include "state/install_options.h"
@@ -33,14 +36,14 @@ constexpr char kOtherToolKey[] =
 constexpr char kVariables[] =
     "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables";
 constexpr char kLayers[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
-constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix结构工具箱";
+constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix";
 constexpr char kActiveSetupKey[] =
     "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
 constexpr char kUninstallKey32[] =
-    "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix结构工具箱";
-constexpr char kUninstaller[] = "C:\\Program Files\\Brelix安装程序\\Uninstall.exe";
+    "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix";
+constexpr char kUninstaller[] = "C:\\Program Files\\Brelix Setup\\Uninstall.exe";
 // Where the running uninstaller waits for the restart.
-constexpr char kWaitingUninstaller[] = "C:\\Program Files\\Brelix安装程序\\Uninstall.exe.1.old";
+constexpr char kWaitingUninstaller[] = "C:\\Program Files\\Brelix Setup\\Uninstall.exe.1.old";
 
 std::string In(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;
@@ -412,11 +415,11 @@ TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
         bool componentStays;
     };
     const Case cases[] = {
-        {"\"C:\\Program Files\\Brelix安装程序\\BrelixUser.exe\"", false},
+        {"\"C:\\Program Files\\Brelix Setup\\BrelixUser.exe\"", false},
         {"\"D:\\Tools\\Brelix结构工具箱\\BrelixUser.exe\"", false},
         {"\"d:\\tools\\brelix结构工具箱\\BrelixUser.exe\"", false},
         {"\"E:\\Other\\Brelix结构工具箱\\BrelixUser.exe\"", true},
-        {"\"C:\\Program Files (x86)\\Brelix安装程序\\BrelixUser.exe\"", true},
+        {"\"C:\\Program Files (x86)\\Brelix Setup\\BrelixUser.exe\"", true},
         {"\"D:\\Tools\\Brelix结构工具箱2\\BrelixUser.exe\"", true},
     };
     for (const Case& c : cases) {
@@ -440,7 +443,7 @@ TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
 TEST_F(UninstallTest, EarlierRecordsAreTakenInOnlyFromTrustedPlacesAndTheirOldPlacesCleared) {
     constexpr char kEarlierEntry[] =
         "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2019";
-    constexpr char kOtherBuild[] = "C:\\Program Files (x86)\\Brelix安装程序";
+    constexpr char kOtherBuild[] = "C:\\Program Files (x86)\\Brelix Setup";
     constexpr char kOldProduct[] = "D:\\Old\\Brelix结构工具箱";
     const std::string earlierRecord =
         std::string("Brelix结构工具箱 安装记录 1\r\nDEMANDLOAD\t") + kEarlierEntry + "\r\n";
@@ -516,7 +519,7 @@ TEST_F(UninstallTest, ASetupFolderHoldingMoreStaysAfterTheRestart) {
 // only the uninstallers that ran, never the new one, and the last installation can still be removed.
 TEST_F(UninstallTest, AnInstallationBeforeTheRestartKeepsItsOwnUninstaller) {
     for (const char* waiting :
-         {kWaitingUninstaller, "C:\\Program Files\\Brelix安装程序\\Uninstall.exe.2.old"}) {
+         {kWaitingUninstaller, "C:\\Program Files\\Brelix Setup\\Uninstall.exe.2.old"}) {
         Install();
         EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
         EXPECT_THAT(backend.files.PendingDeletions(), ::testing::Contains(waiting));
@@ -557,7 +560,7 @@ TEST_F(UninstallTest, AnEarlierRecordStaysWhileTheNewOneCannotBeWritten) {
 // Program Files (x86), run by the 64-bit build.
 TEST_F(UninstallTest, FindsTheOtherBuildsSetupFolder) {
     OnInstallButton(context, page);
-    const std::string other = "C:\\Program Files (x86)\\Brelix安装程序";
+    const std::string other = "C:\\Program Files (x86)\\Brelix Setup";
     backend.files.AddFolder(other);
     for (const char* name : {"Brelix安装记录.txt", "Uninstall.exe"})
         ASSERT_TRUE(backend.files.MoveFile(In(kSetupFolder, name), In(other, name)));
@@ -685,8 +688,8 @@ TEST(BuildSwitch, EntriesOfTheOtherBuildGoFromItsViewAndOnlyWhenOurs) {
         "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
     const std::string component32 =
         "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
-    const std::string setup64 = "C:\\Program Files\\Brelix安装程序";
-    const std::string setup32 = "C:\\Program Files (x86)\\Brelix安装程序";
+    const std::string setup64 = "C:\\Program Files\\Brelix Setup";
+    const std::string setup32 = "C:\\Program Files (x86)\\Brelix Setup";
     const auto stubIn = [](const std::string& folder) { return "\"" + folder + "\\BrelixUser.exe\""; };
     struct Case {
         int programBits;            // the build that removes, then installs
@@ -717,7 +720,8 @@ TEST(BuildSwitch, EntriesOfTheOtherBuildGoFromItsViewAndOnlyWhenOurs) {
                              c.ours ? In(kProduct, "BRELIX2021.ARX") : "C:\\Other\\other.arx");
         b.registry.SetString(RootKey::LocalMachine, otherComponent, "StubPath", c.otherStub);
         state::InstallJournal removal;
-        uninstall::RemoveDemandLoadEntry(b.registry, c.recordedEntry, kProduct, removal);
+        EXPECT_TRUE(
+            uninstall::RemoveDemandLoadEntry(b.registry, c.recordedEntry, {kProduct}, removal).empty());
         EXPECT_TRUE(uninstall::RemoveActiveSetupComponent(b.registry, {setup32, setup64, kProduct}, removal));
         EXPECT_FALSE(removal.HasProblems());
         EXPECT_EQ(b.registry.KeyExists(RootKey::LocalMachine, c.entryAt), !c.ours) << c.entryAt;
@@ -917,5 +921,227 @@ TEST_F(UninstallTest, CutOffAtEveryCallTheNextRunFinishes) {
             EXPECT_FALSE(machine.registry.KeyExists(RootKey::LocalMachine, kUninstallKey)) << when;
         }
         ExpectUninstalled(machine, when);
+    }
+}
+
+// An administrator's rollout: the root moved twice, with fewer releases each time, then the quiet
+// uninstall. What an earlier folder still serves is named at each installation; the uninstall
+// takes every folder's shipped files, entries and trusted paths, and keeps the user's change.
+class MovedRootTest : public ::testing::Test {
+  protected:
+    static constexpr char kKey2021[] = "SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804";
+    static constexpr char kEntry2021[] =
+        "SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Applications\\Brelix2021";
+
+    MovedRootTest() {
+        StageMachine(backend);
+        backend.registry.CreateKey(RootKey::LocalMachine, kKey2021);
+        for (const char* drive : {"E:\\", "F:\\"})
+            backend.files.AddFolder(drive);
+    }
+
+    // One run of the wizard's install button; the journal's lines and the end message.
+    std::pair<std::vector<std::string>, std::string> InstallInto(const std::string& root,
+                                                                 const std::vector<int>& years) {
+        state::InstallOptions options;
+        state::AcadInventory inventory;
+        for (int year : years) {
+            const int k = *state::ReleaseIndexOfYear(year);
+            inventory.acadLocations[k] = {year == 2020 ? kAcadFolder
+                                                       : "C:\\Program Files\\Autodesk\\AutoCAD 2021"};
+            inventory.acadKeys[k] = {year == 2020 ? kAcadKey : kKey2021};
+            options.releaseChosen[k] = 1;
+        }
+        platform::memory::MemoryLog log;
+        state::InstallJournal journal;
+        journal.AttachLog(&log);
+        install::InstallContext context{services, options, inventory, journal};
+        FakeInstallPage page;
+        page.installPath = root;
+        page.keepSettings = page.keepSectionLibrary = page.keepDrawingLibrary = 0;
+        backend.prompts.shown.clear();
+        install::OnInstallButton(context, page);
+        EXPECT_EQ(journal.Outcome(), state::InstallOutcome::Installed) << root;
+        return {log.lines, backend.prompts.shown.empty() ? "" : backend.prompts.shown.back().text};
+    }
+
+    bool EntryExists(const char* key) { return backend.registry.KeyExists(RootKey::LocalMachine, key); }
+
+    MemoryBackend backend;
+    platform::Services services = backend.services();
+};
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST_F(MovedRootTest, EveryFolderStaysServedUntilTheUninstallTakesThemAll) {
+    const std::string d = "D:\\CAD Tools\\Brelix结构工具箱";
+    const std::string e = "E:\\CAD Tools\\Brelix结构工具箱";
+    const std::string f = "F:\\Tools\\Brelix结构工具箱";
+    InstallInto("D:\\CAD Tools", {2020, 2021});
+    // The user changes a shipped file in the first folder.
+    backend.files.AddFile(In(d, "Brelix_EN.shx"), "the user's font");
+
+    const auto [logE, messageE] = InstallInto("E:\\CAD Tools", {2020});
+    const std::string fromD = "AutoCAD 2021 仍从 " + d + " 加载本产品（卸载时删除）";
+    EXPECT_TRUE(HasLine(logE, fromD)) << ::testing::PrintToString(logE);
+    EXPECT_NE(messageE.find("\n\n" + fromD), std::string::npos) << messageE;
+    EXPECT_TRUE(HasLine(logE, "安装记录保留早先的产品文件夹 " + d + "（卸载时删除其中安装的文件）"));
+    // Nothing of the first folder was touched.
+    EXPECT_EQ(backend.files.ReadWholeFile(In(d, "Brelix2020.arx"), 100), "shipped Brelix2020.arx");
+    EXPECT_EQ(backend.registry.GetValue(RootKey::LocalMachine, kEntry2021, "LOADER")->Text(),
+              In(d, "BRELIX2021.ARX"));
+
+    // The user's settings in the second folder: they stay, but the product record names the last one.
+    backend.files.AddFile(In(e, "Brelix.CFG"), "the user's settings");
+
+    // Installed back into the same folder with fewer releases: the dropped one is named too.
+    const auto [logF, messageF] = InstallInto("F:\\Tools", {2020});
+    EXPECT_TRUE(HasLine(logF, fromD));
+    backend.registry.SetString(RootKey::LocalMachine, kEntry2021, "LOADER", In(f, "BRELIX2021.ARX"));
+    const auto [logF2, messageF2] = InstallInto("F:\\Tools", {2020});
+    EXPECT_TRUE(HasLine(
+        logF2, "AutoCAD 2021 本次未选择，但早先的安装仍为它注册了本产品，从 " + f + " 加载（卸载时删除）"))
+        << ::testing::PrintToString(logF2);
+    EXPECT_FALSE(HasLine(logF2, fromD));
+    backend.registry.SetString(RootKey::LocalMachine, kEntry2021, "LOADER", In(d, "BRELIX2021.ARX"));
+
+    backend.files.SetProgramPath(kUninstaller);
+    state::InstallJournal removal;
+    EXPECT_EQ(uninstall::RunUninstall(services, removal, true), uninstall::kUninstalled)
+        << ::testing::PrintToString(removal.Problems());
+    EXPECT_FALSE(EntryExists(kEntryKey));
+    EXPECT_FALSE(EntryExists(kEntry2021));
+    EXPECT_TRUE(EntryExists(kOtherToolKey));
+    EXPECT_FALSE(EntryExists(kUninstallKey));
+    EXPECT_EQ(backend.registry.GetValue(RootKey::CurrentUser, kVariables, "TRUSTEDPATHS")->Text(), "D:\\LIB");
+    EXPECT_THAT(backend.files.List(d), ElementsAre("Brelix_EN.shx"));
+    EXPECT_THAT(backend.files.List(e), ElementsAre("Brelix.CFG"));
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, "SOFTWARE\\Brelix"));
+    EXPECT_FALSE(backend.files.Exists(f));
+}
+
+// An entry of ours that no recorded folder holds is never deleted, and never passes unnoticed.
+TEST_F(MovedRootTest, AnEntryOfOursOutsideEveryRecordedFolderEndsWithSeven) {
+    InstallInto("D:\\CAD Tools", {2020, 2021});
+    const std::string stray = "G:\\Old\\Brelix结构工具箱\\BRELIX2021.ARX";
+    backend.registry.SetString(RootKey::LocalMachine, kEntry2021, "LOADER", stray);
+    // A file that cannot be deleted is named with the system's own words.
+    const std::string held = "D:\\CAD Tools\\Brelix结构工具箱\\Brelix2020.arx";
+    backend.failures.Fail(Operation::DeleteFile, held);
+    backend.environment.lastError = {32, "另一个程序正在使用此文件，进程无法访问。"};
+    backend.files.SetProgramPath(kUninstaller);
+    state::InstallJournal removal;
+    EXPECT_EQ(uninstall::RunUninstall(services, removal, true), uninstall::kUninstalledWithProblems);
+    EXPECT_THAT(removal.Problems(),
+                ElementsAre("未能删除 " + held + "（错误 32：另一个程序正在使用此文件，进程无法访问。）",
+                            "加载项仍指向本产品，但不在安装记录的文件夹中，未删除：HKLM\\" +
+                                std::string(kEntry2021) + " = " + stray));
+    EXPECT_TRUE(EntryExists(kEntry2021));
+    EXPECT_FALSE(EntryExists(kEntryKey));
+    // Everything needed to run it again stays.
+    EXPECT_TRUE(EntryExists(kUninstallKey));
+    EXPECT_TRUE(backend.files.Exists(kUninstaller));
+}
+
+// What an administrator's scripts and detection rules read: every command line and path Windows
+// runs is ASCII where Program Files is, the entry has its date and the whole size, and the log
+// names the entry where Windows keeps it, in either kind of system.
+TEST(DetectionFields, CommandLinesAreAsciiAndTheLogNamesTheRealView) {
+    struct Case {
+        int systemBits;
+        int programBits;      // the build's: each build runs its own cases
+        const char* entryAt;  // in the system's own tree
+        const char* activeSetupAt;
+        std::vector<std::string> logged;
+    };
+    const Case cases[] = {
+        {32,
+         32,
+         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
+         "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
+         {"已写入卸载项 HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
+          "已写入 HKLM\\SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020 "
+          "LOADCTRLS = 2"}},
+        {64,
+         32,
+         "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
+         "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
+         {"已写入卸载项 HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
+          "已写入 "
+          "HKLM\\SOFTWARE\\WOW6432Node\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020 "
+          "LOADCTRLS = 2"}},
+        // The 64-bit build keeps the entry in the 32-bit view and its own keys in the 64-bit one.
+        {64,
+         64,
+         "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
+         "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
+         {"已写入卸载项 HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
+          "已写入 HKLM\\SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020 "
+          "LOADCTRLS = 2"}},
+    };
+    for (const Case& c : cases) {
+        if (c.programBits != state::kBuildBitness)
+            continue;
+        MemoryBackend b;
+        b.registry.SetSystemBitness(c.systemBits);
+        b.registry.SetProgramBitness(c.programBits);
+        StageMachine(b);
+        // Where a 32-bit program's AutoCAD key lies in a 64-bit system's tree.
+        if (c.systemBits == 64 && c.programBits == 32)
+            b.registry.CreateKey(RootKey::LocalMachine,
+                                 "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804");
+        b.environment.now = {2026, 3, 7, 23, 59, 0, 0};
+        // Big enough for the setup folder to count in whole KB.
+        b.files.AddCarriedFile(install::kUserProgramResource, std::string(5000, 'u'));
+        platform::Services services = b.services();
+        state::InstallOptions options;
+        state::AcadInventory inventory;
+        const int k = *state::ReleaseIndexOfYear(2020);
+        inventory.acadLocations[k] = {kAcadFolder};
+        inventory.acadKeys[k] = {kAcadKey};
+        options.releaseChosen[k] = 1;
+        platform::memory::MemoryLog log;
+        state::InstallJournal journal;
+        journal.AttachLog(&log);
+        install::InstallContext context{services, options, inventory, journal};
+        FakeInstallPage page;
+        page.installPath = "D:\\Tools";
+        install::OnInstallButton(context, page);
+        ASSERT_EQ(journal.Outcome(), state::InstallOutcome::Installed)
+            << c.systemBits << ::testing::PrintToString(journal.Problems());
+
+        const auto text = [&](const std::string& key, const char* name) {
+            const auto value = b.registry.GetValue(RootKey::LocalMachine, key, name);
+            return value ? value->Text() : std::string("<none>");
+        };
+        const std::string uninstaller = std::string(kSetupFolder) + "\\Uninstall.exe";
+        EXPECT_EQ(text(c.entryAt, "UninstallString"), "\"" + uninstaller + "\" /UNINSTALL");
+        EXPECT_EQ(text(c.entryAt, "QuietUninstallString"), "\"" + uninstaller + "\" /UNINSTALL /S");
+        EXPECT_EQ(text(c.entryAt, "DisplayIcon"), uninstaller + ",0");
+        EXPECT_EQ(text(c.activeSetupAt, "StubPath"), "\"" + std::string(kSetupFolder) + "\\BrelixUser.exe\"");
+        for (const std::string& command :
+             {text(c.entryAt, "UninstallString"), text(c.entryAt, "QuietUninstallString"),
+              text(c.entryAt, "DisplayIcon"), text(c.activeSetupAt, "StubPath")}) {
+            EXPECT_TRUE(std::all_of(command.begin(), command.end(), [](char ch) {
+                return static_cast<unsigned char>(ch) < 0x80;
+            })) << command;
+        }
+        EXPECT_EQ(text(c.entryAt, "DisplayName"), "Brelix结构工具箱");
+        EXPECT_EQ(text(c.entryAt, "InstallDate"), "20260307");
+        // Every byte the uninstall frees: the product folder's shipped files and the setup folder.
+        std::uint64_t bytes = 0;
+        for (const std::string& folder : {std::string(kProduct), std::string(kSetupFolder)}) {
+            for (const std::string& name : b.files.List(folder))
+                bytes += b.files.ReadFile(In(folder, name)).value_or("").size();
+        }
+        bytes += b.files.ReadFile(In(In(kProduct, "Brelix扩展绘图库"), "梁.SJY"))->size();
+        const std::uint32_t kb = static_cast<std::uint32_t>((bytes + 1023) / 1024);
+        EXPECT_EQ(b.registry.GetValue(RootKey::LocalMachine, c.entryAt, "EstimatedSize"),
+                  (platform::memory::StoredValue{platform::kRegDword,
+                                                 std::string(reinterpret_cast<const char*>(&kb), 4)}));
+        for (const std::string& line : c.logged)
+            EXPECT_TRUE(HasLine(log.lines, line)) << line;
     }
 }

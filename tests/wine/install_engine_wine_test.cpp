@@ -215,7 +215,7 @@ TEST_F(InstallEngineWineTest, FreshInstallationIntoAChineseRootCopiesTheProductA
     // The uninstaller and the record below this build's Program Files, never in the product folder.
     char programFiles[MAX_PATH] = {};
     ASSERT_GT(ExpandEnvironmentStringsA("%ProgramFiles%", programFiles, MAX_PATH), 0u);
-    EXPECT_THAT(Listing(std::string(programFiles) + "\\Brelix安装程序"),
+    EXPECT_THAT(Listing(std::string(programFiles) + "\\Brelix Setup"),
                 ElementsAre("BrelixUser.exe", "Brelix安装记录.txt", "Uninstall.exe"));
     EXPECT_THAT(Listing(In(product, "Brelix扩展绘图库")), ElementsAre("梁.SJY", "柱.sjy"));
     EXPECT_THAT(Listing(In(product, "temp")), IsEmpty());

@@ -1,10 +1,11 @@
-// The installation log on disk and the account query, on the real Win32 API.
+// The installation log on disk, the account query and the system's error text, on the real Win32 API.
 
 #include <gtest/gtest.h>
 
 #include <regex>
 
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_log_file.h"
 #include "platform/win32/win32_processes.h"
@@ -82,6 +83,28 @@ TEST(AccountWineTest, ComputerAndAccountAreNamedAsTheEnvironmentNamesThem) {
     const std::size_t slash = account.rfind('\\');
     ASSERT_NE(slash, std::string::npos) << account;
     EXPECT_TRUE(lstrcmpiA(account.substr(slash + 1).c_str(), user) == 0) << account;
+}
+
+// A failed file call's error is read before anything else runs, with the system's own words.
+TEST_F(LogFileWineTest, AFailedDeleteGivesTheSystemsErrorNumberAndText) {
+    platform::win32::Win32FileSystem files;
+    platform::win32::Win32Environment environment;
+    const struct {
+        std::string path;
+        std::uint32_t code;
+    } cases[] = {
+        {folder + "\\missing.txt", ERROR_FILE_NOT_FOUND},
+        {folder + "\\no folder\\missing.txt", ERROR_PATH_NOT_FOUND},
+    };
+    for (const auto& c : cases) {
+        ASSERT_FALSE(files.DeleteFile(c.path)) << c.path;
+        const platform::SystemError error = environment.LastError();
+        EXPECT_EQ(error.code, c.code) << c.path;
+        EXPECT_FALSE(error.text.empty()) << c.path;
+        EXPECT_NE(error.text.back(), '\n') << c.path;
+        EXPECT_EQ(platform::DescribeSystemError(error),
+                  "（错误 " + std::to_string(c.code) + "：" + error.text + "）");
+    }
 }
 
 }  // namespace

@@ -24,8 +24,8 @@ use_machine() {  # use_machine <prefix> <x86|x64>
         X86_FILES="$DRIVE_C/Program Files"
     fi
     # The setup folder of each build: below the Program Files folder of its own registry view.
-    SETUP_FOLDER_32="$X86_FILES/Brelix安装程序"
-    SETUP_FOLDER_64="$DRIVE_C/Program Files/Brelix安装程序"
+    SETUP_FOLDER_32="$X86_FILES/Brelix Setup"
+    SETUP_FOLDER_64="$DRIVE_C/Program Files/Brelix Setup"
 }
 
 # A reference copy of the payload of a given version, to compare installed files with.

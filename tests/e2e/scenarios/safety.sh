@@ -45,7 +45,7 @@ EOF
     expect_data_clean
     # Nothing staged is left, no save place was made, and a stranger's folder stays as it was.
     expect_eq "staged files left" "$(find "$PRODUCT" -name '~B*' -printf '%P ')" ""
-    expect_missing "$X86_FILES/Brelix安装程序/SetUp_Temp1"
+    expect_missing "$X86_FILES/Brelix Setup/SetUp_Temp1"
     expect_content "$stale/STALE.CFG" $'not ours\r'
 }
 

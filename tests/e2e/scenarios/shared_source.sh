@@ -33,7 +33,7 @@ scenario_two_machines_share_one_source() {
     for prefix in "$first" "$second"; do
         ln -sfn "$share" "$prefix/dosdevices/s:"
         mkdir -p "$prefix/drive_c/e2e"
-        rm -rf "$prefix/drive_c/Program Files/Brelix安装程序"
+        rm -rf "$prefix/drive_c/Program Files/Brelix Setup"
     done
     local listing_before
     listing_before=$(cd "$share" && find . | LC_ALL=C sort)
@@ -65,8 +65,8 @@ scenario_two_machines_share_one_source() {
             expect_content "$product/$LIBRARY/Column.SJY" "drawings of $name, round $round"$'\r'
             expect_content "$product/$LIBRARY/私有$name.SJY" "private drawing of $name"$'\r'
             expect_missing "$product/$LIBRARY/私有$other.SJY"
-            expect_missing "$prefix/drive_c/Program Files/Brelix安装程序/SetUp_Temp1"
-            expect_missing "$prefix/drive_c/Program Files/Brelix安装程序/SetUp_Temp2"
+            expect_missing "$prefix/drive_c/Program Files/Brelix Setup/SetUp_Temp1"
+            expect_missing "$prefix/drive_c/Program Files/Brelix Setup/SetUp_Temp2"
         done
         expect_eq "round $round: the share holds what was put there" \
             "$(cd "$share" && find . | LC_ALL=C sort)" "$listing_before"

@@ -113,4 +113,23 @@ scenario_unattended_lines_show_no_window() {
     log_says "$log" "按设计不安装：C:\\e2e\\setup\\Data\\setup.exe（安装程序本身）"
     log_says "$log" "按设计不安装：C:\\e2e\\setup\\Data\\Help（文件夹"
     expect_eq "last line" "$(tail -n 1 "$log" | tr -d '\r' | cut -c26-)" "退出代码：0（安装完成，没有问题）"
+
+    # A /LOG on a drive that does not exist: the work is done, the log goes to the fallback, and
+    # the exit code says that the log asked for is missing.
+    local fallback="$DRIVE_C/windows/temp/Brelix-SetUp.log"
+    rm -f "$fallback"
+    unattended /S '/LOG=Q:\nowhere\x.log' /RELEASES=2010 '/D=C:\CAD Tools'
+    expect_eq "/LOG on a missing drive" "$UNATTENDED_EXIT" 7
+    expect_eq "the fallback's first line says why" \
+        "$(sed -n 1p "$fallback" | grep -cF '无法写入 /LOG 指定的日志文件 Q:\nowhere\x.log，日志改写在这里')" 1
+    log_says "$fallback" "退出代码：7（"
+
+    # From a console, help and the one-line result go there as well.
+    printf '@cd /d C:\\e2e\\setup\r\n@SetUp.exe /? /S\r\n' >"$DRIVE_C/e2e/bin/help.bat"
+    (cd "$DRIVE_C/e2e" && exec timeout 60 wine cmd /c 'C:\e2e\bin\help.bat') >"$E2E_WORK/help.out" 2>/dev/null
+    if grep -aF '/USERPROGRAM=<' "$E2E_WORK/help.out" >/dev/null && grep -aF '1618' "$E2E_WORK/help.out" >/dev/null; then
+        note "ok: SetUp.exe /? /S from cmd prints the help"
+    else
+        fail "SetUp.exe /? /S from cmd printed: $(head -c 300 "$E2E_WORK/help.out")"
+    fi
 }

@@ -1,7 +1,7 @@
 # Uninstalling through Programs and Features: from a staged machine, through an installation and the
 # user's own work, back to the machine as it was, apart from the documented leftovers.
 
-UNINSTALL_KEY="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$PRODUCT_NAME"
+UNINSTALL_KEY="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix"
 
 # What may differ between the staged machine and the machine after the round trip (lines of the
 # snapshot diff, without their "<"/">" mark): the fonts and their folders' times, the upper-cased
@@ -44,7 +44,7 @@ scenario_uninstall_round_trip() {
     machine_snapshot "$before"
 
     walk_and_install || return 1
-    local folder="C:\\Brelix\\$PRODUCT_NAME" setup='C:\Program Files\Brelix安装程序'
+    local folder="C:\\Brelix\\$PRODUCT_NAME" setup='C:\Program Files\Brelix Setup'
     expect_reg "$UNINSTALL_KEY" DisplayName "$PRODUCT_NAME"
     expect_reg "$UNINSTALL_KEY" DisplayVersion 2024.3.27
     expect_reg "$UNINSTALL_KEY" Publisher Brelix
@@ -149,7 +149,7 @@ scenario_uninstall_quietly_then_reinstall_keeps() {
     stage x86 "$SETUP32" || return 1
     silent /S
     expect_eq "silent exit code" "$SILENT_EXIT" 0
-    local setup='C:\Program Files\Brelix安装程序'
+    local setup='C:\Program Files\Brelix Setup'
     expect_product "$PRODUCT" "$PAYLOAD_REF"
     expect_setup_folder "$SETUP_FOLDER_32"
     expect_reg "$UNINSTALL_KEY" UninstallString "\\\"$setup\\Uninstall.exe\\\" /UNINSTALL"
@@ -192,4 +192,66 @@ scenario_uninstall_quietly_then_reinstall_keeps() {
     e2e_settle "$WINEPREFIX"
     expect_setup_folder "$SETUP_FOLDER_32"
     expect_reg "$UNINSTALL_KEY" UninstallString "\\\"$setup\\Uninstall.exe\\\" /UNINSTALL"
+}
+
+# An administrator's rollout: installed into D:, then into C: with fewer releases, then the quiet
+# uninstall run from a batch file saved as UTF-8 (its command line is ASCII). Every folder is
+# cleared; only the user's changed file stays, and no entry of ours is left in either view.
+scenario_moved_root_uninstall_takes_every_folder() {
+    local arch=x86 exe=$SETUP32 releases=2009,2010 left=2009 view= views=('')
+    if [ "$WINEARCH" = win64 ]; then
+        arch=x64 exe=$SETUP64 releases=2010,2021 left=2021 view=32 views=(32 64)
+    fi
+    stage "$arch" "$exe" || return 1
+    local d="$E2E_WORK/drive-d" old
+    rm -rf "$d" && mkdir -p "$d"
+    old=$(readlink "$WINEPREFIX/dosdevices/d:" || true)
+    ln -sfn "$d" "$WINEPREFIX/dosdevices/d:"
+    mkdir -p "$DRIVE_C/e2e/logs"
+
+    silent /S '/D=D:\CAD Tools' "/RELEASES=$releases"
+    expect_eq "installation into D:" "$SILENT_EXIT" 0
+    printf 'my notes\r\n' >>"$d/CAD Tools/$PRODUCT_NAME/使用说明.txt"
+    silent /S '/D=C:\CAD Tools' /RELEASES=2010 '/LOG=C:\e2e\logs\moved.log'
+    expect_eq "installation into C:" "$SILENT_EXIT" 0
+    log_says "$DRIVE_C/e2e/logs/moved.log" "AutoCAD $left 仍从 D:\\CAD Tools\\$PRODUCT_NAME 加载本产品（卸载时删除）"
+    local entry="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix"
+    local logged=$entry
+    [ -n "$view" ] && logged="HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix"
+    log_says "$DRIVE_C/e2e/logs/moved.log" "已写入卸载项 $logged"
+    expect_reg "$entry" DisplayName "$PRODUCT_NAME" "$view"
+    if e2e_reg_value "$entry" InstallDate "$view" | grep -qE '^20[0-9]{6}$'; then
+        note "ok: InstallDate is yyyymmdd"
+    else
+        fail "no InstallDate of the form yyyymmdd"
+    fi
+
+    # A batch file as today's editors save it: UTF-8. Only an ASCII command line survives that.
+    local command
+    command=$(e2e_reg_value "$entry" QuietUninstallString "$view") || { fail "no QuietUninstallString"; return 1; }
+    command=${command//\\\"/\"}
+    mkdir -p "$DRIVE_C/e2e/bin"
+    rm -f "$DRIVE_C/e2e/bin/exit.txt"
+    printf '@%s\r\n@>C:\\e2e\\bin\\exit.txt echo %%ERRORLEVEL%%\r\n' "$command" >"$DRIVE_C/e2e/bin/utf8.bat"
+    (cd "$DRIVE_C/e2e" && exec timeout 120 wine cmd /c 'C:\e2e\bin\utf8.bat') >/dev/null 2>&1
+    expect_eq "quiet uninstall from a UTF-8 batch file" "$(tr -d '\r\n ' <"$DRIVE_C/e2e/bin/exit.txt")" 0
+
+    local each
+    for each in "${views[@]}"; do
+        if e2e_reg_export 'HKEY_LOCAL_MACHINE\SOFTWARE\Autodesk' "$each" | grep -i '^\[.*\\Applications\\Brelix20'; then
+            fail "a demand-load entry of ours is left in the ${each:-one} view"
+        else
+            note "ok: no demand-load entry of ours in the ${each:-one} view"
+        fi
+        expect_no_reg_key "$entry" "$each"
+    done
+    expect_listing "$d/CAD Tools/$PRODUCT_NAME" 使用说明.txt
+    # The configuration the second installation kept from the first (what /KEEP keeps by default) is
+    # the user's, and stays, in whichever letter case it was kept; nothing else does.
+    local left
+    left=$(cd "$DRIVE_C/CAD Tools/$PRODUCT_NAME" && find . -mindepth 1 -type f -printf '%P\n' |
+        LC_ALL=C tr '[:lower:]' '[:upper:]' | LC_ALL=C sort | tr '\n' ' ')
+    expect_eq "what stays in the second folder" "$left" \
+        "BRELIX.CFG BRELIX.SEC BRELIXDRAW.CFG BRELIX扩展绘图库/COLUMN.SJY BRELIX扩展绘图库/钢梁节点.SJY "
+    if [ -n "$old" ]; then ln -sfn "$old" "$WINEPREFIX/dosdevices/d:"; else rm -f "$WINEPREFIX/dosdevices/d:"; fi
 }
