@@ -12,7 +12,8 @@
 # - SetUp.exe's manifest asks for administrator rights and Common Controls 6 and names the Windows
 #   versions from Vista to 11, and declares per-monitor DPI awareness (system-wide as the fallback);
 #   BrelixUser.exe's asks for no elevation;
-# - SetUp.exe carries BrelixUser.exe byte for byte (a signed one keeps its signature when written out).
+# - SetUp.exe carries BrelixUser.exe packed by scripts/lznt1.py, which unpacks to it byte for byte (a
+#   signed one keeps its signature when written out).
 # Prints each failed check and exits non-zero when any fails.
 set -uo pipefail
 
@@ -94,10 +95,12 @@ check_imports_and_debug "$user" "$user_imports"
 check_size "$user" "$max_user_bytes_32"
 check_manifest "$user" 'level="asInvoker"'
 grep -qF requireAdministrator "$user" && fail "$user" "its manifest asks for administrator rights"
-python3 - "$exe" "$user" <<'PY' || fail "$exe" "does not carry $user unchanged"
+python3 - "$exe" "$user" "$(dirname "$0")" <<'PY' || fail "$exe" "does not carry $user unchanged"
 import sys
+sys.path.insert(0, sys.argv[3])
+import lznt1
 setup, user = (open(path, "rb").read() for path in sys.argv[1:3])
-sys.exit(0 if user in setup else 1)
+sys.exit(0 if lznt1.pack(user) in setup else 1)
 PY
 [ "$failed" -eq 0 ] && echo "   $(basename "$user") ($bitness-bit): $size bytes, imports $imports, no debug sections, asInvoker, carried unchanged"
 failed=$((failed | user_failed_before))
