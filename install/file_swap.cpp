@@ -97,6 +97,7 @@ void DeleteTagged(platform::FileSystem& files, const std::string& folder, const 
 
 struct JournalEntry {
     int folder = 0;
+    bool existed = false;  // the target was there before the swap: its backup holds it
     std::string target;
     std::string staged;
     std::string backup;
@@ -146,11 +147,12 @@ std::optional<JournalFile> ParseJournal(const std::string& text) {
         return std::nullopt;
     for (std::size_t i = 3; i + 1 < lines.size(); ++i) {
         const auto fields = SplitTabs(lines[i]);
-        if (fields.size() != 5 || fields[0] != "E" || (fields[1] != "0" && fields[1] != "1") ||
-            !IsLeafName(fields[2]) || !IsTaggedName(fields[3], journal.tag) ||
-            !IsTaggedName(fields[4], journal.tag))
+        if (fields.size() != 6 || fields[0] != "E" || (fields[1] != "0" && fields[1] != "1") ||
+            (fields[2] != "0" && fields[2] != "1") || !IsLeafName(fields[3]) ||
+            !IsTaggedName(fields[4], journal.tag) || !IsTaggedName(fields[5], journal.tag))
             return std::nullopt;
-        journal.entries.push_back({fields[1] == "1" ? 1 : 0, fields[2], fields[3], fields[4]});
+        journal.entries.push_back(
+            {fields[1] == "1" ? 1 : 0, fields[2] == "1", fields[3], fields[4], fields[5]});
     }
     return journal;
 }
@@ -230,8 +232,8 @@ bool FileSwap::WriteJournal(const char* state, bool withEntries) {
         for (const Entry& entry : entries_) {
             if (std::string(state) == kCleaning && !entry.backedUp)
                 continue;
-            text += "E\t" + std::to_string(entry.folder) + "\t" + entry.target + "\t" + entry.staged + "\t" +
-                    entry.backup + "\r\n";
+            text += "E\t" + std::to_string(entry.folder) + "\t" + (entry.existed ? "1" : "0") + "\t" +
+                    entry.target + "\t" + entry.staged + "\t" + entry.backup + "\r\n";
         }
     }
     text += "END\r\n";
@@ -429,11 +431,15 @@ void FinishOrUndoEarlierSwap(platform::FileSystem& files,
         return JoinPath(folder == 0 ? productFolder : libraryFolder, name);
     };
     if (earlier->state == kSwapping) {
-        // Finished only when every file not yet in place is still staged.
+        // Finished only when every file not yet in place is still staged. A file is in place when its
+        // staged name is gone and the old one (if there was one) is in its backup.
         bool whole = true;
         for (const JournalEntry& entry : earlier->entries) {
-            whole = whole && (Exists(files, pathOf(entry.folder, entry.staged)) ||
-                              Exists(files, pathOf(entry.folder, entry.target)));
+            const bool staged = Exists(files, pathOf(entry.folder, entry.staged));
+            const bool inPlace =
+                !staged && (entry.existed ? Exists(files, pathOf(entry.folder, entry.backup))
+                                          : Exists(files, pathOf(entry.folder, entry.target)));
+            whole = whole && (staged || inPlace);
         }
         bool finished = whole && !undo;
         for (const JournalEntry& entry : earlier->entries) {
@@ -456,10 +462,11 @@ void FinishOrUndoEarlierSwap(platform::FileSystem& files,
                 const std::string staged = pathOf(entry->folder, entry->staged);
                 const std::string target = pathOf(entry->folder, entry->target);
                 const std::string backup = pathOf(entry->folder, entry->backup);
+                // Without a backup the name holds the new file only where there was none before.
                 const bool wasSwapped = !Exists(files, staged);
                 if (Exists(files, backup))
                     files.Rename(backup, target);
-                else if (wasSwapped)
+                else if (wasSwapped && !entry->existed)
                     DeleteName(files, target);
                 DeleteName(files, staged);
             }

@@ -109,7 +109,8 @@ class PackageChoiceTest : public ::testing::TestWithParam<PackageCase> {
 TEST_P(PackageChoiceTest, OffersRegistersAndNamesWhatThisBuildServes) {
     const PackageCase& c = GetParam();
     inventory.buildBitness = c.build;
-    inventory.FindReleases(backend.registry, backend.environment, state::AcadInventory::OtherBuildView::Search);
+    inventory.FindReleases(backend.registry, backend.environment,
+                           state::AcadInventory::OtherBuildView::Search);
 
     std::vector<int> offered;
     for (int k = 0; k < state::kReleaseCount; ++k) {

@@ -275,6 +275,8 @@ TEST_P(KeptFileCheckTest, OnlyTheUsersOwnFileIsKept) {
         backend.files.AddLink(planted, "C:\\Windows\\secret.ini", false);
     else if (std::string(c.plant) == "hard link")
         backend.files.AddHardLink(planted, "C:\\Windows\\secret.ini");
+    else if (std::string(c.plant) == "same size")
+        backend.files.AddFile(planted, "fresh B");  // edited, as long as the shipped one
     else
         backend.files.AddFile(planted, "user A");
     backend.files.AddFile(In(folder, "S.SEC"), "user S");
@@ -282,7 +284,8 @@ TEST_P(KeptFileCheckTest, OnlyTheUsersOwnFileIsKept) {
     auto keeper = MakeKeeper(1, 1, 0);
     const std::size_t problems = InstallFresh(*keeper);
 
-    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), c.kept ? "user A" : "fresh A");
+    const std::string users = std::string(c.plant) == "same size" ? "fresh B" : "user A";
+    EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.CFG")), c.kept ? users : "fresh A");
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "S.SEC")), "user S");
     EXPECT_EQ(problems, c.kept ? 0u : 1u);
     EXPECT_EQ(backend.files.ReadFile("C:\\Windows\\secret.ini"), "administrators only");
@@ -295,6 +298,8 @@ TEST_P(KeptFileCheckTest, OnlyTheUsersOwnFileIsKept) {
 INSTANTIATE_TEST_SUITE_P(Plants,
                          KeptFileCheckTest,
                          ::testing::Values(KeptFileCase{"SameFolderFile", true, "file", true},
+                                           KeptFileCase{"SameFolderEditedToTheShippedSize", true, "same size",
+                                                        true},
                                            KeptFileCase{"SameFolderLink", true, "link", false},
                                            KeptFileCase{"SameFolderHardLink", true, "hard link", false},
                                            KeptFileCase{"OtherRootFile", false, "file", true},

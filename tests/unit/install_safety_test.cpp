@@ -12,10 +12,10 @@
 #include "install/install_action.h"
 #include "install/install_root.h"
 #include "install/locations.h"
-#include "uninstall/uninstall.h"
 #include "install_test_support.h"
 #include "state/acad_inventory.h"
 #include "state/install_options.h"
+#include "uninstall/uninstall.h"
 
 namespace {
 
@@ -147,13 +147,40 @@ std::string FilesOutsideSavePlaces(const Machine& machine) {
 struct Outcome {
     std::string files;
     std::string machineRegistry;
+    std::string afterUpgradeAndUninstall;  // the product folder
 };
+
+// A newer payload: every shipped file changed, one more file.
+void Upgrade(Machine& machine) {
+    for (const char* name : {"Brelix2010.arx", "USER.CFG", "HELP.CHM"})
+        machine.backend.files.AddFile(In(kSource, name), std::string("newer ") + name);
+    machine.backend.files.AddFile(In(kSource, "NEW.DAT"), "newer file");
+    machine.backend.files.AddFile(In(In(kSource, "Brelix扩展绘图库"), "梁.SJY"), "newer beam");
+}
+
+// The product folder after the quiet uninstall.
+std::string UninstallLeaves(Machine& machine) {
+    machine.backend.files.SetProgramPath(In(kSetupFolder, "Uninstall.exe"));
+    state::InstallJournal journal;
+    uninstall::RunUninstall(machine.services, journal, true);
+    std::istringstream all(machine.backend.files.Dump());
+    std::string line, left;
+    while (std::getline(all, line)) {
+        if (line.rfind("D:\\", 0) == 0)
+            left += line + "\n";
+    }
+    return left;
+}
 
 Outcome CleanOutcome() {
     Machine machine;
     EXPECT_TRUE(machine.Install());
     EXPECT_EQ(machine.LostFiles(), "");
-    return {FilesOutsideSavePlaces(machine), machine.backend.registry.Dump()};
+    Machine upgraded;
+    upgraded.Install();
+    Upgrade(upgraded);
+    upgraded.Install();
+    return {FilesOutsideSavePlaces(machine), machine.backend.registry.Dump(), UninstallLeaves(upgraded)};
 }
 
 TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaimedWhenTrue) {
@@ -207,6 +234,30 @@ TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaim
             aborting.backend.failures.FailCheck(0);
             aborting.Install();
             EXPECT_EQ(aborting.backend.files.Dump().find("~BX"), std::string::npos) << "call " << n;
+        }
+
+        // An upgrade cut off at call n, then the quiet uninstall: the user's files stay, nothing staged
+        // or half written is left, and every file left is the user's or a whole shipped one of
+        // either version (a cut after the swap and before the record leaves the new ones, kept as
+        // changed).
+        Machine upgraded;
+        upgraded.backend.prompts.defaultAnswer = platform::kIdAbort;
+        upgraded.Install();
+        const long before = upgraded.backend.failures.CheckCount();
+        Upgrade(upgraded);
+        upgraded.backend.failures.StopAtCheck(before + n);
+        upgraded.Install();
+        upgraded.backend.failures.StopAtCheck(0);
+        EXPECT_EQ(upgraded.LostFiles(), "") << "upgrade cut off at call " << n;
+        std::istringstream left(UninstallLeaves(upgraded));
+        std::string line;
+        while (std::getline(left, line)) {
+            const bool whole = line.back() == '\\' || line.find("\"shipped ") != std::string::npos ||
+                               line.find("\"newer ") != std::string::npos ||
+                               clean.afterUpgradeAndUninstall.find(line) != std::string::npos;
+            EXPECT_TRUE(whole) << "left after an upgrade cut off at call " << n << ": " << line;
+            EXPECT_EQ(line.find("\\~B"), std::string::npos)
+                << "left after a cut at call " << n << ": " << line;
         }
 
         // The program is cut off at call n (nothing after it has effect), then runs again whole.
@@ -309,7 +360,6 @@ TEST(SwapSweep, AProductFolderSwappedForALinkAtAnyCallNeverRedirectsTheRun) {
             if (number == n && !swapped) {
                 swapped = true;
                 SwapProductFolderForALink(machine.backend);
-
             }
         });
         machine.Install();
@@ -562,6 +612,15 @@ TEST(Links, NothingIsWrittenThroughALink) {
          [](MemoryBackend& b) { b.files.AddLink("D:\\Linked", "C:\\windows"); },
          InstallOutcome::Stopped,
          {"D:\\Linked 是一个链接"}},
+        {"a level linked to a folder of the same name, opened as Wine does",
+         "D:\\Linked\\工具",
+         [](MemoryBackend& b) {
+             b.files.AddFolder("E:\\Elsewhere\\Linked");
+             b.files.AddLink("D:\\Linked", "E:\\Elsewhere\\Linked");
+             b.files.SetOpenFollowsLinks(true);
+         },
+         InstallOutcome::Stopped,
+         {"D:\\Linked 是一个链接"}},
         {"the product folder",
          "D:\\Other",
          [](MemoryBackend& b) { b.files.AddLink("D:\\Other\\Brelix结构工具箱", "C:\\windows"); },
@@ -716,6 +775,30 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadOnlySourceCase{"Font", In(kSource, "Brelix_EN.shx"),
                                          In(In(kAcadFolder, "Fonts"), "Brelix_EN.shx"), "shipped font"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// An installed file made read-only is replaced all the same, and its backup goes with the run.
+TEST(ReadOnlyInstalledFile, IsReplacedAndLeavesNoBackupBehind) {
+    Machine machine;
+    ASSERT_TRUE(machine.backend.files.SetAttributes(In(kProduct, "HELP.CHM"),
+                                                    platform::kAttrArchive | platform::kAttrReadOnly));
+    EXPECT_TRUE(machine.Install());
+    EXPECT_EQ(machine.backend.files.ReadFile(In(kProduct, "HELP.CHM")), "shipped HELP.CHM");
+    EXPECT_EQ(machine.backend.files.GetAttributes(In(kProduct, "HELP.CHM")), platform::kAttrArchive);
+    EXPECT_EQ(machine.backend.files.Dump().find("~B"), std::string::npos) << machine.backend.files.Dump();
+}
+
+// A setup program renamed away before it ran, and another put under its name: the uninstaller is
+// never written from the name, only from the image that runs, which cannot be confirmed here.
+TEST(SwappedProgram, WritesNoUninstallerAndSaysSo) {
+    Machine machine;
+    machine.backend.files.Run(kProgram);
+    ASSERT_TRUE(machine.backend.files.MoveFile(kProgram, "C:\\Setup\\renamed.exe"));
+    machine.backend.files.AddFile(kProgram, "another program");
+    machine.Install();
+    EXPECT_FALSE(machine.backend.files.Exists(In(kSetupFolder, "Uninstall.exe")));
+    EXPECT_THAT(machine.journal.Problems(),
+                ::testing::Contains(::testing::HasSubstr("无法确认正在运行的安装程序文件")));
+}
 
 // ---- A program path that does not fit ----------------------------------------------------
 

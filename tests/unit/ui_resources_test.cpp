@@ -563,8 +563,8 @@ TEST(ResourceScript, DeclaresIconBitmapManifestAndVersion) {
     std::string source = ResourceScript().Source();
     for (const char* line :
          {"IDI_MAINFRAME ICON \"setup.ico\"", "IDB_LOGO BITMAP \"logo.bmp\"",
-          "IDB_LOGO_150 BITMAP \"logo150.bmp\"", "IDB_LOGO_200 BITMAP \"logo200.bmp\"", "1 24 \"SetUp.manifest\"",
-          "#include \"version.rc\"", "#pragma code_page(65001)"}) {
+          "IDB_LOGO_150 BITMAP \"logo150.bmp\"", "IDB_LOGO_200 BITMAP \"logo200.bmp\"",
+          "1 24 \"SetUp.manifest\"", "#include \"version.rc\"", "#pragma code_page(65001)"}) {
         EXPECT_NE(source.find(line), std::string::npos) << line;
     }
     std::string manifest = ReadText(SourceDir() + "/res/SetUp.manifest");

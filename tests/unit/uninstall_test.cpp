@@ -773,6 +773,21 @@ TEST_F(UninstallTest, KnowsItsFolderInEverySpelling) {
 // An ordinary user may change the product folder: links out of it, and record lines naming what
 // lies behind them with the right size and checksum. Nothing outside the folder may change,
 // whether the system opens a link itself (Windows) or what it leads to (Wine).
+// A shipped module whose name became a second name of a file elsewhere, same bytes: kept and listed,
+// never deleted nor its read-only bit cleared.
+TEST_F(UninstallTest, AFileWithASecondNameIsKept) {
+    Install();
+    const std::string module = In(kProduct, "Brelix2020.arx");
+    backend.files.AddFile("C:\\windows\\module.arx", *backend.files.ReadFile(module),
+                          platform::kAttrArchive | platform::kAttrReadOnly);
+    ASSERT_TRUE(backend.files.DeleteFile(module));
+    backend.files.AddHardLink(module, "C:\\windows\\module.arx");
+    EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
+    EXPECT_TRUE(backend.files.Exists(module));
+    EXPECT_EQ(backend.files.GetAttributes("C:\\windows\\module.arx"),
+              platform::kAttrArchive | platform::kAttrReadOnly);
+}
+
 TEST_F(UninstallTest, NothingBehindALinkIsDeletedOrRemoved) {
     const auto line = [](const std::string& content, const std::string& path) {
         platform::ContentCheck check;

@@ -1,0 +1,122 @@
+// What the next run does with what a run cut off left: a journal of ours in the product folder says
+// which names are staged and which are backups; nothing else is ever taken for either.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "install/file_swap.h"
+#include "install_test_support.h"
+
+namespace {
+
+using namespace install_test;
+using ::testing::ElementsAreArray;
+
+constexpr char kProduct[] = "D:\\Tools\\Brelix结构工具箱";
+constexpr char kLibrary[] = "D:\\Tools\\Brelix结构工具箱\\Brelix扩展绘图库";
+
+std::string In(const std::string& folder, const std::string& name) {
+    return folder + "\\" + name;
+}
+
+std::string Journal(const std::string& state, const std::vector<std::string>& entries) {
+    std::string text = "BRELIX-SWAP\r\nTAG\t1A\r\nSTATE\t" + state + "\r\n";
+    for (const std::string& entry : entries)
+        text += "E\t" + entry + "\r\n";
+    return text + "END\r\n";
+}
+
+struct RecoveryCase {
+    const char* name;
+    std::function<void(MemoryBackend&)> plant;  // the journal and what the cut-off run left
+    bool undo;                                  // as the uninstall asks
+    std::vector<std::string> product;           // "NAME=content" after the recovery, listing order
+};
+
+class RecoveryTest : public ::testing::TestWithParam<RecoveryCase> {};
+
+TEST_P(RecoveryTest, TheNextRunFinishesOrUndoesOnlyWhatTheJournalNames) {
+    MemoryBackend backend;
+    backend.files.AddFolder(kLibrary);
+    backend.files.AddFile(In(kProduct, "~BX1A_9.TXT"), "the user's own");
+    backend.files.AddFile(In(kProduct, "~BX1B_1.NEW"), "another tag's");
+    GetParam().plant(backend);
+    state::InstallJournal journal;
+    install::FinishOrUndoEarlierSwap(backend.files, journal, kProduct, kLibrary, GetParam().undo);
+
+    std::vector<std::string> product;
+    for (const std::string& name : backend.files.List(kProduct)) {
+        if (name != "Brelix扩展绘图库")
+            product.push_back(name + "=" + backend.files.ReadFile(In(kProduct, name)).value_or("?"));
+    }
+    EXPECT_THAT(product, ElementsAreArray(GetParam().product));
+}
+
+// A.ARX was swapped already (its backup holds the old one), B.ARX not yet (still staged).
+void HalfSwapped(MemoryBackend& b) {
+    b.files.AddFile(In(kProduct, "A.ARX"), "new A");
+    b.files.AddFile(In(kProduct, "~BX1A_1.OLD"), "old A");
+    b.files.AddFile(In(kProduct, "B.ARX"), "old B");
+    b.files.AddFile(In(kProduct, "~BX1A_2.NEW"), "new B");
+    b.files.AddFile(In(kProduct, "~BrelixSetup.swp"),
+                    Journal("SWAPPING", {"0\t1\tA.ARX\t~BX1A_1.NEW\t~BX1A_1.OLD",
+                                         "0\t1\tB.ARX\t~BX1A_2.NEW\t~BX1A_2.OLD"}));
+}
+
+const std::vector<std::string> kLeftAlone = {"~BX1A_9.TXT=the user's own", "~BX1B_1.NEW=another tag's"};
+
+std::vector<std::string> With(std::vector<std::string> lines) {
+    lines.insert(lines.end(), kLeftAlone.begin(), kLeftAlone.end());
+    return lines;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Journals,
+    RecoveryTest,
+    ::testing::Values(
+        RecoveryCase{"StagingIsDeleted",
+                     [](MemoryBackend& b) {
+                         b.files.AddFile(In(kProduct, "A.ARX"), "old A");
+                         b.files.AddFile(In(kProduct, "~BX1A_1.NEW"), "half");
+                         b.files.AddFile(In(kLibrary, "~BX1A_2.NEW"), "half");
+                         b.files.AddFile(In(kProduct, "~BrelixSetup.swp"), Journal("STAGING", {}));
+                     },
+                     false, With({"A.ARX=old A"})},
+        RecoveryCase{"HalfASwapIsFinished", HalfSwapped, false, With({"A.ARX=new A", "B.ARX=new B"})},
+        RecoveryCase{"HalfASwapIsUndoneForTheUninstall", HalfSwapped, true,
+                     With({"A.ARX=old A", "B.ARX=old B"})},
+        RecoveryCase{"AStagedFileGoneUndoesTheSwap",
+                     [](MemoryBackend& b) {
+                         HalfSwapped(b);
+                         b.files.DeleteFile(In(kProduct, "~BX1A_2.NEW"));
+                     },
+                     false, With({"A.ARX=old A", "B.ARX=old B"})},
+        RecoveryCase{"BackupsOfAFinishedSwapGo",
+                     [](MemoryBackend& b) {
+                         b.files.AddFile(In(kProduct, "A.ARX"), "new A");
+                         b.files.AddFile(In(kProduct, "~BX1A_1.OLD"), "old A");
+                         b.files.AddFile(In(kProduct, "~BrelixSetup.swp"),
+                                         Journal("CLEANING", {"0\t1\tA.ARX\t~BX1A_1.NEW\t~BX1A_1.OLD"}));
+                     },
+                     false, With({"A.ARX=new A"})},
+        // A journal with a second name is no journal of ours: nothing is done by it.
+        RecoveryCase{"AJournalWithASecondNameIsNotFollowed",
+                     [](MemoryBackend& b) {
+                         b.files.AddFile(In(kProduct, "~BX1A_1.NEW"), "staged");
+                         b.files.AddFile("C:\\Users\\journal.txt", Journal("STAGING", {}));
+                         b.files.AddHardLink(In(kProduct, "~BrelixSetup.swp"), "C:\\Users\\journal.txt");
+                     },
+                     false, With({"~BrelixSetup.swp=" + Journal("STAGING", {}), "~BX1A_1.NEW=staged"})},
+        RecoveryCase{"AJournalThatIsNotOursIsDeletedAlone",
+                     [](MemoryBackend& b) {
+                         b.files.AddFile(In(kProduct, "~BX1A_1.NEW"), "staged");
+                         b.files.AddFile(In(kProduct, "~BrelixSetup.swp"), "BRELIX-SWAP\r\nTAG\t1A\r\n");
+                     },
+                     false, With({"~BX1A_1.NEW=staged"})}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
