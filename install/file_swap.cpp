@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "install/install_root.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
 #include "platform/name_index.h"
@@ -56,17 +57,7 @@ bool IsTag(const std::string& tag) {
 
 // A plain name in one folder: no level, no device syntax, nothing Windows reads as another name.
 bool IsLeafName(const std::string& name) {
-    if (name.empty() || name == "." || name == ".." || name.size() > 255)
-        return false;
-    for (const char* reserved : {"\\", "/", ":", "*", "?", "\"", "<", ">", "|"}) {
-        if (text936::Find(name, reserved) != text936::npos)
-            return false;
-    }
-    for (unsigned char byte : name) {
-        if (byte < 0x20)
-            return false;
-    }
-    return true;
+    return name.size() <= 255 && IsPlainName(name);
 }
 
 bool Exists(platform::FileSystem& files, const std::string& path) {

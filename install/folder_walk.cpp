@@ -60,18 +60,4 @@ std::optional<std::string> FirstLinkOf(platform::FileSystem& files, const std::s
     return std::nullopt;
 }
 
-platform::NameIndex LinkNamesIn(platform::FileSystem& files, const std::string& folder) {
-    platform::NameIndex links;
-    const std::string pattern = folder + "\\*.*";
-    platform::DirEntry entry;
-    auto search = text936::FitsBuffer(pattern, kPathBufferSize) ? files.FindFirst(pattern, entry) : nullptr;
-    if (!search)
-        return links;
-    do {
-        if (entry.attributes & platform::kAttrReparsePoint)
-            links.FindOrAdd(entry.name, 1);
-    } while (search->Next(entry));
-    return links;
-}
-
 }  // namespace install

@@ -38,9 +38,4 @@ WalkEnd WalkFolder(platform::FileSystem& files,
 // nothing below it exists yet.
 std::optional<std::string> FirstLinkOf(platform::FileSystem& files, const std::string& path);
 
-// The names of the links that `folder` lists, to files and folders alike (any value: look them up
-// with Find(name, 0) != 0); one listing, so that a walk of thousands of files asks nothing more
-// per file. Empty when it cannot be listed.
-platform::NameIndex LinkNamesIn(platform::FileSystem& files, const std::string& folder);
-
 }  // namespace install

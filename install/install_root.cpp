@@ -10,19 +10,10 @@
 
 namespace install {
 
-namespace {
-
-bool IsAsciiLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-// A name Windows accepts for a folder and keeps as spelt: not empty, no trailing dot or space
-// (so not "." or ".." either), not a device, none of the reserved characters (looked for as whole
-// characters, so a trail byte is never taken for one), no control bytes.
-bool IsFolderName(const std::string& name) {
+bool IsPlainName(const std::string& name) {
     if (name.empty() || platform::EndsInDotOrSpace(name) || platform::IsDeviceName(name))
         return false;
-    for (const char* reserved : {"\"", "*", "/", ":", "<", ">", "?", "|"}) {
+    for (const char* reserved : {"\\", "\"", "*", "/", ":", "<", ">", "?", "|"}) {
         if (text936::Find(name, reserved) != text936::npos)
             return false;
     }
@@ -31,6 +22,12 @@ bool IsFolderName(const std::string& name) {
             return false;
     }
     return true;
+}
+
+namespace {
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
 struct RootParts {
@@ -55,12 +52,12 @@ std::optional<RootParts> SplitRoot(const std::string& root) {
         rest = trimmed.size() > 3 ? trimmed.substr(3) : std::string();
     } else if (root.size() > 2 && root[0] == '\\' && root[1] == '\\') {
         const auto unc = text936::SplitLevels(trimmed.substr(2));
-        if (!unc || unc->size() < 2 || !IsFolderName((*unc)[0]) || !IsFolderName((*unc)[1]))
+        if (!unc || unc->size() < 2 || !IsPlainName((*unc)[0]) || !IsPlainName((*unc)[1]))
             return std::nullopt;
         parts.base = "\\\\" + (*unc)[0] + "\\" + (*unc)[1];
         parts.levels.assign(unc->begin() + 2, unc->end());
         for (const std::string& level : parts.levels) {
-            if (!IsFolderName(level))
+            if (!IsPlainName(level))
                 return std::nullopt;
         }
         return parts;
@@ -71,7 +68,7 @@ std::optional<RootParts> SplitRoot(const std::string& root) {
     if (!levels)
         return std::nullopt;
     for (const std::string& level : *levels) {
-        if (!IsFolderName(level))
+        if (!IsPlainName(level))
             return std::nullopt;
     }
     parts.levels = *levels;

@@ -17,6 +17,11 @@ enum class RootCheck {
     TooLong,      // the folders built on it would not fit the 260-byte path buffer
 };
 
+// A name Windows takes for one file or folder and keeps as spelt: not empty, no "\", no trailing dot
+// or space (so not "." or ".." either), not a device, none of the reserved characters (looked for as
+// whole characters), no control bytes.
+bool IsPlainName(const std::string& name);
+
 // Looks at the text only; touches nothing. Trailing "\" are allowed, any number of them.
 RootCheck CheckInstallRoot(const std::string& root);
 
