@@ -120,3 +120,39 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// A swap cut off after each of its calls in turn, then the next run: every file is there, all new or
+// all old, and nothing staged or backed up is left.
+TEST(CutSwap, TheNextRunLeavesAllNewOrAllOld) {
+    for (long cut = 1;; ++cut) {
+        MemoryBackend backend;
+        backend.files.AddFolder(kLibrary);
+        for (const char* name : {"A.ARX", "B.ARX"}) {
+            backend.files.AddFile(In(kProduct, name), std::string("old ") + name);
+            backend.files.AddFile(In("C:\\Data", name), std::string("new ") + name);
+        }
+        state::InstallJournal journal;
+        install::FileSwap swap(backend.files, journal, kProduct, kLibrary);
+        ASSERT_TRUE(swap.Begin(0x1A));
+        platform::ContentCheck copied;
+        for (const char* name : {"A.ARX", "B.ARX"})
+            ASSERT_TRUE(swap.StageCopy(kProduct, name, true, In("C:\\Data", name), copied));
+        backend.failures.StopAtCheck(backend.failures.CheckCount() + cut);
+        const bool swapped = swap.Swap();
+        backend.failures.StopAtCheck(0);
+        install::FinishOrUndoEarlierSwap(backend.files, journal, kProduct, kLibrary);
+        const auto a = backend.files.ReadFile(In(kProduct, "A.ARX"));
+        const auto b = backend.files.ReadFile(In(kProduct, "B.ARX"));
+        ASSERT_TRUE(a && b) << "cut at " << cut;
+        EXPECT_EQ(a->substr(0, 3), b->substr(0, 3)) << "cut at " << cut << ": " << *a << ", " << *b;
+        EXPECT_THAT(backend.files.List(kProduct),
+                    ::testing::ElementsAre("A.ARX", "B.ARX", "Brelix扩展绘图库"))
+            << "cut at " << cut;
+        if (swapped)
+            break;
+    }
+}
+
+}  // namespace

@@ -788,6 +788,22 @@ TEST_F(UninstallTest, AFileWithASecondNameIsKept) {
               platform::kAttrArchive | platform::kAttrReadOnly);
 }
 
+// An installation cut off half way through its swap: the uninstall puts the old file back first, as
+// its record describes it, and then removes it as shipped.
+TEST_F(UninstallTest, ASwapCutOffHalfWayIsUndoneBeforeTheFilesGo) {
+    Install();
+    const std::string module = In(kProduct, "Brelix2020.arx");
+    ASSERT_TRUE(backend.files.MoveFile(module, In(kProduct, "~BX1A_1.OLD")));
+    backend.files.AddFile(module, "a newer module");
+    backend.files.AddFile(
+        In(kProduct, "~BrelixSetup.swp"),
+        "BRELIX-SWAP\r\nTAG\t1A\r\nSTATE\tSWAPPING\r\nE\t0\t1\tBrelix2020.arx\t~BX1A_1.NEW\t"
+        "~BX1A_1.OLD\r\nEND\r\n");
+    EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
+    EXPECT_FALSE(backend.files.Exists(module));
+    EXPECT_FALSE(backend.files.Exists(kProduct));
+}
+
 TEST_F(UninstallTest, NothingBehindALinkIsDeletedOrRemoved) {
     const auto line = [](const std::string& content, const std::string& path) {
         platform::ContentCheck check;
