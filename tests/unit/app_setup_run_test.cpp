@@ -719,6 +719,10 @@ TEST_F(SetUpRunTest, OnlyRunsThatReadItWalkTheOtherBuildsView) {
     // The staged releases are then 64-bit AutoCAD; this one is the 32-bit build's.
     AddAcad("SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R18.1\\ACAD-9001:804", "C:\\AutoCAD 2011",
             "AutoCAD 2011");
+    // The 64-bit build serves releases of both views and walks its own node for both uses: it has no
+    // other view to leave out.
+    if (state::kBuildBitness == 64)
+        GTEST_SKIP() << "the 64-bit build has no other view to leave out";
     const std::string otherView = std::string("HKLM\\") + kAcadRoot;
     backend.failures.Watch(Operation::OpenKey, otherView);
     int walks = 0;
