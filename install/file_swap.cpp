@@ -306,6 +306,7 @@ bool FileSwap::IsStaged(const std::string& folder, const std::string& target) co
 
 bool FileSwap::Swap() {
     failedFile.clear();
+    std::string error;  // taken at once: the undo makes calls of its own
     if (!WriteJournal(kSwapping, true)) {
         failedFile = PathOf(0, kSwapJournalName);
         failureReason = "无法写入安装日志文件";
@@ -326,11 +327,13 @@ bool FileSwap::Swap() {
                     break;
                 }
             } else if (Exists(files_, target)) {
+                error = systemError ? systemError() : std::string();
                 failedFile = target;
                 break;
             }
         }
         if (!files_.Rename(PathOf(entry.folder, entry.staged), target)) {
+            error = systemError ? systemError() : std::string();
             failedFile = target;
             break;
         }
@@ -338,7 +341,7 @@ bool FileSwap::Swap() {
     }
     if (failedFile.empty())
         return true;
-    failureReason = "无法替换（文件正在使用或没有权限）";
+    failureReason = "无法替换（文件正在使用或没有权限）" + error;
     bool undone = true;
     for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry) {
         Undo(*entry);

@@ -7,6 +7,7 @@
 // finish or undo what a run cut off left behind, and never takes a user's file for one of ours.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ class FileSwap {
 
     std::string failedFile;
     std::string failureReason;
+    // The system's words for the call that just failed (nullptr: none), for `failureReason`.
+    std::function<std::string()> systemError;
 
   private:
     struct Entry {

@@ -231,6 +231,9 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     FinishOrUndoEarlierSwap(services.files, journal, productFolder, libraryFolder);
 
     FileSwap swap(services.files, journal, productFolder, libraryFolder);
+    swap.systemError = [&services] {
+        return platform::DescribeSystemError(services.environment.LastError());
+    };
     if (!swap.Begin(StagingSeed(services.environment))) {
         journal.Note(swap.failureReason + "，安装已停止");
         held.RemoveWhatWasMade();

@@ -22,10 +22,17 @@ namespace {
 // The uninstaller's size in bytes once it is in place; nullopt when it could not be written. Written
 // from `program`, the running program's file held since the start, never from its path, which whoever
 // may write the folder it runs from could have given to another program.
-std::optional<std::uint64_t> WriteUninstaller(platform::FileSystem& files,
+std::optional<std::uint64_t> WriteUninstaller(platform::Services& services,
                                               platform::OpenedFile& program,
                                               const std::string& target,
                                               state::InstallJournal& journal) {
+    platform::FileSystem& files = services.files;
+    const auto failed = [&] {
+        journal.Problem("未能写入卸载程序 " + target +
+                        platform::DescribeSystemError(services.environment.LastError()));
+        files.DeleteFile(target + ".new");
+        return std::nullopt;
+    };
     std::uint64_t size = 0;
     const auto count = [&size](const char*, std::size_t piece) { size += piece; };
     // Installing again from the uninstaller itself has nothing to copy; its size only feeds the
@@ -37,16 +44,11 @@ std::optional<std::uint64_t> WriteUninstaller(platform::FileSystem& files,
     }
     const std::string being = target + ".new";
     files.DeleteFile(being);  // left by a run cut off while writing it
-    if (!text936::FitsBuffer(being, kPathBufferSize) || !files.CopyOpenedToNewFile(program, being, count)) {
-        journal.Problem("未能写入卸载程序 " + target);
-        return std::nullopt;
-    }
+    if (!text936::FitsBuffer(being, kPathBufferSize) || !files.CopyOpenedToNewFile(program, being, count))
+        return failed();
     platform::ClearReadOnly(files, target);
-    if (!files.Rename(being, target)) {
-        files.DeleteFile(being);
-        journal.Problem("未能写入卸载程序 " + target);
-        return std::nullopt;
-    }
+    if (!files.Rename(being, target))
+        return failed();
     return size;
 }
 
@@ -102,7 +104,7 @@ void PrepareUninstall(InstallContext& context,
     if (!program)
         journal.Problem("无法确认正在运行的安装程序文件（它可能已被替换），未写入卸载程序 " + uninstaller);
     else
-        uninstallerSize = WriteUninstaller(files, *program, uninstaller, journal);
+        uninstallerSize = WriteUninstaller(services, *program, uninstaller, journal);
     if (uninstallerSize)
         journal.Note("已写入卸载程序 " + uninstaller);
 
