@@ -410,8 +410,13 @@ void FinishOrUndoEarlierSwap(platform::FileSystem& files,
                              const std::string& libraryFolder,
                              bool undo) {
     const std::string journalPath = JoinPath(productFolder, kSwapJournalName);
-    // A journal cut off while it was written never took its name: nothing was staged after it.
+    // A journal cut off while it was written never took its name: nothing was staged after it. Nor
+    // did the files a deletion cut off had made to take a name (FileSystem::DeleteName).
     DeleteName(files, JoinPath(productFolder, kSwapJournalBeingWritten));
+    for (const std::string& folder : {productFolder, libraryFolder}) {
+        for (int n = 0; n < 4; ++n)
+            DeleteName(files, JoinPath(folder, "~BrelixSetup." + std::to_string(n) + ".del"));
+    }
     const auto text = ReadJournal(files, productFolder, journal);
     if (!text)
         return;

@@ -293,8 +293,9 @@ bool Win32FileSystem::DeleteName(const std::string& path) {
     const auto* info = reinterpret_cast<const FILE_RENAME_INFO*>(rename.data());
     for (int n = 0; n < 100; ++n) {
         const std::string own = path.substr(0, separator) + "\\~BrelixSetup." + std::to_string(n) + ".del";
+        // Deleted when its handle closes, also when this program is killed before it gets there.
         UniqueFile file(CreateFileA(own.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         if (!file) {
             if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)
                 continue;

@@ -1,0 +1,79 @@
+# A re-installation is all new or all old: on a drive too small for its staged copy it changes nothing,
+# and killed at moments spread over a silent run, the next complete run leaves the new product whole
+# beside the user's files, with nothing staged left; killed and then uninstalled, nothing half is left.
+
+# folder_state <folder>: every file's name and checksum.
+folder_state() {
+    (cd "$1" && find . -type f -exec md5sum {} + | LC_ALL=C sort)
+}
+
+# The staged files and backups in a folder, by name.
+staged_left() {
+    find "$1" -name '~B*' -printf '%P '
+}
+
+scenario_reinstall_on_a_small_drive_changes_nothing() {
+    stage x86 "$SETUP32" || return 1
+    local drive="$E2E_WORK/small-install-drive" product
+    mkdir -p "$drive"
+    mount -t tmpfs -o size=2m tmpfs "$drive" || { fail "cannot mount a small drive (needs root)"; return 1; }
+    ln -sfn "$drive" "$WINEPREFIX/dosdevices/r:"
+    head -c 1200000 /dev/urandom >"$DATA/大文件.dat"
+    silent /S '/D=R:\Tools'
+    expect_eq "first installation onto the small drive" "$SILENT_EXIT" 0
+    product="$drive/Tools/$PRODUCT_NAME"
+    printf 'user settings\r\n' >"$product/Brelix.CFG"
+    head -c 1200000 /dev/urandom >"$DATA/大文件.dat"
+    local before
+    before=$(folder_state "$product")
+    silent /S /KEEP=ALL '/D=R:\Tools' '/LOG=C:\e2e\small.log'
+    expect_eq "a re-installation whose staged copy does not fit" "$SILENT_EXIT" 6
+    expect_eq "the product folder after it" "$(folder_state "$product")" "$before"
+    expect_eq "staged files left" "$(staged_left "$product")" ""
+    rm -f "$WINEPREFIX/dosdevices/r:"
+    e2e_settle "$WINEPREFIX"
+    umount "$drive"
+}
+
+scenario_reinstall_killed_at_a_dozen_moments() {
+    stage x86 "$SETUP32" || return 1
+    silent /S
+    expect_eq "first installation" "$SILENT_EXIT" 0
+    edit_user_files
+    local i round version pid
+    for round in $(seq 1 12); do
+        version=$((round % 2 ? 20250101 : 20250202))
+        put_payload "$version"
+        for ((i = 1; i <= 300; i++)); do printf 'part %d of %s\r\n' "$i" "$version" >"$DATA/部件$(printf %03d "$i").dat"; done
+        (cd "$SETUP_DIR" && exec wine SetUp.exe /S /KEEP=ALL) >/dev/null 2>&1 &
+        pid=$!
+        sleep "0.$((round * 8))"
+        pkill -9 -f 'SetUp.exe /S /KEEP=ALL' 2>/dev/null
+        wait "$pid" 2>/dev/null
+        e2e_settle "$WINEPREFIX"
+        silent /S /KEEP=ALL
+        expect_eq "a complete run after a run killed at moment $round" "$SILENT_EXIT" 0
+        local name
+        for name in BRELIX2004.ARX BRELIX2010.ARX BRELIX2025.ARX Brelix.dll 使用说明.txt "$LIBRARY/说明.txt"; do
+            expect_same_file "$PRODUCT/$name" "$PAYLOAD_REF/$name"
+        done
+        expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
+        expect_content "$PRODUCT/$LIBRARY/Column.SJY" $'user drawing library\r'
+        expect_same_file "$PRODUCT/部件300.dat" "$DATA/部件300.dat"
+        expect_eq "staged files left after moment $round" "$(staged_left "$PRODUCT")" ""
+    done
+
+    # Killed once more, then the quiet uninstall: nothing staged or half written is left, and the
+    # user's files stay.
+    put_payload 20250303
+    (cd "$SETUP_DIR" && exec wine SetUp.exe /S /KEEP=ALL) >/dev/null 2>&1 &
+    pid=$!
+    sleep 0.5
+    pkill -9 -f 'SetUp.exe /S /KEEP=ALL' 2>/dev/null
+    wait "$pid" 2>/dev/null
+    e2e_settle "$WINEPREFIX"
+    run_quiet_uninstall
+    expect_eq "staged files left after the uninstall" "$(staged_left "$DRIVE_C/Brelix" 2>/dev/null)" ""
+    expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
+    expect_content "$PRODUCT/$LIBRARY/Column.SJY" $'user drawing library\r'
+}
