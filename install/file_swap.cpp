@@ -295,15 +295,6 @@ bool FileSwap::StageOpened(const std::string& folder,
     });
 }
 
-bool FileSwap::IsStaged(const std::string& folder, const std::string& target) const {
-    const int index = text936::EqualsNoCase(folder, libraryFolder_) ? 1 : 0;
-    for (const Entry& entry : entries_) {
-        if (entry.folder == index && text936::EqualsNoCase(entry.target, target))
-            return true;
-    }
-    return false;
-}
-
 bool FileSwap::Swap() {
     failedFile.clear();
     std::string error;  // taken at once: the undo makes calls of its own

@@ -49,8 +49,6 @@ class FileSwap {
                      bool existed,
                      platform::OpenedFile& from,
                      platform::ContentCheck& copied);
-    // Whether `target` in `folder` has a staged file already.
-    bool IsStaged(const std::string& folder, const std::string& target) const;
     std::size_t StagedCount() const { return entries_.size(); }
 
     // Puts every staged file in place. False when a rename failed: every file is then as before the

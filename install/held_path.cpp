@@ -93,7 +93,6 @@ HeldPath::Result HeldPath::Hold(const std::vector<std::string>& levels, bool cre
         held_.push_back(std::move(folder));
         levels_.push_back(level);
         finals_.push_back(final);
-        deepestFinal_ = final;
     }
     return Result::Held;
 }

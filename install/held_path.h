@@ -38,8 +38,6 @@ class HeldPath {
     const std::string& FailedLevel() const { return failedLevel_; }
     // Whether `folder` is one of the levels held (letter case ignored).
     bool Holds(const std::string& folder) const;
-    // Where the system puts the level held last, as FinalPath spells it; empty before any hold.
-    const std::string& FinalPathOfDeepest() const { return deepestFinal_; }
 
     // Lets go of every level and removes those this run made, deepest first, while they are empty.
     void RemoveWhatWasMade();
@@ -53,7 +51,6 @@ class HeldPath {
     std::vector<std::string> levels_;
     std::vector<std::string> finals_;
     std::vector<std::string> made_;
-    std::string deepestFinal_;
     std::string failedLevel_;
 };
 

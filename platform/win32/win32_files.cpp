@@ -38,6 +38,18 @@ std::string GrowingRead(Fill fill) {
     }
 }
 
+// The source of a copy, shared as CopyFileA shares it, and its attributes (`attributes`); no handle
+// for a folder or what cannot be opened. Not GetFileInformationByHandle for the attributes: its volume
+// serial number costs Wine a round trip to another process for every file.
+UniqueFile OpenCopySource(const std::string& from, DWORD& attributes) {
+    attributes = GetFileAttributesA(from.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return UniqueFile();
+    return UniqueFile(CreateFileA(from.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
 // What SetFileInformationByHandle needs to give a file the name `full` (a full path), replacing
 // whatever has it: the name as an NT path in UTF-16. Empty when it cannot be converted.
 std::vector<unsigned char> RenameInfoFor(const std::string& full) {
@@ -227,15 +239,9 @@ bool Win32FileSystem::CopyFileReporting(
     constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    // Not GetFileInformationByHandle: its volume serial number costs Wine a round trip to another
-    // process for every file.
-    const DWORD sourceAttributes = GetFileAttributesA(from.c_str());
-    if (sourceAttributes == INVALID_FILE_ATTRIBUTES || (sourceAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    // Shared as CopyFileA shares it. A copy onto itself still fails: the target is opened sharing nothing.
-    UniqueFile source(CreateFileA(from.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    DWORD sourceAttributes = 0;
+    // A copy onto itself still fails: the target is opened sharing nothing.
+    UniqueFile source = OpenCopySource(from, sourceAttributes);
     FILETIME lastWrite{};
     LARGE_INTEGER size{};
     if (!source || !GetFileTime(source.get(), nullptr, nullptr, &lastWrite) ||
@@ -567,12 +573,8 @@ bool Win32FileSystem::CopyIntoNew(HANDLE source,
 bool Win32FileSystem::CopyToNewFile(const std::string& from,
                                     const std::string& to,
                                     const std::function<void(const char* data, std::size_t size)>& copied) {
-    const DWORD sourceAttributes = GetFileAttributesA(from.c_str());
-    if (sourceAttributes == INVALID_FILE_ATTRIBUTES || (sourceAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    UniqueFile source(CreateFileA(from.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    DWORD sourceAttributes = 0;
+    UniqueFile source = OpenCopySource(from, sourceAttributes);
     return source && CopyIntoNew(source.get(), sourceAttributes, to, copied);
 }
 
