@@ -110,12 +110,16 @@ class Win32OpenedFile : public OpenedFile {
 
 class Win32HeldFolder : public HeldFolder {
   public:
-    Win32HeldFolder(UniqueFile folder, DWORD attributes)
-        : folder_(std::move(folder)), attributes_(attributes) {}
+    Win32HeldFolder(Win32FileSystem& files, const std::string& path, UniqueFile folder, DWORD attributes)
+        : files_(files), folder_(std::move(folder)), attributes_(attributes) {
+        files_.Remember(this, path, folder_.get());
+    }
+    ~Win32HeldFolder() override { files_.Forget(this); }
     std::uint32_t Attributes() const override { return attributes_; }
     std::string FinalPath() override { return FinalPathOfHandle(folder_.get()); }
 
   private:
+    Win32FileSystem& files_;
     UniqueFile folder_;
     DWORD attributes_;
 };
@@ -280,12 +284,39 @@ bool Win32FileSystem::DeleteFile(const std::string& path) {
     return DeleteFileA(path.c_str()) != FALSE;
 }
 
+bool Win32FileSystem::DeleteOwnFile(const std::string& path) {
+    const std::size_t separator = text936::FindLastBackslash(path);
+    if (separator == text936::npos || separator + 1 >= path.size())
+        return false;
+    // Held, sharing no deletion, from the check to the deletion: the name cannot be swapped meanwhile.
+    UniqueFile file(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!file || !GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+        (tag.FileAttributes &
+         (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+        return false;
+    // Wine opens what a final link leads to all the same: the handle must be the name's own file.
+    const std::string folder = FinalPath(path.substr(0, separator + (separator == 2 ? 1 : 0)));
+    if (folder.empty() ||
+        !text936::EqualsNoCase(FinalPathOfHandle(file.get()),
+                               text936::WithoutTrailingBackslash(folder) + "\\" + path.substr(separator + 1)))
+        return false;
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition) !=
+           FALSE;
+}
+
 bool Win32FileSystem::DeleteName(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return true;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return false;
+    constexpr DWORD kNotPlain = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT;
+    if (!(attributes & kNotPlain) && DeleteOwnFile(path))
+        return true;
     const std::size_t separator = text936::FindLastBackslash(path);
     const std::string full = FullPath(path);
     if (separator == text936::npos || full.empty())
@@ -485,7 +516,15 @@ std::unique_ptr<HeldFolder> Win32FileSystem::HoldFolder(const std::string& path)
     if (!folder || !GetFileInformationByHandle(folder.get(), &info) ||
         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return nullptr;
-    return std::make_unique<Win32HeldFolder>(std::move(folder), info.dwFileAttributes);
+    return std::make_unique<Win32HeldFolder>(*this, path, std::move(folder), info.dwFileAttributes);
+}
+
+void Win32FileSystem::Remember(const void* holder, const std::string& path, HANDLE folder) {
+    heldFinals_.push_back({holder, path, folder, std::string()});
+}
+
+void Win32FileSystem::Forget(const void* holder) {
+    std::erase_if(heldFinals_, [holder](const HeldFinal& held) { return held.holder == holder; });
 }
 
 namespace {
@@ -609,6 +648,13 @@ bool Win32FileSystem::WriteNewFile(const std::string& path, const std::string& c
 }
 
 std::string Win32FileSystem::FinalPath(const std::string& path) {
+    for (HeldFinal& held : heldFinals_) {
+        if (text936::EqualsNoCase(held.path, path)) {
+            if (held.final.empty())
+                held.final = FinalPathOfHandle(held.folder);
+            return held.final;
+        }
+    }
     UniqueFile handle(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/win32/win32_api.h"
@@ -36,8 +37,10 @@ class Win32FileSystem : public FileSystem {
     bool MoveFile(const std::string& from, const std::string& to) override;
     bool CreateDirectory(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
-    // A new file "~BrelixSetup.<n>.del" beside it, made with CREATE_NEW and held without sharing, is
-    // renamed over the name through its handle (FileRenameInfo) and deleted through it.
+    // A plain file is deleted through a handle checked to be the name's own (FileDispositionInfo).
+    // Anything else (a link, a read-only file, a name the check cannot confirm) is taken by a new
+    // file "~BrelixSetup.<n>.del" beside it, made with CREATE_NEW and held without sharing, renamed
+    // over the name through its handle (FileRenameInfo) and deleted through it.
     bool DeleteName(const std::string& path) override;
     bool RemoveDirectory(const std::string& path) override;
     // GetFileAttributesA; nullopt when it reports INVALID_FILE_ATTRIBUTES.
@@ -91,8 +94,13 @@ class Win32FileSystem : public FileSystem {
     OpenedFile* ProgramFile() override;
     void ReleaseProgramFile() override { programFile_.reset(); }
     // GetFinalPathNameByHandleA of a handle opened with FILE_FLAG_BACKUP_SEMANTICS, without the
-    // "\\?\" (or "\\?\UNC") prefix.
+    // "\\?\" (or "\\?\UNC") prefix. A folder held through this backend answers from its held
+    // handle, once: held without FILE_SHARE_DELETE, neither it nor a folder above it can be renamed.
     std::string FinalPath(const std::string& path) override;
+
+    // Called by a held folder as its hold begins and ends.
+    void Remember(const void* holder, const std::string& path, HANDLE folder);
+    void Forget(const void* holder);
     // GetFullPathNameA into 260 bytes.
     std::string FullPath(const std::string& path) override;
 
@@ -114,6 +122,16 @@ class Win32FileSystem : public FileSystem {
                      const std::string& to,
                      const std::function<void(const char* data, std::size_t size)>& copied);
 
+    // Deletes `path` through a handle to it, when that is the name's own plain file.
+    bool DeleteOwnFile(const std::string& path);
+
+    struct HeldFinal {
+        const void* holder;
+        std::string path;
+        HANDLE folder;
+        std::string final;  // empty until first asked for
+    };
+    std::vector<HeldFinal> heldFinals_;
     std::unique_ptr<OpenedFile> programFile_;
     bool programFileTried_ = false;
     // Kept between copies, grown to the largest piece needed so far: most shipped files are small.
