@@ -20,6 +20,7 @@ constexpr char kJournalHead[] = "BRELIX-SWAP";
 constexpr char kStaging[] = "STAGING";
 constexpr char kSwapping[] = "SWAPPING";
 constexpr char kCleaning[] = "CLEANING";
+constexpr char kDone[] = "DONE";
 // A journal lists names only; even thousands of files stay far below this.
 constexpr std::size_t kLargestJournal = 1u << 20;
 
@@ -98,7 +99,30 @@ struct JournalFile {
     std::string tag;
     std::string state;
     std::vector<JournalEntry> entries;
+    std::vector<RecordedFile> installed;  // DONE: the new files, named below the product folder
 };
+
+// "F\t<folder>\t<name>\t<size>\t<checksum>": a new file in place, as written.
+bool ParseInstalled(const std::vector<std::string>& fields, RecordedFile& file) {
+    if (fields.size() != 5 || fields[0] != "F" || (fields[1] != "0" && fields[1] != "1") ||
+        !IsLeafName(fields[2]) || fields[3].empty() || fields[3].size() > 19 || fields[4].size() != 8)
+        return false;
+    file.size = 0;
+    for (char c : fields[3]) {
+        if (c < '0' || c > '9')
+            return false;
+        file.size = file.size * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    file.crc = 0;
+    for (char c : fields[4]) {
+        const bool digit = c >= '0' && c <= '9';
+        if (!digit && !(c >= 'A' && c <= 'F'))
+            return false;
+        file.crc = (file.crc << 4) | static_cast<std::uint32_t>(digit ? c - '0' : c - 'A' + 10);
+    }
+    file.path = fields[1] == "1" ? std::string(kDrawingLibraryName) + "\\" + fields[2] : fields[2];
+    return true;
+}
 
 std::vector<std::string> SplitTabs(const std::string& line) {
     std::vector<std::string> fields;
@@ -134,10 +158,18 @@ std::optional<JournalFile> ParseJournal(const std::string& text) {
         return std::nullopt;
     journal.tag = tag[1];
     journal.state = state[1];
-    if (journal.state != kStaging && journal.state != kSwapping && journal.state != kCleaning)
+    if (journal.state != kStaging && journal.state != kSwapping && journal.state != kCleaning &&
+        journal.state != kDone)
         return std::nullopt;
     for (std::size_t i = 3; i + 1 < lines.size(); ++i) {
         const auto fields = SplitTabs(lines[i]);
+        if (journal.state == kDone && !fields.empty() && fields[0] == "F") {
+            RecordedFile file;
+            if (!ParseInstalled(fields, file))
+                return std::nullopt;
+            journal.installed.push_back(file);
+            continue;
+        }
         if (fields.size() != 6 || fields[0] != "E" || (fields[1] != "0" && fields[1] != "1") ||
             (fields[2] != "0" && fields[2] != "1") || !IsLeafName(fields[3]) ||
             !IsTaggedName(fields[4], journal.tag) || !IsTaggedName(fields[5], journal.tag))
@@ -220,11 +252,20 @@ bool FileSwap::IsLinkName(int folder, const std::string& name) {
 bool FileSwap::WriteJournal(const char* state, bool withEntries) {
     std::string text = std::string(kJournalHead) + "\r\nTAG\t" + tag_ + "\r\nSTATE\t" + state + "\r\n";
     if (withEntries) {
+        const bool swapDone = std::string(state) == kCleaning || std::string(state) == kDone;
         for (const Entry& entry : entries_) {
-            if (std::string(state) == kCleaning && !entry.backedUp)
+            if (swapDone && !entry.backedUp)
                 continue;
             text += "E\t" + std::to_string(entry.folder) + "\t" + (entry.existed ? "1" : "0") + "\t" +
                     entry.target + "\t" + entry.staged + "\t" + entry.backup + "\r\n";
+        }
+        for (const Entry& entry : entries_) {
+            if (std::string(state) != kDone || !entry.shipped)
+                continue;
+            char checksum[16];
+            std::snprintf(checksum, sizeof checksum, "%08X", static_cast<unsigned>(entry.content.crc));
+            text += "F\t" + std::to_string(entry.folder) + "\t" + entry.target + "\t" +
+                    std::to_string(entry.content.size) + "\t" + checksum + "\r\n";
         }
     }
     text += "END\r\n";
@@ -276,11 +317,16 @@ bool FileSwap::StageCopy(const std::string& folder,
                          bool existed,
                          const std::string& from,
                          platform::ContentCheck& copied) {
-    return Stage(folder, target, existed, [&](const std::string& staged) {
+    const bool staged = Stage(folder, target, existed, [&](const std::string& staged) {
         copied = platform::ContentCheck{};
         return files_.CopyToNewFile(
             from, staged, [&copied](const char* data, std::size_t size) { copied.Add(data, size); });
     });
+    if (staged) {
+        entries_.back().shipped = true;
+        entries_.back().content = copied;
+    }
+    return staged;
 }
 
 bool FileSwap::StageOpened(const std::string& folder,
@@ -373,6 +419,9 @@ void FileSwap::Discard() {
 }
 
 void FileSwap::DeleteBackups() {
+    // From here the old files go, while the record still describes them: the journal names the new
+    // ones (and every backup, gone or not) until the record does.
+    const bool listed = WriteJournal(kDone, true);
     bool remaining = false;
     for (Entry& entry : entries_) {
         if (!entry.backedUp)
@@ -389,17 +438,35 @@ void FileSwap::DeleteBackups() {
         else
             journal_.Note("旧文件正在使用，下次安装时删除：" + backup);
     }
+    if (listed)
+        return;
     if (!remaining || !WriteJournal(kCleaning, true))
         DeleteName(files_, PathOf(0, kSwapJournalName));
     entries_.clear();
     begun_ = false;
 }
 
-void FinishOrUndoEarlierSwap(platform::FileSystem& files,
-                             state::InstallJournal& journal,
-                             const std::string& productFolder,
-                             const std::string& libraryFolder,
-                             bool undo) {
+void FileSwap::Recorded() {
+    if (!begun_)
+        return;
+    bool remaining = false;
+    for (const Entry& entry : entries_)
+        remaining = remaining || entry.backedUp;
+    // Backups still there stay listed (a journal that cannot be shortened lists them all the same).
+    const std::string path = PathOf(0, kSwapJournalName);
+    if (remaining)
+        WriteJournal(kCleaning, true);
+    else if (!DeleteName(files_, path))
+        journal_.Problem("未能删除 " + path + "（下次安装或卸载时删除）");
+    entries_.clear();
+    begun_ = false;
+}
+
+std::vector<RecordedFile> FinishOrUndoEarlierSwap(platform::FileSystem& files,
+                                                  state::InstallJournal& journal,
+                                                  const std::string& productFolder,
+                                                  const std::string& libraryFolder,
+                                                  bool undo) {
     const std::string journalPath = JoinPath(productFolder, kSwapJournalName);
     // A journal cut off while it was written never took its name: nothing was staged after it. Nor
     // did the files a deletion cut off had made to take a name (FileSystem::DeleteName).
@@ -410,12 +477,12 @@ void FinishOrUndoEarlierSwap(platform::FileSystem& files,
     }
     const auto text = ReadJournal(files, productFolder, journal);
     if (!text)
-        return;
+        return {};
     const auto earlier = ParseJournal(*text);
     if (!earlier) {
         journal.Note("无法识别的 " + journalPath + "，已删除");
         DeleteName(files, journalPath);
-        return;
+        return {};
     }
     const auto pathOf = [&](int folder, const std::string& name) {
         return JoinPath(folder == 0 ? productFolder : libraryFolder, name);
@@ -470,9 +537,14 @@ void FinishOrUndoEarlierSwap(platform::FileSystem& files,
         DeleteName(files, pathOf(entry.folder, entry.backup));
     DeleteTagged(files, productFolder, earlier->tag);
     DeleteTagged(files, libraryFolder, earlier->tag);
-    if (earlier->state == kCleaning)
+    if (earlier->state == kCleaning || earlier->state == kDone)
         journal.Note("已删除上次安装留下的旧文件（" + productFolder + "）");
+    if (earlier->state == kDone)
+        journal.Note("上次安装在写入安装记录之前中断，它替换到位的 " +
+                     std::to_string(earlier->installed.size()) + " 个文件按新版本处理（" + productFolder +
+                     "）");
     DeleteName(files, journalPath);
+    return earlier->installed;
 }
 
 }  // namespace install

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "install/install_record.h"
 #include "platform/crc32.h"
 #include "platform/files.h"
 #include "state/install_journal.h"
@@ -56,10 +57,13 @@ class FileSwap {
     bool Swap();
     // Deletes what was staged and the journal: the folders are as before Begin.
     void Discard();
-    // After a whole installation: deletes the old files' backups and the journal. A backup that
-    // cannot go now (a module AutoCAD has loaded) goes at the next restart, and stays listed in the
-    // journal for the next run.
+    // After a whole swap: deletes the old files' backups. A backup that cannot go now (a module
+    // AutoCAD has loaded) goes at the next restart, and stays listed in the journal for the next run.
+    // The journal then lists the new files, with their sizes and checksums, until Recorded(): the
+    // record still describes the files before the swap, and an uninstall in between reads them here.
     void DeleteBackups();
+    // The installation's record is written: the journal goes, or keeps only the backups still there.
+    void Recorded();
 
     std::string failedFile;
     std::string failureReason;
@@ -75,6 +79,8 @@ class FileSwap {
         bool existed = false;
         bool backedUp = false;
         bool swapped = false;
+        bool shipped = false;  // a file of the product, recorded for the uninstall; not a kept one
+        platform::ContentCheck content;
     };
     bool Stage(const std::string& folder,
                const std::string& target,
@@ -102,10 +108,12 @@ class FileSwap {
 // every staged file is still there and undone otherwise, or always undone with `undo` (the
 // uninstall, whose record describes the files before that swap); backups of a finished swap are
 // deleted. Each step is noted in `journal`. Nothing happens without a journal file of ours.
-void FinishOrUndoEarlierSwap(platform::FileSystem& files,
-                             state::InstallJournal& journal,
-                             const std::string& productFolder,
-                             const std::string& libraryFolder,
-                             bool undo = false);
+// Returns the shipped files a finished swap put in place before its run wrote their record: names
+// below the product folder, with the size and checksum each had when it was written.
+std::vector<RecordedFile> FinishOrUndoEarlierSwap(platform::FileSystem& files,
+                                                  state::InstallJournal& journal,
+                                                  const std::string& productFolder,
+                                                  const std::string& libraryFolder,
+                                                  bool undo = false);
 
 }  // namespace install

@@ -288,6 +288,8 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     keeper.RecordProductFolder();
     if (setupFolder)
         PrepareUninstall(context, productFolder, *setupFolder);
+    // Only now does the record describe the new files; till here the swap's journal did.
+    swap.Recorded();
     progress.SetPos(kProgressMaximum);
     context.journal.SetOutcome(context.journal.HasProblems() ? state::InstallOutcome::InstalledWithProblems
                                                              : state::InstallOutcome::Installed);

@@ -1,5 +1,6 @@
 #include "uninstall/uninstall_files.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "install/file_swap.h"
@@ -112,9 +113,14 @@ void RemoveShippedFiles(platform::FileSystem& files,
     }
     // What an installation cut off part way left: the record describes the files before it. A
     // library that is a link is no place of ours to rename in; its files stay, as below.
+    // A run cut off after its swap and before its record left the new files' names and checksums.
+    std::vector<install::RecordedFile> expected = record.files;
     const install::HeldPath::Result libraryHold = held.Hold({library}, false);
-    if (libraryHold == install::HeldPath::Result::Held || libraryHold == install::HeldPath::Result::Missing)
-        install::FinishOrUndoEarlierSwap(files, journal, productFolder, library, true);
+    if (libraryHold == install::HeldPath::Result::Held || libraryHold == install::HeldPath::Result::Missing) {
+        for (install::RecordedFile& swappedIn :
+             install::FinishOrUndoEarlierSwap(files, journal, productFolder, library, true))
+            expected.push_back(std::move(swappedIn));
+    }
     // Where the folder really is, and how the system spells it: each file must lie below both.
     const std::string fullFolder = files.FullPath(productFolder);
     const std::string finalFolder = files.FinalPath(productFolder);
@@ -123,7 +129,20 @@ void RemoveShippedFiles(platform::FileSystem& files,
         return;
     }
     LinkLevels links(files, productFolder);
-    for (const install::RecordedFile& shipped : record.files) {
+    // A name listed twice (by the record and by the journal) may hold either version.
+    const auto versions = [&expected](const std::string& name) {
+        std::vector<const install::RecordedFile*> found;
+        for (const install::RecordedFile& file : expected) {
+            if (text936::EqualsNoCase(file.path, name))
+                found.push_back(&file);
+        }
+        return found;
+    };
+    for (std::size_t index = 0; index < expected.size(); ++index) {
+        const install::RecordedFile& shipped = expected[index];
+        const auto known = versions(shipped.path);
+        if (known.front() != &shipped)
+            continue;  // checked with its first listing
         const std::string path = install::JoinPath(productFolder, shipped.path);
         if (!text936::FitsBuffer(path, install::kPathBufferSize))
             continue;
@@ -154,7 +173,11 @@ void RemoveShippedFiles(platform::FileSystem& files,
             journal.Note("另有名称（硬链接），保留：" + path);
             continue;
         }
-        if (file->Size() != shipped.size) {
+        const auto sizeMatches = [&](std::uint64_t size) {
+            return std::any_of(known.begin(), known.end(),
+                               [size](const install::RecordedFile* file) { return file->size == size; });
+        };
+        if (!sizeMatches(file->Size())) {
             journal.Note("已被修改，保留：" + path);
             continue;
         }
@@ -165,7 +188,9 @@ void RemoveShippedFiles(platform::FileSystem& files,
             journal.Problem("无法读取，未删除：" + path);
             continue;
         }
-        if (check.size != shipped.size || check.crc != shipped.crc) {
+        if (std::none_of(known.begin(), known.end(), [&check](const install::RecordedFile* file) {
+                return file->size == check.size && file->crc == check.crc;
+            })) {
             journal.Note("已被修改，保留：" + path);
             continue;
         }

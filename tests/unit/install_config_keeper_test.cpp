@@ -99,6 +99,7 @@ class KeeperTest : public ::testing::Test {
         }
         EXPECT_TRUE(swap.Swap());
         swap.DeleteBackups();
+        swap.Recorded();
         return journal.Problems().size();
     }
 

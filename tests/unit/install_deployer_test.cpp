@@ -162,6 +162,7 @@ class DeployerTest : public ::testing::Test {
         deployer.swap = &swap;
         if (stage(deployer) && deployer.PutInPlace()) {
             swap.DeleteBackups();
+            swap.Recorded();
             return true;
         }
         swap.Discard();

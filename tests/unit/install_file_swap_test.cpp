@@ -23,10 +23,14 @@ std::string In(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;
 }
 
-std::string Journal(const std::string& state, const std::vector<std::string>& entries) {
+std::string Journal(const std::string& state,
+                    const std::vector<std::string>& entries,
+                    const std::vector<std::string>& installed = {}) {
     std::string text = "BRELIX-SWAP\r\nTAG\t1A\r\nSTATE\t" + state + "\r\n";
     for (const std::string& entry : entries)
         text += "E\t" + entry + "\r\n";
+    for (const std::string& file : installed)
+        text += "F\t" + file + "\r\n";
     return text + "END\r\n";
 }
 
@@ -35,6 +39,7 @@ struct RecoveryCase {
     std::function<void(MemoryBackend&)> plant;  // the journal and what the cut-off run left
     bool undo;                                  // as the uninstall asks
     std::vector<std::string> product;           // "NAME=content" after the recovery, listing order
+    std::vector<std::string> installed;         // "path size checksum" handed to the uninstall
 };
 
 class RecoveryTest : public ::testing::TestWithParam<RecoveryCase> {};
@@ -46,7 +51,10 @@ TEST_P(RecoveryTest, TheNextRunFinishesOrUndoesOnlyWhatTheJournalNames) {
     backend.files.AddFile(In(kProduct, "~BX1B_1.NEW"), "another tag's");
     GetParam().plant(backend);
     state::InstallJournal journal;
-    install::FinishOrUndoEarlierSwap(backend.files, journal, kProduct, kLibrary, GetParam().undo);
+    std::vector<std::string> installed;
+    for (const install::RecordedFile& file :
+         install::FinishOrUndoEarlierSwap(backend.files, journal, kProduct, kLibrary, GetParam().undo))
+        installed.push_back(file.path + " " + std::to_string(file.size) + " " + std::to_string(file.crc));
 
     std::vector<std::string> product;
     for (const std::string& name : backend.files.List(kProduct)) {
@@ -54,6 +62,16 @@ TEST_P(RecoveryTest, TheNextRunFinishesOrUndoesOnlyWhatTheJournalNames) {
             product.push_back(name + "=" + backend.files.ReadFile(In(kProduct, name)).value_or("?"));
     }
     EXPECT_THAT(product, ElementsAreArray(GetParam().product));
+    EXPECT_THAT(installed, ElementsAreArray(GetParam().installed));
+}
+
+// A swap done and its backups going, before the record names the new files.
+void Done(MemoryBackend& b, const std::string& checksum) {
+    b.files.AddFile(In(kProduct, "A.ARX"), "new A");
+    b.files.AddFile(In(kProduct, "~BX1A_1.OLD"), "old A");
+    b.files.AddFile(In(kProduct, "~BrelixSetup.swp"),
+                    Journal("DONE", {"0\t1\tA.ARX\t~BX1A_1.NEW\t~BX1A_1.OLD"},
+                            {"0\tA.ARX\t5\t" + checksum, "1\t梁.SJY\t12\t0000000A"}));
 }
 
 // A.ARX was swapped already (its backup holds the old one), B.ARX not yet (still staged).
@@ -85,16 +103,23 @@ INSTANTIATE_TEST_SUITE_P(
                          b.files.AddFile(In(kLibrary, "~BX1A_2.NEW"), "half");
                          b.files.AddFile(In(kProduct, "~BrelixSetup.swp"), Journal("STAGING", {}));
                      },
-                     false, With({"A.ARX=old A"})},
-        RecoveryCase{"HalfASwapIsFinished", HalfSwapped, false, With({"A.ARX=new A", "B.ARX=new B"})},
-        RecoveryCase{"HalfASwapIsUndoneForTheUninstall", HalfSwapped, true,
-                     With({"A.ARX=old A", "B.ARX=old B"})},
+                     false,
+                     With({"A.ARX=old A"}),
+                     {}},
+        RecoveryCase{"HalfASwapIsFinished", HalfSwapped, false, With({"A.ARX=new A", "B.ARX=new B"}), {}},
+        RecoveryCase{"HalfASwapIsUndoneForTheUninstall",
+                     HalfSwapped,
+                     true,
+                     With({"A.ARX=old A", "B.ARX=old B"}),
+                     {}},
         RecoveryCase{"AStagedFileGoneUndoesTheSwap",
                      [](MemoryBackend& b) {
                          HalfSwapped(b);
                          b.files.DeleteFile(In(kProduct, "~BX1A_2.NEW"));
                      },
-                     false, With({"A.ARX=old A", "B.ARX=old B"})},
+                     false,
+                     With({"A.ARX=old A", "B.ARX=old B"}),
+                     {}},
         RecoveryCase{"BackupsOfAFinishedSwapGo",
                      [](MemoryBackend& b) {
                          b.files.AddFile(In(kProduct, "A.ARX"), "new A");
@@ -102,7 +127,20 @@ INSTANTIATE_TEST_SUITE_P(
                          b.files.AddFile(In(kProduct, "~BrelixSetup.swp"),
                                          Journal("CLEANING", {"0\t1\tA.ARX\t~BX1A_1.NEW\t~BX1A_1.OLD"}));
                      },
-                     false, With({"A.ARX=new A"})},
+                     false,
+                     With({"A.ARX=new A"}),
+                     {}},
+        // The uninstall's record still describes the old files: the journal names the new ones.
+        RecoveryCase{"ADoneSwapNamesItsNewFiles",
+                     [](MemoryBackend& b) { Done(b, "0000ABCD"); },
+                     true,
+                     With({"A.ARX=new A"}),
+                     {"A.ARX 5 43981", "Brelix扩展绘图库\\梁.SJY 12 10"}},
+        RecoveryCase{"AChecksumOfAnotherFormIsNoJournalOfOurs",
+                     [](MemoryBackend& b) { Done(b, "0000abcd"); },
+                     true,
+                     With({"A.ARX=new A", "~BX1A_1.OLD=old A"}),
+                     {}},
         // A journal with a second name is no journal of ours: nothing is done by it.
         RecoveryCase{"AJournalWithASecondNameIsNotFollowed",
                      [](MemoryBackend& b) {
@@ -110,13 +148,17 @@ INSTANTIATE_TEST_SUITE_P(
                          b.files.AddFile("C:\\Users\\journal.txt", Journal("STAGING", {}));
                          b.files.AddHardLink(In(kProduct, "~BrelixSetup.swp"), "C:\\Users\\journal.txt");
                      },
-                     false, With({"~BrelixSetup.swp=" + Journal("STAGING", {}), "~BX1A_1.NEW=staged"})},
+                     false,
+                     With({"~BrelixSetup.swp=" + Journal("STAGING", {}), "~BX1A_1.NEW=staged"}),
+                     {}},
         RecoveryCase{"AJournalThatIsNotOursIsDeletedAlone",
                      [](MemoryBackend& b) {
                          b.files.AddFile(In(kProduct, "~BX1A_1.NEW"), "staged");
                          b.files.AddFile(In(kProduct, "~BrelixSetup.swp"), "BRELIX-SWAP\r\nTAG\t1A\r\n");
                      },
-                     false, With({"~BX1A_1.NEW=staged"})}),
+                     false,
+                     With({"~BX1A_1.NEW=staged"}),
+                     {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
