@@ -201,12 +201,18 @@ int RunWizard(SetUpPlatform& platform,
             return Finish(journal, RunMode::Wizard, choices.exitCode);
         }
     }
-    // The wizard finds the releases itself, into an inventory of its own, as it always has.
+    // The wizard finds the releases itself, into an inventory of its own, as it always has; what a
+    // log or preset choices had searched first is not searched again.
+    const bool searched = HasPresets(command) || journal.HasLog();
     state::AcadInventory inventory;
+    if (searched) {
+        inventory = found;
+        inventory.unserved.clear();  // the pages' own search leaves out the other build's releases
+    }
     ui::WizardContext context{platform.services, platform.dialogs, platform.folderBrowser,
                               options,           inventory,        journal};
     CWizardApp wizard(platform.services.registry, platform.services.environment, inventory,
-                      ui::MakeWizardPages(context));
+                      ui::MakeWizardPages(context), searched);
     wizard.Run();
     if (journal.Outcome() != state::InstallOutcome::NotRun)
         LogChoices(journal, options);

@@ -12,13 +12,15 @@ namespace app {
 
 class CWizardApp : public ui::CWinApp {
   public:
-    // Not owned: the registry and the inventory outlive the application object.
+    // Not owned: the registry and the inventory outlive the application object. `found`: the
+    // inventory holds this run's search already (a log or preset choices needed it first).
     CWizardApp(platform::Registry& registry,
                platform::Environment& environment,
                state::AcadInventory& inventory,
-               ui::PageFactory pages);
+               ui::PageFactory pages,
+               bool found = false);
 
-    // Discovery, then the page loop. Always false: when the loop ends, the program ends.
+    // Discovery (unless found), then the page loop. Always false: when the loop ends, the program ends.
     bool InitInstance() override;
 
   private:
@@ -26,6 +28,7 @@ class CWizardApp : public ui::CWinApp {
     platform::Environment& environment_;
     state::AcadInventory& inventory_;
     ui::PageFactory pages_;
+    bool found_;
 };
 
 }  // namespace app

@@ -712,8 +712,9 @@ TEST_F(SetUpRunTest, WizardLeftWithoutInstallingEndsWithOne) {
 }
 
 // The other build's view is walked only for a run that reads the result (a log, a silent run,
-// preset choices); the wizard alone and BrelixUser.exe never walk it. A 32-bit build on 64-bit Windows,
-// where the 64-bit view is the tree's own SOFTWARE\Autodesk\AutoCAD.
+// preset choices); the wizard alone and BrelixUser.exe never walk it. Every run walks its own view
+// once. A 32-bit build on 64-bit Windows, where the 64-bit view is the tree's own
+// SOFTWARE\Autodesk\AutoCAD.
 TEST_F(SetUpRunTest, OnlyRunsThatReadItWalkTheOtherBuildsView) {
     backend.registry.SetSystemBitness(64);
     // The staged releases are then 64-bit AutoCAD; this one is the 32-bit build's.
@@ -724,13 +725,18 @@ TEST_F(SetUpRunTest, OnlyRunsThatReadItWalkTheOtherBuildsView) {
     if (state::kBuildBitness == 64)
         GTEST_SKIP() << "the 64-bit build has no other view to leave out";
     const std::string otherView = std::string("HKLM\\") + kAcadRoot;
+    const std::string ownView = "HKLM\\SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD";
     backend.failures.Watch(Operation::OpenKey, otherView);
+    backend.failures.Watch(Operation::OpenKey, ownView);
     int walks = 0;
+    int ownWalks = 0;
     for (auto [arguments, otherViewWalks] :
          {std::pair{"", 0}, std::pair{"/LOG=C:\\w.log", 1}, std::pair{"/S", 1}, std::pair{"/D=C:\\X", 1}}) {
         Run(arguments);
         EXPECT_EQ(backend.failures.Seen(Operation::OpenKey, otherView) - walks, otherViewWalks) << arguments;
+        EXPECT_EQ(backend.failures.Seen(Operation::OpenKey, ownView) - ownWalks, 1) << arguments;
         walks = backend.failures.Seen(Operation::OpenKey, otherView);
+        ownWalks = backend.failures.Seen(Operation::OpenKey, ownView);
     }
     // The silent run above left a record, so the per-user program searches.
     EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), state::kExitInstalled);
