@@ -63,8 +63,8 @@ scenario_reinstall_killed_at_a_dozen_moments() {
         expect_eq "staged files left after moment $round" "$(staged_left "$PRODUCT")" ""
     done
 
-    # Killed once more, then the quiet uninstall: nothing staged or half written is left, and the
-    # user's files stay.
+    # Killed once more, then the quiet uninstall: no shipped file of either version, nothing staged
+    # or half written is left, and the user's files stay.
     put_payload 20250303
     (cd "$SETUP_DIR" && exec wine SetUp.exe /S /KEEP=ALL) >/dev/null 2>&1 &
     pid=$!
@@ -74,6 +74,10 @@ scenario_reinstall_killed_at_a_dozen_moments() {
     e2e_settle "$WINEPREFIX"
     run_quiet_uninstall
     expect_eq "staged files left after the uninstall" "$(staged_left "$DRIVE_C/Brelix" 2>/dev/null)" ""
+    for name in BRELIX2004.ARX BRELIX2010.ARX Brelix.dll 使用说明.txt "$LIBRARY/说明.txt" 部件001.dat \
+        部件300.dat ~BrelixSetup.swp; do
+        expect_missing "$PRODUCT/$name"
+    done
     expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
     expect_content "$PRODUCT/$LIBRARY/Column.SJY" $'user drawing library\r'
 }
