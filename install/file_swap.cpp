@@ -21,8 +21,8 @@ constexpr char kStaging[] = "STAGING";
 constexpr char kSwapping[] = "SWAPPING";
 constexpr char kCleaning[] = "CLEANING";
 constexpr char kDone[] = "DONE";
-// A journal lists names only; even thousands of files stay far below this.
-constexpr std::size_t kLargestJournal = 1u << 20;
+// A journal lists names, sizes and checksums: some 80 bytes a file, so a hundred thousand files fit.
+constexpr std::size_t kLargestJournal = 8u << 20;
 
 std::string TagText(unsigned tag) {
     char text[16];
