@@ -21,8 +21,10 @@
 #include "platform/memory/memory_run_lock.h"
 #include "platform/memory/scripted_folder_browser.h"
 #include "platform/text936.h"
+#include "res/resource.h"
 #include "state/exit_codes.h"
 #include "ui/dialog_templates.h"
+#include "ui/dlg_page2.h"
 #include "uninstall/uninstall.h"
 
 namespace {
@@ -741,6 +743,26 @@ TEST_F(SetUpRunTest, OnlyRunsThatReadItWalkTheOtherBuildsView) {
     // The silent run above left a record, so the per-user program searches.
     EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), state::kExitInstalled);
     EXPECT_EQ(backend.failures.Seen(Operation::OpenKey, otherView), walks);
+}
+
+// With a log or preset choices the pages take the search those made first: they offer what the
+// wizard alone finds.
+TEST_F(SetUpRunTest, ThePagesOfferTheSameReleasesWhateverWasSearchedFirst) {
+    for (const char* arguments : {"", "/LOG=C:\\w.log", "/D=C:\\X"}) {
+        std::vector<int> offered;
+        dialogs.Queue([](platform::memory::HeadlessDialog& page) {
+            page.Click(IDC_PAGE1_NEXT_SCREEN);
+            EXPECT_TRUE(page.Click(IDC_FORWARD));
+        });
+        dialogs.Queue([&offered](platform::memory::HeadlessDialog& page) {
+            for (int year : {2009, 2010})
+                offered.push_back(page.IsEnabled(ui::ReleaseBoxId(*state::ReleaseIndexOfYear(year))) ? year
+                                                                                                     : 0);
+            page.Click(IDC_CANCEL);
+        });
+        Run(arguments);
+        EXPECT_EQ(offered, (std::vector<int>{2009, 2010})) << arguments;
+    }
 }
 
 struct KeepCase {

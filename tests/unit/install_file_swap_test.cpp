@@ -66,12 +66,12 @@ TEST_P(RecoveryTest, TheNextRunFinishesOrUndoesOnlyWhatTheJournalNames) {
 }
 
 // A swap done and its backups going, before the record names the new files.
-void Done(MemoryBackend& b, const std::string& checksum) {
+void Done(MemoryBackend& b, const std::string& firstFile, const char* state = "DONE") {
     b.files.AddFile(In(kProduct, "A.ARX"), "new A");
     b.files.AddFile(In(kProduct, "~BX1A_1.OLD"), "old A");
-    b.files.AddFile(In(kProduct, "~BrelixSetup.swp"),
-                    Journal("DONE", {"0\t1\tA.ARX\t~BX1A_1.NEW\t~BX1A_1.OLD"},
-                            {"0\tA.ARX\t5\t" + checksum, "1\t梁.SJY\t12\t0000000A"}));
+    b.files.AddFile(
+        In(kProduct, "~BrelixSetup.swp"),
+        Journal(state, {"0\t1\tA.ARX\t~BX1A_1.NEW\t~BX1A_1.OLD"}, {firstFile, "1\t梁.SJY\t12\t0000000A"}));
 }
 
 // A.ARX was swapped already (its backup holds the old one), B.ARX not yet (still staged).
@@ -132,12 +132,27 @@ INSTANTIATE_TEST_SUITE_P(
                      {}},
         // The uninstall's record still describes the old files: the journal names the new ones.
         RecoveryCase{"ADoneSwapNamesItsNewFiles",
-                     [](MemoryBackend& b) { Done(b, "0000ABCD"); },
+                     [](MemoryBackend& b) { Done(b, "0\tA.ARX\t5\t0000ABCD"); },
                      true,
                      With({"A.ARX=new A"}),
                      {"A.ARX 5 43981", "Brelix扩展绘图库\\梁.SJY 12 10"}},
         RecoveryCase{"AChecksumOfAnotherFormIsNoJournalOfOurs",
-                     [](MemoryBackend& b) { Done(b, "0000abcd"); },
+                     [](MemoryBackend& b) { Done(b, "0\tA.ARX\t5\t0000abcd"); },
+                     true,
+                     With({"A.ARX=new A", "~BX1A_1.OLD=old A"}),
+                     {}},
+        RecoveryCase{"AShortChecksumIsNoJournalOfOurs",
+                     [](MemoryBackend& b) { Done(b, "0\tA.ARX\t5\tABCD"); },
+                     true,
+                     With({"A.ARX=new A", "~BX1A_1.OLD=old A"}),
+                     {}},
+        RecoveryCase{"ANameWithALevelIsNoJournalOfOurs",
+                     [](MemoryBackend& b) { Done(b, "0\t..\\A.ARX\t5\t0000ABCD"); },
+                     true,
+                     With({"A.ARX=new A", "~BX1A_1.OLD=old A"}),
+                     {}},
+        RecoveryCase{"NewFilesAreNamedOnlyBeforeTheRecord",
+                     [](MemoryBackend& b) { Done(b, "0\tA.ARX\t5\t0000ABCD", "CLEANING"); },
                      true,
                      With({"A.ARX=new A", "~BX1A_1.OLD=old A"}),
                      {}},
@@ -195,6 +210,32 @@ TEST(CutSwap, TheNextRunLeavesAllNewOrAllOld) {
         if (swapped)
             break;
     }
+}
+
+// A swap done, its run cut off before its record: the uninstall learns from the journal the shipped
+// files now in place, as written, and never a kept file of the user's staged beside them.
+TEST(CutSwap, UntilTheRecordTheJournalNamesTheShippedFilesAlone) {
+    MemoryBackend backend;
+    backend.files.AddFolder(kLibrary);
+    backend.files.AddFile(In(kProduct, "A.ARX"), "old A");
+    backend.files.AddFile("C:\\Data\\A.ARX", "new A");
+    backend.files.AddFile("C:\\Earlier\\MY.CFG", "my settings");
+    state::InstallJournal journal;
+    install::FileSwap swap(backend.files, journal, kProduct, kLibrary);
+    ASSERT_TRUE(swap.Begin(0x1A));
+    platform::ContentCheck copied;
+    ASSERT_TRUE(swap.StageCopy(kProduct, "A.ARX", true, "C:\\Data\\A.ARX", copied));
+    const auto kept = backend.files.OpenToRead("C:\\Earlier\\MY.CFG");
+    ASSERT_TRUE(kept && swap.StageOpened(kProduct, "MY.CFG", false, *kept, copied));
+    ASSERT_TRUE(swap.Swap());
+    swap.DeleteBackups();
+
+    std::vector<std::string> installed;
+    for (const install::RecordedFile& file :
+         install::FinishOrUndoEarlierSwap(backend.files, journal, kProduct, kLibrary, true))
+        installed.push_back(file.path + " " + std::to_string(file.size) + " " + std::to_string(file.crc));
+    EXPECT_THAT(installed, ElementsAreArray({"A.ARX 5 " + std::to_string(platform::Crc32("new A"))}));
+    EXPECT_THAT(backend.files.List(kProduct), ::testing::ElementsAre("A.ARX", "Brelix扩展绘图库", "MY.CFG"));
 }
 
 }  // namespace
