@@ -435,6 +435,10 @@ TEST_P(FilesContract, NewFilesAndRenamesNeverWriteThroughAHardLinkOrALink) {
         InScratch(files().GetAttributes(InScratch("moved.arx")) ? "moved.arx" : "again.arx")));
     EXPECT_EQ(backend->ReadFile(other), "[boot]");
     EXPECT_TRUE(files().DeleteName(InScratch("hard.arx")));
+    EXPECT_FALSE(files().GetAttributes(InScratch("hard.arx")));
+    ASSERT_TRUE(backend->MakeHardLink(InScratch("second.arx"), system));
+    EXPECT_TRUE(files().DeleteName(InScratch("second.arx")));
+    EXPECT_FALSE(files().GetAttributes(InScratch("second.arx")));
     EXPECT_EQ(backend->ReadFile(system), "[fonts]");
 }
 
@@ -443,18 +447,26 @@ TEST_P(FilesContract, NewFilesAndRenamesNeverWriteThroughAHardLinkOrALink) {
 TEST_P(FilesContract, AHeldFolderOrFileCannotBeRemovedOrRenamedUntilItIsLetGo) {
     ASSERT_TRUE(files().CreateDirectory(InScratch("产品")));
     ASSERT_TRUE(backend->WriteFile(InScratch("产品\\A.CFG"), "settings"));
+    ASSERT_TRUE(files().CreateDirectory(InScratch("图库")));
     const std::string folder = files().FinalPath(backend->ScratchFolder());
+    auto library = files().HoldFolder(InScratch("图库"));
     {
         auto held = files().HoldFolder(InScratch("产品"));
-        ASSERT_TRUE(held);
+        ASSERT_TRUE(held && library);
         EXPECT_EQ(held->Attributes() & (kAttrDirectory | platform::kAttrReparsePoint), kAttrDirectory);
         EXPECT_TRUE(text936::EqualsNoCase(held->FinalPath(), folder + "\\产品")) << held->FinalPath();
+        EXPECT_TRUE(text936::EqualsNoCase(files().FinalPath(InScratch("产品")), folder + "\\产品"));
         EXPECT_EQ(files().HoldFolder(InScratch("产品\\A.CFG")), nullptr) << "a file is no folder";
         EXPECT_TRUE(files().DeleteFile(InScratch("产品\\A.CFG"))) << "what is in it can change";
         EXPECT_FALSE(files().RemoveDirectory(InScratch("产品")));
         EXPECT_TRUE(files().GetAttributes(InScratch("产品")));
     }
     EXPECT_TRUE(files().RemoveDirectory(InScratch("产品")));
+    // Let go and gone, a folder has no final path; the one still held keeps its own.
+    EXPECT_EQ(files().FinalPath(InScratch("产品")), "");
+    EXPECT_TRUE(text936::EqualsNoCase(files().FinalPath(InScratch("图库")), folder + "\\图库"));
+    library.reset();
+    EXPECT_TRUE(files().RemoveDirectory(InScratch("图库")));
 
     ASSERT_TRUE(backend->WriteFile(InScratch("A.CFG"), "settings"));
     {

@@ -74,3 +74,25 @@ INSTANTIATE_TEST_SUITE_P(Win32, RegistryTextContract, ::testing::Values(kWin32),
 INSTANTIATE_TEST_SUITE_P(Win32, FilesContract, ::testing::Values(kWin32), BackendKindName);
 INSTANTIATE_TEST_SUITE_P(Win32, ProcessesContract, ::testing::Values(kWin32), BackendKindName);
 }  // namespace contract
+
+namespace {
+
+// A module that is loaded cannot be deleted (Windows lets it be renamed only): its name stays, and
+// the deletion says so, so that the installation leaves it for the next restart.
+TEST(Win32Files, ALoadedModuleStaysAndItsDeletionSaysSo) {
+    Win32BackendUnderTest scratch;
+    char program[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameA(nullptr, program, MAX_PATH), 0u);
+    const std::string module = scratch.ScratchFolder() + "\\loaded.exe";
+    ASSERT_TRUE(CopyFileA(program, module.c_str(), FALSE));
+    platform::win32::Win32FileSystem files;
+    HMODULE loaded = LoadLibraryA(module.c_str());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_FALSE(files.DeleteName(module));
+    EXPECT_TRUE(files.GetAttributes(module));
+    FreeLibrary(loaded);
+    EXPECT_TRUE(files.DeleteName(module));
+    EXPECT_FALSE(files.GetAttributes(module));
+}
+
+}  // namespace
