@@ -44,7 +44,7 @@ manifest_texts=(
     '{1f676c76-80e1-4239-95bb-83d0f6d0da78}'
     '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}'
     '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>'
-    '>PerMonitorV2</dpiAwareness>'
+    '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2</dpiAwareness>'
 )
 
 failed=0

@@ -286,8 +286,15 @@ TEST(CompiledResources, ManifestRequiresAdministrator) {
     std::string manifest = ResourceBytes(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
     EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos) << manifest;
     // Per-monitor V2 where Windows knows it, system-wide awareness before.
-    EXPECT_NE(manifest.find(">PerMonitorV2</dpiAwareness>"), std::string::npos) << manifest;
-    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos) << manifest;
+    // Each in the namespace of the Windows that reads it: under another, Windows ignores the element.
+    EXPECT_NE(manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+                            "PerMonitorV2</dpiAwareness>"),
+              std::string::npos)
+        << manifest;
+    EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true"
+                            "</dpiAware>"),
+              std::string::npos)
+        << manifest;
 }
 
 TEST(CompiledResources, VersionIs2024_3_27) {
