@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -64,6 +65,37 @@ void StageMachine(MemoryBackend& backend) {
     backend.registry.SetString(RootKey::CurrentUser, kLayers, In(kAcadFolder, "acad.exe"), "WINXPSP3");
     backend.registry.CreateKey(RootKey::LocalMachine,
                                "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+}
+
+// What one press of the wizard's install button left: the log's lines and the journal's outcome.
+struct Pressed {
+    std::vector<std::string> lines;
+    state::InstallOutcome outcome;
+    std::vector<std::string> problems;
+};
+
+// One press into `root` for each release of `releases` (year, AutoCAD key, AutoCAD folder), keeping
+// nothing of an earlier configuration.
+Pressed PressInstall(platform::Services& services,
+                     const std::string& root,
+                     const std::vector<std::tuple<int, const char*, const char*>>& releases) {
+    state::InstallOptions options;
+    state::AcadInventory inventory;
+    for (const auto& [year, key, folder] : releases) {
+        const int k = *state::ReleaseIndexOfYear(year);
+        inventory.acadLocations[k] = {folder};
+        inventory.acadKeys[k] = {key};
+        options.releaseChosen[k] = 1;
+    }
+    platform::memory::MemoryLog log;
+    state::InstallJournal journal;
+    journal.AttachLog(&log);
+    install::InstallContext context{services, options, inventory, journal};
+    FakeInstallPage page;
+    page.installPath = root;
+    page.keepSettings = page.keepSectionLibrary = page.keepDrawingLibrary = 0;
+    install::OnInstallButton(context, page);
+    return {log.lines, journal.Outcome(), journal.Problems()};
 }
 
 class UninstallTest : public ::testing::Test {
@@ -974,26 +1006,15 @@ class MovedRootTest : public ::testing::Test {
     // One run of the wizard's install button; the journal's lines and the end message.
     std::pair<std::vector<std::string>, std::string> InstallInto(const std::string& root,
                                                                  const std::vector<int>& years) {
-        state::InstallOptions options;
-        state::AcadInventory inventory;
+        std::vector<std::tuple<int, const char*, const char*>> releases;
         for (int year : years) {
-            const int k = *state::ReleaseIndexOfYear(year);
-            inventory.acadLocations[k] = {year == 2020 ? kAcadFolder
-                                                       : "C:\\Program Files\\Autodesk\\AutoCAD 2021"};
-            inventory.acadKeys[k] = {year == 2020 ? kAcadKey : kKey2021};
-            options.releaseChosen[k] = 1;
+            releases.emplace_back(year, year == 2020 ? kAcadKey : kKey2021,
+                                  year == 2020 ? kAcadFolder : "C:\\Program Files\\Autodesk\\AutoCAD 2021");
         }
-        platform::memory::MemoryLog log;
-        state::InstallJournal journal;
-        journal.AttachLog(&log);
-        install::InstallContext context{services, options, inventory, journal};
-        FakeInstallPage page;
-        page.installPath = root;
-        page.keepSettings = page.keepSectionLibrary = page.keepDrawingLibrary = 0;
         backend.prompts.shown.clear();
-        install::OnInstallButton(context, page);
-        EXPECT_EQ(journal.Outcome(), state::InstallOutcome::Installed) << root;
-        return {log.lines, backend.prompts.shown.empty() ? "" : backend.prompts.shown.back().text};
+        const Pressed pressed = PressInstall(services, root, releases);
+        EXPECT_EQ(pressed.outcome, state::InstallOutcome::Installed) << root;
+        return {pressed.lines, backend.prompts.shown.empty() ? "" : backend.prompts.shown.back().text};
     }
 
     bool EntryExists(const char* key) { return backend.registry.KeyExists(RootKey::LocalMachine, key); }
@@ -1127,21 +1148,9 @@ TEST(DetectionFields, CommandLinesAreAsciiAndTheLogNamesTheRealView) {
         // Big enough for the setup folder to count in whole KB.
         b.files.AddCarriedFile(install::kUserProgramResource, std::string(5000, 'u'));
         platform::Services services = b.services();
-        state::InstallOptions options;
-        state::AcadInventory inventory;
-        const int k = *state::ReleaseIndexOfYear(2020);
-        inventory.acadLocations[k] = {kAcadFolder};
-        inventory.acadKeys[k] = {kAcadKey};
-        options.releaseChosen[k] = 1;
-        platform::memory::MemoryLog log;
-        state::InstallJournal journal;
-        journal.AttachLog(&log);
-        install::InstallContext context{services, options, inventory, journal};
-        FakeInstallPage page;
-        page.installPath = "D:\\Tools";
-        install::OnInstallButton(context, page);
-        ASSERT_EQ(journal.Outcome(), state::InstallOutcome::Installed)
-            << c.systemBits << ::testing::PrintToString(journal.Problems());
+        const Pressed pressed = PressInstall(services, "D:\\Tools", {{2020, kAcadKey, kAcadFolder}});
+        ASSERT_EQ(pressed.outcome, state::InstallOutcome::Installed)
+            << c.systemBits << ::testing::PrintToString(pressed.problems);
 
         const auto text = [&](const std::string& key, const char* name) {
             const auto value = b.registry.GetValue(RootKey::LocalMachine, key, name);
@@ -1173,6 +1182,6 @@ TEST(DetectionFields, CommandLinesAreAsciiAndTheLogNamesTheRealView) {
                   (platform::memory::StoredValue{platform::kRegDword,
                                                  std::string(reinterpret_cast<const char*>(&kb), 4)}));
         for (const std::string& line : c.logged)
-            EXPECT_TRUE(HasLine(log.lines, line)) << line;
+            EXPECT_TRUE(HasLine(pressed.lines, line)) << line;
     }
 }

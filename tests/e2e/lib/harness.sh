@@ -232,6 +232,15 @@ expect_content() {  # expect_content <file> <text>: the file holds exactly this 
     expect_eq "content of ${1#"$WINEPREFIX/"}" "$actual" "$2"
 }
 
+log_says() {  # log_says <unix log> <text>: some line of the log holds the text
+    # grep reads to the end (no -q): an early exit would end tr with SIGPIPE, a failure under pipefail.
+    if [ -f "$1" ] && tr -d '\r' <"$1" | grep -F -- "$2" >/dev/null; then
+        note "ok: $(basename "$1") says $2"
+    else
+        fail "$(basename "$1") does not say: $2"
+    fi
+}
+
 expect_missing() {  # expect_missing <path>
     if [ -e "$1" ]; then
         fail "${1#"$WINEPREFIX/"} should not exist"

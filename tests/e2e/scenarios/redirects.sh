@@ -113,11 +113,7 @@ EOF
     e2e_settle "$WINEPREFIX"
     expect_eq "exit code of a setup program swapped before it ran" "$(awk '/^exit / { print $2 }' <<<"$outcome")" 7
     expect_eq "the uninstaller after a swapped run" "$(md5sum <"$uninstaller")" "$before"
-    if tr -d '\r' <"$DRIVE_C/e2e/swapped.log" | grep -F '无法确认正在运行的安装程序文件' >/dev/null; then
-        note "ok: the log says the program's own file could not be confirmed"
-    else
-        fail "the log does not say that the uninstaller was not written"
-    fi
+    log_says "$DRIVE_C/e2e/swapped.log" '无法确认正在运行的安装程序文件'
 }
 
 # A record and an uninstaller planted in the product folder are the user's files: never read, never

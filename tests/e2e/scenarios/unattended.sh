@@ -23,14 +23,6 @@ windows_exit() {
     note "SetUp.exe $1 → $WINDOWS_EXIT"
 }
 
-log_says() {  # log_says <unix log> <text>: some line of the log holds the text
-    if [ -f "$1" ] && tr -d '\r' <"$1" | grep -F -- "$2" >/dev/null; then
-        note "ok: $(basename "$1") says $2"
-    else
-        fail "$(basename "$1") does not say: $2"
-    fi
-}
-
 # While a wizard stands open on its third page, a silent installation and a second wizard change
 # nothing and end with 1618; once the wizard has installed and ended, a silent run goes ahead.
 scenario_one_run_at_a_time() {
