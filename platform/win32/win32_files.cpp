@@ -284,10 +284,17 @@ bool Win32FileSystem::DeleteFile(const std::string& path) {
     return DeleteFileA(path.c_str()) != FALSE;
 }
 
-bool Win32FileSystem::DeleteOwnFile(const std::string& path) {
+bool Win32FileSystem::IsNamesOwnFile(HANDLE file, const std::string& path) {
     const std::size_t separator = text936::FindLastBackslash(path);
     if (separator == text936::npos || separator + 1 >= path.size())
         return false;
+    const std::string folder = FinalPath(path.substr(0, separator + (separator == 2 ? 1 : 0)));
+    return !folder.empty() &&
+           text936::EqualsNoCase(FinalPathOfHandle(file), text936::WithoutTrailingBackslash(folder) + "\\" +
+                                                              path.substr(separator + 1));
+}
+
+bool Win32FileSystem::DeleteOwnFile(const std::string& path) {
     // Held, sharing no deletion, from the check to the deletion: the name cannot be swapped meanwhile.
     UniqueFile file(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -297,11 +304,7 @@ bool Win32FileSystem::DeleteOwnFile(const std::string& path) {
         (tag.FileAttributes &
          (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         return false;
-    // Wine opens what a final link leads to all the same: the handle must be the name's own file.
-    const std::string folder = FinalPath(path.substr(0, separator + (separator == 2 ? 1 : 0)));
-    if (folder.empty() ||
-        !text936::EqualsNoCase(FinalPathOfHandle(file.get()),
-                               text936::WithoutTrailingBackslash(folder) + "\\" + path.substr(separator + 1)))
+    if (!IsNamesOwnFile(file.get(), path))
         return false;
     FILE_DISPOSITION_INFO disposition{TRUE};
     return SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition) !=
@@ -371,15 +374,10 @@ bool Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attri
         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
         (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && info.nNumberOfLinks > 1))
         return false;
-    // Wine opens what a final link leads to all the same: the handle must be the name's own file.
+    // A name without a folder part is left unchecked, as the system resolves it from the current folder.
     const std::size_t separator = text936::FindLastBackslash(path);
-    if (separator != text936::npos && separator + 1 < path.size()) {
-        const std::string parent = FinalPath(path.substr(0, separator + (separator == 2 ? 1 : 0)));
-        const std::string expected =
-            text936::WithoutTrailingBackslash(parent) + "\\" + path.substr(separator + 1);
-        if (parent.empty() || !text936::EqualsNoCase(FinalPathOfHandle(held.get()), expected))
-            return false;
-    }
+    if (separator != text936::npos && separator + 1 < path.size() && !IsNamesOwnFile(held.get(), path))
+        return false;
     return SetFileAttributesA(path.c_str(), attributes) != FALSE;
 }
 
@@ -556,15 +554,11 @@ bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
     UniqueFile file(CreateFileA(from.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    const std::size_t separator = text936::FindLastBackslash(from);
     const std::string fullTo = FullPath(to);
-    if (!file || separator == text936::npos || fullTo.empty())
+    if (!file || text936::FindLastBackslash(from) == text936::npos || fullTo.empty())
         return false;
-    // Wine opens, and would move, the file a link leads to: the handle must be the name's own file.
-    const std::string folder = FinalPath(from.substr(0, separator + (separator == 2 ? 1 : 0)));
-    if (folder.empty() ||
-        !text936::EqualsNoCase(FinalPathOfHandle(file.get()), text936::WithoutTrailingBackslash(folder) +
-                                                                  "\\" + from.substr(separator + 1))) {
+    // Wine would move the file a link leads to.
+    if (!IsNamesOwnFile(file.get(), from)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }

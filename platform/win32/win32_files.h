@@ -122,6 +122,9 @@ class Win32FileSystem : public FileSystem {
                      const std::string& to,
                      const std::function<void(const char* data, std::size_t size)>& copied);
 
+    // Whether `file`, opened by the name `path`, is that name's own file, where the name's folder says
+    // it is: Wine opens what a final link leads to all the same. False for a path without a folder.
+    bool IsNamesOwnFile(HANDLE file, const std::string& path);
     // Deletes `path` through a handle to it, when that is the name's own plain file.
     bool DeleteOwnFile(const std::string& path);
 
