@@ -129,20 +129,18 @@ void RemoveShippedFiles(platform::FileSystem& files,
         return;
     }
     LinkLevels links(files, productFolder);
-    // A name listed twice (by the record and by the journal) may hold either version.
-    const auto versions = [&expected](const std::string& name) {
-        std::vector<const install::RecordedFile*> found;
-        for (const install::RecordedFile& file : expected) {
-            if (text936::EqualsNoCase(file.path, name))
-                found.push_back(&file);
-        }
-        return found;
-    };
-    for (std::size_t index = 0; index < expected.size(); ++index) {
-        const install::RecordedFile& shipped = expected[index];
-        const auto known = versions(shipped.path);
-        if (known.front() != &shipped)
-            continue;  // checked with its first listing
+    // A name listed twice (by the record and by the journal) may hold either version: each name is
+    // checked once, at its first listing, against all of its versions.
+    platform::NameIndex firstListing;
+    std::vector<std::vector<const install::RecordedFile*>> versions;
+    for (const install::RecordedFile& file : expected) {
+        const auto [first, added] = firstListing.FindOrAdd(file.path, versions.size());
+        if (added)
+            versions.emplace_back();
+        versions[first].push_back(&file);
+    }
+    for (const auto& known : versions) {
+        const install::RecordedFile& shipped = *known.front();
         const std::string path = install::JoinPath(productFolder, shipped.path);
         if (!text936::FitsBuffer(path, install::kPathBufferSize))
             continue;
