@@ -188,6 +188,7 @@ int RunWizard(SetUpPlatform& platform,
               const CommandLine& command,
               state::InstallOptions& options,
               const state::AcadInventory& found,
+              bool searched,
               state::InstallJournal& journal,
               bool noBox) {
     if (HasPresets(command)) {
@@ -202,8 +203,7 @@ int RunWizard(SetUpPlatform& platform,
         }
     }
     // The wizard finds the releases itself, into an inventory of its own, as it always has; what a
-    // log or preset choices had searched first is not searched again.
-    const bool searched = HasPresets(command) || journal.HasLog();
+    // log or preset choices had searched first (`searched`) is not searched again.
     state::AcadInventory inventory;
     if (searched) {
         inventory = found;
@@ -338,7 +338,8 @@ int RunLogged(const std::string& arguments,
     // The wizard finds the releases itself; a search before it only serves a log or preset choices,
     // and would otherwise walk the registry twice before the first page.
     state::AcadInventory found;
-    if (command.mode != RunMode::Wizard || HasPresets(command) || journal.HasLog()) {
+    const bool searched = command.mode != RunMode::Wizard || HasPresets(command) || journal.HasLog();
+    if (searched) {
         found.FindReleases(platform.services.registry, platform.services.environment,
                            state::AcadInventory::OtherBuildView::Search);
         LogFoundReleases(journal, found);
@@ -346,7 +347,7 @@ int RunLogged(const std::string& arguments,
     }
 
     if (command.mode == RunMode::Wizard)
-        return RunWizard(platform, command, options, found, journal, noBox);
+        return RunWizard(platform, command, options, found, searched, journal, noBox);
 
     const ChoiceResult choices = ApplyInstallChoices(command, found, platform.services, options);
     if (choices.exitCode != 0) {
