@@ -1,6 +1,8 @@
 // Finds the installed AutoCAD releases by searching the AutoCAD keys below HKEY_LOCAL_MACHINE.
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -57,6 +59,29 @@ struct Candidate {
     std::string productName;
 };
 
+// Every key below the release key `releaseName` of `root` that holds both values, in walk order.
+std::vector<Candidate> SearchRelease(platform::RegistryKey& root,
+                                     const std::string& releaseName,
+                                     const char* prefixFormat,
+                                     platform::Environment& environment) {
+    std::vector<Candidate> candidates;
+    auto releaseKey = root.Open(releaseName, platform::KeyAccess::Read);
+    if (!releaseKey)
+        return candidates;
+    AcadInventory::ReleaseFindings found;
+    AcadInventory::SearchReleaseKey(*releaseKey, "", acad::FormatText(prefixFormat, releaseName.c_str()),
+                                    true, true, environment, found);
+    const AcadInventory::Findings& locations = found.locations;
+    const AcadInventory::Findings& names = found.productNames;
+    for (std::size_t l = 0; l < locations.keys.size(); ++l) {
+        for (std::size_t n = 0; n < names.keys.size(); ++n) {
+            if (locations.keys[l] == names.keys[n])
+                candidates.push_back({releaseName, locations.keys[l], locations.values[l], names.values[n]});
+        }
+    }
+    return candidates;
+}
+
 // Every key below `rootPath` of the registry in `view` that holds both values, in walk order.
 std::vector<Candidate> WalkReleaseKeys(platform::Registry& registry,
                                        platform::RegistryView view,
@@ -76,26 +101,19 @@ std::vector<Candidate> WalkReleaseKeys(platform::Registry& registry,
     if (!count)
         return candidates;
 
-    for (std::uint32_t i = 0; i < *count; ++i) {
-        const auto releaseName = root->SubkeyName(i, acad::kEnumBufferSize);
-        if (!releaseName)
-            continue;
-        auto releaseKey = root->Open(*releaseName, platform::KeyAccess::Read);
-        if (!releaseKey)
-            continue;
-        AcadInventory::ReleaseFindings found;
-        AcadInventory::SearchReleaseKey(*releaseKey, "", acad::FormatText(prefixFormat, releaseName->c_str()),
-                                        true, true, environment, found);
-        const AcadInventory::Findings& locations = found.locations;
-        const AcadInventory::Findings& names = found.productNames;
-        for (std::size_t l = 0; l < locations.keys.size(); ++l) {
-            for (std::size_t n = 0; n < names.keys.size(); ++n) {
-                if (locations.keys[l] == names.keys[n])
-                    candidates.push_back(
-                        {*releaseName, locations.keys[l], locations.values[l], names.values[n]});
-            }
-        }
-    }
+    // The release keys' names first; then each release key is searched on its own, the searches
+    // overlapping, into a list of its own, and the lists are joined in the keys' order.
+    std::vector<std::optional<std::string>> releaseNames;
+    for (std::uint32_t i = 0; i < *count; ++i)
+        releaseNames.push_back(root->SubkeyName(i, acad::kEnumBufferSize));
+    std::vector<std::vector<Candidate>> perRelease(releaseNames.size());
+    registry.ReadConcurrently(releaseNames.size(), [&](std::size_t i) {
+        if (releaseNames[i])
+            perRelease[i] = SearchRelease(*root, *releaseNames[i], prefixFormat, environment);
+    });
+    for (std::vector<Candidate>& found : perRelease)
+        candidates.insert(candidates.end(), std::make_move_iterator(found.begin()),
+                          std::make_move_iterator(found.end()));
     return candidates;
 }
 

@@ -3,7 +3,9 @@
 // program's own view unless a root is opened in a chosen view; every key below it stays there.
 // Implemented by win32/ (advapi32) and memory/ (an in-memory tree for tests).
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -104,6 +106,11 @@ class Registry {
     // 64 when the system has both views (a 64-bit Windows; a 32-bit program there runs under WOW64),
     // 32 when it has one. Answered without touching the registry; never fails.
     virtual int SystemBitness() = 0;
+    // Calls read(0) to read(count - 1), each once, and returns when every call has returned. The calls
+    // may run at once, on threads of their own, and in any order: each may only read (the registry,
+    // through keys it opens itself below keys opened before; the environment) and write what its own
+    // index owns.
+    virtual void ReadConcurrently(std::size_t count, const std::function<void(std::size_t)>& read) = 0;
 };
 
 }  // namespace platform

@@ -41,6 +41,12 @@ class MemoryRegistry : public Registry {
     std::unique_ptr<RegistryKey> OpenRoot(RootKey root, RegistryView view) override;
     // The system set below: 64 with a 64-bit program or a 64-bit system, else 32.
     int SystemBitness() override { return programBits_ == 64 ? 64 : systemBits_; }
+    // One at a time, from the last index to the first, so that a caller relying on the order the
+    // reads end in shows it here.
+    void ReadConcurrently(std::size_t count, const std::function<void(std::size_t)>& read) override {
+        for (std::size_t i = count; i > 0; --i)
+            read(i - 1);
+    }
 
     // 32 (the default) or 64.
     void SetProgramBitness(int bits) { programBits_ = bits; }

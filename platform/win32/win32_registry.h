@@ -33,6 +33,10 @@ class Win32Registry : public Registry {
     // 64 for the 64-bit build; for the 32-bit build, 64 when IsWow64Process (looked up at run time)
     // says it runs under WOW64, else 32. Asked once and remembered.
     int SystemBitness() override;
+    // On up to four threads, the calling one among them, each taking the next index not yet taken:
+    // a read of the registry waits on the system for most of its time, so several overlap. Where a
+    // thread cannot be started, those there are do the rest.
+    void ReadConcurrently(std::size_t count, const std::function<void(std::size_t)>& read) override;
 
   private:
     int systemBitness_ = 0;  // 0 until asked

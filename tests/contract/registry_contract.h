@@ -235,4 +235,27 @@ TEST_P(RegistryContract, ChineseKeyAndValueNamesRoundTrip) {
     EXPECT_EQ(read.data, std::string("C:\\Brelix\\Brelix结构工具箱") + '\0');
 }
 
+// Discovery searches release keys side by side: each read, made once, through keys it opens itself,
+// and every one of them over before the call returns.
+TEST_P(RegistryContract, ConcurrentReadsEachRunOnceAndAllEndBeforeTheCallReturns) {
+    constexpr std::size_t kKeys = 120;
+    for (std::size_t i = 0; i < kKeys; ++i) {
+        auto key = scratch->Create("R" + std::to_string(i) + "\\ACAD-804");
+        ASSERT_TRUE(key && key->WriteString("AcadLocation", "C:\\AutoCAD " + std::to_string(i)));
+    }
+    std::vector<int> calls(kKeys, 0);
+    std::vector<std::string> read(kKeys);
+    services().registry.ReadConcurrently(kKeys, [&](std::size_t i) {
+        ++calls[i];
+        auto key = scratch->Open("R" + std::to_string(i), KeyAccess::Read);
+        auto product = key ? key->Open("ACAD-804", KeyAccess::Read) : nullptr;
+        read[i] = product ? product->ReadValue("AcadLocation", 256).Text() : "<unread>";
+    });
+    for (std::size_t i = 0; i < kKeys; ++i) {
+        EXPECT_EQ(calls[i], 1) << i;
+        EXPECT_EQ(read[i], "C:\\AutoCAD " + std::to_string(i));
+    }
+    services().registry.ReadConcurrently(0, [&](std::size_t) { ADD_FAILURE() << "nothing to read"; });
+}
+
 }  // namespace contract

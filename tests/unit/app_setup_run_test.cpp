@@ -255,6 +255,9 @@ class SessionRegistry : public platform::Registry {
         return Of(root).OpenRoot(root, view);
     }
     int SystemBitness() override { return machine_.SystemBitness(); }
+    void ReadConcurrently(std::size_t count, const std::function<void(std::size_t)>& read) override {
+        machine_.ReadConcurrently(count, read);
+    }
 
   private:
     platform::Registry& Of(RootKey root) { return root == RootKey::LocalMachine ? machine_ : user_; }

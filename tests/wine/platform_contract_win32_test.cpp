@@ -1,8 +1,10 @@
 // The platform contract cases against the real Win32 backend. Each test gets a scratch key below
 // HKEY_CURRENT_USER and a scratch folder in the temporary folder, both removed before and after.
 
+#include <algorithm>
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_backend.h"
@@ -93,6 +95,22 @@ TEST(Win32Files, ALoadedModuleStaysAndItsDeletionSaysSo) {
     FreeLibrary(loaded);
     EXPECT_TRUE(files.DeleteName(module));
     EXPECT_FALSE(files.GetAttributes(module));
+}
+
+// The reads overlap on threads of their own (a few), which is what makes a large registry's
+// discovery quicker than one walk of it.
+TEST(Win32Registry, ConcurrentReadsShareTheWorkAmongAFewThreads) {
+    platform::win32::Win32Registry registry;
+    std::vector<DWORD> threadOf(64, 0);
+    registry.ReadConcurrently(threadOf.size(), [&](std::size_t i) {
+        threadOf[i] = GetCurrentThreadId();
+        Sleep(2);
+    });
+    std::sort(threadOf.begin(), threadOf.end());
+    const auto threads = std::unique(threadOf.begin(), threadOf.end()) - threadOf.begin();
+    EXPECT_GE(threads, 2);
+    EXPECT_LE(threads, 4);
+    EXPECT_NE(threadOf.front(), 0u);
 }
 
 }  // namespace
