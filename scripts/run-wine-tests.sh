@@ -4,8 +4,8 @@
 #   scripts/run-wine-tests.sh [win32|win64|all]      (default: win32, the shipped build)
 #
 # Each build uses its CMake preset (build/win32, build/win64) and runs unit_tests.exe and
-# wine_tests.exe in a throw-away Wine prefix inside that build folder (64-bit, or 32-bit with
-# BRELIX_WINE_ARCH=win32; the 64-bit build needs the 64-bit prefix), with code page 936. Without
+# wine_tests.exe in a throw-away Wine prefix in build/wine-tests, one for both builds (64-bit, or
+# 32-bit with BRELIX_WINE_ARCH=win32; the 64-bit build needs the 64-bit prefix), with code page 936. Without
 # a display the programs run on a private Xvfb display. Extra gtest options can be passed in
 # GTEST_ARGS (e.g. GTEST_ARGS=--gtest_filter=*Contract*). Run as root (as CI does), Wine lets the
 # program overwrite read-only files, so the contract tests of the Win32 backend then run a second
@@ -66,9 +66,10 @@ run_at_high_dpi() {
 
 contract_tests="Win32/RegistryContract.*:Win32/FilesContract.*:Win32/ProcessesContract.*"
 
-# Runs the Win32 contract tests as "nobody" in <build>/unprivileged/wineprefix-win64.
+# Runs the Win32 contract tests of the build in $1 as "nobody" in
+# build/wine-tests/unprivileged/wineprefix-win64.
 run_unprivileged() {
-    local dir="$1" home="$1/unprivileged" status
+    local dir="$1" home="$prefixes/unprivileged" status
     if ! command -v setpriv >/dev/null; then
         echo "-- contract tests as an ordinary user: skipped (no setpriv)"
         return 0
@@ -95,6 +96,9 @@ if [ "$arch" = win32 ] && [[ " ${builds[*]} " == *" win64 "* ]]; then
     exit 2
 fi
 
+# Made once and shared by both builds: a prefix takes about 20 s to make, and every test cleans up
+# after itself.
+prefixes="$root/build/wine-tests"
 failed=0
 for build in "${builds[@]}"; do
     dir="$root/build/$build"
@@ -114,7 +118,7 @@ for build in "${builds[@]}"; do
 
     echo "== $build: run under Wine"
     # shellcheck disable=SC1091 # sourced by its path at run time
-    if ! source "$root/scripts/wine-env.sh" "$dir" "$arch"; then
+    if ! source "$root/scripts/wine-env.sh" "$prefixes" "$arch"; then
         failed=1
         continue
     fi
