@@ -39,6 +39,12 @@ run_program() {
     awk '/^\[==========\]/ { summary = "" } { summary = summary $0 "\n" }
          END { printf "%s", summary }' "$log" |
         grep -E '^\[(==========|  PASSED  |  FAILED  |  SKIPPED )\]|FAILED TEST' || true
+    # A program that crashed under Wine has been seen to end with status 0: without gtest's last
+    # word, the run failed whatever its status.
+    if [ "$status" -eq 0 ] && ! grep -qE '^\[  PASSED  \] [0-9]+ tests?\.' "$log"; then
+        echo "   $(basename "$exe") ended without gtest's summary"
+        status=1
+    fi
     if [ "$status" -ne 0 ]; then
         echo "   $(basename "$exe") exited with status $status; full output in $log"
         grep -E '^\[  FAILED  \]' "$log" >/dev/null || tail -n 20 "$log"
@@ -86,6 +92,10 @@ run_unprivileged() {
     status=$?
     grep -E '^\[(==========|  PASSED  |  FAILED  |  SKIPPED )\]|FAILED TEST' "$home/wine_tests.log" |
         tail -n 8
+    if [ "$status" -eq 0 ] && ! grep -qE '^\[  PASSED  \] [0-9]+ tests?\.' "$home/wine_tests.log"; then
+        echo "   ended without gtest's summary"
+        status=1
+    fi
     [ "$status" -eq 0 ] || echo "   exited with status $status; full output in $home/wine_tests.log"
     return "$status"
 }

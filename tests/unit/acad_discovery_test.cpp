@@ -95,17 +95,28 @@ INSTANTIATE_TEST_SUITE_P(
                       ProductNameCase{"", kPlain, 0}),
     readable_names::By(&ProductNameCase::productName));
 
+// Release keys are searched side by side; what each found is recorded in the keys' order, and each
+// location with the product name of its own key.
 TEST_F(AcadDiscoveryTest, RecordsEveryInstallationOfAReleaseInEnumerationOrder) {
     AddInstallation(kPlain, "R18.0\\ACAD-8002:409", "D:\\AutoCAD 2010 EN", "AutoCAD 2010");
     AddInstallation(kPlain, "R18.0\\ACAD-8001:804", "C:\\AutoCAD 2010", "AutoCAD 2010 - 简体中文");
+    AddInstallation(kPlain, "R18.2\\ACAD-A002:804", "E:\\AutoCAD 2010", "AutoCAD 2010");
+    AddInstallation(kPlain, "R15.0\\ACAD-1:804", "C:\\AutoCAD 2000", "AutoCAD 2000");
+    // A location without a product name comes first in its release key.
+    backend.registry.SetString(RootKey::LocalMachine, std::string(kPlain) + "\\R18.1\\ACAD-9000:804",
+                               "AcadLocation", "C:\\Half");
     AddInstallation(kPlain, "R18.1\\ACAD-9001:804", "C:\\AutoCAD 2011", "AutoCAD 2011");
+    AddInstallation(kPlain, "R18.1\\ACAD-9002:804", "C:\\AutoCAD 2012", "AutoCAD 2012");
     // Values may sit deeper than the product key; the whole relative path is recorded.
     AddInstallation(kPlain, "R19.0\\ACAD-B001:804\\Install\\Main", "C:\\AutoCAD 2013", "AutoCAD 2013");
     EXPECT_EQ(Discover(),
               (Lines{
+                  "2000 SOFTWARE\\Autodesk\\AutoCAD\\R15.0\\ACAD-1:804\\ => C:\\AutoCAD 2000",
                   "2010 SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\ => C:\\AutoCAD 2010",
                   "2010 SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8002:409\\ => D:\\AutoCAD 2010 EN",
+                  "2010 SOFTWARE\\Autodesk\\AutoCAD\\R18.2\\ACAD-A002:804\\ => E:\\AutoCAD 2010",
                   "2011 SOFTWARE\\Autodesk\\AutoCAD\\R18.1\\ACAD-9001:804\\ => C:\\AutoCAD 2011",
+                  "2012 SOFTWARE\\Autodesk\\AutoCAD\\R18.1\\ACAD-9002:804\\ => C:\\AutoCAD 2012",
                   "2013 SOFTWARE\\Autodesk\\AutoCAD\\R19.0\\ACAD-B001:804\\Install\\Main\\ => "
                   "C:\\AutoCAD 2013",
               }));
@@ -221,12 +232,14 @@ TEST_F(AcadDiscoveryTest, ReleaseKeysThatCannotBeReadAreSkipped) {
 }
 
 // 130 double-byte characters are a legal key name but 260 bytes in code page 936: the name does
-// not fit the 256-byte buffer, so that key is passed over and the next one is still read.
+// not fit the 256-byte buffer, so that key is passed over and the next one is still read, among the
+// release keys as below them.
 TEST_F(AcadDiscoveryTest, KeyWhoseNameDoesNotFitTheBufferIsPassedOver) {
     std::string longName;
     for (int i = 0; i < 130; ++i)
         longName += "键";
     AddInstallation(kPlain, "R18.0\\" + longName, "C:\\Long", "AutoCAD 2010");
+    AddInstallation(kPlain, longName + "\\ACAD-1:804", "C:\\Long release", "AutoCAD 2010");
     AddInstallation(kPlain, "R18.0\\ACAD-8001:804\\" + longName, "C:\\Deep", "AutoCAD 2010");
     AddInstallation(kPlain, "R18.1\\ACAD-9001:804", "C:\\AutoCAD 2011", "AutoCAD 2011");
     EXPECT_EQ(Discover(),

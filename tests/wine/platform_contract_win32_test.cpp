@@ -98,19 +98,27 @@ TEST(Win32Files, ALoadedModuleStaysAndItsDeletionSaysSo) {
 }
 
 // The reads overlap on threads of their own (a few), which is what makes a large registry's
-// discovery quicker than one walk of it.
-TEST(Win32Registry, ConcurrentReadsShareTheWorkAmongAFewThreads) {
+// discovery quicker than one walk of it: however few there are, the calling thread reads too, and the
+// call returns only when the slowest read has ended.
+TEST(Win32Registry, ConcurrentReadsShareTheWorkAmongAFewThreadsAndAllEndFirst) {
     platform::win32::Win32Registry registry;
-    std::vector<DWORD> threadOf(64, 0);
-    registry.ReadConcurrently(threadOf.size(), [&](std::size_t i) {
-        threadOf[i] = GetCurrentThreadId();
-        Sleep(2);
-    });
-    std::sort(threadOf.begin(), threadOf.end());
-    const auto threads = std::unique(threadOf.begin(), threadOf.end()) - threadOf.begin();
-    EXPECT_GE(threads, 2);
-    EXPECT_LE(threads, 4);
-    EXPECT_NE(threadOf.front(), 0u);
+    const DWORD caller = GetCurrentThreadId();
+    for (std::size_t count : {2u, 3u, 4u, 9u}) {
+        std::vector<DWORD> threadOf(count, 0);
+        std::vector<int> ended(count, 0);
+        registry.ReadConcurrently(count, [&](std::size_t i) {
+            threadOf[i] = GetCurrentThreadId();
+            // The other threads' reads outlast the caller's, so that a call returning early shows.
+            Sleep(threadOf[i] == caller ? 40 : 100);
+            ++ended[i];
+        });
+        EXPECT_EQ(ended, std::vector<int>(count, 1)) << count << " reads";
+        EXPECT_NE(std::find(threadOf.begin(), threadOf.end(), caller), threadOf.end()) << count << " reads";
+        std::sort(threadOf.begin(), threadOf.end());
+        const auto threads = std::unique(threadOf.begin(), threadOf.end()) - threadOf.begin();
+        EXPECT_GE(threads, 2) << count << " reads";
+        EXPECT_LE(threads, 4) << count << " reads";
+    }
 }
 
 }  // namespace
