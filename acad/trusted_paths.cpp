@@ -128,10 +128,14 @@ void ListSubkeys(platform::RegistryKey& key, StringList& names) {
     }
 }
 
+StringList AcadInventory::ProfileVariablesKeys(platform::Registry& registry) {
+    return CollectVariablesKeys(registry, CollectProfilesKeys(registry));
+}
+
 void AcadInventory::AddTrustedPaths(platform::Registry& registry,
                                     platform::Environment& environment,
                                     InstallJournal& journal) {
-    const StringList variablesKeys = CollectVariablesKeys(registry, CollectProfilesKeys(registry));
+    const StringList variablesKeys = ProfileVariablesKeys(registry);
     if (variablesKeys.empty())
         return;
 

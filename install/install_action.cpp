@@ -12,6 +12,7 @@
 #include "install/held_path.h"
 #include "install/install_root.h"
 #include "install/locations.h"
+#include "install/pending_install.h"
 #include "install/product_deployer.h"
 #include "install/product_layout.h"
 #include "install/still_registered.h"
@@ -223,6 +224,9 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
         keeper.keepSettings = keeper.keepSectionLibrary = keeper.keepDrawingLibrary = 0;
     }
 
+    // From the first change on, the registry says where this run works, till it ends: cut off before
+    // its record, what it left is found there.
+    PendingInstallation pending(services.registry, productFolder);
     if (const auto result = held.Hold(levels, true); result != HeldPath::Result::Held) {
         held.RemoveWhatWasMade();
         return StopAtLevel(context, page, held, result, installPath);
@@ -290,6 +294,8 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
         PrepareUninstall(context, productFolder, *setupFolder);
     // Only now does the record describe the new files; till here the swap's journal did.
     swap.Recorded();
+    if (!pending.Unmark())
+        journal.Problem("未能删除 " + RecordKeyDisplayName(services.registry) + " " + kPendingValueName);
     progress.SetPos(kProgressMaximum);
     context.journal.SetOutcome(context.journal.HasProblems() ? state::InstallOutcome::InstalledWithProblems
                                                              : state::InstallOutcome::Installed);

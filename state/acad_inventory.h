@@ -85,6 +85,9 @@ class AcadInventory {
     void AddTrustedPaths(platform::Registry& registry,
                          platform::Environment& environment,
                          InstallJournal& journal);
+    // The Variables key (below HKCU) of every AutoCAD profile of the current user: where
+    // AddTrustedPaths adds the product folder.
+    static StringList ProfileVariablesKeys(platform::Registry& registry);
     // `source` is the installation source the fonts are taken from.
     void DeployFonts(platform::Services& services,
                      const std::string& source,

@@ -1,5 +1,6 @@
 #include "uninstall/uninstall.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -9,9 +10,12 @@
 #include "install/install_record.h"
 #include "install/install_root.h"
 #include "install/locations.h"
+#include "install/pending_install.h"
 #include "install/product_layout.h"
 #include "install/setup_folder.h"
 #include "platform/text936.h"
+#include "state/acad_inventory.h"
+#include "state/release_table.h"
 #include "uninstall/uninstall_files.h"
 #include "uninstall/uninstall_registry.h"
 
@@ -86,6 +90,31 @@ bool RemoveUninstaller(platform::FileSystem& files,
     return false;
 }
 
+// A run cut off before it wrote any record: its product folder, from its mark, and every entry of
+// the module and trusted path it may have written (below each installation of AutoCAD there is now,
+// and in each of this user's AutoCAD profiles).
+std::optional<Installation> CutOffInstallation(platform::Services& services,
+                                               const std::string& productFolder) {
+    const std::vector<std::string> setupFolders =
+        install::SetupFolders(services.registry, services.environment);
+    if (setupFolders.empty())
+        return std::nullopt;
+    Installation cutOff{setupFolders.front(), {}};
+    cutOff.record.productFolder = productFolder;
+    state::AcadInventory inventory;
+    inventory.FindReleases(services.registry, services.environment,
+                           state::AcadInventory::OtherBuildView::Skip);
+    for (int k = 0; k < state::kReleaseCount; ++k) {
+        for (const std::string& key : inventory.acadKeys[static_cast<std::size_t>(k)]) {
+            cutOff.record.demandLoadKeys.push_back(text936::WithoutTrailingBackslash(key) +
+                                                   "\\Applications\\Brelix" +
+                                                   std::to_string(state::ReleaseTable()[k].year));
+        }
+    }
+    cutOff.record.trustedPathKeys = state::AcadInventory::ProfileVariablesKeys(services.registry);
+    return cutOff;
+}
+
 bool KeepsKeptKinds(const std::vector<std::string>& kept, const std::string& productFolder) {
     for (const std::string& path : kept) {
         const auto below = install::PathBelow(path, productFolder);
@@ -131,8 +160,15 @@ std::string EndMessage(const state::InstallJournal& journal,
 
 int RunUninstall(platform::Services& services, state::InstallJournal& journal, bool silent) {
     platform::Prompts& prompts = services.prompts;
-    const auto installation = FindInstallation(services);
+    // A mark means a run was cut off before it ended: whatever it left is this uninstall's too.
+    const std::optional<std::string> cutOffFolder =
+        install::ReadPendingInstallation(services.registry, services.environment);
+    auto installation = FindInstallation(services);
+    if (!installation && cutOffFolder)
+        installation = CutOffInstallation(services, *cutOffFolder);
     if (!installation) {
+        // A run cut off between making the record's key and marking it leaves the key empty.
+        install::ForgetPendingInstallation(services.registry);
         journal.Note("未找到安装记录");
         if (!silent)
             prompts.Show(prompts.ActiveWindow(), kNoRecordText, kCaption, platform::kMbOk);
@@ -161,6 +197,17 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
         folders.push_back(install::ComparablePath(earlier.folder));
         journal.Note("同时卸载早先安装的 " + folders.back());
     }
+    // Where a run cut off before its record worked; the journal of its swap names its files there.
+    std::optional<std::string> cutOffOnly;
+    if (cutOffFolder) {
+        const std::string cut = install::ComparablePath(*cutOffFolder);
+        journal.Note("上次安装未完成（安装中断，未写完安装记录），清理它在 " + cut + " 留下的文件");
+        if (std::none_of(folders.begin(), folders.end(),
+                         [&cut](const std::string& each) { return install::SamePath(each, cut); })) {
+            folders.push_back(cut);
+            cutOffOnly = cut;
+        }
+    }
 
     // What AutoCAD or a user's logon would start goes before any file, so that no partial
     // uninstall leaves them starting something from a folder that is half gone. While one of them
@@ -176,6 +223,8 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
     programFolders.push_back(setupFolder);
     programFolders.insert(programFolders.end(), folders.begin(), folders.end());
     RemoveActiveSetupComponent(services.registry, programFolders, journal);
+    if (cutOffFolder)
+        RemoveHalfWrittenKeys(services.registry, record.demandLoadKeys, journal);
     if (journal.HasProblems()) {
         journal.Note("加载项或 Active Setup 组件未能删除，未删除任何文件");
         if (!silent) {
@@ -197,6 +246,8 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
         RemoveShippedFiles(services.files, services.environment, install::ComparablePath(earlier.folder),
                            files, journal);
     }
+    if (cutOffOnly)
+        RemoveShippedFiles(services.files, services.environment, *cutOffOnly, {}, journal);
     // Earlier builds put the per-user program into the product folder.
     RemoveOwnFile(services.files, services.environment, install::JoinPath(folder, kPerUserProgramName),
                   journal);
@@ -223,10 +274,16 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
     // While something is left to do, what is needed to run the uninstall again stays.
     std::string waiting;
     if (!journal.HasProblems()) {
+        if (cutOffFolder && !install::ForgetPendingInstallation(services.registry))
+            journal.Problem("未能删除 " + install::RecordKeyDisplayName(services.registry) + " " +
+                            install::kPendingValueName);
         RemoveProductKeys(services.registry, services.environment, folder, recordKept, journal);
         // A record an installation was cut off in while writing it goes too.
         RemoveOwnFile(services.files, services.environment,
                       install::JoinPath(setupFolder, install::kInstallRecordBeingWritten), journal);
+        RemoveOwnFile(services.files, services.environment,
+                      install::JoinPath(setupFolder, std::string(install::kUninstallerName) + ".new"),
+                      journal);
         RemoveOwnFile(services.files, services.environment,
                       install::JoinPath(setupFolder, install::kInstallRecordName), journal);
         const std::string uninstaller = install::JoinPath(setupFolder, install::kUninstallerName);

@@ -1,5 +1,6 @@
 #include "uninstall/uninstall_registry.h"
 
+#include <utility>
 #include <vector>
 
 #include "acad/buffer_format.h"
@@ -168,6 +169,33 @@ bool RemoveActiveSetupComponent(platform::Registry& registry,
         }
     }
     return gone;
+}
+
+void RemoveHalfWrittenKeys(platform::Registry& registry,
+                           const std::vector<std::string>& demandLoadKeys,
+                           state::InstallJournal& journal) {
+    std::vector<std::pair<std::string, const char*>> keys;
+    for (const std::string& key : demandLoadKeys)
+        keys.emplace_back(key, kLoaderValue);
+    keys.emplace_back(kActiveSetupKeyPath, kStubPathValue);
+    keys.emplace_back(install::kUninstallKeyPath, "InstallLocation");
+    for (const platform::RegistryView view : platform::kBothViews) {
+        auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
+        if (!localMachine)
+            continue;
+        for (const auto& [path, leading] : keys) {
+            auto key = localMachine->Open(path, platform::KeyAccess::Read);
+            if (!key ||
+                key->ReadValue(leading, acad::kNameBufferSize).status != platform::ReadStatus::Missing)
+                continue;
+            key.reset();
+            const std::string where = platform::MachineKeyName(registry, view, path, state::kBuildBitness);
+            if (DeleteKeyOf(*localMachine, path))
+                journal.Note("已删除未写完的 " + where);
+            else
+                journal.Problem("未能删除未写完的 " + where);
+        }
+    }
 }
 
 void RemoveProductKeys(platform::Registry& registry,

@@ -45,6 +45,14 @@ bool RemoveActiveSetupComponent(platform::Registry& registry,
                                 const std::vector<std::string>& folders,
                                 state::InstallJournal& journal);
 
+// What a run cut off between making one of our keys and writing the value that says where it leads
+// left: a demand-load entry of `demandLoadKeys` without its LOADER, the Active Setup component
+// without its StubPath, the Programs and Features entry without its InstallLocation, in either view.
+// They lead nowhere and only our installation makes them under these names.
+void RemoveHalfWrittenKeys(platform::Registry& registry,
+                           const std::vector<std::string>& demandLoadKeys,
+                           state::InstallJournal& journal);
+
 // The product record when it names `productFolder` (unless `keepRecord`: the folder still holds
 // files the next installation may keep, and the record is how it finds them), and the Programs
 // and Features entry when its location is `productFolder`. Both are looked for in the record's view.

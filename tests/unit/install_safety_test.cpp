@@ -57,8 +57,10 @@ const std::vector<KeptFile>& KeptFiles() {
 
 // A machine with an AutoCAD 2010 (its fonts folder, a profile, a compatibility layer), a payload
 // with fonts and a drawing library, and an earlier installation into the same root.
+enum class Earlier { Installation, None };
+
 struct Machine {
-    Machine() {
+    explicit Machine(Earlier earlier = Earlier::Installation) {
         StageProgram(backend);
         for (const char* name : {"Brelix2010.arx", "USER.CFG", "HELP.CHM", "Brelix_EN.shx", "Brelix_HZ.shx"})
             backend.files.AddFile(In(kSource, name), std::string("shipped ") + name);
@@ -67,14 +69,25 @@ struct Machine {
         backend.files.AddFolder("C:\\Temp");
         backend.files.AddFolder(In(kAcadFolder, "Fonts"));
         backend.registry.SetString(RootKey::LocalMachine, kAcadKey, "AcadLocation", kAcadFolder);
+        backend.registry.SetString(RootKey::LocalMachine, kAcadKey, "ProductName", "AutoCAD 2010");
         backend.registry.SetString(RootKey::CurrentUser, kProfileVariables, "TRUSTEDPATHS", "C:\\MINE");
         backend.registry.SetString(RootKey::CurrentUser, kLayers, In(kAcadFolder, "acad.exe"), "WINXPSP3");
 
-        backend.registry.SetString(RootKey::LocalMachine, kRecordKey, kRecordValue, kProduct);
-        for (const KeptFile& kept : KeptFiles())
-            backend.files.AddFile(In(kept.folder, kept.name), kept.content);
-        backend.files.AddFile(In(kProduct, "HELP.CHM"), "old help");
-        backend.files.AddFile(In(kProduct, "NOTES.TXT"), "the user's own notes");
+        if (earlier == Earlier::Installation) {
+            backend.registry.SetString(RootKey::LocalMachine, kRecordKey, kRecordValue, kProduct);
+            for (const KeptFile& kept : KeptFiles())
+                backend.files.AddFile(In(kept.folder, kept.name), kept.content);
+            backend.files.AddFile(In(kProduct, "HELP.CHM"), "old help");
+            backend.files.AddFile(In(kProduct, "NOTES.TXT"), "the user's own notes");
+        } else {
+            backend.files.AddDrive("D:");
+            // What every Windows and every AutoCAD has, and an uninstall leaves.
+            backend.registry.CreateKey(RootKey::LocalMachine, std::string(kAcadKey) + "\\Applications");
+            backend.registry.CreateKey(RootKey::LocalMachine,
+                                       "SOFTWARE\\Microsoft\\Active Setup\\Installed Components");
+            backend.registry.CreateKey(RootKey::LocalMachine,
+                                       "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+        }
 
         const int k = *state::ReleaseIndexOfYear(2010);
         options.releaseChosen[k] = 1;
@@ -264,6 +277,66 @@ TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaim
         runs += 2;
     }
     std::printf("fault sweep: %ld platform calls, %d installation runs\n", calls, runs);
+}
+
+// HKLM as a dump shows it.
+std::string MachineKeys(const Machine& machine) {
+    const std::string all = machine.backend.registry.Dump();
+    return all.substr(0, all.find("\nHKCU"));
+}
+
+// What the installer's own folder below Program Files holds.
+std::string SetupFolderHolds(const Machine& machine) {
+    std::istringstream all(machine.backend.files.Dump());
+    std::string line, held;
+    while (std::getline(all, line)) {
+        if (line.rfind(kSetupFolder, 0) == 0)
+            held += line + "\n";
+    }
+    return held;
+}
+
+// A first installation cut off at any call leaves no record, only its mark; the quiet uninstall then
+// leaves no product folder, and the machine's keys and the installer's own folder as a whole
+// installation and its uninstall do.
+TEST(FaultSweep, AFirstInstallationCutOffAtAnyCallIsUninstalledAsAWholeOne) {
+    Machine whole(Earlier::None);
+    const std::string keysBefore = MachineKeys(whole);
+    ASSERT_TRUE(whole.Install());
+    const long calls = whole.backend.failures.CheckCount();
+    ASSERT_EQ(UninstallLeaves(whole).find(kProduct), std::string::npos);
+    ASSERT_EQ(MachineKeys(whole), keysBefore);
+    const std::string setupFolderLeft = SetupFolderHolds(whole);
+    for (long n = 1; n <= calls; ++n) {
+        Machine cut(Earlier::None);
+        cut.backend.prompts.defaultAnswer = platform::kIdAbort;
+        cut.backend.failures.StopAtCheck(n);
+        cut.Install();
+        cut.backend.failures.StopAtCheck(0);
+        // The root may stay, as the whole one's uninstall leaves it, if the run had made it.
+        EXPECT_EQ(UninstallLeaves(cut).find(kProduct), std::string::npos)
+            << "first installation cut off at call " << n;
+        EXPECT_EQ(MachineKeys(cut), keysBefore) << "first installation cut off at call " << n;
+        EXPECT_EQ(SetupFolderHolds(cut), setupFolderLeft) << "first installation cut off at call " << n;
+        const auto trusted =
+            cut.backend.registry.GetValue(RootKey::CurrentUser, kProfileVariables, "TRUSTEDPATHS");
+        EXPECT_EQ(trusted ? trusted->Text() : "<none>", "C:\\MINE")
+            << "first installation cut off at call " << n;
+
+        // A run that stops in its copy leaves the cut-off run's keys, its mark among them, as it found them.
+        Machine stopped(Earlier::None);
+        stopped.backend.prompts.defaultAnswer = platform::kIdAbort;
+        stopped.backend.failures.StopAtCheck(n);
+        stopped.Install();
+        stopped.backend.failures.StopAtCheck(0);
+        const std::string keysAfterCut = MachineKeys(stopped);
+        stopped.backend.failures.Fail(Operation::CopyFile, "*", 1);
+        stopped.Install();
+        if (stopped.journal.Outcome() == InstallOutcome::Stopped) {
+            EXPECT_EQ(MachineKeys(stopped), keysAfterCut)
+                << "stopped after a first installation cut off at call " << n;
+        }
+    }
 }
 
 // Cut off in the middle of a copy or a write (each call in turn), then run again whole: a copy cut
