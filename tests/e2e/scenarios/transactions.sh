@@ -81,3 +81,33 @@ scenario_reinstall_killed_at_a_dozen_moments() {
     expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
     expect_content "$PRODUCT/$LIBRARY/Column.SJY" $'user drawing library\r'
 }
+
+# A first installation killed at moments spread over a silent run, each time followed by the quiet
+# uninstall an administrator runs without an entry in Programs and Features: the product folder, the
+# installer's folder, every key of the product and every mention of its folder in AutoCAD's keys and
+# the user's trusted paths go.
+scenario_first_installation_killed_then_uninstalled() {
+    stage x86 "$SETUP32" || return 1
+    local i moment pid marked left key
+    for ((i = 1; i <= 300; i++)); do printf 'part %d\r\n' "$i" >"$DATA/部件$(printf %03d "$i").dat"; done
+    for moment in 0.2 0.4 0.6; do
+        (cd "$SETUP_DIR" && exec wine SetUp.exe /S) >/dev/null 2>&1 &
+        pid=$!
+        sleep "$moment"
+        pkill -9 -f 'SetUp.exe /S' 2>/dev/null
+        wait "$pid" 2>/dev/null
+        e2e_settle "$WINEPREFIX"
+        marked=$(e2e_reg_value 'HKLM\SOFTWARE\Brelix' InstallingInto) && note "killed at $moment s, marked: $marked"
+        silent /UNINSTALL /S
+        [ -n "$marked" ] && expect_eq "quiet uninstall after the kill at $moment s" "$SILENT_EXIT" 0
+        expect_missing "$PRODUCT"
+        expect_missing "$X86_FILES/Brelix Setup"
+        for key in 'HKLM\SOFTWARE\Brelix' "$UNINSTALL_KEY" \
+            'HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix结构工具箱'; do
+            expect_eq "$key after the kill at $moment s and the uninstall" "$(e2e_reg_export "$key")" ""
+        done
+        left=$({ e2e_reg_export 'HKLM\SOFTWARE\Autodesk'; e2e_reg_export 'HKCU\Software\Autodesk'; } |
+            grep -iF 'C:\\Brelix\\Brelix结构工具箱')
+        expect_eq "AutoCAD's keys naming the product folder after the kill at $moment s" "$left" ""
+    done
+}
