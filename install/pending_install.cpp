@@ -1,5 +1,6 @@
 #include "install/pending_install.h"
 
+#include "install/install_root.h"
 #include "install/locations.h"
 #include "platform/registry_text.h"
 #include "platform/text936.h"
@@ -38,7 +39,7 @@ bool DeleteMark(platform::Registry& registry, bool withKey) {
 }  // namespace
 
 PendingInstallation::PendingInstallation(platform::Registry& registry, const std::string& productFolder)
-    : registry_(registry) {
+    : registry_(registry), productFolder_(productFolder) {
     if (!text936::FitsBuffer(productFolder, kPathBufferSize))
         return;
     auto root = OpenRecordRoot(registry);
@@ -62,23 +63,28 @@ PendingInstallation::PendingInstallation(platform::Registry& registry, const std
 PendingInstallation::~PendingInstallation() {
     if (!marked_)
         return;
-    if (!earlierMark_) {
+    if (earlierMark_)
+        RestoreEarlierMark();
+    else
         DeleteMark(registry_, madeKey_);
-        return;
-    }
-    auto root = OpenRecordRoot(registry_);
-    auto key = root ? root->Open(kRecordKeyWrite, platform::KeyAccess::Default) : nullptr;
-    for (int attempt = 0; attempt < 2 && key; ++attempt) {
-        if (key->WriteString(kPendingValueName, *earlierMark_))
-            break;
-    }
 }
 
 bool PendingInstallation::Unmark() {
     if (!marked_)
         return true;
-    marked_ = !DeleteMark(registry_, madeKey_);
+    marked_ = earlierMark_ && !SamePath(*earlierMark_, productFolder_) ? !RestoreEarlierMark()
+                                                                       : !DeleteMark(registry_, madeKey_);
     return !marked_;
+}
+
+bool PendingInstallation::RestoreEarlierMark() {
+    auto root = OpenRecordRoot(registry_);
+    auto key = root ? root->Open(kRecordKeyWrite, platform::KeyAccess::Default) : nullptr;
+    for (int attempt = 0; attempt < 2 && key; ++attempt) {
+        if (key->WriteString(kPendingValueName, *earlierMark_))
+            return true;
+    }
+    return false;
 }
 
 std::optional<std::string> ReadPendingInstallation(platform::Registry& registry,

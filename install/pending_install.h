@@ -26,14 +26,18 @@ class PendingInstallation {
     PendingInstallation(const PendingInstallation&) = delete;
     PendingInstallation& operator=(const PendingInstallation&) = delete;
 
-    // Takes the mark away now. False when it is still there.
+    // Takes the mark away now; an earlier run's mark of another folder stays, for the uninstall to
+    // clean that folder too. False when this run's mark is still there.
     bool Unmark();
 
   private:
     platform::Registry& registry_;
+    std::string productFolder_;
     bool marked_ = false;
     bool madeKey_ = false;
     std::optional<std::string> earlierMark_;  // an earlier run's, cut off
+    // Writes the earlier run's mark back. False when it could not.
+    bool RestoreEarlierMark();
 };
 
 // The folder a cut-off run was changing; nullopt when there is no mark, or it is not a path.

@@ -339,6 +339,37 @@ TEST(FaultSweep, AFirstInstallationCutOffAtAnyCallIsUninstalledAsAWholeOne) {
     }
 }
 
+// Cut off in one folder, then installed whole into another: the earlier run's mark stays, and the
+// uninstall cleans both folders.
+TEST(FaultSweep, AFolderACutOffRunLeftIsCleanedByTheUninstallAfterAnInstallationElsewhere) {
+    long calls = 0;
+    {
+        Machine whole(Earlier::None);
+        whole.Install();
+        calls = whole.backend.failures.CheckCount();
+    }
+    constexpr char kOther[] = "E:\\Other\\Brelix结构工具箱";
+    for (long n = calls / 4; n <= calls * 3 / 4; n += calls / 4) {
+        Machine machine(Earlier::None);
+        machine.backend.files.AddDrive("E:");
+        machine.backend.prompts.defaultAnswer = platform::kIdAbort;
+        machine.backend.failures.StopAtCheck(n);
+        machine.Install();
+        machine.backend.failures.StopAtCheck(0);
+        machine.page.installPath = "E:\\Other";
+        EXPECT_TRUE(machine.Install()) << "after a cut at call " << n;
+        EXPECT_EQ(
+            machine.backend.registry.GetValue(RootKey::LocalMachine, kRecordKey, "InstallingInto")->Text(),
+            kProduct)
+            << "after a cut at call " << n;
+        UninstallLeaves(machine);
+        const std::string left = machine.backend.files.Dump();
+        EXPECT_EQ(left.find(kProduct), std::string::npos) << left;
+        EXPECT_EQ(left.find(kOther), std::string::npos) << left;
+        EXPECT_FALSE(machine.backend.registry.KeyExists(RootKey::LocalMachine, kRecordKey));
+    }
+}
+
 // Cut off in the middle of a copy or a write (each call in turn), then run again whole: a copy cut
 // short is never taken for the user's file, the record is never half, and the complete run leaves
 // what a clean re-installation leaves.
