@@ -2,6 +2,7 @@
 
 #include "install/install_root.h"
 #include "install/locations.h"
+#include "install/product_layout.h"
 #include "platform/registry_text.h"
 #include "platform/text936.h"
 
@@ -72,9 +73,10 @@ PendingInstallation::~PendingInstallation() {
 bool PendingInstallation::Unmark() {
     if (!marked_)
         return true;
-    marked_ = earlierMark_ && !SamePath(*earlierMark_, productFolder_) ? !RestoreEarlierMark()
-                                                                       : !DeleteMark(registry_, madeKey_);
-    return !marked_;
+    // Said once, and then left as it is: the destructor does not try again behind the caller's report.
+    marked_ = false;
+    return earlierMark_ && !SamePath(*earlierMark_, productFolder_) ? RestoreEarlierMark()
+                                                                    : DeleteMark(registry_, madeKey_);
 }
 
 bool PendingInstallation::RestoreEarlierMark() {
@@ -94,7 +96,13 @@ std::optional<std::string> ReadPendingInstallation(platform::Registry& registry,
     if (!key)
         return std::nullopt;
     const platform::TextRead read = platform::ReadText(*key, kPendingValueName, kPathBufferSize, environment);
-    if (!read.ok() || read.text.size() < 3)
+    if (!read.ok())
+        return std::nullopt;
+    // Only what a run writes: a product folder below a root an installation accepts. The uninstall
+    // cleans what it names, so anything else (a drive, a bare name) is no mark of ours.
+    const std::size_t slash = text936::FindLastBackslash(read.text);
+    if (slash == text936::npos || !text936::EqualsNoCase(read.text.substr(slash + 1), kProductFolderName) ||
+        !CanonicalRoot(read.text.substr(0, slash)))
         return std::nullopt;
     return read.text;
 }

@@ -27,7 +27,7 @@ class PendingInstallation {
     PendingInstallation& operator=(const PendingInstallation&) = delete;
 
     // Takes the mark away now; an earlier run's mark of another folder stays, for the uninstall to
-    // clean that folder too. False when this run's mark is still there.
+    // clean that folder too. False when this run's mark is still there; it then stays.
     bool Unmark();
 
   private:

@@ -339,6 +339,52 @@ TEST(FaultSweep, AFirstInstallationCutOffAtAnyCallIsUninstalledAsAWholeOne) {
     }
 }
 
+// The mark's own failures: one failed deletion is tried again; two leave the mark and say so. An
+// uninstall that ends with problems keeps the mark for the next one. A mark that names no product
+// folder is not ours to follow.
+TEST(FaultSweep, TheMarkGoesOnlyWhenTheWorkItStandsForIsDone) {
+    const std::string markPath = std::string("HKLM\\") + kRecordKey + "\\InstallingInto";
+    for (int failures : {1, 2}) {
+        Machine machine(Earlier::None);
+        machine.backend.failures.Fail(Operation::DeleteValue, markPath, failures);
+        EXPECT_EQ(machine.Install(), failures == 1) << failures;
+        EXPECT_EQ(machine.backend.registry.GetValue(RootKey::LocalMachine, kRecordKey, "InstallingInto")
+                      .has_value(),
+                  failures == 2);
+        EXPECT_EQ(machine.journal.HasProblems(), failures == 2);
+    }
+
+    long calls = 0;
+    {
+        Machine whole(Earlier::None);
+        whole.Install();
+        calls = whole.backend.failures.CheckCount();
+    }
+    Machine cut(Earlier::None);
+    cut.backend.prompts.defaultAnswer = platform::kIdAbort;
+    cut.backend.failures.StopAtCheck(calls * 3 / 4);
+    cut.Install();
+    cut.backend.failures.StopAtCheck(0);
+    cut.backend.files.SetProgramPath(In(kSetupFolder, "Uninstall.exe"));
+    cut.backend.failures.Fail(Operation::DeleteValue, "*");
+    state::InstallJournal first;
+    EXPECT_EQ(uninstall::RunUninstall(cut.services, first, true), uninstall::kUninstalledWithProblems);
+    cut.backend.failures.Fail(Operation::DeleteValue, "*", 0);
+    EXPECT_TRUE(cut.backend.registry.GetValue(RootKey::LocalMachine, kRecordKey, "InstallingInto"));
+    EXPECT_EQ(UninstallLeaves(cut).find(kProduct), std::string::npos);
+
+    for (const char* mark : {"C:\\", "D:\\Tools", "Brelix结构工具箱", ""}) {
+        Machine machine(Earlier::None);
+        machine.backend.registry.SetString(RootKey::LocalMachine, kRecordKey, "InstallingInto", mark);
+        machine.backend.files.SetProgramPath(In(kSetupFolder, "Uninstall.exe"));
+        const std::string files = machine.backend.files.Dump();
+        state::InstallJournal journal;
+        EXPECT_EQ(uninstall::RunUninstall(machine.services, journal, true), uninstall::kNothingToUninstall)
+            << mark;
+        EXPECT_EQ(machine.backend.files.Dump(), files) << mark;
+    }
+}
+
 // Cut off in one folder, then installed whole into another: the earlier run's mark stays, and the
 // uninstall cleans both folders.
 TEST(FaultSweep, AFolderACutOffRunLeftIsCleanedByTheUninstallAfterAnInstallationElsewhere) {
