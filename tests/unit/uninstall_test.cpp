@@ -759,6 +759,17 @@ TEST(BuildSwitch, EntriesOfTheOtherBuildGoFromItsViewAndOnlyWhenOurs) {
         EXPECT_EQ(b.registry.KeyExists(RootKey::LocalMachine, c.entryAt), !c.ours) << c.entryAt;
         EXPECT_EQ(b.registry.KeyExists(RootKey::LocalMachine, otherComponent), !c.ours) << c.entryAt;
 
+        // Cut off between making the entry and the component and writing where they lead: they go
+        // from either view too.
+        MemoryBackend half;
+        half.registry.SetSystemBitness(64);
+        half.registry.SetProgramBitness(c.programBits);
+        half.registry.SetDword(RootKey::LocalMachine, c.entryAt, "LOADCTRLS", 2);
+        half.registry.CreateKey(RootKey::LocalMachine, otherComponent);
+        uninstall::RemoveHalfWrittenKeys(half.registry, {c.recordedEntry}, removal);
+        EXPECT_FALSE(half.registry.KeyExists(RootKey::LocalMachine, c.entryAt)) << c.entryAt;
+        EXPECT_FALSE(half.registry.KeyExists(RootKey::LocalMachine, otherComponent)) << c.entryAt;
+
         // An installation by this build registers its own component and clears the other build's.
         b.registry.SetString(RootKey::LocalMachine, otherComponent, "StubPath", c.otherStub);
         b.files.AddCarriedFile(install::kUserProgramResource, "program");
