@@ -33,16 +33,24 @@ void AcadInventory::RegisterReleases(platform::Services& services,
         acad::ApplyPerUserSteps(*this, services.registry, services.environment, journal);
 }
 
+std::string AcadInventory::DemandLoadEntryName(int year) {
+    return "Applications\\Brelix" + std::to_string(year);
+}
+
+std::string AcadInventory::DemandLoadEntryPath(const std::string& releaseKeyPath, int year) {
+    return text936::WithoutTrailingBackslash(releaseKeyPath) + "\\" + DemandLoadEntryName(year);
+}
+
 void AcadInventory::RegisterRelease(platform::Registry& registry, int year, InstallJournal& journal) {
     const auto index = ReleaseIndexOfYear(year);
     if (!index)
         return;
     // The entry carries the release year; the module file the year of the build serving it.
-    const auto entryName = acad::FormatFitting(acad::kNameBufferSize, "Applications\\Brelix%d", year);
+    const std::string entryName = DemandLoadEntryName(year);
     const auto modulePath = acad::FormatFitting(acad::kNameBufferSize, "%s\\Brelix结构工具箱\\BRELIX%d.ARX",
                                                 targetRoot.c_str(), ReleaseTable()[*index].arxBuild);
     const std::string release = "AutoCAD " + std::to_string(year);
-    if (!entryName || !modulePath) {
+    if (!modulePath) {
         if (!acadKeys[*index].empty())
             journal.Problem(release + " 的加载项路径太长，产品没有注册到该版本");
         return;
@@ -50,7 +58,7 @@ void AcadInventory::RegisterRelease(platform::Registry& registry, int year, Inst
 
     auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine);
     for (const std::string& releaseKeyPath : acadKeys[*index]) {
-        const std::string entryPath = text936::WithoutTrailingBackslash(releaseKeyPath) + "\\" + *entryName;
+        const std::string entryPath = DemandLoadEntryPath(releaseKeyPath, year);
         // As Windows keeps it: a script or a detection rule copied from the log finds it.
         const std::string entryWhere =
             platform::MachineKeyName(registry, platform::RegistryView::Default, entryPath, buildBitness);
@@ -63,8 +71,8 @@ void AcadInventory::RegisterRelease(platform::Registry& registry, int year, Inst
         }
         // Deleting first drops values an earlier installation may have left in the entry; an
         // entry with subkeys of its own survives and only gets the two values overwritten.
-        releaseKey->DeleteSubkey(*entryName);
-        auto entry = releaseKey->Create(*entryName);
+        releaseKey->DeleteSubkey(entryName);
+        auto entry = releaseKey->Create(entryName);
         const bool written = entry && entry->WriteDword("LOADCTRLS", kLoadOnStartup) &&
                              entry->WriteString("LOADER", *modulePath);
         if (!written) {

@@ -13,7 +13,6 @@ namespace {
 constexpr char kDisplayName[] = "Brelix结构工具箱";
 constexpr char kDisplayVersion[] = "2024.3.27";
 constexpr char kPublisher[] = "Brelix";
-constexpr char kLocationValue[] = "InstallLocation";
 // Programs and Features offers neither: a change is a new installation, a repair the same.
 constexpr std::uint32_t kNoModify = 1;
 constexpr std::uint32_t kNoRepair = 1;
@@ -35,7 +34,7 @@ bool WriteUninstallEntry(platform::RegistryKey& localMachine,
     written &= key->WriteString("DisplayVersion", kDisplayVersion);
     written &= key->WriteString("Publisher", kPublisher);
     written &= key->WriteString("DisplayIcon", uninstaller + ",0");
-    written &= key->WriteString(kLocationValue, productFolder);
+    written &= key->WriteString(kUninstallLocationValue, productFolder);
     written &= key->WriteString("UninstallString", command);
     written &= key->WriteString("QuietUninstallString", command + " /S");
     written &= key->WriteDword("EstimatedSize", estimatedSizeKb);
@@ -69,7 +68,8 @@ std::uint64_t FilesSizeIn(platform::FileSystem& files, const std::string& folder
 }
 
 std::optional<std::string> UninstallEntryLocation(platform::RegistryKey& localMachine) {
-    return platform::ReadSubkeyText(localMachine, kUninstallKeyPath, kLocationValue, kLocationCapacity);
+    return platform::ReadSubkeyText(localMachine, kUninstallKeyPath, kUninstallLocationValue,
+                                    kLocationCapacity);
 }
 
 bool RemoveUninstallEntry(platform::RegistryKey& localMachine) {

@@ -14,6 +14,8 @@
 namespace install {
 
 constexpr char kUninstallKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix";
+// The entry's product folder.
+constexpr char kUninstallLocationValue[] = "InstallLocation";
 
 // Writes the entry for the uninstaller in `setupFolder`, with `productFolder` as the installation's
 // location and `installDate` ("yyyymmdd") as its date. False when the key or any value could not be

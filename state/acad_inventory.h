@@ -82,6 +82,9 @@ class AcadInventory {
     // problem.
     void RegisterReleases(platform::Services& services, const ReleaseFlags& chosen, InstallJournal& journal);
     void RegisterRelease(platform::Registry& registry, int year, InstallJournal& journal);
+    // The demand-load entry of release `year`, below its key, and that path below HKLM.
+    static std::string DemandLoadEntryName(int year);
+    static std::string DemandLoadEntryPath(const std::string& releaseKeyPath, int year);
     void AddTrustedPaths(platform::Registry& registry,
                          platform::Environment& environment,
                          InstallJournal& journal);

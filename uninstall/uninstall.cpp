@@ -106,9 +106,8 @@ std::optional<Installation> CutOffInstallation(platform::Services& services,
                            state::AcadInventory::OtherBuildView::Skip);
     for (int k = 0; k < state::kReleaseCount; ++k) {
         for (const std::string& key : inventory.acadKeys[static_cast<std::size_t>(k)]) {
-            cutOff.record.demandLoadKeys.push_back(text936::WithoutTrailingBackslash(key) +
-                                                   "\\Applications\\Brelix" +
-                                                   std::to_string(state::ReleaseTable()[k].year));
+            cutOff.record.demandLoadKeys.push_back(
+                state::AcadInventory::DemandLoadEntryPath(key, state::ReleaseTable()[k].year));
         }
     }
     cutOff.record.trustedPathKeys = state::AcadInventory::ProfileVariablesKeys(services.registry);
@@ -281,12 +280,10 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
         // A record an installation was cut off in while writing it goes too.
         RemoveOwnFile(services.files, services.environment,
                       install::JoinPath(setupFolder, install::kInstallRecordBeingWritten), journal);
-        RemoveOwnFile(services.files, services.environment,
-                      install::JoinPath(setupFolder, std::string(install::kUninstallerName) + ".new"),
-                      journal);
+        const std::string uninstaller = install::JoinPath(setupFolder, install::kUninstallerName);
+        RemoveOwnFile(services.files, services.environment, uninstaller + ".new", journal);
         RemoveOwnFile(services.files, services.environment,
                       install::JoinPath(setupFolder, install::kInstallRecordName), journal);
-        const std::string uninstaller = install::JoinPath(setupFolder, install::kUninstallerName);
         RemoveUninstaller(services.files, uninstaller, journal, waiting);
         // Only the uninstaller's own folder waits for the restart, after the uninstaller in it.
         const std::vector<std::string> left = RemoveEmptyFolders(services.files, setupFolder);

@@ -178,7 +178,7 @@ void RemoveHalfWrittenKeys(platform::Registry& registry,
     for (const std::string& key : demandLoadKeys)
         keys.emplace_back(key, kLoaderValue);
     keys.emplace_back(kActiveSetupKeyPath, kStubPathValue);
-    keys.emplace_back(install::kUninstallKeyPath, "InstallLocation");
+    keys.emplace_back(install::kUninstallKeyPath, install::kUninstallLocationValue);
     for (const platform::RegistryView view : platform::kBothViews) {
         auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
         if (!localMachine)
