@@ -171,18 +171,28 @@ void Upgrade(Machine& machine) {
     machine.backend.files.AddFile(In(In(kSource, "Brelix扩展绘图库"), "梁.SJY"), "newer beam");
 }
 
-// The product folder after the quiet uninstall.
-std::string UninstallLeaves(Machine& machine) {
+// The lines of the file tree's dump below `prefix`.
+std::string LinesUnder(const MemoryBackend& backend, const std::string& prefix) {
+    std::istringstream all(backend.files.Dump());
+    std::string line, under;
+    while (std::getline(all, line)) {
+        if (line.rfind(prefix, 0) == 0)
+            under += line + "\n";
+    }
+    return under;
+}
+
+// The quiet uninstall, run from the uninstaller in the setup folder; its exit code.
+int UninstallQuietly(Machine& machine) {
     machine.backend.files.SetProgramPath(In(kSetupFolder, "Uninstall.exe"));
     state::InstallJournal journal;
-    uninstall::RunUninstall(machine.services, journal, true);
-    std::istringstream all(machine.backend.files.Dump());
-    std::string line, left;
-    while (std::getline(all, line)) {
-        if (line.rfind("D:\\", 0) == 0)
-            left += line + "\n";
-    }
-    return left;
+    return uninstall::RunUninstall(machine.services, journal, true);
+}
+
+// Drive D after the quiet uninstall.
+std::string UninstallLeaves(Machine& machine) {
+    UninstallQuietly(machine);
+    return LinesUnder(machine.backend, "D:\\");
 }
 
 Outcome CleanOutcome() {
@@ -285,15 +295,11 @@ std::string MachineKeys(const Machine& machine) {
     return all.substr(0, all.find("\nHKCU"));
 }
 
-// What the installer's own folder below Program Files holds.
-std::string SetupFolderHolds(const Machine& machine) {
-    std::istringstream all(machine.backend.files.Dump());
-    std::string line, held;
-    while (std::getline(all, line)) {
-        if (line.rfind(kSetupFolder, 0) == 0)
-            held += line + "\n";
-    }
-    return held;
+// The platform calls of a whole first installation.
+long FirstInstallationCalls() {
+    Machine whole(Earlier::None);
+    whole.Install();
+    return whole.backend.failures.CheckCount();
 }
 
 // A first installation cut off at any call leaves no record, only its mark; the quiet uninstall then
@@ -306,7 +312,7 @@ TEST(FaultSweep, AFirstInstallationCutOffAtAnyCallIsUninstalledAsAWholeOne) {
     const long calls = whole.backend.failures.CheckCount();
     ASSERT_EQ(UninstallLeaves(whole).find(kProduct), std::string::npos);
     ASSERT_EQ(MachineKeys(whole), keysBefore);
-    const std::string setupFolderLeft = SetupFolderHolds(whole);
+    const std::string setupFolderLeft = LinesUnder(whole.backend, kSetupFolder);
     for (long n = 1; n <= calls; ++n) {
         Machine cut(Earlier::None);
         cut.backend.prompts.defaultAnswer = platform::kIdAbort;
@@ -317,7 +323,8 @@ TEST(FaultSweep, AFirstInstallationCutOffAtAnyCallIsUninstalledAsAWholeOne) {
         EXPECT_EQ(UninstallLeaves(cut).find(kProduct), std::string::npos)
             << "first installation cut off at call " << n;
         EXPECT_EQ(MachineKeys(cut), keysBefore) << "first installation cut off at call " << n;
-        EXPECT_EQ(SetupFolderHolds(cut), setupFolderLeft) << "first installation cut off at call " << n;
+        EXPECT_EQ(LinesUnder(cut.backend, kSetupFolder), setupFolderLeft)
+            << "first installation cut off at call " << n;
         const auto trusted =
             cut.backend.registry.GetValue(RootKey::CurrentUser, kProfileVariables, "TRUSTEDPATHS");
         EXPECT_EQ(trusted ? trusted->Text() : "<none>", "C:\\MINE")
@@ -354,21 +361,13 @@ TEST(FaultSweep, TheMarkGoesOnlyWhenTheWorkItStandsForIsDone) {
         EXPECT_EQ(machine.journal.HasProblems(), failures == 2);
     }
 
-    long calls = 0;
-    {
-        Machine whole(Earlier::None);
-        whole.Install();
-        calls = whole.backend.failures.CheckCount();
-    }
     Machine cut(Earlier::None);
     cut.backend.prompts.defaultAnswer = platform::kIdAbort;
-    cut.backend.failures.StopAtCheck(calls * 3 / 4);
+    cut.backend.failures.StopAtCheck(FirstInstallationCalls() * 3 / 4);
     cut.Install();
     cut.backend.failures.StopAtCheck(0);
-    cut.backend.files.SetProgramPath(In(kSetupFolder, "Uninstall.exe"));
     cut.backend.failures.Fail(Operation::DeleteValue, "*");
-    state::InstallJournal first;
-    EXPECT_EQ(uninstall::RunUninstall(cut.services, first, true), uninstall::kUninstalledWithProblems);
+    EXPECT_EQ(UninstallQuietly(cut), uninstall::kUninstalledWithProblems);
     cut.backend.failures.Fail(Operation::DeleteValue, "*", 0);
     EXPECT_TRUE(cut.backend.registry.GetValue(RootKey::LocalMachine, kRecordKey, "InstallingInto"));
     EXPECT_EQ(UninstallLeaves(cut).find(kProduct), std::string::npos);
@@ -376,11 +375,8 @@ TEST(FaultSweep, TheMarkGoesOnlyWhenTheWorkItStandsForIsDone) {
     for (const char* mark : {"C:\\", "D:\\Tools", "Brelix结构工具箱", ""}) {
         Machine machine(Earlier::None);
         machine.backend.registry.SetString(RootKey::LocalMachine, kRecordKey, "InstallingInto", mark);
-        machine.backend.files.SetProgramPath(In(kSetupFolder, "Uninstall.exe"));
         const std::string files = machine.backend.files.Dump();
-        state::InstallJournal journal;
-        EXPECT_EQ(uninstall::RunUninstall(machine.services, journal, true), uninstall::kNothingToUninstall)
-            << mark;
+        EXPECT_EQ(UninstallQuietly(machine), uninstall::kNothingToUninstall) << mark;
         EXPECT_EQ(machine.backend.files.Dump(), files) << mark;
     }
 }
@@ -388,12 +384,7 @@ TEST(FaultSweep, TheMarkGoesOnlyWhenTheWorkItStandsForIsDone) {
 // Cut off in one folder, then installed whole into another: the earlier run's mark stays, and the
 // uninstall cleans both folders.
 TEST(FaultSweep, AFolderACutOffRunLeftIsCleanedByTheUninstallAfterAnInstallationElsewhere) {
-    long calls = 0;
-    {
-        Machine whole(Earlier::None);
-        whole.Install();
-        calls = whole.backend.failures.CheckCount();
-    }
+    const long calls = FirstInstallationCalls();
     constexpr char kOther[] = "E:\\Other\\Brelix结构工具箱";
     for (long n = calls / 4; n <= calls * 3 / 4; n += calls / 4) {
         Machine machine(Earlier::None);
@@ -408,7 +399,7 @@ TEST(FaultSweep, AFolderACutOffRunLeftIsCleanedByTheUninstallAfterAnInstallation
             machine.backend.registry.GetValue(RootKey::LocalMachine, kRecordKey, "InstallingInto")->Text(),
             kProduct)
             << "after a cut at call " << n;
-        UninstallLeaves(machine);
+        UninstallQuietly(machine);
         const std::string left = machine.backend.files.Dump();
         EXPECT_EQ(left.find(kProduct), std::string::npos) << left;
         EXPECT_EQ(left.find(kOther), std::string::npos) << left;
@@ -463,13 +454,7 @@ void SwapProductFolderForALink(MemoryBackend& b) {
 }
 
 std::string Elsewhere(const MemoryBackend& b) {
-    std::istringstream all(b.files.Dump());
-    std::string line, kept;
-    while (std::getline(all, line)) {
-        if (line.rfind("C:\\Elsewhere", 0) == 0)
-            kept += line + "\n";
-    }
-    return kept;
+    return LinesUnder(b, "C:\\Elsewhere");
 }
 
 // The swap before any one call of a re-installation, and of the uninstall after it: nothing in the
