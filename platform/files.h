@@ -13,6 +13,7 @@ namespace platform {
 
 constexpr std::uint32_t kAttrReadOnly = 0x01;
 constexpr std::uint32_t kAttrHidden = 0x02;
+constexpr std::uint32_t kAttrSystem = 0x04;
 constexpr std::uint32_t kAttrDirectory = 0x10;
 constexpr std::uint32_t kAttrArchive = 0x20;
 constexpr std::uint32_t kAttrNormal = 0x80;
@@ -22,6 +23,9 @@ constexpr std::uint32_t kAttrReparsePoint = 0x400;
 struct DirEntry {
     std::string name;  // as stored on disk
     std::uint32_t attributes = 0;
+    std::uint64_t size = 0;
+    // When the content was last written, in 100 ns steps since 1601 (a FILETIME); a copy carries it.
+    std::uint64_t lastWrite = 0;
 };
 
 // A running directory search (FindFirstFileA / FindNextFileA); closes itself.
@@ -50,6 +54,9 @@ class OpenedFile {
     // The content from its start, as FileSystem::ReadPieces reads it.
     virtual bool ReadPieces(std::size_t maxBytes,
                             const std::function<void(const char* data, std::size_t size)>& consume) = 0;
+    // Up to `size` bytes into `buffer`, on from where the last read through this handle ended (the
+    // start, after the open); how many were read, 0 at the end; nullopt when the read failed.
+    virtual std::optional<std::size_t> Read(char* buffer, std::size_t size) = 0;
     // Clears read-only and marks the file to be deleted when the handle closes. False when it
     // cannot be (also for a file opened only to be read, and for a read-only file with more than one
     // name); the file is then as it was.

@@ -14,6 +14,7 @@ struct FileNode {
     bool isFolder = false;
     std::uint32_t attributes = 0;
     std::string content;
+    std::uint64_t lastWrite = 0;  // a new stamp at every write; a copy carries its source's
     bool locked = false;
     bool running = false;                // a running program's file: renamed, never deleted or overwritten
     int held = 0;                        // handles open without FILE_SHARE_DELETE: no rename, no deletion
@@ -216,7 +217,8 @@ std::unique_ptr<FileSearch> MemoryFileSystem::FindFirst(const std::string& patte
     }
     for (const auto& child : Ordered(*folder)) {
         if (WildcardMatch(namePattern, child->name))
-            entries.push_back({child->name, ReportedAttributes(*child)});
+            entries.push_back({child->name, ReportedAttributes(*child), FileOf(*child).content.size(),
+                               FileOf(*child).lastWrite});
     }
     if (entries.empty())
         return nullptr;
@@ -242,6 +244,7 @@ bool MemoryFileSystem::CopyFile(const std::string& from, const std::string& to, 
     if (!target)
         return false;
     target->content = source->content;
+    target->lastWrite = source->lastWrite;
     target->attributes = source->attributes | kAttrArchive;
     return true;
 }
@@ -283,8 +286,10 @@ std::shared_ptr<FileNode> MemoryFileSystem::FileToWrite(const std::string& path)
 }
 
 void MemoryFileSystem::LeaveHalfWritten(const std::string& path, const std::string& content) {
-    if (auto target = FileToWrite(path))
+    if (auto target = FileToWrite(path)) {
         target->content = content.substr(0, content.size() / 2);
+        target->lastWrite = ++writes_;
+    }
 }
 
 bool MemoryFileSystem::MoveFile(const std::string& from, const std::string& to) {
@@ -327,6 +332,7 @@ bool MemoryFileSystem::WriteCarriedFile(const std::string& name, const std::stri
     if (!target)
         return false;
     target->content = carried->second;
+    target->lastWrite = ++writes_;
     target->attributes = kAttrArchive;
     return true;
 }
@@ -440,6 +446,7 @@ bool MemoryFileSystem::WriteWholeFile(const std::string& path, const std::string
     if (!target)
         return false;
     target->content = content;
+    target->lastWrite = ++writes_;
     return true;
 }
 
@@ -484,7 +491,20 @@ class MemoryOpenedFile : public OpenedFile {
             return false;
         for (std::size_t done = 0; done < content.size(); done += kPiece)
             consume(content.data() + done, std::min(kPiece, content.size() - done));
+        position_ = content.size();
         return true;
+    }
+    // A few bytes at most, so that readers meet piece boundaries anywhere. A failure is checked at the
+    // first read only, as one call.
+    std::optional<std::size_t> Read(char* buffer, std::size_t size) override {
+        if (position_ == 0 && failures_.ShouldFail(Operation::ReadFile, path_))
+            return std::nullopt;
+        const std::string& content = node_->content;
+        const std::size_t read =
+            std::min({size, std::size_t{7}, content.size() - std::min(position_, content.size())});
+        content.copy(buffer, read, std::min(position_, content.size()));
+        position_ += read;
+        return read;
     }
     // At once rather than at the close: nobody else can open the file meanwhile.
     bool Delete() override {
@@ -511,6 +531,7 @@ class MemoryOpenedFile : public OpenedFile {
     std::shared_ptr<FileNode> node_;
     std::shared_ptr<FileNode> parent_;
     bool mayDelete_;
+    std::size_t position_ = 0;  // where the next Read begins
 };
 
 class MemoryHeldFolder : public HeldFolder {
@@ -602,8 +623,10 @@ std::shared_ptr<FileNode> MemoryFileSystem::NewFile(const std::string& path) {
 bool MemoryFileSystem::WriteNew(const std::string& path, const std::string& content, Operation operation) {
     if (failures_.ShouldFail(operation, path)) {
         if (failures_.CutOffNow()) {
-            if (auto target = NewFile(path))
+            if (auto target = NewFile(path)) {
                 target->content = content.substr(0, content.size() / 2);
+                target->lastWrite = ++writes_;
+            }
         }
         return false;
     }
@@ -611,6 +634,7 @@ bool MemoryFileSystem::WriteNew(const std::string& path, const std::string& cont
     if (!target)
         return false;
     target->content = content;
+    target->lastWrite = ++writes_;
     return true;
 }
 
@@ -626,6 +650,7 @@ bool MemoryFileSystem::CopyToNewFile(const std::string& from,
     if (!WriteNew(to, content, Operation::CopyFile))
         return false;
     Find(to)->attributes = (source->attributes & ~kAttrReadOnly) | kAttrArchive;
+    Find(to)->lastWrite = source->lastWrite;
     constexpr std::size_t kPiece = 5;
     for (std::size_t done = 0; done < content.size(); done += kPiece)
         copied(content.data() + done, std::min(kPiece, content.size() - done));
@@ -775,6 +800,7 @@ void MemoryFileSystem::AddFile(const std::string& path,
         parent->children.push_back(node);
     }
     node->content = content;
+    node->lastWrite = ++writes_;
     node->attributes = attributes & ~kAttrDirectory;
 }
 
@@ -789,6 +815,13 @@ void MemoryFileSystem::AddLink(const std::string& path, const std::string& targe
     node->attributes = kAttrReparsePoint;
     node->linkTarget = target;
     parent->children.push_back(node);
+}
+
+void MemoryFileSystem::TakeLastWrite(const std::string& path, const std::string& model) {
+    const auto node = Find(path);
+    const auto from = Find(model);
+    if (node && from)
+        node->lastWrite = from->lastWrite;
 }
 
 void MemoryFileSystem::Lock(const std::string& path) {

@@ -103,6 +103,8 @@ class MemoryFileSystem : public FileSystem {
     void AddHardLink(const std::string& path, const std::string& existing);
     // What another program can do to a folder: rename it, unless it or anything below it is held.
     bool RenameFolder(const std::string& from, const std::string& to);
+    // What SetFileTime lets whoever may write a file do: `path` takes the time of last write `model` has.
+    void TakeLastWrite(const std::string& path, const std::string& model);
     void Lock(const std::string& path);
     void Unlock(const std::string& path);
     // The file of a running program, as Windows treats it: it cannot be deleted or overwritten, but
@@ -134,6 +136,7 @@ class MemoryFileSystem : public FileSystem {
     FailureInjector& failures_;
     std::shared_ptr<FileNode> drives_;  // children are the drives ("C:", "D:")
     ListingOrder order_ = ListingOrder::Sorted;
+    std::uint64_t writes_ = 0;  // the last write's stamp
     std::string programPath_ = "C:\\Setup\\SetUp.exe";
     std::string currentDirectory_ = "C:\\";
     std::string tempDirectory_ = "C:\\Temp";

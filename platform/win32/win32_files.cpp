@@ -21,7 +21,10 @@ class Win32FileSearch : public FileSearch {
 };
 
 DirEntry EntryOf(const WIN32_FIND_DATAA& data) {
-    return DirEntry{data.cFileName, data.dwFileAttributes};
+    return DirEntry{data.cFileName, data.dwFileAttributes,
+                    (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                    (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                        data.ftLastWriteTime.dwLowDateTime};
 }
 
 // Calls a "fill this buffer, or tell me the size needed" function until the text fits.
@@ -83,20 +86,44 @@ std::string FinalPathOfHandle(void* handle) {
 
 namespace {
 
+// What the checks need of an open file or folder. Not GetFileInformationByHandle: its volume serial
+// number costs Wine a round trip to another process for every file.
+struct HandleFacts {
+    DWORD attributes = 0;
+    std::uint64_t size = 0;
+    DWORD links = 0;
+};
+
+bool FactsOf(HANDLE handle, HandleFacts& facts) {
+    FILE_BASIC_INFO basic{};
+    FILE_STANDARD_INFO standard{};
+    if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) ||
+        !GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard))
+        return false;
+    facts = {basic.FileAttributes, static_cast<std::uint64_t>(standard.EndOfFile.QuadPart),
+             standard.NumberOfLinks};
+    return true;
+}
+
 class Win32OpenedFile : public OpenedFile {
   public:
-    Win32OpenedFile(std::string path, UniqueFile file, const BY_HANDLE_FILE_INFORMATION& info, bool mayDelete)
-        : path_(std::move(path)), file_(std::move(file)), info_(info), mayDelete_(mayDelete) {}
+    Win32OpenedFile(std::string path, UniqueFile file, const HandleFacts& facts, bool mayDelete)
+        : path_(std::move(path)), file_(std::move(file)), facts_(facts), mayDelete_(mayDelete) {}
 
-    std::uint32_t Attributes() const override { return info_.dwFileAttributes; }
-    std::uint64_t Size() const override {
-        return (static_cast<std::uint64_t>(info_.nFileSizeHigh) << 32) | info_.nFileSizeLow;
-    }
-    std::uint32_t LinkCount() const override { return info_.nNumberOfLinks; }
+    std::uint32_t Attributes() const override { return facts_.attributes; }
+    std::uint64_t Size() const override { return facts_.size; }
+    std::uint32_t LinkCount() const override { return facts_.links; }
     std::string FinalPath() override { return FinalPathOfHandle(file_.get()); }
     HANDLE Handle() const { return file_.get(); }
     bool ReadPieces(std::size_t maxBytes,
                     const std::function<void(const char* data, std::size_t size)>& consume) override;
+    std::optional<std::size_t> Read(char* buffer, std::size_t size) override {
+        DWORD read = 0;
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        if (!::ReadFile(file_.get(), buffer, wanted, &read, nullptr))
+            return std::nullopt;
+        return read;
+    }
     bool Delete() override;
 
   private:
@@ -104,7 +131,7 @@ class Win32OpenedFile : public OpenedFile {
 
     std::string path_;
     UniqueFile file_;
-    BY_HANDLE_FILE_INFORMATION info_;
+    HandleFacts facts_;
     bool mayDelete_;
 };
 
@@ -132,7 +159,8 @@ bool ReadHandlePieces(HANDLE file,
     if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 ||
         static_cast<unsigned long long>(size.QuadPart) > maxBytes)
         return false;
-    std::string buffer(kPiece, '\0');
+    // No larger than the file: a buffer of the whole piece for a small file costs more than its read.
+    std::string buffer(static_cast<std::size_t>(std::min<unsigned long long>(size.QuadPart, kPiece)), '\0');
     for (auto left = static_cast<unsigned long long>(size.QuadPart); left > 0;) {
         const DWORD chunk = static_cast<DWORD>(std::min<unsigned long long>(left, kPiece));
         DWORD read = 0;
@@ -152,16 +180,18 @@ bool Win32OpenedFile::ReadPieces(std::size_t maxBytes,
 }
 
 bool Win32OpenedFile::ClearReadOnly() {
-    const DWORD attributes = info_.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    const DWORD attributes = facts_.attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
     // A second handle for the attributes, since Wine refuses a read-only file to a handle that
     // may write them; used only when it holds this very file.
     UniqueFile writable(CreateFileA(path_.c_str(), FILE_WRITE_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     BY_HANDLE_FILE_INFORMATION same{};
+    BY_HANDLE_FILE_INFORMATION held{};
     if (writable && GetFileInformationByHandle(writable.get(), &same) &&
-        same.dwVolumeSerialNumber == info_.dwVolumeSerialNumber &&
-        same.nFileIndexHigh == info_.nFileIndexHigh && same.nFileIndexLow == info_.nFileIndexLow) {
+        GetFileInformationByHandle(file_.get(), &held) &&
+        same.dwVolumeSerialNumber == held.dwVolumeSerialNumber &&
+        same.nFileIndexHigh == held.nFileIndexHigh && same.nFileIndexLow == held.nFileIndexLow) {
         // Zero times leave them as they are; the attributes may not be zero.
         FILE_BASIC_INFO basic{};
         basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
@@ -171,15 +201,15 @@ bool Win32OpenedFile::ClearReadOnly() {
         // without FILE_SHARE_DELETE (nobody can rename or delete it meanwhile).
         SetFileAttributesA(path_.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
     }
-    BY_HANDLE_FILE_INFORMATION now{};
-    return GetFileInformationByHandle(file_.get(), &now) && !(now.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+    HandleFacts now;
+    return FactsOf(file_.get(), now) && !(now.attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 bool Win32OpenedFile::Delete() {
     if (!mayDelete_)
         return false;
     // The read-only bit belongs to the file, not the name: with another name it is not ours to clear.
-    if ((info_.dwFileAttributes & FILE_ATTRIBUTE_READONLY) && (info_.nNumberOfLinks > 1 || !ClearReadOnly()))
+    if ((facts_.attributes & FILE_ATTRIBUTE_READONLY) && (facts_.links > 1 || !ClearReadOnly()))
         return false;
     // Its one member is spelt by the A/W macro windows.h had when it declared it.
     FILE_DISPOSITION_INFO disposition{TRUE};
@@ -369,10 +399,9 @@ bool Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attri
     UniqueFile held(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
                                 nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!held || !GetFileInformationByHandle(held.get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-        (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && info.nNumberOfLinks > 1))
+    HandleFacts facts;
+    if (!held || !FactsOf(held.get(), facts) || (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        (!(facts.attributes & FILE_ATTRIBUTE_DIRECTORY) && facts.links > 1))
         return false;
     // A name without a folder part is left unchecked, as the system resolves it from the current folder.
     const std::size_t separator = text936::FindLastBackslash(path);
@@ -436,11 +465,10 @@ std::unique_ptr<OpenedFile> OpenChecked(const std::string& path, bool mayDelete)
     UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ | (mayDelete ? DELETE : 0), FILE_SHARE_READ,
                                 nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file || !GetFileInformationByHandle(file.get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    HandleFacts facts;
+    if (!file || !FactsOf(file.get(), facts) || (facts.attributes & FILE_ATTRIBUTE_DIRECTORY))
         return nullptr;
-    return std::make_unique<Win32OpenedFile>(path, std::move(file), info, mayDelete);
+    return std::make_unique<Win32OpenedFile>(path, std::move(file), facts, mayDelete);
 }
 
 // The image headers as the file holds them and as they are mapped, the base address left out (a
@@ -510,11 +538,10 @@ std::unique_ptr<HeldFolder> Win32FileSystem::HoldFolder(const std::string& path)
     UniqueFile folder(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                   nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!folder || !GetFileInformationByHandle(folder.get(), &info) ||
-        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    HandleFacts facts;
+    if (!folder || !FactsOf(folder.get(), facts) || !(facts.attributes & FILE_ATTRIBUTE_DIRECTORY))
         return nullptr;
-    return std::make_unique<Win32HeldFolder>(*this, path, std::move(folder), info.dwFileAttributes);
+    return std::make_unique<Win32HeldFolder>(*this, path, std::move(folder), facts.attributes);
 }
 
 void Win32FileSystem::Remember(const void* holder, const std::string& path, HANDLE folder) {
@@ -532,11 +559,11 @@ std::unique_ptr<OpenedFile> HoldRunningImage(const std::string& program) {
         return nullptr;
     UniqueFile file(CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file || !GetFileInformationByHandle(file.get(), &info) || !MappedNameMatches(file.get()) ||
+    HandleFacts facts;
+    if (!file || !FactsOf(file.get(), facts) || !MappedNameMatches(file.get()) ||
         !HeadersMatchImage(file.get()))
         return nullptr;
-    return std::make_unique<Win32OpenedFile>(program, std::move(file), info, false);
+    return std::make_unique<Win32OpenedFile>(program, std::move(file), facts, false);
 }
 
 }  // namespace

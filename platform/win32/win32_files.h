@@ -79,8 +79,8 @@ class Win32FileSystem : public FileSystem {
 
     // CreateFileA with FILE_FLAG_OPEN_REPARSE_POINT (Wine 8 follows a final link all the same, so
     // the caller checks FinalPath too), for reading and deleting, sharing reads only: nobody can
-    // change, rename or delete the file while it is checked. The handle's attributes and size come
-    // from GetFileInformationByHandle, its final path from GetFinalPathNameByHandleA, and Delete
+    // change, rename or delete the file while it is checked. The handle's attributes, size and names
+    // come from GetFileInformationByHandleEx, its final path from GetFinalPathNameByHandleA, and Delete
     // is SetFileInformationByHandle with FileDispositionInfo, after read-only is cleared through a
     // second handle to the same file (FileBasicInfo).
     std::unique_ptr<OpenedFile> OpenToDelete(const std::string& path) override;

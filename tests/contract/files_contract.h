@@ -117,6 +117,27 @@ TEST_P(FilesContract, CopyReplacesAnExistingTargetUnlessAskedNotTo) {
     EXPECT_EQ(backend->ReadFile(InScratch("new.cfg")), "new settings");
 }
 
+// What tells an installed file from one of another version without reading it: a listing gives each
+// file's size and time of last write, and a copy, new file or not, carries the time.
+TEST_P(FilesContract, ListingsGiveSizeAndTimeOfLastWriteWhichCopiesCarry) {
+    ASSERT_TRUE(backend->WriteFile(InScratch("a.arx"), "module"));
+    ASSERT_TRUE(
+        files().CopyToNewFile(InScratch("a.arx"), InScratch("b.arx"), [](const char*, std::size_t) {}));
+    ASSERT_TRUE(files().CopyFile(InScratch("a.arx"), InScratch("c.arx"), false));
+    const auto listed = [this](const char* name) {
+        DirEntry entry;
+        EXPECT_TRUE(files().FindFirst(InScratch(name), entry)) << name;
+        return entry;
+    };
+    const DirEntry a = listed("a.arx");
+    EXPECT_EQ(a.size, 6u);
+    EXPECT_NE(a.lastWrite, 0u);
+    for (const char* copy : {"b.arx", "c.arx"}) {
+        EXPECT_EQ(listed(copy).size, 6u) << copy;
+        EXPECT_EQ(listed(copy).lastWrite, a.lastWrite) << copy;
+    }
+}
+
 TEST_P(FilesContract, CopyIntoAnotherFolderMakesANewFile) {
     ASSERT_TRUE(files().CreateDirectory(InScratch("Fonts")));
     ASSERT_TRUE(backend->WriteFile(InScratch("Brelix_HZ.shx"), std::string("shape\0font\xFF", 11)));
@@ -293,6 +314,15 @@ TEST_P(FilesContract, ReadInPiecesGivesTheWholeContentInOrder) {
             << c.path << " " << c.maxBytes;
         EXPECT_EQ(pieces, c.pieces) << c.path << " " << c.maxBytes;
     }
+    // Read through an opened file goes on where the last read ended, and gives 0 at the end.
+    const auto opened = files().OpenToRead(InScratch("large.arx"));
+    ASSERT_TRUE(opened);
+    std::string read;
+    char buffer[4099];
+    for (std::optional<std::size_t> got; (got = opened->Read(buffer, sizeof buffer)) && *got > 0;)
+        read.append(buffer, *got);
+    EXPECT_EQ(read, content);
+    EXPECT_EQ(opened->Read(buffer, sizeof buffer), std::optional<std::size_t>(0));
 }
 
 TEST_P(FilesContract, CreateDirectoryMakesOneLevelOnly) {
