@@ -5,6 +5,7 @@
 #include "install/folder_walk.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
+#include "install/unchanged_file.h"
 #include "platform/read_only.h"
 #include "platform/text936.h"
 
@@ -48,21 +49,30 @@ bool IsFolder(platform::FileSystem& files, const std::string& path) {
     return attributes && (*attributes & platform::kAttrDirectory);
 }
 
-// The names `folder` holds now, listed once: a walk of thousands of files asks nothing more per file.
-platform::NameIndex NamesIn(platform::FileSystem& files, const std::string& folder) {
-    platform::NameIndex names;
+}  // namespace
+
+// What `folder` holds now, listed once: a walk of thousands of files asks nothing more per file.
+ProductDeployer::Listing ProductDeployer::ListingOf(const std::string& folder) {
+    Listing listing;
     const std::string pattern = folder + "\\*.*";
     platform::DirEntry entry;
-    auto search = text936::FitsBuffer(pattern, kPathBufferSize) ? files.FindFirst(pattern, entry) : nullptr;
+    auto search =
+        text936::FitsBuffer(pattern, kPathBufferSize) ? services_.files.FindFirst(pattern, entry) : nullptr;
     if (!search)
-        return names;
+        return listing;
     do {
-        names.FindOrAdd(entry.name, (entry.attributes & platform::kAttrReparsePoint) ? 2 : 1);
+        if (listing.names.FindOrAdd(entry.name, listing.entries.size()).second)
+            listing.entries.push_back(entry);
     } while (search->Next(entry));
-    return names;
+    return listing;
 }
 
-}  // namespace
+const platform::DirEntry* ProductDeployer::Listing::Lookup(const std::string& name) const {
+    const std::size_t index = names.Find(name, entries.size());
+    return index < entries.size() ? &entries[index] : nullptr;
+}
+
+namespace {}  // namespace
 
 ProductDeployer::ProductDeployer(platform::Services& services,
                                  const std::string& installRoot,
@@ -109,7 +119,7 @@ bool ProductDeployer::DeployDrawingLibrary() {
 
 bool ProductDeployer::StageFolder(const std::string& source, const std::string& target, bool productFiles) {
     platform::FileSystem& files = services_.files;
-    const platform::NameIndex existing = NamesIn(files, target);
+    const Listing existing = ListingOf(target);
     const WalkEnd end = WalkFolder(
         files, source, [this] { progress_.StepIt(); },
         [&](const platform::DirEntry& entry) {
@@ -121,8 +131,8 @@ bool ProductDeployer::StageFolder(const std::string& source, const std::string& 
                 return WalkStep::Continue;  // the user's file, or their copy staged already
             // A file from a read-only medium installs writable; the source loses the bit too.
             platform::ClearListedReadOnly(files, JoinPath(source, entry.name), entry.attributes);
-            return StageFile(JoinPath(source, entry.name), target, entry.name, existing) ? WalkStep::Continue
-                                                                                         : WalkStep::Stop;
+            return StageFile(JoinPath(source, entry.name), entry, target, existing) ? WalkStep::Continue
+                                                                                    : WalkStep::Stop;
         },
         [&](const platform::DirEntry& folder) {
             if (!productFiles) {
@@ -144,23 +154,31 @@ bool ProductDeployer::StageFolder(const std::string& source, const std::string& 
 }
 
 bool ProductDeployer::StageFile(const std::string& from,
+                                const platform::DirEntry& entry,
                                 const std::string& folder,
-                                const std::string& name,
-                                const platform::NameIndex& existing) {
+                                const Listing& existing) {
+    const std::string& name = entry.name;
     const std::string to = JoinPath(folder, name);
-    const std::size_t found = existing.Find(name, 0);
-    if (found == 2)
+    const platform::DirEntry* listed = existing.Lookup(name);
+    const bool link = listed && (listed->attributes & platform::kAttrReparsePoint);
+    if (link)
         journal_.Note(to + " 是一个链接，将由新文件取代（不写入链接所指的位置）");
     platform::ContentCheck copied;
     platform::FileSystem& files = services_.files;
+    if (listed && !link && IsAlreadyInstalled(files, from, entry, to, *listed, copied)) {
+        journal_.Note("与安装来源相同，未重新复制：" + to);
+        journal_.FileInstalled(state::InstalledFile{to, copied.size, copied.crc});
+        return true;
+    }
+    const bool existed = listed != nullptr;
     // A file held open (AutoCAD running) could not be swapped out at the end: asked about now.
     const auto staged = [&] {
-        if (found != 0 && !files.CanRename(to)) {
+        if (existed && !files.CanRename(to)) {
             if (swap)
                 swap->failureReason = "文件正在使用";
             return false;
         }
-        return swap && swap->StageCopy(folder, name, found != 0, from, copied);
+        return swap && swap->StageCopy(folder, name, existed, from, copied);
     };
     while (!staged()) {
         // Taken before the box, whose own calls would replace it.

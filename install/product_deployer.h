@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "install/config_keeper.h"
 #include "install/file_swap.h"
@@ -59,12 +60,20 @@ class ProductDeployer {
     std::string failureReason;
 
   private:
-    // Stages one file, asking until it is staged or the user gives up on it. False when the user
-    // chose abort.
+    // A target folder's entries as listed before the staging, found by name.
+    struct Listing {
+        platform::NameIndex names;  // name -> index in `entries`
+        std::vector<platform::DirEntry> entries;
+        const platform::DirEntry* Lookup(const std::string& name) const;
+    };
+    Listing ListingOf(const std::string& folder);
+    // Stages one file of the source, listed as `entry`, asking until it is staged or the user gives
+    // up on it; one the folder holds already as it would be copied stays. False when the user chose
+    // abort.
     bool StageFile(const std::string& from,
+                   const platform::DirEntry& entry,
                    const std::string& folder,
-                   const std::string& name,
-                   const platform::NameIndex& existing);
+                   const Listing& existing);
     // Stages the files of `source` for `target` (see DeployProductFiles).
     bool StageFolder(const std::string& source, const std::string& target, bool productFiles);
     bool LocateSource(std::string& source);

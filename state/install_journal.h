@@ -31,6 +31,8 @@ struct InstalledFile {
     std::string path;
     std::uint64_t size = 0;
     std::uint32_t crc = 0;  // CRC-32 of the content
+
+    bool operator==(const InstalledFile&) const = default;
 };
 
 class InstallJournal {

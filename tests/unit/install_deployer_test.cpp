@@ -319,6 +319,57 @@ TEST_F(DeployerTest, FilesOfTheProductFolderThatTheSourceLacksStay) {
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "USER.CFG")), "mine");
 }
 
+// A repair of the same version writes nothing: a file already as its copy would make it stays, and
+// the record still gets its size and checksum. Any other file is copied again: the time of last write
+// never decides alone, and neither a read-only or hidden file nor one with a second name stays.
+TEST_F(DeployerTest, ARepairCopiesOnlyWhatIsNotAlreadyAsItsCopyWouldBe) {
+    struct Case {
+        const char* name;
+        std::function<void(platform::memory::MemoryFileSystem& files, const std::string& installed)> change;
+        bool copied;
+    };
+    const std::vector<Case> cases = {
+        {"SAME.ARX", [](auto&, const std::string&) {}, false},
+        {"REWRITTEN.ARX",
+         [](auto& files, const std::string& at) { files.AddFile(at, "shipped REWRITTEN.ARX"); }, true},
+        {"FORGED.ARX",
+         [](auto& files, const std::string& at) {
+             files.AddFile(at, "shipped FORGED.ARY");
+             files.TakeLastWrite(at, In(kSource, "FORGED.ARX"));
+         },
+         true},
+        {"READONLY.ARX", [](auto& files, const std::string& at) { files.SetAttributes(at, kAttrReadOnly); },
+         true},
+        {"HIDDEN.ARX", [](auto& files, const std::string& at) { files.SetAttributes(at, kAttrHidden); },
+         true},
+        {"LINKED.ARX",
+         [](auto& files, const std::string& at) { files.AddHardLink("D:\\Tools\\其他.ARX", at); }, true},
+    };
+    for (const Case& c : cases)
+        backend.files.AddFile(In(kSource, c.name), std::string("shipped ") + c.name);
+    ASSERT_TRUE(DeployFiles());
+    for (const Case& c : cases) {
+        c.change(backend.files, In(kProduct, c.name));
+        backend.failures.Watch(platform::memory::Operation::CopyFile, In(kSource, c.name));
+    }
+    journal = state::InstallJournal();
+
+    ASSERT_TRUE(DeployFiles());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(backend.failures.Seen(platform::memory::Operation::CopyFile, In(kSource, c.name)),
+                  c.copied);
+        EXPECT_EQ(backend.files.ReadFile(In(kProduct, c.name)), std::string("shipped ") + c.name);
+        EXPECT_EQ(backend.files.GetAttributes(In(kProduct, c.name)), kAttrArchive);
+        const std::string content = std::string("shipped ") + c.name;
+        EXPECT_THAT(journal.InstalledFiles(),
+                    testing::Contains(state::InstalledFile{In(kProduct, c.name), content.size(),
+                                                           platform::Crc32(content)}));
+    }
+    EXPECT_EQ(backend.files.ReadFile("D:\\Tools\\其他.ARX"), "shipped LINKED.ARX");
+    EXPECT_THAT(backend.prompts.shown, IsEmpty());
+}
+
 TEST_F(DeployerTest, AbortStopsAtOnceAndReportsFailure) {
     AddSourceFiles(4);
     backend.files.AddFile(In(kProduct, "F001.DAT"), "locked");

@@ -62,6 +62,19 @@ scenario_silent_same_as_wizard() {
     expect_log "找到 AutoCAD 2021："
     expect_log "选择的版本：2009, 2010"
     expect_eq "last line" "$(tail -n 1 "$log" | tr -d '\r' | cut -c26-)" "退出代码：0（安装完成，没有问题）"
+
+    # A repair of the same version rewrites no file that is already as its copy would be; one whose
+    # bytes were changed behind a kept size and time is copied again: the product is as before.
+    local module="$PRODUCT/BRELIX2010.ARX" installed
+    installed=$(cd "$PRODUCT" && find . -type f -printf '%p %s %T@ ' -exec md5sum {} \; | LC_ALL=C sort)
+    printf '%*s' "$(stat -c %s "$module")" '' | tr ' ' 'x' >"$module"
+    touch -r "$DATA/BRELIX2010.ARX" "$module"
+    silent /S '/LOG=C:\e2e\repair.log'
+    expect_eq "exit code of the repair" "$SILENT_EXIT" 0
+    expect_eq "the product folder after the repair (names, sizes, times, checksums)" \
+        "$(cd "$PRODUCT" && find . -type f -printf '%p %s %T@ ' -exec md5sum {} \; | LC_ALL=C sort)" "$installed"
+    log_says "$DRIVE_C/e2e/repair.log" "与安装来源相同，未重新复制：C:\\Brelix\\$PRODUCT_NAME\\BRELIX2004.ARX"
+    log_says "$DRIVE_C/e2e/repair.log" "已复制 C:\\e2e\\setup\\Data\\BRELIX2010.ARX"
 }
 
 expect_log() {  # expect_log <text>: some line of the silent log holds the text

@@ -1,0 +1,74 @@
+#include "install/unchanged_file.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace install {
+
+namespace {
+
+// Both files are compared piece by piece, each piece read into a buffer of this size at most.
+constexpr std::size_t kPiece = 256u * 1024u;
+
+// Fills `buffer` from `file` unless the file ends first; false when a read fails.
+bool ReadFully(platform::OpenedFile& file, char* buffer, std::size_t size, std::size_t& got) {
+    got = 0;
+    while (got < size) {
+        const auto read = file.Read(buffer + got, size - got);
+        if (!read)
+            return false;
+        if (*read == 0)
+            break;
+        got += *read;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsAlreadyInstalled(platform::FileSystem& files,
+                        const std::string& source,
+                        const platform::DirEntry& sourceEntry,
+                        const std::string& installed,
+                        const platform::DirEntry& listed,
+                        platform::ContentCheck& content) {
+    using platform::kAttrHidden;
+    using platform::kAttrReadOnly;
+    using platform::kAttrReparsePoint;
+    using platform::kAttrSystem;
+    // The listings tell most files of another version apart without reading them.
+    if (listed.size != sourceEntry.size || listed.lastWrite != sourceEntry.lastWrite || listed.lastWrite == 0)
+        return false;
+    // Opened for deletion as well, sharing reads only: it fails for a file anybody else has open to
+    // write, or without sharing its deletion, as the swap would.
+    const auto held = files.OpenToDelete(installed);
+    if (!held || held->LinkCount() != 1 || held->Size() != listed.size ||
+        (held->Attributes() & (kAttrReparsePoint | kAttrReadOnly)) ||
+        ((held->Attributes() ^ sourceEntry.attributes) & (kAttrHidden | kAttrSystem)))
+        return false;
+    const auto from = files.OpenToRead(source);
+    if (!from || from->Size() != listed.size)
+        return false;
+    // The bytes decide, never the time alone: whoever can write the file can set its time too.
+    const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(listed.size, kPiece)) + 1;
+    std::vector<char> ours(piece);
+    std::vector<char> theirs(piece);
+    platform::ContentCheck read;
+    for (;;) {
+        std::size_t got = 0;
+        std::size_t gotInstalled = 0;
+        if (!ReadFully(*from, theirs.data(), piece, got) ||
+            !ReadFully(*held, ours.data(), piece, gotInstalled) || got != gotInstalled ||
+            !std::equal(theirs.begin(), theirs.begin() + static_cast<std::ptrdiff_t>(got), ours.begin()))
+            return false;
+        if (got == 0)
+            break;
+        read.Add(theirs.data(), got);
+    }
+    if (read.size != listed.size)
+        return false;
+    content = read;
+    return true;
+}
+
+}  // namespace install
