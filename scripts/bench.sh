@@ -10,6 +10,8 @@
 #   deploy-large   安  装 press to the completion message, 20 x 8 MB, keeping a previous configuration
 #   deploy-small   the same with 500 x 1 KB               vs  a raw CopyFileA loop over the files the
 #                                                             wizard copied, pressed and answered alike
+#   upgrade-small  deploy-small with every file of Data rewritten before each press, as a new version
+#                  ships it (the measures above install the same files again)
 #   discovery      SetUp.exe's start to page 1 on 10 000 release and product keys, less a bare
 #                  dialog's start (startup's floor)      vs  one raw RegEnumKeyExA walk of each view
 #                                                             that is there; discovery-code: the
@@ -152,13 +154,19 @@ floor_install() {
     wait "$floor"
 }
 
-# measure_deploy <measure> <files> <bytes each>
+# new_payload <files> <bytes each>: Data's files, each of new content.
+new_payload() {
+    local i
+    for i in $(seq -f '%04g' "$1"); do head -c "$2" /dev/urandom >"$data/part$i.bin"; done
+}
+
+# measure_deploy <measure> <files> <bytes each> [upgrade]
 measure_deploy() {
-    local measure=$1 files=$2 size=$3 i
+    local measure=$1 files=$2 size=$3 upgrade=${4:-} i
     rm -rf "$data" "$drive_c/Brelix" "$drive_c/bench/floor"
     wine reg delete 'HKLM\SOFTWARE\Brelix' /f >/dev/null 2>&1
     mkdir -p "$data"
-    for i in $(seq -f '%04g' "$files"); do head -c "$size" /dev/urandom >"$data/part$i.bin"; done
+    new_payload "$files" "$size"
     printf 'font\r\n' >"$data/Brelix_EN.shx"
     printf 'font\r\n' >"$data/Brelix_HZ.shx"
     # The first installation leaves the record and the user's files that the measured ones keep.
@@ -171,7 +179,9 @@ measure_deploy() {
     sample floor_install "$copied" >/dev/null || exit 1
     local program=() floor=()
     for i in $(seq "$runs"); do
+        [ -n "$upgrade" ] && new_payload "$files" "$size"
         program+=("$(sample setup_install)") || exit 1
+        [ -n "$upgrade" ] && new_payload "$files" "$size"
         floor+=("$(sample floor_install "$copied")") || exit 1
     done
     report "$measure" "${program[*]}" "${floor[*]}" \
@@ -310,6 +320,7 @@ echo "== Measuring, $runs runs each (median)"
 if wants startup; then measure_startup; fi
 if wants deploy-large; then measure_deploy deploy-large 20 $((8 * 1024 * 1024)); fi
 if wants deploy-small; then measure_deploy deploy-small 500 1024; fi
+if wants upgrade-small; then measure_deploy upgrade-small 500 1024 upgrade; fi
 if wants stub; then measure_stub; fi
 if wants discovery; then measure_discovery; fi
 
