@@ -72,8 +72,6 @@ const platform::DirEntry* ProductDeployer::Listing::Lookup(const std::string& na
     return index < entries.size() ? &entries[index] : nullptr;
 }
 
-namespace {}  // namespace
-
 ProductDeployer::ProductDeployer(platform::Services& services,
                                  const std::string& installRoot,
                                  platform::ProgressBar& progress)
