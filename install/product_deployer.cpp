@@ -163,7 +163,7 @@ bool ProductDeployer::StageFile(const std::string& from,
         journal_.Note(to + " 是一个链接，将由新文件取代（不写入链接所指的位置）");
     platform::ContentCheck copied;
     platform::FileSystem& files = services_.files;
-    if (listed && !link && IsAlreadyInstalled(files, from, entry, to, *listed, copied)) {
+    if (listed && !link && IsAlreadyInstalled(files, from, entry, folder, *listed, copied)) {
         journal_.Note("与安装来源相同，未重新复制：" + to);
         journal_.FileInstalled(state::InstalledFile{to, copied.size, copied.crc});
         return true;

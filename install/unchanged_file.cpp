@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "install/product_layout.h"
+#include "platform/text936.h"
+
 namespace install {
 
 namespace {
@@ -29,7 +32,7 @@ bool ReadFully(platform::OpenedFile& file, char* buffer, std::size_t size, std::
 bool IsAlreadyInstalled(platform::FileSystem& files,
                         const std::string& source,
                         const platform::DirEntry& sourceEntry,
-                        const std::string& installed,
+                        const std::string& folder,
                         const platform::DirEntry& listed,
                         platform::ContentCheck& content) {
     using platform::kAttrHidden;
@@ -41,10 +44,15 @@ bool IsAlreadyInstalled(platform::FileSystem& files,
         return false;
     // Opened for deletion as well, sharing reads only: it fails for a file anybody else has open to
     // write, or without sharing its deletion, as the swap would.
-    const auto held = files.OpenToDelete(installed);
+    const auto held = files.OpenToDelete(JoinPath(folder, listed.name));
     if (!held || held->LinkCount() != 1 || held->Size() != listed.size ||
         (held->Attributes() & (kAttrReparsePoint | kAttrReadOnly)) ||
         ((held->Attributes() ^ sourceEntry.attributes) & (kAttrHidden | kAttrSystem)))
+        return false;
+    // A link put in the file's place since the listing is followed under Wine: where the handle leads
+    // tells it.
+    const std::string folderFinal = files.FinalPath(folder);
+    if (folderFinal.empty() || !text936::EqualsNoCase(held->FinalPath(), JoinPath(folderFinal, listed.name)))
         return false;
     const auto from = files.OpenToRead(source);
     if (!from || from->Size() != listed.size)

@@ -10,6 +10,7 @@
 #include "install/file_swap.h"
 #include "install/product_deployer.h"
 #include "install/product_layout.h"
+#include "install/unchanged_file.h"
 #include "install_test_support.h"
 #include "platform/read_only.h"
 #include "readable_names.h"
@@ -368,6 +369,27 @@ TEST_F(DeployerTest, ARepairCopiesOnlyWhatIsNotAlreadyAsItsCopyWouldBe) {
     }
     EXPECT_EQ(backend.files.ReadFile("D:\\Tools\\其他.ARX"), "shipped LINKED.ARX");
     EXPECT_THAT(backend.prompts.shown, IsEmpty());
+}
+
+// Under Wine a link put in the file's place after the listing is followed when the file is opened:
+// where the handle leads tells it, and the link is swapped out as ever.
+TEST_F(DeployerTest, ALinkPutInAnInstalledFilesPlaceSinceItsListingIsNotTakenForIt) {
+    backend.files.SetOpenFollowsLinks(true);
+    backend.files.AddFile(In(kSource, "A.ARX"), "module");
+    platform::DirEntry source;
+    ASSERT_TRUE(backend.files.FindFirst(In(kSource, "A.ARX"), source));
+    for (const bool link : {false, true}) {
+        const std::string installed = link ? "D:\\Elsewhere\\A.ARX" : In(kProduct, "A.ARX");
+        backend.files.AddFolder(link ? "D:\\Elsewhere" : kProduct);
+        ASSERT_TRUE(backend.files.CopyFile(In(kSource, "A.ARX"), installed, false));
+        if (link)
+            backend.files.AddLink(In(kProduct, "A.ARX"), installed, false);
+        platform::ContentCheck content;
+        EXPECT_EQ(install::IsAlreadyInstalled(backend.files, In(kSource, "A.ARX"), source, kProduct, source,
+                                              content),
+                  !link);
+        backend.files.DeleteName(In(kProduct, "A.ARX"));
+    }
 }
 
 TEST_F(DeployerTest, AbortStopsAtOnceAndReportsFailure) {
