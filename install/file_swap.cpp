@@ -99,7 +99,7 @@ struct JournalFile {
     std::string tag;
     std::string state;
     std::vector<JournalEntry> entries;
-    std::vector<RecordedFile> installed;  // DONE: the new files, named below the product folder
+    std::vector<RecordedFile> installed;  // new files put in place before a record named them
 };
 
 // "F\t<folder>\t<name>\t<size>\t<checksum>": a new file in place, as written.
@@ -122,6 +122,46 @@ bool ParseInstalled(const std::vector<std::string>& fields, RecordedFile& file) 
     }
     file.path = fields[1] == "1" ? std::string(kDrawingLibraryName) + "\\" + fields[2] : fields[2];
     return true;
+}
+
+// The line of a new file in place, as written: "F\t<folder>\t<name>\t<size>\t<checksum>".
+std::string InstalledLine(int folder, const std::string& name, std::uint64_t size, std::uint32_t crc) {
+    char checksum[16];
+    std::snprintf(checksum, sizeof checksum, "%08X", static_cast<unsigned>(crc));
+    return "F\t" + std::to_string(folder) + "\t" + name + "\t" + std::to_string(size) + "\t" + checksum +
+           "\r\n";
+}
+
+// The lines of files named below the product folder, as ParseInstalled reads them back.
+std::string InstalledLines(const std::vector<RecordedFile>& installed) {
+    const std::string library = std::string(kDrawingLibraryName) + "\\";
+    std::string lines;
+    for (const RecordedFile& file : installed) {
+        const bool inLibrary = text936::EqualsNoCase(file.path.substr(0, library.size()), library);
+        lines += InstalledLine(inLibrary ? 1 : 0, inLibrary ? file.path.substr(library.size()) : file.path,
+                               file.size, file.crc);
+    }
+    return lines;
+}
+
+// Writes the journal's text whole under a new name, then renames it over the one before: never half
+// a journal.
+bool WriteJournalText(platform::FileSystem& files,
+                      const std::string& productFolder,
+                      const std::string& text) {
+    const std::string being = JoinPath(productFolder, kSwapJournalBeingWritten);
+    const std::string path = JoinPath(productFolder, kSwapJournalName);
+    if (!text936::FitsBuffer(being, kPathBufferSize) || !text936::FitsBuffer(path, kPathBufferSize))
+        return false;
+    DeleteName(files, being);  // left by a run cut off while writing it
+    if (files.WriteNewFile(being, text) && files.Rename(being, path))
+        return true;
+    DeleteName(files, being);
+    return false;
+}
+
+std::string JournalHead(const std::string& tag, const char* state) {
+    return std::string(kJournalHead) + "\r\nTAG\t" + tag + "\r\nSTATE\t" + state + "\r\n";
 }
 
 std::vector<std::string> SplitTabs(const std::string& line) {
@@ -163,7 +203,7 @@ std::optional<JournalFile> ParseJournal(const std::string& text) {
         return std::nullopt;
     for (std::size_t i = 3; i + 1 < lines.size(); ++i) {
         const auto fields = SplitTabs(lines[i]);
-        if (journal.state == kDone && !fields.empty() && fields[0] == "F") {
+        if (!fields.empty() && fields[0] == "F" && journal.state != kCleaning) {
             RecordedFile file;
             if (!ParseInstalled(fields, file))
                 return std::nullopt;
@@ -250,9 +290,13 @@ bool FileSwap::IsLinkName(int folder, const std::string& name) {
 }
 
 bool FileSwap::WriteJournal(const char* state, bool withEntries) {
-    std::string text = std::string(kJournalHead) + "\r\nTAG\t" + tag_ + "\r\nSTATE\t" + state + "\r\n";
+    const bool cleaning = std::string(state) == kCleaning;
+    // Once the swap begins, the new files are named too: a run that finishes it knows what it put in
+    // place. After the record (cleaning), it describes every file.
+    const bool namesNew = std::string(state) == kSwapping || std::string(state) == kDone;
+    std::string text = JournalHead(tag_, state) + (cleaning ? std::string() : InstalledLines(carried_));
     if (withEntries) {
-        const bool swapDone = std::string(state) == kCleaning || std::string(state) == kDone;
+        const bool swapDone = cleaning || std::string(state) == kDone;
         for (const Entry& entry : entries_) {
             if (swapDone && !entry.backedUp)
                 continue;
@@ -260,25 +304,17 @@ bool FileSwap::WriteJournal(const char* state, bool withEntries) {
                     entry.target + "\t" + entry.staged + "\t" + entry.backup + "\r\n";
         }
         for (const Entry& entry : entries_) {
-            if (std::string(state) != kDone || !entry.shipped)
-                continue;
-            char checksum[16];
-            std::snprintf(checksum, sizeof checksum, "%08X", static_cast<unsigned>(entry.content.crc));
-            text += "F\t" + std::to_string(entry.folder) + "\t" + entry.target + "\t" +
-                    std::to_string(entry.content.size) + "\t" + checksum + "\r\n";
+            if (namesNew && entry.shipped)
+                text += InstalledLine(entry.folder, entry.target, entry.content.size, entry.content.crc);
         }
     }
-    text += "END\r\n";
-    const std::string being = PathOf(0, kSwapJournalBeingWritten);
-    const std::string path = PathOf(0, kSwapJournalName);
-    if (!text936::FitsBuffer(being, kPathBufferSize) || !text936::FitsBuffer(path, kPathBufferSize))
-        return false;
-    DeleteName(files_, being);  // left by a run cut off while writing it
-    // Written whole under a new name, then renamed over the one before: never half a journal.
-    if (files_.WriteNewFile(being, text) && files_.Rename(being, path))
-        return true;
-    DeleteName(files_, being);
-    return false;
+    return WriteJournalText(files_, productFolder_, text + "END\r\n");
+}
+
+void FileSwap::LeaveJournal() {
+    // What an earlier run put in place stays listed until a record describes the folder again.
+    if (carried_.empty() || !WriteJournal(kDone, false))
+        DeleteName(files_, PathOf(0, kSwapJournalName));
 }
 
 bool FileSwap::Stage(const std::string& folder,
@@ -387,11 +423,11 @@ bool FileSwap::Swap() {
     }
     // An undo that did not go through stays in the journal, with every backup, for the next run to
     // finish: nothing of it may be discarded now.
+    entries_.clear();
     if (undone)
-        DeleteName(files_, PathOf(0, kSwapJournalName));
+        LeaveJournal();
     else
         begun_ = false;
-    entries_.clear();
     return false;
 }
 
@@ -413,7 +449,7 @@ void FileSwap::Discard() {
     if (begun_) {
         DeleteTagged(files_, productFolder_, tag_);
         DeleteTagged(files_, libraryFolder_, tag_);
-        DeleteName(files_, PathOf(0, kSwapJournalName));
+        LeaveJournal();
     }
     begun_ = false;
 }
@@ -539,11 +575,16 @@ std::vector<RecordedFile> FinishOrUndoEarlierSwap(platform::FileSystem& files,
     DeleteTagged(files, libraryFolder, earlier->tag);
     if (earlier->state == kCleaning || earlier->state == kDone)
         journal.Note("已删除上次安装留下的旧文件（" + productFolder + "）");
-    if (earlier->state == kDone)
+    if (!earlier->installed.empty())
         journal.Note("上次安装在写入安装记录之前中断，它替换到位的 " +
                      std::to_string(earlier->installed.size()) + " 个文件按新版本处理（" + productFolder +
                      "）");
-    DeleteName(files, journalPath);
+    // Those files stay listed, in a journal of nothing else, till the run that carries them on
+    // writes its own or a record describes them; the uninstall removes them itself.
+    if (undo || earlier->installed.empty() ||
+        !WriteJournalText(files, productFolder,
+                          JournalHead(earlier->tag, kDone) + InstalledLines(earlier->installed) + "END\r\n"))
+        DeleteName(files, journalPath);
     return earlier->installed;
 }
 

@@ -51,11 +51,17 @@ class FileSwap {
                      platform::OpenedFile& from,
                      platform::ContentCheck& copied);
     std::size_t StagedCount() const { return entries_.size(); }
+    // Files an earlier run put in place before it was cut off, which no record describes yet
+    // (FinishOrUndoEarlierSwap's result): every journal this swap writes lists them as well, also
+    // after a staging discarded or a swap undone, until Recorded(); an uninstall meanwhile reads
+    // them there. Set before Begin.
+    void Carry(std::vector<RecordedFile> unrecorded) { carried_ = std::move(unrecorded); }
 
     // Puts every staged file in place. False when a rename failed: every file is then as before the
     // swap, the staged ones deleted, and `failedFile` and `failureReason` say which and why.
     bool Swap();
-    // Deletes what was staged and the journal: the folders are as before Begin.
+    // Deletes what was staged and the journal (which keeps listing only what is carried): the
+    // folders are as before Begin.
     void Discard();
     // After a whole swap: deletes the old files' backups. A backup that cannot go now (a module
     // AutoCAD has loaded) goes at the next restart, and stays listed in the journal for the next run.
@@ -89,6 +95,8 @@ class FileSwap {
     std::string FolderOf(int index) const { return index == 0 ? productFolder_ : libraryFolder_; }
     std::string PathOf(int folder, const std::string& name) const;
     bool WriteJournal(const char* state, bool withEntries);
+    // After a staging discarded or a swap undone: the journal goes, or lists only what is carried.
+    void LeaveJournal();
     // Whether `name` in the folder leads elsewhere (a link, a dangling one included).
     bool IsLinkName(int folder, const std::string& name);
     // Puts one entry back as it was before the swap.
@@ -100,6 +108,7 @@ class FileSwap {
     std::string libraryFolder_;
     std::string tag_;
     std::vector<Entry> entries_;
+    std::vector<RecordedFile> carried_;
     bool begun_ = false;
 };
 
@@ -107,7 +116,8 @@ class FileSwap {
 // both held by the caller: a staging without a swap is deleted; a swap half done is finished when
 // every staged file is still there and undone otherwise, or always undone with `undo` (the
 // uninstall, whose record describes the files before that swap); backups of a finished swap are
-// deleted. Each step is noted in `journal`. Nothing happens without a journal file of ours.
+// deleted. Each step is noted in `journal`. Nothing happens without a journal file of ours. Unless
+// `undo`, a journal that named new files is left listing only those, for the run that goes on.
 // Returns the shipped files a finished swap put in place before its run wrote their record: names
 // below the product folder, with the size and checksum each had when it was written.
 std::vector<RecordedFile> FinishOrUndoEarlierSwap(platform::FileSystem& files,

@@ -232,9 +232,11 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
         return StopAtLevel(context, page, held, result, installPath);
     }
     // What a run cut off part way left here is finished or undone before this one begins.
-    FinishOrUndoEarlierSwap(services.files, journal, productFolder, libraryFolder);
+    std::vector<RecordedFile> unrecorded =
+        FinishOrUndoEarlierSwap(services.files, journal, productFolder, libraryFolder);
 
     FileSwap swap(services.files, journal, productFolder, libraryFolder);
+    swap.Carry(std::move(unrecorded));
     swap.systemError = [&services] {
         return platform::DescribeSystemError(services.environment.LastError());
     };

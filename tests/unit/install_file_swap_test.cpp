@@ -200,6 +200,9 @@ TEST(CutSwap, TheNextRunLeavesAllNewOrAllOld) {
         const bool swapped = swap.Swap();
         backend.failures.StopAtCheck(0);
         install::FinishOrUndoEarlierSwap(backend.files, journal, kProduct, kLibrary);
+        // A finished swap's new files stay named, in a journal of nothing else, till a run carries
+        // them on; recovered once more (as the uninstall does), that journal changes no file.
+        install::FinishOrUndoEarlierSwap(backend.files, journal, kProduct, kLibrary, true);
         const auto a = backend.files.ReadFile(In(kProduct, "A.ARX"));
         const auto b = backend.files.ReadFile(In(kProduct, "B.ARX"));
         ASSERT_TRUE(a && b) << "cut at " << cut;

@@ -273,6 +273,21 @@ TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaim
         EXPECT_EQ(UninstallLeaves(upgraded), clean.afterUpgradeAndUninstall)
             << "uninstalled after an upgrade cut off at call " << n;
 
+        // The same cut, then a run that stops at its first copy, then the quiet uninstall: the same.
+        Machine restarted;
+        restarted.backend.prompts.defaultAnswer = platform::kIdAbort;
+        restarted.Install();
+        Upgrade(restarted);
+        restarted.backend.failures.StopAtCheck(before + n);
+        restarted.Install();
+        restarted.backend.failures.StopAtCheck(0);
+        Upgrade(restarted);
+        restarted.backend.files.AddFile(In(kSource, "Brelix2010.arx"), "newest Brelix2010.arx");
+        restarted.backend.failures.Fail(Operation::CopyFile, "*", 1);
+        restarted.Install();
+        EXPECT_EQ(UninstallLeaves(restarted), clean.afterUpgradeAndUninstall)
+            << "uninstalled after an upgrade cut off at call " << n << " and a run that stopped";
+
         // The program is cut off at call n (nothing after it has effect), then runs again whole.
         Machine stopped;
         stopped.backend.prompts.defaultAnswer = platform::kIdAbort;
