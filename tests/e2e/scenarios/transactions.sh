@@ -63,8 +63,9 @@ scenario_reinstall_killed_at_a_dozen_moments() {
         expect_eq "staged files left after moment $round" "$(staged_left "$PRODUCT")" ""
     done
 
-    # Killed once more, then the quiet uninstall: no shipped file of either version, nothing staged
-    # or half written is left, and the user's files stay.
+    # Killed once more, then a run that stops at a file another program holds open, then the quiet
+    # uninstall: no shipped file of any version, nothing staged or half written is left, and the
+    # user's files stay.
     put_payload 20250303
     (cd "$SETUP_DIR" && exec wine SetUp.exe /S /KEEP=ALL) >/dev/null 2>&1 &
     pid=$!
@@ -72,6 +73,11 @@ scenario_reinstall_killed_at_a_dozen_moments() {
     pkill -9 -f 'SetUp.exe /S /KEEP=ALL' 2>/dev/null
     wait "$pid" 2>/dev/null
     e2e_settle "$WINEPREFIX"
+    put_payload 20250404
+    start_background holder.exe hold "C:\\Brelix\\$PRODUCT_NAME\\BRELIX2010.ARX" 'C:\e2e\release.flag' || return 1
+    silent /S /KEEP=ALL
+    stop_background
+    expect_eq "a run at a file held open after the kill" "$SILENT_EXIT" 6
     run_quiet_uninstall
     expect_eq "staged files left after the uninstall" "$(staged_left "$DRIVE_C/Brelix" 2>/dev/null)" ""
     for name in BRELIX2004.ARX BRELIX2010.ARX Brelix.dll 使用说明.txt "$LIBRARY/说明.txt" 部件001.dat \
