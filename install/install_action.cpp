@@ -234,6 +234,9 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     // What a run cut off part way left here is finished or undone before this one begins.
     std::vector<RecordedFile> unrecorded =
         FinishOrUndoEarlierSwap(services.files, journal, productFolder, libraryFolder);
+    // Files such a run put in place go into this run's record too, even those it no longer ships.
+    for (const RecordedFile& file : unrecorded)
+        journal.FileInstalled(state::InstalledFile{JoinPath(productFolder, file.path), file.size, file.crc});
 
     FileSwap swap(services.files, journal, productFolder, libraryFolder);
     swap.Carry(std::move(unrecorded));

@@ -273,7 +273,8 @@ TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaim
         EXPECT_EQ(UninstallLeaves(upgraded), clean.afterUpgradeAndUninstall)
             << "uninstalled after an upgrade cut off at call " << n;
 
-        // The same cut, then a run that stops at its first copy, then the quiet uninstall: the same.
+        // The same cut, then a run that stops at its first copy, then a whole one of a version that no
+        // longer ships NEW.DAT, then the quiet uninstall: the same.
         Machine restarted;
         restarted.backend.prompts.defaultAnswer = platform::kIdAbort;
         restarted.Install();
@@ -285,6 +286,9 @@ TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaim
         restarted.backend.files.AddFile(In(kSource, "Brelix2010.arx"), "newest Brelix2010.arx");
         restarted.backend.failures.Fail(Operation::CopyFile, "*", 1);
         restarted.Install();
+        restarted.backend.files.DeleteFile(In(kSource, "NEW.DAT"));
+        EXPECT_TRUE(restarted.Install())
+            << "after an upgrade cut off at call " << n << " and a run that stopped";
         EXPECT_EQ(UninstallLeaves(restarted), clean.afterUpgradeAndUninstall)
             << "uninstalled after an upgrade cut off at call " << n << " and a run that stopped";
 
