@@ -557,6 +557,9 @@ std::unique_ptr<OpenedFile> MemoryFileSystem::OpenFile(const std::string& path, 
     Reached reached = Walk(path, openFollowsLinks_);
     if (!reached.node || reached.node->isFolder || reached.node->locked || reached.node->running)
         return nullptr;
+    // Asking for deletion fails while another handle holds the file without sharing it.
+    if (mayDelete && HeldOpen(*reached.node))
+        return nullptr;
     return std::make_unique<MemoryOpenedFile>(failures_, path, reached.path, reached.node, reached.parent,
                                               mayDelete);
 }

@@ -289,7 +289,8 @@ TEST_P(FilesContract, MoveThatCannotBeMadeLeavesTheSource) {
 
 TEST_P(FilesContract, ReadInPiecesGivesTheWholeContentInOrder) {
     std::string content;
-    for (int i = 0; i < 70000; ++i)
+    // Larger than one piece of any backend's reads.
+    for (int i = 0; i < 300000; ++i)
         content += static_cast<char>(i * 7 + i / 256);
     ASSERT_TRUE(backend->WriteFile(InScratch("large.arx"), content));
     ASSERT_TRUE(backend->WriteFile(InScratch("empty.cfg"), ""));
@@ -388,6 +389,13 @@ TEST_P(FilesContract, AFileOpenedToDeleteIsCheckedAndDeletedThroughItsHandle) {
     EXPECT_EQ(files().OpenToDelete(InScratch("missing.arx")), nullptr);
     EXPECT_EQ(files().OpenToDelete(InScratch("temp")), nullptr);
 
+    {
+        // Held open to be read, sharing no deletion: it opens to be read again, not to be deleted.
+        const auto reader = files().OpenToRead(InScratch("钢梁.ARX"));
+        ASSERT_TRUE(reader);
+        EXPECT_TRUE(files().OpenToRead(InScratch("钢梁.ARX")));
+        EXPECT_EQ(files().OpenToDelete(InScratch("钢梁.ARX")), nullptr);
+    }
     auto file = files().OpenToDelete(InScratch("钢梁.ARX"));
     ASSERT_TRUE(file);
     EXPECT_EQ(file->Size(), 14u);

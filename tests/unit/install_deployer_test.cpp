@@ -337,12 +337,17 @@ TEST_F(DeployerTest, ARepairCopiesOnlyWhatIsNotAlreadyAsItsCopyWouldBe) {
          [](auto& files, const std::string& at) {
              files.AddFile(at, "shipped FORGED.ARY");
              files.TakeLastWrite(at, In(kSource, "FORGED.ARX"));
+             platform::DirEntry forged, source;
+             ASSERT_TRUE(files.FindFirst(at, forged) && files.FindFirst(In(kSource, "FORGED.ARX"), source));
+             EXPECT_EQ(forged.lastWrite, source.lastWrite);
          },
          true},
         {"READONLY.ARX", [](auto& files, const std::string& at) { files.SetAttributes(at, kAttrReadOnly); },
          true},
         {"HIDDEN.ARX", [](auto& files, const std::string& at) { files.SetAttributes(at, kAttrHidden); },
          true},
+        {"SYSTEM.ARX",
+         [](auto& files, const std::string& at) { files.SetAttributes(at, platform::kAttrSystem); }, true},
         {"LINKED.ARX",
          [](auto& files, const std::string& at) { files.AddHardLink("D:\\Tools\\其他.ARX", at); }, true},
     };
@@ -369,6 +374,19 @@ TEST_F(DeployerTest, ARepairCopiesOnlyWhatIsNotAlreadyAsItsCopyWouldBe) {
     }
     EXPECT_EQ(backend.files.ReadFile("D:\\Tools\\其他.ARX"), "shipped LINKED.ARX");
     EXPECT_THAT(backend.prompts.shown, IsEmpty());
+}
+
+// Another program reading an installed file, sharing no deletion, keeps it from being swapped: the copy
+// question comes as ever, even when the file is already as its copy would be.
+TEST_F(DeployerTest, AnInstalledFileHeldOpenIsAskedAboutThoughItIsUnchanged) {
+    backend.files.AddFile(In(kSource, "A.ARX"), "module");
+    ASSERT_TRUE(DeployFiles());
+    const auto reader = backend.files.OpenToRead(In(kProduct, "A.ARX"));
+    ASSERT_TRUE(reader);
+    backend.prompts.answers = {platform::kIdIgnore};
+    EXPECT_TRUE(DeployFiles());
+    ASSERT_EQ(backend.prompts.shown.size(), 1u);
+    EXPECT_EQ(backend.prompts.shown[0].text, CopyFailedText(In(kProduct, "A.ARX")));
 }
 
 // Under Wine a link put in the file's place after the listing is followed when the file is opened:
