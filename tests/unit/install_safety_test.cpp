@@ -308,6 +308,56 @@ TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaim
     std::printf("fault sweep: %ld platform calls, %d installation runs\n", calls, runs);
 }
 
+// An upgrade cut off after its swap (the library replaced too), then the next run cut off at any call,
+// then a whole run of a version that no longer ships NEW.DAT or the library's 梁.SJY, then the quiet
+// uninstall: what is left is what the same runs leave when none is cut off.
+TEST(FaultSweep, FilesOfARunCutAfterItsSwapAreCarriedThroughAnotherCutOffRun) {
+    const auto upgraded = [](Machine& machine) {
+        machine.page.keepDrawingLibrary = 0;
+        machine.backend.prompts.defaultAnswer = platform::kIdAbort;
+        machine.Install();
+        Upgrade(machine);
+        return machine.backend.failures.CheckCount();
+    };
+    const auto lastVersion = [](Machine& machine) {
+        machine.backend.files.AddFile(In(kSource, "Brelix2010.arx"), "newest Brelix2010.arx");
+        ASSERT_TRUE(machine.backend.files.DeleteFile(In(kSource, "NEW.DAT")));
+        ASSERT_TRUE(machine.backend.files.DeleteFile(In(In(kSource, "Brelix扩展绘图库"), "梁.SJY")));
+    };
+    Machine whole;
+    upgraded(whole);
+    ASSERT_TRUE(whole.Install());
+    lastVersion(whole);
+    const long before = whole.backend.failures.CheckCount();
+    ASSERT_TRUE(whole.Install());
+    const long calls = whole.backend.failures.CheckCount() - before;
+    const std::string expected = UninstallLeaves(whole);
+
+    // The first call at which the upgrade's journal names the new files it put in place.
+    long cut = 1;
+    for (;; ++cut) {
+        Machine probe;
+        probe.backend.failures.StopAtCheck(upgraded(probe) + cut);
+        probe.Install();
+        const auto swapJournal = probe.backend.files.ReadFile(In(kProduct, "~BrelixSetup.swp"));
+        if (swapJournal && swapJournal->find("STATE\tDONE") != std::string::npos)
+            break;
+        ASSERT_LT(cut, 1000);
+    }
+    for (long n = 1; n <= calls; ++n) {
+        Machine machine;
+        machine.backend.failures.StopAtCheck(upgraded(machine) + cut);
+        machine.Install();
+        machine.backend.failures.StopAtCheck(0);
+        lastVersion(machine);
+        machine.backend.failures.StopAtCheck(machine.backend.failures.CheckCount() + n);
+        machine.Install();
+        machine.backend.failures.StopAtCheck(0);
+        EXPECT_TRUE(machine.Install()) << "a whole run after a second run cut off at call " << n;
+        EXPECT_EQ(UninstallLeaves(machine), expected) << "a second run cut off at call " << n;
+    }
+}
+
 // HKLM as a dump shows it.
 std::string MachineKeys(const Machine& machine) {
     const std::string all = machine.backend.registry.Dump();
