@@ -222,16 +222,19 @@ std::optional<JournalFile> ParseJournal(const std::string& text) {
 
 // The journal's text, read through a handle that must be the journal file itself in the held
 // product folder: not a link, no second name.
+// `unread` is set when the journal is there but could not be opened or read.
 std::optional<std::string> ReadJournal(platform::FileSystem& files,
                                        const std::string& productFolder,
-                                       state::InstallJournal& journal) {
+                                       state::InstallJournal& journal,
+                                       bool& unread) {
     const std::string path = JoinPath(productFolder, kSwapJournalName);
-    if (!Exists(files, path))
-        return std::nullopt;
+    // Opened first, and looked for only when that fails: one failed call never passes for no journal.
     const auto opened = files.OpenToRead(path);
-    const std::string folderFinal = files.FinalPath(productFolder);
-    if (!opened || (opened->Attributes() & platform::kAttrReparsePoint) || opened->LinkCount() != 1 ||
-        folderFinal.empty() ||
+    if (!opened && !Exists(files, path))
+        return std::nullopt;
+    const std::string folderFinal = opened ? files.FinalPath(productFolder) : std::string();
+    unread = !opened || folderFinal.empty();
+    if (unread || (opened->Attributes() & platform::kAttrReparsePoint) || opened->LinkCount() != 1 ||
         !text936::EqualsNoCase(opened->FinalPath(), JoinPath(folderFinal, kSwapJournalName))) {
         journal.Problem("无法确认 " + path + " 是上次安装的记录，没有按它处理");
         return std::nullopt;
@@ -239,6 +242,7 @@ std::optional<std::string> ReadJournal(platform::FileSystem& files,
     std::string text;
     if (!opened->ReadPieces(kLargestJournal,
                             [&text](const char* data, std::size_t size) { text.append(data, size); })) {
+        unread = true;
         journal.Problem("无法读取上次中断的安装的记录 " + path);
         return std::nullopt;
     }
@@ -312,9 +316,12 @@ bool FileSwap::WriteJournal(const char* state, bool withEntries) {
 }
 
 void FileSwap::LeaveJournal() {
-    // What an earlier run put in place stays listed until a record describes the folder again.
-    if (carried_.empty() || !WriteJournal(kDone, false))
+    // What an earlier run put in place stays listed until a record describes the folder again; a
+    // journal that cannot be shortened lists it all the same.
+    if (carried_.empty())
         DeleteName(files_, PathOf(0, kSwapJournalName));
+    else
+        WriteJournal(kDone, false);
 }
 
 bool FileSwap::Stage(const std::string& folder,
@@ -502,7 +509,8 @@ std::vector<RecordedFile> FinishOrUndoEarlierSwap(platform::FileSystem& files,
                                                   state::InstallJournal& journal,
                                                   const std::string& productFolder,
                                                   const std::string& libraryFolder,
-                                                  bool undo) {
+                                                  bool undo,
+                                                  bool* unread) {
     const std::string journalPath = JoinPath(productFolder, kSwapJournalName);
     // A journal cut off while it was written never took its name: nothing was staged after it. Nor
     // did the files a deletion cut off had made to take a name (FileSystem::DeleteName).
@@ -511,7 +519,10 @@ std::vector<RecordedFile> FinishOrUndoEarlierSwap(platform::FileSystem& files,
         for (int n = 0; n < 4; ++n)
             DeleteName(files, JoinPath(folder, "~BrelixSetup." + std::to_string(n) + ".del"));
     }
-    const auto text = ReadJournal(files, productFolder, journal);
+    bool notRead = false;
+    const auto text = ReadJournal(files, productFolder, journal, notRead);
+    if (unread)
+        *unread = notRead;
     if (!text)
         return {};
     const auto earlier = ParseJournal(*text);

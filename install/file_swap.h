@@ -119,11 +119,13 @@ class FileSwap {
 // deleted. Each step is noted in `journal`. Nothing happens without a journal file of ours. Unless
 // `undo`, a journal that named new files is left listing only those, for the run that goes on.
 // Returns the shipped files a finished swap put in place before its run wrote their record: names
-// below the product folder, with the size and checksum each had when it was written.
+// below the product folder, with the size and checksum each had when it was written. `unread`, when
+// given, tells whether a journal was there that could not be opened or read, and stays.
 std::vector<RecordedFile> FinishOrUndoEarlierSwap(platform::FileSystem& files,
                                                   state::InstallJournal& journal,
                                                   const std::string& productFolder,
                                                   const std::string& libraryFolder,
-                                                  bool undo = false);
+                                                  bool undo = false,
+                                                  bool* unread = nullptr);
 
 }  // namespace install

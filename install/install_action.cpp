@@ -36,6 +36,9 @@ constexpr char kRootNotMadeBefore[] = "无法创建安装目录 ";
 constexpr char kRootNotMadeAfter[] = " !\n\n请确认磁盘存在并且可以写入，或选择其他安装路径。";
 constexpr char kNotSavedBefore[] = "无法保存您要保留的文件：\n\n";
 constexpr char kNotSavedAfter[] = "\n\n为避免丢失您的配置，安装已停止，没有做任何更改。";
+constexpr char kSwapJournalUnreadBefore[] = "无法处理上次中断的安装留下的记录 ";
+constexpr char kSwapJournalUnreadAfter[] =
+    " !\n\n为避免丢失上次安装的文件，安装已停止，没有做任何更改。请稍后重新安装。";
 constexpr char kRecordUnreadableText[] =
     "无法读取上次安装的位置，您要保留的配置无法保存 !\n\n为避免丢失您的配置，安装已停止，没有做任何更改。";
 constexpr char kLinkInRootBefore[] = "安装路径中的 ";
@@ -232,8 +235,16 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
         return StopAtLevel(context, page, held, result, installPath);
     }
     // What a run cut off part way left here is finished or undone before this one begins.
+    bool unread = false;
     std::vector<RecordedFile> unrecorded =
-        FinishOrUndoEarlierSwap(services.files, journal, productFolder, libraryFolder);
+        FinishOrUndoEarlierSwap(services.files, journal, productFolder, libraryFolder, false, &unread);
+    // This run's own journal would take the place of one that could not be read, and what it names.
+    if (unread) {
+        const std::string swapJournal = JoinPath(productFolder, kSwapJournalName);
+        journal.Note("无法处理 " + swapJournal + "，安装已停止");
+        held.RemoveWhatWasMade();
+        return StopUnchanged(context, page, kSwapJournalUnreadBefore + swapJournal + kSwapJournalUnreadAfter);
+    }
     // Files such a run put in place go into this run's record too, even those it no longer ships.
     for (const RecordedFile& file : unrecorded)
         journal.FileInstalled(state::InstalledFile{JoinPath(productFolder, file.path), file.size, file.crc});
@@ -295,12 +306,16 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     progress.StepIt();
 
     keeper.RecordProductFolder();
-    if (setupFolder)
-        PrepareUninstall(context, productFolder, *setupFolder);
-    // Only now does the record describe the new files; till here the swap's journal did.
-    swap.Recorded();
-    if (!pending.Unmark())
-        journal.Problem("未能删除 " + RecordKeyDisplayName(services.registry) + " " + kPendingValueName);
+    const bool recorded = setupFolder && PrepareUninstall(context, productFolder, *setupFolder);
+    // Only now does the record describe the new files; till here the swap's journal did, and without
+    // a record it goes on doing so, with the mark naming the folder.
+    if (recorded) {
+        swap.Recorded();
+        if (!pending.Unmark())
+            journal.Problem("未能删除 " + RecordKeyDisplayName(services.registry) + " " + kPendingValueName);
+    } else {
+        pending.Keep();
+    }
     progress.SetPos(kProgressMaximum);
     context.journal.SetOutcome(context.journal.HasProblems() ? state::InstallOutcome::InstalledWithProblems
                                                              : state::InstallOutcome::Installed);

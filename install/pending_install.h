@@ -29,6 +29,8 @@ class PendingInstallation {
     // Takes the mark away now; an earlier run's mark of another folder stays, for the uninstall to
     // clean that folder too. False when this run's mark is still there; it then stays.
     bool Unmark();
+    // The run ends without its record: the mark stays, for the uninstall to find the folder by.
+    void Keep() { marked_ = false; }
 
   private:
     platform::Registry& registry_;

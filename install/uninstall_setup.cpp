@@ -85,7 +85,7 @@ std::optional<std::string> MakeSetupFolder(InstallContext& context) {
     return std::nullopt;
 }
 
-void PrepareUninstall(InstallContext& context,
+bool PrepareUninstall(InstallContext& context,
                       const std::string& productFolder,
                       const std::string& setupFolder) {
     platform::Services& services = context.services;
@@ -96,7 +96,7 @@ void PrepareUninstall(InstallContext& context,
     if (!text936::FitsBuffer(uninstaller, kPathBufferSize) ||
         !text936::FitsBuffer(JoinPath(setupFolder, kInstallRecordBeingWritten), kPathBufferSize)) {
         journal.Problem("安装程序文件夹路径过长，未能登记卸载程序");
-        return;
+        return false;
     }
 
     platform::OpenedFile* program = files.ProgramFile();
@@ -121,7 +121,8 @@ void PrepareUninstall(InstallContext& context,
     }
     MergeRecord(record, RecordFromJournal(journal, productFolder));
     record.productFolder = productFolder;
-    if (WriteInstallRecord(files, setupFolder, record)) {
+    const bool recorded = WriteInstallRecord(files, setupFolder, record);
+    if (recorded) {
         journal.Note("已写入安装记录 " + recordFile);
         for (const EarlierFolder& kept : record.earlierFolders)
             journal.Note("安装记录保留早先的产品文件夹 " + kept.folder + "（卸载时删除其中安装的文件）");
@@ -145,6 +146,7 @@ void PrepareUninstall(InstallContext& context,
         journal.Note("已写入卸载项 " + where);
     else
         journal.Problem("未能写入卸载项 " + where);
+    return recorded;
 }
 
 }  // namespace install

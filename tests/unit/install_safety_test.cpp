@@ -308,9 +308,10 @@ TEST(FaultSweep, EveryFailedOrStoppedCallKeepsTheUsersFilesAndSuccessIsOnlyClaim
     std::printf("fault sweep: %ld platform calls, %d installation runs\n", calls, runs);
 }
 
-// An upgrade cut off after its swap (the library replaced too), then the next run cut off at any call,
-// then a whole run of a version that no longer ships NEW.DAT or the library's 梁.SJY, then the quiet
-// uninstall: what is left is what the same runs leave when none is cut off.
+// An upgrade cut off after its swap (the library replaced too), then the next run cut off at any call
+// or stopped by any call that fails (a journal it cannot read stops it unchanged), then a whole run of a
+// version that no longer ships NEW.DAT or the library's 梁.SJY, then the quiet uninstall: what is left is
+// what the same runs leave when none is cut off.
 TEST(FaultSweep, FilesOfARunCutAfterItsSwapAreCarriedThroughAnotherCutOffRun) {
     const auto upgraded = [](Machine& machine) {
         machine.page.keepDrawingLibrary = 0;
@@ -344,17 +345,26 @@ TEST(FaultSweep, FilesOfARunCutAfterItsSwapAreCarriedThroughAnotherCutOffRun) {
             break;
         ASSERT_LT(cut, 1000);
     }
-    for (long n = 1; n <= calls; ++n) {
-        Machine machine;
-        machine.backend.failures.StopAtCheck(upgraded(machine) + cut);
-        machine.Install();
-        machine.backend.failures.StopAtCheck(0);
-        lastVersion(machine);
-        machine.backend.failures.StopAtCheck(machine.backend.failures.CheckCount() + n);
-        machine.Install();
-        machine.backend.failures.StopAtCheck(0);
-        EXPECT_TRUE(machine.Install()) << "a whole run after a second run cut off at call " << n;
-        EXPECT_EQ(UninstallLeaves(machine), expected) << "a second run cut off at call " << n;
+    for (const bool failing : {false, true}) {
+        for (long n = 1; n <= calls; ++n) {
+            Machine machine;
+            machine.backend.failures.StopAtCheck(upgraded(machine) + cut);
+            machine.Install();
+            machine.backend.failures.StopAtCheck(0);
+            lastVersion(machine);
+            const long at = machine.backend.failures.CheckCount() + n;
+            if (failing)
+                machine.backend.failures.FailCheck(at);
+            else
+                machine.backend.failures.StopAtCheck(at);
+            machine.Install();
+            machine.backend.failures.StopAtCheck(0);
+            machine.backend.failures.FailCheck(0);
+            const std::string second =
+                std::string(failing ? "failing" : "cut off") + " at call " + std::to_string(n);
+            EXPECT_TRUE(machine.Install()) << "a whole run after a second run " << second;
+            EXPECT_EQ(UninstallLeaves(machine), expected) << "a second run " << second;
+        }
     }
 }
 
