@@ -451,6 +451,15 @@ TEST(FaultSweep, TheMarkGoesOnlyWhenTheWorkItStandsForIsDone) {
     EXPECT_TRUE(cut.backend.registry.GetValue(RootKey::LocalMachine, kRecordKey, "InstallingInto"));
     EXPECT_EQ(UninstallLeaves(cut).find(kProduct), std::string::npos);
 
+    // A first installation whose record cannot be written keeps its mark: the uninstall finds the
+    // folder by it.
+    Machine unrecorded(Earlier::None);
+    unrecorded.backend.failures.Fail(Operation::WriteFile, In(kSetupFolder, "Brelix安装记录.txt.new"));
+    EXPECT_FALSE(unrecorded.Install());
+    EXPECT_TRUE(unrecorded.backend.registry.GetValue(RootKey::LocalMachine, kRecordKey, "InstallingInto"));
+    unrecorded.backend.failures.Fail(Operation::WriteFile, In(kSetupFolder, "Brelix安装记录.txt.new"), 0);
+    EXPECT_EQ(UninstallLeaves(unrecorded).find(kProduct), std::string::npos);
+
     for (const char* mark : {"C:\\", "D:\\Tools", "Brelix结构工具箱", ""}) {
         Machine machine(Earlier::None);
         machine.backend.registry.SetString(RootKey::LocalMachine, kRecordKey, "InstallingInto", mark);
