@@ -229,12 +229,17 @@ std::optional<std::string> ReadJournal(platform::FileSystem& files,
                                        bool& unread) {
     const std::string path = JoinPath(productFolder, kSwapJournalName);
     // Opened first, and looked for only when that fails: one failed call never passes for no journal.
+    // A link or a folder under its name is no journal of ours, unread or not.
     const auto opened = files.OpenToRead(path);
-    if (!opened && !Exists(files, path))
+    const auto attributes =
+        opened ? std::optional<std::uint32_t>(opened->Attributes()) : files.GetAttributes(path);
+    if (!attributes)
         return std::nullopt;
     const std::string folderFinal = opened ? files.FinalPath(productFolder) : std::string();
-    unread = !opened || folderFinal.empty();
-    if (unread || (opened->Attributes() & platform::kAttrReparsePoint) || opened->LinkCount() != 1 ||
+    unread = !(*attributes & (platform::kAttrReparsePoint | platform::kAttrDirectory)) &&
+             (!opened || folderFinal.empty());
+    if (unread || !opened || (opened->Attributes() & platform::kAttrReparsePoint) ||
+        opened->LinkCount() != 1 ||
         !text936::EqualsNoCase(opened->FinalPath(), JoinPath(folderFinal, kSwapJournalName))) {
         journal.Problem("无法确认 " + path + " 是上次安装的记录，没有按它处理");
         return std::nullopt;

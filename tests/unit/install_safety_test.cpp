@@ -610,6 +610,28 @@ class LinesSink : public platform::LogSink {
     std::vector<std::string> lines;
 };
 
+// A swap journal that is there but cannot be read stops the run before it changes anything: its own
+// would take the place of what that one names. A link under the journal's name is none of ours and
+// is replaced, as ever.
+TEST(Journal, OneThatCannotBeReadStopsTheRunUnchangedALinkInItsPlaceDoesNot) {
+    Machine locked;
+    locked.backend.files.AddFile(In(kProduct, "~BrelixSetup.swp"), "BRELIX-SWAP\r\n");
+    locked.backend.files.Lock(In(kProduct, "~BrelixSetup.swp"));
+    const std::string files = locked.backend.files.Dump();
+    EXPECT_FALSE(locked.Install());
+    EXPECT_EQ(locked.journal.Outcome(), InstallOutcome::Stopped);
+    ASSERT_EQ(locked.backend.prompts.shown.size(), 1u);
+    EXPECT_EQ(locked.backend.prompts.shown[0].text.rfind("无法处理上次中断的安装留下的记录 ", 0), 0u);
+    EXPECT_EQ(locked.backend.files.Dump(), files);
+
+    Machine linked;
+    linked.backend.files.SetOpenFollowsLinks(true);  // as Wine 8 opens it: a link leading nowhere fails
+    linked.backend.files.AddLink(In(kProduct, "~BrelixSetup.swp"), "C:\\Nowhere\\journal.swp", false);
+    linked.Install();
+    EXPECT_NE(linked.journal.Outcome(), InstallOutcome::Stopped);
+    EXPECT_FALSE(linked.backend.files.Exists(In(kProduct, "~BrelixSetup.swp")));
+}
+
 TEST(Journal, AWholeReinstallationReportsWhatItKeptCopiedWroteAndInstalled) {
     Machine machine;
     LinesSink sink;
