@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "install/held_path.h"
 #include "install/install_root.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
@@ -238,9 +239,7 @@ std::optional<std::string> ReadJournal(platform::FileSystem& files,
     const std::string folderFinal = opened ? files.FinalPath(productFolder) : std::string();
     unread = !(*attributes & (platform::kAttrReparsePoint | platform::kAttrDirectory)) &&
              (!opened || folderFinal.empty());
-    if (unread || !opened || (opened->Attributes() & platform::kAttrReparsePoint) ||
-        opened->LinkCount() != 1 ||
-        !text936::EqualsNoCase(opened->FinalPath(), JoinPath(folderFinal, kSwapJournalName))) {
+    if (unread || !opened || !IsOwnPlainFile(*opened, folderFinal, kSwapJournalName)) {
         journal.Problem("无法确认 " + path + " 是上次安装的记录，没有按它处理");
         return std::nullopt;
     }

@@ -1,5 +1,6 @@
 #include "install/held_path.h"
 
+#include "install/product_layout.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -17,6 +18,11 @@ std::string LastName(const std::string& level) {
 }
 
 }  // namespace
+
+bool IsOwnPlainFile(platform::OpenedFile& file, const std::string& folderFinal, const std::string& name) {
+    return !IsLink(file.Attributes()) && file.LinkCount() == 1 && !folderFinal.empty() &&
+           text936::EqualsNoCase(file.FinalPath(), JoinPath(folderFinal, name));
+}
 
 std::vector<std::string> LevelsOf(const std::string& folder) {
     std::vector<std::string> levels;

@@ -15,6 +15,11 @@ namespace install {
 // itself; empty for a path that is neither.
 std::vector<std::string> LevelsOf(const std::string& folder);
 
+// Whether `file`, opened as `name` in a held folder that the system resolves to `folderFinal`
+// (FileSystem::FinalPath), is that name's own plain file: no link (Wine follows one even when asked
+// not to), no second name, and the system resolves it there.
+bool IsOwnPlainFile(platform::OpenedFile& file, const std::string& folderFinal, const std::string& name);
+
 class HeldPath {
   public:
     enum class Result {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "install/held_path.h"
 #include "install/product_layout.h"
-#include "platform/text936.h"
 
 namespace install {
 
@@ -37,22 +37,18 @@ bool IsAlreadyInstalled(platform::FileSystem& files,
                         platform::ContentCheck& content) {
     using platform::kAttrHidden;
     using platform::kAttrReadOnly;
-    using platform::kAttrReparsePoint;
     using platform::kAttrSystem;
     // The listings tell most files of another version apart without reading them.
     if (listed.size != sourceEntry.size || listed.lastWrite != sourceEntry.lastWrite || listed.lastWrite == 0)
         return false;
     // Opened for deletion as well, sharing reads only: it fails for a file anybody else has open to
     // write, or without sharing its deletion, as the swap would.
-    const auto held = files.OpenToDelete(JoinPath(folder, listed.name));
-    if (!held || held->LinkCount() != 1 || held->Size() != listed.size ||
-        (held->Attributes() & (kAttrReparsePoint | kAttrReadOnly)) ||
-        ((held->Attributes() ^ sourceEntry.attributes) & (kAttrHidden | kAttrSystem)))
-        return false;
     // A link put in the file's place since the listing is followed under Wine: where the handle leads
     // tells it.
-    const std::string folderFinal = files.FinalPath(folder);
-    if (folderFinal.empty() || !text936::EqualsNoCase(held->FinalPath(), JoinPath(folderFinal, listed.name)))
+    const auto held = files.OpenToDelete(JoinPath(folder, listed.name));
+    if (!held || !IsOwnPlainFile(*held, files.FinalPath(folder), listed.name) ||
+        held->Size() != listed.size || (held->Attributes() & kAttrReadOnly) ||
+        ((held->Attributes() ^ sourceEntry.attributes) & (kAttrHidden | kAttrSystem)))
         return false;
     const auto from = files.OpenToRead(source);
     if (!from || from->Size() != listed.size)
