@@ -8,6 +8,7 @@
 #include "install/locations.h"
 #include "install/product_layout.h"
 #include "platform/name_index.h"
+#include "platform/number_text.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -18,6 +19,9 @@ constexpr char kStagedPrefix[] = "~BX";
 constexpr char kStagedExtension[] = ".NEW";
 constexpr char kBackupExtension[] = ".OLD";
 constexpr char kJournalHead[] = "BRELIX-SWAP";
+constexpr char kJournalPrefix[] = "BrelixSwap-";
+constexpr char kJournalExtension[] = ".swp";
+constexpr char kBeingWritten[] = ".new";
 constexpr char kStaging[] = "STAGING";
 constexpr char kSwapping[] = "SWAPPING";
 constexpr char kCleaning[] = "CLEANING";
@@ -97,6 +101,7 @@ struct JournalEntry {
 };
 
 struct JournalFile {
+    std::string folder;  // the product folder it is about
     std::string tag;
     std::string state;
     std::vector<JournalEntry> entries;
@@ -146,23 +151,21 @@ std::string InstalledLines(const std::vector<RecordedFile>& installed) {
 }
 
 // Writes the journal's text whole under a new name, then renames it over the one before: never half
-// a journal.
-bool WriteJournalText(platform::FileSystem& files,
-                      const std::string& productFolder,
-                      const std::string& text) {
-    const std::string being = JoinPath(productFolder, kSwapJournalBeingWritten);
-    const std::string path = JoinPath(productFolder, kSwapJournalName);
-    if (!text936::FitsBuffer(being, kPathBufferSize) || !text936::FitsBuffer(path, kPathBufferSize))
+// a journal. Both names are in the setup folder, which only administrators write.
+bool WriteJournalText(platform::FileSystem& files, const std::string& path, const std::string& text) {
+    if (path.empty())
         return false;
-    DeleteName(files, being);  // left by a run cut off while writing it
+    const std::string being = path + kBeingWritten;
+    files.DeleteFile(being);  // left by a run cut off while writing it
     if (files.WriteNewFile(being, text) && files.Rename(being, path))
         return true;
-    DeleteName(files, being);
+    files.DeleteFile(being);
     return false;
 }
 
-std::string JournalHead(const std::string& tag, const char* state) {
-    return std::string(kJournalHead) + "\r\nTAG\t" + tag + "\r\nSTATE\t" + state + "\r\n";
+std::string JournalHead(const std::string& productFolder, const std::string& tag, const char* state) {
+    return std::string(kJournalHead) + "\r\nFOLDER\t" + ComparablePath(productFolder) + "\r\nTAG\t" + tag +
+           "\r\nSTATE\t" + state + "\r\n";
 }
 
 std::vector<std::string> SplitTabs(const std::string& line) {
@@ -191,18 +194,21 @@ std::optional<JournalFile> ParseJournal(const std::string& text) {
         lines.push_back(line);
         start = end + 1;
     }
-    if (lines.size() < 4 || lines.front() != kJournalHead || lines.back() != "END")
+    if (lines.size() < 5 || lines.front() != kJournalHead || lines.back() != "END")
         return std::nullopt;
-    const auto tag = SplitTabs(lines[1]);
-    const auto state = SplitTabs(lines[2]);
-    if (tag.size() != 2 || tag[0] != "TAG" || !IsTag(tag[1]) || state.size() != 2 || state[0] != "STATE")
+    const auto folder = SplitTabs(lines[1]);
+    const auto tag = SplitTabs(lines[2]);
+    const auto state = SplitTabs(lines[3]);
+    if (folder.size() != 2 || folder[0] != "FOLDER" || tag.size() != 2 || tag[0] != "TAG" || !IsTag(tag[1]) ||
+        state.size() != 2 || state[0] != "STATE")
         return std::nullopt;
+    journal.folder = folder[1];
     journal.tag = tag[1];
     journal.state = state[1];
     if (journal.state != kStaging && journal.state != kSwapping && journal.state != kCleaning &&
         journal.state != kDone)
         return std::nullopt;
-    for (std::size_t i = 3; i + 1 < lines.size(); ++i) {
+    for (std::size_t i = 4; i + 1 < lines.size(); ++i) {
         const auto fields = SplitTabs(lines[i]);
         if (!fields.empty() && fields[0] == "F" && journal.state != kCleaning) {
             RecordedFile file;
@@ -221,48 +227,54 @@ std::optional<JournalFile> ParseJournal(const std::string& text) {
     return journal;
 }
 
-// The journal's text, read through a handle that must be the journal file itself in the held
-// product folder: not a link, no second name.
-// `unread` is set when the journal is there but could not be opened or read.
+// The journal's text at `path`, in a setup folder only administrators write. `unread` names it when
+// it is there but could not be read: read first, and looked for only when that fails, so that one
+// failed call never passes for no journal.
 std::optional<std::string> ReadJournal(platform::FileSystem& files,
-                                       const std::string& productFolder,
+                                       const std::string& path,
                                        state::InstallJournal& journal,
-                                       bool& unread) {
-    const std::string path = JoinPath(productFolder, kSwapJournalName);
-    // Opened first, and looked for only when that fails: one failed call never passes for no journal.
-    // A link or a folder under its name is no journal of ours, unread or not.
-    const auto opened = files.OpenToRead(path);
-    const auto attributes =
-        opened ? std::optional<std::uint32_t>(opened->Attributes()) : files.GetAttributes(path);
-    if (!attributes)
+                                       std::string& unread) {
+    if (path.empty())
         return std::nullopt;
-    const std::string folderFinal = opened ? files.FinalPath(productFolder) : std::string();
-    unread = !(*attributes & (platform::kAttrReparsePoint | platform::kAttrDirectory)) &&
-             (!opened || folderFinal.empty());
-    if (unread || !opened || !IsOwnPlainFile(*opened, folderFinal, kSwapJournalName)) {
-        journal.Problem("无法确认 " + path + " 是上次安装的记录，没有按它处理");
-        return std::nullopt;
-    }
-    std::string text;
-    if (!opened->ReadPieces(kLargestJournal,
-                            [&text](const char* data, std::size_t size) { text.append(data, size); })) {
-        unread = true;
+    auto text = files.ReadWholeFile(path, kLargestJournal);
+    if (!text && files.GetAttributes(path)) {
+        unread = path;
         journal.Problem("无法读取上次中断的安装的记录 " + path);
-        return std::nullopt;
     }
     return text;
 }
 
+// Whether `name` in `folder`, which the caller holds and the system resolves to `folderFinal`, is
+// that name's own plain file: only such a staged file or backup is renamed into a product file's place.
+bool IsOwnName(platform::FileSystem& files,
+               const std::string& folder,
+               const std::string& folderFinal,
+               const std::string& name) {
+    const auto file = files.OpenToDelete(JoinPath(folder, name));
+    return file && IsOwnPlainFile(*file, folderFinal, name);
+}
+
 }  // namespace
+
+std::string SwapJournalPath(const std::string& journalFolder, const std::string& productFolder) {
+    const std::string name =
+        kJournalPrefix +
+        platform::HexText(platform::Crc32(text936::ToUpper(ComparablePath(productFolder))), 8) +
+        kJournalExtension;
+    const std::string path = JoinPath(journalFolder, name);
+    return text936::FitsBuffer(path + kBeingWritten, kPathBufferSize) ? path : std::string();
+}
 
 FileSwap::FileSwap(platform::FileSystem& files,
                    state::InstallJournal& journal,
                    std::string productFolder,
-                   std::string libraryFolder)
+                   std::string libraryFolder,
+                   std::string journalFolder)
     : files_(files),
       journal_(journal),
       productFolder_(std::move(productFolder)),
-      libraryFolder_(std::move(libraryFolder)) {}
+      libraryFolder_(std::move(libraryFolder)),
+      journalPath_(SwapJournalPath(journalFolder, productFolder_)) {}
 
 std::string FileSwap::PathOf(int folder, const std::string& name) const {
     return JoinPath(FolderOf(folder), name);
@@ -285,7 +297,7 @@ bool FileSwap::Begin(unsigned tagSeed) {
     }
     begun_ = WriteJournal(kStaging, false);
     if (!begun_)
-        failureReason = "无法写入 " + PathOf(0, kSwapJournalName);
+        failureReason = "无法写入 " + (journalPath_.empty() ? std::string("安装记录") : journalPath_);
     return begun_;
 }
 
@@ -302,7 +314,8 @@ bool FileSwap::WriteJournal(const char* state, bool withEntries) {
     // Once the swap begins, the new files are named too: a run that finishes it knows what it put in
     // place. After the record (cleaning), it describes every file.
     const bool namesNew = std::string(state) == kSwapping || std::string(state) == kDone;
-    std::string text = JournalHead(tag_, state) + (cleaning ? std::string() : InstalledLines(carried_));
+    std::string text =
+        JournalHead(productFolder_, tag_, state) + (cleaning ? std::string() : InstalledLines(carried_));
     if (withEntries) {
         const bool swapDone = cleaning || std::string(state) == kDone;
         for (const Entry& entry : entries_) {
@@ -316,14 +329,14 @@ bool FileSwap::WriteJournal(const char* state, bool withEntries) {
                 text += InstalledLine(entry.folder, entry.target, entry.content.size, entry.content.crc);
         }
     }
-    return WriteJournalText(files_, productFolder_, text + "END\r\n");
+    return WriteJournalText(files_, journalPath_, text + "END\r\n");
 }
 
 void FileSwap::LeaveJournal() {
     // What an earlier run put in place stays listed until a record describes the folder again; a
     // journal that cannot be shortened lists it all the same.
     if (carried_.empty())
-        DeleteName(files_, PathOf(0, kSwapJournalName));
+        files_.DeleteFile(journalPath_);
     else
         WriteJournal(kDone, false);
 }
@@ -392,7 +405,7 @@ bool FileSwap::Swap() {
     failedFile.clear();
     std::string error;  // taken at once: the undo makes calls of its own
     if (!WriteJournal(kSwapping, true)) {
-        failedFile = PathOf(0, kSwapJournalName);
+        failedFile = journalPath_;
         failureReason = "无法写入安装日志文件";
         Discard();
         return false;
@@ -488,7 +501,7 @@ void FileSwap::DeleteBackups() {
     if (listed)
         return;
     if (!remaining || !WriteJournal(kCleaning, true))
-        DeleteName(files_, PathOf(0, kSwapJournalName));
+        files_.DeleteFile(journalPath_);
     entries_.clear();
     begun_ = false;
 }
@@ -500,84 +513,110 @@ void FileSwap::Recorded() {
     for (const Entry& entry : entries_)
         remaining = remaining || entry.backedUp;
     // Backups still there stay listed (a journal that cannot be shortened lists them all the same).
-    const std::string path = PathOf(0, kSwapJournalName);
     if (remaining)
         WriteJournal(kCleaning, true);
-    else if (!DeleteName(files_, path))
-        journal_.Problem("未能删除 " + path + "（下次安装或卸载时删除）");
+    else if (!files_.DeleteFile(journalPath_) && files_.GetAttributes(journalPath_))
+        journal_.Problem("未能删除 " + journalPath_ + "（下次安装或卸载时删除）");
     entries_.clear();
     begun_ = false;
 }
 
-std::vector<RecordedFile> FinishOrUndoEarlierSwap(platform::FileSystem& files,
-                                                  state::InstallJournal& journal,
-                                                  const std::string& productFolder,
-                                                  const std::string& libraryFolder,
-                                                  bool undo,
-                                                  bool* unread) {
-    const std::string journalPath = JoinPath(productFolder, kSwapJournalName);
-    // A journal cut off while it was written never took its name: nothing was staged after it. Nor
-    // did the files a deletion cut off had made to take a name (FileSystem::DeleteName).
-    DeleteName(files, JoinPath(productFolder, kSwapJournalBeingWritten));
-    for (const std::string& folder : {productFolder, libraryFolder}) {
-        for (int n = 0; n < 4; ++n)
-            DeleteName(files, JoinPath(folder, "~BrelixSetup." + std::to_string(n) + ".del"));
+namespace {
+
+// Finishes a swap the journal `earlier` describes when every file not yet in place is still staged
+// as ours, in place `pathOf`; false when it was not whole, or a rename failed (then it is undone).
+bool FinishSwap(platform::FileSystem& files,
+                const JournalFile& earlier,
+                const std::function<std::string(int, const std::string&)>& pathOf,
+                const std::function<bool(int, const std::string&)>& isOwn) {
+    // A file is in place when its staged name is gone and the old one (if there was one) is in its
+    // backup.
+    for (const JournalEntry& entry : earlier.entries) {
+        const bool staged = Exists(files, pathOf(entry.folder, entry.staged));
+        const bool inPlace = !staged && (entry.existed ? Exists(files, pathOf(entry.folder, entry.backup))
+                                                       : Exists(files, pathOf(entry.folder, entry.target)));
+        if ((staged && !isOwn(entry.folder, entry.staged)) || (!staged && !inPlace))
+            return false;
     }
-    bool notRead = false;
-    const auto text = ReadJournal(files, productFolder, journal, notRead);
-    if (unread)
-        *unread = notRead;
+    for (const JournalEntry& entry : earlier.entries) {
+        const std::string staged = pathOf(entry.folder, entry.staged);
+        const std::string target = pathOf(entry.folder, entry.target);
+        const std::string backup = pathOf(entry.folder, entry.backup);
+        if (!Exists(files, staged))
+            continue;
+        if (Exists(files, target) && !Exists(files, backup) && !files.Rename(target, backup))
+            return false;
+        if (!files.Rename(staged, target))
+            return false;
+    }
+    return true;
+}
+
+// Puts every name the journal lists back as it was before the swap, newest first.
+void UndoSwap(platform::FileSystem& files,
+              const JournalFile& earlier,
+              const std::function<std::string(int, const std::string&)>& pathOf,
+              const std::function<bool(int, const std::string&)>& isOwn) {
+    for (auto entry = earlier.entries.rbegin(); entry != earlier.entries.rend(); ++entry) {
+        const std::string staged = pathOf(entry->folder, entry->staged);
+        const std::string target = pathOf(entry->folder, entry->target);
+        const std::string backup = pathOf(entry->folder, entry->backup);
+        // Without a backup the name holds the new file only where there was none before.
+        const bool wasSwapped = !Exists(files, staged);
+        if (Exists(files, backup) && isOwn(entry->folder, entry->backup))
+            files.Rename(backup, target);
+        else if (wasSwapped && !entry->existed)
+            DeleteName(files, target);
+        DeleteName(files, staged);
+    }
+}
+
+bool NamesLibrary(const JournalFile& earlier) {
+    for (const JournalEntry& entry : earlier.entries) {
+        if (entry.folder == 1)
+            return true;
+    }
+    return false;
+}
+
+// The recovery of one journal at `journalPath`; see FinishOrUndoEarlierSwap.
+std::vector<RecordedFile> RecoverFrom(platform::FileSystem& files,
+                                      state::InstallJournal& journal,
+                                      const std::string& journalPath,
+                                      const std::string& productFolder,
+                                      const std::string& libraryFolder,
+                                      bool libraryHeld,
+                                      bool undo,
+                                      std::string& unread) {
+    files.DeleteFile(journalPath + kBeingWritten);  // cut off while written: nothing was staged after it
+    const auto text = ReadJournal(files, journalPath, journal, unread);
     if (!text)
         return {};
     const auto earlier = ParseJournal(*text);
     if (!earlier) {
         journal.Note("无法识别的 " + journalPath + "，已删除");
-        DeleteName(files, journalPath);
+        files.DeleteFile(journalPath);
         return {};
     }
+    if (!SamePath(earlier->folder, productFolder))
+        return {};  // another folder's, whose name happens to give the same checksum
+    if (!libraryHeld && NamesLibrary(*earlier)) {
+        journal.Problem("上次中断的安装在 " + libraryFolder + " 中留下的文件没有处理（无法锁定该文件夹）");
+        return {};
+    }
+    const std::string finals[2] = {files.FinalPath(productFolder),
+                                   libraryHeld ? files.FinalPath(libraryFolder) : std::string()};
     const auto pathOf = [&](int folder, const std::string& name) {
         return JoinPath(folder == 0 ? productFolder : libraryFolder, name);
     };
+    const auto isOwn = [&](int folder, const std::string& name) {
+        return IsOwnName(files, folder == 0 ? productFolder : libraryFolder, finals[folder], name);
+    };
     if (earlier->state == kSwapping) {
-        // Finished only when every file not yet in place is still staged. A file is in place when its
-        // staged name is gone and the old one (if there was one) is in its backup.
-        bool whole = true;
-        for (const JournalEntry& entry : earlier->entries) {
-            const bool staged = Exists(files, pathOf(entry.folder, entry.staged));
-            const bool inPlace =
-                !staged && (entry.existed ? Exists(files, pathOf(entry.folder, entry.backup))
-                                          : Exists(files, pathOf(entry.folder, entry.target)));
-            whole = whole && (staged || inPlace);
-        }
-        bool finished = whole && !undo;
-        for (const JournalEntry& entry : earlier->entries) {
-            if (!finished)
-                break;
-            const std::string staged = pathOf(entry.folder, entry.staged);
-            const std::string target = pathOf(entry.folder, entry.target);
-            const std::string backup = pathOf(entry.folder, entry.backup);
-            if (!Exists(files, staged))
-                continue;
-            if (Exists(files, target) && !Exists(files, backup) && !files.Rename(target, backup))
-                finished = false;
-            else if (!files.Rename(staged, target))
-                finished = false;
-        }
-        if (finished) {
+        if (!undo && FinishSwap(files, *earlier, pathOf, isOwn)) {
             journal.Note("已完成上次中断的安装的文件替换（" + productFolder + "）");
         } else {
-            for (auto entry = earlier->entries.rbegin(); entry != earlier->entries.rend(); ++entry) {
-                const std::string staged = pathOf(entry->folder, entry->staged);
-                const std::string target = pathOf(entry->folder, entry->target);
-                const std::string backup = pathOf(entry->folder, entry->backup);
-                // Without a backup the name holds the new file only where there was none before.
-                const bool wasSwapped = !Exists(files, staged);
-                if (Exists(files, backup))
-                    files.Rename(backup, target);
-                else if (wasSwapped && !entry->existed)
-                    DeleteName(files, target);
-                DeleteName(files, staged);
-            }
+            UndoSwap(files, *earlier, pathOf, isOwn);
             journal.Note("已撤销上次中断的安装的文件替换，恢复了原有文件（" + productFolder + "）");
         }
     } else if (earlier->state == kStaging) {
@@ -587,7 +626,8 @@ std::vector<RecordedFile> FinishOrUndoEarlierSwap(platform::FileSystem& files,
     for (const JournalEntry& entry : earlier->entries)
         DeleteName(files, pathOf(entry.folder, entry.backup));
     DeleteTagged(files, productFolder, earlier->tag);
-    DeleteTagged(files, libraryFolder, earlier->tag);
+    if (libraryHeld)
+        DeleteTagged(files, libraryFolder, earlier->tag);
     if (earlier->state == kCleaning || earlier->state == kDone)
         journal.Note("已删除上次安装留下的旧文件（" + productFolder + "）");
     if (!earlier->installed.empty())
@@ -597,10 +637,34 @@ std::vector<RecordedFile> FinishOrUndoEarlierSwap(platform::FileSystem& files,
     // Those files stay listed, in a journal of nothing else, till the run that carries them on
     // writes its own or a record describes them; the uninstall removes them itself.
     if (undo || earlier->installed.empty() ||
-        !WriteJournalText(files, productFolder,
-                          JournalHead(earlier->tag, kDone) + InstalledLines(earlier->installed) + "END\r\n"))
-        DeleteName(files, journalPath);
+        !WriteJournalText(
+            files, journalPath,
+            JournalHead(productFolder, earlier->tag, kDone) + InstalledLines(earlier->installed) + "END\r\n"))
+        files.DeleteFile(journalPath);
     return earlier->installed;
+}
+
+}  // namespace
+
+std::vector<RecordedFile> FinishOrUndoEarlierSwap(platform::FileSystem& files,
+                                                  state::InstallJournal& journal,
+                                                  const std::vector<std::string>& journalFolders,
+                                                  const std::string& productFolder,
+                                                  const std::string& libraryFolder,
+                                                  bool libraryHeld,
+                                                  bool undo,
+                                                  std::string* unread) {
+    std::string notRead;
+    std::vector<RecordedFile> installed;
+    // Either build's setup folder: a run of the other build may have been cut off here.
+    for (const std::string& folder : journalFolders) {
+        for (RecordedFile& file : RecoverFrom(files, journal, SwapJournalPath(folder, productFolder),
+                                              productFolder, libraryFolder, libraryHeld, undo, notRead))
+            installed.push_back(std::move(file));
+    }
+    if (unread)
+        *unread = notRead;
+    return installed;
 }
 
 }  // namespace install

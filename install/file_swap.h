@@ -2,9 +2,11 @@
 // A re-installation's files, all new or all old. Each new file is first written whole under a staged
 // name in the folder it belongs in; only when every one is there are they put in place, by renames
 // alone: the old file to a backup name, the staged file to its name. A failure before the last
-// rename puts every old file back. A small journal in the product folder lists the names, written
-// whole before the first file is staged and again before the first rename, so that the next run can
-// finish or undo what a run cut off left behind, and never takes a user's file for one of ours.
+// rename puts every old file back. A small journal lists the names, written whole before the first
+// file is staged and again before the first rename, so that the next run can finish or undo what a
+// run cut off left behind, and never takes a user's file for one of ours. The journal lives in the
+// setup folder below Program Files, which only administrators write, and names the product folder it
+// is about: nothing in the product folder, which every user writes, is ever read back as ours.
 
 #include <cstddef>
 #include <functional>
@@ -18,19 +20,21 @@
 
 namespace install {
 
-// The journal's name in the product folder.
-constexpr char kSwapJournalName[] = "~BrelixSetup.swp";
-// The journal while it is written, before it takes its name.
-constexpr char kSwapJournalBeingWritten[] = "~BrelixSetup.swp.new";
+// "<journalFolder>\BrelixSwap-<checksum of the product folder's name>.swp": one journal for each
+// product folder, so that a run elsewhere never takes the place of one that waits for recovery.
+// Empty when it would not fit the 260-byte buffer (with ".new", the name while it is written).
+std::string SwapJournalPath(const std::string& journalFolder, const std::string& productFolder);
 
 class FileSwap {
   public:
     // The staged files go into `productFolder` and `libraryFolder`, which the caller holds for the
-    // whole run; the journal lives in `productFolder`. Neither is owned.
+    // whole run; the journal into `journalFolder` (the setup folder, which must exist). Neither
+    // `files` nor `journal` is owned.
     FileSwap(platform::FileSystem& files,
              state::InstallJournal& journal,
              std::string productFolder,
-             std::string libraryFolder);
+             std::string libraryFolder,
+             std::string journalFolder);
 
     // Chooses the staged names (their prefix `tagSeed` upwards, none in use) and writes the journal
     // of a staging that begins. False when it cannot be written: nothing was staged then.
@@ -106,26 +110,32 @@ class FileSwap {
     state::InstallJournal& journal_;
     std::string productFolder_;
     std::string libraryFolder_;
+    std::string journalPath_;
     std::string tag_;
     std::vector<Entry> entries_;
     std::vector<RecordedFile> carried_;
     bool begun_ = false;
 };
 
-// What a run cut off part way left in `productFolder` (and its drawing library `libraryFolder`),
-// both held by the caller: a staging without a swap is deleted; a swap half done is finished when
+// What a run cut off part way left in `productFolder` (and its drawing library `libraryFolder`), as
+// the journal about that folder in one of `journalFolders` (the setup folders) says; the caller holds
+// the product folder, and the library when `libraryHeld`: nothing is renamed or deleted in a folder
+// that is not held (that part stays, with its journal, and a problem says so). A staging without a
+// swap is deleted; a swap half done is finished when
 // every staged file is still there and undone otherwise, or always undone with `undo` (the
 // uninstall, whose record describes the files before that swap); backups of a finished swap are
 // deleted. Each step is noted in `journal`. Nothing happens without a journal file of ours. Unless
 // `undo`, a journal that named new files is left listing only those, for the run that goes on.
 // Returns the shipped files a finished swap put in place before its run wrote their record: names
 // below the product folder, with the size and checksum each had when it was written. `unread`, when
-// given, tells whether a journal was there that could not be opened or read, and stays.
+// given, names a journal that was there but could not be read, and stays (empty: none).
 std::vector<RecordedFile> FinishOrUndoEarlierSwap(platform::FileSystem& files,
                                                   state::InstallJournal& journal,
+                                                  const std::vector<std::string>& journalFolders,
                                                   const std::string& productFolder,
                                                   const std::string& libraryFolder,
+                                                  bool libraryHeld,
                                                   bool undo = false,
-                                                  bool* unread = nullptr);
+                                                  std::string* unread = nullptr);
 
 }  // namespace install

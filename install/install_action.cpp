@@ -15,8 +15,10 @@
 #include "install/pending_install.h"
 #include "install/product_deployer.h"
 #include "install/product_layout.h"
+#include "install/setup_folder.h"
 #include "install/still_registered.h"
 #include "install/uninstall_setup.h"
+#include "platform/scope_exit.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -104,21 +106,29 @@ bool StopAtLevel(InstallContext& context,
     return StopUnchanged(context, page, kNotHeldBefore + level + kNotHeldAfter);
 }
 
-// Undoes the staging (or a swap that failed, already undone) and the folders made for it: the
-// product folder is as before. The wizard ends, as after an abort.
-bool RollBack(InstallContext& context,
-              InstallPage& page,
-              FileSwap& swap,
-              HeldPath& held,
-              const std::string& text) {
+// Undoes the staging (or a swap that failed, already undone); the folders made for it go as the run
+// ends: the product folder is as before. The wizard ends, as after an abort.
+bool RollBack(InstallContext& context, InstallPage& page, FileSwap& swap, const std::string& text) {
     swap.Discard();
-    held.RemoveWhatWasMade();
     context.journal.Note("安装没有完成，已恢复原有的文件，没有做任何更改");
     page.Progress().SetPos(0);
     Tell(context, page, text);
     context.journal.SetOutcome(state::InstallOutcome::Stopped);
     page.CancelPage();
     return false;
+}
+
+// The setup folder below Program Files, where the swap's journal goes, made when missing (`made`
+// says so); nullopt when Program Files is not known or the folder cannot be made.
+std::optional<std::string> JournalFolder(platform::Services& services, bool& made) {
+    const auto folder = SetupFolder(services.registry, services.environment);
+    if (!folder)
+        return std::nullopt;
+    const auto attributes = services.files.GetAttributes(*folder);
+    if (attributes && (*attributes & platform::kAttrDirectory))
+        return folder;
+    made = !attributes && services.files.CreateDirectory(*folder);
+    return made ? folder : std::nullopt;
 }
 
 // A seed for the staged names that differs from run to run.
@@ -228,41 +238,49 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     }
 
     // From the first change on, the registry says where this run works, till it ends: cut off before
-    // its record, what it left is found there.
+    // its record, what it left is found there. Folders made for a run that stops go again.
     PendingInstallation pending(services.registry, productFolder);
-    if (const auto result = held.Hold(levels, true); result != HeldPath::Result::Held) {
+    bool madeJournalFolder = false;
+    std::optional<std::string> journalFolder;
+    platform::ScopeExit removeMadeFolders([&] {
         held.RemoveWhatWasMade();
+        if (madeJournalFolder)
+            services.files.RemoveDirectory(*journalFolder);
+    });
+    if (const auto result = held.Hold(levels, true); result != HeldPath::Result::Held)
         return StopAtLevel(context, page, held, result, installPath);
+    journalFolder = JournalFolder(services, madeJournalFolder);
+    if (!journalFolder) {
+        journal.Note("无法创建安装程序文件夹，安装已停止");
+        return StopUnchanged(context, page,
+                             kRolledBackBefore + std::string("无法创建安装程序文件夹") + kRolledBackAfter);
     }
     // What a run cut off part way left here is finished or undone before this one begins.
-    bool unread = false;
-    std::vector<RecordedFile> unrecorded =
-        FinishOrUndoEarlierSwap(services.files, journal, productFolder, libraryFolder, false, &unread);
+    std::string unread;
+    std::vector<RecordedFile> unrecorded = FinishOrUndoEarlierSwap(
+        services.files, journal, SetupFolders(services.registry, services.environment), productFolder,
+        libraryFolder, true, false, &unread);
     // This run's own journal would take the place of one that could not be read, and what it names.
-    if (unread) {
-        const std::string swapJournal = JoinPath(productFolder, kSwapJournalName);
-        journal.Note("无法处理 " + swapJournal + "，安装已停止");
-        held.RemoveWhatWasMade();
-        return StopUnchanged(context, page, kSwapJournalUnreadBefore + swapJournal + kSwapJournalUnreadAfter);
+    if (!unread.empty()) {
+        journal.Note("无法处理 " + unread + "，安装已停止");
+        return StopUnchanged(context, page, kSwapJournalUnreadBefore + unread + kSwapJournalUnreadAfter);
     }
     // Files such a run put in place go into this run's record too, even those it no longer ships.
     for (const RecordedFile& file : unrecorded)
         journal.FileInstalled(state::InstalledFile{JoinPath(productFolder, file.path), file.size, file.crc});
 
-    FileSwap swap(services.files, journal, productFolder, libraryFolder);
+    FileSwap swap(services.files, journal, productFolder, libraryFolder, *journalFolder);
     swap.Carry(std::move(unrecorded));
     swap.systemError = [&services] {
         return platform::DescribeSystemError(services.environment.LastError());
     };
     if (!swap.Begin(StagingSeed(services.environment))) {
         journal.Note(swap.failureReason + "，安装已停止");
-        held.RemoveWhatWasMade();
         return StopUnchanged(context, page, kRolledBackBefore + swap.failureReason + kRolledBackAfter);
     }
     if (!keeper.PrepareKeptFiles(swap)) {
         journal.Note("无法保留文件 " + keeper.unsavedFile + "，安装已停止");
         swap.Discard();
-        held.RemoveWhatWasMade();
         return StopUnchanged(context, page, kNotSavedBefore + keeper.unsavedFile + kNotSavedAfter);
     }
     if (!previousFolder.empty())
@@ -278,14 +296,15 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
                                      ? std::string(kAbortedText)
                                      : kRolledBackBefore + deployer.failedFile + "（" +
                                            deployer.failureReason + "）" + kRolledBackAfter;
-        return RollBack(context, page, swap, held, text);
+        return RollBack(context, page, swap, text);
     }
     progress.StepIt();
     if (!deployer.PutInPlace()) {
-        return RollBack(context, page, swap, held,
+        return RollBack(context, page, swap,
                         kRolledBackBefore + deployer.failedFile + "（" + deployer.failureReason + "）" +
                             kRolledBackAfter);
     }
+    removeMadeFolders.release();
     swap.DeleteBackups();
 
     context.inventory.targetRoot = text936::WithoutTrailingBackslash(installPath);

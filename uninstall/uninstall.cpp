@@ -238,15 +238,17 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
         for (const std::string& each : folders)
             RemoveTrustedFolder(services.registry, key, each, journal);
     }
-    RemoveShippedFiles(services.files, services.environment, folder, record, journal);
+    const std::vector<std::string> setupFolders =
+        install::SetupFolders(services.registry, services.environment);
+    RemoveShippedFiles(services.files, services.environment, setupFolders, folder, record, journal);
     for (const install::EarlierFolder& earlier : record.earlierFolders) {
         install::InstallRecord files;
         files.files = earlier.files;
-        RemoveShippedFiles(services.files, services.environment, install::ComparablePath(earlier.folder),
-                           files, journal);
+        RemoveShippedFiles(services.files, services.environment, setupFolders,
+                           install::ComparablePath(earlier.folder), files, journal);
     }
     if (cutOffOnly)
-        RemoveShippedFiles(services.files, services.environment, *cutOffOnly, {}, journal);
+        RemoveShippedFiles(services.files, services.environment, setupFolders, *cutOffOnly, {}, journal);
     // Earlier builds put the per-user program into the product folder.
     RemoveOwnFile(services.files, services.environment, install::JoinPath(folder, kPerUserProgramName),
                   journal);

@@ -95,6 +95,7 @@ bool SweepFolder(platform::FileSystem& files,
 
 void RemoveShippedFiles(platform::FileSystem& files,
                         platform::Environment& environment,
+                        const std::vector<std::string>& journalFolders,
                         const std::string& productFolder,
                         const install::InstallRecord& record,
                         state::InstallJournal& journal) {
@@ -115,12 +116,10 @@ void RemoveShippedFiles(platform::FileSystem& files,
     // library that is a link is no place of ours to rename in; its files stay, as below.
     // A run cut off after its swap and before its record left the new files' names and checksums.
     std::vector<install::RecordedFile> expected = record.files;
-    const install::HeldPath::Result libraryHold = held.Hold({library}, false);
-    if (libraryHold == install::HeldPath::Result::Held || libraryHold == install::HeldPath::Result::Missing) {
-        for (install::RecordedFile& swappedIn :
-             install::FinishOrUndoEarlierSwap(files, journal, productFolder, library, true))
-            expected.push_back(std::move(swappedIn));
-    }
+    const bool libraryHeld = held.Hold({library}, false) == install::HeldPath::Result::Held;
+    for (install::RecordedFile& swappedIn : install::FinishOrUndoEarlierSwap(
+             files, journal, journalFolders, productFolder, library, libraryHeld, true))
+        expected.push_back(std::move(swappedIn));
     // Where the folder really is, and how the system spells it: each file must lie below both.
     const std::string fullFolder = files.FullPath(productFolder);
     const std::string finalFolder = files.FinalPath(productFolder);

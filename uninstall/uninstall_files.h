@@ -12,11 +12,13 @@
 
 namespace uninstall {
 
-// Deletes each recorded file whose size and CRC-32 still match the record. A file that differs
+// Deletes each recorded file whose size and CRC-32 still match the record, after what an installation
+// cut off in the folder left is undone, as its journal in one of `journalFolders` says. A file that differs
 // is the user's and stays; one that is missing is skipped. Failures go into the journal, with the
 // system's error from `environment`.
 void RemoveShippedFiles(platform::FileSystem& files,
                         platform::Environment& environment,
+                        const std::vector<std::string>& journalFolders,
                         const std::string& productFolder,
                         const install::InstallRecord& record,
                         state::InstallJournal& journal);

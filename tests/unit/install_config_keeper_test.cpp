@@ -84,7 +84,8 @@ class KeeperTest : public ::testing::Test {
     // keeper chooses first, every other name is staged, then everything is swapped in. The number
     // of problems reported.
     std::size_t InstallFresh(ConfigKeeper& keeper) {
-        install::FileSwap swap(backend.files, journal, kProduct, kProductLibrary);
+        backend.files.AddFolder(install_test::kSetupFolder);
+        install::FileSwap swap(backend.files, journal, kProduct, kProductLibrary, install_test::kSetupFolder);
         EXPECT_TRUE(swap.Begin(1));
         EXPECT_TRUE(keeper.PrepareKeptFiles(swap));
         const std::pair<std::string, std::string> fresh[] = {
@@ -312,7 +313,8 @@ TEST_F(KeeperTest, AFileThatCannotBeReadStopsAKeepingIntoAnotherRootBeforeAnythi
     StagePreviousInstallation();
     backend.files.Lock(In(kPrevious, "S.SEC"));
     auto keeper = MakeKeeper(1, 1, 1);
-    install::FileSwap swap(backend.files, journal, kProduct, kProductLibrary);
+    backend.files.AddFolder(install_test::kSetupFolder);
+    install::FileSwap swap(backend.files, journal, kProduct, kProductLibrary, install_test::kSetupFolder);
     ASSERT_TRUE(swap.Begin(1));
     const std::string before = backend.files.Dump();
     EXPECT_FALSE(keeper->PrepareKeptFiles(swap));

@@ -156,7 +156,8 @@ class DeployerTest : public ::testing::Test {
         const std::string library = In(product, "Brelix扩展绘图库");
         for (const std::string& folder : {product, In(product, "temp"), library})
             backend.files.CreateDirectory(folder);
-        install::FileSwap swap(backend.files, journal, product, library);
+        backend.files.AddFolder(install_test::kSetupFolder);
+        install::FileSwap swap(backend.files, journal, product, library, install_test::kSetupFolder);
         if (!swap.Begin(1))
             return false;
         ProductDeployer deployer(services, root, progress, journal);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <sstream>
 
+#include "install/file_swap.h"
 #include "install/install_action.h"
 #include "install/install_root.h"
 #include "install/locations.h"
@@ -134,11 +135,9 @@ struct Machine {
     FakeInstallPage page;
 };
 
-// A backup a run could not delete, and the journal that names it: the next run deletes them.
+// A backup a run could not delete: the next run deletes it, as the journal names it.
 bool IsSwapLeftover(const std::string& line) {
-    return line.find("\\~BX") != std::string::npos || line.find("~BrelixSetup.swp") != std::string::npos ||
-           line.rfind("TAG\t", 0) == 0 || line.rfind("STATE\t", 0) == 0 || line.rfind("E\t", 0) == 0 ||
-           line == "END\r" || line == "\"";
+    return line.find("\\~BX") != std::string::npos;
 }
 
 // The file tree without the save places and the installer's own folder that holds them, which a
@@ -146,7 +145,15 @@ bool IsSwapLeftover(const std::string& line) {
 std::string FilesOutsideSavePlaces(const Machine& machine) {
     std::istringstream all(machine.backend.files.Dump());
     std::string line, kept;
+    bool inSwapJournal = false;
     while (std::getline(all, line)) {
+        // A swap journal left in the installer's folder, every line of it.
+        if (line.rfind(kSetupFolder, 0) == 0 && line.find("\\BrelixSwap-") != std::string::npos)
+            inSwapJournal = true;
+        if (inSwapJournal) {
+            inSwapJournal = line != "\"";
+            continue;
+        }
         // The installation record's trusted-path lines come from HKCU, which the sweep leaves out.
         if (line.find("SetUp_Temp") == std::string::npos && line.rfind(kSetupFolder, 0) != 0 &&
             line.rfind("TRUSTEDPATHS\t", 0) != 0 && !IsSwapLeftover(line))
@@ -340,7 +347,8 @@ TEST(FaultSweep, FilesOfARunCutAfterItsSwapAreCarriedThroughAnotherCutOffRun) {
         Machine probe;
         probe.backend.failures.StopAtCheck(upgraded(probe) + cut);
         probe.Install();
-        const auto swapJournal = probe.backend.files.ReadFile(In(kProduct, "~BrelixSetup.swp"));
+        const auto swapJournal =
+            probe.backend.files.ReadFile(install::SwapJournalPath(kSetupFolder, kProduct));
         if (swapJournal && swapJournal->find("STATE\tDONE") != std::string::npos)
             break;
         ASSERT_LT(cut, 1000);
@@ -610,26 +618,45 @@ class LinesSink : public platform::LogSink {
     std::vector<std::string> lines;
 };
 
-// A swap journal that is there but cannot be read stops the run before it changes anything: its own
-// would take the place of what that one names. A link under the journal's name is none of ours and
-// is replaced, as ever.
-TEST(Journal, OneThatCannotBeReadStopsTheRunUnchangedALinkInItsPlaceDoesNot) {
+// A journal of ours that cannot be read stops the run unchanged: this run's own journal would take the
+// place of what that one names. Names of the product folder are every user's: whatever stands under
+// the journal names of earlier builds is neither read nor a reason to stop, and stays as it is.
+TEST(Journal, OneThatCannotBeReadStopsTheRunUnchangedAUsersFileOfItsNameDoesNot) {
     Machine locked;
-    locked.backend.files.AddFile(In(kProduct, "~BrelixSetup.swp"), "BRELIX-SWAP\r\n");
-    locked.backend.files.Lock(In(kProduct, "~BrelixSetup.swp"));
+    const std::string swapJournal = install::SwapJournalPath(kSetupFolder, kProduct);
+    locked.backend.files.AddFile(swapJournal, "BRELIX-SWAP\r\n");
+    locked.backend.files.Lock(swapJournal);
     const std::string files = locked.backend.files.Dump();
     EXPECT_FALSE(locked.Install());
     EXPECT_EQ(locked.journal.Outcome(), InstallOutcome::Stopped);
     ASSERT_EQ(locked.backend.prompts.shown.size(), 1u);
-    EXPECT_EQ(locked.backend.prompts.shown[0].text.rfind("无法处理上次中断的安装留下的记录 ", 0), 0u);
+    EXPECT_EQ(
+        locked.backend.prompts.shown[0].text.rfind("无法处理上次中断的安装留下的记录 " + swapJournal, 0), 0u);
     EXPECT_EQ(locked.backend.files.Dump(), files);
 
-    Machine linked;
-    linked.backend.files.SetOpenFollowsLinks(true);  // as Wine 8 opens it: a link leading nowhere fails
-    linked.backend.files.AddLink(In(kProduct, "~BrelixSetup.swp"), "C:\\Nowhere\\journal.swp", false);
-    linked.Install();
-    EXPECT_NE(linked.journal.Outcome(), InstallOutcome::Stopped);
-    EXPECT_FALSE(linked.backend.files.Exists(In(kProduct, "~BrelixSetup.swp")));
+    for (int planted = 0; planted < 2; ++planted) {
+        Machine users;
+        users.backend.files.SetOpenFollowsLinks(true);  // as Wine 8 opens it: a link leading nowhere fails
+        if (planted == 0) {
+            users.backend.files.AddLink(In(kProduct, "~BrelixSetup.swp"), "C:\\Nowhere\\journal.swp", false);
+        } else {
+            users.backend.files.AddFile(In(kProduct, "~BrelixSetup.swp"), std::string(9u << 20, 'x'));
+            users.backend.files.AddFolder(In(kProduct, "~BrelixSetup.swp.new"));
+        }
+        const std::string before = users.backend.files.Dump();
+        EXPECT_TRUE(users.Install()) << planted;
+        EXPECT_EQ(users.journal.Outcome(), InstallOutcome::Installed) << planted;
+        const auto linesOf = [](const std::string& dump) {
+            std::string lines;
+            std::istringstream all(dump);
+            for (std::string line; std::getline(all, line);) {
+                if (line.find("~BrelixSetup.swp") != std::string::npos)
+                    lines += line.substr(0, 200) + "\n";
+            }
+            return lines;
+        };
+        EXPECT_EQ(linesOf(users.backend.files.Dump()), linesOf(before)) << planted;
+    }
 }
 
 TEST(Journal, AWholeReinstallationReportsWhatItKeptCopiedWroteAndInstalled) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "install/active_setup.h"
+#include "install/file_swap.h"
 #include "install/install_action.h"
 #include "install/install_record.h"
 #include "install_test_support.h"
@@ -838,10 +839,10 @@ TEST_F(UninstallTest, ASwapCutOffHalfWayIsUndoneBeforeTheFilesGo) {
     const std::string module = In(kProduct, "Brelix2020.arx");
     ASSERT_TRUE(backend.files.MoveFile(module, In(kProduct, "~BX1A_1.OLD")));
     backend.files.AddFile(module, "a newer module");
-    backend.files.AddFile(
-        In(kProduct, "~BrelixSetup.swp"),
-        "BRELIX-SWAP\r\nTAG\t1A\r\nSTATE\tSWAPPING\r\nE\t0\t1\tBrelix2020.arx\t~BX1A_1.NEW\t"
-        "~BX1A_1.OLD\r\nEND\r\n");
+    backend.files.AddFile(install::SwapJournalPath(kSetupFolder, kProduct),
+                          "BRELIX-SWAP\r\nFOLDER\t" + std::string(kProduct) +
+                              "\r\nTAG\t1A\r\nSTATE\tSWAPPING\r\nE\t0\t1\tBrelix2020.arx\t~BX1A_1.NEW\t"
+                              "~BX1A_1.OLD\r\nEND\r\n");
     EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
     EXPECT_FALSE(backend.files.Exists(module));
     EXPECT_FALSE(backend.files.Exists(kProduct));

@@ -93,7 +93,7 @@ TEST(UnsafeInput, EachFormIsRefusedOrAcceptedInItsOneSpelling) {
         state::InstallJournal journal;
         install::InstallRecord unchecked;
         unchecked.files.push_back({c.input, 1, platform::Crc32("x")});
-        uninstall::RemoveShippedFiles(backend.files, backend.environment, kProduct, unchecked, journal);
+        uninstall::RemoveShippedFiles(backend.files, backend.environment, {}, kProduct, unchecked, journal);
         EXPECT_TRUE(backend.files.Exists(kOutside)) << c.input;
         EXPECT_TRUE(!c.accepted || !backend.files.Exists(inside)) << c.input;
         EXPECT_FALSE(journal.HasProblems()) << c.input;

@@ -28,6 +28,12 @@ use_machine() {  # use_machine <prefix> <x86|x64>
     SETUP_FOLDER_64="$DRIVE_C/Program Files/Brelix Setup"
 }
 
+# The name of the swap journal the installation keeps in its setup folder about a product folder,
+# given as Windows spells it: the checksum of its name in capitals (code page 936).
+swap_journal_name() {  # swap_journal_name <product folder>
+    python3 -c 'import sys, zlib; print("BrelixSwap-%08x.swp" % zlib.crc32(sys.argv[1].upper().encode("gbk")))' "$1"
+}
+
 # A reference copy of the payload of a given version, to compare installed files with.
 payload_reference() {  # payload_reference <version> → prints the folder
     local folder="$E2E_WORK/payload-$1"

@@ -71,7 +71,8 @@ scenario_second_program_races_the_installation() {
     expect_eq "first installation" "$SILENT_EXIT" 0
     local i
     for ((i = 1; i <= 400; i++)); do printf 'part %d\r\n' "$i" >"$DATA/部件$(printf %03d "$i").dat"; done
-    start_background racer.exe race "C:\\Brelix\\$PRODUCT_NAME\\~BrelixSetup.swp" 'C:\e2e\release.flag' \
+    start_background racer.exe race \
+        "C:\\Program Files\\Brelix Setup\\$(swap_journal_name "C:\\Brelix\\$PRODUCT_NAME")" 'C:\e2e\release.flag' \
         "C:\\Brelix\\$PRODUCT_NAME" 'C:\Brelix' || return 1
     silent /S /KEEP=ALL
     stop_background

@@ -26,8 +26,9 @@ EOF
     # them, named in the journal, for the next run to delete.
     expect_content "$PRODUCT/Brelix.CFG" $'user settings\r'
     expect_same_file "$PRODUCT/BRELIX2004.ARX" "$(payload_reference 20240327)/BRELIX2004.ARX"
-    [ -f "$PRODUCT/~BrelixSetup.swp" ] && note "ok: the journal of the staging is there" ||
-        fail "no journal of the staging in the product folder"
+    [ -f "$SETUP_FOLDER_32/$(swap_journal_name "C:\\Brelix\\$PRODUCT_NAME")" ] &&
+        note "ok: the journal of the staging is there, in the setup folder" ||
+        fail "no journal of the staging in the setup folder"
     expect_missing "$DATA/SetUp_Temp1"
 
     local stale="$DRIVE_C/users/root/Temp/SetUp_Temp1"
