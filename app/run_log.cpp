@@ -4,12 +4,19 @@
 
 namespace app {
 
-RunLog::RunLog(Opener open, std::string fallbackPath)
-    : open_(std::move(open)), fallbackPath_(std::move(fallbackPath)) {}
+namespace {
+
+// Names tried for the fallback before it gives up: others' files may stand under the first ones.
+constexpr int kFallbackNames = 20;
+
+}  // namespace
+
+RunLog::RunLog(Opener open, std::string fallbackBase)
+    : open_(std::move(open)), fallbackBase_(std::move(fallbackBase)) {}
 
 void RunLog::OpenAsked(const std::string& path) {
     askedPath_ = path;
-    asked_ = open_(path);
+    asked_ = open_(path, false);
 }
 
 bool RunLog::WriteLine(const std::string& text) {
@@ -27,11 +34,15 @@ bool RunLog::WriteLine(const std::string& text) {
 bool RunLog::MoveToFallback(const std::string& reason) {
     if (fallback_)
         return true;
-    if (fallbackFailed_ || fallbackPath_.empty())
+    if (fallbackFailed_ || fallbackBase_.empty())
         return false;
-    fallback_ = open_(fallbackPath_);
+    for (int n = 1; n <= kFallbackNames && !fallback_; ++n) {
+        fallbackPath_ = fallbackBase_ + (n == 1 ? std::string() : "-" + std::to_string(n)) + ".log";
+        fallback_ = open_(fallbackPath_, true);
+    }
     if (!fallback_ || !fallback_->WriteLine(reason)) {
         fallback_.reset();
+        fallbackPath_.clear();
         fallbackFailed_ = true;
         return false;
     }

@@ -13,15 +13,20 @@
 
 namespace app {
 
-// The fallback, below %WINDIR% (where a run as administrator always writes).
-constexpr char kFallbackLogPattern[] = "%WINDIR%\\Temp\\Brelix-SetUp.log";
+// The fallback, below %WINDIR% (where a run as administrator always writes), under a name of the run's
+// own: "<this>-<UTC date and time>.log". Ordinary users may create files there too, so the fallback is
+// always a new file, never one that was there before.
+constexpr char kFallbackLogPattern[] = "%WINDIR%\\Temp\\Brelix-SetUp";
 
 class RunLog : public platform::LogSink {
   public:
-    using Opener = std::function<std::unique_ptr<platform::LogSink>(const std::string& path)>;
+    // Opens `path` for the log; with `createNew`, only as a file that nothing stood in the place of.
+    using Opener = std::function<std::unique_ptr<platform::LogSink>(const std::string& path, bool createNew)>;
 
-    // `open` is not owned and must outlive the log. `fallbackPath` empty: there is none.
-    RunLog(Opener open, std::string fallbackPath);
+    // `open` is not owned and must outlive the log. `fallbackBase` is the fallback's path without
+    // ".log" (empty: there is none): the first of "<base>.log", "<base>-2.log", ... that can be
+    // created new takes the fallback.
+    RunLog(Opener open, std::string fallbackBase);
 
     // Opens the /LOG file. A line it refuses moves the log to the fallback (the line still
     // answers false, so the run ends with 7: the log asked for is missing).
@@ -35,11 +40,13 @@ class RunLog : public platform::LogSink {
     bool MoveToFallback(const std::string& reason);
 
     bool InFallback() const { return fallback_ != nullptr; }
+    // The fallback file, once the log is there.
     const std::string& FallbackPath() const { return fallbackPath_; }
     const std::vector<std::string>& Lines() const { return lines_; }
 
   private:
     Opener open_;
+    std::string fallbackBase_;
     std::string fallbackPath_;
     std::string askedPath_;
     std::unique_ptr<platform::LogSink> asked_;

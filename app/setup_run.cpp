@@ -8,6 +8,7 @@
 #include "install/active_setup.h"
 #include "install/install_root.h"
 #include "install/locations.h"
+#include "platform/number_text.h"
 #include "platform/text936.h"
 #include "state/acad_inventory.h"
 #include "state/exit_codes.h"
@@ -244,7 +245,7 @@ std::string HelpText() {
            "    保留原有的设置、截面库、扩展绘图图库；默认全部保留\n"
            "/LOG=<日志文件>\n"
            "    日志（UTF-8）。无法写入时，或无 /LOG 的静默运行不以 0 结束时，\n"
-           "    写到 %WINDIR%\\Temp\\Brelix-SetUp.log\n"
+           "    写到新建的 %WINDIR%\\Temp\\Brelix-SetUp-<日期>-<时间>.log\n"
            "/UNINSTALL\n"
            "    卸载；SetUp.exe 和 Uninstall.exe 都接受，可加 /S、/LOG\n"
            "/USERPROGRAM=<文件>\n"
@@ -377,8 +378,15 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
     const bool silent = noBox && logPath.empty();
 
     // Left unexpanded, the variable names no folder: then there is no fallback.
+    const platform::UtcTime now = platform.services.environment.Now();
     const std::string fallback =
-        platform.services.environment.Expand(kFallbackLogPattern, install::kPathBufferSize).value_or("%");
+        platform.services.environment.Expand(kFallbackLogPattern, install::kPathBufferSize).value_or("%") +
+        "-" + platform::DecimalText(static_cast<unsigned>(now.year), 4) +
+        platform::DecimalText(static_cast<unsigned>(now.month), 2) +
+        platform::DecimalText(static_cast<unsigned>(now.day), 2) + "-" +
+        platform::DecimalText(static_cast<unsigned>(now.hour), 2) +
+        platform::DecimalText(static_cast<unsigned>(now.minute), 2) +
+        platform::DecimalText(static_cast<unsigned>(now.second), 2);
     RunLog log(platform.openLog, fallback.find('%') == std::string::npos ? fallback : std::string());
     state::InstallJournal journal;
     if (!logPath.empty()) {

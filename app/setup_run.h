@@ -19,7 +19,7 @@ struct SetUpPlatform {
     platform::DialogRunner& dialogs;
     platform::FolderBrowser& folderBrowser;
     // Opens the log file at a path; a sink that refuses every line when it cannot be written.
-    std::function<std::unique_ptr<platform::LogSink>(const std::string& path)> openLog;
+    std::function<std::unique_ptr<platform::LogSink>(const std::string& path, bool createNew)> openLog;
     // One run at a time changes the machine: the wizard, a silent installation, an uninstall.
     platform::RunLock& runLock;
     // Writes a text to the console of whoever started the program (cmd, a deployment script), as

@@ -27,13 +27,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     platform::win32::Win32DialogRunner dialogs(instance);
     platform::win32::Win32FolderBrowser folderBrowser;
     platform::win32::Win32RunLock runLock;
-    app::SetUpPlatform setUp{
-        backend.services(),
-        dialogs,
-        folderBrowser,
-        [](const std::string& path) { return std::make_unique<platform::win32::Win32LogFile>(path); },
-        runLock,
-        platform::win32::WriteToParentConsole};
+    app::SetUpPlatform setUp{backend.services(),
+                             dialogs,
+                             folderBrowser,
+                             [](const std::string& path, bool createNew) {
+                                 return std::make_unique<platform::win32::Win32LogFile>(path, createNew);
+                             },
+                             runLock,
+                             platform::win32::WriteToParentConsole};
     // Not WinMain's own argument text: see ArgumentsAfterProgram.
     const char* commandLine = GetCommandLineA();
     return app::RunSetUp(app::ArgumentsAfterProgram(commandLine ? commandLine : ""), setUp);

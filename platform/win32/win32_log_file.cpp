@@ -51,7 +51,7 @@ std::string Utf8FromCodePage936(const std::string& text) {
     return utf8;
 }
 
-Win32LogFile::Win32LogFile(const std::string& path) {
+Win32LogFile::Win32LogFile(const std::string& path, bool createNew) {
     // Whoever may write the folder could have put a link or a device name where the log goes, to
     // have this elevated run empty or write another file: nothing is cut before the file is known
     // to be an ordinary one, in that folder under that name. Wine follows a final link despite
@@ -68,7 +68,8 @@ Win32LogFile::Win32LogFile(const std::string& path) {
         return;
     // "C:" alone would be the drive's current folder.
     const std::string folder(full, separator == 2 ? 3 : separator);
-    UniqueFile file(CreateFileA(full, GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    UniqueFile file(CreateFileA(full, GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                                createNew ? CREATE_NEW : OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file)
         return;

@@ -14,8 +14,9 @@ class Win32LogFile : public platform::LogSink {
   public:
     // Opens or creates the file without cutting it, and empties it only once it is known to be a
     // file on disk (GetFileType) that is no link. When that fails, every WriteLine answers false
-    // and an existing file is left as it was.
-    explicit Win32LogFile(const std::string& path);
+    // and an existing file is left as it was. With `createNew` only a file this call creates is
+    // taken: anything under the name makes it fail.
+    explicit Win32LogFile(const std::string& path, bool createNew = false);
 
     // Line breaks inside `text` become " | " so that an event stays on one line.
     bool WriteLine(const std::string& text) override;

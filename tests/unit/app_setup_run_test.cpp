@@ -43,7 +43,9 @@ constexpr char kProfile[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\
 constexpr char kActiveSetup[] = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
 constexpr char kRecordKey[] = "SOFTWARE\\Brelix";
 constexpr char kProduct[] = "C:\\Brelix\\Brelix结构工具箱";
-constexpr char kFallbackLog[] = "C:\\windows\\Temp\\Brelix-SetUp.log";
+// The fallback is a new file of the run's own; a file somebody put under the first name stays theirs.
+constexpr char kFallbackBase[] = "C:\\windows\\Temp\\Brelix-SetUp-20261208-110413";
+constexpr char kFallbackLog[] = "C:\\windows\\Temp\\Brelix-SetUp-20261208-110413-2.log";
 
 class SetUpRunTest : public ::testing::Test {
   protected:
@@ -58,6 +60,7 @@ class SetUpRunTest : public ::testing::Test {
         backend.files.AddCarriedFile("BRELIXUSER", "MZ user program");
         install_test::StageProgramFiles(backend);
         backend.environment.Set("WINDIR", "C:\\windows");
+        backend.environment.now = {2026, 12, 8, 11, 4, 13, 250};
     }
 
     void AddAcad(const char* key, const std::string& folder, const char* product) {
@@ -67,17 +70,22 @@ class SetUpRunTest : public ::testing::Test {
     }
 
     int Run(const std::string& arguments) {
-        app::SetUpPlatform setUp{backend.services(),
-                                 dialogs,
-                                 folderBrowser,
-                                 [this](const std::string& path) -> std::unique_ptr<platform::LogSink> {
-                                     if (path == kFallbackLog)
-                                         return std::make_unique<LogView>(fallbackLog);
-                                     logPath = path;
-                                     return std::make_unique<LogView>(log);
-                                 },
-                                 runLock,
-                                 [this](const std::string& text) { console.push_back(text); }};
+        app::SetUpPlatform setUp{
+            backend.services(),
+            dialogs,
+            folderBrowser,
+            [this](const std::string& path, bool createNew) -> std::unique_ptr<platform::LogSink> {
+                if (path.rfind(kFallbackBase, 0) == 0) {
+                    EXPECT_TRUE(createNew) << path;
+                    if (path != kFallbackLog)
+                        return nullptr;
+                    return std::make_unique<LogView>(fallbackLog);
+                }
+                logPath = path;
+                return std::make_unique<LogView>(log);
+            },
+            runLock,
+            [this](const std::string& text) { console.push_back(text); }};
         return app::RunSetUp(arguments, setUp);
     }
 

@@ -66,6 +66,26 @@ TEST_F(LogFileWineTest, OnlyAFileOnDiskIsEmptiedAndWrittenNothingElse) {
     EXPECT_EQ(win32test::ReadWholeFile(earlier), "\xEF\xBB\xBF");
 }
 
+// The fallback log is created new: a file, a folder or a link somebody put under its name first is
+// neither written nor emptied, and the name is refused.
+TEST_F(LogFileWineTest, ANewLogTakesNoNameThatIsThereAlready) {
+    const std::string planted = folder + "\\planted.log";
+    ASSERT_TRUE(win32test::WriteWholeFile(planted, "somebody's"));
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\folder.log").c_str(), nullptr));
+    for (const std::string& path : {planted, folder + "\\folder.log"}) {
+        platform::win32::Win32LogFile log(path, true);
+        EXPECT_FALSE(log.IsOpen()) << path;
+    }
+    EXPECT_EQ(win32test::ReadWholeFile(planted), "somebody's");
+    const std::string fresh = folder + "\\fresh.log";
+    {
+        platform::win32::Win32LogFile log(fresh, true);
+        ASSERT_TRUE(log.IsOpen());
+        EXPECT_TRUE(log.WriteLine("x"));
+    }
+    EXPECT_EQ(win32test::ReadWholeFile(fresh)->substr(0, 3), "\xEF\xBB\xBF");
+}
+
 TEST(AccountWineTest, WineRunsTheTestsAsAnOrdinaryAccountNotLocalSystem) {
     // Wine has no LocalSystem to play; the query must answer, and answer no.
     platform::win32::Win32ProcessList processes;

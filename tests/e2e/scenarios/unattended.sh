@@ -108,10 +108,15 @@ scenario_unattended_lines_show_no_window() {
 
     # A /LOG on a drive that does not exist: the work is done, the log goes to the fallback, and
     # the exit code says that the log asked for is missing.
-    local fallback="$DRIVE_C/windows/temp/Brelix-SetUp.log"
-    rm -f "$fallback"
+    # The fallback is a new file of the run's own, whatever was put under the older name.
+    rm -f "$DRIVE_C"/windows/temp/Brelix-SetUp*.log
+    printf 'planted\r\n' >"$DRIVE_C/windows/temp/Brelix-SetUp.log"
     unattended /S '/LOG=Q:\nowhere\x.log' /RELEASES=2010 '/D=C:\CAD Tools'
     expect_eq "/LOG on a missing drive" "$UNATTENDED_EXIT" 7
+    expect_content "$DRIVE_C/windows/temp/Brelix-SetUp.log" $'planted\r'
+    local fallback
+    fallback=$(ls "$DRIVE_C"/windows/temp/Brelix-SetUp-*.log 2>/dev/null | head -n 1)
+    [ -n "$fallback" ] || fail "no fallback log of the run's own in %WINDIR%\\Temp"
     expect_eq "the fallback's first line says why" \
         "$(sed -n 1p "$fallback" | grep -cF '无法写入 /LOG 指定的日志文件 Q:\nowhere\x.log，日志改写在这里')" 1
     log_says "$fallback" "退出代码：7（"
