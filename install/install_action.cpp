@@ -118,19 +118,6 @@ bool RollBack(InstallContext& context, InstallPage& page, FileSwap& swap, const 
     return false;
 }
 
-// The setup folder below Program Files, where the swap's journal goes, made when missing (`made`
-// says so); nullopt when Program Files is not known or the folder cannot be made.
-std::optional<std::string> JournalFolder(platform::Services& services, bool& made) {
-    const auto folder = SetupFolder(services.registry, services.environment);
-    if (!folder)
-        return std::nullopt;
-    const auto attributes = services.files.GetAttributes(*folder);
-    if (attributes && (*attributes & platform::kAttrDirectory))
-        return folder;
-    made = !attributes && services.files.CreateDirectory(*folder);
-    return made ? folder : std::nullopt;
-}
-
 // A seed for the staged names that differs from run to run.
 unsigned StagingSeed(platform::Environment& environment) {
     const platform::UtcTime now = environment.Now();
@@ -245,11 +232,13 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     platform::ScopeExit removeMadeFolders([&] {
         held.RemoveWhatWasMade();
         if (madeJournalFolder)
-            services.files.RemoveDirectory(*journalFolder);
+            RemoveMadeSetupFolder(services.files, *journalFolder);
     });
     if (const auto result = held.Hold(levels, true); result != HeldPath::Result::Held)
         return StopAtLevel(context, page, held, result, installPath);
-    journalFolder = JournalFolder(services, madeJournalFolder);
+    // The swap's journal goes where only administrators write.
+    journalFolder =
+        EnsureSetupFolder(services.files, services.registry, services.environment, madeJournalFolder);
     if (!journalFolder) {
         journal.Note("无法创建安装程序文件夹，安装已停止");
         return StopUnchanged(context, page,

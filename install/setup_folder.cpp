@@ -72,4 +72,22 @@ std::vector<std::string> SetupFolders(platform::Registry& registry, platform::En
     return folders;
 }
 
+std::optional<std::string> EnsureSetupFolder(platform::FileSystem& files,
+                                             platform::Registry& registry,
+                                             platform::Environment& environment,
+                                             bool& made) {
+    const auto folder = SetupFolder(registry, environment);
+    if (!folder)
+        return std::nullopt;
+    const auto attributes = files.GetAttributes(*folder);
+    if (attributes && (*attributes & platform::kAttrDirectory))
+        return folder;
+    made = !attributes && files.CreateDirectory(*folder);
+    return made ? folder : std::nullopt;
+}
+
+void RemoveMadeSetupFolder(platform::FileSystem& files, const std::string& folder) {
+    files.RemoveDirectory(folder);
+}
+
 }  // namespace install

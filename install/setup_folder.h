@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/environment.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 
 namespace install {
@@ -28,6 +29,16 @@ std::optional<std::string> ProgramFilesFolder(platform::Registry& registry,
 // "<Program Files>\Brelix Setup", or nullopt when Program Files is not known or the folder's
 // paths would not fit the 260-byte buffer.
 std::optional<std::string> SetupFolder(platform::Registry& registry, platform::Environment& environment);
+
+// The setup folder, made when it is not there yet (`made` then says so); nullopt when Program Files is
+// not known or the folder cannot be made.
+std::optional<std::string> EnsureSetupFolder(platform::FileSystem& files,
+                                             platform::Registry& registry,
+                                             platform::Environment& environment,
+                                             bool& made);
+
+// Removes the setup folder a run made and leaves empty, as it stops.
+void RemoveMadeSetupFolder(platform::FileSystem& files, const std::string& folder);
 
 // Where an installation by either build may have left its setup folder: this build's first, then
 // the one below the Program Files folder of the other registry view (the 64-bit build's

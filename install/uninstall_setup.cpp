@@ -78,8 +78,8 @@ std::optional<std::string> MakeSetupFolder(InstallContext& context) {
         context.journal.Problem("未找到 Program Files 文件夹，未能登记卸载程序");
         return std::nullopt;
     }
-    const auto attributes = services.files.GetAttributes(*folder);
-    if ((attributes && (*attributes & platform::kAttrDirectory)) || services.files.CreateDirectory(*folder))
+    bool made = false;
+    if (EnsureSetupFolder(services.files, services.registry, services.environment, made))
         return folder;
     context.journal.Problem("未能创建安装程序文件夹 " + *folder + "，未登记卸载程序");
     return std::nullopt;
