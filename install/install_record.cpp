@@ -270,21 +270,6 @@ void MergeRecord(InstallRecord& record, const InstallRecord& newer) {
         fonts.Add(font);
 }
 
-std::optional<std::string> PathBelow(const std::string& path, const std::string& folder) {
-    const auto pathLevels = text936::SplitLevels(path);
-    const auto folderLevels = text936::SplitLevels(folder);
-    if (!pathLevels || !folderLevels || folderLevels->empty() || pathLevels->size() <= folderLevels->size())
-        return std::nullopt;
-    for (std::size_t i = 0; i < folderLevels->size(); ++i) {
-        if (!text936::EqualsNoCase((*pathLevels)[i], (*folderLevels)[i]))
-            return std::nullopt;
-    }
-    std::string below;
-    for (std::size_t i = folderLevels->size(); i < pathLevels->size(); ++i)
-        below += (below.empty() ? "" : "\\") + (*pathLevels)[i];
-    return below;
-}
-
 InstallRecord RecordFromJournal(const state::InstallJournal& journal, const std::string& productFolder) {
     InstallRecord record;
     record.productFolder = productFolder;

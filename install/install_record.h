@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "files/paths.h"
+#include "files/recorded_file.h"
 #include "platform/files.h"
 #include "state/install_journal.h"
 
@@ -33,15 +35,7 @@ constexpr char kUninstallerName[] = "Uninstall.exe";
 // The largest file the uninstall reads (in pieces) to check it; the product ships nothing near this size.
 constexpr std::size_t kLargestCheckedFile = 256u * 1024u * 1024u;
 
-struct RecordedFile {
-    std::string path;  // below the product folder, no ".." level
-    std::uint64_t size = 0;
-    std::uint32_t crc = 0;
-
-    bool operator==(const RecordedFile& other) const {
-        return path == other.path && size == other.size && crc == other.crc;
-    }
-};
+using files::RecordedFile;
 
 // A product folder an earlier installation put files into before the root was moved; they stay
 // there, registered as they were, until the uninstall.
@@ -87,9 +81,7 @@ void MergeRecord(InstallRecord& record, const InstallRecord& newer);
 // counts as the user's); files outside the product folder are left out.
 InstallRecord RecordFromJournal(const state::InstallJournal& journal, const std::string& productFolder);
 
-// The path of `path` below `folder` ("A\B" for "<folder>\A\B"), letter case ignored; nullopt
-// when it is not inside it.
-std::optional<std::string> PathBelow(const std::string& path, const std::string& folder);
+using files::PathBelow;
 
 // The record kept in `folder` (the setup folder, or an earlier build's product folder); nullopt
 // when there is none or it cannot be read.

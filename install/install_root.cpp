@@ -10,20 +10,6 @@
 
 namespace install {
 
-bool IsPlainName(const std::string& name) {
-    if (name.empty() || platform::EndsInDotOrSpace(name) || platform::IsDeviceName(name))
-        return false;
-    for (const char* reserved : {"\\", "\"", "*", "/", ":", "<", ">", "?", "|"}) {
-        if (text936::Find(name, reserved) != text936::npos)
-            return false;
-    }
-    for (unsigned char byte : name) {
-        if (byte < 0x20)
-            return false;
-    }
-    return true;
-}
-
 namespace {
 
 bool IsAsciiLetter(char c) {
@@ -98,27 +84,6 @@ std::optional<std::string> CanonicalRoot(const std::string& root) {
         return std::nullopt;
     const std::string trimmed = WithoutTrailingBackslashes(root);
     return trimmed.size() == 2 ? trimmed + "\\" : trimmed;
-}
-
-std::string ComparablePath(const std::string& path) {
-    std::string comparable;
-    bool afterSeparator = false;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (text936::IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-            comparable.append(path, i++, 2);  // its second byte may look like a "\\"
-            afterSeparator = false;
-            continue;
-        }
-        const bool separator = path[i] == '\\';
-        if (!separator || !afterSeparator || i == 1)  // the two of "\\server" stay
-            comparable += path[i];
-        afterSeparator = separator;
-    }
-    return WithoutTrailingBackslashes(comparable);
-}
-
-bool SamePath(const std::string& a, const std::string& b) {
-    return text936::EqualsNoCase(ComparablePath(a), ComparablePath(b));
 }
 
 std::vector<std::string> RootLevels(const std::string& root) {

@@ -6,9 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "files/paths.h"
 #include "platform/files.h"
 
 namespace install {
+
+using files::ComparablePath;
+using files::IsPlainName;
+using files::SamePath;
 
 enum class RootCheck {
     Good,
@@ -17,23 +22,12 @@ enum class RootCheck {
     TooLong,      // the folders built on it would not fit the 260-byte path buffer
 };
 
-// A name Windows takes for one file or folder and keeps as spelt: not empty, no "\", no trailing dot
-// or space (so not "." or ".." either), not a device, none of the reserved characters (looked for as
-// whole characters), no control bytes.
-bool IsPlainName(const std::string& name);
-
 // Looks at the text only; touches nothing. Trailing "\" are allowed, any number of them.
 RootCheck CheckInstallRoot(const std::string& root);
 
 // The root in its one spelling, as it is stored and built on: without trailing "\" ("D:\" keeps
 // the one of the drive). nullopt when CheckInstallRoot does not find it Good.
 std::optional<std::string> CanonicalRoot(const std::string& root);
-
-// A folder or file path as paths are compared: repeated "\" taken as one (apart from the two
-// of a UNC path), none at the end. Earlier builds stored roots that ended in "\\".
-std::string ComparablePath(const std::string& path);
-// Whether two paths name the same place: comparable forms equal without regard to letter case.
-bool SamePath(const std::string& a, const std::string& b);
 
 // The folders a root consists of, from its drive ("X:\") or share ("\\server\share") down to the
 // root itself; empty when CheckInstallRoot does not find it Good.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "files/paths.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
@@ -20,8 +21,7 @@ constexpr char kSourceMarkerFile[] = "Brelix2010.arx";
 constexpr char kRecordKeyRead[] = "Software\\Brelix";
 constexpr char kRecordKeyWrite[] = "SOFTWARE\\Brelix";
 constexpr char kRecordValueName[] = "Brelix_Path";
-// Every path, pattern and record text goes through a buffer of this size (terminator included).
-constexpr std::size_t kPathBufferSize = 260;
+using files::kPathBufferSize;
 
 // What exists at `path` (one FindFirst on the exact path): missing, a file or a folder.
 int GetPathKind(platform::FileSystem& files, const std::string& path);

@@ -8,8 +8,4 @@ std::string ProductFolderOf(const std::string& installRoot) {
     return JoinPath(text936::WithoutTrailingBackslash(installRoot), kProductFolderName);
 }
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    return folder + "\\" + name;
-}
-
 }  // namespace install

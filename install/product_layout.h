@@ -3,7 +3,11 @@
 
 #include <string>
 
+#include "files/paths.h"
+
 namespace install {
+
+using files::JoinPath;
 
 constexpr char kProductFolderName[] = "Brelix结构工具箱";
 constexpr char kDrawingLibraryName[] = "Brelix扩展绘图库";
@@ -12,7 +16,5 @@ constexpr char kEmptyTempFolderName[] = "temp";
 // "<root>\Brelix结构工具箱", the root taken without one trailing "\" (D:\ gives D:\Brelix结构工具箱).
 std::string ProductFolderOf(const std::string& installRoot);
 
-// "<folder>\<name>".
-std::string JoinPath(const std::string& folder, const std::string& name);
 
 }  // namespace install

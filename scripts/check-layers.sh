@@ -3,6 +3,8 @@
 #
 #   platform  the only code that touches Win32: interfaces, text helpers, the win32 and memory backends
 #   state     what every part reads: options, inventory, journal, release table, exit codes
+#   files     the file work the installation and the uninstall share: held folders, listings, the
+#             transaction of changes that undo themselves, its journal and its recovery
 #   acad      AutoCAD discovery and integration
 #   install   the installation and what it leaves for the uninstall
 #   uninstall the uninstall
@@ -15,7 +17,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-layers=(platform state acad install uninstall ui app)
+layers=(platform state files acad install uninstall ui app)
 rank_of() {
     local i
     for i in "${!layers[@]}"; do
