@@ -20,6 +20,7 @@ constexpr const char* kFontNames[] = {"Brelix_EN.shx", "Brelix_HZ.shx"};
 
 void AcadInventory::DeployFonts(platform::Services& services,
                                 const std::string& source,
+                                const OpenSourceFile& openSource,
                                 const ReleaseFlags& chosen,
                                 InstallJournal& journal) {
     // One folder takes the fonts once, however many product keys name it.
@@ -32,13 +33,14 @@ void AcadInventory::DeployFonts(platform::Services& services,
             if (std::find(done.begin(), done.end(), folder) != done.end())
                 continue;
             done.push_back(std::move(folder));
-            CopyFonts(services, source, installFolder, journal);
+            CopyFonts(services, source, openSource, installFolder, journal);
         }
     }
 }
 
 void CopyFonts(platform::Services& services,
                const std::string& source,
+               const OpenSourceFile& openSource,
                const std::string& installFolder,
                InstallJournal& journal) {
     if (!acad::IsFullPath(installFolder)) {
@@ -60,15 +62,16 @@ void CopyFonts(platform::Services& services,
             continue;
         }
         // Written whole under a new name beside it, then renamed over the font: never a font half
-        // written, and nothing written through whatever is in its place. A read-only source
-        // loses the bit as it always did; a read-only font is replaced by the rename.
-        platform::ClearReadOnly(services.files, *from);
+        // written, and nothing written through whatever is in its place; a read-only font is
+        // replaced by the rename. The source is read only through a checked handle, never changed.
+        const auto opened = openSource(fontName);
         const std::string being = *fontFolder + "\\~BRX.new";  // no longer than the font's own path
         services.files.DeleteFile(being);                      // left by a run cut off while writing it
         platform::ClearReadOnly(services.files, *to);
-        const bool copied = text936::FitsBuffer(being, acad::kNameBufferSize) &&
-                            services.files.CopyToNewFile(*from, being, [](const char*, std::size_t) {}) &&
-                            services.files.Rename(being, *to);
+        const bool copied =
+            opened && text936::FitsBuffer(being, acad::kNameBufferSize) &&
+            services.files.CopyOpenedToNewFile(*opened, being, [](const char*, std::size_t) {}) &&
+            services.files.Rename(being, *to);
         if (!copied) {
             services.files.DeleteFile(being);
             // An installation without a "Fonts" folder takes no fonts by design; anywhere else a
@@ -78,7 +81,9 @@ void CopyFonts(platform::Services& services,
                 journal.Note("没有字体文件夹 " + *fontFolder + "，字体 " + fontName + " 没有复制");
                 continue;
             }
-            journal.Problem("未能复制字体 " + *to);
+            journal.Problem("未能复制字体 " + *to +
+                            (opened ? std::string()
+                                    : "（安装来源中的 " + *from + " 是链接、另有名称（硬链接）或无法读取）"));
             continue;
         }
         journal.Note("已复制字体 " + *from + " -> " + *to);

@@ -28,9 +28,13 @@ bool MatchesAny(const std::string& upperName, const std::vector<std::string>& ex
     return false;
 }
 
-// Whether `opened` holds what `shipped` holds, byte for byte (by size and CRC-32).
-bool SameContent(platform::FileSystem& files, platform::OpenedFile& opened, const std::string& shipped) {
-    const auto source = files.OpenToRead(shipped);
+// Whether `opened` holds what the file `name` of the held source folder `shipped` holds, byte for byte
+// (by size and CRC-32), that file read through a checked handle.
+bool SameContent(HeldSource& held,
+                 platform::OpenedFile& opened,
+                 const std::string& shipped,
+                 const std::string& name) {
+    const auto source = held.Open(shipped, name);
     if (!source || source->Size() != opened.Size())
         return false;
     platform::ContentCheck mine, theirs;
@@ -137,8 +141,9 @@ bool ConfigKeeper::PrepareKeptFiles(FileSwap& swap) {
             return true;
         }
     }
-    const std::string librarySource =
-        sourceFolder.empty() ? std::string() : JoinPath(sourceFolder, kDrawingLibraryName);
+    const bool held = source && source->Held();
+    const std::string sourceFolder = held ? source->Folder() : std::string();
+    const std::string librarySource = held ? source->LibraryFolder() : std::string();
     return KeepFrom(previousFolder, productFolder, sourceFolder, productKinds, swap, keptInProduct_) &&
            KeepFrom(previousLibrary, JoinPath(productFolder, kDrawingLibraryName), librarySource,
                     libraryKinds, swap, keptInLibrary_);
@@ -203,8 +208,7 @@ bool ConfigKeeper::KeepFrom(const std::string& from,
         if (sameFolder) {
             // A file an earlier run installed, unchanged, is the product's: installed again and
             // recorded as shipped. Anything else is left where it is, nothing of it read.
-            if (opened && !sourceOfFrom.empty() &&
-                SameContent(files, *opened, JoinPath(sourceOfFrom, entry.name))) {
+            if (opened && !sourceOfFrom.empty() && SameContent(*source, *opened, sourceOfFrom, entry.name)) {
                 journal_.Note("与安装文件相同，重新安装：" + path);
                 continue;
             }

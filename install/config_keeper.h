@@ -14,6 +14,7 @@
 
 #include "install/file_swap.h"
 #include "install/held_path.h"
+#include "install/held_source.h"
 #include "platform/name_index.h"
 #include "platform/services.h"
 #include "state/install_journal.h"
@@ -57,9 +58,10 @@ class ConfigKeeper {
 
     std::string productFolder;
     std::string previousFolder;
-    // The installation source: a file of the product folder identical to the one shipped there is
-    // the product's, not the user's (empty: every such file counts as the user's).
-    std::string sourceFolder;
+    // The installation source, held (not owned): a file of the product folder identical to the one
+    // shipped there, read through a checked handle, is the product's, not the user's (nullptr, or a
+    // source not held: every such file counts as the user's).
+    HeldSource* source = nullptr;
     int keepSettings = 0;
     int keepSectionLibrary = 0;
     int keepDrawingLibrary = 0;
@@ -68,7 +70,8 @@ class ConfigKeeper {
 
   private:
     // Keeps the files of `extensions` in `from` for `into` (both a product folder, or both its
-    // drawing library; `sourceOfFrom` the source folder shipped there). False as PrepareKeptFiles.
+    // drawing library; `sourceOfFrom` the held source folder shipped there, empty for none). False as
+    // PrepareKeptFiles.
     bool KeepFrom(const std::string& from,
                   const std::string& into,
                   const std::string& sourceOfFrom,

@@ -401,6 +401,18 @@ bool FileSwap::StageOpened(const std::string& folder,
     });
 }
 
+bool FileSwap::StageShipped(const std::string& folder,
+                            const std::string& target,
+                            bool existed,
+                            platform::OpenedFile& from,
+                            platform::ContentCheck& copied) {
+    if (!StageOpened(folder, target, existed, from, copied))
+        return false;
+    entries_.back().shipped = true;
+    entries_.back().content = copied;
+    return true;
+}
+
 bool FileSwap::Swap() {
     failedFile.clear();
     std::string error;  // taken at once: the undo makes calls of its own

@@ -48,12 +48,18 @@ class FileSwap {
                    bool existed,
                    const std::string& from,
                    platform::ContentCheck& copied);
-    // The same from a file already opened and checked.
+    // The same from a file already opened and checked: a user's file kept.
     bool StageOpened(const std::string& folder,
                      const std::string& target,
                      bool existed,
                      platform::OpenedFile& from,
                      platform::ContentCheck& copied);
+    // The same for a file of the product, opened and checked in the installation source.
+    bool StageShipped(const std::string& folder,
+                      const std::string& target,
+                      bool existed,
+                      platform::OpenedFile& from,
+                      platform::ContentCheck& copied);
     std::size_t StagedCount() const { return entries_.size(); }
     // Files an earlier run put in place before it was cut off, which no record describes yet
     // (FinishOrUndoEarlierSwap's result): every journal this swap writes lists them as well, also

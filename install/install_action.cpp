@@ -10,6 +10,7 @@
 #include "install/file_swap.h"
 #include "install/folder_walk.h"
 #include "install/held_path.h"
+#include "install/held_source.h"
 #include "install/install_root.h"
 #include "install/locations.h"
 #include "install/pending_install.h"
@@ -50,6 +51,10 @@ constexpr char kLinkInRootAfter[] =
 constexpr char kNotHeldBefore[] = "无法锁定安装路径中的 ";
 constexpr char kNotHeldAfter[] =
     " ，安装的文件可能被写到其他位置 !\n\n为安全起见，安装已停止，没有做任何更改。请选择其他安装路径。";
+constexpr char kSourceNotHeldBefore[] = "安装来源 ";
+constexpr char kSourceNotHeldAfter[] =
+    " 是一个链接（重解析点），或不在安装程序旁，或无法锁定，其中的文件可能来自其他位置 !\n\n"
+    "为安全起见，安装已停止，没有做任何更改。";
 constexpr char kAbortedText[] = "安装已中止。\n\n已恢复原有的文件，没有做任何更改。";
 constexpr char kRolledBackBefore[] = "无法完成安装：\n\n";
 constexpr char kRolledBackAfter[] = "\n\n已恢复原有的文件，没有做任何更改。";
@@ -200,6 +205,15 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
         return false;
     }
     journal.Note("安装来源：" + source + "，安装路径：" + installPath);
+    // Held, with its drawing library, till the run ends, and read only through checked handles:
+    // whoever runs the download may change anything in its folder.
+    HeldSource heldSource(services.files);
+    if (heldSource.Hold(source) != HeldSource::Result::Held) {
+        journal.Note("安装来源 " + heldSource.FailedLevel() +
+                     " 是链接、不在安装程序旁或无法锁定，安装已停止");
+        return StopUnchanged(context, page,
+                             kSourceNotHeldBefore + heldSource.FailedLevel() + kSourceNotHeldAfter);
+    }
 
     // The walks visit every entry; the bar stops full rather than wrap round.
     BoundedProgress progress(page.Progress());
@@ -211,7 +225,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     keeper.keepSettings = page.KeepSettings();
     keeper.keepSectionLibrary = page.KeepSectionLibrary();
     keeper.keepDrawingLibrary = page.KeepDrawingLibrary();
-    keeper.sourceFolder = source;
+    keeper.source = &heldSource;
     // The product folder the registry named before this installation records the new one.
     const std::string previousFolder = keeper.ReadPreviousFolder() ? keeper.previousFolder : std::string();
     if (previousFolder.empty() && keeper.ProductFolderHoldsKeptKinds()) {
@@ -276,7 +290,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
         progress.StepIt();
 
     ProductDeployer deployer(services, installPath, progress, journal);
-    deployer.sourceFolder = source;
+    deployer.heldSource = &heldSource;
     deployer.swap = &swap;
     deployer.keeper = &keeper;
     const bool staged = deployer.DeployProductFiles() && deployer.DeployDrawingLibrary();
@@ -309,7 +323,10 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     if (setupFolder)
         RegisterActiveSetup(services, *setupFolder, journal.Problems().size() == problemsBefore, journal);
     progress.StepIt();
-    context.inventory.DeployFonts(services, source, context.options.releaseChosen, journal);
+    context.inventory.DeployFonts(
+        services, source,
+        [&heldSource](const std::string& name) { return heldSource.Open(heldSource.Folder(), name); },
+        context.options.releaseChosen, journal);
     progress.StepIt();
     progress.StepIt();
 

@@ -6,7 +6,6 @@
 #include "install/locations.h"
 #include "install/product_layout.h"
 #include "install/unchanged_file.h"
-#include "platform/read_only.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -32,6 +31,8 @@ constexpr char kCopyFailedBefore[] = "拷贝文件 ";
 constexpr char kCopyFailedAfter[] =
     " 失败，可能原因如下：\n\n1、AutoCAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
 constexpr char kCopyFailedCaption[] = "Brelix安装";
+constexpr char kSourceNotOwn[] = "安装来源中的该文件是链接、另有名称（硬链接）或无法读取";
+constexpr char kSourceNotHeld[] = "安装来源文件夹是链接（重解析点）、不在安装程序旁或无法锁定";
 // What a message box returns when it could not be shown.
 constexpr int kNoAnswer = 0;
 
@@ -42,11 +43,6 @@ const char* WhyNotDeployed(const std::string& name) {
             return excluded.why;
     }
     return nullptr;
-}
-
-bool IsFolder(platform::FileSystem& files, const std::string& path) {
-    const auto attributes = files.GetAttributes(path);
-    return attributes && (*attributes & platform::kAttrDirectory);
 }
 
 }  // namespace
@@ -89,33 +85,60 @@ ProductDeployer::ProductDeployer(platform::Services& services,
       progress_(progress),
       journal_(journal) {}
 
-bool ProductDeployer::LocateSource(std::string& source) {
-    if (sourceFolder.empty())
-        return LocateSourceFolder(services_, source);
-    source = sourceFolder;
-    return true;
+HeldSource* ProductDeployer::Source() {
+    if (heldSource)
+        return heldSource;
+    if (!ownSource_) {
+        std::string source = sourceFolder;
+        if (source.empty() && !LocateSourceFolder(services_, source))
+            return nullptr;
+        ownSource_ = std::make_unique<HeldSource>(services_.files);
+        ownSource_->Hold(source);
+    }
+    return ownSource_.get();
 }
 
 bool ProductDeployer::DeployProductFiles() {
-    std::string source;
-    if (!LocateSource(source))
+    HeldSource* held = Source();
+    if (!held)
         return false;
-    const bool staged = StageFolder(source, JoinPath(rootFolder, kProductFolderName), true);
-    return staged;
+    if (!held->Held()) {
+        failedFile = held->FailedLevel();
+        failureReason = kSourceNotHeld;
+        journal_.Note("安装来源 " + failedFile + " 无法安全读取（" + failureReason + "），产品文件没有安装");
+        return false;
+    }
+    return StageFolder(*held, held->Folder(), JoinPath(rootFolder, kProductFolderName), true);
 }
 
 bool ProductDeployer::DeployDrawingLibrary() {
-    std::string source;
-    if (!LocateSource(source)) {
-        journal_.Problem("未找到安装文件夹，扩展绘图库没有安装");
+    HeldSource* held = Source();
+    if (!held || !held->Held()) {
+        journal_.Problem("未找到或无法安全读取安装文件夹，扩展绘图库没有安装");
         return true;
     }
-    const std::string librarySource = JoinPath(source, kDrawingLibraryName);
+    const std::string librarySource = held->LibraryFolder();
+    switch (held->Library()) {
+        case HeldPath::Result::Missing:
+            return true;  // the source ships none
+        case HeldPath::Result::Link:
+            journal_.Problem("扩展绘图库文件夹 " + librarySource +
+                             " 是一个链接（重解析点），其中的文件没有安装");
+            return true;
+        case HeldPath::Result::NotHeld:
+            journal_.Problem("未能锁定扩展绘图库文件夹 " + librarySource + "，其中的文件没有安装");
+            return true;
+        case HeldPath::Result::Held:
+            break;
+    }
     const std::string libraryTarget = JoinPath(JoinPath(rootFolder, kProductFolderName), kDrawingLibraryName);
-    return StageFolder(librarySource, libraryTarget, false);
+    return StageFolder(*held, librarySource, libraryTarget, false);
 }
 
-bool ProductDeployer::StageFolder(const std::string& source, const std::string& target, bool productFiles) {
+bool ProductDeployer::StageFolder(HeldSource& held,
+                                  const std::string& source,
+                                  const std::string& target,
+                                  bool productFiles) {
     platform::FileSystem& files = services_.files;
     const Listing existing = ListingOf(target);
     const WalkEnd end = WalkFolder(
@@ -127,10 +150,8 @@ bool ProductDeployer::StageFolder(const std::string& source, const std::string& 
             }
             if (keeper && keeper->Keeps(target, entry.name))
                 return WalkStep::Continue;  // the user's file, or their copy staged already
-            // A file from a read-only medium installs writable; the source loses the bit too.
-            platform::ClearListedReadOnly(files, JoinPath(source, entry.name), entry.attributes);
-            return StageFile(JoinPath(source, entry.name), entry, target, existing) ? WalkStep::Continue
-                                                                                    : WalkStep::Stop;
+            // Read through a checked handle, never changed: the staged copy is not read-only.
+            return StageFile(held, source, entry, target, existing) ? WalkStep::Continue : WalkStep::Stop;
         },
         [&](const platform::DirEntry& folder) {
             if (!productFiles) {
@@ -142,20 +163,26 @@ bool ProductDeployer::StageFolder(const std::string& source, const std::string& 
             }
         });
     if (end == WalkEnd::NotListed) {
-        // A source without a library ships none; one that is there but cannot be read is a problem.
-        if (productFiles)
-            journal_.Problem("未能读取安装文件夹 " + source + "，产品文件没有安装");
-        else if (IsFolder(files, source))
-            journal_.Problem("未能读取扩展绘图库文件夹 " + source + "，其中的文件没有安装");
+        // Both are held folders here: one that cannot be listed stops the product, and leaves the
+        // library out as a problem.
+        if (productFiles) {
+            failedFile = source;
+            failureReason = "无法读取安装文件夹";
+            journal_.Note("未能读取安装文件夹 " + source + "，产品文件没有安装");
+            return false;
+        }
+        journal_.Problem("未能读取扩展绘图库文件夹 " + source + "，其中的文件没有安装");
     }
     return end != WalkEnd::Stopped;
 }
 
-bool ProductDeployer::StageFile(const std::string& from,
+bool ProductDeployer::StageFile(HeldSource& held,
+                                const std::string& source,
                                 const platform::DirEntry& entry,
                                 const std::string& folder,
                                 const Listing& existing) {
     const std::string& name = entry.name;
+    const std::string from = JoinPath(source, name);
     const std::string to = JoinPath(folder, name);
     const platform::DirEntry* listed = existing.Lookup(name);
     const bool link = listed && (listed->attributes & platform::kAttrReparsePoint);
@@ -163,7 +190,9 @@ bool ProductDeployer::StageFile(const std::string& from,
         journal_.Note(to + " 是一个链接，将由新文件取代（不写入链接所指的位置）");
     platform::ContentCheck copied;
     platform::FileSystem& files = services_.files;
-    if (listed && !link && IsAlreadyInstalled(files, from, entry, folder, *listed, copied)) {
+    // Opened once and checked to be the name's own plain file in the held source; a retry opens it afresh.
+    std::unique_ptr<platform::OpenedFile> opened = held.Open(source, name);
+    if (listed && !link && opened && IsAlreadyInstalled(files, *opened, entry, folder, *listed, copied)) {
         journal_.Note("与安装来源相同，未重新复制：" + to);
         journal_.FileInstalled(state::InstalledFile{to, copied.size, copied.crc});
         return true;
@@ -171,12 +200,19 @@ bool ProductDeployer::StageFile(const std::string& from,
     const bool existed = listed != nullptr;
     // A file held open (AutoCAD running) could not be swapped out at the end: asked about now.
     const auto staged = [&] {
+        if (!opened)
+            opened = held.Open(source, name);
+        if (!opened) {
+            if (swap)
+                swap->failureReason = kSourceNotOwn;
+            return false;
+        }
         if (existed && !files.CanRename(to)) {
             if (swap)
                 swap->failureReason = "文件正在使用";
             return false;
         }
-        return swap && swap->StageCopy(folder, name, existed, from, copied);
+        return swap && swap->StageShipped(folder, name, existed, *opened, copied);
     };
     while (!staged()) {
         // Taken before the box, whose own calls would replace it.

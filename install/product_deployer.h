@@ -4,11 +4,13 @@
 // the swap, when every file is there (install/file_swap.h).
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "install/config_keeper.h"
 #include "install/file_swap.h"
+#include "install/held_source.h"
 #include "platform/name_index.h"
 #include "platform/progress_bar.h"
 #include "platform/services.h"
@@ -36,12 +38,14 @@ class ProductDeployer {
     // Brelix.prt, and those the keeper keeps (one progress step per pass). A failed copy asks abort /
     // retry / ignore; an ignored file keeps its previous version (or stays missing) and is reported
     // as a problem. False when the source is missing (its message has been shown) or the user
-    // aborted; true otherwise. The product folder and its "temp" must exist.
+    // aborted, or the source could not be held or listed (`failedFile` names it); true otherwise. Every
+    // file is read through a handle checked to be its name's own plain file in the held source; one
+    // that is not is asked about as a copy that fails. The product folder and its "temp" must exist.
     bool DeployProductFiles();
 
     // Stages the files of the source's "Brelix扩展绘图库" for "<product folder>\Brelix扩展绘图库",
     // which must exist, asking as DeployProductFiles does (one progress step per pass). False when
-    // the user aborted.
+    // the user aborted. A library that is a link or cannot be held installs nothing, as a problem.
     bool DeployDrawingLibrary();
 
     // Puts every staged file in place (FileSwap::Swap); false when that failed and everything was put back.
@@ -51,6 +55,9 @@ class ProductDeployer {
     std::string rootFolder;
     // The installation source, when the caller has located it; empty: each deployment locates it.
     std::string sourceFolder;
+    // The source held by the caller (not owned), when it holds one: `sourceFolder` is then not looked
+    // at. Without one the deployer holds the source it is given or locates, once.
+    HeldSource* heldSource = nullptr;
     // Where the files are staged (not owned; set before a deployment).
     FileSwap* swap = nullptr;
     // The user's files to leave alone, when set (not owned).
@@ -70,18 +77,25 @@ class ProductDeployer {
     // Stages one file of the source, listed as `entry`, asking until it is staged or the user gives
     // up on it; one the folder holds already as it would be copied stays. False when the user chose
     // abort.
-    bool StageFile(const std::string& from,
+    bool StageFile(HeldSource& held,
+                   const std::string& source,
                    const platform::DirEntry& entry,
                    const std::string& folder,
                    const Listing& existing);
     // Stages the files of `source` for `target` (see DeployProductFiles).
-    bool StageFolder(const std::string& source, const std::string& target, bool productFiles);
-    bool LocateSource(std::string& source);
+    bool StageFolder(HeldSource& held,
+                     const std::string& source,
+                     const std::string& target,
+                     bool productFiles);
+    // The held source; nullptr when there is none (its message has been shown). It may have failed
+    // to be held: HeldSource::Held() tells.
+    HeldSource* Source();
 
     platform::Services& services_;
     platform::ProgressBar& progress_;
     state::InstallJournal ownJournal_;
     state::InstallJournal& journal_;
+    std::unique_ptr<HeldSource> ownSource_;
 };
 
 }  // namespace install

@@ -30,7 +30,7 @@ bool ReadFully(platform::OpenedFile& file, char* buffer, std::size_t size, std::
 }  // namespace
 
 bool IsAlreadyInstalled(platform::FileSystem& files,
-                        const std::string& source,
+                        platform::OpenedFile& source,
                         const platform::DirEntry& sourceEntry,
                         const std::string& folder,
                         const platform::DirEntry& listed,
@@ -50,8 +50,7 @@ bool IsAlreadyInstalled(platform::FileSystem& files,
         held->Size() != listed.size || (held->Attributes() & kAttrReadOnly) ||
         ((held->Attributes() ^ sourceEntry.attributes) & (kAttrHidden | kAttrSystem)))
         return false;
-    const auto from = files.OpenToRead(source);
-    if (!from || from->Size() != listed.size)
+    if (source.Size() != listed.size)
         return false;
     // The bytes decide, never the time alone: whoever can write the file can set its time too.
     const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(listed.size, kPiece)) + 1;
@@ -61,7 +60,7 @@ bool IsAlreadyInstalled(platform::FileSystem& files,
     for (;;) {
         std::size_t got = 0;
         std::size_t gotInstalled = 0;
-        if (!ReadFully(*from, theirs.data(), piece, got) ||
+        if (!ReadFully(source, theirs.data(), piece, got) ||
             !ReadFully(*held, ours.data(), piece, gotInstalled) || got != gotInstalled ||
             !std::equal(theirs.begin(), theirs.begin() + static_cast<std::ptrdiff_t>(got), ours.begin()))
             return false;

@@ -10,12 +10,13 @@
 namespace install {
 
 // Whether the file `listed` in `folder`, which the caller holds, is already what copying `source`
-// (listed as `sourceEntry`) would make of it: the same size and time of last write in the listings,
-// the same bytes, not read-only, hidden and system alike, the name's own plain file with no other
-// name (a link or a hard link is replaced by the swap as ever), and not held open by anybody (such a
-// file is asked about as a copy that fails). `content` then holds the check of those bytes.
+// (opened and checked by the caller, listed as `sourceEntry`; read from its start) would make of it: the same
+// size and time of last write in the listings, the same bytes, not read-only, hidden and system alike, the
+// name's own plain file with no other name (a link or a hard link is replaced by the swap as ever), and not
+// held open by anybody (such a file is asked about as a copy that fails). `content` then holds the check of
+// those bytes.
 bool IsAlreadyInstalled(platform::FileSystem& files,
-                        const std::string& source,
+                        platform::OpenedFile& source,
                         const platform::DirEntry& sourceEntry,
                         const std::string& folder,
                         const platform::DirEntry& listed,

@@ -4,6 +4,8 @@
 // One instance lives for the whole process. Its operations are defined in acad/.
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,9 @@ namespace state {
 
 using StringList = std::vector<std::string>;
 using ReleaseFlags = std::array<int, kReleaseCount>;
+// Opens the file `name` of the installation source to be read, checked to be that name's own plain
+// file in the held source folder; nullptr when it cannot be opened or is not.
+using OpenSourceFile = std::function<std::unique_ptr<platform::OpenedFile>(const std::string& name)>;
 
 class AcadInventory {
   public:
@@ -91,9 +96,11 @@ class AcadInventory {
     // The Variables key (below HKCU) of every AutoCAD profile of the current user: where
     // AddTrustedPaths adds the product folder.
     static StringList ProfileVariablesKeys(platform::Registry& registry);
-    // `source` is the installation source the fonts are taken from.
+    // `source` is the installation source the fonts are taken from, as the log names it; each font
+    // is read only through what `openSource` opens.
     void DeployFonts(platform::Services& services,
                      const std::string& source,
+                     const OpenSourceFile& openSource,
                      const ReleaseFlags& chosen,
                      InstallJournal& journal);
 };
@@ -101,10 +108,11 @@ class AcadInventory {
 // Removes the compatibility-layer value of "<folder>\acad.exe" for each folder that is a full path
 // (acad/registration.cpp). A value that is not there is no problem.
 void ClearCompatFlags(platform::Registry& registry, const StringList& folders, InstallJournal& journal);
-// Copies the two shape fonts from `source` into "<installFolder>\Fonts" when the folder is a full
-// path (acad/fonts.cpp).
+// Copies the two shape fonts from `source` (each read through what `openSource` opens) into
+// "<installFolder>\Fonts" when the folder is a full path (acad/fonts.cpp).
 void CopyFonts(platform::Services& services,
                const std::string& source,
+               const OpenSourceFile& openSource,
                const std::string& installFolder,
                InstallJournal& journal);
 // Appends the names of the direct subkeys of `key` that open for reading (acad/trusted_paths.cpp).

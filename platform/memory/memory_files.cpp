@@ -478,6 +478,9 @@ class MemoryOpenedFile : public OpenedFile {
         ++node_->held;
     }
     ~MemoryOpenedFile() override { --node_->held; }
+    // The name it was opened as: a copy from it fails as a copy from that name would.
+    const std::string& Path() const { return path_; }
+    const FileNode& Node() const { return *node_; }
 
     std::uint32_t Attributes() const override { return ReportedAttributes(*node_); }
     std::uint64_t Size() const override { return node_->content.size(); }
@@ -664,12 +667,20 @@ bool MemoryFileSystem::CopyOpenedToNewFile(
     OpenedFile& from,
     const std::string& to,
     const std::function<void(const char* data, std::size_t size)>& copied) {
+    const auto* opened = dynamic_cast<const MemoryOpenedFile*>(&from);
+    if (opened && failures_.ShouldFail(Operation::CopyFile, opened->Path()))
+        return false;
     std::string content;
     if (!from.ReadPieces(std::string::npos,
                          [&content](const char* data, std::size_t size) { content.append(data, size); }))
         return false;
     if (!WriteNew(to, content, Operation::CopyFile))
         return false;
+    if (opened) {
+        // As CopyToNewFile: the source's attributes but read-only, and its time of last write.
+        Find(to)->attributes = (opened->Node().attributes & ~kAttrReadOnly) | kAttrArchive;
+        Find(to)->lastWrite = opened->Node().lastWrite;
+    }
     constexpr std::size_t kPiece = 5;
     for (std::size_t done = 0; done < content.size(); done += kPiece)
         copied(content.data() + done, std::min(kPiece, content.size() - done));

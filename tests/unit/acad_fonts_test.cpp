@@ -42,7 +42,10 @@ class AcadFontsTest : public ::testing::Test {
     // `source` as the installation located it.
     void Deploy(const std::string& source = "D:\\Setup\\Data") {
         auto services = backend.services();
-        inventory.DeployFonts(services, source, chosen, journal);
+        inventory.DeployFonts(
+            services, source,
+            [&](const std::string& name) { return backend.files.OpenToRead(source + "\\" + name); }, chosen,
+            journal);
     }
     // The file system dump lines below `folder` (sorted by upper-cased path), without its own.
     Lines Below(const std::string& folder) {
@@ -87,8 +90,8 @@ TEST_F(AcadFontsTest, EveryInstallationOfEveryChosenReleaseGetsBothFonts) {
     EXPECT_TRUE(backend.prompts.shown.empty());
 }
 
-// Both targets are replaced even when read-only, and neither copy stays read-only; the sources
-// lose their read-only attribute on the way.
+// Both targets are replaced even when read-only, and neither copy stays read-only; the sources are
+// only read, never changed.
 TEST_F(AcadFontsTest, ReadOnlyTargetsAndSourcesAreReplacedAndLeftWritable) {
     AddSourceFonts(kAttrArchive | kAttrReadOnly);
     AddInstallation(2008, "C:\\CAD2008");
@@ -102,8 +105,8 @@ TEST_F(AcadFontsTest, ReadOnlyTargetsAndSourcesAreReplacedAndLeftWritable) {
                                         "C:\\CAD2008\\Fonts\\Brelix_HZ.shx [20] \"HZ new\"",
                                     }));
     EXPECT_EQ(Below("D:\\Setup\\Data"), (Lines{
-                                            "D:\\Setup\\Data\\Brelix_EN.shx [20] \"EN new\"",
-                                            "D:\\Setup\\Data\\Brelix_HZ.shx [20] \"HZ new\"",
+                                            "D:\\Setup\\Data\\Brelix_EN.shx [21] \"EN new\"",
+                                            "D:\\Setup\\Data\\Brelix_HZ.shx [21] \"HZ new\"",
                                         }));
 }
 
@@ -164,11 +167,15 @@ TEST_F(AcadFontsTest, SourceWithoutFontsIsReportedForEachInstallationAndCopiesNo
     Deploy();
     EXPECT_EQ(backend.files.Dump(), before);
     EXPECT_TRUE(backend.prompts.shown.empty());
+    const auto missing = [](const std::string& folder, const std::string& font) {
+        return "未能复制字体 " + folder + "\\" + font + "（安装来源中的 D:\\Setup\\Data\\" + font +
+               " 是链接、另有名称（硬链接）或无法读取）";
+    };
     EXPECT_EQ(journal.Problems(), (Lines{
-                                      "未能复制字体 C:\\CAD2008\\Fonts\\Brelix_EN.shx",
-                                      "未能复制字体 C:\\CAD2008\\Fonts\\Brelix_HZ.shx",
-                                      "未能复制字体 C:\\CAD2010\\Fonts\\Brelix_EN.shx",
-                                      "未能复制字体 C:\\CAD2010\\Fonts\\Brelix_HZ.shx",
+                                      missing("C:\\CAD2008\\Fonts", "Brelix_EN.shx"),
+                                      missing("C:\\CAD2008\\Fonts", "Brelix_HZ.shx"),
+                                      missing("C:\\CAD2010\\Fonts", "Brelix_EN.shx"),
+                                      missing("C:\\CAD2010\\Fonts", "Brelix_HZ.shx"),
                                   }));
 }
 

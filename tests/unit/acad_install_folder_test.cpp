@@ -55,7 +55,10 @@ TEST(AcadInstallFolder, OnlyAFullPathGetsFontsAndLosesItsCompatibilityValue) {
         auto services = backend.services();
         state::InstallJournal journal;
         inventory.RegisterReleases(services, chosen, journal);
-        inventory.DeployFonts(services, "D:\\Setup\\Data", chosen, journal);
+        inventory.DeployFonts(
+            services, "D:\\Setup\\Data",
+            [&](const std::string& name) { return backend.files.OpenToRead("D:\\Setup\\Data\\" + name); },
+            chosen, journal);
 
         // The release is registered whatever its folder.
         EXPECT_TRUE(backend.registry.KeyExists(RootKey::LocalMachine,

@@ -186,14 +186,16 @@ class DeployerTest : public ::testing::Test {
 };
 
 // The installation locates its source once and hands it on: a deployer given one neither looks
-// for another nor tells the user anything, even where the program folder has none.
+// for another nor tells the user anything, even where locating one would fail (the program folder
+// is the source given, but holds neither Data nor the module that marks it).
 TEST_F(DeployerTest, TakesTheSourceItIsGiven) {
-    backend.files.AddFile(In("C:\\Media\\Data", "A.ARX"), "from the media");
-    backend.files.AddFile(In("C:\\Media\\Data\\Brelix扩展绘图库", "L.SJY"), "library");
-    backend.files.SetProgramPath("C:\\Elsewhere\\SetUp.exe");
+    backend.files.AddFile(In("C:\\Media", "A.ARX"), "from the media");
+    backend.files.AddFile(In("C:\\Media\\Brelix扩展绘图库", "L.SJY"), "library");
+    backend.files.SetProgramPath("C:\\Media\\SetUp.exe");
+    backend.files.AddFile("C:\\Media\\SetUp.exe", "setup program");
     EXPECT_TRUE(Deploy(
         [](ProductDeployer& deployer) {
-            deployer.sourceFolder = "C:\\Media\\Data";
+            deployer.sourceFolder = "C:\\Media";
             return deployer.DeployProductFiles() && deployer.DeployDrawingLibrary();
         },
         "D:\\Tools"));
@@ -302,13 +304,14 @@ INSTANTIATE_TEST_SUITE_P(Listings,
                                            CapCase{150, 150, 153}),
                          [](const auto& info) { return std::to_string(info.param.files) + "Files"; });
 
+// The source is read through its handle and never changed: it stays read-only, its copy does not.
 TEST_F(DeployerTest, ReadOnlySourceReplacesReadOnlyTargetAndNeitherStaysReadOnly) {
     backend.files.AddFile(In(kSource, "PLATE.DAT"), "new", kAttrReadOnly | kAttrArchive);
     backend.files.AddFile(In(kProduct, "PLATE.DAT"), "old", kAttrReadOnly | kAttrArchive);
     EXPECT_TRUE(DeployFiles());
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "PLATE.DAT")), "new");
     EXPECT_EQ(backend.files.GetAttributes(In(kProduct, "PLATE.DAT")), kAttrArchive);
-    EXPECT_EQ(backend.files.GetAttributes(In(kSource, "PLATE.DAT")), kAttrArchive);
+    EXPECT_EQ(backend.files.GetAttributes(In(kSource, "PLATE.DAT")), kAttrReadOnly | kAttrArchive);
     EXPECT_THAT(backend.prompts.shown, IsEmpty());
 }
 
@@ -404,8 +407,9 @@ TEST_F(DeployerTest, ALinkPutInAnInstalledFilesPlaceSinceItsListingIsNotTakenFor
         if (link)
             backend.files.AddLink(In(kProduct, "A.ARX"), installed, false);
         platform::ContentCheck content;
-        EXPECT_EQ(install::IsAlreadyInstalled(backend.files, In(kSource, "A.ARX"), source, kProduct, source,
-                                              content),
+        const auto opened = backend.files.OpenToRead(In(kSource, "A.ARX"));
+        ASSERT_TRUE(opened);
+        EXPECT_EQ(install::IsAlreadyInstalled(backend.files, *opened, source, kProduct, source, content),
                   !link);
         backend.files.DeleteName(In(kProduct, "A.ARX"));
     }

@@ -15,6 +15,7 @@
 #include "install/locations.h"
 #include "install_test_support.h"
 #include "state/acad_inventory.h"
+#include "state/exit_codes.h"
 #include "state/install_options.h"
 #include "uninstall/uninstall.h"
 
@@ -951,6 +952,103 @@ TEST(Links, NothingIsWrittenThroughALink) {
     }
 }
 
+// The payload beside SetUp.exe is in an ordinary user's hands: a link there would have the elevated
+// run copy what only administrators may read into the product folder, which every user reads. Data,
+// its drawing library and each file are read only through held, checked handles; a product file that
+// fails the check is asked about as a copy that fails (a silent run aborts: exit 6, nothing changed),
+// a library that fails leaves the library out and a font that fails is not copied (exit 7).
+TEST(Links, ThePayloadIsReadOnlyWhereItReallyIsBesideTheProgram) {
+    const std::string secret = "C:\\Secret";
+    struct Case {
+        const char* name;
+        std::function<void(MemoryBackend&)> plant;
+        int exitCode;
+        bool productUnchanged;  // every file of the product folder as before
+    };
+    const auto replaceByLink = [](MemoryBackend& b, const std::string& path, const std::string& target) {
+        ASSERT_TRUE(b.files.DeleteFile(path));
+        b.files.AddLink(path, target, false);
+    };
+    const Case cases[] = {
+        {"the normal case", [](MemoryBackend&) {}, state::kExitInstalled, false},
+        {"Data a link",
+         [&](MemoryBackend& b) {
+             ASSERT_TRUE(b.files.RenameFolder(kSource, "C:\\Secret\\Data"));
+             b.files.AddFile("C:\\Secret\\Data\\SECRET.TXT", "the administrators' secret data");
+             b.files.AddLink(kSource, "C:\\Secret\\Data");
+         },
+         state::kExitStopped, true},
+        {"Data a link, opened as Wine does",
+         [&](MemoryBackend& b) {
+             ASSERT_TRUE(b.files.RenameFolder(kSource, "C:\\Secret\\Data"));
+             b.files.AddFile("C:\\Secret\\Data\\SECRET.TXT", "the administrators' secret data");
+             b.files.AddLink(kSource, "C:\\Secret\\Data");
+             b.files.SetOpenFollowsLinks(true);
+         },
+         state::kExitStopped, true},
+        {"the library a link",
+         [&](MemoryBackend& b) {
+             ASSERT_TRUE(b.files.RenameFolder(In(kSource, "Brelix扩展绘图库"), "C:\\Secret\\Lib"));
+             b.files.AddFile("C:\\Secret\\Lib\\SECRET.SJY", "the administrators' secret drawing");
+             b.files.AddLink(In(kSource, "Brelix扩展绘图库"), "C:\\Secret\\Lib");
+         },
+         state::kExitWithProblems, false},
+        {"a source file a link",
+         [&](MemoryBackend& b) { replaceByLink(b, In(kSource, "HELP.CHM"), In(secret, "HELP.CHM")); },
+         state::kExitStopped, true},
+        {"a source file with a second, hard-linked name",
+         [&](MemoryBackend& b) {
+             ASSERT_TRUE(b.files.DeleteFile(In(kSource, "HELP.CHM")));
+             b.files.AddHardLink(In(kSource, "HELP.CHM"), In(secret, "HELP.CHM"));
+         },
+         state::kExitStopped, true},
+        {"a source file whose final path is elsewhere",
+         [&](MemoryBackend& b) {
+             replaceByLink(b, In(kSource, "HELP.CHM"), In(secret, "HELP.CHM"));
+             b.files.SetOpenFollowsLinks(true);
+         },
+         state::kExitStopped, true},
+        {"a font a link",
+         [&](MemoryBackend& b) { replaceByLink(b, In(kSource, "Brelix_EN.shx"), In(secret, "HELP.CHM")); },
+         state::kExitWithProblems, false},
+    };
+    for (const Case& c : cases) {
+        Machine machine;
+        MemoryBackend& b = machine.backend;
+        b.prompts.defaultAnswer = platform::kIdAbort;  // as a silent run answers
+        b.files.AddFile(In(secret, "HELP.CHM"), "the administrators' secret");
+        c.plant(b);
+        const auto secrets = [&b] {
+            const std::string dump = b.files.Dump();
+            int count = 0;
+            for (auto at = dump.find("administrators' secret"); at != std::string::npos;
+                 at = dump.find("administrators' secret", at + 1))
+                ++count;
+            return count;
+        };
+        const int secretsBefore = secrets();
+        const auto productDump = [&b] {
+            std::string lines;
+            std::istringstream dump(b.files.Dump());
+            for (std::string line; std::getline(dump, line);) {
+                if (line.rfind(kProduct, 0) == 0)
+                    lines += line + "\n";
+            }
+            return lines;
+        };
+        const std::string before = productDump();
+
+        machine.Install();
+        EXPECT_EQ(state::ExitCodeFor(machine.journal.Outcome(), false, false), c.exitCode) << c.name;
+        if (c.productUnchanged)
+            EXPECT_EQ(productDump(), before) << c.name;
+        else
+            EXPECT_EQ(b.files.ReadFile(In(kProduct, "Brelix2010.arx")), "shipped Brelix2010.arx") << c.name;
+        // What lies behind a link never comes into the users' reach: nothing of it is copied anywhere.
+        EXPECT_EQ(secrets(), secretsBefore) << c.name << "\n" << b.files.Dump();
+    }
+}
+
 // ---- The record in the 32-bit view -------------------------------------------------------
 
 struct ViewCase {
@@ -1050,16 +1148,20 @@ TEST(ReadOnlyInstalledFile, IsReplacedAndLeavesNoBackupBehind) {
 }
 
 // A setup program renamed away before it ran, and another put under its name: the uninstaller is
-// never written from the name, only from the image that runs, which cannot be confirmed here.
+// never written from the name, only from the image that runs, which cannot be confirmed here; nor
+// can the source beside it, so the run stops before anything changes.
 TEST(SwappedProgram, WritesNoUninstallerAndSaysSo) {
     Machine machine;
     machine.backend.files.Run(kProgram);
     ASSERT_TRUE(machine.backend.files.MoveFile(kProgram, "C:\\Setup\\renamed.exe"));
     machine.backend.files.AddFile(kProgram, "another program");
-    machine.Install();
+    const std::string before = machine.backend.files.Dump();
+    EXPECT_FALSE(machine.Install());
     EXPECT_FALSE(machine.backend.files.Exists(In(kSetupFolder, "Uninstall.exe")));
-    EXPECT_THAT(machine.journal.Problems(),
-                ::testing::Contains(::testing::HasSubstr("无法确认正在运行的安装程序文件")));
+    EXPECT_EQ(machine.backend.files.Dump(), before);
+    EXPECT_EQ(machine.journal.Outcome(), InstallOutcome::Stopped);
+    ASSERT_EQ(machine.backend.prompts.shown.size(), 1u);
+    EXPECT_THAT(machine.backend.prompts.shown[0].text, ::testing::HasSubstr("安装来源 C:\\Setup"));
 }
 
 // ---- A program path that does not fit ----------------------------------------------------

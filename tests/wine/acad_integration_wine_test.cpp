@@ -296,7 +296,8 @@ int IndexOf(int year) {
 
 TEST_F(AcadIntegrationWineTest, DiscoveryFindsEachInstallationWithItsKeyAndFolder) {
     StageMachine();
-    inventory.FindReleases(backend.registry, backend.environment, state::AcadInventory::OtherBuildView::Search);
+    inventory.FindReleases(backend.registry, backend.environment,
+                           state::AcadInventory::OtherBuildView::Search);
     EXPECT_EQ(
         Installations(inventory),
         (Lines{
@@ -316,7 +317,8 @@ TEST_F(AcadIntegrationWineTest, DiscoveryFindsEachInstallationWithItsKeyAndFolde
 // staged once is one installation, recorded as the 32-bit node's; elsewhere the roots are apart.
 TEST_F(AcadIntegrationWineTest, RedirectionDecidesWhatTheThirtyTwoBitNodeShows) {
     StageInstallation(kPlain, "R17.0\\ACAD-5001:804", "C:\\AutoCAD 2007", "AutoCAD 2007");
-    inventory.FindReleases(backend.registry, backend.environment, state::AcadInventory::OtherBuildView::Search);
+    inventory.FindReleases(backend.registry, backend.environment,
+                           state::AcadInventory::OtherBuildView::Search);
     BOOL wow64 = FALSE;
     IsWow64Process(GetCurrentProcess(), &wow64);
     const Lines expected{
@@ -335,7 +337,8 @@ TEST_F(AcadIntegrationWineTest, RegistrationWritesEntriesForChosenReleasesAndCle
         StageLayer(scratch + folder);
     }
     StageLayer(scratch + "\\Other");
-    inventory.FindReleases(backend.registry, backend.environment, state::AcadInventory::OtherBuildView::Search);
+    inventory.FindReleases(backend.registry, backend.environment,
+                           state::AcadInventory::OtherBuildView::Search);
     inventory.targetRoot = "D:\\工具";
     chosen[IndexOf(2008)] = chosen[IndexOf(2011)] = chosen[IndexOf(2019)] = 1;
     auto services = Services();
@@ -421,11 +424,15 @@ TEST_F(AcadIntegrationWineTest, FontsGoIntoTheFontsFolderOfEveryChosenInstallati
     WriteFileWithAttributes(data + "\\Brelix_HZ.shx", "HZ new", FILE_ATTRIBUTE_READONLY);
     WriteFileWithAttributes(chinese + "\\Brelix_EN.shx", "EN old", FILE_ATTRIBUTE_READONLY);
     WriteFileWithAttributes(chinese + "\\Brelix_HZ.shx", "HZ old", FILE_ATTRIBUTE_READONLY);
-    inventory.FindReleases(backend.registry, backend.environment, state::AcadInventory::OtherBuildView::Search);
+    inventory.FindReleases(backend.registry, backend.environment,
+                           state::AcadInventory::OtherBuildView::Search);
     chosen[IndexOf(2010)] = 1;
     chosen[IndexOf(2013)] = 1;  // found, but its folder does not exist
     auto services = Services();
-    inventory.DeployFonts(services, data, chosen, journal);
+    inventory.DeployFonts(
+        services, data,
+        [&](const std::string& name) { return services.files.OpenToRead(data + "\\" + name); }, chosen,
+        journal);
 
     EXPECT_EQ(FolderNames(chinese), (Lines{"Brelix_EN.shx", "Brelix_HZ.shx"}));
     for (const std::string& path : {chinese + "\\Brelix_EN.shx", chinese + "\\Brelix_HZ.shx",
@@ -446,15 +453,22 @@ TEST_F(AcadIntegrationWineTest, FontsMissingFromTheSourceAreReportedPerInstallat
     StageMachine();
     const std::string fonts = scratch + "\\AutoCAD 2008\\Fonts";
     MakeFolders(fonts);
-    inventory.FindReleases(backend.registry, backend.environment, state::AcadInventory::OtherBuildView::Search);
+    inventory.FindReleases(backend.registry, backend.environment,
+                           state::AcadInventory::OtherBuildView::Search);
     chosen[IndexOf(2008)] = 1;  // found through both views: one installation, each font reported once
     auto services = Services();
-    inventory.DeployFonts(services, scratch + "\\Setup\\Data", chosen, journal);
+    const std::string data = scratch + "\\Setup\\Data";
+    inventory.DeployFonts(
+        services, data,
+        [&](const std::string& name) { return services.files.OpenToRead(data + "\\" + name); }, chosen,
+        journal);
     EXPECT_EQ(FolderNames(fonts), Lines{});
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_EQ(journal.Problems(), (Lines{
-                                      "未能复制字体 " + fonts + "\\Brelix_EN.shx",
-                                      "未能复制字体 " + fonts + "\\Brelix_HZ.shx",
+                                      "未能复制字体 " + fonts + "\\Brelix_EN.shx（安装来源中的 " + data +
+                                          "\\Brelix_EN.shx 是链接、另有名称（硬链接）或无法读取）",
+                                      "未能复制字体 " + fonts + "\\Brelix_HZ.shx（安装来源中的 " + data +
+                                          "\\Brelix_HZ.shx 是链接、另有名称（硬链接）或无法读取）",
                                   }));
 }
 

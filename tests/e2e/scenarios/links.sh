@@ -89,3 +89,39 @@ scenario_uninstall_follows_no_link() {
     expect_eq "exit code of an installation into a root ending in a backslash" "$SILENT_EXIT" 0
     expect_reg 'HKLM\SOFTWARE\Brelix' Brelix_Path "C:\\CAD Tools\\$PRODUCT_NAME"
 }
+
+# An ordinary user turns the payload against the elevated installation: Data beside SetUp.exe becomes a
+# link to a folder only administrators may read, holding the payload and a secret; then Data is real
+# again but one of its files is a link to the secret. Either way the silent run stops with 6 and
+# nothing of the secret reaches the product folder, which every user reads.
+scenario_payload_read_through_no_link() {
+    stage x86 "$SETUP32" || return 1
+    local secret="$DRIVE_C/admins"
+    mkdir -p "$secret"
+    mv "$DATA" "$secret/Data"
+    printf 'the administrators'"'"' secret\r\n' >"$secret/Data/SECRET.TXT"
+    printf 'the administrators'"'"' secret\r\n' >"$secret/key.txt"
+    ln -s "$secret/Data" "$DATA"
+    silent /S
+    expect_eq "exit code of an installation whose Data is a link" "$SILENT_EXIT" 6
+    expect_missing "$PRODUCT/SECRET.TXT"
+    if grep -rqs "administrators' secret" "$DRIVE_C/Brelix" "$DRIVE_C/Program Files"; then
+        fail "the secret behind the linked Data was copied"
+    else
+        note "ok: nothing behind the linked Data was copied"
+    fi
+
+    # Data a real folder again, one of its files a link to the secret.
+    rm "$DATA"
+    mv "$secret/Data" "$DATA"
+    rm "$DATA/SECRET.TXT" "$DATA/使用说明.txt"
+    ln -s "$secret/key.txt" "$DATA/使用说明.txt"
+    silent /S
+    expect_eq "exit code of an installation with a source file that is a link" "$SILENT_EXIT" 6
+    if grep -rqs "administrators' secret" "$DRIVE_C/Brelix" "$DRIVE_C/Program Files"; then
+        fail "the secret behind a linked source file was copied"
+    else
+        note "ok: nothing behind the linked source file was copied"
+    fi
+    expect_missing "$PRODUCT/使用说明.txt"
+}
