@@ -123,6 +123,14 @@ bool HeldPath::Holds(const std::string& folder) const {
     return false;
 }
 
+std::string HeldPath::FinalOf(const std::string& folder) const {
+    for (std::size_t i = 0; i < levels_.size(); ++i) {
+        if (text936::EqualsNoCase(levels_[i], folder))
+            return finals_[i];
+    }
+    return std::string();
+}
+
 void HeldPath::RemoveWhatWasMade() {
     while (!held_.empty())
         held_.pop_back();
