@@ -43,7 +43,8 @@ class HeldPath {
     const std::string& FailedLevel() const { return failedLevel_; }
     // Whether `folder` is one of the levels held (letter case ignored).
     bool Holds(const std::string& folder) const;
-    // Where the system resolves the held level `folder` to; empty when it is not held.
+    // Where the system resolves the held level `folder` to (HeldFolder::FinalPath, as checked when
+    // it was held); empty when `folder` is not held.
     std::string FinalOf(const std::string& folder) const;
 
     // Lets go of every level and removes those this run made, deepest first, while they are empty.

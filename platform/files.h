@@ -72,6 +72,11 @@ class HeldFolder {
     virtual std::uint32_t Attributes() const = 0;
     // Where the system resolves the held folder to, spelt as OpenedFile::FinalPath.
     virtual std::string FinalPath() = 0;
+    // Removes the folder this handle holds, when it is empty, and lets go of it: true when it is
+    // gone. False when it is not empty, was not held to be removed (FileSystem::HoldFolderToRemove)
+    // or cannot be removed; it is then still held. What goes is what the handle holds, whatever its
+    // name leads to now: Wine opens what a link leads to, so check FinalPath before.
+    virtual bool RemoveIfEmpty() = 0;
 };
 
 class FileSystem {
@@ -164,6 +169,10 @@ class FileSystem {
     // Holds a folder (see HeldFolder); nullptr when nothing is there, it is a file, or it cannot be
     // opened (held by someone else without sharing, no access).
     virtual std::unique_ptr<HeldFolder> HoldFolder(const std::string& path) = 0;
+    // Holds a folder as HoldFolder does, opened to be deleted too, so that it can be removed through
+    // the hold (HeldFolder::RemoveIfEmpty). nullptr as for HoldFolder, and while anyone else holds it
+    // (a HoldFolder of it fails in turn while this hold lasts). Holding its parent does not stop it.
+    virtual std::unique_ptr<HeldFolder> HoldFolderToRemove(const std::string& path) = 0;
     // The running program's own file, opened at the first call to be read and shared for reading
     // only, and held until the program ends, so that nobody can rename or replace it meanwhile (call
     // it first thing). nullptr when it cannot be opened, or when the file opened is not the image

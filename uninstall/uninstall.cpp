@@ -250,16 +250,15 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
     if (cutOffOnly)
         RemoveShippedFiles(services.files, services.environment, setupFolders, *cutOffOnly, {}, journal);
     // Earlier builds put the per-user program into the product folder.
-    RemoveOwnFile(services.files, services.environment, install::JoinPath(folder, kPerUserProgramName),
-                  journal);
-    RemoveOwnFile(services.files, services.environment, install::JoinPath(setupFolder, kPerUserProgramName),
-                  journal);
+    RemoveFileInProductFolder(services.files, services.environment, folder, kPerUserProgramName, journal);
+    RemoveSetupFolderFile(services.files, services.environment,
+                          install::JoinPath(setupFolder, kPerUserProgramName), journal);
 
     // The product folders and their empty subfolders go now; what remains is the user's.
     std::vector<std::string> kept;
     bool recordKept = false;
     for (const std::string& each : folders) {
-        const std::vector<std::string> left = RemoveEmptyFolders(services.files, each);
+        const std::vector<std::string> left = RemoveEmptyFolders(services.files, each, journal);
         for (const std::string& path : left)
             journal.Note("保留 " + path);
         // The product record names the current folder: only its files are found again from it.
@@ -280,15 +279,15 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
                             install::kPendingValueName);
         RemoveProductKeys(services.registry, services.environment, folder, recordKept, journal);
         // A record an installation was cut off in while writing it goes too.
-        RemoveOwnFile(services.files, services.environment,
-                      install::JoinPath(setupFolder, install::kInstallRecordBeingWritten), journal);
+        RemoveSetupFolderFile(services.files, services.environment,
+                              install::JoinPath(setupFolder, install::kInstallRecordBeingWritten), journal);
         const std::string uninstaller = install::JoinPath(setupFolder, install::kUninstallerName);
-        RemoveOwnFile(services.files, services.environment, uninstaller + ".new", journal);
-        RemoveOwnFile(services.files, services.environment,
-                      install::JoinPath(setupFolder, install::kInstallRecordName), journal);
+        RemoveSetupFolderFile(services.files, services.environment, uninstaller + ".new", journal);
+        RemoveSetupFolderFile(services.files, services.environment,
+                              install::JoinPath(setupFolder, install::kInstallRecordName), journal);
         RemoveUninstaller(services.files, uninstaller, journal, waiting);
         // Only the uninstaller's own folder waits for the restart, after the uninstaller in it.
-        const std::vector<std::string> left = RemoveEmptyFolders(services.files, setupFolder);
+        const std::vector<std::string> left = RemoveEmptyFolders(services.files, setupFolder, journal);
         if (!waiting.empty() && left.size() == 1 && text936::EqualsNoCase(left.front(), waiting) &&
             services.files.DeleteAtRestart(setupFolder))
             journal.Note("重新启动后删除 " + setupFolder);

@@ -61,10 +61,42 @@ class LinkLevels {
     platform::NameIndex isLink_;  // 1: a link, 0: not
 };
 
+// The last name of a path ("C:\A\B" gives "B").
+std::string LastName(const std::string& path) {
+    const std::size_t separator = text936::FindLastBackslash(path);
+    return separator == text936::npos ? path : path.substr(separator + 1);
+}
+
+void FolderRemains(state::InstallJournal& journal, const std::string& folder) {
+    journal.Problem("文件夹无法锁定（链接、指向别处或正被占用），其中的一切保留：" + folder);
+}
+
+// Holds `path` to be removed when it is its parent's own folder of its name: the parent resolves to
+// `parentFinal`, and Wine opens what a link leads to, so the final path is what tells. nullptr when
+// it cannot be held so.
+std::unique_ptr<platform::HeldFolder> HoldOwnFolder(platform::FileSystem& files,
+                                                    const std::string& path,
+                                                    const std::string& parentFinal,
+                                                    std::string& final) {
+    auto held = files.HoldFolderToRemove(path);
+    if (!held || IsLink(held->Attributes()))
+        return nullptr;
+    final = held->FinalPath();
+    if (parentFinal.empty() ||
+        !text936::EqualsNoCase(final, text936::WithoutTrailingBackslash(parentFinal) + "\\" + LastName(path)))
+        return nullptr;
+    return held;
+}
+
+// Sweeps the held folder `folder`, which resolves to `final`, deepest first; true when it is gone.
+// Each subfolder is held before it is listed and let go of before its parent is removed.
 bool SweepFolder(platform::FileSystem& files,
+                 platform::HeldFolder& held,
                  const std::string& folder,
+                 const std::string& final,
                  int depth,
-                 std::vector<std::string>& remaining) {
+                 std::vector<std::string>& remaining,
+                 state::InstallJournal& journal) {
     std::vector<platform::DirEntry> entries;
     const std::string pattern = install::JoinPath(folder, "*.*");
     if (text936::FitsBuffer(pattern, install::kPathBufferSize)) {
@@ -81,14 +113,24 @@ bool SweepFolder(platform::FileSystem& files,
         const std::string path = install::JoinPath(folder, entry.name);
         // A link stays as it is, and is listed: what it leads to is not the product's.
         const bool isFolder = (entry.attributes & platform::kAttrDirectory) != 0 && !IsLink(entry.attributes);
-        if (isFolder && depth < kDeepestFolder && text936::FitsBuffer(path, install::kPathBufferSize) &&
-            SweepFolder(files, path, depth + 1, remaining))
-            continue;
+        if (isFolder && depth < kDeepestFolder && text936::FitsBuffer(path, install::kPathBufferSize)) {
+            std::string childFinal;
+            auto child = HoldOwnFolder(files, path, final, childFinal);
+            if (!child) {
+                if (!files.GetAttributes(path))
+                    continue;  // gone since the listing
+                FolderRemains(journal, path);
+                empty = false;
+                continue;
+            }
+            if (SweepFolder(files, *child, path, childFinal, depth + 1, remaining, journal))
+                continue;
+        }
         if (!isFolder)
             remaining.push_back(path);
         empty = false;
     }
-    return empty && text936::FitsBuffer(folder, install::kPathBufferSize) && files.RemoveDirectory(folder);
+    return empty && held.RemoveIfEmpty();
 }
 
 }  // namespace
@@ -198,10 +240,10 @@ void RemoveShippedFiles(platform::FileSystem& files,
     }
 }
 
-bool RemoveOwnFile(platform::FileSystem& files,
-                   platform::Environment& environment,
-                   const std::string& path,
-                   state::InstallJournal& journal) {
+bool RemoveSetupFolderFile(platform::FileSystem& files,
+                           platform::Environment& environment,
+                           const std::string& path,
+                           state::InstallJournal& journal) {
     const auto attributes = files.GetAttributes(path);
     if (!attributes)
         return true;
@@ -218,11 +260,62 @@ bool RemoveOwnFile(platform::FileSystem& files,
     return false;
 }
 
-std::vector<std::string> RemoveEmptyFolders(platform::FileSystem& files, const std::string& folder) {
-    if (const auto link = install::FirstLinkOf(files, folder))
-        return {*link};
+void RemoveFileInProductFolder(platform::FileSystem& files,
+                               platform::Environment& environment,
+                               const std::string& productFolder,
+                               const std::string& name,
+                               state::InstallJournal& journal) {
+    const std::string path = install::JoinPath(productFolder, name);
+    // Held from its drive down until the file is gone: no level can be swapped for a link meanwhile.
+    install::HeldPath held(files);
+    const install::HeldPath::Result hold = held.Hold(install::LevelsOf(productFolder), false);
+    if (hold == install::HeldPath::Result::Missing)
+        return;
+    if (hold != install::HeldPath::Result::Held) {
+        journal.Note("无法锁定安装文件夹，保留：" + path);
+        return;
+    }
+    const auto file = files.OpenToDelete(path);
+    if (!file) {
+        const auto attributes = files.GetAttributes(path);
+        if (attributes && !(*attributes & platform::kAttrDirectory))
+            journal.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
+        return;
+    }
+    if (!install::IsOwnPlainFile(*file, held.FinalOf(productFolder), name)) {
+        journal.Note("是一个链接或另有名称，保留：" + path);
+        return;
+    }
+    if (file->Delete())
+        journal.Note("已删除 " + path);
+    else
+        journal.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
+}
+
+std::vector<std::string> RemoveEmptyFolders(platform::FileSystem& files,
+                                            const std::string& folder,
+                                            state::InstallJournal& journal) {
+    const std::vector<std::string> levels = install::LevelsOf(folder);
+    if (levels.size() < 2)
+        return {};
+    // The levels above are held as they are; the folder itself is held to be removed.
+    install::HeldPath above(files);
+    const std::string& parent = levels[levels.size() - 2];
+    const install::HeldPath::Result hold =
+        above.Hold(std::vector<std::string>(levels.begin(), levels.end() - 1), false);
+    if (hold == install::HeldPath::Result::Missing)
+        return {};
+    std::string final;
+    std::unique_ptr<platform::HeldFolder> held;
+    if (hold == install::HeldPath::Result::Held)
+        held = HoldOwnFolder(files, folder, above.FinalOf(parent), final);
+    if (!held) {
+        if (hold != install::HeldPath::Result::Held || files.GetAttributes(folder))
+            FolderRemains(journal, hold == install::HeldPath::Result::Held ? folder : above.FailedLevel());
+        return {};
+    }
     std::vector<std::string> remaining;
-    SweepFolder(files, folder, 0, remaining);
+    SweepFolder(files, *held, folder, final, 0, remaining, journal);
     return remaining;
 }
 

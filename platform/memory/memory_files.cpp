@@ -18,6 +18,7 @@ struct FileNode {
     bool locked = false;
     bool running = false;                // a running program's file: renamed, never deleted or overwritten
     int held = 0;                        // handles open without FILE_SHARE_DELETE: no rename, no deletion
+    int heldToRemove = 0;                // of those, folders held with DELETE access: nobody else may hold
     std::uint32_t names = 1;             // hard links: the names the file has
     std::string linkTarget;              // not empty: a link
     std::shared_ptr<FileNode> sameFile;  // set: this name is a hard link to that file
@@ -539,17 +540,54 @@ class MemoryOpenedFile : public OpenedFile {
 
 class MemoryHeldFolder : public HeldFolder {
   public:
-    MemoryHeldFolder(std::shared_ptr<FileNode> node, std::string finalPath)
-        : node_(std::move(node)), finalPath_(std::move(finalPath)) {
+    MemoryHeldFolder(FailureInjector& failures,
+                     std::string path,
+                     std::shared_ptr<FileNode> node,
+                     std::shared_ptr<FileNode> parent,
+                     std::string finalPath,
+                     bool mayRemove)
+        : failures_(failures),
+          path_(std::move(path)),
+          node_(std::move(node)),
+          parent_(std::move(parent)),
+          finalPath_(std::move(finalPath)),
+          mayRemove_(mayRemove) {
         ++node_->held;
+        node_->heldToRemove += mayRemove_ ? 1 : 0;
     }
-    ~MemoryHeldFolder() override { --node_->held; }
-    std::uint32_t Attributes() const override { return ReportedAttributes(*node_); }
-    std::string FinalPath() override { return finalPath_; }
+    ~MemoryHeldFolder() override { LetGo(); }
+    std::uint32_t Attributes() const override { return node_ ? ReportedAttributes(*node_) : 0; }
+    std::string FinalPath() override { return node_ ? finalPath_ : std::string(); }
+    // The node the handle holds goes from its folder, whatever the name leads to now, as on Windows.
+    bool RemoveIfEmpty() override {
+        if (!mayRemove_ || !node_ || failures_.ShouldFail(Operation::RemoveDirectory, path_))
+            return false;
+        if (!node_->children.empty() || node_->held > 1 || !parent_)
+            return false;
+        auto& siblings = parent_->children;
+        const auto named = std::find(siblings.begin(), siblings.end(), node_);
+        if (named == siblings.end())
+            return false;
+        siblings.erase(named);
+        LetGo();
+        return true;
+    }
 
   private:
+    void LetGo() {
+        if (!node_)
+            return;
+        --node_->held;
+        node_->heldToRemove -= mayRemove_ ? 1 : 0;
+        node_.reset();
+    }
+
+    FailureInjector& failures_;
+    std::string path_;
     std::shared_ptr<FileNode> node_;
+    std::shared_ptr<FileNode> parent_;
     std::string finalPath_;
+    bool mayRemove_;
 };
 
 }  // namespace
@@ -576,12 +614,24 @@ std::unique_ptr<OpenedFile> MemoryFileSystem::OpenToRead(const std::string& path
 }
 
 std::unique_ptr<HeldFolder> MemoryFileSystem::HoldFolder(const std::string& path) {
+    return HoldFolderOpened(path, false);
+}
+
+std::unique_ptr<HeldFolder> MemoryFileSystem::HoldFolderToRemove(const std::string& path) {
+    return HoldFolderOpened(path, true);
+}
+
+std::unique_ptr<HeldFolder> MemoryFileSystem::HoldFolderOpened(const std::string& path, bool mayRemove) {
     if (failures_.ShouldFail(Operation::OpenFile, path))
         return nullptr;
     const Reached reached = Walk(path, openFollowsLinks_);
     if (!reached.node || !reached.node->isFolder)
         return nullptr;
-    return std::make_unique<MemoryHeldFolder>(reached.node, reached.path);
+    // Sharing: a hold with DELETE access and any other hold of the same folder exclude each other.
+    if (reached.node->heldToRemove > 0 || (mayRemove && reached.node->held > 0))
+        return nullptr;
+    return std::make_unique<MemoryHeldFolder>(failures_, path, reached.node, reached.parent, reached.path,
+                                              mayRemove);
 }
 
 OpenedFile* MemoryFileSystem::ProgramFile() {

@@ -55,6 +55,10 @@ class MemoryFileSystem : public FileSystem {
     std::unique_ptr<OpenedFile> OpenToRead(const std::string& path) override;
     // A held folder cannot be renamed or removed, nor can a folder with anything held below it.
     std::unique_ptr<HeldFolder> HoldFolder(const std::string& path) override;
+    // The same hold opened to be deleted: refused while the folder is held at all, and it refuses
+    // every other hold of the folder while it lasts. RemoveIfEmpty removes the folder node the hold
+    // holds (reached through a link when opening follows links, as Wine does).
+    std::unique_ptr<HeldFolder> HoldFolderToRemove(const std::string& path) override;
     // The file at the program's path, unless a test marked another file as the running image (Run).
     OpenedFile* ProgramFile() override;
     void ReleaseProgramFile() override { programFile_.reset(); }
@@ -128,6 +132,7 @@ class MemoryFileSystem : public FileSystem {
     // What a write cut off part way leaves: the file created or truncated, half its content there.
     void LeaveHalfWritten(const std::string& path, const std::string& content);
     std::unique_ptr<OpenedFile> OpenFile(const std::string& path, bool mayDelete);
+    std::unique_ptr<HeldFolder> HoldFolderOpened(const std::string& path, bool mayRemove);
     // A new empty file, as CREATE_NEW makes it; nullptr when anything is under that name.
     std::shared_ptr<FileNode> NewFile(const std::string& path);
     // A new file with `content`, failing (and cut off half written) as `operation` on `path` does.

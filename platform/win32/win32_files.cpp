@@ -137,19 +137,44 @@ class Win32OpenedFile : public OpenedFile {
 
 class Win32HeldFolder : public HeldFolder {
   public:
-    Win32HeldFolder(Win32FileSystem& files, const std::string& path, UniqueFile folder, DWORD attributes)
-        : files_(files), folder_(std::move(folder)), attributes_(attributes) {
+    Win32HeldFolder(Win32FileSystem& files,
+                    const std::string& path,
+                    UniqueFile folder,
+                    DWORD attributes,
+                    bool mayRemove)
+        : files_(files),
+          path_(path),
+          folder_(std::move(folder)),
+          attributes_(attributes),
+          mayRemove_(mayRemove) {
         files_.Remember(this, path, folder_.get());
     }
     ~Win32HeldFolder() override { files_.Forget(this); }
     std::uint32_t Attributes() const override { return attributes_; }
-    std::string FinalPath() override { return FinalPathOfHandle(folder_.get()); }
+    std::string FinalPath() override { return folder_ ? FinalPathOfHandle(folder_.get()) : std::string(); }
+    bool RemoveIfEmpty() override;
 
   private:
     Win32FileSystem& files_;
+    std::string path_;
     UniqueFile folder_;
     DWORD attributes_;
+    bool mayRemove_;
 };
+
+bool Win32HeldFolder::RemoveIfEmpty() {
+    if (!mayRemove_ || !folder_)
+        return false;
+    // Refused for a folder that is not empty (ERROR_DIR_NOT_EMPTY, Wine alike); the folder goes when
+    // the handle closes.
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (!SetFileInformationByHandle(folder_.get(), FileDispositionInfo, &disposition, sizeof disposition))
+        return false;
+    files_.Forget(this);
+    folder_.reset();
+    // Wine lets a file be made in a folder whose deletion is pending; the folder then stays.
+    return GetFileAttributesA(path_.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
 
 bool ReadHandlePieces(HANDLE file,
                       std::size_t maxBytes,
@@ -533,15 +558,23 @@ std::unique_ptr<OpenedFile> Win32FileSystem::OpenToRead(const std::string& path)
     return OpenChecked(path, false);
 }
 
-std::unique_ptr<HeldFolder> Win32FileSystem::HoldFolder(const std::string& path) {
+std::unique_ptr<HeldFolder> Win32FileSystem::HoldFolderOpened(const std::string& path, bool mayRemove) {
     // Listing access takes part in sharing, so the missing FILE_SHARE_DELETE binds everyone else.
-    UniqueFile folder(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                  nullptr));
+    UniqueFile folder(CreateFileA(path.c_str(), GENERIC_READ | (mayRemove ? DELETE : 0),
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     HandleFacts facts;
     if (!folder || !FactsOf(folder.get(), facts) || !(facts.attributes & FILE_ATTRIBUTE_DIRECTORY))
         return nullptr;
-    return std::make_unique<Win32HeldFolder>(*this, path, std::move(folder), facts.attributes);
+    return std::make_unique<Win32HeldFolder>(*this, path, std::move(folder), facts.attributes, mayRemove);
+}
+
+std::unique_ptr<HeldFolder> Win32FileSystem::HoldFolder(const std::string& path) {
+    return HoldFolderOpened(path, false);
+}
+
+std::unique_ptr<HeldFolder> Win32FileSystem::HoldFolderToRemove(const std::string& path) {
+    return HoldFolderOpened(path, true);
 }
 
 void Win32FileSystem::Remember(const void* holder, const std::string& path, HANDLE folder) {

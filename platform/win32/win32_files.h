@@ -89,6 +89,12 @@ class Win32FileSystem : public FileSystem {
     // CreateFileA(GENERIC_READ, sharing reads and writes, FILE_FLAG_BACKUP_SEMANTICS |
     // FILE_FLAG_OPEN_REPARSE_POINT).
     std::unique_ptr<HeldFolder> HoldFolder(const std::string& path) override;
+    // The same open with DELETE access too. RemoveIfEmpty is SetFileInformationByHandle with
+    // FileDispositionInfo (refused with ERROR_DIR_NOT_EMPTY for a folder that is not empty, under Wine
+    // 8 too), then the handle closed, then the name checked to be gone (Wine lets a file be made in a
+    // folder whose deletion is pending, which then stays). Wine 8 opens what a link leads to and
+    // removes that, so the caller checks FinalPath first.
+    std::unique_ptr<HeldFolder> HoldFolderToRemove(const std::string& path) override;
     // GetModuleFileNameA's file opened sharing reads only, accepted when GetMappedFileNameA of the
     // image names it and its headers are the image's.
     OpenedFile* ProgramFile() override;
@@ -127,6 +133,7 @@ class Win32FileSystem : public FileSystem {
     bool IsNamesOwnFile(HANDLE file, const std::string& path);
     // Deletes `path` through a handle to it, when that is the name's own plain file.
     bool DeleteOwnFile(const std::string& path);
+    std::unique_ptr<HeldFolder> HoldFolderOpened(const std::string& path, bool mayRemove);
 
     struct HeldFinal {
         const void* holder;

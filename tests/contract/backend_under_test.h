@@ -41,6 +41,8 @@ class BackendUnderTest {
     virtual bool MakeHardLink(const std::string& path, const std::string& existing) = 0;
     // A link `path` to the file `target`, which need not exist; false when it cannot be made.
     virtual bool MakeFileLink(const std::string& path, const std::string& target) = 0;
+    // A link `path` to the folder `target`; false when it cannot be made.
+    virtual bool MakeFolderLink(const std::string& path, const std::string& target) = 0;
 
     // Whether a copy onto a read-only file fails. Windows says yes; Wine running as root overwrites.
     virtual bool ProtectsReadOnlyTargets() const = 0;

@@ -517,6 +517,46 @@ TEST_P(FilesContract, AHeldFolderOrFileCannotBeRemovedOrRenamedUntilItIsLetGo) {
     EXPECT_TRUE(files().Rename(InScratch("A.CFG"), InScratch("B.CFG")));
 }
 
+// A folder held to be removed goes through its hold, once empty, its subfolders first while it is
+// held; nobody else holds it meanwhile. What a link's hold holds tells itself apart: by its
+// attributes, or (Wine opens what the link leads to) by its final path.
+TEST_P(FilesContract, AFolderHeldToBeRemovedGoesThroughItsHoldOnlyWhenEmpty) {
+    const std::string scratch = files().FinalPath(backend->ScratchFolder());
+    for (const char* folder : {"产品", "产品\\空", "产品\\满", "目标"})
+        ASSERT_TRUE(files().CreateDirectory(InScratch(folder))) << folder;
+    ASSERT_TRUE(backend->WriteFile(InScratch("产品\\满\\A.CFG"), "settings"));
+    auto product = files().HoldFolderToRemove(InScratch("产品"));
+    ASSERT_TRUE(product);
+    EXPECT_EQ(files().HoldFolder(InScratch("产品")), nullptr) << "held to be removed, it is no one else's";
+    EXPECT_FALSE(product->RemoveIfEmpty());
+    {
+        auto plain = files().HoldFolder(InScratch("产品\\满"));
+        ASSERT_TRUE(plain);
+        EXPECT_EQ(files().HoldFolderToRemove(InScratch("产品\\满")), nullptr) << "held by another";
+        EXPECT_FALSE(plain->RemoveIfEmpty()) << "not held to be removed";
+    }
+    auto empty = files().HoldFolderToRemove(InScratch("产品\\空"));
+    auto full = files().HoldFolderToRemove(InScratch("产品\\满"));
+    ASSERT_TRUE(empty && full);
+    EXPECT_TRUE(text936::EqualsNoCase(empty->FinalPath(), scratch + "\\产品\\空")) << empty->FinalPath();
+    EXPECT_FALSE(full->RemoveIfEmpty());
+    EXPECT_FALSE(files().RemoveDirectory(InScratch("产品\\满"))) << "still held";
+    EXPECT_TRUE(empty->RemoveIfEmpty());
+    EXPECT_FALSE(files().GetAttributes(InScratch("产品\\空")));
+    ASSERT_TRUE(files().DeleteFile(InScratch("产品\\满\\A.CFG")));
+    EXPECT_TRUE(full->RemoveIfEmpty());
+    full.reset();
+    EXPECT_TRUE(product->RemoveIfEmpty());
+    EXPECT_FALSE(product->RemoveIfEmpty()) << "let go once gone";
+    EXPECT_EQ(ContentOf(files(), backend->ScratchFolder()), (std::vector<Entry>{{"目标", kAttrDirectory}}));
+
+    ASSERT_TRUE(backend->MakeFolderLink(InScratch("链接"), InScratch("目标")));
+    auto link = files().HoldFolderToRemove(InScratch("链接"));
+    EXPECT_TRUE(!link || (link->Attributes() & platform::kAttrReparsePoint) ||
+                !text936::EqualsNoCase(link->FinalPath(), scratch + "\\链接"))
+        << (link ? link->FinalPath() : "");
+}
+
 TEST_P(FilesContract, FullPathsResolveEveryLevelWithoutTouchingAnything) {
     const std::string scratch = backend->ScratchFolder();
     EXPECT_EQ(files().FullPath(scratch + "\\temp\\..\\a\\.\\b.txt"), scratch + "\\a\\b.txt");

@@ -54,6 +54,10 @@ class MemoryBackendUnderTest : public contract::BackendUnderTest {
         backend_.files.AddLink(path, target, false);
         return backend_.files.Exists(path);
     }
+    bool MakeFolderLink(const std::string& path, const std::string& target) override {
+        backend_.files.AddLink(path, target, true);
+        return backend_.files.Exists(path);
+    }
     bool ProtectsReadOnlyTargets() const override { return true; }
 
   private:

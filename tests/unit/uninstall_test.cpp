@@ -904,6 +904,35 @@ TEST_F(UninstallTest, NothingBehindALinkIsDeletedOrRemoved) {
          },
          uninstall::kUninstalledWithProblems,
          {kProduct}},
+        {"the product folder made a link to a folder of administrators holding a per-user program",
+         [&](MemoryBackend& b) {
+             b.files.AddFile("C:\\windows\\win.ini", "[fonts]");
+             b.files.AddFile("C:\\windows\\BrelixUser.exe", "administrators' program");
+             ASSERT_TRUE(b.files.RenameFolder(kProduct, "D:\\Tools\\moved"));
+             b.files.AddLink(kProduct, "C:\\windows");
+         },
+         uninstall::kUninstalledWithProblems,
+         {kProduct}},
+        {"the drawing library made a link between the listing and the sweep's entering it",
+         [&](MemoryBackend& b) {
+             b.files.AddFile("D:\\Data\\secret.txt", "secret");
+             b.files.AddFolder("D:\\Data\\Empty");
+             const std::string listing = In(kProduct, "*.*");
+             b.failures.Watch(platform::memory::Operation::FindFirst, listing);
+             // The first listing of the product folder after the library's shipped file went.
+             b.failures.BeforeEveryCheck([&b, library, listing, seenEmpty = -1](long) mutable {
+                 const int seen = b.failures.Seen(platform::memory::Operation::FindFirst, listing);
+                 if (seenEmpty < 0 && b.files.Exists(library) && b.files.List(library).empty())
+                     seenEmpty = seen;
+                 if (seenEmpty >= 0 && seen > seenEmpty &&
+                     b.files.RenameFolder(library, "D:\\Tools\\moved")) {
+                     b.files.AddLink(library, "D:\\Data");
+                     seenEmpty = 1 << 30;
+                 }
+             });
+         },
+         uninstall::kUninstalledWithProblems,
+         {library}},
     };
     for (const Case& c : cases) {
         for (const bool openFollows : {false, true}) {

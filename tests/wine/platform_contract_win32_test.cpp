@@ -55,6 +55,9 @@ class Win32BackendUnderTest : public contract::BackendUnderTest {
     bool MakeFileLink(const std::string& path, const std::string& target) override {
         return CreateSymbolicLinkA(path.c_str(), target.c_str(), 0) != FALSE;
     }
+    bool MakeFolderLink(const std::string& path, const std::string& target) override {
+        return CreateSymbolicLinkA(path.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) != FALSE;
+    }
     // Wine lets root overwrite a read-only file; the harness says when it runs the tests as another user.
     bool ProtectsReadOnlyTargets() const override {
         return !win32test::RunningUnderWine() || win32test::RunningUnprivileged();
