@@ -1,6 +1,6 @@
 #include "install/config_keeper.h"
 
-#include "install/folder_walk.h"
+#include "files/folder_listing.h"
 #include "install/install_record.h"
 #include "install/install_root.h"
 #include "install/locations.h"
@@ -8,6 +8,12 @@
 #include "platform/text936.h"
 
 namespace install {
+
+using files::HeldPath;
+using files::LevelsOf;
+using files::WalkEnd;
+using files::WalkFolder;
+using files::WalkStep;
 
 namespace {
 
@@ -120,7 +126,7 @@ bool ConfigKeeper::ProductFolderHoldsKeptKinds() {
     return false;
 }
 
-bool ConfigKeeper::PrepareKeptFiles(FileSwap& swap) {
+bool ConfigKeeper::PrepareKeptFiles(files::FileTransaction& transaction) {
     std::vector<std::string> productKinds;
     if (keepSettings)
         productKinds.push_back(kSettingsExtension);
@@ -144,16 +150,16 @@ bool ConfigKeeper::PrepareKeptFiles(FileSwap& swap) {
     const bool held = source && source->Held();
     const std::string sourceFolder = held ? source->Folder() : std::string();
     const std::string librarySource = held ? source->LibraryFolder() : std::string();
-    return KeepFrom(previousFolder, productFolder, sourceFolder, productKinds, swap, keptInProduct_) &&
+    return KeepFrom(previousFolder, productFolder, sourceFolder, productKinds, transaction, keptInProduct_) &&
            KeepFrom(previousLibrary, JoinPath(productFolder, kDrawingLibraryName), librarySource,
-                    libraryKinds, swap, keptInLibrary_);
+                    libraryKinds, transaction, keptInLibrary_);
 }
 
 bool ConfigKeeper::KeepFrom(const std::string& from,
                             const std::string& into,
                             const std::string& sourceOfFrom,
                             const std::vector<std::string>& extensions,
-                            FileSwap& swap,
+                            files::FileTransaction& transaction,
                             platform::NameIndex& kept) {
     if (extensions.empty())
         return true;
@@ -222,7 +228,8 @@ bool ConfigKeeper::KeepFrom(const std::string& from,
             return false;
         }
         platform::ContentCheck copied;
-        if (!opened || !swap.StageOpened(into, name, replaces, *opened, copied)) {
+        if (!opened || !transaction.Stage(into, name, replaces ? files::OldFile::File : files::OldFile::None,
+                                          *opened, copied, false)) {
             unsavedFile = path;
             return false;
         }

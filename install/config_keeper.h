@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "install/file_swap.h"
-#include "install/held_path.h"
+#include "files/file_transaction.h"
+#include "files/held_path.h"
 #include "install/held_source.h"
 #include "platform/name_index.h"
 #include "platform/services.h"
@@ -51,7 +51,7 @@ class ConfigKeeper {
     // A file that is a link, has a second name or lies elsewhere than its name says is not kept:
     // it is a problem, and nothing of its content is read. False when a file of the previous folder
     // could not be staged into the new one: `unsavedFile` names it, and nothing may change.
-    bool PrepareKeptFiles(FileSwap& swap);
+    bool PrepareKeptFiles(files::FileTransaction& transaction);
     // Whether the file `name` of `folder` (the product folder or its drawing library) is the user's,
     // kept: no product file may be staged for it.
     bool Keeps(const std::string& folder, const std::string& name) const;
@@ -76,13 +76,13 @@ class ConfigKeeper {
                   const std::string& into,
                   const std::string& sourceOfFrom,
                   const std::vector<std::string>& extensions,
-                  FileSwap& swap,
+                  files::FileTransaction& transaction,
                   platform::NameIndex& kept);
 
     platform::Services& services_;
     state::InstallJournal ownJournal_;
     state::InstallJournal& journal_;
-    HeldPath previousHold_;
+    files::HeldPath previousHold_;
     platform::NameIndex keptInProduct_;
     platform::NameIndex keptInLibrary_;
 };

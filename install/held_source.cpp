@@ -2,11 +2,15 @@
 
 #include <vector>
 
+#include "files/own_file.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
 #include "platform/text936.h"
 
 namespace install {
+
+using files::HeldPath;
+using files::IsOwnPlainFile;
 
 namespace {
 

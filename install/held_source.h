@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "install/held_path.h"
+#include "files/held_path.h"
 #include "platform/files.h"
 
 namespace install {
@@ -36,7 +36,7 @@ class HeldSource {
     const std::string& Folder() const { return folder_; }
     std::string LibraryFolder() const;
     // How holding the library went: Held, Missing (the source ships none), Link or NotHeld.
-    HeldPath::Result Library() const { return library_; }
+    files::HeldPath::Result Library() const { return library_; }
     const std::string& FailedLevel() const { return failedLevel_; }
 
     // The file `name` of `folder` (the held source or its held library), opened to be read and checked
@@ -46,10 +46,10 @@ class HeldSource {
 
   private:
     platform::FileSystem& files_;
-    HeldPath held_;
+    files::HeldPath held_;
     std::string folder_;
     std::string failedLevel_;
-    HeldPath::Result library_ = HeldPath::Result::NotHeld;
+    files::HeldPath::Result library_ = files::HeldPath::Result::NotHeld;
 };
 
 }  // namespace install

@@ -4,12 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "files/file_transaction.h"
+#include "files/folder_listing.h"
+#include "files/held_path.h"
+#include "files/recovery.h"
 #include "install/active_setup.h"
 #include "install/bounded_progress.h"
 #include "install/config_keeper.h"
-#include "install/file_swap.h"
-#include "install/folder_walk.h"
-#include "install/held_path.h"
 #include "install/held_source.h"
 #include "install/install_root.h"
 #include "install/locations.h"
@@ -23,6 +24,8 @@
 #include "platform/text936.h"
 
 namespace install {
+
+using files::HeldPath;
 
 namespace {
 
@@ -113,8 +116,11 @@ bool StopAtLevel(InstallContext& context,
 
 // Undoes the staging (or a swap that failed, already undone); the folders made for it go as the run
 // ends: the product folder is as before. The wizard ends, as after an abort.
-bool RollBack(InstallContext& context, InstallPage& page, FileSwap& swap, const std::string& text) {
-    swap.Discard();
+bool RollBack(InstallContext& context,
+              InstallPage& page,
+              files::FileTransaction& transaction,
+              const std::string& text) {
+    transaction.Rollback();
     context.journal.Note("安装没有完成，已恢复原有的文件，没有做任何更改");
     page.Progress().SetPos(0);
     Tell(context, page, text);
@@ -260,30 +266,28 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     }
     // What a run cut off part way left here is finished or undone before this one begins.
     std::string unread;
-    std::vector<RecordedFile> unrecorded = FinishOrUndoEarlierSwap(
-        services.files, journal, SetupFolders(services.registry, services.environment), productFolder,
-        libraryFolder, true, false, &unread);
+    std::vector<files::RecordedFile> unrecorded = files::RecoverEarlierSwap(
+        services.files, services.environment, journal,
+        {SetupFolders(services.registry, services.environment), productFolder, libraryFolder, true},
+        files::Recovery::FinishOrUndo, &unread);
     // This run's own journal would take the place of one that could not be read, and what it names.
     if (!unread.empty()) {
         journal.Note("无法处理 " + unread + "，安装已停止");
         return StopUnchanged(context, page, kSwapJournalUnreadBefore + unread + kSwapJournalUnreadAfter);
     }
     // Files such a run put in place go into this run's record too, even those it no longer ships.
-    for (const RecordedFile& file : unrecorded)
+    for (const files::RecordedFile& file : unrecorded)
         journal.FileInstalled(state::InstalledFile{JoinPath(productFolder, file.path), file.size, file.crc});
 
-    FileSwap swap(services.files, journal, productFolder, libraryFolder, *journalFolder);
-    swap.Carry(std::move(unrecorded));
-    swap.systemError = [&services] {
-        return platform::DescribeSystemError(services.environment.LastError());
-    };
-    if (!swap.Begin(StagingSeed(services.environment))) {
-        journal.Note(swap.failureReason + "，安装已停止");
-        return StopUnchanged(context, page, kRolledBackBefore + swap.failureReason + kRolledBackAfter);
+    files::FileTransaction transaction(services.files, services.environment, journal,
+                                       {productFolder, libraryFolder, *journalFolder}, std::move(unrecorded));
+    if (const files::FileResult begun = transaction.Begin(StagingSeed(services.environment)); !begun) {
+        journal.Note(begun.Why() + "，安装已停止");
+        return StopUnchanged(context, page, kRolledBackBefore + begun.Words() + kRolledBackAfter);
     }
-    if (!keeper.PrepareKeptFiles(swap)) {
+    if (!keeper.PrepareKeptFiles(transaction)) {
         journal.Note("无法保留文件 " + keeper.unsavedFile + "，安装已停止");
-        swap.Discard();
+        transaction.Rollback();
         return StopUnchanged(context, page, kNotSavedBefore + keeper.unsavedFile + kNotSavedAfter);
     }
     if (!previousFolder.empty())
@@ -291,7 +295,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
 
     ProductDeployer deployer(services, installPath, progress, journal);
     deployer.heldSource = &heldSource;
-    deployer.swap = &swap;
+    deployer.transaction = &transaction;
     deployer.keeper = &keeper;
     const bool staged = deployer.DeployProductFiles() && deployer.DeployDrawingLibrary();
     if (!staged) {
@@ -299,16 +303,15 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
                                      ? std::string(kAbortedText)
                                      : kRolledBackBefore + deployer.failedFile + "（" +
                                            deployer.failureReason + "）" + kRolledBackAfter;
-        return RollBack(context, page, swap, text);
+        return RollBack(context, page, transaction, text);
     }
     progress.StepIt();
-    if (!deployer.PutInPlace()) {
-        return RollBack(context, page, swap,
-                        kRolledBackBefore + deployer.failedFile + "（" + deployer.failureReason + "）" +
-                            kRolledBackAfter);
+    if (const files::FileResult put = deployer.PutInPlace(); !put) {
+        return RollBack(context, page, transaction,
+                        kRolledBackBefore + put.Path() + "（" + put.Why() + "）" + kRolledBackAfter);
     }
     removeMadeFolders.release();
-    swap.DeleteBackups();
+    transaction.DeleteBackups();
 
     context.inventory.targetRoot = text936::WithoutTrailingBackslash(installPath);
     const std::size_t problemsBefore = journal.Problems().size();
@@ -335,7 +338,7 @@ bool InstallProduct(InstallContext& context, InstallPage& page) {
     // Only now does the record describe the new files; till here the swap's journal did, and without
     // a record it goes on doing so, with the mark naming the folder.
     if (recorded) {
-        swap.Recorded();
+        transaction.OnRecordWritten();
         if (!pending.Unmark())
             journal.Problem("未能删除 " + RecordKeyDisplayName(services.registry) + " " + kPendingValueName);
     } else {

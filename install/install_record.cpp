@@ -42,18 +42,6 @@ std::optional<std::vector<std::string>> SplitFields(const std::string& line, int
     return fields;
 }
 
-std::optional<std::uint64_t> ParseDecimal(const std::string& text) {
-    if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    return std::strtoull(text.c_str(), nullptr, 10);
-}
-
-std::optional<std::uint32_t> ParseHex32(const std::string& text) {
-    if (text.size() != 8 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-        return std::nullopt;
-    return static_cast<std::uint32_t>(std::strtoul(text.c_str(), nullptr, 16));
-}
-
 // A path below the product folder that names what it spells and stays inside it: relative, "\\"
 // between levels only ("/" is one too for Windows), no drive or stream (":"), no "." or "..", no
 // level that Windows would shorten ("A." is "A") or take for a device. Neither "/" nor ":" is
@@ -93,8 +81,8 @@ std::optional<RecordedFile> ParseFileLine(const std::string& rest) {
     const auto fields = SplitFields(rest, 2);
     if (!fields)
         return std::nullopt;
-    const auto size = ParseDecimal((*fields)[0]);
-    const auto crc = ParseHex32((*fields)[1]);
+    const auto size = files::ParseSize((*fields)[0]);
+    const auto crc = files::ParseChecksum((*fields)[1]);
     if (!size || !crc || !IsContainedPath((*fields)[2]))
         return std::nullopt;
     return RecordedFile{(*fields)[2], *size, *crc};
@@ -150,14 +138,14 @@ std::string FormatRecord(const InstallRecord& record) {
         text += std::string(kFolderTag) + kSeparator + record.productFolder + kLineEnd;
     for (const RecordedFile& file : record.files) {
         const std::string numbers =
-            platform::DecimalText(file.size) + kSeparator + platform::HexText(file.crc, 8);
+            platform::DecimalText(file.size) + kSeparator + files::ChecksumText(file.crc);
         text += std::string(kFileTag) + kSeparator + numbers + kSeparator + file.path + kLineEnd;
     }
     for (const EarlierFolder& earlier : record.earlierFolders) {
         text += std::string(kEarlierFolderTag) + kSeparator + earlier.folder + kLineEnd;
         for (const RecordedFile& file : earlier.files) {
             const std::string numbers =
-                platform::DecimalText(file.size) + kSeparator + platform::HexText(file.crc, 8);
+                platform::DecimalText(file.size) + kSeparator + files::ChecksumText(file.crc);
             text += std::string(kEarlierFileTag) + kSeparator + numbers + kSeparator + file.path + kLineEnd;
         }
     }

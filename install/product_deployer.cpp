@@ -2,13 +2,18 @@
 
 #include <array>
 
-#include "install/folder_walk.h"
+#include "files/folder_listing.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
 #include "install/unchanged_file.h"
 #include "platform/text936.h"
 
 namespace install {
+
+using files::HeldPath;
+using files::WalkEnd;
+using files::WalkFolder;
+using files::WalkStep;
 
 namespace {
 
@@ -198,29 +203,40 @@ bool ProductDeployer::StageFile(HeldSource& held,
         return true;
     }
     const bool existed = listed != nullptr;
+    const files::OldFile old = link      ? files::OldFile::Link
+                               : existed ? files::OldFile::File
+                                         : files::OldFile::None;
+    // Why the last try failed, in our words and the system's, taken at the call that failed.
+    std::string why;
+    std::string error;
     // A file held open (AutoCAD running) could not be swapped out at the end: asked about now.
     const auto staged = [&] {
+        error.clear();
         if (!opened)
             opened = held.Open(source, name);
         if (!opened) {
-            if (swap)
-                swap->failureReason = kSourceNotOwn;
+            why = kSourceNotOwn;
+            error = platform::DescribeSystemError(services_.environment.LastError());
             return false;
         }
         if (existed && !files.CanRename(to)) {
-            if (swap)
-                swap->failureReason = "文件正在使用";
+            why = "文件正在使用";
+            error = platform::DescribeSystemError(services_.environment.LastError());
             return false;
         }
-        return swap && swap->StageShipped(folder, name, existed, *opened, copied);
+        if (!transaction) {
+            why = "没有暂存位置";
+            return false;
+        }
+        const files::FileResult result = transaction->Stage(folder, name, old, *opened, copied, true);
+        why = result.Words();
+        error = result.SystemError();
+        return static_cast<bool>(result);
     };
     while (!staged()) {
-        // Taken before the box, whose own calls would replace it.
-        const std::string error = platform::DescribeSystemError(services_.environment.LastError());
         const int answer = services_.prompts.Show(services_.prompts.ActiveWindow(),
                                                   kCopyFailedBefore + to + kCopyFailedAfter,
                                                   kCopyFailedCaption, platform::kMbAbortRetryIgnore);
-        const std::string why = swap ? swap->failureReason : std::string("没有暂存位置");
         // A box that could not be shown (0) asked nobody: retrying would spin for ever without a
         // word on screen, so it ends the walk as abort does.
         if (answer == platform::kIdAbort || answer == kNoAnswer) {
@@ -237,17 +253,15 @@ bool ProductDeployer::StageFile(HeldSource& held,
     return true;
 }
 
-bool ProductDeployer::PutInPlace() {
-    if (!swap)
-        return false;
-    if (swap->Swap()) {
-        journal_.Note("已将 " + std::to_string(swap->StagedCount()) + " 个新文件替换到位");
-        return true;
-    }
-    failedFile = swap->failedFile;
-    failureReason = swap->failureReason;
-    journal_.Note("无法替换 " + failedFile + "（" + failureReason + "），已恢复原有文件");
-    return false;
+files::FileResult ProductDeployer::PutInPlace() {
+    if (!transaction)
+        return files::FileResult::Failed(rootFolder, "没有暂存位置");
+    const files::FileResult result = transaction->Commit();
+    if (result)
+        journal_.Note("已将 " + std::to_string(transaction->StagedCount()) + " 个新文件替换到位");
+    else
+        journal_.Note("无法替换 " + result.Path() + "（" + result.Why() + "），已恢复原有文件");
+    return result;
 }
 
 }  // namespace install

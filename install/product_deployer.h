@@ -1,15 +1,15 @@
 #pragma once
 // Stages the product from the installation source into the product folder under the root: every
 // file is written whole under a staged name beside the one it replaces, and takes its name only at
-// the swap, when every file is there (install/file_swap.h).
+// the commit, when every file is there (files/file_transaction.h).
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "files/file_transaction.h"
 #include "install/config_keeper.h"
-#include "install/file_swap.h"
 #include "install/held_source.h"
 #include "platform/name_index.h"
 #include "platform/progress_bar.h"
@@ -48,8 +48,8 @@ class ProductDeployer {
     // the user aborted. A library that is a link or cannot be held installs nothing, as a problem.
     bool DeployDrawingLibrary();
 
-    // Puts every staged file in place (FileSwap::Swap); false when that failed and everything was put back.
-    bool PutInPlace();
+    // Puts every staged file in place (FileTransaction::Commit); on failure everything was put back.
+    files::FileResult PutInPlace();
 
     // The installation root without one trailing "\".
     std::string rootFolder;
@@ -59,7 +59,7 @@ class ProductDeployer {
     // at. Without one the deployer holds the source it is given or locates, once.
     HeldSource* heldSource = nullptr;
     // Where the files are staged (not owned; set before a deployment).
-    FileSwap* swap = nullptr;
+    files::FileTransaction* transaction = nullptr;
     // The user's files to leave alone, when set (not owned).
     const ConfigKeeper* keeper = nullptr;
     // After a deployment or PutInPlace that failed: the file, and why.

@@ -16,5 +16,4 @@ constexpr char kEmptyTempFolderName[] = "temp";
 // "<root>\Brelix结构工具箱", the root taken without one trailing "\" (D:\ gives D:\Brelix结构工具箱).
 std::string ProductFolderOf(const std::string& installRoot);
 
-
 }  // namespace install

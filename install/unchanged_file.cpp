@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "install/held_path.h"
+#include "files/held_path.h"
+#include "files/own_file.h"
 #include "install/product_layout.h"
 
 namespace install {
+
+using files::IsOwnPlainFile;
 
 namespace {
 

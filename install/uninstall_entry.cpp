@@ -2,11 +2,14 @@
 
 #include <cstdio>
 
-#include "install/folder_walk.h"
+#include "files/folder_listing.h"
 #include "install/install_record.h"
 #include "install/product_layout.h"
 
 namespace install {
+
+using files::WalkFolder;
+using files::WalkStep;
 
 namespace {
 

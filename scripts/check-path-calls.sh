@@ -38,14 +38,13 @@ allowed=(
     "install/install_record.cpp|DeleteFile|the installation record, in the setup folder below Program Files"
     "install/uninstall_setup.cpp|DeleteFile|Uninstall.exe and the other build's files, in the setup folders below Program Files"
     "install/uninstall_setup.cpp|RemoveDirectory|the other build's setup folder below Program Files"
-    "install/uninstall_setup.cpp|CreateDirectory|the setup folder below Program Files"
     "install/setup_folder.cpp|CreateDirectory|the setup folder below Program Files"
     "install/setup_folder.cpp|RemoveDirectory|the setup folder below Program Files, made by a run that stopped"
     "install/uninstall_entry.cpp|ReadPieces|the size of the setup folder below Program Files"
     "install/active_setup.cpp|WriteCarriedFile|BrelixUser.exe, in the setup folder below Program Files"
-    "install/file_swap.cpp|ReadWholeFile|the swap journal, in the setup folder below Program Files"
-    "install/file_swap.cpp|DeleteFile|the swap journal, in the setup folder below Program Files"
-    "install/file_swap.cpp|DeleteAtRestart|a backup a loaded module holds: Windows deletes that name at restart, never what a link leads to"
+    "files/swap_journal.cpp|ReadWholeFile|the swap journal, in the setup folder below Program Files"
+    "files/swap_journal.cpp|DeleteFile|the swap journal, in the setup folder below Program Files"
+    "files/file_transaction.cpp|DeleteAtRestart|a backup a loaded module holds: Windows deletes that name at restart, never what a link leads to"
     "install/install_root.cpp|CreateDirectory|the folders of the /LOG path an administrator names"
     "uninstall/uninstall.cpp|DeleteFile|the uninstaller and the record, in the setup folder below Program Files"
     "uninstall/uninstall.cpp|MoveFile|the running uninstaller, in the setup folder below Program Files"
@@ -54,7 +53,7 @@ allowed=(
     "acad/fonts.cpp|DeleteFile|the shape fonts, in AutoCAD's Fonts folder below Program Files"
     "app/setup_run.cpp|WriteCarriedFile|the /USERPROGRAM path an administrator names"
     "ui/path_dialog.cpp|CreateDirectory|the folder picker's new folder, which the user names at the keyboard"
-    "install/held_path.cpp|CreateDirectory|a missing level, made in the held level above it; a name already there is held and checked next"
+    "files/held_path.cpp|CreateDirectory|a missing level, made in the held level above it; a name already there is held and checked next"
 )
 
 is_allowed() {  # is_allowed <file> <call>

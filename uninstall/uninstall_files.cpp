@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <optional>
 
-#include "install/file_swap.h"
-#include "install/folder_walk.h"
-#include "install/held_path.h"
+#include "files/folder_listing.h"
+#include "files/held_path.h"
+#include "files/own_file.h"
+#include "files/recovery.h"
 #include "install/locations.h"
 #include "install/product_layout.h"
 #include "platform/crc32.h"
@@ -14,6 +15,12 @@
 #include "platform/text936.h"
 
 namespace uninstall {
+
+using files::HeldPath;
+using files::IsOwnPlainFile;
+using files::LevelsOf;
+using files::RecoverEarlierSwap;
+using files::Recovery;
 
 namespace {
 
@@ -142,10 +149,10 @@ void RemoveShippedFiles(platform::FileSystem& files,
                         const install::InstallRecord& record,
                         state::InstallJournal& journal) {
     // Held from here to the last deletion: nobody can put a link in the place of a level meanwhile.
-    install::HeldPath held(files);
+    HeldPath held(files);
     const std::string library = install::JoinPath(productFolder, install::kDrawingLibraryName);
-    const install::HeldPath::Result hold = held.Hold(install::LevelsOf(productFolder), false);
-    if (hold == install::HeldPath::Result::Link) {
+    const HeldPath::Result hold = held.Hold(LevelsOf(productFolder), false);
+    if (hold == HeldPath::Result::Link) {
         journal.Problem(held.FailedLevel() + " 是一个链接，其中的文件没有删除");
         return;
     }
@@ -158,9 +165,10 @@ void RemoveShippedFiles(platform::FileSystem& files,
     // library that is a link is no place of ours to rename in; its files stay, as below.
     // A run cut off after its swap and before its record left the new files' names and checksums.
     std::vector<install::RecordedFile> expected = record.files;
-    const bool libraryHeld = held.Hold({library}, false) == install::HeldPath::Result::Held;
-    for (install::RecordedFile& swappedIn : install::FinishOrUndoEarlierSwap(
-             files, journal, journalFolders, productFolder, library, libraryHeld, true))
+    const bool libraryHeld = held.Hold({library}, false) == HeldPath::Result::Held;
+    for (install::RecordedFile& swappedIn :
+         RecoverEarlierSwap(files, environment, journal,
+                            {journalFolders, productFolder, library, libraryHeld}, Recovery::Undo))
         expected.push_back(std::move(swappedIn));
     // Where the folder really is, and how the system spells it: each file must lie below both.
     const std::string fullFolder = files.FullPath(productFolder);
@@ -267,11 +275,11 @@ void RemoveFileInProductFolder(platform::FileSystem& files,
                                state::InstallJournal& journal) {
     const std::string path = install::JoinPath(productFolder, name);
     // Held from its drive down until the file is gone: no level can be swapped for a link meanwhile.
-    install::HeldPath held(files);
-    const install::HeldPath::Result hold = held.Hold(install::LevelsOf(productFolder), false);
-    if (hold == install::HeldPath::Result::Missing)
+    HeldPath held(files);
+    const HeldPath::Result hold = held.Hold(LevelsOf(productFolder), false);
+    if (hold == HeldPath::Result::Missing)
         return;
-    if (hold != install::HeldPath::Result::Held) {
+    if (hold != HeldPath::Result::Held) {
         journal.Note("无法锁定安装文件夹，保留：" + path);
         return;
     }
@@ -282,7 +290,7 @@ void RemoveFileInProductFolder(platform::FileSystem& files,
             journal.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
         return;
     }
-    if (!install::IsOwnPlainFile(*file, held.FinalOf(productFolder), name)) {
+    if (!IsOwnPlainFile(*file, held.FinalOf(productFolder), name)) {
         journal.Note("是一个链接或另有名称，保留：" + path);
         return;
     }
@@ -295,23 +303,23 @@ void RemoveFileInProductFolder(platform::FileSystem& files,
 std::vector<std::string> RemoveEmptyFolders(platform::FileSystem& files,
                                             const std::string& folder,
                                             state::InstallJournal& journal) {
-    const std::vector<std::string> levels = install::LevelsOf(folder);
+    const std::vector<std::string> levels = LevelsOf(folder);
     if (levels.size() < 2)
         return {};
     // The levels above are held as they are; the folder itself is held to be removed.
-    install::HeldPath above(files);
+    HeldPath above(files);
     const std::string& parent = levels[levels.size() - 2];
-    const install::HeldPath::Result hold =
+    const HeldPath::Result hold =
         above.Hold(std::vector<std::string>(levels.begin(), levels.end() - 1), false);
-    if (hold == install::HeldPath::Result::Missing)
+    if (hold == HeldPath::Result::Missing)
         return {};
     std::string final;
     std::unique_ptr<platform::HeldFolder> held;
-    if (hold == install::HeldPath::Result::Held)
+    if (hold == HeldPath::Result::Held)
         held = HoldOwnFolder(files, folder, above.FinalOf(parent), final);
     if (!held) {
-        if (hold != install::HeldPath::Result::Held || files.GetAttributes(folder))
-            FolderRemains(journal, hold == install::HeldPath::Result::Held ? folder : above.FailedLevel());
+        if (hold != HeldPath::Result::Held || files.GetAttributes(folder))
+            FolderRemains(journal, hold == HeldPath::Result::Held ? folder : above.FailedLevel());
         return {};
     }
     std::vector<std::string> remaining;

@@ -5,8 +5,8 @@
 
 #include <memory>
 
+#include "files/file_transaction.h"
 #include "install/config_keeper.h"
-#include "install/file_swap.h"
 #include "install_test_support.h"
 #include "readable_names.h"
 
@@ -85,22 +85,27 @@ class KeeperTest : public ::testing::Test {
     // of problems reported.
     std::size_t InstallFresh(ConfigKeeper& keeper) {
         backend.files.AddFolder(install_test::kSetupFolder);
-        install::FileSwap swap(backend.files, journal, kProduct, kProductLibrary, install_test::kSetupFolder);
-        EXPECT_TRUE(swap.Begin(1));
-        EXPECT_TRUE(keeper.PrepareKeptFiles(swap));
+        files::FileTransaction transaction(backend.files, backend.environment, journal,
+                                           {kProduct, kProductLibrary, install_test::kSetupFolder}, {});
+        EXPECT_TRUE(transaction.Begin(1));
+        EXPECT_TRUE(keeper.PrepareKeptFiles(transaction));
         const std::pair<std::string, std::string> fresh[] = {
             {kProduct, "A.CFG"}, {kProduct, "S.SEC"}, {kProductLibrary, "L.SJY"}};
         for (const auto& [folder, name] : fresh) {
             backend.files.AddFile(In(kSource, name), "fresh " + name.substr(0, 1));
             platform::ContentCheck copied;
             if (!keeper.Keeps(folder, name)) {
-                EXPECT_TRUE(swap.StageCopy(folder, name, backend.files.Exists(In(folder, name)),
-                                           In(kSource, name), copied));
+                const auto from = backend.files.OpenToRead(In(kSource, name));
+                EXPECT_TRUE(from &&
+                            transaction.Stage(folder, name,
+                                              backend.files.Exists(In(folder, name)) ? files::OldFile::File
+                                                                                     : files::OldFile::None,
+                                              *from, copied, true));
             }
         }
-        EXPECT_TRUE(swap.Swap());
-        swap.DeleteBackups();
-        swap.Recorded();
+        EXPECT_TRUE(transaction.Commit());
+        transaction.DeleteBackups();
+        transaction.OnRecordWritten();
         return journal.Problems().size();
     }
 
@@ -314,12 +319,13 @@ TEST_F(KeeperTest, AFileThatCannotBeReadStopsAKeepingIntoAnotherRootBeforeAnythi
     backend.files.Lock(In(kPrevious, "S.SEC"));
     auto keeper = MakeKeeper(1, 1, 1);
     backend.files.AddFolder(install_test::kSetupFolder);
-    install::FileSwap swap(backend.files, journal, kProduct, kProductLibrary, install_test::kSetupFolder);
-    ASSERT_TRUE(swap.Begin(1));
+    files::FileTransaction transaction(backend.files, backend.environment, journal,
+                                       {kProduct, kProductLibrary, install_test::kSetupFolder}, {});
+    ASSERT_TRUE(transaction.Begin(1));
     const std::string before = backend.files.Dump();
-    EXPECT_FALSE(keeper->PrepareKeptFiles(swap));
+    EXPECT_FALSE(keeper->PrepareKeptFiles(transaction));
     EXPECT_EQ(keeper->unsavedFile, In(kPrevious, "S.SEC"));
-    swap.Discard();
+    transaction.Rollback();
     EXPECT_THAT(backend.files.List(kProduct), ElementsAre("Brelix扩展绘图库"));
 }
 

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "install/file_swap.h"
+#include "files/file_transaction.h"
 #include "install/product_deployer.h"
 #include "install/product_layout.h"
 #include "install/unchanged_file.h"
@@ -157,17 +157,18 @@ class DeployerTest : public ::testing::Test {
         for (const std::string& folder : {product, In(product, "temp"), library})
             backend.files.CreateDirectory(folder);
         backend.files.AddFolder(install_test::kSetupFolder);
-        install::FileSwap swap(backend.files, journal, product, library, install_test::kSetupFolder);
-        if (!swap.Begin(1))
+        files::FileTransaction transaction(backend.files, backend.environment, journal,
+                                           {product, library, install_test::kSetupFolder}, {});
+        if (!transaction.Begin(1))
             return false;
         ProductDeployer deployer(services, root, progress, journal);
-        deployer.swap = &swap;
+        deployer.transaction = &transaction;
         if (stage(deployer) && deployer.PutInPlace()) {
-            swap.DeleteBackups();
-            swap.Recorded();
+            transaction.DeleteBackups();
+            transaction.OnRecordWritten();
             return true;
         }
-        swap.Discard();
+        transaction.Rollback();
         return false;
     }
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <sstream>
 
-#include "install/file_swap.h"
+#include "files/swap_journal.h"
 #include "install/install_action.h"
 #include "install/install_root.h"
 #include "install/locations.h"
@@ -348,9 +348,8 @@ TEST(FaultSweep, FilesOfARunCutAfterItsSwapAreCarriedThroughAnotherCutOffRun) {
         Machine probe;
         probe.backend.failures.StopAtCheck(upgraded(probe) + cut);
         probe.Install();
-        const auto swapJournal =
-            probe.backend.files.ReadFile(install::SwapJournalPath(kSetupFolder, kProduct));
-        if (swapJournal && swapJournal->find("STATE\tDONE") != std::string::npos)
+        const auto swapJournal = probe.backend.files.ReadFile(files::SwapJournalPath(kSetupFolder, kProduct));
+        if (swapJournal && swapJournal->find("PHASE\tSWAPPED") != std::string::npos)
             break;
         ASSERT_LT(cut, 1000);
     }
@@ -624,7 +623,7 @@ class LinesSink : public platform::LogSink {
 // the journal names of earlier builds is neither read nor a reason to stop, and stays as it is.
 TEST(Journal, OneThatCannotBeReadStopsTheRunUnchangedAUsersFileOfItsNameDoesNot) {
     Machine locked;
-    const std::string swapJournal = install::SwapJournalPath(kSetupFolder, kProduct);
+    const std::string swapJournal = files::SwapJournalPath(kSetupFolder, kProduct);
     locked.backend.files.AddFile(swapJournal, "BRELIX-SWAP\r\n");
     locked.backend.files.Lock(swapJournal);
     const std::string files = locked.backend.files.Dump();

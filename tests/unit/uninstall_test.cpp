@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "files/swap_journal.h"
 #include "install/active_setup.h"
-#include "install/file_swap.h"
 #include "install/install_action.h"
 #include "install/install_record.h"
 #include "install_test_support.h"
@@ -839,9 +839,9 @@ TEST_F(UninstallTest, ASwapCutOffHalfWayIsUndoneBeforeTheFilesGo) {
     const std::string module = In(kProduct, "Brelix2020.arx");
     ASSERT_TRUE(backend.files.MoveFile(module, In(kProduct, "~BX1A_1.OLD")));
     backend.files.AddFile(module, "a newer module");
-    backend.files.AddFile(install::SwapJournalPath(kSetupFolder, kProduct),
+    backend.files.AddFile(files::SwapJournalPath(kSetupFolder, kProduct),
                           "BRELIX-SWAP\r\nFOLDER\t" + std::string(kProduct) +
-                              "\r\nTAG\t1A\r\nSTATE\tSWAPPING\r\nE\t0\t1\tBrelix2020.arx\t~BX1A_1.NEW\t"
+                              "\r\nTAG\t1A\r\nPHASE\tSWAPPING\r\nE\t0\t1\tBrelix2020.arx\t~BX1A_1.NEW\t"
                               "~BX1A_1.OLD\r\nEND\r\n");
     EXPECT_EQ(uninstall::RunUninstall(services, journal, true), uninstall::kUninstalled);
     EXPECT_FALSE(backend.files.Exists(module));

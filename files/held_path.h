@@ -9,16 +9,11 @@
 
 #include "platform/files.h"
 
-namespace install {
+namespace files {
 
 // The levels of a folder path from its drive ("X:\") or share ("\\server\share") down to the path
 // itself; empty for a path that is neither.
 std::vector<std::string> LevelsOf(const std::string& folder);
-
-// Whether `file`, opened as `name` in a held folder that the system resolves to `folderFinal`
-// (FileSystem::FinalPath), is that name's own plain file: no link (Wine follows one even when asked
-// not to), no second name, and the system resolves it there.
-bool IsOwnPlainFile(platform::OpenedFile& file, const std::string& folderFinal, const std::string& name);
 
 class HeldPath {
   public:
@@ -47,10 +42,14 @@ class HeldPath {
     // it was held); empty when `folder` is not held.
     std::string FinalOf(const std::string& folder) const;
 
-    // Lets go of every level and removes those this run made, deepest first, while they are empty.
+    // Lets go of every level and removes those this run made, deepest first, while they are empty,
+    // each through its own hold.
     void RemoveWhatWasMade();
 
   private:
+    // Whether `folder`, held as `level` and resolved to `final`, is that level itself: no link, and
+    // below the drive its held parent's folder of that name.
+    bool IsWhereNamed(platform::HeldFolder& folder, const std::string& final, const std::string& level) const;
     // The final path of the held level that `level` lies directly in; nullptr when none is held.
     const std::string* FinalOfParent(const std::string& level) const;
 
@@ -62,4 +61,4 @@ class HeldPath {
     std::string failedLevel_;
 };
 
-}  // namespace install
+}  // namespace files

@@ -1,9 +1,9 @@
-#include "install/held_path.h"
+#include "files/held_path.h"
 
-#include "install/product_layout.h"
+#include "files/paths.h"
 #include "platform/text936.h"
 
-namespace install {
+namespace files {
 
 namespace {
 
@@ -18,11 +18,6 @@ std::string LastName(const std::string& level) {
 }
 
 }  // namespace
-
-bool IsOwnPlainFile(platform::OpenedFile& file, const std::string& folderFinal, const std::string& name) {
-    return !IsLink(file.Attributes()) && file.LinkCount() == 1 && !folderFinal.empty() &&
-           text936::EqualsNoCase(file.FinalPath(), JoinPath(folderFinal, name));
-}
 
 std::vector<std::string> LevelsOf(const std::string& folder) {
     std::vector<std::string> levels;
@@ -73,7 +68,8 @@ HeldPath::Result HeldPath::Hold(const std::vector<std::string>& levels, bool cre
             }
             if (files_.CreateDirectory(level)) {
                 made_.push_back(level);
-                folder = files_.HoldFolder(level);
+                // Held so that it can go again through its hold, should the run stop.
+                folder = files_.HoldFolderToRemove(level);
             }
         }
         if (!folder) {
@@ -82,17 +78,7 @@ HeldPath::Result HeldPath::Hold(const std::vector<std::string>& levels, bool cre
             return attributes && IsLink(*attributes) ? Result::Link : Result::NotHeld;
         }
         const std::string final = folder->FinalPath();
-        // The first level (a drive or a share) is where it is; each one below must be its parent's
-        // folder of that name, not a link to somewhere else (Wine opens a link's target even when
-        // asked for the link itself, so the final path is what tells).
-        bool where = !final.empty();
-        if (!levels_.empty()) {
-            const std::string* parentFinal = FinalOfParent(level);
-            where = parentFinal &&
-                    text936::EqualsNoCase(
-                        final, text936::WithoutTrailingBackslash(*parentFinal) + "\\" + LastName(level));
-        }
-        if (IsLink(folder->Attributes()) || !where) {
+        if (!IsWhereNamed(*folder, final, level)) {
             failedLevel_ = level;
             return Result::Link;
         }
@@ -101,6 +87,21 @@ HeldPath::Result HeldPath::Hold(const std::vector<std::string>& levels, bool cre
         finals_.push_back(final);
     }
     return Result::Held;
+}
+
+bool HeldPath::IsWhereNamed(platform::HeldFolder& folder,
+                            const std::string& final,
+                            const std::string& level) const {
+    // The first level (a drive or a share) is where it is; each one below must be its parent's
+    // folder of that name, not a link to somewhere else (Wine opens a link's target even when
+    // asked for the link itself, so the final path is what tells).
+    bool where = !final.empty();
+    if (!levels_.empty()) {
+        const std::string* parentFinal = FinalOfParent(level);
+        where = parentFinal && text936::EqualsNoCase(final, text936::WithoutTrailingBackslash(*parentFinal) +
+                                                                "\\" + LastName(level));
+    }
+    return !IsLink(folder.Attributes()) && where;
 }
 
 const std::string* HeldPath::FinalOfParent(const std::string& level) const {
@@ -132,13 +133,24 @@ std::string HeldPath::FinalOf(const std::string& folder) const {
 }
 
 void HeldPath::RemoveWhatWasMade() {
+    // The deepest first, each through a hold of its own while its parent is still held: never by a
+    // name that may lead elsewhere by now.
+    for (auto made = made_.rbegin(); made != made_.rend(); ++made) {
+        std::size_t i = 0;
+        while (i < levels_.size() && !text936::EqualsNoCase(levels_[i], *made))
+            ++i;
+        if (i < levels_.size()) {
+            held_[i]->RemoveIfEmpty();
+        } else if (auto folder = files_.HoldFolderToRemove(*made);
+                   folder && IsWhereNamed(*folder, folder->FinalPath(), *made)) {
+            folder->RemoveIfEmpty();  // made, but its hold failed then
+        }
+    }
     while (!held_.empty())
         held_.pop_back();
     levels_.clear();
     finals_.clear();
-    for (auto level = made_.rbegin(); level != made_.rend(); ++level)
-        files_.RemoveDirectory(*level);
     made_.clear();
 }
 
-}  // namespace install
+}  // namespace files

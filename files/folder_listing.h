@@ -1,15 +1,22 @@
 #pragma once
-// The one way the installation lists a folder: "<folder>\*.*" in the order the file system
-// returns entries, every entry, no descent into subfolders.
+// The one way a folder is listed: a pattern such as "<folder>\*.*", entries in the order the file
+// system returns them, "." and ".." left out, no descent into subfolders. Also the first level of a
+// path that is a link.
 
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "platform/files.h"
-#include "platform/name_index.h"
 
-namespace install {
+namespace files {
+
+// Hands every entry that `pattern` matches to `visit`. False when the listing could not be started
+// (no such folder, no access, a pattern too long for its buffer); nothing matching is no failure
+// when the folder is there, but FindFirst cannot tell the two apart, so it answers false as well.
+bool ListFolder(platform::FileSystem& files,
+                const std::string& pattern,
+                const std::function<void(const platform::DirEntry&)>& visit);
 
 enum class WalkStep { Continue, Stop };
 
@@ -38,4 +45,4 @@ WalkEnd WalkFolder(platform::FileSystem& files,
 // nothing below it exists yet.
 std::optional<std::string> FirstLinkOf(platform::FileSystem& files, const std::string& path);
 
-}  // namespace install
+}  // namespace files

@@ -1,9 +1,25 @@
-#include "install/folder_walk.h"
+#include "files/folder_listing.h"
 
-#include "install/locations.h"
+#include "files/paths.h"
 #include "platform/text936.h"
 
-namespace install {
+namespace files {
+
+bool ListFolder(platform::FileSystem& files,
+                const std::string& pattern,
+                const std::function<void(const platform::DirEntry&)>& visit) {
+    if (!text936::FitsBuffer(pattern, kPathBufferSize))
+        return false;
+    platform::DirEntry entry;
+    auto search = files.FindFirst(pattern, entry);
+    if (!search)
+        return false;
+    do {
+        if (entry.name != "." && entry.name != "..")
+            visit(entry);
+    } while (search->Next(entry));
+    return true;
+}
 
 bool IsWalkedEntry(const platform::DirEntry& entry) {
     if (entry.name == "." || entry.name == "..")
@@ -60,4 +76,4 @@ std::optional<std::string> FirstLinkOf(platform::FileSystem& files, const std::s
     return std::nullopt;
 }
 
-}  // namespace install
+}  // namespace files
