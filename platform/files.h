@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -77,6 +78,10 @@ class HeldFolder {
     // or cannot be removed; it is then still held. What goes is what the handle holds, whatever its
     // name leads to now: Wine opens what a link leads to, so check FinalPath before.
     virtual bool RemoveIfEmpty() = 0;
+    // The folder's entries but "." and "..", read through this hold in the system's order; nullopt
+    // when it cannot be read. A folder held to be removed is listed so: Wine refuses FindFirst on it
+    // (a sharing violation), and a name could lead elsewhere.
+    virtual std::optional<std::vector<DirEntry>> List() = 0;
 };
 
 class FileSystem {

@@ -27,10 +27,6 @@ namespace {
 // Deeper than anything the product or a user makes below it; a guard against endless descent.
 constexpr int kDeepestFolder = 32;
 
-bool IsDotEntry(const std::string& name) {
-    return name == "." || name == "..";
-}
-
 bool IsLink(std::uint32_t attributes) {
     return (attributes & platform::kAttrReparsePoint) != 0;
 }
@@ -104,17 +100,8 @@ bool SweepFolder(platform::FileSystem& files,
                  int depth,
                  std::vector<std::string>& remaining,
                  state::InstallJournal& journal) {
-    std::vector<platform::DirEntry> entries;
-    const std::string pattern = install::JoinPath(folder, "*.*");
-    if (text936::FitsBuffer(pattern, install::kPathBufferSize)) {
-        platform::DirEntry entry;
-        if (auto search = files.FindFirst(pattern, entry)) {
-            do {
-                if (!IsDotEntry(entry.name))
-                    entries.push_back(entry);
-            } while (search->Next(entry));
-        }
-    }
+    // Through the hold: the name could lead elsewhere, and Wine lists no folder held to be removed.
+    const std::vector<platform::DirEntry> entries = held.List().value_or(std::vector<platform::DirEntry>());
     bool empty = true;
     for (const platform::DirEntry& entry : entries) {
         const std::string path = install::JoinPath(folder, entry.name);

@@ -545,13 +545,15 @@ class MemoryHeldFolder : public HeldFolder {
                      std::shared_ptr<FileNode> node,
                      std::shared_ptr<FileNode> parent,
                      std::string finalPath,
-                     bool mayRemove)
+                     bool mayRemove,
+                     std::function<std::vector<DirEntry>(const FileNode&)> list)
         : failures_(failures),
           path_(std::move(path)),
           node_(std::move(node)),
           parent_(std::move(parent)),
           finalPath_(std::move(finalPath)),
-          mayRemove_(mayRemove) {
+          mayRemove_(mayRemove),
+          list_(std::move(list)) {
         ++node_->held;
         node_->heldToRemove += mayRemove_ ? 1 : 0;
     }
@@ -573,6 +575,12 @@ class MemoryHeldFolder : public HeldFolder {
         return true;
     }
 
+    std::optional<std::vector<DirEntry>> List() override {
+        if (!node_ || failures_.ShouldFail(Operation::FindFirst, path_ + "\\*.*"))
+            return std::nullopt;
+        return list_(*node_);
+    }
+
   private:
     void LetGo() {
         if (!node_)
@@ -588,6 +596,7 @@ class MemoryHeldFolder : public HeldFolder {
     std::shared_ptr<FileNode> parent_;
     std::string finalPath_;
     bool mayRemove_;
+    std::function<std::vector<DirEntry>(const FileNode&)> list_;
 };
 
 }  // namespace
@@ -630,8 +639,16 @@ std::unique_ptr<HeldFolder> MemoryFileSystem::HoldFolderOpened(const std::string
     // Sharing: a hold with DELETE access and any other hold of the same folder exclude each other.
     if (reached.node->heldToRemove > 0 || (mayRemove && reached.node->held > 0))
         return nullptr;
-    return std::make_unique<MemoryHeldFolder>(failures_, path, reached.node, reached.parent, reached.path,
-                                              mayRemove);
+    return std::make_unique<MemoryHeldFolder>(
+        failures_, path, reached.node, reached.parent, reached.path, mayRemove,
+        [this](const FileNode& folder) {
+            std::vector<DirEntry> entries;
+            for (const auto& child : Ordered(folder)) {
+                entries.push_back({child->name, ReportedAttributes(*child), FileOf(*child).content.size(),
+                                   FileOf(*child).lastWrite});
+            }
+            return entries;
+        });
 }
 
 OpenedFile* MemoryFileSystem::ProgramFile() {

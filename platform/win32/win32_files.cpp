@@ -153,6 +153,7 @@ class Win32HeldFolder : public HeldFolder {
     std::uint32_t Attributes() const override { return attributes_; }
     std::string FinalPath() override { return folder_ ? FinalPathOfHandle(folder_.get()) : std::string(); }
     bool RemoveIfEmpty() override;
+    std::optional<std::vector<DirEntry>> List() override;
 
   private:
     Win32FileSystem& files_;
@@ -161,6 +162,34 @@ class Win32HeldFolder : public HeldFolder {
     DWORD attributes_;
     bool mayRemove_;
 };
+
+std::optional<std::vector<DirEntry>> Win32HeldFolder::List() {
+    if (!folder_)
+        return std::nullopt;
+    std::vector<DirEntry> entries;
+    std::vector<unsigned char> buffer(64 * 1024);
+    for (FILE_INFO_BY_HANDLE_CLASS kind = FileFullDirectoryRestartInfo;; kind = FileFullDirectoryInfo) {
+        if (!GetFileInformationByHandleEx(folder_.get(), kind, buffer.data(),
+                                          static_cast<DWORD>(buffer.size())))
+            return GetLastError() == ERROR_NO_MORE_FILES ? std::optional(entries) : std::nullopt;
+        for (std::size_t offset = 0;;) {
+            const auto* info = reinterpret_cast<const FILE_FULL_DIR_INFO*>(buffer.data() + offset);
+            const int wide = static_cast<int>(info->FileNameLength / sizeof(wchar_t));
+            const int size =
+                WideCharToMultiByte(CP_ACP, 0, info->FileName, wide, nullptr, 0, nullptr, nullptr);
+            std::string name(static_cast<std::size_t>(std::max(size, 0)), '\0');
+            WideCharToMultiByte(CP_ACP, 0, info->FileName, wide, name.data(), size, nullptr, nullptr);
+            if (name != "." && name != "..") {
+                entries.push_back(DirEntry{name, info->FileAttributes,
+                                           static_cast<std::uint64_t>(info->EndOfFile.QuadPart),
+                                           static_cast<std::uint64_t>(info->LastWriteTime.QuadPart)});
+            }
+            if (info->NextEntryOffset == 0)
+                break;
+            offset += info->NextEntryOffset;
+        }
+    }
+}
 
 bool Win32HeldFolder::RemoveIfEmpty() {
     if (!mayRemove_ || !folder_)

@@ -93,7 +93,9 @@ class Win32FileSystem : public FileSystem {
     // FileDispositionInfo (refused with ERROR_DIR_NOT_EMPTY for a folder that is not empty, under Wine
     // 8 too), then the handle closed, then the name checked to be gone (Wine lets a file be made in a
     // folder whose deletion is pending, which then stays). Wine 8 opens what a link leads to and
-    // removes that, so the caller checks FinalPath first.
+    // removes that, so the caller checks FinalPath first. A hold lists its folder with
+    // GetFileInformationByHandleEx (FileFullDirectoryInfo): Wine's FindFirstFileA shares no deletion
+    // and fails on a folder held with DELETE access.
     std::unique_ptr<HeldFolder> HoldFolderToRemove(const std::string& path) override;
     // GetModuleFileNameA's file opened sharing reads only, accepted when GetMappedFileNameA of the
     // image names it and its headers are the image's.

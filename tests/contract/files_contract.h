@@ -529,6 +529,14 @@ TEST_P(FilesContract, AFolderHeldToBeRemovedGoesThroughItsHoldOnlyWhenEmpty) {
     ASSERT_TRUE(product);
     EXPECT_EQ(files().HoldFolder(InScratch("产品")), nullptr) << "held to be removed, it is no one else's";
     EXPECT_FALSE(product->RemoveIfEmpty());
+    // Listed through the hold (Wine refuses FindFirst on a folder held to be removed).
+    const auto listed = product->List();
+    ASSERT_TRUE(listed);
+    std::vector<Entry> entries;
+    for (const DirEntry& entry : *listed)
+        entries.emplace_back(entry.name, entry.attributes & (kAttrDirectory | platform::kAttrReparsePoint));
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<Entry>{{"空", kAttrDirectory}, {"满", kAttrDirectory}}));
     {
         auto plain = files().HoldFolder(InScratch("产品\\满"));
         ASSERT_TRUE(plain);

@@ -125,3 +125,94 @@ scenario_payload_read_through_no_link() {
     fi
     expect_missing "$PRODUCT/使用说明.txt"
 }
+
+# run_quiet_uninstall_logged <log as a Windows path>: the QuietUninstallString with /LOG=; the exit code
+# is left in UNINSTALL_EXIT.
+run_quiet_uninstall_logged() {
+    local command exe
+    command=$(e2e_reg_value "$UNINSTALL_KEY" QuietUninstallString) || { fail "no QuietUninstallString"; return 1; }
+    command=${command//\\\"/\"}
+    exe=${command#\"}
+    exe=${exe%%\"*}
+    # shellcheck disable=SC2086 # the switches after the quoted program are words of their own
+    (exec wine "$exe" ${command##*\" } "/LOG=$1") >/dev/null 2>&1
+    UNINSTALL_EXIT=$?
+}
+
+# The user renames the product folder away and puts a link of its name in its place: first to a folder
+# only administrators change, holding a BrelixUser.exe; then to a folder of their own whose BrelixUser.exe
+# is a link to win.ini (Wine reads a link to a file as no reparse point, and deletes what it leads to).
+# Each uninstall ends with 7 and keeps its record, and deletes neither file; with the folder put back, the
+# next one finishes.
+scenario_uninstall_product_folder_swapped_for_links() {
+    stage x86 "$SETUP32" || return 1
+    silent /S
+    expect_eq "installation exit code" "$SILENT_EXIT" 0
+    mkdir -p "$DRIVE_C/admins" "$DRIVE_C/users/Public/mine"
+    printf 'administrators'"'"' program\r\n' >"$DRIVE_C/admins/BrelixUser.exe"
+    ln -s "$DRIVE_C/windows/win.ini" "$DRIVE_C/users/Public/mine/BrelixUser.exe"
+    local before
+    before=$(cd "$DRIVE_C" && md5sum admins/BrelixUser.exe windows/win.ini)
+    mv "$PRODUCT" "$DRIVE_C/Brelix/moved"
+    local target
+    for target in "$DRIVE_C/admins" "$DRIVE_C/users/Public/mine"; do
+        ln -sfn "$target" "$PRODUCT"
+        run_quiet_uninstall_logged 'C:\e2e\uninstall-swapped.log' || return 1
+        e2e_settle "$WINEPREFIX"
+        expect_eq "exit code with the product folder a link to ${target#"$DRIVE_C/"}" "$UNINSTALL_EXIT" 7
+        expect_eq "what the links lead to, after the uninstall through ${target#"$DRIVE_C/"}" \
+            "$(cd "$DRIVE_C" && md5sum admins/BrelixUser.exe windows/win.ini 2>&1)" "$before"
+        [ -f "$(record_file)" ] || fail "the record went after an uninstall through a link"
+    done
+    rm "$PRODUCT"
+    mv "$DRIVE_C/Brelix/moved" "$PRODUCT"
+    run_quiet_uninstall_logged 'C:\e2e\uninstall-again.log' || return 1
+    e2e_settle "$WINEPREFIX"
+    expect_eq "exit code with the product folder back" "$UNINSTALL_EXIT" 0
+    if [ -e "$PRODUCT" ]; then
+        fail "the product folder stays: $(cd "$PRODUCT" && find . | head -5 | tr '\n' ' ')"
+        tr -d '\r' <"$DRIVE_C/e2e/uninstall-again.log" | tail -8 | sed 's/^/      /'
+    fi
+}
+
+# The empty-folder sweep meets a subfolder that was a folder when the product folder was listed and is a
+# link to a folder of administrators when the sweep comes to it: 600 empty folders the user made sort
+# before it, and the link is put in place as soon as the sweep has removed the first of them. Nothing
+# behind the link is removed or named as kept; the folder is named as a problem and the run ends with 7.
+scenario_uninstall_sweep_subfolder_swapped_for_a_link() {
+    stage x86 "$SETUP32" || return 1
+    silent /S
+    expect_eq "installation exit code" "$SILENT_EXIT" 0
+    mkdir -p "$DRIVE_C/admins/empty" "$PRODUCT/zz"
+    printf 'secret\r\n' >"$DRIVE_C/admins/secret.txt"
+    local n
+    for n in $(seq -w 0 599); do mkdir "$PRODUCT/a$n"; done
+    local before
+    before=$(cd "$DRIVE_C" && find admins -printf '%p %y %s\n' | LC_ALL=C sort)
+    timeout 300 bash -c 'while [ -d "$1/a000" ]; do sleep 0.002; done
+        mv "$1/zz" "$2/zz-moved" && ln -s "$2/admins" "$1/zz" && echo swapped' _ "$PRODUCT" "$DRIVE_C" \
+        >"$E2E_WORK/sweep-swap.txt" 2>&1 &
+    local watcher=$!
+    run_quiet_uninstall_logged 'C:\e2e\uninstall-sweep.log' || return 1
+    e2e_settle "$WINEPREFIX"
+    wait "$watcher"
+    if [ "$(cat "$E2E_WORK/sweep-swap.txt")" != swapped ]; then
+        fail "the subfolder was not swapped during the sweep: $(cat "$E2E_WORK/sweep-swap.txt")"
+        return 1
+    fi
+    if [ -d "$PRODUCT/a599" ]; then
+        fail "the sweep did not reach the folders before the swapped one"
+    fi
+    expect_eq "exit code with a subfolder swapped for a link" "$UNINSTALL_EXIT" 7
+    expect_eq "the administrators' folder behind the link" \
+        "$(cd "$DRIVE_C" && find admins -printf '%p %y %s\n' | LC_ALL=C sort)" "$before"
+    [ -L "$PRODUCT/zz" ] || fail "the link went"
+    local log
+    log=$(tr -d '\r' <"$DRIVE_C/e2e/uninstall-sweep.log")
+    if grep -q "无法锁定.*\\\\zz$" <<<"$log"; then
+        note "ok: the log names the swapped folder as one that stays"
+    else
+        fail "the log does not name the swapped folder: $(grep -n 'zz' <<<"$log" | head -5)"
+    fi
+    if grep -q 'secret.txt' <<<"$log"; then fail "the log names a file behind the link"; fi
+}
