@@ -68,8 +68,7 @@ HeldPath::Result HeldPath::Hold(const std::vector<std::string>& levels, bool cre
             }
             if (files_.CreateDirectory(level)) {
                 made_.push_back(level);
-                // Held so that it can go again through its hold, should the run stop.
-                folder = files_.HoldFolderToRemove(level);
+                folder = files_.HoldFolder(level);
             }
         }
         if (!folder) {
@@ -139,12 +138,12 @@ void HeldPath::RemoveWhatWasMade() {
         std::size_t i = 0;
         while (i < levels_.size() && !text936::EqualsNoCase(levels_[i], *made))
             ++i;
-        if (i < levels_.size()) {
-            held_[i]->RemoveIfEmpty();
-        } else if (auto folder = files_.HoldFolderToRemove(*made);
-                   folder && IsWhereNamed(*folder, folder->FinalPath(), *made)) {
-            folder->RemoveIfEmpty();  // made, but its hold failed then
-        }
+        // Held again to be removed, which no other hold of it may share (nor may a listing, under Wine).
+        if (i < levels_.size())
+            held_[i].reset();
+        if (auto folder = files_.HoldFolderToRemove(*made);
+            folder && IsWhereNamed(*folder, folder->FinalPath(), *made))
+            folder->RemoveIfEmpty();
     }
     while (!held_.empty())
         held_.pop_back();
