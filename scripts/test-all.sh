@@ -13,6 +13,9 @@ step() { echo "== $1 (at $((SECONDS / 60))m$((SECONDS % 60))s)"; }
 step "Layers of the program"
 bash scripts/check-layers.sh
 
+step "Calls by path only where administrators write"
+bash scripts/check-path-calls.sh
+
 step "Links between the documents"
 python3 scripts/check-doc-links.py
 
