@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "install/config_keeper.h"
-#include "install/install_root.h"
+#include "install/deploy/config_keeper.h"
+#include "install/record/install_root.h"
 #include "state/exit_codes.h"
 
 namespace app {

@@ -1,8 +1,8 @@
 #include "app/user_run.h"
 
 #include "acad/per_user_steps.h"
-#include "install/active_setup.h"
-#include "install/locations.h"
+#include "install/record/active_setup.h"
+#include "install/record/locations.h"
 #include "platform/text936.h"
 #include "state/acad_inventory.h"
 #include "state/exit_codes.h"

@@ -4,12 +4,12 @@
 #include <optional>
 #include <vector>
 
-#include "install/active_setup.h"
-#include "install/install_record.h"
-#include "install/locations.h"
-#include "install/product_layout.h"
-#include "install/setup_folder.h"
-#include "install/uninstall_entry.h"
+#include "install/record/active_setup.h"
+#include "install/record/install_record.h"
+#include "install/record/locations.h"
+#include "install/record/product_layout.h"
+#include "install/record/setup_folder.h"
+#include "install/record/uninstall_entry.h"
 #include "platform/read_only.h"
 #include "platform/registry_names.h"
 #include "platform/text936.h"

@@ -6,8 +6,12 @@
 #   files     the file work the installation and the uninstall share: held folders, listings, the
 #             transaction of changes that undo themselves, its journal and its recovery
 #   acad      AutoCAD discovery and integration
-#   install   the installation and what it leaves for the uninstall
-#   uninstall the uninstall
+#   install/record  what the installation leaves for the uninstall: the record, the setup folder, the
+#             mark of a run at work, the Programs and Features entry, the Active Setup component, and
+#             the names and places both sides know
+#   uninstall the uninstall, which reaches nothing of the installation but install/record
+#   install/deploy  the product's files and the user's kept files, from a held source
+#   install   the installation's order of steps
 #   ui        the dialog framework and the pages
 #   app       what starts and wires the program, and its entry point
 #
@@ -17,7 +21,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-layers=(platform state files acad install uninstall ui app)
+layers=(platform state files acad install/record uninstall install/deploy install ui app)
 rank_of() {
     local i
     for i in "${!layers[@]}"; do
@@ -31,7 +35,17 @@ part_of() {
     case "$1" in
         platform/win32/*) echo platform/win32 ;;
         platform/memory/*) echo platform/memory ;;
+        install/record/*) echo install/record ;;
+        install/deploy/*) echo install/deploy ;;
         *) echo "${1%%/*}" ;;
+    esac
+}
+
+# The layer a part belongs to: platform's backends are platform; the parts of install are layers.
+layer_of() {
+    case "$1" in
+        platform/*) echo platform ;;
+        *) echo "$1" ;;
     esac
 }
 
@@ -39,12 +53,12 @@ faults=0
 checked=0
 while IFS= read -r file; do
     from_part=$(part_of "$file")
-    from_layer=${from_part%%/*}
+    from_layer=$(layer_of "$from_part")
     from_rank=$(rank_of "$from_layer")
     while IFS=: read -r line target; do
         checked=$((checked + 1))
         to_part=$(part_of "$target")
-        to_layer=${to_part%%/*}
+        to_layer=$(layer_of "$to_part")
         [ "$to_layer" = res ] && continue
         to_rank=$(rank_of "$to_layer")
         why=""
@@ -61,7 +75,7 @@ while IFS= read -r file; do
         fi
     done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" |
         sed -E 's/^([0-9]+):[^"]*"([^"]*)".*/\1:\2/')
-done < <(git ls-files "${layers[@]/%//}" | grep -E '\.(h|cpp|rc)$')
+done < <(git ls-files platform state files acad install uninstall ui app | grep -E '\.(h|cpp|rc)$')
 
 if [ "$faults" -gt 0 ]; then
     echo "check-layers: $faults include(s) against the layers"

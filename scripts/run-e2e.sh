@@ -94,6 +94,7 @@ scenarios=(
     "x86|a quiet uninstall keeps the changed settings and their record; the next installation keeps them|scenario_uninstall_quietly_then_reinstall_keeps"
     "x86|a quiet uninstall follows none of an ordinary user's links, record lines or log link|scenario_uninstall_follows_no_link"
     "x86|a payload whose Data or a file of it is a link: the silent run stops, nothing behind it is copied|scenario_payload_read_through_no_link"
+    "x86|journal-shaped files and folders in the product folder are the user's: never read, followed or blocking|scenario_planted_journal_names_are_the_users"
     "x86|the product folder swapped for links: the uninstall deletes no per-user program behind them|scenario_uninstall_product_folder_swapped_for_links"
     "x86|a subfolder swapped for a link during the sweep: nothing behind it is removed, the folder is named|scenario_uninstall_sweep_subfolder_swapped_for_a_link"
     "x86|nothing is written, read or changed through a hard link or a link, the log's included|scenario_no_write_or_read_through_links"

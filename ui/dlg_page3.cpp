@@ -1,6 +1,6 @@
 #include "ui/dlg_page3.h"
 
-#include "install/config_keeper.h"
+#include "install/deploy/config_keeper.h"
 #include "install/install_action.h"
 #include "res/resource.h"
 #include "ui/path_dialog.h"

@@ -6,13 +6,12 @@
 #include <utility>
 #include <vector>
 
-#include "install/config_keeper.h"
-#include "install/install_record.h"
-#include "install/install_root.h"
-#include "install/locations.h"
-#include "install/pending_install.h"
-#include "install/product_layout.h"
-#include "install/setup_folder.h"
+#include "install/record/install_record.h"
+#include "install/record/install_root.h"
+#include "install/record/locations.h"
+#include "install/record/pending_install.h"
+#include "install/record/product_layout.h"
+#include "install/record/setup_folder.h"
 #include "platform/text936.h"
 #include "state/acad_inventory.h"
 #include "state/release_table.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "install/install_record.h"
+#include "install/record/install_record.h"
 #include "platform/environment.h"
 #include "platform/files.h"
 #include "state/install_journal.h"

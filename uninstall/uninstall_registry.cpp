@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "acad/buffer_format.h"
-#include "install/install_record.h"
-#include "install/install_root.h"
-#include "install/locations.h"
-#include "install/still_registered.h"
-#include "install/uninstall_entry.h"
+#include "install/record/install_record.h"
+#include "install/record/install_root.h"
+#include "install/record/locations.h"
+#include "install/record/still_registered.h"
+#include "install/record/uninstall_entry.h"
 #include "platform/registry_names.h"
 #include "platform/text936.h"
 #include "state/install_options.h"

@@ -13,7 +13,7 @@
 #include "app/install_choices.h"
 #include "app/setup_run.h"
 #include "app/user_run.h"
-#include "install/active_setup.h"
+#include "install/record/active_setup.h"
 #include "install_test_support.h"
 #include "platform/memory/headless_dialog_host.h"
 #include "platform/memory/memory_backend.h"

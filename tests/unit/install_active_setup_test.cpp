@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "install/active_setup.h"
+#include "install/record/active_setup.h"
 
 namespace {
 

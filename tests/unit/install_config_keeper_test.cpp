@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "files/file_transaction.h"
-#include "install/config_keeper.h"
+#include "install/deploy/config_keeper.h"
 #include "install_test_support.h"
 #include "readable_names.h"
 

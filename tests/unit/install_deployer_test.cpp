@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "files/file_transaction.h"
-#include "install/product_deployer.h"
-#include "install/product_layout.h"
-#include "install/unchanged_file.h"
+#include "install/deploy/product_deployer.h"
+#include "install/record/product_layout.h"
+#include "install/deploy/unchanged_file.h"
 #include "install_test_support.h"
 #include "platform/read_only.h"
 #include "readable_names.h"

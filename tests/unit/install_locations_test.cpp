@@ -4,7 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "install/locations.h"
+#include "install/record/locations.h"
 #include "install_test_support.h"
 #include "readable_names.h"
 

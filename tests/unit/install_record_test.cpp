@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "install/install_record.h"
+#include "install/record/install_record.h"
 #include "platform/crc32.h"
 #include "state/install_journal.h"
 

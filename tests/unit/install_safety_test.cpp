@@ -11,8 +11,8 @@
 
 #include "files/swap_journal.h"
 #include "install/install_action.h"
-#include "install/install_root.h"
-#include "install/locations.h"
+#include "install/record/install_root.h"
+#include "install/record/locations.h"
 #include "install_test_support.h"
 #include "state/acad_inventory.h"
 #include "state/exit_codes.h"

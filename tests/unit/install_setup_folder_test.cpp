@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "install/setup_folder.h"
+#include "install/record/setup_folder.h"
 #include "platform/memory/memory_backend.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "files/swap_journal.h"
-#include "install/active_setup.h"
+#include "install/record/active_setup.h"
 #include "install/install_action.h"
-#include "install/install_record.h"
+#include "install/record/install_record.h"
 #include "install_test_support.h"
 #include "platform/crc32.h"
 #include "platform/memory/memory_log.h"

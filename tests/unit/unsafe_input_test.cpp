@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "install/install_record.h"
-#include "install/install_root.h"
+#include "install/record/install_record.h"
+#include "install/record/install_root.h"
 #include "platform/crc32.h"
 #include "platform/memory/memory_backend.h"
 #include "platform/number_text.h"

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "install/config_keeper.h"
+#include "install/deploy/config_keeper.h"
 #include "install/install_action.h"
-#include "install/setup_folder.h"
+#include "install/record/setup_folder.h"
 #include "platform/memory/scripted_prompts.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_backend.h"

@@ -216,3 +216,49 @@ scenario_uninstall_sweep_subfolder_swapped_for_a_link() {
     fi
     if grep -q 'secret.txt' <<<"$log"; then fail "the log names a file behind the link"; fi
 }
+
+# An ordinary user plants, in the product folder, what earlier builds kept there as the swap's journal:
+# one describing a swap half done in a library they then make a link to a folder of administrators,
+# whose F line names another user's file with its right size and checksum, the name of the journal
+# being written as a folder, then a folder and a file of 9 MB under the journal's name. None is read
+# or followed: every installation, repair and upgrade ends with 0, the record never names the other
+# user's file, the uninstall deletes nothing behind the link and leaves the other user's file.
+scenario_planted_journal_names_are_the_users() {
+    stage x86 "$SETUP32" || return 1
+    silent /S
+    expect_eq "first installation" "$SILENT_EXIT" 0
+    printf 'another user\r\n' >"$PRODUCT/OTHER.DAT"
+    local size crc
+    size=$(stat -c %s "$PRODUCT/OTHER.DAT")
+    crc=$(python3 -c 'import sys, zlib; print("%08X" % zlib.crc32(open(sys.argv[1], "rb").read()))' "$PRODUCT/OTHER.DAT")
+    local admins="$DRIVE_C/admins"
+    mkdir -p "$admins"
+    printf 'the administrators'"'"' own\r\n' >"$admins/~BX1A_1.OLD"
+    printf 'the administrators'"'"' own\r\n' >"$admins/钢梁节点.SJY"
+    local before
+    before=$(cd "$DRIVE_C" && find admins -type f -exec md5sum {} + | LC_ALL=C sort)
+    local journal
+    journal=$(printf 'BRELIX-SWAP\r\nFOLDER\tC:\\Brelix\\%s\r\nTAG\t1A\r\nSTATE\tSWAPPING\r\nPHASE\tSWAPPING\r\nE\t1\t1\t钢梁节点.SJY\t~BX1A_1.NEW\t~BX1A_1.OLD\r\nF\t0\tOTHER.DAT\t%s\t%s\r\nF\tOTHER.DAT\t%s\t%s\r\nEND\r\n' \
+        "$PRODUCT_NAME" "$size" "$crc" "$size" "$crc" | iconv -f UTF-8 -t GBK)
+    printf '%s' "$journal" >"$PRODUCT/~BrelixSetup.swp"
+    mkdir -p "$PRODUCT/~BrelixSetup.swp.new"
+    silent /S /KEEP=ALL
+    expect_eq "a repair beside a planted journal" "$SILENT_EXIT" 0
+    rm -f "$PRODUCT/~BrelixSetup.swp"
+    mkdir -p "$PRODUCT/~BrelixSetup.swp"
+    put_payload 20250404
+    silent /S /KEEP=ALL
+    expect_eq "an upgrade beside a folder under the journal's name" "$SILENT_EXIT" 0
+    rmdir "$PRODUCT/~BrelixSetup.swp"
+    head -c $((9 * 1024 * 1024)) /dev/zero >"$PRODUCT/~BrelixSetup.swp"
+    silent /S /KEEP=ALL
+    expect_eq "a repair beside a journal of 9 MB" "$SILENT_EXIT" 0
+    if grep -q 'OTHER.DAT' "$(record_file)"; then fail "the record names the other user's file"; fi
+    printf '%s' "$journal" >"$PRODUCT/~BrelixSetup.swp"
+    rm -rf "$PRODUCT/$LIBRARY"
+    ln -s "$admins" "$PRODUCT/$LIBRARY"
+    run_quiet_uninstall
+    expect_eq "the administrators' folder behind the library's link" \
+        "$(cd "$DRIVE_C" && find admins -type f -exec md5sum {} + | LC_ALL=C sort)" "$before"
+    expect_content "$PRODUCT/OTHER.DAT" $'another user\r'
+}

@@ -1,10 +1,10 @@
-#include "install/held_source.h"
+#include "install/deploy/held_source.h"
 
 #include <vector>
 
 #include "files/own_file.h"
-#include "install/locations.h"
-#include "install/product_layout.h"
+#include "install/record/locations.h"
+#include "install/record/product_layout.h"
 #include "platform/text936.h"
 
 namespace install {

@@ -1,10 +1,10 @@
-#include "install/config_keeper.h"
+#include "install/deploy/config_keeper.h"
 
 #include "files/folder_listing.h"
-#include "install/install_record.h"
-#include "install/install_root.h"
-#include "install/locations.h"
-#include "install/product_layout.h"
+#include "install/record/install_record.h"
+#include "install/record/install_root.h"
+#include "install/record/locations.h"
+#include "install/record/product_layout.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -16,10 +16,6 @@ using files::WalkFolder;
 using files::WalkStep;
 
 namespace {
-
-constexpr char kSettingsExtension[] = ".CFG";
-constexpr char kSectionExtension[] = ".SEC";
-constexpr char kDrawingExtension[] = ".SJY";
 
 bool IsFolder(platform::FileSystem& files, const std::string& path) {
     const auto attributes = files.GetAttributes(path);
@@ -52,15 +48,6 @@ bool SameContent(HeldSource& held,
 }
 
 }  // namespace
-
-bool IsKeptKind(const std::string& pathBelowProductFolder) {
-    const std::string upper = text936::ToUpper(pathBelowProductFolder);
-    const std::size_t separator = text936::FindLastBackslash(upper);
-    if (separator == text936::npos)
-        return MatchesAny(upper, {kSettingsExtension, kSectionExtension});
-    return upper.substr(0, separator) == text936::ToUpper(kDrawingLibraryName) &&
-           MatchesAny(upper.substr(separator + 1), {kDrawingExtension});
-}
 
 ConfigKeeper::ConfigKeeper(platform::Services& services, const std::string& installRoot)
     : productFolder(ProductFolderOf(installRoot)),

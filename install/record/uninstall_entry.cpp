@@ -1,10 +1,10 @@
-#include "install/uninstall_entry.h"
+#include "install/record/uninstall_entry.h"
 
 #include <cstdio>
 
 #include "files/folder_listing.h"
-#include "install/install_record.h"
-#include "install/product_layout.h"
+#include "install/record/install_record.h"
+#include "install/record/product_layout.h"
 
 namespace install {
 

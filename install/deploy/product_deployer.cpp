@@ -1,11 +1,11 @@
-#include "install/product_deployer.h"
+#include "install/deploy/product_deployer.h"
 
 #include <array>
 
 #include "files/folder_listing.h"
-#include "install/locations.h"
-#include "install/product_layout.h"
-#include "install/unchanged_file.h"
+#include "install/deploy/unchanged_file.h"
+#include "install/record/locations.h"
+#include "install/record/product_layout.h"
 #include "platform/text936.h"
 
 namespace install {

@@ -1,7 +1,7 @@
-#include "install/setup_folder.h"
+#include "install/record/setup_folder.h"
 
-#include "install/install_root.h"
-#include "install/locations.h"
+#include "install/record/install_root.h"
+#include "install/record/locations.h"
 #include "platform/registry_text.h"
 #include "platform/text936.h"
 

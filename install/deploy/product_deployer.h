@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "files/file_transaction.h"
-#include "install/config_keeper.h"
-#include "install/held_source.h"
+#include "install/deploy/config_keeper.h"
+#include "install/deploy/held_source.h"
 #include "platform/name_index.h"
 #include "platform/progress_bar.h"
 #include "platform/services.h"

@@ -1,10 +1,10 @@
-#include "install/still_registered.h"
+#include "install/record/still_registered.h"
 
 #include "acad/buffer_format.h"
-#include "install/install_record.h"
-#include "install/install_root.h"
-#include "install/product_layout.h"
-#include "install/setup_folder.h"
+#include "install/record/install_record.h"
+#include "install/record/install_root.h"
+#include "install/record/product_layout.h"
+#include "install/record/setup_folder.h"
 #include "platform/registry_text.h"
 #include "platform/text936.h"
 

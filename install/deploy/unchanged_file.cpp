@@ -1,11 +1,11 @@
-#include "install/unchanged_file.h"
+#include "install/deploy/unchanged_file.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "files/held_path.h"
 #include "files/own_file.h"
-#include "install/product_layout.h"
+#include "install/record/product_layout.h"
 
 namespace install {
 

@@ -1,9 +1,9 @@
-#include "install/install_record.h"
+#include "install/record/install_record.h"
 
 #include <cstdlib>
 #include <utility>
 
-#include "install/product_layout.h"
+#include "install/record/product_layout.h"
 #include "platform/name_index.h"
 #include "platform/number_text.h"
 #include "platform/path_names.h"

@@ -1,8 +1,8 @@
-#include "install/active_setup.h"
+#include "install/record/active_setup.h"
 
 #include <algorithm>
 
-#include "install/locations.h"
+#include "install/record/locations.h"
 #include "platform/number_text.h"
 #include "platform/registry_names.h"
 #include "platform/text936.h"

@@ -1,8 +1,8 @@
-#include "install/pending_install.h"
+#include "install/record/pending_install.h"
 
-#include "install/install_root.h"
-#include "install/locations.h"
-#include "install/product_layout.h"
+#include "install/record/install_root.h"
+#include "install/record/locations.h"
+#include "install/record/product_layout.h"
 #include "platform/registry_text.h"
 #include "platform/text936.h"
 

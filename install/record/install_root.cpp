@@ -1,10 +1,10 @@
-#include "install/install_root.h"
+#include "install/record/install_root.h"
 
 #include <optional>
 #include <vector>
 
-#include "install/locations.h"
-#include "install/product_layout.h"
+#include "install/record/locations.h"
+#include "install/record/product_layout.h"
 #include "platform/path_names.h"
 #include "platform/text936.h"
 

@@ -14,16 +14,12 @@
 
 #include "files/file_transaction.h"
 #include "files/held_path.h"
-#include "install/held_source.h"
+#include "install/deploy/held_source.h"
 #include "platform/name_index.h"
 #include "platform/services.h"
 #include "state/install_journal.h"
 
 namespace install {
-
-// True for a file a re-installation can keep, given by its path below the product folder: a
-// settings or section library file in the product folder itself, a drawing in the drawing library.
-bool IsKeptKind(const std::string& pathBelowProductFolder);
 
 class ConfigKeeper {
   public:

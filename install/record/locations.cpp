@@ -1,4 +1,4 @@
-#include "install/locations.h"
+#include "install/record/locations.h"
 
 #include "platform/registry_names.h"
 #include "platform/registry_text.h"
