@@ -182,172 +182,253 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
     page.CloseAfterInstall();
 }
 
-bool InstallProduct(InstallContext& context, InstallPage& page) {
-    platform::Services& services = context.services;
-    state::InstallJournal& journal = context.journal;
-    if (!AcceptRoot(context, page, page.InstallPath())) {
-        journal.SetOutcome(state::InstallOutcome::InvalidRoot);
-        return false;
-    }
+namespace {
+
+// Where the run installs: the root in its one spelling, the product folder, its library, and every
+// level from the drive down that the run holds.
+struct Target {
+    std::string root;
+    std::string product;
+    std::string library;
+    std::vector<std::string> levels;
+};
+
+Target TargetOf(const std::string& acceptedRoot) {
+    Target target;
     // "C:\CAD Tools\\" is "C:\CAD Tools" everywhere from here on.
-    const std::string installPath = *CanonicalRoot(page.InstallPath());
-    const std::string productFolder = ProductFolderOf(installPath);
-    const std::string libraryFolder = JoinPath(productFolder, kDrawingLibraryName);
-    std::vector<std::string> levels = RootLevels(installPath);
-    levels.insert(levels.end(),
-                  {productFolder, JoinPath(productFolder, kEmptyTempFolderName), libraryFolder});
+    target.root = *CanonicalRoot(acceptedRoot);
+    target.product = ProductFolderOf(target.root);
+    target.library = JoinPath(target.product, kDrawingLibraryName);
+    target.levels = RootLevels(target.root);
+    target.levels.insert(target.levels.end(),
+                         {target.product, JoinPath(target.product, kEmptyTempFolderName), target.library});
+    return target;
+}
+
+// One installation, in its fixed order of steps. Each step answers false when the run stops there
+// (its message shown, its outcome set); what it holds lives as long as the run.
+class InstallRun {
+  public:
+    InstallRun(InstallContext& context, InstallPage& page, Target target)
+        : context_(context),
+          page_(page),
+          services_(context.services),
+          log_(context.journal),
+          target_(std::move(target)),
+          held_(services_.files),
+          source_(services_.files),
+          progress_(page.Progress()),
+          keeper_(services_, target_.root, log_) {}
+
+    bool Run() {
+        if (!HoldTarget() || !HoldSource() || !ReadPreviousInstallation())
+            return false;
+        // From the first change on, the registry says where this run works, till it ends: cut off
+        // before its record, what it left is found there. Folders made for a run that stops go again.
+        pending_.emplace(services_.registry, target_.product);
+        platform::ScopeExit removeMadeFolders([this] { RemoveMadeFolders(); });
+        if (!MakeFolders() || !RecoverEarlierRun() || !Stage() || !Commit())
+            return false;
+        removeMadeFolders.release();
+        transaction_->DeleteBackups();
+        Register();
+        Record();
+        return true;
+    }
+
+  private:
+    bool Stop(const std::string& note, const std::string& text) {
+        log_.Note(note);
+        return StopUnchanged(context_, page_, text);
+    }
 
     // Every level is held from here to the end, so that nobody can put a link in the place of one
     // while the run writes below it. What exists is held now; what is missing, once it is made.
-    HeldPath held(services.files);
-    if (const auto result = held.Hold(levels, false);
-        result != HeldPath::Result::Held && result != HeldPath::Result::Missing)
-        return StopAtLevel(context, page, held, result, installPath);
-
-    std::string source;
-    if (!LocateSourceFolder(services, source)) {
-        journal.Note("未找到安装所需的Data文件夹");
-        journal.SetOutcome(state::InstallOutcome::SourceMissing);
-        return false;
+    bool HoldTarget() {
+        const auto result = held_.Hold(target_.levels, false);
+        if (result != HeldPath::Result::Held && result != HeldPath::Result::Missing)
+            return StopAtLevel(context_, page_, held_, result, target_.root);
+        return true;
     }
-    journal.Note("安装来源：" + source + "，安装路径：" + installPath);
+
     // Held, with its drawing library, till the run ends, and read only through checked handles:
     // whoever runs the download may change anything in its folder.
-    HeldSource heldSource(services.files);
-    if (heldSource.Hold(source) != HeldSource::Result::Held) {
-        journal.Note("安装来源 " + heldSource.FailedLevel() +
-                     " 是链接、不在安装程序旁或无法锁定，安装已停止");
-        return StopUnchanged(context, page,
-                             kSourceNotHeldBefore + heldSource.FailedLevel() + kSourceNotHeldAfter);
+    bool HoldSource() {
+        if (!LocateSourceFolder(services_, sourceFolder_)) {
+            log_.Note("未找到安装所需的Data文件夹");
+            log_.SetOutcome(state::InstallOutcome::SourceMissing);
+            return false;
+        }
+        log_.Note("安装来源：" + sourceFolder_ + "，安装路径：" + target_.root);
+        if (source_.Hold(sourceFolder_) != HeldSource::Result::Held) {
+            return Stop("安装来源 " + source_.FailedLevel() + " 是链接、不在安装程序旁或无法锁定，安装已停止",
+                        kSourceNotHeldBefore + source_.FailedLevel() + kSourceNotHeldAfter);
+        }
+        // The walks visit every entry; the bar stops full rather than wrap round.
+        progress_.SetRange(0, kProgressMaximum);
+        progress_.SetStep(1);
+        progress_.SetPos(0);
+        return true;
     }
 
-    // The walks visit every entry; the bar stops full rather than wrap round.
-    BoundedProgress progress(page.Progress());
-    progress.SetRange(0, kProgressMaximum);
-    progress.SetStep(1);
-    progress.SetPos(0);
-
-    ConfigKeeper keeper(services, installPath, journal);
-    keeper.keepSettings = page.KeepSettings();
-    keeper.keepSectionLibrary = page.KeepSectionLibrary();
-    keeper.keepDrawingLibrary = page.KeepDrawingLibrary();
-    keeper.source = &heldSource;
-    // The product folder the registry named before this installation records the new one.
-    const std::string previousFolder = keeper.ReadPreviousFolder() ? keeper.previousFolder : std::string();
-    if (previousFolder.empty() && keeper.ProductFolderHoldsKeptKinds()) {
-        // Keeping was asked for, but without the record the files to keep cannot be known.
-        journal.Note("无法读取上次安装的位置 " + RecordKeyDisplayName(services.registry) + "，安装已停止");
-        return StopUnchanged(context, page, kRecordUnreadableText);
-    }
-    if (previousFolder.empty()) {
-        // No previous installation: nothing to keep.
-        keeper.keepSettings = keeper.keepSectionLibrary = keeper.keepDrawingLibrary = 0;
+    // The product folder the registry named before this installation, and what of it to keep.
+    bool ReadPreviousInstallation() {
+        keeper_.keepSettings = page_.KeepSettings();
+        keeper_.keepSectionLibrary = page_.KeepSectionLibrary();
+        keeper_.keepDrawingLibrary = page_.KeepDrawingLibrary();
+        keeper_.source = &source_;
+        previousFolder_ = keeper_.ReadPreviousFolder() ? keeper_.previousFolder : std::string();
+        if (previousFolder_.empty() && keeper_.ProductFolderHoldsKeptKinds()) {
+            // Keeping was asked for, but without the record the files to keep cannot be known.
+            return Stop("无法读取上次安装的位置 " + RecordKeyDisplayName(services_.registry) + "，安装已停止",
+                        kRecordUnreadableText);
+        }
+        if (previousFolder_.empty())  // no previous installation: nothing to keep
+            keeper_.keepSettings = keeper_.keepSectionLibrary = keeper_.keepDrawingLibrary = 0;
+        return true;
     }
 
-    // From the first change on, the registry says where this run works, till it ends: cut off before
-    // its record, what it left is found there. Folders made for a run that stops go again.
-    PendingInstallation pending(services.registry, productFolder);
-    bool madeJournalFolder = false;
-    std::optional<std::string> journalFolder;
-    platform::ScopeExit removeMadeFolders([&] {
-        held.RemoveWhatWasMade();
-        if (madeJournalFolder)
-            RemoveMadeSetupFolder(services.files, *journalFolder);
-    });
-    if (const auto result = held.Hold(levels, true); result != HeldPath::Result::Held)
-        return StopAtLevel(context, page, held, result, installPath);
-    // The swap's journal goes where only administrators write.
-    journalFolder =
-        EnsureSetupFolder(services.files, services.registry, services.environment, madeJournalFolder);
-    if (!journalFolder) {
-        journal.Note("无法创建安装程序文件夹，安装已停止");
-        return StopUnchanged(context, page,
-                             kRolledBackBefore + std::string("无法创建安装程序文件夹") + kRolledBackAfter);
+    // The missing levels, and the setup folder below Program Files where the swap's journal goes.
+    bool MakeFolders() {
+        if (const auto result = held_.Hold(target_.levels, true); result != HeldPath::Result::Held)
+            return StopAtLevel(context_, page_, held_, result, target_.root);
+        journalFolder_ =
+            EnsureSetupFolder(services_.files, services_.registry, services_.environment, madeJournalFolder_);
+        if (!journalFolder_) {
+            return Stop("无法创建安装程序文件夹，安装已停止",
+                        kRolledBackBefore + std::string("无法创建安装程序文件夹") + kRolledBackAfter);
+        }
+        return true;
     }
-    // What a run cut off part way left here is finished or undone before this one begins.
-    std::string unread;
-    std::vector<files::RecordedFile> unrecorded = files::RecoverEarlierSwap(
-        services.files, services.environment, journal,
-        {SetupFolders(services.registry, services.environment), productFolder, libraryFolder, true},
-        files::Recovery::FinishOrUndo, &unread);
-    // This run's own journal would take the place of one that could not be read, and what it names.
-    if (!unread.empty()) {
-        journal.Note("无法处理 " + unread + "，安装已停止");
-        return StopUnchanged(context, page, kSwapJournalUnreadBefore + unread + kSwapJournalUnreadAfter);
-    }
-    // Files such a run put in place go into this run's record too, even those it no longer ships.
-    for (const files::RecordedFile& file : unrecorded)
-        journal.FileInstalled(state::InstalledFile{JoinPath(productFolder, file.path), file.size, file.crc});
 
-    files::FileTransaction transaction(services.files, services.environment, journal,
-                                       {productFolder, libraryFolder, *journalFolder}, std::move(unrecorded));
-    if (const files::FileResult begun = transaction.Begin(StagingSeed(services.environment)); !begun) {
-        journal.Note(begun.Why() + "，安装已停止");
-        return StopUnchanged(context, page, kRolledBackBefore + begun.Words() + kRolledBackAfter);
+    void RemoveMadeFolders() {
+        held_.RemoveWhatWasMade();
+        if (madeJournalFolder_)
+            RemoveMadeSetupFolder(services_.files, *journalFolder_);
     }
-    if (!keeper.PrepareKeptFiles(transaction)) {
-        journal.Note("无法保留文件 " + keeper.unsavedFile + "，安装已停止");
-        transaction.Rollback();
-        return StopUnchanged(context, page, kNotSavedBefore + keeper.unsavedFile + kNotSavedAfter);
-    }
-    if (!previousFolder.empty())
-        progress.StepIt();
 
-    ProductDeployer deployer(services, installPath, progress, journal);
-    deployer.heldSource = &heldSource;
-    deployer.transaction = &transaction;
-    deployer.keeper = &keeper;
-    const bool staged = deployer.DeployProductFiles() && deployer.DeployDrawingLibrary();
-    if (!staged) {
-        const std::string text = deployer.failedFile.empty()
-                                     ? std::string(kAbortedText)
-                                     : kRolledBackBefore + deployer.failedFile + "（" +
-                                           deployer.failureReason + "）" + kRolledBackAfter;
-        return RollBack(context, page, transaction, text);
+    // What a run cut off part way left here is finished or undone before this one begins; files it
+    // put in place go into this run's record too, even those this version no longer ships.
+    bool RecoverEarlierRun() {
+        std::string unread;
+        std::vector<files::RecordedFile> unrecorded = files::RecoverEarlierSwap(
+            services_.files, services_.environment, log_,
+            {SetupFolders(services_.registry, services_.environment), target_.product, target_.library, true},
+            files::Recovery::FinishOrUndo, &unread);
+        // This run's own journal would take the place of one that could not be read, and what it names.
+        if (!unread.empty())
+            return Stop("无法处理 " + unread + "，安装已停止",
+                        kSwapJournalUnreadBefore + unread + kSwapJournalUnreadAfter);
+        for (const files::RecordedFile& file : unrecorded)
+            log_.FileInstalled(
+                state::InstalledFile{JoinPath(target_.product, file.path), file.size, file.crc});
+        transaction_.emplace(
+            services_.files, services_.environment, log_,
+            files::FileTransaction::Folders{target_.product, target_.library, *journalFolder_},
+            std::move(unrecorded));
+        return true;
     }
-    progress.StepIt();
-    if (const files::FileResult put = deployer.PutInPlace(); !put) {
-        return RollBack(context, page, transaction,
-                        kRolledBackBefore + put.Path() + "（" + put.Why() + "）" + kRolledBackAfter);
+
+    // The user's kept files and the product's, each written whole under a staged name.
+    bool Stage() {
+        if (const files::FileResult begun = transaction_->Begin(StagingSeed(services_.environment)); !begun)
+            return Stop(begun.Why() + "，安装已停止", kRolledBackBefore + begun.Words() + kRolledBackAfter);
+        if (!keeper_.PrepareKeptFiles(*transaction_)) {
+            log_.Note("无法保留文件 " + keeper_.unsavedFile + "，安装已停止");
+            transaction_->Rollback();
+            return StopUnchanged(context_, page_, kNotSavedBefore + keeper_.unsavedFile + kNotSavedAfter);
+        }
+        if (!previousFolder_.empty())
+            progress_.StepIt();
+        deployer_.emplace(services_, target_.root, progress_, log_);
+        deployer_->heldSource = &source_;
+        deployer_->transaction = &*transaction_;
+        deployer_->keeper = &keeper_;
+        if (deployer_->DeployProductFiles() && deployer_->DeployDrawingLibrary())
+            return true;
+        return RollBack(context_, page_, *transaction_,
+                        deployer_->failedFile.empty()
+                            ? std::string(kAbortedText)
+                            : kRolledBackBefore + deployer_->failedFile + "（" + deployer_->failureReason +
+                                  "）" + kRolledBackAfter);
     }
-    removeMadeFolders.release();
-    transaction.DeleteBackups();
 
-    context.inventory.targetRoot = text936::WithoutTrailingBackslash(installPath);
-    const std::size_t problemsBefore = journal.Problems().size();
-    context.inventory.RegisterReleases(services, context.options.releaseChosen, journal);
-    // What earlier installations registered stays until the uninstall; say what still loads from there.
-    journal.SetStillRegistered(StillRegisteredFromBefore(services, journal, ProductFolderOf(installPath)));
-    for (const std::string& line : journal.StillRegistered())
-        journal.Note(line);
-    // Every user of the machine gets the per-user steps at logon; this account has had them now,
-    // unless one of them failed. What runs in every user's logon goes where only administrators write.
-    const std::optional<std::string> setupFolder = MakeSetupFolder(context);
-    if (setupFolder)
-        RegisterActiveSetup(services, *setupFolder, journal.Problems().size() == problemsBefore, journal);
-    progress.StepIt();
-    context.inventory.DeployFonts(
-        services, source,
-        [&heldSource](const std::string& name) { return heldSource.Open(heldSource.Folder(), name); },
-        context.options.releaseChosen, journal);
-    progress.StepIt();
-    progress.StepIt();
+    bool Commit() {
+        progress_.StepIt();
+        if (const files::FileResult put = deployer_->PutInPlace(); !put) {
+            return RollBack(context_, page_, *transaction_,
+                            kRolledBackBefore + put.Path() + "（" + put.Why() + "）" + kRolledBackAfter);
+        }
+        return true;
+    }
 
-    keeper.RecordProductFolder();
-    const bool recorded = setupFolder && PrepareUninstall(context, productFolder, *setupFolder);
+    // The releases, what still loads from before, the per-user steps' component and the fonts.
+    void Register() {
+        context_.inventory.targetRoot = text936::WithoutTrailingBackslash(target_.root);
+        const std::size_t problemsBefore = log_.Problems().size();
+        context_.inventory.RegisterReleases(services_, context_.options.releaseChosen, log_);
+        // What earlier installations registered stays until the uninstall; say what still loads from there.
+        log_.SetStillRegistered(StillRegisteredFromBefore(services_, log_, target_.product));
+        for (const std::string& line : log_.StillRegistered())
+            log_.Note(line);
+        // Every user of the machine gets the per-user steps at logon; this account has had them now,
+        // unless one of them failed. What runs in every user's logon goes where only administrators write.
+        setupFolder_ = MakeSetupFolder(context_);
+        if (setupFolder_)
+            RegisterActiveSetup(services_, *setupFolder_, log_.Problems().size() == problemsBefore, log_);
+        progress_.StepIt();
+        context_.inventory.DeployFonts(
+            services_, sourceFolder_,
+            [this](const std::string& name) { return source_.Open(source_.Folder(), name); },
+            context_.options.releaseChosen, log_);
+        progress_.StepIt();
+        progress_.StepIt();
+    }
+
     // Only now does the record describe the new files; till here the swap's journal did, and without
     // a record it goes on doing so, with the mark naming the folder.
-    if (recorded) {
-        transaction.OnRecordWritten();
-        if (!pending.Unmark())
-            journal.Problem("未能删除 " + RecordKeyDisplayName(services.registry) + " " + kPendingValueName);
-    } else {
-        pending.Keep();
+    void Record() {
+        keeper_.RecordProductFolder();
+        if (setupFolder_ && PrepareUninstall(context_, target_.product, *setupFolder_)) {
+            transaction_->OnRecordWritten();
+            if (!pending_->Unmark())
+                log_.Problem("未能删除 " + RecordKeyDisplayName(services_.registry) + " " +
+                             kPendingValueName);
+        } else {
+            pending_->Keep();
+        }
+        progress_.SetPos(kProgressMaximum);
+        log_.SetOutcome(log_.HasProblems() ? state::InstallOutcome::InstalledWithProblems
+                                           : state::InstallOutcome::Installed);
     }
-    progress.SetPos(kProgressMaximum);
-    context.journal.SetOutcome(context.journal.HasProblems() ? state::InstallOutcome::InstalledWithProblems
-                                                             : state::InstallOutcome::Installed);
-    return true;
+
+    InstallContext& context_;
+    InstallPage& page_;
+    platform::Services& services_;
+    state::InstallJournal& log_;
+    const Target target_;
+    HeldPath held_;
+    std::string sourceFolder_;
+    HeldSource source_;
+    BoundedProgress progress_;
+    ConfigKeeper keeper_;
+    std::string previousFolder_;
+    std::optional<PendingInstallation> pending_;
+    bool madeJournalFolder_ = false;
+    std::optional<std::string> journalFolder_;
+    std::optional<files::FileTransaction> transaction_;
+    std::optional<ProductDeployer> deployer_;
+    std::optional<std::string> setupFolder_;
+};
+
+}  // namespace
+
+bool InstallProduct(InstallContext& context, InstallPage& page) {
+    if (!AcceptRoot(context, page, page.InstallPath())) {
+        context.journal.SetOutcome(state::InstallOutcome::InvalidRoot);
+        return false;
+    }
+    return InstallRun(context, page, TargetOf(page.InstallPath())).Run();
 }
 
 }  // namespace install
