@@ -340,17 +340,15 @@ class InstallRun {
         }
         if (!previousFolder_.empty())
             progress_.StepIt();
-        deployer_.emplace(services_, target_.root, progress_, log_);
-        deployer_->heldSource = &source_;
-        deployer_->transaction = &*transaction_;
-        deployer_->keeper = &keeper_;
+        deployer_.emplace(services_, target_.root, progress_, log_,
+                          DeployInputs{&*transaction_, &source_, std::string(), &keeper_});
         if (deployer_->DeployProductFiles() && deployer_->DeployDrawingLibrary())
             return true;
-        return RollBack(context_, page_, *transaction_,
-                        deployer_->failedFile.empty()
-                            ? std::string(kAbortedText)
-                            : kRolledBackBefore + deployer_->failedFile + "（" + deployer_->failureReason +
-                                  "）" + kRolledBackAfter);
+        const files::FileResult& failure = deployer_->Failure();
+        return RollBack(
+            context_, page_, *transaction_,
+            failure ? std::string(kAbortedText)
+                    : kRolledBackBefore + failure.Path() + "（" + failure.Why() + "）" + kRolledBackAfter);
     }
 
     bool Commit() {

@@ -75,8 +75,10 @@ const platform::DirEntry* ProductDeployer::Listing::Lookup(const std::string& na
 
 ProductDeployer::ProductDeployer(platform::Services& services,
                                  const std::string& installRoot,
-                                 platform::ProgressBar& progress)
-    : rootFolder(text936::WithoutTrailingBackslash(installRoot)),
+                                 platform::ProgressBar& progress,
+                                 DeployInputs inputs)
+    : rootFolder_(text936::WithoutTrailingBackslash(installRoot)),
+      inputs_(std::move(inputs)),
       services_(services),
       progress_(progress),
       journal_(ownJournal_) {}
@@ -84,17 +86,19 @@ ProductDeployer::ProductDeployer(platform::Services& services,
 ProductDeployer::ProductDeployer(platform::Services& services,
                                  const std::string& installRoot,
                                  platform::ProgressBar& progress,
-                                 state::InstallJournal& journal)
-    : rootFolder(text936::WithoutTrailingBackslash(installRoot)),
+                                 state::InstallJournal& journal,
+                                 DeployInputs inputs)
+    : rootFolder_(text936::WithoutTrailingBackslash(installRoot)),
+      inputs_(std::move(inputs)),
       services_(services),
       progress_(progress),
       journal_(journal) {}
 
 HeldSource* ProductDeployer::Source() {
-    if (heldSource)
-        return heldSource;
+    if (inputs_.source)
+        return inputs_.source;
     if (!ownSource_) {
-        std::string source = sourceFolder;
+        std::string source = inputs_.sourceFolder;
         if (source.empty() && !LocateSourceFolder(services_, source))
             return nullptr;
         ownSource_ = std::make_unique<HeldSource>(services_.files);
@@ -108,12 +112,12 @@ bool ProductDeployer::DeployProductFiles() {
     if (!held)
         return false;
     if (!held->Held()) {
-        failedFile = held->FailedLevel();
-        failureReason = kSourceNotHeld;
-        journal_.Note("安装来源 " + failedFile + " 无法安全读取（" + failureReason + "），产品文件没有安装");
+        failure_ = files::FileResult::Failed(held->FailedLevel(), kSourceNotHeld);
+        journal_.Note("安装来源 " + held->FailedLevel() + " 无法安全读取（" + kSourceNotHeld +
+                      "），产品文件没有安装");
         return false;
     }
-    return StageFolder(*held, held->Folder(), JoinPath(rootFolder, kProductFolderName), true);
+    return StageFolder(*held, held->Folder(), JoinPath(rootFolder_, kProductFolderName), true);
 }
 
 bool ProductDeployer::DeployDrawingLibrary() {
@@ -136,7 +140,8 @@ bool ProductDeployer::DeployDrawingLibrary() {
         case HeldPath::Result::Held:
             break;
     }
-    const std::string libraryTarget = JoinPath(JoinPath(rootFolder, kProductFolderName), kDrawingLibraryName);
+    const std::string libraryTarget =
+        JoinPath(JoinPath(rootFolder_, kProductFolderName), kDrawingLibraryName);
     return StageFolder(*held, librarySource, libraryTarget, false);
 }
 
@@ -153,7 +158,7 @@ bool ProductDeployer::StageFolder(HeldSource& held,
                 journal_.Note(kLeftOut + JoinPath(source, entry.name) + "（" + why + "）");
                 return WalkStep::Continue;
             }
-            if (keeper && keeper->Keeps(target, entry.name))
+            if (inputs_.keeper && inputs_.keeper->Keeps(target, entry.name))
                 return WalkStep::Continue;  // the user's file, or their copy staged already
             // Read through a checked handle, never changed: the staged copy is not read-only.
             return StageFile(held, source, entry, target, existing) ? WalkStep::Continue : WalkStep::Stop;
@@ -171,8 +176,7 @@ bool ProductDeployer::StageFolder(HeldSource& held,
         // Both are held folders here: one that cannot be listed stops the product, and leaves the
         // library out as a problem.
         if (productFiles) {
-            failedFile = source;
-            failureReason = "无法读取安装文件夹";
+            failure_ = files::FileResult::Failed(source, "无法读取安装文件夹");
             journal_.Note("未能读取安装文件夹 " + source + "，产品文件没有安装");
             return false;
         }
@@ -224,11 +228,11 @@ bool ProductDeployer::StageFile(HeldSource& held,
             error = platform::DescribeSystemError(services_.environment.LastError());
             return false;
         }
-        if (!transaction) {
+        if (!inputs_.transaction) {
             why = "没有暂存位置";
             return false;
         }
-        const files::FileResult result = transaction->Stage(folder, name, old, *opened, copied, true);
+        const files::FileResult result = inputs_.transaction->Stage(folder, name, old, *opened, copied, true);
         why = result.Words();
         error = result.SystemError();
         return static_cast<bool>(result);
@@ -254,11 +258,11 @@ bool ProductDeployer::StageFile(HeldSource& held,
 }
 
 files::FileResult ProductDeployer::PutInPlace() {
-    if (!transaction)
-        return files::FileResult::Failed(rootFolder, "没有暂存位置");
-    const files::FileResult result = transaction->Commit();
+    if (!inputs_.transaction)
+        return files::FileResult::Failed(rootFolder_, "没有暂存位置");
+    const files::FileResult result = inputs_.transaction->Commit();
     if (result)
-        journal_.Note("已将 " + std::to_string(transaction->StagedCount()) + " 个新文件替换到位");
+        journal_.Note("已将 " + std::to_string(inputs_.transaction->StagedCount()) + " 个新文件替换到位");
     else
         journal_.Note("无法替换 " + result.Path() + "（" + result.Why() + "），已恢复原有文件");
     return result;

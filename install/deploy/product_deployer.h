@@ -18,18 +18,28 @@
 
 namespace install {
 
+// What a deployment works with; nothing of it is owned, and all of it outlives the deployer.
+struct DeployInputs {
+    files::FileTransaction* transaction = nullptr;  // where the files are staged
+    HeldSource* source = nullptr;          // held by the caller; without one the deployer holds it once
+    std::string sourceFolder;              // located by the caller, without a hold; empty: located here
+    const ConfigKeeper* keeper = nullptr;  // the user's files to leave alone
+};
+
 class ProductDeployer {
   public:
-    // `progress` is not owned; the page that holds it outlives the deployer.
-    // Without a journal the deployer reports into one of its own.
+    // `progress` is not owned; the page that holds it outlives the deployer. Without a journal the
+    // deployer reports into one of its own.
     ProductDeployer(platform::Services& services,
                     const std::string& installRoot,
-                    platform::ProgressBar& progress);
+                    platform::ProgressBar& progress,
+                    DeployInputs inputs = DeployInputs());
     // `journal` is not owned either; it outlives the deployer.
     ProductDeployer(platform::Services& services,
                     const std::string& installRoot,
                     platform::ProgressBar& progress,
-                    state::InstallJournal& journal);
+                    state::InstallJournal& journal,
+                    DeployInputs inputs = DeployInputs());
 
     ProductDeployer(const ProductDeployer&) = delete;
     ProductDeployer& operator=(const ProductDeployer&) = delete;
@@ -38,7 +48,7 @@ class ProductDeployer {
     // Brelix.prt, and those the keeper keeps (one progress step per pass). A failed copy asks abort /
     // retry / ignore; an ignored file keeps its previous version (or stays missing) and is reported
     // as a problem. False when the source is missing (its message has been shown) or the user
-    // aborted, or the source could not be held or listed (`failedFile` names it); true otherwise. Every
+    // aborted, or the source could not be held or listed (`Failure()` names it); true otherwise. Every
     // file is read through a handle checked to be its name's own plain file in the held source; one
     // that is not is asked about as a copy that fails. The product folder and its "temp" must exist.
     bool DeployProductFiles();
@@ -52,19 +62,9 @@ class ProductDeployer {
     files::FileResult PutInPlace();
 
     // The installation root without one trailing "\".
-    std::string rootFolder;
-    // The installation source, when the caller has located it; empty: each deployment locates it.
-    std::string sourceFolder;
-    // The source held by the caller (not owned), when it holds one: `sourceFolder` is then not looked
-    // at. Without one the deployer holds the source it is given or locates, once.
-    HeldSource* heldSource = nullptr;
-    // Where the files are staged (not owned; set before a deployment).
-    files::FileTransaction* transaction = nullptr;
-    // The user's files to leave alone, when set (not owned).
-    const ConfigKeeper* keeper = nullptr;
-    // After a deployment or PutInPlace that failed: the file, and why.
-    std::string failedFile;
-    std::string failureReason;
+    const std::string& RootFolder() const { return rootFolder_; }
+    // After a deployment that failed: the file, and why (nothing after an abort).
+    const files::FileResult& Failure() const { return failure_; }
 
   private:
     // A target folder's entries as listed before the staging, found by name.
@@ -91,6 +91,9 @@ class ProductDeployer {
     // to be held: HeldSource::Held() tells.
     HeldSource* Source();
 
+    const std::string rootFolder_;  // without one trailing "\"
+    DeployInputs inputs_;
+    files::FileResult failure_ = files::FileResult::Done();
     platform::Services& services_;
     platform::ProgressBar& progress_;
     state::InstallJournal ownJournal_;

@@ -9,8 +9,8 @@
 
 #include "files/file_transaction.h"
 #include "install/deploy/product_deployer.h"
-#include "install/record/product_layout.h"
 #include "install/deploy/unchanged_file.h"
+#include "install/record/product_layout.h"
 #include "install_test_support.h"
 #include "platform/read_only.h"
 #include "readable_names.h"
@@ -151,7 +151,9 @@ class DeployerTest : public ::testing::Test {
     // One deployment as the installation runs it: the product folder, its "temp" and its library
     // made where they can be, the staging begun, and what was staged put in place when it went
     // through (or discarded when not).
-    bool Deploy(const std::function<bool(ProductDeployer&)>& stage, const std::string& root) {
+    bool Deploy(const std::function<bool(ProductDeployer&)>& stage,
+                const std::string& root,
+                const std::string& sourceFolder = std::string()) {
         const std::string product = install::ProductFolderOf(root);
         const std::string library = In(product, "Brelix扩展绘图库");
         for (const std::string& folder : {product, In(product, "temp"), library})
@@ -161,8 +163,8 @@ class DeployerTest : public ::testing::Test {
                                            {product, library, install_test::kSetupFolder}, {});
         if (!transaction.Begin(1))
             return false;
-        ProductDeployer deployer(services, root, progress, journal);
-        deployer.transaction = &transaction;
+        ProductDeployer deployer(services, root, progress, journal,
+                                 install::DeployInputs{&transaction, nullptr, sourceFolder, nullptr});
         if (stage(deployer) && deployer.PutInPlace()) {
             transaction.DeleteBackups();
             transaction.OnRecordWritten();
@@ -196,10 +198,9 @@ TEST_F(DeployerTest, TakesTheSourceItIsGiven) {
     backend.files.AddFile("C:\\Media\\SetUp.exe", "setup program");
     EXPECT_TRUE(Deploy(
         [](ProductDeployer& deployer) {
-            deployer.sourceFolder = "C:\\Media";
             return deployer.DeployProductFiles() && deployer.DeployDrawingLibrary();
         },
-        "D:\\Tools"));
+        "D:\\Tools", "C:\\Media"));
     EXPECT_EQ(backend.files.ReadFile(In(kProduct, "A.ARX")), "from the media");
     EXPECT_EQ(backend.files.ReadFile(In(kLibraryTarget, "L.SJY")), "library");
     EXPECT_THAT(backend.prompts.shown, IsEmpty());
@@ -218,7 +219,7 @@ TEST_P(DeployerRootTest, RemovesOneTrailingBackslashThatIsACharacterOfItsOwn) {
     MemoryBackend backend;
     auto services = backend.services();
     platform::memory::RecordingProgressBar progress;
-    EXPECT_EQ(ProductDeployer(services, GetParam().root, progress).rootFolder, GetParam().rootFolder);
+    EXPECT_EQ(ProductDeployer(services, GetParam().root, progress).RootFolder(), GetParam().rootFolder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Roots,
