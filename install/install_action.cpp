@@ -218,7 +218,12 @@ class InstallRun {
           held_(services_.files),
           source_(services_.files),
           progress_(page.Progress()),
-          keeper_(services_, target_.root, log_) {}
+          keeper_(services_,
+                  target_.root,
+                  log_,
+                  KeptKinds{page.KeepSettings() != 0, page.KeepSectionLibrary() != 0,
+                            page.KeepDrawingLibrary() != 0},
+                  &source_) {}
 
     bool Run() {
         if (!HoldTarget() || !HoldSource() || !ReadPreviousInstallation())
@@ -273,18 +278,14 @@ class InstallRun {
 
     // The product folder the registry named before this installation, and what of it to keep.
     bool ReadPreviousInstallation() {
-        keeper_.keepSettings = page_.KeepSettings();
-        keeper_.keepSectionLibrary = page_.KeepSectionLibrary();
-        keeper_.keepDrawingLibrary = page_.KeepDrawingLibrary();
-        keeper_.source = &source_;
-        previousFolder_ = keeper_.ReadPreviousFolder() ? keeper_.previousFolder : std::string();
+        previousFolder_ = keeper_.ReadPreviousFolder() ? keeper_.PreviousFolder() : std::string();
         if (previousFolder_.empty() && keeper_.ProductFolderHoldsKeptKinds()) {
             // Keeping was asked for, but without the record the files to keep cannot be known.
             return Stop("无法读取上次安装的位置 " + RecordKeyDisplayName(services_.registry) + "，安装已停止",
                         kRecordUnreadableText);
         }
-        if (previousFolder_.empty())  // no previous installation: nothing to keep
-            keeper_.keepSettings = keeper_.keepSectionLibrary = keeper_.keepDrawingLibrary = 0;
+        if (previousFolder_.empty())
+            keeper_.KeepNothing();
         return true;
     }
 
@@ -333,10 +334,10 @@ class InstallRun {
     bool Stage() {
         if (const files::FileResult begun = transaction_->Begin(StagingSeed(services_.environment)); !begun)
             return Stop(begun.Why() + "，安装已停止", kRolledBackBefore + begun.Words() + kRolledBackAfter);
-        if (!keeper_.PrepareKeptFiles(*transaction_)) {
-            log_.Note("无法保留文件 " + keeper_.unsavedFile + "，安装已停止");
+        if (const files::FileResult kept = keeper_.PrepareKeptFiles(*transaction_); !kept) {
+            log_.Note("无法保留文件 " + kept.Path() + "，安装已停止");
             transaction_->Rollback();
-            return StopUnchanged(context_, page_, kNotSavedBefore + keeper_.unsavedFile + kNotSavedAfter);
+            return StopUnchanged(context_, page_, kNotSavedBefore + kept.Path() + kNotSavedAfter);
         }
         if (!previousFolder_.empty())
             progress_.StepIt();

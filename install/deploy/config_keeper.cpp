@@ -9,6 +9,8 @@
 
 namespace install {
 
+using files::FileResult;
+
 using files::HeldPath;
 using files::LevelsOf;
 using files::WalkEnd;
@@ -50,30 +52,34 @@ bool SameContent(HeldSource& held,
 }  // namespace
 
 ConfigKeeper::ConfigKeeper(platform::Services& services, const std::string& installRoot)
-    : productFolder(ProductFolderOf(installRoot)),
+    : productFolder_(ProductFolderOf(installRoot)),
       services_(services),
       journal_(ownJournal_),
       previousHold_(services.files) {}
 
 ConfigKeeper::ConfigKeeper(platform::Services& services,
                            const std::string& installRoot,
-                           state::InstallJournal& journal)
-    : productFolder(ProductFolderOf(installRoot)),
+                           state::InstallJournal& journal,
+                           KeptKinds kinds,
+                           HeldSource* source)
+    : productFolder_(ProductFolderOf(installRoot)),
+      kinds_(kinds),
+      source_(source),
       services_(services),
       journal_(journal),
       previousHold_(services.files) {}
 
 bool ConfigKeeper::ReadPreviousFolder() {
-    return install::ReadPreviousFolder(services_.registry, services_.environment, previousFolder);
+    return install::ReadPreviousFolder(services_.registry, services_.environment, previousFolder_);
 }
 
 bool ConfigKeeper::RecordProductFolder() {
     const std::string where = RecordKeyDisplayName(services_.registry) + " " + kRecordValueName;
-    if (!install::RecordProductFolder(services_.registry, productFolder)) {
+    if (!install::RecordProductFolder(services_.registry, productFolder_)) {
         journal_.Problem("未能记录安装位置（" + where + "），下次安装将无法保留配置");
         return false;
     }
-    journal_.Note("已写入 " + where + " = " + productFolder);
+    journal_.Note("已写入 " + where + " = " + productFolder_);
     return true;
 }
 
@@ -81,7 +87,7 @@ bool ConfigKeeper::HasPreviousConfig() {
     if (!ReadPreviousFolder())
         return false;
     const WalkEnd end =
-        WalkFolder(services_.files, previousFolder, nullptr, [](const platform::DirEntry& entry) {
+        WalkFolder(services_.files, previousFolder_, nullptr, [](const platform::DirEntry& entry) {
             const bool isSettings =
                 text936::ContainsNotAtStart(text936::ToUpper(entry.name), kSettingsExtension);
             return isSettings ? WalkStep::Stop : WalkStep::Continue;
@@ -91,14 +97,14 @@ bool ConfigKeeper::HasPreviousConfig() {
 
 bool ConfigKeeper::ProductFolderHoldsKeptKinds() {
     std::vector<std::string> productKinds;
-    if (keepSettings)
+    if (kinds_.settings)
         productKinds.push_back(kSettingsExtension);
-    if (keepSectionLibrary)
+    if (kinds_.sections)
         productKinds.push_back(kSectionExtension);
     const std::pair<std::string, std::vector<std::string>> places[] = {
-        {productFolder, productKinds},
-        {JoinPath(productFolder, kDrawingLibraryName),
-         keepDrawingLibrary ? std::vector<std::string>{kDrawingExtension} : std::vector<std::string>{}},
+        {productFolder_, productKinds},
+        {JoinPath(productFolder_, kDrawingLibraryName),
+         kinds_.drawings ? std::vector<std::string>{kDrawingExtension} : std::vector<std::string>{}},
     };
     for (const auto& [folder, kinds] : places) {
         if (kinds.empty())
@@ -113,51 +119,53 @@ bool ConfigKeeper::ProductFolderHoldsKeptKinds() {
     return false;
 }
 
-bool ConfigKeeper::PrepareKeptFiles(files::FileTransaction& transaction) {
+FileResult ConfigKeeper::PrepareKeptFiles(files::FileTransaction& transaction) {
     std::vector<std::string> productKinds;
-    if (keepSettings)
+    if (kinds_.settings)
         productKinds.push_back(kSettingsExtension);
-    if (keepSectionLibrary)
+    if (kinds_.sections)
         productKinds.push_back(kSectionExtension);
     const std::vector<std::string> libraryKinds =
-        keepDrawingLibrary ? std::vector<std::string>{kDrawingExtension} : std::vector<std::string>{};
-    if ((productKinds.empty() && libraryKinds.empty()) || previousFolder.empty())
-        return true;
-    const std::string previousLibrary = JoinPath(previousFolder, kDrawingLibraryName);
-    if (!SamePath(previousFolder, productFolder)) {
+        kinds_.drawings ? std::vector<std::string>{kDrawingExtension} : std::vector<std::string>{};
+    if ((productKinds.empty() && libraryKinds.empty()) || previousFolder_.empty())
+        return FileResult::Done();
+    const std::string previousLibrary = JoinPath(previousFolder_, kDrawingLibraryName);
+    if (!SamePath(previousFolder_, productFolder_)) {
         // Held while its files are read: nobody can put a link in its place meanwhile.
-        std::vector<std::string> levels = LevelsOf(previousFolder);
+        std::vector<std::string> levels = LevelsOf(previousFolder_);
         if (!libraryKinds.empty())
             levels.push_back(previousLibrary);
         if (previousHold_.Hold(levels, false) == HeldPath::Result::Link) {
             journal_.Problem(previousHold_.FailedLevel() + " 是一个链接，其中的文件没有保留");
-            return true;
+            return FileResult::Done();
         }
     }
-    const bool held = source && source->Held();
-    const std::string sourceFolder = held ? source->Folder() : std::string();
-    const std::string librarySource = held ? source->LibraryFolder() : std::string();
-    return KeepFrom(previousFolder, productFolder, sourceFolder, productKinds, transaction, keptInProduct_) &&
-           KeepFrom(previousLibrary, JoinPath(productFolder, kDrawingLibraryName), librarySource,
+    const bool held = source_ && source_->Held();
+    const std::string sourceFolder = held ? source_->Folder() : std::string();
+    const std::string librarySource = held ? source_->LibraryFolder() : std::string();
+    if (const FileResult kept = KeepFrom(previousFolder_, productFolder_, sourceFolder, productKinds,
+                                         transaction, keptInProduct_);
+        !kept)
+        return kept;
+    return KeepFrom(previousLibrary, JoinPath(productFolder_, kDrawingLibraryName), librarySource,
                     libraryKinds, transaction, keptInLibrary_);
 }
 
-bool ConfigKeeper::KeepFrom(const std::string& from,
-                            const std::string& into,
-                            const std::string& sourceOfFrom,
-                            const std::vector<std::string>& extensions,
-                            files::FileTransaction& transaction,
-                            platform::NameIndex& kept) {
+FileResult ConfigKeeper::KeepFrom(const std::string& from,
+                                  const std::string& into,
+                                  const std::string& sourceOfFrom,
+                                  const std::vector<std::string>& extensions,
+                                  files::FileTransaction& transaction,
+                                  platform::NameIndex& kept) {
     if (extensions.empty())
-        return true;
+        return FileResult::Done();
     platform::FileSystem& files = services_.files;
     const bool sameFolder = SamePath(from, into);
     if (!sameFolder && !previousHold_.Holds(from)) {
         // Not there to be held: nothing to keep. There but not held: its files cannot be read safely.
         if (!files.GetAttributes(from))
-            return true;
-        unsavedFile = from;
-        return false;
+            return FileResult::Done();
+        return FileResult::Failed(from, "无法保留");
     }
     std::vector<platform::DirEntry> toKeep;
     const WalkEnd end = WalkFolder(files, from, nullptr, [&](const platform::DirEntry& entry) {
@@ -167,8 +175,7 @@ bool ConfigKeeper::KeepFrom(const std::string& from,
     });
     // A folder that is there but cannot be listed may hold files to keep: nothing is safe then.
     if (end == WalkEnd::NotListed && IsFolder(files, from)) {
-        unsavedFile = from;
-        return false;
+        return FileResult::Failed(from, "无法保留");
     }
     const std::string fromFinal = files.FinalPath(from);
     for (const platform::DirEntry& entry : toKeep) {
@@ -181,8 +188,7 @@ bool ConfigKeeper::KeepFrom(const std::string& from,
             name = existing.name;
         const std::string target = JoinPath(into, name);
         if (!text936::FitsBuffer(path, kPathBufferSize) || !text936::FitsBuffer(target, kPathBufferSize)) {
-            unsavedFile = path;
-            return false;
+            return FileResult::Failed(path, "无法保留");
         }
         if (entry.attributes & platform::kAttrReparsePoint) {
             journal_.Problem(path + " 是一个链接，没有保留");
@@ -201,7 +207,7 @@ bool ConfigKeeper::KeepFrom(const std::string& from,
         if (sameFolder) {
             // A file an earlier run installed, unchanged, is the product's: installed again and
             // recorded as shipped. Anything else is left where it is, nothing of it read.
-            if (opened && !sourceOfFrom.empty() && SameContent(*source, *opened, sourceOfFrom, entry.name)) {
+            if (opened && !sourceOfFrom.empty() && SameContent(*source_, *opened, sourceOfFrom, entry.name)) {
                 journal_.Note("与安装文件相同，重新安装：" + path);
                 continue;
             }
@@ -211,23 +217,21 @@ bool ConfigKeeper::KeepFrom(const std::string& from,
         }
         // Read for the copy: only a file known to be itself.
         if (!opened || fromFinal.empty() || final.empty()) {
-            unsavedFile = path;
-            return false;
+            return FileResult::Failed(path, "无法保留");
         }
         platform::ContentCheck copied;
         if (!opened || !transaction.Stage(into, name, replaces ? files::OldFile::File : files::OldFile::None,
                                           *opened, copied, false)) {
-            unsavedFile = path;
-            return false;
+            return FileResult::Failed(path, "无法保留");
         }
         kept.FindOrAdd(name, 1);
         journal_.Note("保留 " + path + " -> " + target);
     }
-    return true;
+    return FileResult::Done();
 }
 
 bool ConfigKeeper::Keeps(const std::string& folder, const std::string& name) const {
-    const bool library = text936::EqualsNoCase(folder, JoinPath(productFolder, kDrawingLibraryName));
+    const bool library = text936::EqualsNoCase(folder, JoinPath(productFolder_, kDrawingLibraryName));
     return (library ? keptInLibrary_ : keptInProduct_).Find(name, 0) != 0;
 }
 

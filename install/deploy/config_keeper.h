@@ -21,22 +21,38 @@
 
 namespace install {
 
+// The kinds of the user's files a re-installation keeps, as page 3 or /KEEP asks.
+struct KeptKinds {
+    bool settings = false;  // .CFG in the product folder
+    bool sections = false;  // .SEC in the product folder
+    bool drawings = false;  // .SJY in the drawing library
+};
+
 class ConfigKeeper {
   public:
-    // Without a journal the keeper reports into one of its own (the path page's start-up test).
+    // Keeps nothing; without a journal the keeper reports into one of its own (the path page's
+    // start-up test).
     ConfigKeeper(platform::Services& services, const std::string& installRoot);
-    // `journal` is not owned; it outlives the keeper.
+    // Keeps `kinds`. `journal` and `source` (the held installation source: a file of the product folder
+    // identical to the one shipped there is the product's, not the user's; nullptr, or a source not
+    // held: every such file counts as the user's) are not owned and outlive the keeper.
     ConfigKeeper(platform::Services& services,
                  const std::string& installRoot,
-                 state::InstallJournal& journal);
+                 state::InstallJournal& journal,
+                 KeptKinds kinds,
+                 HeldSource* source);
 
     ConfigKeeper(const ConfigKeeper&) = delete;
     ConfigKeeper& operator=(const ConfigKeeper&) = delete;
 
     // True when a previous installation is recorded and its product folder holds a settings file.
     bool HasPreviousConfig();
-    // Fills `previousFolder` from the registry record; true when it names a folder.
+    // Reads PreviousFolder() from the registry record; true when it names a folder.
     bool ReadPreviousFolder();
+    const std::string& PreviousFolder() const { return previousFolder_; }
+    const std::string& ProductFolder() const { return productFolder_; }
+    // No previous installation: there is nothing to keep.
+    void KeepNothing() { kinds_ = KeptKinds(); }
     // Records `productFolder` in the registry; a failure is reported as a problem.
     bool RecordProductFolder();
     // True when this installation's product folder holds files of the kinds the flags keep (or
@@ -46,35 +62,27 @@ class ConfigKeeper {
     // Chooses the files to keep, before any product file is staged (nothing unless a flag is set).
     // A file that is a link, has a second name or lies elsewhere than its name says is not kept:
     // it is a problem, and nothing of its content is read. False when a file of the previous folder
-    // could not be staged into the new one: `unsavedFile` names it, and nothing may change.
-    bool PrepareKeptFiles(files::FileTransaction& transaction);
+    // could not be staged into the new one: the result names it, and nothing may change.
+    files::FileResult PrepareKeptFiles(files::FileTransaction& transaction);
     // Whether the file `name` of `folder` (the product folder or its drawing library) is the user's,
     // kept: no product file may be staged for it.
     bool Keeps(const std::string& folder, const std::string& name) const;
-
-    std::string productFolder;
-    std::string previousFolder;
-    // The installation source, held (not owned): a file of the product folder identical to the one
-    // shipped there, read through a checked handle, is the product's, not the user's (nullptr, or a
-    // source not held: every such file counts as the user's).
-    HeldSource* source = nullptr;
-    int keepSettings = 0;
-    int keepSectionLibrary = 0;
-    int keepDrawingLibrary = 0;
-    // The file (or folder) that could not be kept.
-    std::string unsavedFile;
 
   private:
     // Keeps the files of `extensions` in `from` for `into` (both a product folder, or both its
     // drawing library; `sourceOfFrom` the held source folder shipped there, empty for none). False as
     // PrepareKeptFiles.
-    bool KeepFrom(const std::string& from,
-                  const std::string& into,
-                  const std::string& sourceOfFrom,
-                  const std::vector<std::string>& extensions,
-                  files::FileTransaction& transaction,
-                  platform::NameIndex& kept);
+    files::FileResult KeepFrom(const std::string& from,
+                               const std::string& into,
+                               const std::string& sourceOfFrom,
+                               const std::vector<std::string>& extensions,
+                               files::FileTransaction& transaction,
+                               platform::NameIndex& kept);
 
+    std::string productFolder_;
+    std::string previousFolder_;
+    KeptKinds kinds_;
+    HeldSource* source_ = nullptr;
     platform::Services& services_;
     state::InstallJournal ownJournal_;
     state::InstallJournal& journal_;

@@ -43,9 +43,8 @@ TEST_P(KeeperRootTest, ProductFolderIsDirectlyUnderTheRoot) {
     MemoryBackend backend;
     auto services = backend.services();
     ConfigKeeper keeper(services, GetParam().root);
-    EXPECT_EQ(keeper.productFolder, GetParam().productFolder);
-    EXPECT_EQ(keeper.previousFolder, "");
-    EXPECT_EQ(keeper.keepSettings + keeper.keepSectionLibrary + keeper.keepDrawingLibrary, 0);
+    EXPECT_EQ(keeper.ProductFolder(), GetParam().productFolder);
+    EXPECT_EQ(keeper.PreviousFolder(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Roots,
@@ -110,11 +109,10 @@ class KeeperTest : public ::testing::Test {
     }
 
     std::unique_ptr<ConfigKeeper> MakeKeeper(int settings, int sections, int drawings) {
-        auto keeper = std::make_unique<ConfigKeeper>(services, "D:\\Tools", journal);
+        auto keeper = std::make_unique<ConfigKeeper>(
+            services, "D:\\Tools", journal, install::KeptKinds{settings != 0, sections != 0, drawings != 0},
+            nullptr);
         EXPECT_TRUE(keeper->ReadPreviousFolder());
-        keeper->keepSettings = settings;
-        keeper->keepSectionLibrary = sections;
-        keeper->keepDrawingLibrary = drawings;
         return keeper;
     }
 
@@ -152,7 +150,7 @@ TEST_P(OfferTest, OnlyASettingsFileMakesPreservationAvailable) {
         backend.files.AddFolder(In(kPrevious, folder));
     ConfigKeeper keeper(services, "D:\\Tools");
     EXPECT_EQ(keeper.HasPreviousConfig(), GetParam().offered);
-    EXPECT_EQ(keeper.previousFolder, kPrevious);
+    EXPECT_EQ(keeper.PreviousFolder(), kPrevious);
 }
 
 std::vector<std::string> Padding(int count) {
@@ -323,8 +321,9 @@ TEST_F(KeeperTest, AFileThatCannotBeReadStopsAKeepingIntoAnotherRootBeforeAnythi
                                        {kProduct, kProductLibrary, install_test::kSetupFolder}, {});
     ASSERT_TRUE(transaction.Begin(1));
     const std::string before = backend.files.Dump();
-    EXPECT_FALSE(keeper->PrepareKeptFiles(transaction));
-    EXPECT_EQ(keeper->unsavedFile, In(kPrevious, "S.SEC"));
+    const files::FileResult kept = keeper->PrepareKeptFiles(transaction);
+    EXPECT_FALSE(kept);
+    EXPECT_EQ(kept.Path(), In(kPrevious, "S.SEC"));
     transaction.Rollback();
     EXPECT_THAT(backend.files.List(kProduct), ElementsAre("Brelix扩展绘图库"));
 }
