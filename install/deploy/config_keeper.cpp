@@ -160,8 +160,8 @@ FileResult ConfigKeeper::KeepFrom(const std::string& from,
     if (extensions.empty())
         return FileResult::Done();
     platform::FileSystem& files = services_.files;
-    const bool sameFolder = SamePath(from, into);
-    if (!sameFolder && !previousHold_.Holds(from)) {
+    KeepPlace place{from, into, sourceOfFrom, SamePath(from, into), std::string(), transaction, kept};
+    if (!place.sameFolder && !previousHold_.Holds(from)) {
         // Not there to be held: nothing to keep. There but not held: its files cannot be read safely.
         if (!files.GetAttributes(from))
             return FileResult::Done();
@@ -174,59 +174,62 @@ FileResult ConfigKeeper::KeepFrom(const std::string& from,
         return WalkStep::Continue;
     });
     // A folder that is there but cannot be listed may hold files to keep: nothing is safe then.
-    if (end == WalkEnd::NotListed && IsFolder(files, from)) {
+    if (end == WalkEnd::NotListed && IsFolder(files, from))
         return FileResult::Failed(from, "无法保留");
-    }
-    const std::string fromFinal = files.FinalPath(from);
+    place.fromFinal = files.FinalPath(from);
     for (const platform::DirEntry& entry : toKeep) {
-        const std::string path = JoinPath(from, entry.name);
-        // A copy takes the upper-cased name, or the spelling of the file it replaces.
-        std::string name = sameFolder ? entry.name : text936::ToUpper(entry.name);
-        platform::DirEntry existing;
-        const bool replaces = !sameFolder && files.FindFirst(JoinPath(into, name), existing) != nullptr;
-        if (replaces)
-            name = existing.name;
-        const std::string target = JoinPath(into, name);
-        if (!text936::FitsBuffer(path, kPathBufferSize) || !text936::FitsBuffer(target, kPathBufferSize)) {
-            return FileResult::Failed(path, "无法保留");
-        }
-        if (entry.attributes & platform::kAttrReparsePoint) {
-            journal_.Problem(path + " 是一个链接，没有保留");
-            continue;
-        }
-        // What lies behind a link or another name is not the user's to keep: copied, it would
-        // become readable here.
-        const auto opened = files.OpenToRead(path);
-        const std::string final = opened ? opened->FinalPath() : std::string();
-        if (opened && ((opened->Attributes() & platform::kAttrReparsePoint) || opened->LinkCount() > 1 ||
-                       (!fromFinal.empty() && !final.empty() &&
-                        !text936::EqualsNoCase(final, JoinPath(fromFinal, entry.name))))) {
-            journal_.Problem(path + " 是一个链接或另有名称（硬链接），没有保留");
-            continue;
-        }
-        if (sameFolder) {
-            // A file an earlier run installed, unchanged, is the product's: installed again and
-            // recorded as shipped. Anything else is left where it is, nothing of it read.
-            if (opened && !sourceOfFrom.empty() && SameContent(*source_, *opened, sourceOfFrom, entry.name)) {
-                journal_.Note("与安装文件相同，重新安装：" + path);
-                continue;
-            }
-            kept.FindOrAdd(entry.name, 1);
-            journal_.Note("保留 " + path);
-            continue;
-        }
-        // Read for the copy: only a file known to be itself.
-        if (!opened || fromFinal.empty() || final.empty()) {
-            return FileResult::Failed(path, "无法保留");
-        }
-        platform::ContentCheck copied;
-        if (!opened || !transaction.Stage(into, name, replaces ? files::OldFile::File : files::OldFile::None,
-                                          *opened, copied, false)) {
-            return FileResult::Failed(path, "无法保留");
-        }
-        kept.FindOrAdd(name, 1);
-        journal_.Note("保留 " + path + " -> " + target);
+        if (const FileResult one = KeepOne(entry, place); !one)
+            return one;
     }
+    return FileResult::Done();
+}
+
+FileResult ConfigKeeper::KeepOne(const platform::DirEntry& entry, KeepPlace& place) {
+    platform::FileSystem& files = services_.files;
+    const std::string path = JoinPath(place.from, entry.name);
+    // A copy takes the upper-cased name, or the spelling of the file it replaces.
+    std::string name = place.sameFolder ? entry.name : text936::ToUpper(entry.name);
+    platform::DirEntry existing;
+    const bool replaces =
+        !place.sameFolder && files.FindFirst(JoinPath(place.into, name), existing) != nullptr;
+    if (replaces)
+        name = existing.name;
+    const std::string target = JoinPath(place.into, name);
+    if (!text936::FitsBuffer(path, kPathBufferSize) || !text936::FitsBuffer(target, kPathBufferSize))
+        return FileResult::Failed(path, "无法保留");
+    if (entry.attributes & platform::kAttrReparsePoint) {
+        journal_.Problem(path + " 是一个链接，没有保留");
+        return FileResult::Done();
+    }
+    // What lies behind a link or another name is not the user's to keep: copied, it would become
+    // readable here. A final path that cannot be told is no link, but is not read for a copy either.
+    const auto opened = files.OpenToRead(path);
+    const std::string final = opened ? opened->FinalPath() : std::string();
+    if (opened && ((opened->Attributes() & platform::kAttrReparsePoint) || opened->LinkCount() > 1 ||
+                   (!place.fromFinal.empty() && !final.empty() &&
+                    !text936::EqualsNoCase(final, JoinPath(place.fromFinal, entry.name))))) {
+        journal_.Problem(path + " 是一个链接或另有名称（硬链接），没有保留");
+        return FileResult::Done();
+    }
+    if (place.sameFolder) {
+        // A file an earlier run installed, unchanged, is the product's: installed again and recorded
+        // as shipped. Anything else is left where it is, nothing of it read.
+        if (opened && !place.sourceOfFrom.empty() &&
+            SameContent(*source_, *opened, place.sourceOfFrom, entry.name)) {
+            journal_.Note("与安装文件相同，重新安装：" + path);
+            return FileResult::Done();
+        }
+        place.kept.FindOrAdd(entry.name, 1);
+        journal_.Note("保留 " + path);
+        return FileResult::Done();
+    }
+    platform::ContentCheck copied;
+    if (!opened || place.fromFinal.empty() || final.empty() ||
+        !place.transaction.Stage(place.into, name, replaces ? files::OldFile::File : files::OldFile::None,
+                                 *opened, copied, false))
+        return FileResult::Failed(path, "无法保留");
+    place.kept.FindOrAdd(name, 1);
+    journal_.Note("保留 " + path + " -> " + target);
     return FileResult::Done();
 }
 

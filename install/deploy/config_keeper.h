@@ -69,6 +69,18 @@ class ConfigKeeper {
     bool Keeps(const std::string& folder, const std::string& name) const;
 
   private:
+    // One folder whose files are kept: where from, where into, the shipped files beside it.
+    struct KeepPlace {
+        const std::string& from;
+        const std::string& into;
+        const std::string& sourceOfFrom;  // empty: none
+        bool sameFolder;
+        std::string fromFinal;
+        files::FileTransaction& transaction;
+        platform::NameIndex& kept;
+    };
+    // Keeps one file `entry` of the place; failed as PrepareKeptFiles.
+    files::FileResult KeepOne(const platform::DirEntry& entry, KeepPlace& place);
     // Keeps the files of `extensions` in `from` for `into` (both a product folder, or both its
     // drawing library; `sourceOfFrom` the held source folder shipped there, empty for none). False as
     // PrepareKeptFiles.
