@@ -198,63 +198,62 @@ bool ProductDeployer::StageFile(HeldSource& held,
     if (link)
         journal_.Note(to + " 是一个链接，将由新文件取代（不写入链接所指的位置）");
     platform::ContentCheck copied;
-    platform::FileSystem& files = services_.files;
     // Opened once and checked to be the name's own plain file in the held source; a retry opens it afresh.
     std::unique_ptr<platform::OpenedFile> opened = held.Open(source, name);
-    if (listed && !link && opened && IsAlreadyInstalled(files, *opened, entry, folder, *listed, copied)) {
+    if (listed && !link && opened &&
+        IsAlreadyInstalled(services_.files, *opened, entry, folder, *listed, copied)) {
         journal_.Note("与安装来源相同，未重新复制：" + to);
         journal_.FileInstalled(state::InstalledFile{to, copied.size, copied.crc});
         return true;
     }
-    const bool existed = listed != nullptr;
-    const files::OldFile old = link      ? files::OldFile::Link
-                               : existed ? files::OldFile::File
-                                         : files::OldFile::None;
-    // Why the last try failed, in our words and the system's, taken at the call that failed.
-    std::string why;
-    std::string error;
-    // A file held open (AutoCAD running) could not be swapped out at the end: asked about now.
-    const auto staged = [&] {
-        error.clear();
+    const files::OldFile old = link     ? files::OldFile::Link
+                               : listed ? files::OldFile::File
+                                        : files::OldFile::None;
+    for (;;) {
         if (!opened)
             opened = held.Open(source, name);
-        if (!opened) {
-            why = kSourceNotOwn;
-            error = platform::DescribeSystemError(services_.environment.LastError());
-            return false;
-        }
-        if (existed && !files.CanRename(to)) {
-            why = "文件正在使用";
-            error = platform::DescribeSystemError(services_.environment.LastError());
-            return false;
-        }
-        if (!inputs_.transaction) {
-            why = "没有暂存位置";
-            return false;
-        }
-        const files::FileResult result = inputs_.transaction->Stage(folder, name, old, *opened, copied, true);
-        why = result.Words();
-        error = result.SystemError();
-        return static_cast<bool>(result);
-    };
-    while (!staged()) {
+        const files::FileResult staged = TryStage(opened.get(), folder, name, old, copied);
+        if (staged)
+            break;
         const int answer = services_.prompts.Show(services_.prompts.ActiveWindow(),
                                                   kCopyFailedBefore + to + kCopyFailedAfter,
                                                   kCopyFailedCaption, platform::kMbAbortRetryIgnore);
-        // A box that could not be shown (0) asked nobody: retrying would spin for ever without a
-        // word on screen, so it ends the walk as abort does.
+        // A box that could not be shown (0) asked nobody: retrying would spin for ever without a word
+        // on screen, so it ends the walk as abort does.
         if (answer == platform::kIdAbort || answer == kNoAnswer) {
-            journal_.Note("复制失败，安装中止：" + from + " -> " + to + "（" + why + "）" + error);
+            journal_.Note("复制失败，安装中止：" + from + " -> " + to + "（" + staged.Words() + "）" +
+                          staged.SystemError());
             return false;
         }
         if (answer == platform::kIdIgnore) {
-            journal_.Problem("已跳过无法复制的文件 " + to + "（" + why + "）" + error + "，它保持原有的版本");
+            journal_.Problem("已跳过无法复制的文件 " + to + "（" + staged.Words() + "）" +
+                             staged.SystemError() + "，它保持原有的版本");
             return true;
         }
     }
     journal_.Note("已复制 " + from + " -> " + to);
     journal_.FileInstalled(state::InstalledFile{to, copied.size, copied.crc});
     return true;
+}
+
+files::FileResult ProductDeployer::TryStage(platform::OpenedFile* opened,
+                                            const std::string& folder,
+                                            const std::string& name,
+                                            files::OldFile old,
+                                            platform::ContentCheck& copied) {
+    const std::string to = JoinPath(folder, name);
+    const auto failed = [&](const char* words) {
+        return files::FileResult::Failed(to, words,
+                                         platform::DescribeSystemError(services_.environment.LastError()));
+    };
+    if (!opened)
+        return failed(kSourceNotOwn);
+    // A file held open (AutoCAD running) could not be swapped out at the end: asked about now.
+    if (old != files::OldFile::None && !services_.files.CanRename(to))
+        return failed("文件正在使用");
+    if (!inputs_.transaction)
+        return files::FileResult::Failed(to, "没有暂存位置");
+    return inputs_.transaction->Stage(folder, name, old, *opened, copied, true);
 }
 
 files::FileResult ProductDeployer::PutInPlace() {

@@ -82,6 +82,12 @@ class ProductDeployer {
                    const platform::DirEntry& entry,
                    const std::string& folder,
                    const Listing& existing);
+    // One try at staging `opened` (nullptr: the source file failed its check) as `name` of `folder`.
+    files::FileResult TryStage(platform::OpenedFile* opened,
+                               const std::string& folder,
+                               const std::string& name,
+                               files::OldFile old,
+                               platform::ContentCheck& copied);
     // Stages the files of `source` for `target` (see DeployProductFiles).
     bool StageFolder(HeldSource& held,
                      const std::string& source,
