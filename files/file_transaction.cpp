@@ -93,7 +93,7 @@ bool FileTransaction::WriteJournal(SwapPhase phase) {
     return files::WriteJournal(files_, journalPath_, journal);
 }
 
-void FileTransaction::LeaveJournal() {
+void FileTransaction::JournalOnlyTheCarried() {
     // What an earlier run put in place stays listed until a record describes the folder again; a
     // journal that cannot be shortened lists it all the same.
     changes_.clear();
@@ -129,7 +129,7 @@ FileResult FileTransaction::Commit() {
             // run to finish: nothing of it may be forgotten now.
             changes_.clear();
             if (undone)
-                LeaveJournal();
+                JournalOnlyTheCarried();
             else
                 begun_ = false;
             return result;
@@ -153,7 +153,7 @@ void FileTransaction::Rollback() {
         // Also what a copy cut off left under a staged name it had not yet reported.
         DeleteTagged(files_, folders_.product, tag_);
         DeleteTagged(files_, folders_.library, tag_);
-        LeaveJournal();
+        JournalOnlyTheCarried();
     }
     changes_.clear();
     begun_ = false;

@@ -78,7 +78,7 @@ class FileTransaction {
     // The journal of `phase`: see files/swap_journal.h for what each names.
     bool WriteJournal(SwapPhase phase);
     // After a staging rolled back: the journal goes, or lists only what is carried.
-    void LeaveJournal();
+    void JournalOnlyTheCarried();
 
     platform::FileSystem& files_;
     platform::Environment& environment_;

@@ -394,7 +394,7 @@ class InstallRun {
                 log_.Problem("未能删除 " + RecordKeyDisplayName(services_.registry) + " " +
                              kPendingValueName);
         } else {
-            pending_->Keep();
+            pending_->LeaveForTheUninstall();
         }
         progress_.SetPos(kProgressMaximum);
         log_.SetOutcome(log_.HasProblems() ? state::InstallOutcome::InstalledWithProblems

@@ -30,7 +30,7 @@ class PendingInstallation {
     // clean that folder too. False when this run's mark is still there; it then stays.
     bool Unmark();
     // The run ends without its record: the mark stays, for the uninstall to find the folder by.
-    void Keep() { marked_ = false; }
+    void LeaveForTheUninstall() { marked_ = false; }
 
   private:
     platform::Registry& registry_;
