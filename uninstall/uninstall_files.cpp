@@ -17,6 +17,7 @@
 namespace uninstall {
 
 using files::HeldPath;
+using files::IsLink;
 using files::IsOwnPlainFile;
 using files::LevelsOf;
 using files::RecoverEarlierSwap;
@@ -26,10 +27,6 @@ namespace {
 
 // Deeper than anything the product or a user makes below it; a guard against endless descent.
 constexpr int kDeepestFolder = 32;
-
-bool IsLink(std::uint32_t attributes) {
-    return (attributes & platform::kAttrReparsePoint) != 0;
-}
 
 // The folder levels between `folder` and each recorded path below it that are links, each level
 // asked once for the whole record.

@@ -1,6 +1,7 @@
 #include "install/deploy/config_keeper.h"
 
 #include "files/folder_listing.h"
+#include "files/own_file.h"
 #include "install/record/install_record.h"
 #include "install/record/install_root.h"
 #include "install/record/locations.h"
@@ -10,6 +11,7 @@
 namespace install {
 
 using files::HeldPath;
+using files::IsLink;
 using files::LevelsOf;
 using files::WalkEnd;
 using files::WalkFolder;
@@ -184,7 +186,7 @@ bool ConfigKeeper::KeepFrom(const std::string& from,
             unsavedFile = path;
             return false;
         }
-        if (entry.attributes & platform::kAttrReparsePoint) {
+        if (IsLink(entry.attributes)) {
             journal_.Problem(path + " 是一个链接，没有保留");
             continue;
         }
@@ -192,7 +194,7 @@ bool ConfigKeeper::KeepFrom(const std::string& from,
         // become readable here.
         const auto opened = files.OpenToRead(path);
         const std::string final = opened ? opened->FinalPath() : std::string();
-        if (opened && ((opened->Attributes() & platform::kAttrReparsePoint) || opened->LinkCount() > 1 ||
+        if (opened && (IsLink(opened->Attributes()) || opened->LinkCount() > 1 ||
                        (!fromFinal.empty() && !final.empty() &&
                         !text936::EqualsNoCase(final, JoinPath(fromFinal, entry.name))))) {
             journal_.Problem(path + " 是一个链接或另有名称（硬链接），没有保留");
