@@ -6,16 +6,6 @@
 
 namespace files {
 
-namespace {
-
-// The last name of a level ("C:\A\B" gives "B").
-std::string LastName(const std::string& level) {
-    const std::size_t separator = text936::FindLastBackslash(level);
-    return separator == text936::npos ? level : level.substr(separator + 1);
-}
-
-}  // namespace
-
 std::vector<std::string> LevelsOf(const std::string& folder) {
     std::vector<std::string> levels;
     std::string path;

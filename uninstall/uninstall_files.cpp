@@ -6,6 +6,7 @@
 #include "files/folder_listing.h"
 #include "files/held_path.h"
 #include "files/own_file.h"
+#include "files/paths.h"
 #include "files/recovery.h"
 #include "install/record/locations.h"
 #include "install/record/product_layout.h"
@@ -19,6 +20,7 @@ namespace uninstall {
 using files::HeldPath;
 using files::IsLink;
 using files::IsOwnPlainFile;
+using files::LastName;
 using files::LevelsOf;
 using files::RecoverEarlierSwap;
 using files::Recovery;
@@ -62,12 +64,6 @@ class LinkLevels {
     const std::size_t folderLevels_;
     platform::NameIndex isLink_;  // 1: a link, 0: not
 };
-
-// The last name of a path ("C:\A\B" gives "B").
-std::string LastName(const std::string& path) {
-    const std::size_t separator = text936::FindLastBackslash(path);
-    return separator == text936::npos ? path : path.substr(separator + 1);
-}
 
 void FolderRemains(state::InstallJournal& journal, const std::string& folder) {
     journal.Problem("文件夹无法锁定（链接、指向别处或正被占用），其中的一切保留：" + folder);
