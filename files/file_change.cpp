@@ -24,7 +24,7 @@ bool FileChange::Exists(const std::string& name) {
 bool FileChange::IsLinkName() {
     const std::string path = PathOf(entry_.name);
     const auto attributes = files_.GetAttributes(path);
-    return (attributes && (*attributes & platform::kAttrReparsePoint)) || folderFinal_.empty() ||
+    return (attributes && IsLink(*attributes)) || folderFinal_.empty() ||
            !text936::EqualsNoCase(files_.FinalPath(path), JoinPath(folderFinal_, entry_.name));
 }
 

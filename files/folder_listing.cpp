@@ -1,5 +1,6 @@
 #include "files/folder_listing.h"
 
+#include "files/own_file.h"
 #include "files/paths.h"
 #include "platform/text936.h"
 
@@ -70,7 +71,7 @@ std::optional<std::string> FirstLinkOf(platform::FileSystem& files, const std::s
         const auto attributes = files.GetAttributes(reached);
         if (!attributes)
             return std::nullopt;
-        if (*attributes & platform::kAttrReparsePoint)
+        if (IsLink(*attributes))
             return reached;
     }
     return std::nullopt;

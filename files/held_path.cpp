@@ -1,23 +1,10 @@
 #include "files/held_path.h"
 
+#include "files/own_file.h"
 #include "files/paths.h"
 #include "platform/text936.h"
 
 namespace files {
-
-namespace {
-
-bool IsLink(std::uint32_t attributes) {
-    return (attributes & platform::kAttrReparsePoint) != 0;
-}
-
-// The last name of a level ("C:\A\B" gives "B").
-std::string LastName(const std::string& level) {
-    const std::size_t separator = text936::FindLastBackslash(level);
-    return separator == text936::npos ? level : level.substr(separator + 1);
-}
-
-}  // namespace
 
 std::vector<std::string> LevelsOf(const std::string& folder) {
     std::vector<std::string> levels;

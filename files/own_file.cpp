@@ -8,7 +8,7 @@ namespace files {
 namespace {
 
 bool ResolvesThere(platform::OpenedFile& file, const std::string& folderFinal, const std::string& name) {
-    return !(file.Attributes() & platform::kAttrReparsePoint) && !folderFinal.empty() &&
+    return !IsLink(file.Attributes()) && !folderFinal.empty() &&
            text936::EqualsNoCase(file.FinalPath(), JoinPath(folderFinal, name));
 }
 

@@ -21,6 +21,11 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;
 }
 
+std::string LastName(const std::string& path) {
+    const std::size_t separator = text936::FindLastBackslash(path);
+    return separator == text936::npos ? path : path.substr(separator + 1);
+}
+
 bool IsPlainName(const std::string& name) {
     if (name.empty() || platform::EndsInDotOrSpace(name) || platform::IsDeviceName(name))
         return false;

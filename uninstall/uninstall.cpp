@@ -154,28 +154,37 @@ std::string EndMessage(const state::InstallJournal& journal,
     return text;
 }
 
-}  // namespace
+// A message box with one OK button, over the active window.
+void Tell(platform::Prompts& prompts, const std::string& text, const char* caption) {
+    prompts.Show(prompts.ActiveWindow(), text, caption, platform::kMbOk);
+}
 
-int RunUninstall(platform::Services& services, state::InstallJournal& journal, bool silent) {
-    platform::Prompts& prompts = services.prompts;
-    // A mark means a run was cut off before it ended: whatever it left is this uninstall's too.
-    const std::optional<std::string> cutOffFolder =
-        install::ReadPendingInstallation(services.registry, services.environment);
+// The installation of either build's setup folder, or else the one a run cut off before it wrote
+// any record left in `cutOffFolder`.
+std::optional<Installation> LocateInstallation(platform::Services& services,
+                                               const std::optional<std::string>& cutOffFolder) {
     auto installation = FindInstallation(services);
     if (!installation && cutOffFolder)
         installation = CutOffInstallation(services, *cutOffFolder);
-    if (!installation) {
-        // A run cut off between making the record's key and marking it leaves the key empty.
-        install::ForgetPendingInstallation(services.registry);
-        journal.Note("未找到安装记录");
-        if (!silent)
-            prompts.Show(prompts.ActiveWindow(), kNoRecordText, kCaption, platform::kMbOk);
-        return kNothingToUninstall;
-    }
+    return installation;
+}
+
+int NothingToUninstall(platform::Services& services, state::InstallJournal& journal, bool silent) {
+    // A run cut off between making the record's key and marking it leaves the key empty.
+    install::ForgetPendingInstallation(services.registry);
+    journal.Note("未找到安装记录");
+    if (!silent)
+        Tell(services.prompts, kNoRecordText, kCaption);
+    return kNothingToUninstall;
+}
+
+// The exit code when the uninstall may not or is not to go on: AutoCAD runs, or the user says no.
+std::optional<int> Refusal(platform::Services& services, state::InstallJournal& journal, bool silent) {
+    platform::Prompts& prompts = services.prompts;
     if (install::IsAcadRunning(services.processes)) {
         journal.Note("AutoCAD正在运行，未卸载");
         if (!silent)
-            prompts.Show(prompts.ActiveWindow(), kCloseAcadText, kCloseAcadCaption, platform::kMbOk);
+            Tell(prompts, kCloseAcadText, kCloseAcadCaption);
         return kUninstallAcadRunning;
     }
     if (!silent && prompts.Show(prompts.ActiveWindow(), kConfirmText, kCaption,
@@ -183,121 +192,197 @@ int RunUninstall(platform::Services& services, state::InstallJournal& journal, b
         journal.Note("用户取消了卸载");
         return kUninstallCancelled;
     }
+    return std::nullopt;
+}
 
-    // One spelling for every comparison: "C:\Brelix\" and "c:\brelix" are the same installation.
-    const std::string folder = install::ComparablePath(installation->record.productFolder);
-    const std::string& setupFolder = installation->setupFolder;
-    const install::InstallRecord& record = installation->record;
-    journal.Note("卸载 " + folder + "（安装程序文件夹 " + setupFolder + "）");
-    // Every product folder an installation put files into, the current one first.
-    std::vector<std::string> folders{folder};
-    for (const install::EarlierFolder& earlier : record.earlierFolders) {
-        folders.push_back(install::ComparablePath(earlier.folder));
-        journal.Note("同时卸载早先安装的 " + folders.back());
-    }
-    // Where a run cut off before its record worked; the journal of its swap names its files there.
+// What the run works on: the installation found, every product folder it put files into (the
+// current one first, in one spelling for every comparison: "C:\Brelix\" and "c:\brelix" are the
+// same installation), and the mark of a run cut off before it ended.
+struct Found {
+    std::string setupFolder;
+    install::InstallRecord record;
+    std::string folder;
+    std::vector<std::string> folders;
+    // Whatever a run cut off before it ended left is this uninstall's too: its folder, from its mark.
+    std::optional<std::string> cutOffFolder;
+    // That folder when no record names it; the journal of its swap names its files there.
     std::optional<std::string> cutOffOnly;
+};
+
+Found GatherFolders(Installation installation,
+                    const std::optional<std::string>& cutOffFolder,
+                    state::InstallJournal& journal) {
+    Found found{
+        std::move(installation.setupFolder), std::move(installation.record), {}, {}, cutOffFolder, {}};
+    found.folder = install::ComparablePath(found.record.productFolder);
+    journal.Note("卸载 " + found.folder + "（安装程序文件夹 " + found.setupFolder + "）");
+    found.folders.push_back(found.folder);
+    for (const install::EarlierFolder& earlier : found.record.earlierFolders) {
+        found.folders.push_back(install::ComparablePath(earlier.folder));
+        journal.Note("同时卸载早先安装的 " + found.folders.back());
+    }
     if (cutOffFolder) {
         const std::string cut = install::ComparablePath(*cutOffFolder);
         journal.Note("上次安装未完成（安装中断，未写完安装记录），清理它在 " + cut + " 留下的文件");
-        if (std::none_of(folders.begin(), folders.end(),
+        if (std::none_of(found.folders.begin(), found.folders.end(),
                          [&cut](const std::string& each) { return install::SamePath(each, cut); })) {
-            folders.push_back(cut);
-            cutOffOnly = cut;
+            found.folders.push_back(cut);
+            found.cutOffOnly = cut;
         }
     }
+    return found;
+}
 
-    // What AutoCAD or a user's logon would start goes before any file, so that no partial
-    // uninstall leaves them starting something from a folder that is half gone. While one of them
-    // stays, no file is touched.
+// What AutoCAD or a user's logon would start goes before any file, so that no partial uninstall
+// leaves them starting something from a folder that is half gone. Returns the demand-load entries
+// that load our module from a folder the record does not hold.
+std::vector<std::string> RemoveWhatRunsCode(platform::Registry& registry,
+                                            platform::Environment& environment,
+                                            const Found& found,
+                                            state::InstallJournal& journal) {
     std::vector<std::string> strayEntries;
-    for (const std::string& key : record.demandLoadKeys) {
-        for (std::string& stray : RemoveDemandLoadEntry(services.registry, key, folders, journal))
+    for (const std::string& key : found.record.demandLoadKeys) {
+        for (std::string& stray : RemoveDemandLoadEntry(registry, key, found.folders, journal))
             strayEntries.push_back(std::move(stray));
     }
     // Either build's setup folder: after a switch between the builds the other one's component may
     // still be there, in its own registry view.
-    std::vector<std::string> programFolders = install::SetupFolders(services.registry, services.environment);
-    programFolders.push_back(setupFolder);
-    programFolders.insert(programFolders.end(), folders.begin(), folders.end());
-    RemoveActiveSetupComponent(services.registry, programFolders, journal);
-    if (cutOffFolder)
-        RemoveHalfWrittenKeys(services.registry, record.demandLoadKeys, journal);
-    if (journal.HasProblems()) {
-        journal.Note("加载项或 Active Setup 组件未能删除，未删除任何文件");
-        if (!silent) {
-            prompts.Show(prompts.ActiveWindow(),
-                         kCodeEntriesStayText + state::SummariseProblems(journal.Problems(), kListedLines),
-                         kCaption, platform::kMbOk);
-        }
-        return kUninstalledWithProblems;
-    }
+    std::vector<std::string> programFolders = install::SetupFolders(registry, environment);
+    programFolders.push_back(found.setupFolder);
+    programFolders.insert(programFolders.end(), found.folders.begin(), found.folders.end());
+    RemoveActiveSetupComponent(registry, programFolders, journal);
+    if (found.cutOffFolder)
+        RemoveHalfWrittenKeys(registry, found.record.demandLoadKeys, journal);
+    return strayEntries;
+}
 
-    for (const std::string& key : record.trustedPathKeys) {
-        for (const std::string& each : folders)
+int CodeEntriesStay(platform::Prompts& prompts, state::InstallJournal& journal, bool silent) {
+    journal.Note("加载项或 Active Setup 组件未能删除，未删除任何文件");
+    if (!silent)
+        Tell(prompts, kCodeEntriesStayText + state::SummariseProblems(journal.Problems(), kListedLines),
+             kCaption);
+    return kUninstalledWithProblems;
+}
+
+// The trusted paths of every product folder, the shipped files in each of them, and the per-user
+// program wherever a build put it.
+void RemoveTrustedPathsAndFiles(platform::Services& services,
+                                const Found& found,
+                                state::InstallJournal& journal) {
+    for (const std::string& key : found.record.trustedPathKeys) {
+        for (const std::string& each : found.folders)
             RemoveTrustedFolder(services.registry, key, each, journal);
     }
     const std::vector<std::string> setupFolders =
         install::SetupFolders(services.registry, services.environment);
-    RemoveShippedFiles(services.files, services.environment, setupFolders, folder, record, journal);
-    for (const install::EarlierFolder& earlier : record.earlierFolders) {
+    RemoveShippedFiles(services.files, services.environment, setupFolders, found.folder, found.record,
+                       journal);
+    for (const install::EarlierFolder& earlier : found.record.earlierFolders) {
         install::InstallRecord files;
         files.files = earlier.files;
         RemoveShippedFiles(services.files, services.environment, setupFolders,
                            install::ComparablePath(earlier.folder), files, journal);
     }
-    if (cutOffOnly)
-        RemoveShippedFiles(services.files, services.environment, setupFolders, *cutOffOnly, {}, journal);
+    if (found.cutOffOnly)
+        RemoveShippedFiles(services.files, services.environment, setupFolders, *found.cutOffOnly, {},
+                           journal);
     // Earlier builds put the per-user program into the product folder.
-    RemoveFileInProductFolder(services.files, services.environment, folder, kPerUserProgramName, journal);
+    RemoveFileInProductFolder(services.files, services.environment, found.folder, kPerUserProgramName,
+                              journal);
     RemoveSetupFolderFile(services.files, services.environment,
-                          install::JoinPath(setupFolder, kPerUserProgramName), journal);
+                          install::JoinPath(found.setupFolder, kPerUserProgramName), journal);
+}
 
-    // The product folders and their empty subfolders go now; what remains is the user's.
-    std::vector<std::string> kept;
-    bool recordKept = false;
-    for (const std::string& each : folders) {
-        const std::vector<std::string> left = RemoveEmptyFolders(services.files, each, journal);
+// What the product folders keep once their empty folders are gone.
+struct Kept {
+    std::vector<std::string> files;
+    // The current folder keeps files a re-installation can keep: the product record stays.
+    bool record = false;
+};
+
+// The product folders and their empty subfolders go now; what remains is the user's.
+Kept SweepFolders(platform::FileSystem& files,
+                  const Found& found,
+                  const std::vector<std::string>& strayEntries,
+                  state::InstallJournal& journal) {
+    Kept kept;
+    for (const std::string& each : found.folders) {
+        const std::vector<std::string> left = RemoveEmptyFolders(files, each, journal);
         for (const std::string& path : left)
             journal.Note("保留 " + path);
         // The product record names the current folder: only its files are found again from it.
-        if (&each == &folders.front())
-            recordKept = KeepsKeptKinds(left, folder);
-        kept.insert(kept.end(), left.begin(), left.end());
+        if (&each == &found.folders.front())
+            kept.record = KeepsKeptKinds(left, found.folder);
+        kept.files.insert(kept.files.end(), left.begin(), left.end());
     }
     // Our module in a folder the record does not hold: AutoCAD still loads it, and nothing here
     // may delete what it cannot tell is ours.
     for (const std::string& stray : strayEntries)
         journal.Problem("加载项仍指向本产品，但不在安装记录的文件夹中，未删除：" + stray);
+    return kept;
+}
+
+// What is needed to run the uninstall again, once nothing is left to do: the mark, the product
+// keys, the record and the uninstaller in the setup folder, and that folder. Returns the
+// uninstaller left for the restart, empty when none.
+std::string RemoveRecordAndSetupFolder(platform::Services& services,
+                                       const Found& found,
+                                       bool recordKept,
+                                       state::InstallJournal& journal) {
+    platform::FileSystem& files = services.files;
+    if (found.cutOffFolder && !install::ForgetPendingInstallation(services.registry))
+        journal.Problem("未能删除 " + install::RecordKeyDisplayName(services.registry) + " " +
+                        install::kPendingValueName);
+    RemoveProductKeys(services.registry, services.environment, found.folder, recordKept, journal);
+    // A record an installation was cut off in while writing it goes too.
+    RemoveSetupFolderFile(files, services.environment,
+                          install::JoinPath(found.setupFolder, install::kInstallRecordBeingWritten), journal);
+    const std::string uninstaller = install::JoinPath(found.setupFolder, install::kUninstallerName);
+    RemoveSetupFolderFile(files, services.environment, uninstaller + ".new", journal);
+    RemoveSetupFolderFile(files, services.environment,
+                          install::JoinPath(found.setupFolder, install::kInstallRecordName), journal);
+    std::string waiting;
+    RemoveUninstaller(files, uninstaller, journal, waiting);
+    // Only the uninstaller's own folder waits for the restart, after the uninstaller in it.
+    const std::vector<std::string> left = RemoveEmptyFolders(files, found.setupFolder, journal);
+    if (!waiting.empty() && left.size() == 1 && text936::EqualsNoCase(left.front(), waiting) &&
+        files.DeleteAtRestart(found.setupFolder))
+        journal.Note("重新启动后删除 " + found.setupFolder);
+    return waiting;
+}
+
+}  // namespace
+
+int RunUninstall(platform::Services& services, state::InstallJournal& journal, bool silent) {
+    // A mark means a run was cut off before it ended: whatever it left is this uninstall's too.
+    const std::optional<std::string> cutOffFolder =
+        install::ReadPendingInstallation(services.registry, services.environment);
+    auto installation = LocateInstallation(services, cutOffFolder);
+    if (!installation)
+        return NothingToUninstall(services, journal, silent);
+    if (const auto refused = Refusal(services, journal, silent))
+        return *refused;
+
+    const Found found = GatherFolders(std::move(*installation), cutOffFolder, journal);
+    // While an entry that starts code stays, no file is touched.
+    const std::vector<std::string> strayEntries =
+        RemoveWhatRunsCode(services.registry, services.environment, found, journal);
+    if (journal.HasProblems())
+        return CodeEntriesStay(services.prompts, journal, silent);
+    RemoveTrustedPathsAndFiles(services, found, journal);
+    const Kept kept = SweepFolders(services.files, found, strayEntries, journal);
 
     // While something is left to do, what is needed to run the uninstall again stays.
     std::string waiting;
-    if (!journal.HasProblems()) {
-        if (cutOffFolder && !install::ForgetPendingInstallation(services.registry))
-            journal.Problem("未能删除 " + install::RecordKeyDisplayName(services.registry) + " " +
-                            install::kPendingValueName);
-        RemoveProductKeys(services.registry, services.environment, folder, recordKept, journal);
-        // A record an installation was cut off in while writing it goes too.
-        RemoveSetupFolderFile(services.files, services.environment,
-                              install::JoinPath(setupFolder, install::kInstallRecordBeingWritten), journal);
-        const std::string uninstaller = install::JoinPath(setupFolder, install::kUninstallerName);
-        RemoveSetupFolderFile(services.files, services.environment, uninstaller + ".new", journal);
-        RemoveSetupFolderFile(services.files, services.environment,
-                              install::JoinPath(setupFolder, install::kInstallRecordName), journal);
-        RemoveUninstaller(services.files, uninstaller, journal, waiting);
-        // Only the uninstaller's own folder waits for the restart, after the uninstaller in it.
-        const std::vector<std::string> left = RemoveEmptyFolders(services.files, setupFolder, journal);
-        if (!waiting.empty() && left.size() == 1 && text936::EqualsNoCase(left.front(), waiting) &&
-            services.files.DeleteAtRestart(setupFolder))
-            journal.Note("重新启动后删除 " + setupFolder);
-    }
+    if (!journal.HasProblems())
+        waiting = RemoveRecordAndSetupFolder(services, found, kept.record, journal);
 
     const int exitCode = journal.HasProblems() ? kUninstalledWithProblems : kUninstalled;
     if (!silent) {
-        prompts.Show(prompts.ActiveWindow(),
-                     EndMessage(journal, folder, kept, record.fonts, recordKept && !journal.HasProblems(),
-                                !waiting.empty()),
-                     kCaption, platform::kMbOk);
+        Tell(services.prompts,
+             EndMessage(journal, found.folder, kept.files, found.record.fonts,
+                        kept.record && !journal.HasProblems(), !waiting.empty()),
+             kCaption);
     }
     return exitCode;
 }

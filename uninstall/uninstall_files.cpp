@@ -6,6 +6,7 @@
 #include "files/folder_listing.h"
 #include "files/held_path.h"
 #include "files/own_file.h"
+#include "files/paths.h"
 #include "files/recovery.h"
 #include "install/record/locations.h"
 #include "install/record/product_layout.h"
@@ -17,7 +18,9 @@
 namespace uninstall {
 
 using files::HeldPath;
+using files::IsLink;
 using files::IsOwnPlainFile;
+using files::LastName;
 using files::LevelsOf;
 using files::RecoverEarlierSwap;
 using files::Recovery;
@@ -27,48 +30,40 @@ namespace {
 // Deeper than anything the product or a user makes below it; a guard against endless descent.
 constexpr int kDeepestFolder = 32;
 
-bool IsLink(std::uint32_t attributes) {
-    return (attributes & platform::kAttrReparsePoint) != 0;
-}
-
-// The first folder level of `below` (a recorded path) that is a link, each level asked once for
-// the whole record.
+// The folder levels between `folder` and each recorded path below it that are links, each level
+// asked once for the whole record.
 class LinkLevels {
   public:
-    LinkLevels(platform::FileSystem& files, const std::string& folder) : files_(files), folder_(folder) {}
+    LinkLevels(platform::FileSystem& files, const std::string& folder)
+        : files_(files), folder_(folder), folderLevels_(LevelsOf(folder).size()) {}
 
+    // The first folder level of `below` (a recorded path) that is a link.
     std::optional<std::string> FirstLink(const std::string& below) {
-        std::string level;
-        for (std::size_t start = 0;;) {
-            const std::size_t separator = text936::Find(below.substr(start), "\\");
-            if (separator == text936::npos)
-                return std::nullopt;
-            level = below.substr(0, start + separator);
-            const std::string path = install::JoinPath(folder_, level);
-            constexpr std::size_t kUnknown = 2;
-            std::size_t isLink = isLink_.Find(level, kUnknown);
-            if (isLink == kUnknown) {
-                const auto attributes = files_.GetAttributes(path);
-                isLink = attributes && IsLink(*attributes) ? 1 : 0;
-                isLink_.FindOrAdd(level, isLink);
-            }
-            if (isLink)
-                return path;
-            start += separator + 1;
+        const std::vector<std::string> levels = LevelsOf(install::JoinPath(folder_, below));
+        for (std::size_t i = folderLevels_; i + 1 < levels.size(); ++i) {
+            if (IsLinkLevel(levels[i]))
+                return levels[i];
         }
+        return std::nullopt;
     }
 
   private:
+    bool IsLinkLevel(const std::string& level) {
+        constexpr std::size_t kUnknown = 2;
+        std::size_t isLink = isLink_.Find(level, kUnknown);
+        if (isLink == kUnknown) {
+            const auto attributes = files_.GetAttributes(level);
+            isLink = attributes && IsLink(*attributes) ? 1 : 0;
+            isLink_.FindOrAdd(level, isLink);
+        }
+        return isLink == 1;
+    }
+
     platform::FileSystem& files_;
     const std::string& folder_;
+    const std::size_t folderLevels_;
     platform::NameIndex isLink_;  // 1: a link, 0: not
 };
-
-// The last name of a path ("C:\A\B" gives "B").
-std::string LastName(const std::string& path) {
-    const std::size_t separator = text936::FindLastBackslash(path);
-    return separator == text936::npos ? path : path.substr(separator + 1);
-}
 
 void FolderRemains(state::InstallJournal& journal, const std::string& folder) {
     journal.Problem("文件夹无法锁定（链接、指向别处或正被占用），其中的一切保留：" + folder);
@@ -127,6 +122,178 @@ bool SweepFolder(platform::FileSystem& files,
     return empty && held.RemoveIfEmpty();
 }
 
+// The versions a name may hold, as recorded.
+using Versions = std::vector<const install::RecordedFile*>;
+
+// A name listed twice (by the record and by the journal) may hold either version: each name is
+// checked once, at its first listing, against all of its versions.
+std::vector<Versions> VersionsByName(const std::vector<install::RecordedFile>& expected) {
+    platform::NameIndex firstListing;
+    std::vector<Versions> versions;
+    for (const install::RecordedFile& file : expected) {
+        const auto [first, added] = firstListing.FindOrAdd(file.path, versions.size());
+        if (added)
+            versions.emplace_back();
+        versions[first].push_back(&file);
+    }
+    return versions;
+}
+
+// The shipped files of one product folder go, each checked to be as shipped. The folder is held from
+// here to the last deletion: nobody can put a link in the place of a level meanwhile.
+class ShippedFileRemoval {
+  public:
+    ShippedFileRemoval(platform::FileSystem& files,
+                       platform::Environment& environment,
+                       const std::string& productFolder,
+                       state::InstallJournal& journal)
+        : files_(files),
+          environment_(environment),
+          folder_(productFolder),
+          journal_(journal),
+          held_(files),
+          links_(files, folder_) {}
+
+    void Run(const std::vector<std::string>& journalFolders, const install::InstallRecord& record) {
+        if (!HoldFolder())
+            return;
+        const std::vector<install::RecordedFile> expected = Expected(journalFolders, record);
+        if (!LocateFolder())
+            return;
+        for (const Versions& known : VersionsByName(expected)) {
+            const install::RecordedFile& shipped = *known.front();
+            const std::string path = install::JoinPath(folder_, shipped.path);
+            if (IsInOurPlace(shipped, path))
+                DeleteIfAsShipped(path, known);
+        }
+    }
+
+  private:
+    bool HoldFolder() {
+        const HeldPath::Result hold = held_.Hold(LevelsOf(folder_), false);
+        if (hold == HeldPath::Result::Link) {
+            journal_.Problem(held_.FailedLevel() + " 是一个链接，其中的文件没有删除");
+            return false;
+        }
+        if (!held_.Holds(folder_)) {
+            if (files_.GetAttributes(folder_))
+                journal_.Problem("无法锁定安装文件夹，其中的文件没有删除：" + folder_);
+            return false;
+        }
+        return true;
+    }
+
+    // What an installation cut off part way left: the record describes the files before it. A
+    // library that is a link is no place of ours to rename in; its files stay, as below.
+    // A run cut off after its swap and before its record left the new files' names and checksums.
+    std::vector<install::RecordedFile> Expected(const std::vector<std::string>& journalFolders,
+                                                const install::InstallRecord& record) {
+        const std::string library = install::JoinPath(folder_, install::kDrawingLibraryName);
+        std::vector<install::RecordedFile> expected = record.files;
+        const bool libraryHeld = held_.Hold({library}, false) == HeldPath::Result::Held;
+        for (install::RecordedFile& swappedIn :
+             RecoverEarlierSwap(files_, environment_, journal_,
+                                {journalFolders, folder_, library, libraryHeld}, Recovery::Undo))
+            expected.push_back(std::move(swappedIn));
+        return expected;
+    }
+
+    // Where the folder really is, and how the system spells it: each file must lie below both.
+    bool LocateFolder() {
+        fullFolder_ = files_.FullPath(folder_);
+        finalFolder_ = files_.FinalPath(folder_);
+        if (fullFolder_.empty() || finalFolder_.empty()) {
+            journal_.Problem("无法确定安装文件夹的位置，其中的文件没有删除：" + folder_);
+            return false;
+        }
+        return true;
+    }
+
+    // Whether the recorded `shipped`, at `path`, lies inside the folder and behind no link.
+    bool IsInOurPlace(const install::RecordedFile& shipped, const std::string& path) {
+        if (!text936::FitsBuffer(path, install::kPathBufferSize))
+            return false;
+        const std::string full = files_.FullPath(path);
+        if (full.empty() || !install::PathBelow(full, fullFolder_)) {
+            journal_.Note("记录的路径不在安装文件夹内，忽略：" + shipped.path);
+            return false;
+        }
+        if (const auto link = links_.FirstLink(shipped.path)) {
+            journal_.Note("位于链接 " + *link + " 之后，保留：" + path);
+            return false;
+        }
+        return true;
+    }
+
+    // Checked and deleted through one handle: nothing can be swapped in between.
+    void DeleteIfAsShipped(const std::string& path, const Versions& known) {
+        const auto file = files_.OpenToDelete(path);
+        if (!file) {
+            // Held open: not ours to delete now. Missing, or a folder: nothing to do.
+            const auto attributes = files_.GetAttributes(path);
+            if (attributes && !(*attributes & platform::kAttrDirectory))
+                journal_.Problem("无法读取，未删除：" + path);
+            return;
+        }
+        if (!IsOwnFileBelow(*file, path) || !IsAsShipped(*file, path, known))
+            return;
+        if (file->Delete())
+            journal_.Note("已删除 " + path);
+        else
+            journal_.Problem("未能删除 " + path + platform::DescribeSystemError(environment_.LastError()));
+    }
+
+    // A recorded path may lie in a subfolder: the file is ours when it resolves anywhere below the
+    // folder, no link and no second name, each told apart in the log.
+    bool IsOwnFileBelow(platform::OpenedFile& file, const std::string& path) {
+        const std::string where = file.FinalPath();
+        if (IsLink(file.Attributes()) || where.empty() || !install::PathBelow(where, finalFolder_)) {
+            journal_.Note("是一个链接，保留：" + path);
+            return false;
+        }
+        if (file.LinkCount() > 1) {
+            journal_.Note("另有名称（硬链接），保留：" + path);
+            return false;
+        }
+        return true;
+    }
+
+    // Whether the content of `file` is one of the `known` versions: the size first, then the
+    // checksum, read in pieces (a shipped file can be hundreds of megabytes).
+    bool IsAsShipped(platform::OpenedFile& file, const std::string& path, const Versions& known) {
+        const auto sizeMatches = [&known](std::uint64_t size) {
+            return std::any_of(known.begin(), known.end(),
+                               [size](const install::RecordedFile* each) { return each->size == size; });
+        };
+        if (!sizeMatches(file.Size())) {
+            journal_.Note("已被修改，保留：" + path);
+            return false;
+        }
+        platform::ContentCheck check;
+        if (!file.ReadPieces(install::kLargestCheckedFile,
+                             [&check](const char* data, std::size_t piece) { check.Add(data, piece); })) {
+            journal_.Problem("无法读取，未删除：" + path);
+            return false;
+        }
+        if (std::none_of(known.begin(), known.end(), [&check](const install::RecordedFile* each) {
+                return each->size == check.size && each->crc == check.crc;
+            })) {
+            journal_.Note("已被修改，保留：" + path);
+            return false;
+        }
+        return true;
+    }
+
+    platform::FileSystem& files_;
+    platform::Environment& environment_;
+    const std::string& folder_;
+    state::InstallJournal& journal_;
+    HeldPath held_;
+    LinkLevels links_;
+    std::string fullFolder_;
+    std::string finalFolder_;
+};
+
 }  // namespace
 
 void RemoveShippedFiles(platform::FileSystem& files,
@@ -135,104 +302,7 @@ void RemoveShippedFiles(platform::FileSystem& files,
                         const std::string& productFolder,
                         const install::InstallRecord& record,
                         state::InstallJournal& journal) {
-    // Held from here to the last deletion: nobody can put a link in the place of a level meanwhile.
-    HeldPath held(files);
-    const std::string library = install::JoinPath(productFolder, install::kDrawingLibraryName);
-    const HeldPath::Result hold = held.Hold(LevelsOf(productFolder), false);
-    if (hold == HeldPath::Result::Link) {
-        journal.Problem(held.FailedLevel() + " 是一个链接，其中的文件没有删除");
-        return;
-    }
-    if (!held.Holds(productFolder)) {
-        if (files.GetAttributes(productFolder))
-            journal.Problem("无法锁定安装文件夹，其中的文件没有删除：" + productFolder);
-        return;
-    }
-    // What an installation cut off part way left: the record describes the files before it. A
-    // library that is a link is no place of ours to rename in; its files stay, as below.
-    // A run cut off after its swap and before its record left the new files' names and checksums.
-    std::vector<install::RecordedFile> expected = record.files;
-    const bool libraryHeld = held.Hold({library}, false) == HeldPath::Result::Held;
-    for (install::RecordedFile& swappedIn :
-         RecoverEarlierSwap(files, environment, journal,
-                            {journalFolders, productFolder, library, libraryHeld}, Recovery::Undo))
-        expected.push_back(std::move(swappedIn));
-    // Where the folder really is, and how the system spells it: each file must lie below both.
-    const std::string fullFolder = files.FullPath(productFolder);
-    const std::string finalFolder = files.FinalPath(productFolder);
-    if (fullFolder.empty() || finalFolder.empty()) {
-        journal.Problem("无法确定安装文件夹的位置，其中的文件没有删除：" + productFolder);
-        return;
-    }
-    LinkLevels links(files, productFolder);
-    // A name listed twice (by the record and by the journal) may hold either version: each name is
-    // checked once, at its first listing, against all of its versions.
-    platform::NameIndex firstListing;
-    std::vector<std::vector<const install::RecordedFile*>> versions;
-    for (const install::RecordedFile& file : expected) {
-        const auto [first, added] = firstListing.FindOrAdd(file.path, versions.size());
-        if (added)
-            versions.emplace_back();
-        versions[first].push_back(&file);
-    }
-    for (const auto& known : versions) {
-        const install::RecordedFile& shipped = *known.front();
-        const std::string path = install::JoinPath(productFolder, shipped.path);
-        if (!text936::FitsBuffer(path, install::kPathBufferSize))
-            continue;
-        const std::string full = files.FullPath(path);
-        if (full.empty() || !install::PathBelow(full, fullFolder)) {
-            journal.Note("记录的路径不在安装文件夹内，忽略：" + shipped.path);
-            continue;
-        }
-        if (const auto link = links.FirstLink(shipped.path)) {
-            journal.Note("位于链接 " + *link + " 之后，保留：" + path);
-            continue;
-        }
-        // Checked and deleted through one handle: nothing can be swapped in between.
-        const auto file = files.OpenToDelete(path);
-        if (!file) {
-            // Held open: not ours to delete now. Missing, or a folder: nothing to do.
-            const auto attributes = files.GetAttributes(path);
-            if (attributes && !(*attributes & platform::kAttrDirectory))
-                journal.Problem("无法读取，未删除：" + path);
-            continue;
-        }
-        const std::string where = file->FinalPath();
-        if (IsLink(file->Attributes()) || where.empty() || !install::PathBelow(where, finalFolder)) {
-            journal.Note("是一个链接，保留：" + path);
-            continue;
-        }
-        if (file->LinkCount() > 1) {
-            journal.Note("另有名称（硬链接），保留：" + path);
-            continue;
-        }
-        const auto sizeMatches = [&](std::uint64_t size) {
-            return std::any_of(known.begin(), known.end(),
-                               [size](const install::RecordedFile* file) { return file->size == size; });
-        };
-        if (!sizeMatches(file->Size())) {
-            journal.Note("已被修改，保留：" + path);
-            continue;
-        }
-        // In pieces: a shipped file can be hundreds of megabytes.
-        platform::ContentCheck check;
-        if (!file->ReadPieces(install::kLargestCheckedFile,
-                              [&check](const char* data, std::size_t piece) { check.Add(data, piece); })) {
-            journal.Problem("无法读取，未删除：" + path);
-            continue;
-        }
-        if (std::none_of(known.begin(), known.end(), [&check](const install::RecordedFile* file) {
-                return file->size == check.size && file->crc == check.crc;
-            })) {
-            journal.Note("已被修改，保留：" + path);
-            continue;
-        }
-        if (file->Delete())
-            journal.Note("已删除 " + path);
-        else
-            journal.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
-    }
+    ShippedFileRemoval(files, environment, productFolder, journal).Run(journalFolders, record);
 }
 
 bool RemoveSetupFolderFile(platform::FileSystem& files,

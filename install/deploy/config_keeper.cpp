@@ -1,6 +1,7 @@
 #include "install/deploy/config_keeper.h"
 
 #include "files/folder_listing.h"
+#include "files/own_file.h"
 #include "install/record/install_record.h"
 #include "install/record/install_root.h"
 #include "install/record/locations.h"
@@ -12,6 +13,7 @@ namespace install {
 using files::FileResult;
 
 using files::HeldPath;
+using files::IsLink;
 using files::LevelsOf;
 using files::WalkEnd;
 using files::WalkFolder;
@@ -197,7 +199,7 @@ FileResult ConfigKeeper::KeepOne(const platform::DirEntry& entry, KeepPlace& pla
     const std::string target = JoinPath(place.into, name);
     if (!text936::FitsBuffer(path, kPathBufferSize) || !text936::FitsBuffer(target, kPathBufferSize))
         return FileResult::Failed(path, "无法保留");
-    if (entry.attributes & platform::kAttrReparsePoint) {
+    if (IsLink(entry.attributes)) {
         journal_.Problem(path + " 是一个链接，没有保留");
         return FileResult::Done();
     }
@@ -205,7 +207,7 @@ FileResult ConfigKeeper::KeepOne(const platform::DirEntry& entry, KeepPlace& pla
     // readable here. A final path that cannot be told is no link, but is not read for a copy either.
     const auto opened = files.OpenToRead(path);
     const std::string final = opened ? opened->FinalPath() : std::string();
-    if (opened && ((opened->Attributes() & platform::kAttrReparsePoint) || opened->LinkCount() > 1 ||
+    if (opened && (IsLink(opened->Attributes()) || opened->LinkCount() > 1 ||
                    (!place.fromFinal.empty() && !final.empty() &&
                     !text936::EqualsNoCase(final, JoinPath(place.fromFinal, entry.name))))) {
         journal_.Problem(path + " 是一个链接或另有名称（硬链接），没有保留");

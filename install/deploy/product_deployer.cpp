@@ -3,6 +3,7 @@
 #include <array>
 
 #include "files/folder_listing.h"
+#include "files/own_file.h"
 #include "install/deploy/unchanged_file.h"
 #include "install/record/locations.h"
 #include "install/record/product_layout.h"
@@ -11,6 +12,7 @@
 namespace install {
 
 using files::HeldPath;
+using files::IsLink;
 using files::WalkEnd;
 using files::WalkFolder;
 using files::WalkStep;
@@ -194,7 +196,7 @@ bool ProductDeployer::StageFile(HeldSource& held,
     const std::string from = JoinPath(source, name);
     const std::string to = JoinPath(folder, name);
     const platform::DirEntry* listed = existing.Lookup(name);
-    const bool link = listed && (listed->attributes & platform::kAttrReparsePoint);
+    const bool link = listed && IsLink(listed->attributes);
     if (link)
         journal_.Note(to + " 是一个链接，将由新文件取代（不写入链接所指的位置）");
     platform::ContentCheck copied;
