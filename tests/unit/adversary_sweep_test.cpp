@@ -4,7 +4,8 @@
 // repair, an upgrade, the uninstall, and the installation that recovers an upgrade cut off mid-swap),
 // before each of its platform calls in turn, the user makes one change of a list; then the run, and a
 // following installation and uninstall, must leave the administrators' files alone, record nothing the
-// runs did not install, keep another user's file and never be blocked by what the user did.
+// runs did not install, keep another user's file and never be blocked by what the run left (a block
+// that the same change also causes when made before or after the run is the change's own).
 
 #include <gtest/gtest.h>
 
@@ -214,8 +215,8 @@ const std::vector<RunKind>& Runs() {
 
 // ---- The user's changes ------------------------------------------------------------------
 
-// One form of a change: it makes the change now, as an ordinary user can, and says what it did
-// (empty: nothing could be changed at this moment).
+// One form of a change: it makes the change now, as an ordinary user can; false when nothing could
+// be changed at this moment.
 struct Variant {
     std::string name;
     bool openFollowsLinks;  // on a machine that opens a final link as Wine does
