@@ -1,10 +1,9 @@
 #include "install/record/uninstall_entry.h"
 
-#include <cstdio>
-
 #include "files/folder_listing.h"
 #include "install/record/install_record.h"
 #include "install/record/product_layout.h"
+#include "platform/number_text.h"
 
 namespace install {
 
@@ -48,9 +47,11 @@ bool WriteUninstallEntry(platform::RegistryKey& localMachine,
 }
 
 std::string InstallDateText(const platform::UtcTime& time) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d%02d%02d", time.year % 10000, time.month % 100, time.day % 100);
-    return text;
+    // Without the printf family, whose floating-point formatting alone is some 24 KB of the program.
+    const auto part = [](int value, int modulus, std::size_t digits) {
+        return platform::DecimalText(static_cast<std::uint64_t>(value < 0 ? 0 : value % modulus), digits);
+    };
+    return part(time.year, 10000, 4) + part(time.month, 100, 2) + part(time.day, 100, 2);
 }
 
 std::uint32_t SizeInKb(std::uint64_t bytes) {

@@ -19,7 +19,7 @@
 
 #include "app/silent_install.h"
 #include "files/swap_journal.h"
-#include "install/install_record.h"
+#include "install/record/install_record.h"
 #include "install_test_support.h"
 #include "platform/crc32.h"
 #include "platform/text936.h"
