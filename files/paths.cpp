@@ -5,8 +5,6 @@
 
 namespace files {
 
-namespace {
-
 std::string WithoutTrailingBackslashes(const std::string& path) {
     std::string trimmed = path;
     for (std::string shorter = text936::WithoutTrailingBackslash(trimmed); shorter.size() < trimmed.size();
@@ -14,8 +12,6 @@ std::string WithoutTrailingBackslashes(const std::string& path) {
         trimmed = shorter;
     return trimmed;
 }
-
-}  // namespace
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;

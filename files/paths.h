@@ -16,6 +16,9 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // The last name of a path ("C:\A\B" gives "B"); the path itself when it has no "\".
 std::string LastName(const std::string& path);
 
+// `path` without any trailing "\" (double-byte aware).
+std::string WithoutTrailingBackslashes(const std::string& path);
+
 // A name Windows takes for one file or folder and keeps as spelt: not empty, no "\", no trailing dot
 // or space (so not "." or ".." either), not a device, none of the reserved characters (looked for as
 // whole characters), no control bytes.

@@ -10,6 +10,8 @@
 
 namespace install {
 
+using files::WithoutTrailingBackslashes;
+
 namespace {
 
 bool IsAsciiLetter(char c) {
@@ -20,14 +22,6 @@ struct RootParts {
     std::string base;                 // "X:" or "\\server\share"
     std::vector<std::string> levels;  // the folders below it
 };
-
-std::string WithoutTrailingBackslashes(const std::string& path) {
-    std::string trimmed = path;
-    for (std::string shorter = text936::WithoutTrailingBackslash(trimmed); shorter.size() < trimmed.size();
-         shorter = text936::WithoutTrailingBackslash(trimmed))
-        trimmed = shorter;
-    return trimmed;
-}
 
 std::optional<RootParts> SplitRoot(const std::string& root) {
     const std::string trimmed = WithoutTrailingBackslashes(root);
