@@ -22,7 +22,7 @@ void AcadInventory::DeployFonts(platform::Services& services,
                                 const std::string& source,
                                 const OpenSourceFile& openSource,
                                 const ReleaseFlags& chosen,
-                                InstallJournal& journal) {
+                                InstallJournal& log) {
     // One folder takes the fonts once, however many product keys name it.
     std::vector<std::string> done;
     for (int k = 0; k < kReleaseCount; ++k) {
@@ -33,7 +33,7 @@ void AcadInventory::DeployFonts(platform::Services& services,
             if (std::find(done.begin(), done.end(), folder) != done.end())
                 continue;
             done.push_back(std::move(folder));
-            CopyFonts(services, source, openSource, installFolder, journal);
+            CopyFonts(services, source, openSource, installFolder, log);
         }
     }
 }
@@ -42,15 +42,15 @@ void CopyFonts(platform::Services& services,
                const std::string& source,
                const OpenSourceFile& openSource,
                const std::string& installFolder,
-               InstallJournal& journal) {
+               InstallJournal& log) {
     if (!acad::IsFullPath(installFolder)) {
-        journal.Note("AutoCAD 安装文件夹 \"" + installFolder + "\" 不是完整路径，没有复制字体");
+        log.Note("AutoCAD 安装文件夹 \"" + installFolder + "\" 不是完整路径，没有复制字体");
         return;
     }
     // A missing "Fonts" folder is not created: that installation simply gets no fonts.
     const auto fontFolder = acad::FormatFitting(acad::kNameBufferSize, "%s\\Fonts", installFolder.c_str());
     if (!fontFolder) {
-        journal.Problem("AutoCAD 安装文件夹 " + installFolder + " 的路径太长，字体没有复制");
+        log.Problem("AutoCAD 安装文件夹 " + installFolder + " 的路径太长，字体没有复制");
         return;
     }
 
@@ -58,7 +58,7 @@ void CopyFonts(platform::Services& services,
         const auto from = acad::FormatFitting(acad::kNameBufferSize, "%s\\%s", source.c_str(), fontName);
         const auto to = acad::FormatFitting(acad::kNameBufferSize, "%s\\%s", fontFolder->c_str(), fontName);
         if (!from || !to) {
-            journal.Problem("字体 " + std::string(fontName) + " 的路径太长，没有复制到 " + *fontFolder);
+            log.Problem("字体 " + std::string(fontName) + " 的路径太长，没有复制到 " + *fontFolder);
             continue;
         }
         // Written whole under a new name beside it, then renamed over the font: never a font half
@@ -78,16 +78,16 @@ void CopyFonts(platform::Services& services,
             // font that does not copy is a problem.
             const auto folder = services.files.GetAttributes(*fontFolder);
             if (!folder || !(*folder & platform::kAttrDirectory)) {
-                journal.Note("没有字体文件夹 " + *fontFolder + "，字体 " + fontName + " 没有复制");
+                log.Note("没有字体文件夹 " + *fontFolder + "，字体 " + fontName + " 没有复制");
                 continue;
             }
-            journal.Problem("未能复制字体 " + *to +
-                            (opened ? std::string()
-                                    : "（安装来源中的 " + *from + " 是链接、另有名称（硬链接）或无法读取）"));
+            log.Problem("未能复制字体 " + *to +
+                        (opened ? std::string()
+                                : "（安装来源中的 " + *from + " 是链接、另有名称（硬链接）或无法读取）"));
             continue;
         }
-        journal.Note("已复制字体 " + *from + " -> " + *to);
-        journal.FontCopied(*to);
+        log.Note("已复制字体 " + *from + " -> " + *to);
+        log.FontCopied(*to);
     }
 }
 

@@ -12,14 +12,14 @@ constexpr int kLastIndexWithCompatLayer = 16;
 void ApplyPerUserSteps(state::AcadInventory& inventory,
                        platform::Registry& registry,
                        platform::Environment& environment,
-                       state::InstallJournal& journal) {
+                       state::InstallJournal& log) {
     // Profiles of every release trust the product folder, chosen or not.
-    inventory.AddTrustedPaths(registry, environment, journal);
+    inventory.AddTrustedPaths(registry, environment, log);
     // One pass over every folder, in release order, opens the compatibility key once.
     state::StringList folders;
     for (int k = 0; k <= kLastIndexWithCompatLayer; ++k)
         folders.insert(folders.end(), inventory.acadLocations[k].begin(), inventory.acadLocations[k].end());
-    state::ClearCompatFlags(registry, folders, journal);
+    state::ClearCompatFlags(registry, folders, log);
 }
 
 }  // namespace acad

@@ -15,6 +15,6 @@ namespace acad {
 void ApplyPerUserSteps(state::AcadInventory& inventory,
                        platform::Registry& registry,
                        platform::Environment& environment,
-                       state::InstallJournal& journal);
+                       state::InstallJournal& log);
 
 }  // namespace acad

@@ -23,14 +23,14 @@ constexpr char kCompatLayersKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVer
 
 void AcadInventory::RegisterReleases(platform::Services& services,
                                      const ReleaseFlags& chosen,
-                                     InstallJournal& journal) {
+                                     InstallJournal& log) {
     for (int k = 0; k < kReleaseCount; ++k) {
         if (chosen[k])
-            RegisterRelease(services.registry, ReleaseTable()[k].year, journal);
+            RegisterRelease(services.registry, ReleaseTable()[k].year, log);
     }
     // LocalSystem has no profiles of a real user: BrelixUser.exe does this at each user's logon.
     if (!services.processes.RunsAsLocalSystem())
-        acad::ApplyPerUserSteps(*this, services.registry, services.environment, journal);
+        acad::ApplyPerUserSteps(*this, services.registry, services.environment, log);
 }
 
 std::string AcadInventory::DemandLoadEntryName(int year) {
@@ -41,7 +41,7 @@ std::string AcadInventory::DemandLoadEntryPath(const std::string& releaseKeyPath
     return text936::WithoutTrailingBackslash(releaseKeyPath) + "\\" + DemandLoadEntryName(year);
 }
 
-void AcadInventory::RegisterRelease(platform::Registry& registry, int year, InstallJournal& journal) {
+void AcadInventory::RegisterRelease(platform::Registry& registry, int year, InstallJournal& log) {
     const auto index = ReleaseIndexOfYear(year);
     if (!index)
         return;
@@ -52,7 +52,7 @@ void AcadInventory::RegisterRelease(platform::Registry& registry, int year, Inst
     const std::string release = "AutoCAD " + std::to_string(year);
     if (!modulePath) {
         if (!acadKeys[*index].empty())
-            journal.Problem(release + " 的加载项路径太长，产品没有注册到该版本");
+            log.Problem(release + " 的加载项路径太长，产品没有注册到该版本");
         return;
     }
 
@@ -65,8 +65,8 @@ void AcadInventory::RegisterRelease(platform::Registry& registry, int year, Inst
         auto releaseKey =
             localMachine ? localMachine->Open(releaseKeyPath, platform::KeyAccess::Default) : nullptr;
         if (!releaseKey) {
-            journal.Problem("未能打开 " + release + " 的注册表项 HKLM\\" + releaseKeyPath +
-                            "，产品没有注册到该版本");
+            log.Problem("未能打开 " + release + " 的注册表项 HKLM\\" + releaseKeyPath +
+                        "，产品没有注册到该版本");
             continue;
         }
         // Deleting first drops values an earlier installation may have left in the entry; an
@@ -76,16 +76,16 @@ void AcadInventory::RegisterRelease(platform::Registry& registry, int year, Inst
         const bool written = entry && entry->WriteDword("LOADCTRLS", kLoadOnStartup) &&
                              entry->WriteString("LOADER", *modulePath);
         if (!written) {
-            journal.Problem("未能写入 " + release + " 的加载项 " + entryWhere);
+            log.Problem("未能写入 " + release + " 的加载项 " + entryWhere);
             continue;
         }
-        journal.Note("已写入 " + entryWhere + " LOADCTRLS = 2");
-        journal.Note("已写入 " + entryWhere + " LOADER = " + *modulePath);
-        journal.DemandLoadKeyWritten(entryPath);
+        log.Note("已写入 " + entryWhere + " LOADCTRLS = 2");
+        log.Note("已写入 " + entryWhere + " LOADER = " + *modulePath);
+        log.DemandLoadKeyWritten(entryPath);
     }
 }
 
-void ClearCompatFlags(platform::Registry& registry, const StringList& folders, InstallJournal& journal) {
+void ClearCompatFlags(platform::Registry& registry, const StringList& folders, InstallJournal& log) {
     if (folders.empty())
         return;
     const std::string layersPath = std::string("HKCU\\") + kCompatLayersKey;
@@ -102,10 +102,10 @@ void ClearCompatFlags(platform::Registry& registry, const StringList& folders, I
         if (!valueName || reader->ReadValue(*valueName, 0).status == platform::ReadStatus::Missing)
             continue;
         if (!layers || !layers->DeleteValue(*valueName)) {
-            journal.Problem("未能清除 " + *valueName + " 的兼容模式设置（" + layersPath + "）");
+            log.Problem("未能清除 " + *valueName + " 的兼容模式设置（" + layersPath + "）");
             continue;
         }
-        journal.Note("已删除 " + layersPath + " " + *valueName);
+        log.Note("已删除 " + layersPath + " " + *valueName);
     }
 }
 

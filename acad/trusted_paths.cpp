@@ -134,7 +134,7 @@ StringList AcadInventory::ProfileVariablesKeys(platform::Registry& registry) {
 
 void AcadInventory::AddTrustedPaths(platform::Registry& registry,
                                     platform::Environment& environment,
-                                    InstallJournal& journal) {
+                                    InstallJournal& log) {
     const StringList variablesKeys = ProfileVariablesKeys(registry);
     if (variablesKeys.empty())
         return;
@@ -145,33 +145,33 @@ void AcadInventory::AddTrustedPaths(platform::Registry& registry,
     for (const std::string& variablesPath : variablesKeys) {
         const std::string where = "HKCU\\" + variablesPath;
         if (!productFolder || !currentUser) {
-            journal.Problem("未能把产品文件夹加入 AutoCAD 的信任路径（" + where + "）");
+            log.Problem("未能把产品文件夹加入 AutoCAD 的信任路径（" + where + "）");
             continue;
         }
         // The key read is the key written; only a profile without one gets it created below.
         auto variables = currentUser->Open(variablesPath, platform::KeyAccess::Default);
         const auto current = ReadTrustedPaths(variables.get(), environment);
         if (!current) {
-            journal.Problem("未能读取 AutoCAD 的信任路径（" + where + "），产品文件夹没有加入");
+            log.Problem("未能读取 AutoCAD 的信任路径（" + where + "），产品文件夹没有加入");
             continue;
         }
         const std::string merged = MergeTrustedPaths(*current, *productFolder);
         if (!text936::FitsBuffer(merged, acad::kTrustedPathsBufferSize)) {
-            journal.Problem("AutoCAD 的信任路径已满（" + where + "），产品文件夹没有加入");
+            log.Problem("AutoCAD 的信任路径已满（" + where + "），产品文件夹没有加入");
             continue;
         }
         // Creating it supplies a profile that has no "Variables" key yet.
         if (!variables)
             variables = currentUser->Create(variablesPath);
         if (!variables || !variables->WriteString(kTrustedPathsValue, merged)) {
-            journal.Problem("未能把产品文件夹加入 AutoCAD 的信任路径（" + where + "）");
+            log.Problem("未能把产品文件夹加入 AutoCAD 的信任路径（" + where + "）");
             continue;
         }
         if (text936::EqualsNoCase(merged, *current))
-            journal.Note("未变 " + where + " TRUSTEDPATHS：" + *current);
+            log.Note("未变 " + where + " TRUSTEDPATHS：" + *current);
         else
-            journal.Note("已修改 " + where + " TRUSTEDPATHS：" + *current + " -> " + merged);
-        journal.TrustedPathAdded(variablesPath);
+            log.Note("已修改 " + where + " TRUSTEDPATHS：" + *current + " -> " + merged);
+        log.TrustedPathAdded(variablesPath);
     }
 }
 

@@ -82,7 +82,7 @@ bool AcceptRoot(InstallContext& context, InstallPage& page, const std::string& r
             Tell(context, page, kTooLongText);
             break;
     }
-    context.journal.Note("安装路径无效：" + root);
+    context.log.Note("安装路径无效：" + root);
     return false;
 }
 
@@ -90,7 +90,7 @@ bool AcceptRoot(InstallContext& context, InstallPage& page, const std::string& r
 bool StopUnchanged(InstallContext& context, InstallPage& page, const std::string& text) {
     page.Progress().SetPos(0);
     Tell(context, page, text);
-    context.journal.SetOutcome(state::InstallOutcome::Stopped);
+    context.log.SetOutcome(state::InstallOutcome::Stopped);
     return false;
 }
 
@@ -102,15 +102,15 @@ bool StopAtLevel(InstallContext& context,
                  const std::string& root) {
     const std::string& level = held.FailedLevel();
     if (result == HeldPath::Result::Link) {
-        context.journal.Note("安装路径中的 " + level + " 是链接，安装已停止");
+        context.log.Note("安装路径中的 " + level + " 是链接，安装已停止");
         return StopUnchanged(context, page, kLinkInRootBefore + level + kLinkInRootAfter);
     }
     const auto attributes = context.services.files.GetAttributes(level);
     if (!attributes || !(*attributes & platform::kAttrDirectory)) {
-        context.journal.Note("无法创建 " + level + "，安装已停止");
+        context.log.Note("无法创建 " + level + "，安装已停止");
         return StopUnchanged(context, page, kRootNotMadeBefore + root + kRootNotMadeAfter);
     }
-    context.journal.Note("无法锁定安装路径中的 " + level + "，安装已停止");
+    context.log.Note("无法锁定安装路径中的 " + level + "，安装已停止");
     return StopUnchanged(context, page, kNotHeldBefore + level + kNotHeldAfter);
 }
 
@@ -121,10 +121,10 @@ bool RollBack(InstallContext& context,
               files::FileTransaction& transaction,
               const std::string& text) {
     transaction.Rollback();
-    context.journal.Note("安装没有完成，已恢复原有的文件，没有做任何更改");
+    context.log.Note("安装没有完成，已恢复原有的文件，没有做任何更改");
     page.Progress().SetPos(0);
     Tell(context, page, text);
-    context.journal.SetOutcome(state::InstallOutcome::Stopped);
+    context.log.SetOutcome(state::InstallOutcome::Stopped);
     page.CancelPage();
     return false;
 }
@@ -143,17 +143,17 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
     if (options.acadCheckPending && IsAcadRunning(context.services.processes)) {
         context.services.prompts.Show(page.Window(), kCloseAcadText, kSetupCaption, platform::kMbOk);
         options.acadCheckPending = false;
-        context.journal.SetOutcome(state::InstallOutcome::AcadRunning);
+        context.log.SetOutcome(state::InstallOutcome::AcadRunning);
         return;
     }
 
     page.ReadControls();
-    // The journal lives for the whole run: only what this press reported counts here.
-    const std::size_t earlierProblems = context.journal.Problems().size();
+    // The log lives for the whole run: only what this press reported counts here.
+    const std::size_t earlierProblems = context.log.Problems().size();
     if (!InstallProduct(context, page))
         return;
-    const std::vector<std::string> problems(context.journal.Problems().begin() + earlierProblems,
-                                            context.journal.Problems().end());
+    const std::vector<std::string> problems(context.log.Problems().begin() + earlierProblems,
+                                            context.log.Problems().end());
 
     options.installRoot = CanonicalRoot(page.InstallPath()).value_or(page.InstallPath());
     options.keepConfig = page.KeepConfig();
@@ -162,20 +162,20 @@ void OnInstallButton(InstallContext& context, InstallPage& page) {
     options.keepDrawingLibrary = page.KeepDrawingLibrary();
 
     if (!problems.empty()) {
-        context.journal.SetOutcome(state::InstallOutcome::InstalledWithProblems);
+        context.log.SetOutcome(state::InstallOutcome::InstalledWithProblems);
         std::string text = kProblemsHead + state::SummariseProblems(problems) + kProblemsTail;
-        for (const std::string& line : context.journal.StillRegistered())
+        for (const std::string& line : context.log.StillRegistered())
             text += "\n\n" + line;
-        if (context.journal.LogFailed())
+        if (context.log.LogFailed())
             text += kLogFailedText;
         context.services.prompts.Show(page.Window(), text, kDoneCaption,
                                       platform::kMbOk | platform::kMbIconExclamation);
     } else {
-        context.journal.SetOutcome(state::InstallOutcome::Installed);
+        context.log.SetOutcome(state::InstallOutcome::Installed);
         std::string done = kDoneText;
-        for (const std::string& line : context.journal.StillRegistered())
+        for (const std::string& line : context.log.StillRegistered())
             done += "\n\n" + line;
-        if (context.journal.LogFailed())
+        if (context.log.LogFailed())
             done += kLogFailedText;
         context.services.prompts.Show(page.Window(), done, kDoneCaption, platform::kMbOk);
     }
@@ -213,7 +213,7 @@ class InstallRun {
         : context_(context),
           page_(page),
           services_(context.services),
-          log_(context.journal),
+          log_(context.log),
           target_(std::move(target)),
           held_(services_.files),
           source_(services_.files),
@@ -424,7 +424,7 @@ class InstallRun {
 
 bool InstallProduct(InstallContext& context, InstallPage& page) {
     if (!AcceptRoot(context, page, page.InstallPath())) {
-        context.journal.SetOutcome(state::InstallOutcome::InvalidRoot);
+        context.log.SetOutcome(state::InstallOutcome::InvalidRoot);
         return false;
     }
     return InstallRun(context, page, TargetOf(page.InstallPath())).Run();

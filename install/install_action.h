@@ -13,7 +13,7 @@ struct InstallContext {
     platform::Services& services;
     state::InstallOptions& options;
     state::AcadInventory& inventory;
-    state::InstallJournal& journal;
+    state::InstallJournal& log;
 };
 
 // The button handler: warns once per run while AutoCAD is running, then reads the page,

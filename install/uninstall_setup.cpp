@@ -25,11 +25,11 @@ namespace {
 std::optional<std::uint64_t> WriteUninstaller(platform::Services& services,
                                               platform::OpenedFile& program,
                                               const std::string& target,
-                                              state::InstallJournal& journal) {
+                                              state::InstallJournal& log) {
     platform::FileSystem& files = services.files;
     const auto failed = [&] {
-        journal.Problem("未能写入卸载程序 " + target +
-                        platform::DescribeSystemError(services.environment.LastError()));
+        log.Problem("未能写入卸载程序 " + target +
+                    platform::DescribeSystemError(services.environment.LastError()));
         files.DeleteFile(target + ".new");
         return std::nullopt;
     };
@@ -54,19 +54,19 @@ std::optional<std::uint64_t> WriteUninstaller(platform::Services& services,
 
 // An earlier installation's uninstaller, record and per-user program in `folder`, once the new
 // record holds what the old one said; the folder too when it is a setup folder left empty.
-void RetireEarlier(platform::FileSystem& files, const std::string& folder, state::InstallJournal& journal) {
+void RetireEarlier(platform::FileSystem& files, const std::string& folder, state::InstallJournal& log) {
     for (const char* name : {kUninstallerName, kInstallRecordName, kUserProgramName}) {
         const std::string path = JoinPath(folder, name);
         if (!files.GetAttributes(path))
             continue;
         platform::ClearReadOnly(files, path);
         if (files.DeleteFile(path))
-            journal.Note("已删除早先的 " + path);
+            log.Note("已删除早先的 " + path);
         else
-            journal.Problem("未能删除早先的 " + path);
+            log.Problem("未能删除早先的 " + path);
     }
     if (files.RemoveDirectory(folder))
-        journal.Note("已删除早先的安装程序文件夹 " + folder);
+        log.Note("已删除早先的安装程序文件夹 " + folder);
 }
 
 }  // namespace
@@ -75,13 +75,13 @@ std::optional<std::string> MakeSetupFolder(InstallContext& context) {
     platform::Services& services = context.services;
     const auto folder = SetupFolder(services.registry, services.environment);
     if (!folder) {
-        context.journal.Problem("未找到 Program Files 文件夹，未能登记卸载程序");
+        context.log.Problem("未找到 Program Files 文件夹，未能登记卸载程序");
         return std::nullopt;
     }
     bool made = false;
     if (EnsureSetupFolder(services.files, services.registry, services.environment, made))
         return folder;
-    context.journal.Problem("未能创建安装程序文件夹 " + *folder + "，未登记卸载程序");
+    context.log.Problem("未能创建安装程序文件夹 " + *folder + "，未登记卸载程序");
     return std::nullopt;
 }
 
@@ -90,23 +90,23 @@ bool PrepareUninstall(InstallContext& context,
                       const std::string& setupFolder) {
     platform::Services& services = context.services;
     platform::FileSystem& files = services.files;
-    state::InstallJournal& journal = context.journal;
+    state::InstallJournal& log = context.log;
     const std::string uninstaller = JoinPath(setupFolder, kUninstallerName);
     const std::string recordFile = JoinPath(setupFolder, kInstallRecordName);
     if (!text936::FitsBuffer(uninstaller, kPathBufferSize) ||
         !text936::FitsBuffer(JoinPath(setupFolder, kInstallRecordBeingWritten), kPathBufferSize)) {
-        journal.Problem("安装程序文件夹路径过长，未能登记卸载程序");
+        log.Problem("安装程序文件夹路径过长，未能登记卸载程序");
         return false;
     }
 
     platform::OpenedFile* program = files.ProgramFile();
     std::optional<std::uint64_t> uninstallerSize;
     if (!program)
-        journal.Problem("无法确认正在运行的安装程序文件（它可能已被替换），未写入卸载程序 " + uninstaller);
+        log.Problem("无法确认正在运行的安装程序文件（它可能已被替换），未写入卸载程序 " + uninstaller);
     else
-        uninstallerSize = WriteUninstaller(services, *program, uninstaller, journal);
+        uninstallerSize = WriteUninstaller(services, *program, uninstaller, log);
     if (uninstallerSize)
-        journal.Note("已写入卸载程序 " + uninstaller);
+        log.Note("已写入卸载程序 " + uninstaller);
 
     // What earlier installations recorded, oldest first; their places, to clear once it is kept.
     InstallRecord record;
@@ -119,17 +119,17 @@ bool PrepareUninstall(InstallContext& context,
                 earlier.push_back(*folder);
         }
     }
-    MergeRecord(record, RecordFromJournal(journal, productFolder));
+    MergeRecord(record, RecordFromJournal(log, productFolder));
     record.productFolder = productFolder;
     const bool recorded = WriteInstallRecord(files, setupFolder, record);
     if (recorded) {
-        journal.Note("已写入安装记录 " + recordFile);
+        log.Note("已写入安装记录 " + recordFile);
         for (const EarlierFolder& kept : record.earlierFolders)
-            journal.Note("安装记录保留早先的产品文件夹 " + kept.folder + "（卸载时删除其中安装的文件）");
+            log.Note("安装记录保留早先的产品文件夹 " + kept.folder + "（卸载时删除其中安装的文件）");
         for (const std::string& folder : earlier)
-            RetireEarlier(files, folder, journal);
+            RetireEarlier(files, folder, log);
     } else {
-        journal.Problem("未能写入安装记录 " + recordFile);
+        log.Problem("未能写入安装记录 " + recordFile);
     }
 
     // The product folder's shipped files and the setup folder: what the uninstall frees.
@@ -143,9 +143,9 @@ bool PrepareUninstall(InstallContext& context,
                                                        kUninstallKeyPath, state::kBuildBitness);
     if (localMachine && WriteUninstallEntry(*localMachine, productFolder, setupFolder, SizeInKb(bytes),
                                             InstallDateText(services.environment.Now())))
-        journal.Note("已写入卸载项 " + where);
+        log.Note("已写入卸载项 " + where);
     else
-        journal.Problem("未能写入卸载项 " + where);
+        log.Problem("未能写入卸载项 " + where);
     return recorded;
 }
 

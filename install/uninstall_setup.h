@@ -18,7 +18,7 @@ std::optional<std::string> MakeSetupFolder(InstallContext& context);
 // Features entry. The record takes in what earlier installations recorded in either build's setup
 // folder; once the new record is written, the other build's uninstaller and record go. Records and
 // uninstallers are read from setup folders only: a product folder is the user's. Each failure is a
-// problem in the journal; the rest goes on. True when the record was written.
+// problem in the log; the rest goes on. True when the record was written.
 bool PrepareUninstall(InstallContext& context,
                       const std::string& productFolder,
                       const std::string& setupFolder);

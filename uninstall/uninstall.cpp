@@ -57,13 +57,13 @@ std::optional<Installation> FindInstallation(platform::Services& services) {
 // the file left for the restart, empty when none. True when it is gone or will go.
 bool RemoveUninstaller(platform::FileSystem& files,
                        const std::string& path,
-                       state::InstallJournal& journal,
+                       state::InstallJournal& log,
                        std::string& waiting) {
     waiting.clear();
     if (!files.GetAttributes(path))
         return true;
     if (files.DeleteFile(path)) {
-        journal.Note("已删除 " + path);
+        log.Note("已删除 " + path);
         return true;
     }
     if (text936::EqualsNoCase(files.ProgramPath(), path)) {
@@ -80,12 +80,12 @@ bool RemoveUninstaller(platform::FileSystem& files,
             break;
         }
         if (files.DeleteAtRestart(moved)) {
-            journal.Note("重新启动后删除 " + moved);
+            log.Note("重新启动后删除 " + moved);
             waiting = moved;
             return true;
         }
     }
-    journal.Problem("未能删除 " + path);
+    log.Problem("未能删除 " + path);
     return false;
 }
 
@@ -122,16 +122,16 @@ bool KeepsKeptKinds(const std::vector<std::string>& kept, const std::string& pro
     return false;
 }
 
-std::string EndMessage(const state::InstallJournal& journal,
+std::string EndMessage(const state::InstallJournal& log,
                        const std::string& productFolder,
                        const std::vector<std::string>& kept,
                        const std::vector<std::string>& fonts,
                        bool recordKept,
                        bool uninstallerAtRestart) {
     std::string text;
-    if (journal.HasProblems()) {
+    if (log.HasProblems()) {
         text = "Brelix结构工具箱已删除，但以下项目未能处理：\n" +
-               state::SummariseProblems(journal.Problems(), kListedLines) +
+               state::SummariseProblems(log.Problems(), kListedLines) +
                "\n\n安装记录和卸载程序已保留，解决问题后可再次卸载。";
     } else {
         text = "Brelix结构工具箱已从本机删除。";
@@ -169,27 +169,27 @@ std::optional<Installation> LocateInstallation(platform::Services& services,
     return installation;
 }
 
-int NothingToUninstall(platform::Services& services, state::InstallJournal& journal, bool silent) {
+int NothingToUninstall(platform::Services& services, state::InstallJournal& log, bool silent) {
     // A run cut off between making the record's key and marking it leaves the key empty.
     install::ForgetPendingInstallation(services.registry);
-    journal.Note("未找到安装记录");
+    log.Note("未找到安装记录");
     if (!silent)
         Tell(services.prompts, kNoRecordText, kCaption);
     return kNothingToUninstall;
 }
 
 // The exit code when the uninstall may not or is not to go on: AutoCAD runs, or the user says no.
-std::optional<int> Refusal(platform::Services& services, state::InstallJournal& journal, bool silent) {
+std::optional<int> Refusal(platform::Services& services, state::InstallJournal& log, bool silent) {
     platform::Prompts& prompts = services.prompts;
     if (install::IsAcadRunning(services.processes)) {
-        journal.Note("AutoCAD正在运行，未卸载");
+        log.Note("AutoCAD正在运行，未卸载");
         if (!silent)
             Tell(prompts, kCloseAcadText, kCloseAcadCaption);
         return kUninstallAcadRunning;
     }
     if (!silent && prompts.Show(prompts.ActiveWindow(), kConfirmText, kCaption,
                                 platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes) {
-        journal.Note("用户取消了卸载");
+        log.Note("用户取消了卸载");
         return kUninstallCancelled;
     }
     return std::nullopt;
@@ -211,19 +211,19 @@ struct Found {
 
 Found GatherFolders(Installation installation,
                     const std::optional<std::string>& cutOffFolder,
-                    state::InstallJournal& journal) {
+                    state::InstallJournal& log) {
     Found found{
         std::move(installation.setupFolder), std::move(installation.record), {}, {}, cutOffFolder, {}};
     found.folder = install::ComparablePath(found.record.productFolder);
-    journal.Note("卸载 " + found.folder + "（安装程序文件夹 " + found.setupFolder + "）");
+    log.Note("卸载 " + found.folder + "（安装程序文件夹 " + found.setupFolder + "）");
     found.folders.push_back(found.folder);
     for (const install::EarlierFolder& earlier : found.record.earlierFolders) {
         found.folders.push_back(install::ComparablePath(earlier.folder));
-        journal.Note("同时卸载早先安装的 " + found.folders.back());
+        log.Note("同时卸载早先安装的 " + found.folders.back());
     }
     if (cutOffFolder) {
         const std::string cut = install::ComparablePath(*cutOffFolder);
-        journal.Note("上次安装未完成（安装中断，未写完安装记录），清理它在 " + cut + " 留下的文件");
+        log.Note("上次安装未完成（安装中断，未写完安装记录），清理它在 " + cut + " 留下的文件");
         if (std::none_of(found.folders.begin(), found.folders.end(),
                          [&cut](const std::string& each) { return install::SamePath(each, cut); })) {
             found.folders.push_back(cut);
@@ -239,10 +239,10 @@ Found GatherFolders(Installation installation,
 std::vector<std::string> RemoveWhatRunsCode(platform::Registry& registry,
                                             platform::Environment& environment,
                                             const Found& found,
-                                            state::InstallJournal& journal) {
+                                            state::InstallJournal& log) {
     std::vector<std::string> strayEntries;
     for (const std::string& key : found.record.demandLoadKeys) {
-        for (std::string& stray : RemoveDemandLoadEntry(registry, key, found.folders, journal))
+        for (std::string& stray : RemoveDemandLoadEntry(registry, key, found.folders, log))
             strayEntries.push_back(std::move(stray));
     }
     // Either build's setup folder: after a switch between the builds the other one's component may
@@ -250,16 +250,16 @@ std::vector<std::string> RemoveWhatRunsCode(platform::Registry& registry,
     std::vector<std::string> programFolders = install::SetupFolders(registry, environment);
     programFolders.push_back(found.setupFolder);
     programFolders.insert(programFolders.end(), found.folders.begin(), found.folders.end());
-    RemoveActiveSetupComponent(registry, programFolders, journal);
+    RemoveActiveSetupComponent(registry, programFolders, log);
     if (found.cutOffFolder)
-        RemoveHalfWrittenKeys(registry, found.record.demandLoadKeys, journal);
+        RemoveHalfWrittenKeys(registry, found.record.demandLoadKeys, log);
     return strayEntries;
 }
 
-int CodeEntriesStay(platform::Prompts& prompts, state::InstallJournal& journal, bool silent) {
-    journal.Note("加载项或 Active Setup 组件未能删除，未删除任何文件");
+int CodeEntriesStay(platform::Prompts& prompts, state::InstallJournal& log, bool silent) {
+    log.Note("加载项或 Active Setup 组件未能删除，未删除任何文件");
     if (!silent)
-        Tell(prompts, kCodeEntriesStayText + state::SummariseProblems(journal.Problems(), kListedLines),
+        Tell(prompts, kCodeEntriesStayText + state::SummariseProblems(log.Problems(), kListedLines),
              kCaption);
     return kUninstalledWithProblems;
 }
@@ -268,29 +268,26 @@ int CodeEntriesStay(platform::Prompts& prompts, state::InstallJournal& journal, 
 // program wherever a build put it.
 void RemoveTrustedPathsAndFiles(platform::Services& services,
                                 const Found& found,
-                                state::InstallJournal& journal) {
+                                state::InstallJournal& log) {
     for (const std::string& key : found.record.trustedPathKeys) {
         for (const std::string& each : found.folders)
-            RemoveTrustedFolder(services.registry, key, each, journal);
+            RemoveTrustedFolder(services.registry, key, each, log);
     }
     const std::vector<std::string> setupFolders =
         install::SetupFolders(services.registry, services.environment);
-    RemoveShippedFiles(services.files, services.environment, setupFolders, found.folder, found.record,
-                       journal);
+    RemoveShippedFiles(services.files, services.environment, setupFolders, found.folder, found.record, log);
     for (const install::EarlierFolder& earlier : found.record.earlierFolders) {
         install::InstallRecord files;
         files.files = earlier.files;
         RemoveShippedFiles(services.files, services.environment, setupFolders,
-                           install::ComparablePath(earlier.folder), files, journal);
+                           install::ComparablePath(earlier.folder), files, log);
     }
     if (found.cutOffOnly)
-        RemoveShippedFiles(services.files, services.environment, setupFolders, *found.cutOffOnly, {},
-                           journal);
+        RemoveShippedFiles(services.files, services.environment, setupFolders, *found.cutOffOnly, {}, log);
     // Earlier builds put the per-user program into the product folder.
-    RemoveFileInProductFolder(services.files, services.environment, found.folder, kPerUserProgramName,
-                              journal);
+    RemoveFileInProductFolder(services.files, services.environment, found.folder, kPerUserProgramName, log);
     RemoveSetupFolderFile(services.files, services.environment,
-                          install::JoinPath(found.setupFolder, kPerUserProgramName), journal);
+                          install::JoinPath(found.setupFolder, kPerUserProgramName), log);
 }
 
 // What the product folders keep once their empty folders are gone.
@@ -304,12 +301,12 @@ struct Kept {
 Kept SweepFolders(platform::FileSystem& files,
                   const Found& found,
                   const std::vector<std::string>& strayEntries,
-                  state::InstallJournal& journal) {
+                  state::InstallJournal& log) {
     Kept kept;
     for (const std::string& each : found.folders) {
-        const std::vector<std::string> left = RemoveEmptyFolders(files, each, journal);
+        const std::vector<std::string> left = RemoveEmptyFolders(files, each, log);
         for (const std::string& path : left)
-            journal.Note("保留 " + path);
+            log.Note("保留 " + path);
         // The product record names the current folder: only its files are found again from it.
         if (&each == &found.folders.front())
             kept.record = KeepsKeptKinds(left, found.folder);
@@ -318,7 +315,7 @@ Kept SweepFolders(platform::FileSystem& files,
     // Our module in a folder the record does not hold: AutoCAD still loads it, and nothing here
     // may delete what it cannot tell is ours.
     for (const std::string& stray : strayEntries)
-        journal.Problem("加载项仍指向本产品，但不在安装记录的文件夹中，未删除：" + stray);
+        log.Problem("加载项仍指向本产品，但不在安装记录的文件夹中，未删除：" + stray);
     return kept;
 }
 
@@ -328,60 +325,60 @@ Kept SweepFolders(platform::FileSystem& files,
 std::string RemoveRecordAndSetupFolder(platform::Services& services,
                                        const Found& found,
                                        bool recordKept,
-                                       state::InstallJournal& journal) {
+                                       state::InstallJournal& log) {
     platform::FileSystem& files = services.files;
     if (found.cutOffFolder && !install::ForgetPendingInstallation(services.registry))
-        journal.Problem("未能删除 " + install::RecordKeyDisplayName(services.registry) + " " +
-                        install::kPendingValueName);
-    RemoveProductKeys(services.registry, services.environment, found.folder, recordKept, journal);
+        log.Problem("未能删除 " + install::RecordKeyDisplayName(services.registry) + " " +
+                    install::kPendingValueName);
+    RemoveProductKeys(services.registry, services.environment, found.folder, recordKept, log);
     // A record an installation was cut off in while writing it goes too.
     RemoveSetupFolderFile(files, services.environment,
-                          install::JoinPath(found.setupFolder, install::kInstallRecordBeingWritten), journal);
+                          install::JoinPath(found.setupFolder, install::kInstallRecordBeingWritten), log);
     const std::string uninstaller = install::JoinPath(found.setupFolder, install::kUninstallerName);
-    RemoveSetupFolderFile(files, services.environment, uninstaller + ".new", journal);
+    RemoveSetupFolderFile(files, services.environment, uninstaller + ".new", log);
     RemoveSetupFolderFile(files, services.environment,
-                          install::JoinPath(found.setupFolder, install::kInstallRecordName), journal);
+                          install::JoinPath(found.setupFolder, install::kInstallRecordName), log);
     std::string waiting;
-    RemoveUninstaller(files, uninstaller, journal, waiting);
+    RemoveUninstaller(files, uninstaller, log, waiting);
     // Only the uninstaller's own folder waits for the restart, after the uninstaller in it.
-    const std::vector<std::string> left = RemoveEmptyFolders(files, found.setupFolder, journal);
+    const std::vector<std::string> left = RemoveEmptyFolders(files, found.setupFolder, log);
     if (!waiting.empty() && left.size() == 1 && text936::EqualsNoCase(left.front(), waiting) &&
         files.DeleteAtRestart(found.setupFolder))
-        journal.Note("重新启动后删除 " + found.setupFolder);
+        log.Note("重新启动后删除 " + found.setupFolder);
     return waiting;
 }
 
 }  // namespace
 
-int RunUninstall(platform::Services& services, state::InstallJournal& journal, bool silent) {
+int RunUninstall(platform::Services& services, state::InstallJournal& log, bool silent) {
     // A mark means a run was cut off before it ended: whatever it left is this uninstall's too.
     const std::optional<std::string> cutOffFolder =
         install::ReadPendingInstallation(services.registry, services.environment);
     auto installation = LocateInstallation(services, cutOffFolder);
     if (!installation)
-        return NothingToUninstall(services, journal, silent);
-    if (const auto refused = Refusal(services, journal, silent))
+        return NothingToUninstall(services, log, silent);
+    if (const auto refused = Refusal(services, log, silent))
         return *refused;
 
-    const Found found = GatherFolders(std::move(*installation), cutOffFolder, journal);
+    const Found found = GatherFolders(std::move(*installation), cutOffFolder, log);
     // While an entry that starts code stays, no file is touched.
     const std::vector<std::string> strayEntries =
-        RemoveWhatRunsCode(services.registry, services.environment, found, journal);
-    if (journal.HasProblems())
-        return CodeEntriesStay(services.prompts, journal, silent);
-    RemoveTrustedPathsAndFiles(services, found, journal);
-    const Kept kept = SweepFolders(services.files, found, strayEntries, journal);
+        RemoveWhatRunsCode(services.registry, services.environment, found, log);
+    if (log.HasProblems())
+        return CodeEntriesStay(services.prompts, log, silent);
+    RemoveTrustedPathsAndFiles(services, found, log);
+    const Kept kept = SweepFolders(services.files, found, strayEntries, log);
 
     // While something is left to do, what is needed to run the uninstall again stays.
     std::string waiting;
-    if (!journal.HasProblems())
-        waiting = RemoveRecordAndSetupFolder(services, found, kept.record, journal);
+    if (!log.HasProblems())
+        waiting = RemoveRecordAndSetupFolder(services, found, kept.record, log);
 
-    const int exitCode = journal.HasProblems() ? kUninstalledWithProblems : kUninstalled;
+    const int exitCode = log.HasProblems() ? kUninstalledWithProblems : kUninstalled;
     if (!silent) {
         Tell(services.prompts,
-             EndMessage(journal, found.folder, kept.files, found.record.fonts,
-                        kept.record && !journal.HasProblems(), !waiting.empty()),
+             EndMessage(log, found.folder, kept.files, found.record.fonts, kept.record && !log.HasProblems(),
+                        !waiting.empty()),
              kCaption);
     }
     return exitCode;

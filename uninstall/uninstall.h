@@ -17,10 +17,10 @@ enum UninstallExitCode {
 };
 
 // Runs the whole uninstall. Silent: no question and no message box. Log events and problems go
-// into the journal. The demand-load entries and the Active Setup component go first; while one of
+// into the log. The demand-load entries and the Active Setup component go first; while one of
 // them stays, no file is touched. While a problem remains, the record, the uninstaller and the
 // Programs and Features entry stay, so that the uninstall can be run again. The product record
 // stays while the product folder keeps files a re-installation can keep.
-int RunUninstall(platform::Services& services, state::InstallJournal& journal, bool silent);
+int RunUninstall(platform::Services& services, state::InstallJournal& log, bool silent);
 
 }  // namespace uninstall

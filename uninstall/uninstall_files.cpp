@@ -65,8 +65,8 @@ class LinkLevels {
     platform::NameIndex isLink_;  // 1: a link, 0: not
 };
 
-void FolderRemains(state::InstallJournal& journal, const std::string& folder) {
-    journal.Problem("文件夹无法锁定（链接、指向别处或正被占用），其中的一切保留：" + folder);
+void FolderRemains(state::InstallJournal& log, const std::string& folder) {
+    log.Problem("文件夹无法锁定（链接、指向别处或正被占用），其中的一切保留：" + folder);
 }
 
 // Holds `path` to be removed when it is its parent's own folder of its name: the parent resolves to
@@ -94,7 +94,7 @@ bool SweepFolder(platform::FileSystem& files,
                  const std::string& final,
                  int depth,
                  std::vector<std::string>& remaining,
-                 state::InstallJournal& journal) {
+                 state::InstallJournal& log) {
     // Through the hold: the name could lead elsewhere, and Wine lists no folder held to be removed.
     const std::vector<platform::DirEntry> entries = held.List().value_or(std::vector<platform::DirEntry>());
     bool empty = true;
@@ -108,11 +108,11 @@ bool SweepFolder(platform::FileSystem& files,
             if (!child) {
                 if (!files.GetAttributes(path))
                     continue;  // gone since the listing
-                FolderRemains(journal, path);
+                FolderRemains(log, path);
                 empty = false;
                 continue;
             }
-            if (SweepFolder(files, *child, path, childFinal, depth + 1, remaining, journal))
+            if (SweepFolder(files, *child, path, childFinal, depth + 1, remaining, log))
                 continue;
         }
         if (!isFolder)
@@ -146,11 +146,11 @@ class ShippedFileRemoval {
     ShippedFileRemoval(platform::FileSystem& files,
                        platform::Environment& environment,
                        const std::string& productFolder,
-                       state::InstallJournal& journal)
+                       state::InstallJournal& log)
         : files_(files),
           environment_(environment),
           folder_(productFolder),
-          journal_(journal),
+          log_(log),
           held_(files),
           links_(files, folder_) {}
 
@@ -172,12 +172,12 @@ class ShippedFileRemoval {
     bool HoldFolder() {
         const HeldPath::Result hold = held_.Hold(LevelsOf(folder_), false);
         if (hold == HeldPath::Result::Link) {
-            journal_.Problem(held_.FailedLevel() + " 是一个链接，其中的文件没有删除");
+            log_.Problem(held_.FailedLevel() + " 是一个链接，其中的文件没有删除");
             return false;
         }
         if (!held_.Holds(folder_)) {
             if (files_.GetAttributes(folder_))
-                journal_.Problem("无法锁定安装文件夹，其中的文件没有删除：" + folder_);
+                log_.Problem("无法锁定安装文件夹，其中的文件没有删除：" + folder_);
             return false;
         }
         return true;
@@ -191,9 +191,8 @@ class ShippedFileRemoval {
         const std::string library = install::JoinPath(folder_, install::kDrawingLibraryName);
         std::vector<install::RecordedFile> expected = record.files;
         const bool libraryHeld = held_.Hold({library}, false) == HeldPath::Result::Held;
-        for (install::RecordedFile& swappedIn :
-             RecoverEarlierSwap(files_, environment_, journal_,
-                                {journalFolders, folder_, library, libraryHeld}, Recovery::Undo))
+        for (install::RecordedFile& swappedIn : RecoverEarlierSwap(
+                 files_, environment_, log_, {journalFolders, folder_, library, libraryHeld}, Recovery::Undo))
             expected.push_back(std::move(swappedIn));
         return expected;
     }
@@ -203,7 +202,7 @@ class ShippedFileRemoval {
         fullFolder_ = files_.FullPath(folder_);
         finalFolder_ = files_.FinalPath(folder_);
         if (fullFolder_.empty() || finalFolder_.empty()) {
-            journal_.Problem("无法确定安装文件夹的位置，其中的文件没有删除：" + folder_);
+            log_.Problem("无法确定安装文件夹的位置，其中的文件没有删除：" + folder_);
             return false;
         }
         return true;
@@ -215,11 +214,11 @@ class ShippedFileRemoval {
             return false;
         const std::string full = files_.FullPath(path);
         if (full.empty() || !install::PathBelow(full, fullFolder_)) {
-            journal_.Note("记录的路径不在安装文件夹内，忽略：" + shipped.path);
+            log_.Note("记录的路径不在安装文件夹内，忽略：" + shipped.path);
             return false;
         }
         if (const auto link = links_.FirstLink(shipped.path)) {
-            journal_.Note("位于链接 " + *link + " 之后，保留：" + path);
+            log_.Note("位于链接 " + *link + " 之后，保留：" + path);
             return false;
         }
         return true;
@@ -232,15 +231,15 @@ class ShippedFileRemoval {
             // Held open: not ours to delete now. Missing, or a folder: nothing to do.
             const auto attributes = files_.GetAttributes(path);
             if (attributes && !(*attributes & platform::kAttrDirectory))
-                journal_.Problem("无法读取，未删除：" + path);
+                log_.Problem("无法读取，未删除：" + path);
             return;
         }
         if (!IsOwnFileBelow(*file, path) || !IsAsShipped(*file, path, known))
             return;
         if (file->Delete())
-            journal_.Note("已删除 " + path);
+            log_.Note("已删除 " + path);
         else
-            journal_.Problem("未能删除 " + path + platform::DescribeSystemError(environment_.LastError()));
+            log_.Problem("未能删除 " + path + platform::DescribeSystemError(environment_.LastError()));
     }
 
     // A recorded path may lie in a subfolder: the file is ours when it resolves anywhere below the
@@ -248,11 +247,11 @@ class ShippedFileRemoval {
     bool IsOwnFileBelow(platform::OpenedFile& file, const std::string& path) {
         const std::string where = file.FinalPath();
         if (IsLink(file.Attributes()) || where.empty() || !install::PathBelow(where, finalFolder_)) {
-            journal_.Note("是一个链接，保留：" + path);
+            log_.Note("是一个链接，保留：" + path);
             return false;
         }
         if (file.LinkCount() > 1) {
-            journal_.Note("另有名称（硬链接），保留：" + path);
+            log_.Note("另有名称（硬链接），保留：" + path);
             return false;
         }
         return true;
@@ -266,19 +265,19 @@ class ShippedFileRemoval {
                                [size](const install::RecordedFile* each) { return each->size == size; });
         };
         if (!sizeMatches(file.Size())) {
-            journal_.Note("已被修改，保留：" + path);
+            log_.Note("已被修改，保留：" + path);
             return false;
         }
         platform::ContentCheck check;
         if (!file.ReadPieces(install::kLargestCheckedFile,
                              [&check](const char* data, std::size_t piece) { check.Add(data, piece); })) {
-            journal_.Problem("无法读取，未删除：" + path);
+            log_.Problem("无法读取，未删除：" + path);
             return false;
         }
         if (std::none_of(known.begin(), known.end(), [&check](const install::RecordedFile* each) {
                 return each->size == check.size && each->crc == check.crc;
             })) {
-            journal_.Note("已被修改，保留：" + path);
+            log_.Note("已被修改，保留：" + path);
             return false;
         }
         return true;
@@ -287,7 +286,7 @@ class ShippedFileRemoval {
     platform::FileSystem& files_;
     platform::Environment& environment_;
     const std::string& folder_;
-    state::InstallJournal& journal_;
+    state::InstallJournal& log_;
     HeldPath held_;
     LinkLevels links_;
     std::string fullFolder_;
@@ -301,27 +300,27 @@ void RemoveShippedFiles(platform::FileSystem& files,
                         const std::vector<std::string>& journalFolders,
                         const std::string& productFolder,
                         const install::InstallRecord& record,
-                        state::InstallJournal& journal) {
-    ShippedFileRemoval(files, environment, productFolder, journal).Run(journalFolders, record);
+                        state::InstallJournal& log) {
+    ShippedFileRemoval(files, environment, productFolder, log).Run(journalFolders, record);
 }
 
 bool RemoveSetupFolderFile(platform::FileSystem& files,
                            platform::Environment& environment,
                            const std::string& path,
-                           state::InstallJournal& journal) {
+                           state::InstallJournal& log) {
     const auto attributes = files.GetAttributes(path);
     if (!attributes)
         return true;
     if (IsLink(*attributes)) {
-        journal.Note("是一个链接，保留：" + path);
+        log.Note("是一个链接，保留：" + path);
         return true;
     }
     platform::ClearReadOnly(files, path);
     if (files.DeleteFile(path)) {
-        journal.Note("已删除 " + path);
+        log.Note("已删除 " + path);
         return true;
     }
-    journal.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
+    log.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
     return false;
 }
 
@@ -329,7 +328,7 @@ void RemoveFileInProductFolder(platform::FileSystem& files,
                                platform::Environment& environment,
                                const std::string& productFolder,
                                const std::string& name,
-                               state::InstallJournal& journal) {
+                               state::InstallJournal& log) {
     const std::string path = install::JoinPath(productFolder, name);
     // Held from its drive down until the file is gone: no level can be swapped for a link meanwhile.
     HeldPath held(files);
@@ -337,29 +336,29 @@ void RemoveFileInProductFolder(platform::FileSystem& files,
     if (hold == HeldPath::Result::Missing)
         return;
     if (hold != HeldPath::Result::Held) {
-        journal.Note("无法锁定安装文件夹，保留：" + path);
+        log.Note("无法锁定安装文件夹，保留：" + path);
         return;
     }
     const auto file = files.OpenToDelete(path);
     if (!file) {
         const auto attributes = files.GetAttributes(path);
         if (attributes && !(*attributes & platform::kAttrDirectory))
-            journal.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
+            log.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
         return;
     }
     if (!IsOwnPlainFile(*file, held.FinalOf(productFolder), name)) {
-        journal.Note("是一个链接或另有名称，保留：" + path);
+        log.Note("是一个链接或另有名称，保留：" + path);
         return;
     }
     if (file->Delete())
-        journal.Note("已删除 " + path);
+        log.Note("已删除 " + path);
     else
-        journal.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
+        log.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
 }
 
 std::vector<std::string> RemoveEmptyFolders(platform::FileSystem& files,
                                             const std::string& folder,
-                                            state::InstallJournal& journal) {
+                                            state::InstallJournal& log) {
     const std::vector<std::string> levels = LevelsOf(folder);
     if (levels.size() < 2)
         return {};
@@ -376,11 +375,11 @@ std::vector<std::string> RemoveEmptyFolders(platform::FileSystem& files,
         held = HoldOwnFolder(files, folder, above.FinalOf(parent), final);
     if (!held) {
         if (hold != HeldPath::Result::Held || files.GetAttributes(folder))
-            FolderRemains(journal, hold == HeldPath::Result::Held ? folder : above.FailedLevel());
+            FolderRemains(log, hold == HeldPath::Result::Held ? folder : above.FailedLevel());
         return {};
     }
     std::vector<std::string> remaining;
-    SweepFolder(files, *held, folder, final, 0, remaining, journal);
+    SweepFolder(files, *held, folder, final, 0, remaining, log);
     return remaining;
 }
 

@@ -91,7 +91,7 @@ std::optional<std::string> WithoutTrustedFolder(const std::string& list, const s
 std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
                                                const std::string& key,
                                                const std::vector<std::string>& productFolders,
-                                               state::InstallJournal& journal) {
+                                               state::InstallJournal& log) {
     std::vector<std::string> ours;
     bool found = false;
     for (const platform::RegistryView view : platform::kBothViews) {
@@ -105,27 +105,27 @@ std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
         const std::string where = platform::MachineKeyName(registry, view, key, state::kBuildBitness);
         if (IsInsideOneOf(*loader, productFolders)) {
             if (DeleteKeyOf(*localMachine, key))
-                journal.Note("已删除加载项 " + where);
+                log.Note("已删除加载项 " + where);
             else
-                journal.Problem("未能删除加载项 " + where);
+                log.Problem("未能删除加载项 " + where);
         } else if (install::LooksLikeOurModule(*loader)) {
             // On a 32-bit system both views are the one tree.
             const std::string entry = where + " = " + *loader;
             if (ours.empty() || ours.back() != entry)
                 ours.push_back(entry);
         } else {
-            journal.Note("加载项属于其他位置的程序，保留：" + where + " = " + *loader);
+            log.Note("加载项属于其他位置的程序，保留：" + where + " = " + *loader);
         }
     }
     if (!found)
-        journal.Note("加载项已不存在：HKLM\\" + key);
+        log.Note("加载项已不存在：HKLM\\" + key);
     return ours;
 }
 
 void RemoveTrustedFolder(platform::Registry& registry,
                          const std::string& variablesKey,
                          const std::string& productFolder,
-                         state::InstallJournal& journal) {
+                         state::InstallJournal& log) {
     auto currentUser = registry.OpenRoot(platform::RootKey::CurrentUser);
     auto variables = currentUser ? currentUser->Open(variablesKey, platform::KeyAccess::Default) : nullptr;
     if (!variables)
@@ -135,7 +135,7 @@ void RemoveTrustedFolder(platform::Registry& registry,
         return;
     // Writing back part of a list would lose the rest of the user's trusted folders.
     if (!value.ok()) {
-        journal.Problem("未能完整读取受信任路径，未修改：HKCU\\" + variablesKey);
+        log.Problem("未能完整读取受信任路径，未修改：HKCU\\" + variablesKey);
         return;
     }
     const std::string before = value.Text();
@@ -143,14 +143,14 @@ void RemoveTrustedFolder(platform::Registry& registry,
     if (!after)
         return;
     if (variables->WriteString(kTrustedPathsValue, *after))
-        journal.Note("受信任路径 HKCU\\" + variablesKey + "：" + before + " → " + *after);
+        log.Note("受信任路径 HKCU\\" + variablesKey + "：" + before + " → " + *after);
     else
-        journal.Problem("未能修改受信任路径 HKCU\\" + variablesKey);
+        log.Problem("未能修改受信任路径 HKCU\\" + variablesKey);
 }
 
 bool RemoveActiveSetupComponent(platform::Registry& registry,
                                 const std::vector<std::string>& folders,
-                                state::InstallJournal& journal) {
+                                state::InstallJournal& log) {
     bool gone = true;
     for (const platform::RegistryView view : platform::kBothViews) {
         auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
@@ -162,9 +162,9 @@ bool RemoveActiveSetupComponent(platform::Registry& registry,
         const std::string where =
             platform::MachineKeyName(registry, view, kActiveSetupKeyPath, state::kBuildBitness);
         if (DeleteKeyOf(*localMachine, kActiveSetupKeyPath)) {
-            journal.Note("已删除 " + where);
+            log.Note("已删除 " + where);
         } else {
-            journal.Problem("未能删除 " + where);
+            log.Problem("未能删除 " + where);
             gone = false;
         }
     }
@@ -173,7 +173,7 @@ bool RemoveActiveSetupComponent(platform::Registry& registry,
 
 void RemoveHalfWrittenKeys(platform::Registry& registry,
                            const std::vector<std::string>& demandLoadKeys,
-                           state::InstallJournal& journal) {
+                           state::InstallJournal& log) {
     std::vector<std::pair<std::string, const char*>> keys;
     for (const std::string& key : demandLoadKeys)
         keys.emplace_back(key, kLoaderValue);
@@ -191,9 +191,9 @@ void RemoveHalfWrittenKeys(platform::Registry& registry,
             key.reset();
             const std::string where = platform::MachineKeyName(registry, view, path, state::kBuildBitness);
             if (DeleteKeyOf(*localMachine, path))
-                journal.Note("已删除未写完的 " + where);
+                log.Note("已删除未写完的 " + where);
             else
-                journal.Problem("未能删除未写完的 " + where);
+                log.Problem("未能删除未写完的 " + where);
         }
     }
 }
@@ -202,12 +202,12 @@ void RemoveProductKeys(platform::Registry& registry,
                        platform::Environment& environment,
                        const std::string& productFolder,
                        bool keepRecord,
-                       state::InstallJournal& journal) {
+                       state::InstallJournal& log) {
     auto localMachine = install::OpenRecordRoot(registry);
     std::string recorded;
     const std::string recordKey = install::RecordKeyDisplayName(registry);
     if (keepRecord) {
-        journal.Note("保留 " + recordKey + "：下次安装可保留文件夹中的配置");
+        log.Note("保留 " + recordKey + "：下次安装可保留文件夹中的配置");
     } else if (install::ReadPreviousFolder(registry, environment, recorded) &&
                install::SamePath(recorded, productFolder)) {
         // Earlier 64-bit builds kept the record in the 64-bit view: it goes wherever it is.
@@ -218,9 +218,9 @@ void RemoveProductKeys(platform::Registry& registry,
                 removed = true;
         }
         if (removed)
-            journal.Note("已删除 " + recordKey);
+            log.Note("已删除 " + recordKey);
         else
-            journal.Problem("未能删除 " + recordKey);
+            log.Problem("未能删除 " + recordKey);
     }
 
     const auto location = localMachine ? install::UninstallEntryLocation(*localMachine) : std::nullopt;
@@ -228,9 +228,9 @@ void RemoveProductKeys(platform::Registry& registry,
         const std::string where = platform::MachineKeyName(registry, platform::RegistryView::Force32,
                                                            install::kUninstallKeyPath, state::kBuildBitness);
         if (install::RemoveUninstallEntry(*localMachine))
-            journal.Note("已删除卸载项 " + where);
+            log.Note("已删除卸载项 " + where);
         else
-            journal.Problem("未能删除卸载项 " + where);
+            log.Problem("未能删除卸载项 " + where);
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The registry side of the uninstall: each function removes one kind of entry, and only when it
-// belongs to the product folder being removed. Problems go into the journal.
+// belongs to the product folder being removed. Problems go into the log.
 
 #include <optional>
 #include <string>
@@ -29,21 +29,21 @@ std::optional<std::string> WithoutTrustedFolder(const std::string& list, const s
 std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
                                                const std::string& key,
                                                const std::vector<std::string>& productFolders,
-                                               state::InstallJournal& journal);
+                                               state::InstallJournal& log);
 
 // Takes `productFolder` out of TRUSTEDPATHS in a profile's Variables key (an HKCU path). A list that
 // cannot be read whole is left alone; one that held only the folder becomes empty.
 void RemoveTrustedFolder(platform::Registry& registry,
                          const std::string& variablesKey,
                          const std::string& productFolder,
-                         state::InstallJournal& journal);
+                         state::InstallJournal& log);
 
 // Deletes the Active Setup component, in either registry view, where its StubPath runs a program
 // from one of `folders` (either build's setup folder, or the product folder where earlier builds put
 // BrelixUser.exe). False when one should go but could not be deleted.
 bool RemoveActiveSetupComponent(platform::Registry& registry,
                                 const std::vector<std::string>& folders,
-                                state::InstallJournal& journal);
+                                state::InstallJournal& log);
 
 // What a run cut off between making one of our keys and writing the value that says where it leads
 // left: a demand-load entry of `demandLoadKeys` without its LOADER, the Active Setup component
@@ -51,7 +51,7 @@ bool RemoveActiveSetupComponent(platform::Registry& registry,
 // They lead nowhere and only our installation makes them under these names.
 void RemoveHalfWrittenKeys(platform::Registry& registry,
                            const std::vector<std::string>& demandLoadKeys,
-                           state::InstallJournal& journal);
+                           state::InstallJournal& log);
 
 // The product record when it names `productFolder` (unless `keepRecord`: the folder still holds
 // files the next installation may keep, and the record is how it finds them), and the Programs
@@ -60,6 +60,6 @@ void RemoveProductKeys(platform::Registry& registry,
                        platform::Environment& environment,
                        const std::string& productFolder,
                        bool keepRecord,
-                       state::InstallJournal& journal);
+                       state::InstallJournal& log);
 
 }  // namespace uninstall

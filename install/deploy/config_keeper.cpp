@@ -56,19 +56,19 @@ bool SameContent(HeldSource& held,
 ConfigKeeper::ConfigKeeper(platform::Services& services, const std::string& installRoot)
     : productFolder_(ProductFolderOf(installRoot)),
       services_(services),
-      journal_(ownJournal_),
+      log_(ownJournal_),
       previousHold_(services.files) {}
 
 ConfigKeeper::ConfigKeeper(platform::Services& services,
                            const std::string& installRoot,
-                           state::InstallJournal& journal,
+                           state::InstallJournal& log,
                            KeptKinds kinds,
                            HeldSource* source)
     : productFolder_(ProductFolderOf(installRoot)),
       kinds_(kinds),
       source_(source),
       services_(services),
-      journal_(journal),
+      log_(log),
       previousHold_(services.files) {}
 
 bool ConfigKeeper::ReadPreviousFolder() {
@@ -78,10 +78,10 @@ bool ConfigKeeper::ReadPreviousFolder() {
 bool ConfigKeeper::RecordProductFolder() {
     const std::string where = RecordKeyDisplayName(services_.registry) + " " + kRecordValueName;
     if (!install::RecordProductFolder(services_.registry, productFolder_)) {
-        journal_.Problem("未能记录安装位置（" + where + "），下次安装将无法保留配置");
+        log_.Problem("未能记录安装位置（" + where + "），下次安装将无法保留配置");
         return false;
     }
-    journal_.Note("已写入 " + where + " = " + productFolder_);
+    log_.Note("已写入 " + where + " = " + productFolder_);
     return true;
 }
 
@@ -138,7 +138,7 @@ FileResult ConfigKeeper::PrepareKeptFiles(files::FileTransaction& transaction) {
         if (!libraryKinds.empty())
             levels.push_back(previousLibrary);
         if (previousHold_.Hold(levels, false) == HeldPath::Result::Link) {
-            journal_.Problem(previousHold_.FailedLevel() + " 是一个链接，其中的文件没有保留");
+            log_.Problem(previousHold_.FailedLevel() + " 是一个链接，其中的文件没有保留");
             return FileResult::Done();
         }
     }
@@ -200,7 +200,7 @@ FileResult ConfigKeeper::KeepOne(const platform::DirEntry& entry, KeepPlace& pla
     if (!text936::FitsBuffer(path, kPathBufferSize) || !text936::FitsBuffer(target, kPathBufferSize))
         return FileResult::Failed(path, "无法保留");
     if (IsLink(entry.attributes)) {
-        journal_.Problem(path + " 是一个链接，没有保留");
+        log_.Problem(path + " 是一个链接，没有保留");
         return FileResult::Done();
     }
     // What lies behind a link or another name is not the user's to keep: copied, it would become
@@ -210,7 +210,7 @@ FileResult ConfigKeeper::KeepOne(const platform::DirEntry& entry, KeepPlace& pla
     if (opened && (IsLink(opened->Attributes()) || opened->LinkCount() > 1 ||
                    (!place.fromFinal.empty() && !final.empty() &&
                     !text936::EqualsNoCase(final, JoinPath(place.fromFinal, entry.name))))) {
-        journal_.Problem(path + " 是一个链接或另有名称（硬链接），没有保留");
+        log_.Problem(path + " 是一个链接或另有名称（硬链接），没有保留");
         return FileResult::Done();
     }
     if (place.sameFolder) {
@@ -218,11 +218,11 @@ FileResult ConfigKeeper::KeepOne(const platform::DirEntry& entry, KeepPlace& pla
         // as shipped. Anything else is left where it is, nothing of it read.
         if (opened && !place.sourceOfFrom.empty() &&
             SameContent(*source_, *opened, place.sourceOfFrom, entry.name)) {
-            journal_.Note("与安装文件相同，重新安装：" + path);
+            log_.Note("与安装文件相同，重新安装：" + path);
             return FileResult::Done();
         }
         place.kept.FindOrAdd(entry.name, 1);
-        journal_.Note("保留 " + path);
+        log_.Note("保留 " + path);
         return FileResult::Done();
     }
     platform::ContentCheck copied;
@@ -231,7 +231,7 @@ FileResult ConfigKeeper::KeepOne(const platform::DirEntry& entry, KeepPlace& pla
                                  *opened, copied, false))
         return FileResult::Failed(path, "无法保留");
     place.kept.FindOrAdd(name, 1);
-    journal_.Note("保留 " + path + " -> " + target);
+    log_.Note("保留 " + path + " -> " + target);
     return FileResult::Done();
 }
 

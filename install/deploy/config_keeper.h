@@ -30,15 +30,15 @@ struct KeptKinds {
 
 class ConfigKeeper {
   public:
-    // Keeps nothing; without a journal the keeper reports into one of its own (the path page's
+    // Keeps nothing; without a log the keeper reports into one of its own (the path page's
     // start-up test).
     ConfigKeeper(platform::Services& services, const std::string& installRoot);
-    // Keeps `kinds`. `journal` and `source` (the held installation source: a file of the product folder
+    // Keeps `kinds`. `log` and `source` (the held installation source: a file of the product folder
     // identical to the one shipped there is the product's, not the user's; nullptr, or a source not
     // held: every such file counts as the user's) are not owned and outlive the keeper.
     ConfigKeeper(platform::Services& services,
                  const std::string& installRoot,
-                 state::InstallJournal& journal,
+                 state::InstallJournal& log,
                  KeptKinds kinds,
                  HeldSource* source);
 
@@ -97,7 +97,7 @@ class ConfigKeeper {
     HeldSource* source_ = nullptr;
     platform::Services& services_;
     state::InstallJournal ownJournal_;
-    state::InstallJournal& journal_;
+    state::InstallJournal& log_;
     files::HeldPath previousHold_;
     platform::NameIndex keptInProduct_;
     platform::NameIndex keptInLibrary_;

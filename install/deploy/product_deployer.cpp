@@ -83,18 +83,18 @@ ProductDeployer::ProductDeployer(platform::Services& services,
       inputs_(std::move(inputs)),
       services_(services),
       progress_(progress),
-      journal_(ownJournal_) {}
+      log_(ownJournal_) {}
 
 ProductDeployer::ProductDeployer(platform::Services& services,
                                  const std::string& installRoot,
                                  platform::ProgressBar& progress,
-                                 state::InstallJournal& journal,
+                                 state::InstallJournal& log,
                                  DeployInputs inputs)
     : rootFolder_(text936::WithoutTrailingBackslash(installRoot)),
       inputs_(std::move(inputs)),
       services_(services),
       progress_(progress),
-      journal_(journal) {}
+      log_(log) {}
 
 HeldSource* ProductDeployer::Source() {
     if (inputs_.source)
@@ -115,8 +115,8 @@ bool ProductDeployer::DeployProductFiles() {
         return false;
     if (!held->Held()) {
         failure_ = files::FileResult::Failed(held->FailedLevel(), kSourceNotHeld);
-        journal_.Note("安装来源 " + held->FailedLevel() + " 无法安全读取（" + kSourceNotHeld +
-                      "），产品文件没有安装");
+        log_.Note("安装来源 " + held->FailedLevel() + " 无法安全读取（" + kSourceNotHeld +
+                  "），产品文件没有安装");
         return false;
     }
     return StageFolder(*held, held->Folder(), JoinPath(rootFolder_, kProductFolderName), true);
@@ -125,7 +125,7 @@ bool ProductDeployer::DeployProductFiles() {
 bool ProductDeployer::DeployDrawingLibrary() {
     HeldSource* held = Source();
     if (!held || !held->Held()) {
-        journal_.Problem("未找到或无法安全读取安装文件夹，扩展绘图库没有安装");
+        log_.Problem("未找到或无法安全读取安装文件夹，扩展绘图库没有安装");
         return true;
     }
     const std::string librarySource = held->LibraryFolder();
@@ -133,11 +133,10 @@ bool ProductDeployer::DeployDrawingLibrary() {
         case HeldPath::Result::Missing:
             return true;  // the source ships none
         case HeldPath::Result::Link:
-            journal_.Problem("扩展绘图库文件夹 " + librarySource +
-                             " 是一个链接（重解析点），其中的文件没有安装");
+            log_.Problem("扩展绘图库文件夹 " + librarySource + " 是一个链接（重解析点），其中的文件没有安装");
             return true;
         case HeldPath::Result::NotHeld:
-            journal_.Problem("未能锁定扩展绘图库文件夹 " + librarySource + "，其中的文件没有安装");
+            log_.Problem("未能锁定扩展绘图库文件夹 " + librarySource + "，其中的文件没有安装");
             return true;
         case HeldPath::Result::Held:
             break;
@@ -157,7 +156,7 @@ bool ProductDeployer::StageFolder(HeldSource& held,
         files, source, [this] { progress_.StepIt(); },
         [&](const platform::DirEntry& entry) {
             if (const char* why = productFiles ? WhyNotDeployed(entry.name) : nullptr) {
-                journal_.Note(kLeftOut + JoinPath(source, entry.name) + "（" + why + "）");
+                log_.Note(kLeftOut + JoinPath(source, entry.name) + "（" + why + "）");
                 return WalkStep::Continue;
             }
             if (inputs_.keeper && inputs_.keeper->Keeps(target, entry.name))
@@ -167,11 +166,11 @@ bool ProductDeployer::StageFolder(HeldSource& held,
         },
         [&](const platform::DirEntry& folder) {
             if (!productFiles) {
-                journal_.Note(kLeftOut + JoinPath(source, folder.name) +
-                              "（扩展绘图库只安装其中的文件，不含子文件夹）");
+                log_.Note(kLeftOut + JoinPath(source, folder.name) +
+                          "（扩展绘图库只安装其中的文件，不含子文件夹）");
             } else if (!text936::EqualsNoCase(folder.name, kDrawingLibraryName)) {
-                journal_.Note(kLeftOut + JoinPath(source, folder.name) + "（文件夹：只安装" +
-                              kDrawingLibraryName + "文件夹）");
+                log_.Note(kLeftOut + JoinPath(source, folder.name) + "（文件夹：只安装" +
+                          kDrawingLibraryName + "文件夹）");
             }
         });
     if (end == WalkEnd::NotListed) {
@@ -179,10 +178,10 @@ bool ProductDeployer::StageFolder(HeldSource& held,
         // library out as a problem.
         if (productFiles) {
             failure_ = files::FileResult::Failed(source, "无法读取安装文件夹");
-            journal_.Note("未能读取安装文件夹 " + source + "，产品文件没有安装");
+            log_.Note("未能读取安装文件夹 " + source + "，产品文件没有安装");
             return false;
         }
-        journal_.Problem("未能读取扩展绘图库文件夹 " + source + "，其中的文件没有安装");
+        log_.Problem("未能读取扩展绘图库文件夹 " + source + "，其中的文件没有安装");
     }
     return end != WalkEnd::Stopped;
 }
@@ -198,14 +197,14 @@ bool ProductDeployer::StageFile(HeldSource& held,
     const platform::DirEntry* listed = existing.Lookup(name);
     const bool link = listed && IsLink(listed->attributes);
     if (link)
-        journal_.Note(to + " 是一个链接，将由新文件取代（不写入链接所指的位置）");
+        log_.Note(to + " 是一个链接，将由新文件取代（不写入链接所指的位置）");
     platform::ContentCheck copied;
     // Opened once and checked to be the name's own plain file in the held source; a retry opens it afresh.
     std::unique_ptr<platform::OpenedFile> opened = held.Open(source, name);
     if (listed && !link && opened &&
         IsAlreadyInstalled(services_.files, *opened, entry, folder, *listed, copied)) {
-        journal_.Note("与安装来源相同，未重新复制：" + to);
-        journal_.FileInstalled(state::InstalledFile{to, copied.size, copied.crc});
+        log_.Note("与安装来源相同，未重新复制：" + to);
+        log_.FileInstalled(state::InstalledFile{to, copied.size, copied.crc});
         return true;
     }
     const files::OldFile old = link     ? files::OldFile::Link
@@ -223,18 +222,18 @@ bool ProductDeployer::StageFile(HeldSource& held,
         // A box that could not be shown (0) asked nobody: retrying would spin for ever without a word
         // on screen, so it ends the walk as abort does.
         if (answer == platform::kIdAbort || answer == kNoAnswer) {
-            journal_.Note("复制失败，安装中止：" + from + " -> " + to + "（" + staged.Words() + "）" +
-                          staged.SystemError());
+            log_.Note("复制失败，安装中止：" + from + " -> " + to + "（" + staged.Words() + "）" +
+                      staged.SystemError());
             return false;
         }
         if (answer == platform::kIdIgnore) {
-            journal_.Problem("已跳过无法复制的文件 " + to + "（" + staged.Words() + "）" +
-                             staged.SystemError() + "，它保持原有的版本");
+            log_.Problem("已跳过无法复制的文件 " + to + "（" + staged.Words() + "）" + staged.SystemError() +
+                         "，它保持原有的版本");
             return true;
         }
     }
-    journal_.Note("已复制 " + from + " -> " + to);
-    journal_.FileInstalled(state::InstalledFile{to, copied.size, copied.crc});
+    log_.Note("已复制 " + from + " -> " + to);
+    log_.FileInstalled(state::InstalledFile{to, copied.size, copied.crc});
     return true;
 }
 
@@ -263,9 +262,9 @@ files::FileResult ProductDeployer::PutInPlace() {
         return files::FileResult::Failed(rootFolder_, "没有暂存位置");
     const files::FileResult result = inputs_.transaction->Commit();
     if (result)
-        journal_.Note("已将 " + std::to_string(inputs_.transaction->StagedCount()) + " 个新文件替换到位");
+        log_.Note("已将 " + std::to_string(inputs_.transaction->StagedCount()) + " 个新文件替换到位");
     else
-        journal_.Note("无法替换 " + result.Path() + "（" + result.Why() + "），已恢复原有文件");
+        log_.Note("无法替换 " + result.Path() + "（" + result.Why() + "），已恢复原有文件");
     return result;
 }
 

@@ -28,17 +28,17 @@ struct DeployInputs {
 
 class ProductDeployer {
   public:
-    // `progress` is not owned; the page that holds it outlives the deployer. Without a journal the
+    // `progress` is not owned; the page that holds it outlives the deployer. Without a log the
     // deployer reports into one of its own.
     ProductDeployer(platform::Services& services,
                     const std::string& installRoot,
                     platform::ProgressBar& progress,
                     DeployInputs inputs = DeployInputs());
-    // `journal` is not owned either; it outlives the deployer.
+    // `log` is not owned either; it outlives the deployer.
     ProductDeployer(platform::Services& services,
                     const std::string& installRoot,
                     platform::ProgressBar& progress,
-                    state::InstallJournal& journal,
+                    state::InstallJournal& log,
                     DeployInputs inputs = DeployInputs());
 
     ProductDeployer(const ProductDeployer&) = delete;
@@ -103,7 +103,7 @@ class ProductDeployer {
     platform::Services& services_;
     platform::ProgressBar& progress_;
     state::InstallJournal ownJournal_;
-    state::InstallJournal& journal_;
+    state::InstallJournal& log_;
     std::unique_ptr<HeldSource> ownSource_;
 };
 

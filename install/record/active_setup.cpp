@@ -57,7 +57,7 @@ bool WriteUserVersion(platform::Registry& registry, const std::string& version) 
 // 32-bit system it is the only one.
 void RemoveOtherBuildsComponent(platform::Registry& registry,
                                 const std::string& stubPath,
-                                state::InstallJournal& journal) {
+                                state::InstallJournal& log) {
     for (const platform::RegistryView view : platform::kBothViews) {
         auto machine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
         const auto stub =
@@ -69,9 +69,9 @@ void RemoveOtherBuildsComponent(platform::Registry& registry,
             platform::MachineKeyName(registry, view, kActiveSetupKey, state::kBuildBitness) +
             "（StubPath = " + *stub + "）";
         if (machine->DeleteSubkey(kActiveSetupKey))
-            journal.Note("已删除另一版本安装程序的 Active Setup 注册项 " + where);
+            log.Note("已删除另一版本安装程序的 Active Setup 注册项 " + where);
         else
-            journal.Problem("未能删除另一版本安装程序的 Active Setup 注册项 " + where);
+            log.Problem("未能删除另一版本安装程序的 Active Setup 注册项 " + where);
     }
 }
 
@@ -122,19 +122,18 @@ ComponentVersion NextComponentVersion(const std::optional<std::string>& stored,
 bool RegisterActiveSetup(platform::Services& services,
                          const std::string& setupFolder,
                          bool userStepsDone,
-                         state::InstallJournal& journal) {
+                         state::InstallJournal& log) {
     const std::string program = setupFolder + "\\" + kUserProgramName;
     if (!text936::FitsBuffer(program, kPathBufferSize)) {
-        journal.Problem("路径过长，无法放置 " + program);
+        log.Problem("路径过长，无法放置 " + program);
         return false;
     }
     if (!services.files.WriteCarriedFile(kUserProgramResource, program)) {
-        journal.Problem("无法写入 " + program +
-                        platform::DescribeSystemError(services.environment.LastError()) +
-                        "，其他用户登录时不会自动完成设置");
+        log.Problem("无法写入 " + program + platform::DescribeSystemError(services.environment.LastError()) +
+                    "，其他用户登录时不会自动完成设置");
         return false;
     }
-    journal.Note("已写入 " + program);
+    log.Note("已写入 " + program);
 
     const std::string stubPath = "\"" + program + "\"";
     const std::string version = ComponentVersionText(
@@ -147,28 +146,26 @@ bool RegisterActiveSetup(platform::Services& services,
     const std::string where = platform::MachineKeyName(services.registry, platform::RegistryView::Default,
                                                        kActiveSetupKey, state::kBuildBitness);
     if (!written) {
-        journal.Problem("无法写入 Active Setup 注册项 " + where + "，其他用户登录时不会自动完成设置");
+        log.Problem("无法写入 Active Setup 注册项 " + where + "，其他用户登录时不会自动完成设置");
         return false;
     }
-    journal.Note("已写入 " + where + " StubPath = " + stubPath + "，Version = " + version +
-                 "，IsInstalled = 1");
-    RemoveOtherBuildsComponent(services.registry, stubPath, journal);
+    log.Note("已写入 " + where + " StubPath = " + stubPath + "，Version = " + version + "，IsInstalled = 1");
+    RemoveOtherBuildsComponent(services.registry, stubPath, log);
 
     if (services.processes.RunsAsLocalSystem()) {
-        journal.Note("以 LocalSystem 运行：受信任路径和兼容性设置将在每个用户下次登录时由 " +
-                     std::string(kUserProgramName) + " 完成");
+        log.Note("以 LocalSystem 运行：受信任路径和兼容性设置将在每个用户下次登录时由 " +
+                 std::string(kUserProgramName) + " 完成");
         return true;
     }
-    journal.Note("受信任路径和兼容性设置将在本机其他用户下次登录时由 " + std::string(kUserProgramName) +
-                 " 完成");
+    log.Note("受信任路径和兼容性设置将在本机其他用户下次登录时由 " + std::string(kUserProgramName) + " 完成");
     // Without it this account's next logon does the steps once more, which is how a step that
     // failed now gets another try.
     if (!userStepsDone)
         return true;
     if (WriteUserVersion(services.registry, version))
-        journal.Note("已写入 HKCU\\" + std::string(kActiveSetupKey) + " Version = " + version);
+        log.Note("已写入 HKCU\\" + std::string(kActiveSetupKey) + " Version = " + version);
     else
-        journal.Note("无法写入 HKCU\\" + std::string(kActiveSetupKey) + "，本用户下次登录时将再次完成设置");
+        log.Note("无法写入 HKCU\\" + std::string(kActiveSetupKey) + "，本用户下次登录时将再次完成设置");
     return true;
 }
 

@@ -47,12 +47,12 @@ ComponentVersion NextComponentVersion(const std::optional<std::string>& stored, 
 // Writes BrelixUser.exe into `setupFolder` and registers it (StubPath, the next Version, IsInstalled).
 // When `userStepsDone` (this run did the per-user steps for the account that runs it, whole) and
 // that account is not LocalSystem, the account gets the same Version in HKCU too, so that its next
-// logon does not repeat them. Each failure is a problem in the journal; true when the program and
+// logon does not repeat them. Each failure is a problem in the log; true when the program and
 // the HKLM component are in place.
 bool RegisterActiveSetup(platform::Services& services,
                          const std::string& setupFolder,
                          bool userStepsDone,
-                         state::InstallJournal& journal);
+                         state::InstallJournal& log);
 
 // After the per-user steps ran for the current user outside Active Setup (BrelixUser.exe started by
 // hand or by a script): that user's HKCU Version becomes the registered one, as Active Setup would

@@ -258,17 +258,17 @@ void MergeRecord(InstallRecord& record, const InstallRecord& newer) {
         fonts.Add(font);
 }
 
-InstallRecord RecordFromJournal(const state::InstallJournal& journal, const std::string& productFolder) {
+InstallRecord RecordFromJournal(const state::InstallJournal& log, const std::string& productFolder) {
     InstallRecord record;
     record.productFolder = productFolder;
-    for (const state::InstalledFile& installed : journal.InstalledFiles()) {
+    for (const state::InstalledFile& installed : log.InstalledFiles()) {
         const auto below = PathBelow(installed.path, productFolder);
         if (below && IsContainedPath(*below))
             record.files.push_back(RecordedFile{*below, installed.size, installed.crc});
     }
-    record.demandLoadKeys = journal.DemandLoadKeys();
-    record.trustedPathKeys = journal.TrustedPathKeys();
-    record.fonts = journal.Fonts();
+    record.demandLoadKeys = log.DemandLoadKeys();
+    record.trustedPathKeys = log.TrustedPathKeys();
+    record.fonts = log.Fonts();
     return record;
 }
 

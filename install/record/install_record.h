@@ -76,10 +76,10 @@ std::optional<InstallRecord> ParseRecord(const std::string& text);
 // a folder that comes back takes its earlier files with it. Nothing of `record` is dropped.
 void MergeRecord(InstallRecord& record, const InstallRecord& newer);
 
-// What the journal says this installation put into `productFolder` and on the machine. A file's size and
+// What the log says this installation put into `productFolder` and on the machine. A file's size and
 // checksum are those its copy wrote, the shipped content (a kept configuration file put back over it then
 // counts as the user's); files outside the product folder are left out.
-InstallRecord RecordFromJournal(const state::InstallJournal& journal, const std::string& productFolder);
+InstallRecord RecordFromJournal(const state::InstallJournal& log, const std::string& productFolder);
 
 using files::PathBelow;
 

@@ -57,7 +57,7 @@ bool LooksLikeOurModule(const std::string& loader) {
 }
 
 std::vector<std::string> StillRegisteredFromBefore(platform::Services& services,
-                                                   const state::InstallJournal& journal,
+                                                   const state::InstallJournal& log,
                                                    const std::string& productFolder) {
     std::vector<std::string> keys;
     for (const std::string& folder : SetupFolders(services.registry, services.environment)) {
@@ -70,7 +70,7 @@ std::vector<std::string> StillRegisteredFromBefore(platform::Services& services,
     }
     std::vector<std::string> lines;
     for (const std::string& key : keys) {
-        const bool writtenNow = Contains(journal.DemandLoadKeys(), key);
+        const bool writtenNow = Contains(log.DemandLoadKeys(), key);
         for (const platform::RegistryView view : platform::kBothViews) {
             auto localMachine = services.registry.OpenRoot(platform::RootKey::LocalMachine, view);
             const auto loader = localMachine ? platform::ReadSubkeyText(*localMachine, key, kLoaderValue,

@@ -21,7 +21,7 @@ bool LooksLikeOurModule(const std::string& loader);
 // `productFolder`: "AutoCAD 2021 仍从 <folder> 加载本产品（卸载时删除）", or for a release not
 // chosen now, in the same folder, that it is still registered by an earlier installation.
 std::vector<std::string> StillRegisteredFromBefore(platform::Services& services,
-                                                   const state::InstallJournal& journal,
+                                                   const state::InstallJournal& log,
                                                    const std::string& productFolder);
 
 }  // namespace install
