@@ -73,8 +73,12 @@ void FileChange::Rollback() {
 }
 
 bool FileChange::Committed() {
-    return !Exists(entry_.staged) &&
-           (entry_.old == OldFile::File ? Exists(entry_.backup) : Exists(entry_.name));
+    if (Exists(entry_.staged))
+        return false;
+    if (entry_.old == OldFile::File)
+        return Exists(entry_.backup);
+    // Where a link stood, the name holds the new file only once it is no link any more.
+    return Exists(entry_.name) && (entry_.old == OldFile::None || !IsLinkName());
 }
 
 bool FileChange::Committable() {

@@ -79,7 +79,7 @@ bool FileTransaction::WriteJournal(SwapPhase phase) {
     for (const Change& change : changes_) {
         // Once the swap begins, the journal names every change and the new files it puts in place;
         // after it, only the backups still to go.
-        if (phase == SwapPhase::Swapping || change.backupLeft)
+        if (phase == SwapPhase::Swapping || phase == SwapPhase::Undoing || change.backupLeft)
             journal.entries.push_back(change.entry);
     }
     for (const Change& change : changes_) {
@@ -117,7 +117,9 @@ FileResult FileTransaction::Commit() {
                                              FinalOf(change.entry.folder), change.entry)
                                       .Commit();
         if (!result) {
-            // Newest first, every change, also those not yet begun (their staged files go).
+            // The run has decided: whatever it cannot undo now, the next run undoes too. Newest
+            // first, every change, also those not yet begun (their staged files go).
+            WriteJournal(SwapPhase::Undoing);
             bool undone = true;
             for (auto each = changes_.rbegin(); each != changes_.rend(); ++each) {
                 FileChange undo(files_, environment_, FolderOf(each->entry.folder),

@@ -85,7 +85,10 @@ std::vector<RecordedFile> RecoverFrom(platform::FileSystem& files,
         return {};
     }
     JournalChanges changes(files, environment, place, *earlier);
-    if (earlier->phase == SwapPhase::Swapping) {
+    if (earlier->phase == SwapPhase::Undoing) {
+        changes.RollBackAll();
+        log.Note("已撤销上次中断的安装的文件替换，恢复了原有文件（" + place.product + "）");
+    } else if (earlier->phase == SwapPhase::Swapping) {
         if (recovery == Recovery::FinishOrUndo && changes.CommitAll()) {
             log.Note("已完成上次中断的安装的文件替换（" + place.product + "）");
         } else {

@@ -17,10 +17,10 @@ constexpr char kBeingWritten[] = ".new";
 // A journal lists names, sizes and checksums: some 80 bytes a file, so a hundred thousand files fit.
 constexpr std::size_t kLargestJournal = 8u << 20;
 
-constexpr const char* kPhaseNames[] = {"STAGING", "SWAPPING", "SWAPPED", "RECORDED"};
+constexpr const char* kPhaseNames[] = {"STAGING", "SWAPPING", "SWAPPED", "RECORDED", "UNDOING"};
 
 std::optional<SwapPhase> PhaseNamed(const std::string& name) {
-    for (int phase = 0; phase < 4; ++phase) {
+    for (int phase = 0; phase < 5; ++phase) {
         if (name == kPhaseNames[phase])
             return static_cast<SwapPhase>(phase);
     }

@@ -18,6 +18,9 @@
 //              the record still describes the old files         for the run that goes on, or the uninstall
 //   RECORDED   the record describes the new files; only the     deletes the backups
 //              backups that could not be deleted are listed
+//   UNDOING    a commit failed and the run rolls every change   rolls every change back
+//              back, newest first; what it could not undo
+//              stays listed
 //
 // Text in code page 936, CRLF lines, tab-separated fields:
 //
@@ -40,7 +43,7 @@
 
 namespace files {
 
-enum class SwapPhase { Staging, Swapping, Swapped, Recorded };
+enum class SwapPhase { Staging, Swapping, Swapped, Recorded, Undoing };
 
 // The two folders a transaction works in.
 enum class SwapFolder { Product = 0, Library = 1 };

@@ -298,6 +298,10 @@ TEST(CutCommit, TheNextRunLeavesAllNewOrAllOldAndUndoesAsTheRunItselfWould) {
         failing.backend.failures.FailCheck(failing.backend.failures.CheckCount() + cut);
         if (!failing.transaction.Commit()) {
             failing.backend.failures.FailCheck(0);
+            // All old: no new file stays, also not where a link stood (which is not brought back once gone).
+            const std::string undone = failing.Tree();
+            EXPECT_EQ(undone.find("new "), std::string::npos) << "call " << cut << ":\n" << undone;
+            EXPECT_EQ(undone.find("~BX"), std::string::npos) << "call " << cut << ":\n" << undone;
             Staged recovered;
             recovered.backend.failures.StopAtCheck(recovered.backend.failures.CheckCount() + cut);
             (void)recovered.transaction.Commit();
@@ -349,6 +353,38 @@ TEST(CutCommit, UntilTheRecordTheJournalNamesTheShippedFilesAlone) {
         installed.push_back(file.path + " " + std::to_string(file.size) + " " + std::to_string(file.crc));
     EXPECT_THAT(installed, ElementsAreArray({"A.ARX 5 " + std::to_string(platform::Crc32("new A"))}));
     EXPECT_THAT(backend.files.List(kProduct), ::testing::ElementsAre("A.ARX", "Brelix扩展绘图库", "MY.CFG"));
+}
+
+// A journal that cannot be written before the swap stops it with nothing changed; an undo that cannot
+// put an old file back keeps the journal, and the next run finishes the undo from it. A journal is
+// found whatever the letter case the product folder is spelt in.
+TEST(CutCommit, WhatTheJournalCannotSayIsNotDoneAndWhatCannotBeUndoneStaysInIt) {
+    EXPECT_EQ(files::SwapJournalPath(kSetup, "d:\\tools\\brelix结构工具箱\\"), kSwapJournal);
+
+    Staged unwritten;
+    unwritten.backend.failures.Fail(Operation::WriteFile, kSwapJournal + ".new", 1);
+    EXPECT_FALSE(unwritten.transaction.Commit());
+    EXPECT_EQ(unwritten.Tree(), "A.ARX=old A\nB.ARX=the system's\nsystem.ini=the system's");
+    EXPECT_THAT(unwritten.backend.files.List(kProduct),
+                ElementsAreArray({"A.ARX", "B.ARX", "Brelix扩展绘图库"}));
+
+    Staged stuck;
+    stuck.backend.files.Lock(In(kProduct, "~BX1A_3.NEW"));  // C.ARX's commit fails
+    bool armed = false;
+    stuck.backend.failures.BeforeEveryCheck([&](long) {
+        // Once A.ARX is committed, its way back is refused once.
+        if (!armed && stuck.backend.files.ReadFile(In(kProduct, "A.ARX")) == "new A.ARX") {
+            stuck.backend.failures.Fail(Operation::MoveFile, In(kProduct, "~BX1A_1.OLD"), 1);
+            armed = true;
+        }
+    });
+    EXPECT_FALSE(stuck.transaction.Commit());
+    EXPECT_TRUE(stuck.backend.files.Exists(kSwapJournal));
+    stuck.backend.failures.BeforeEveryCheck(nullptr);
+    stuck.backend.files.Unlock(In(kProduct, "~BX1A_3.NEW"));
+    Recover(stuck.backend, stuck.log, Recovery::FinishOrUndo);
+    EXPECT_EQ(stuck.Tree(), "A.ARX=old A\nsystem.ini=the system's");
+    EXPECT_FALSE(stuck.backend.files.Exists(kSwapJournal));
 }
 
 }  // namespace

@@ -295,7 +295,7 @@ TEST_F(InstallEngineWineTest, OfferToKeepTheConfigurationFollowsTheRecordedFolde
     WriteFile(In(previous, "plate.cfg.bak"), "settings");
     install::ConfigKeeper withSettings(services, scratch);
     EXPECT_TRUE(withSettings.HasPreviousConfig());
-    EXPECT_EQ(withSettings.previousFolder, previous);
+    EXPECT_EQ(withSettings.PreviousFolder(), previous);
 }
 
 TEST_F(InstallEngineWineTest, MissingSourceShowsTheMessageAndCreatesNothing) {
