@@ -207,6 +207,9 @@ std::unique_ptr<FileSearch> MemoryFileSystem::FindFirst(const std::string& patte
     auto folder = Find(folderPath.size() == 2 ? folderPath + "\\" : folderPath);
     if (!folder || !folder->isFolder)
         return nullptr;
+    // As under Wine: a folder held to be removed shares no listing by name (error 32); its hold lists it.
+    if (folder->heldToRemove > 0)
+        return nullptr;
 
     std::vector<DirEntry> entries;
     bool isDriveRoot = SplitPath(folderPath) && SplitPath(folderPath)->size() == 1;
