@@ -57,16 +57,10 @@ const char* WhyNotDeployed(const std::string& name) {
 // What `folder` holds now, listed once: a walk of thousands of files asks nothing more per file.
 ProductDeployer::Listing ProductDeployer::ListingOf(const std::string& folder) {
     Listing listing;
-    const std::string pattern = folder + "\\*.*";
-    platform::DirEntry entry;
-    auto search =
-        text936::FitsBuffer(pattern, kPathBufferSize) ? services_.files.FindFirst(pattern, entry) : nullptr;
-    if (!search)
-        return listing;
-    do {
+    files::ListFolder(services_.files, JoinPath(folder, "*.*"), [&listing](const platform::DirEntry& entry) {
         if (listing.names.FindOrAdd(entry.name, listing.entries.size()).second)
             listing.entries.push_back(entry);
-    } while (search->Next(entry));
+    });
     return listing;
 }
 

@@ -112,6 +112,9 @@ scenario_first_installation_killed_then_uninstalled() {
             'HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix结构工具箱'; do
             expect_eq "$key after the kill at $moment s and the uninstall" "$(e2e_reg_export "$key")" ""
         done
+        # A kill before the run's first change (a slow machine) leaves nothing to uninstall (exit 3),
+        # and the staged profile's trusted path of an earlier installation stays as it was.
+        [ -n "$marked" ] || { expect_eq "quiet uninstall after a kill before any change" "$SILENT_EXIT" 3; continue; }
         left=$({ e2e_reg_export 'HKLM\SOFTWARE\Autodesk'; e2e_reg_export 'HKCU\Software\Autodesk'; } |
             grep -iF 'C:\\Brelix\\Brelix结构工具箱')
         expect_eq "AutoCAD's keys naming the product folder after the kill at $moment s" "$left" ""
