@@ -19,7 +19,7 @@ bool Exists(const std::wstring& path) {
 
 // Once the watched file exists, keeps trying to rename each folder away for as long as it exists
 // (and puts one back at once should Windows let it go). Reports the tries and the renames Windows
-// allowed: "raced <tries> <renamed>".
+// allowed while the watched file was still there: "raced <tries> <renamed>".
 bool Race(const Words& w) {
     if (w.size() < 3)
         return Fail(L"usage: race <watched file> <marker file> <folder>...");
@@ -31,8 +31,11 @@ bool Race(const Words& w) {
             const std::wstring away = w[i] + L"~raced";
             ++tries;
             if (MoveFileExW(w[i].c_str(), away.c_str(), 0)) {
-                ++renamed;
                 MoveFileExW(away.c_str(), w[i].c_str(), 0);
+                // A rename counts while the watched file is still there: between a look at it and the
+                // rename, the run may have deleted it, ended and let go of everything.
+                if (Exists(w[0]))
+                    ++renamed;
             }
         }
     }
