@@ -155,10 +155,10 @@ bool WriteJournal(platform::FileSystem& files, const std::string& path, const Sw
     if (path.empty())
         return false;
     const std::string being = path + kBeingWritten;
-    files.DeleteFile(being);  // left by a run cut off while writing it
+    files.DeleteName(being);  // left by a run cut off while writing it
     if (files.WriteNewFile(being, FormatJournal(journal)) && files.Rename(being, path))
         return true;
-    files.DeleteFile(being);
+    files.DeleteName(being);
     return false;
 }
 
@@ -168,7 +168,7 @@ std::optional<std::string> ReadJournalText(platform::FileSystem& files,
                                            std::string& unread) {
     if (path.empty())
         return std::nullopt;
-    files.DeleteFile(path + kBeingWritten);  // cut off while written: nothing was done after it
+    files.DeleteName(path + kBeingWritten);  // cut off while written: nothing was done after it
     // Read first, and looked for only when that fails: one failed call never passes for no journal.
     auto text = files.ReadWholeFile(path, kLargestJournal);
     if (!text && files.GetAttributes(path)) {
@@ -181,8 +181,8 @@ std::optional<std::string> ReadJournalText(platform::FileSystem& files,
 bool DeleteJournal(platform::FileSystem& files, const std::string& path) {
     if (path.empty())
         return true;
-    files.DeleteFile(path + kBeingWritten);
-    return files.DeleteFile(path) || !files.GetAttributes(path);
+    files.DeleteName(path + kBeingWritten);
+    return files.DeleteName(path);
 }
 
 }  // namespace files

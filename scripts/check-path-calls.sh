@@ -43,7 +43,6 @@ allowed=(
     "install/record/uninstall_entry.cpp|ReadPieces|the size of the setup folder below Program Files"
     "install/record/active_setup.cpp|WriteCarriedFile|BrelixUser.exe, in the setup folder below Program Files"
     "files/swap_journal.cpp|ReadWholeFile|the swap journal, in the setup folder below Program Files"
-    "files/swap_journal.cpp|DeleteFile|the swap journal, in the setup folder below Program Files"
     "files/file_transaction.cpp|DeleteAtRestart|a backup a loaded module holds: Windows deletes that name at restart, never what a link leads to"
     "install/record/install_root.cpp|CreateDirectory|the folders of the /LOG path an administrator names"
     "uninstall/uninstall.cpp|DeleteFile|the uninstaller and the record, in the setup folder below Program Files"
