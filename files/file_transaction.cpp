@@ -56,8 +56,7 @@ FileResult FileTransaction::Stage(const std::string& folder,
     const std::string staged = JoinPath(FolderOf(which), change.entry.staged);
     if (!begun_)
         return FileResult::Failed(JoinPath(folder, name), "暂存尚未开始");
-    if (name.size() > 255 || !IsPlainName(name) ||
-        !text936::FitsBuffer(JoinPath(folder, name), kPathBufferSize) ||
+    if (!IsLeafName(name) || !text936::FitsBuffer(JoinPath(folder, name), kPathBufferSize) ||
         !text936::FitsBuffer(JoinPath(folder, change.entry.backup), kPathBufferSize))
         return FileResult::Failed(JoinPath(folder, name), "路径太长");
     copied = platform::ContentCheck{};

@@ -36,6 +36,10 @@ bool IsPlainName(const std::string& name) {
     return true;
 }
 
+bool IsLeafName(const std::string& name) {
+    return name.size() <= 255 && IsPlainName(name);
+}
+
 std::string ComparablePath(const std::string& path) {
     std::string comparable;
     bool afterSeparator = false;

@@ -24,6 +24,9 @@ std::string WithoutTrailingBackslashes(const std::string& path);
 // whole characters), no control bytes.
 bool IsPlainName(const std::string& name);
 
+// A plain name in one folder that fits a name's 255 bytes: IsPlainName, no level, no device syntax.
+bool IsLeafName(const std::string& name);
+
 // A folder or file path as paths are compared: repeated "\" taken as one (apart from the two
 // of a UNC path), none at the end. Earlier builds stored roots that ended in "\\".
 std::string ComparablePath(const std::string& path);

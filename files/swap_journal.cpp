@@ -27,11 +27,6 @@ std::optional<SwapPhase> PhaseNamed(const std::string& name) {
     return std::nullopt;
 }
 
-// A plain name in one folder: no level, no device syntax, nothing Windows reads as another name.
-bool IsLeafName(const std::string& name) {
-    return name.size() <= 255 && IsPlainName(name);
-}
-
 std::optional<int> Digit(const std::string& field, int largest) {
     if (field.size() != 1 || field[0] < '0' || field[0] > '0' + largest)
         return std::nullopt;
