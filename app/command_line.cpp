@@ -91,7 +91,8 @@ bool IsNoEffectName(const std::string& upperName) {
 }
 
 bool IsFlagName(const std::string& upperName) {
-    return IsSilenceName(upperName) || upperName == "?" || upperName == "HELP" || upperName == "UNINSTALL";
+    return IsSilenceName(upperName) || upperName == "?" || upperName == "HELP" || upperName == "UNINSTALL" ||
+           upperName == "ALLOWDOWNGRADE";
 }
 
 bool IsValueName(const std::string& upperName) {
@@ -229,7 +230,10 @@ ParsedCommandLine ParseCommandLine(const std::string& arguments) {
         if (IsFlagName(name)) {
             if (hasValue)
                 return Refuse("开关 " + word + " 不带值");
-            bool& flag = IsSilenceName(name) ? command.silent : name == "UNINSTALL" ? uninstall : help;
+            bool& flag = IsSilenceName(name)        ? command.silent
+                         : name == "UNINSTALL"      ? uninstall
+                         : name == "ALLOWDOWNGRADE" ? command.allowDowngrade
+                                                    : help;
             if (flag && name != "?" && name != "HELP")
                 return Refuse("开关重复：" + word);
             flag = true;
@@ -264,7 +268,8 @@ ParsedCommandLine ParseCommandLine(const std::string& arguments) {
         }
     }
 
-    if (command.userProgram && (help || uninstall || command.root || command.releases || command.keep))
+    if (command.userProgram &&
+        (help || uninstall || command.root || command.releases || command.keep || command.allowDowngrade))
         return Refuse("写出 BrelixUser.exe 时只能使用 /S 和 /LOG");
     if (command.userProgram) {
         command.mode = RunMode::WriteUserProgram;
@@ -272,7 +277,7 @@ ParsedCommandLine ParseCommandLine(const std::string& arguments) {
         command.mode = RunMode::Help;
     } else if (uninstall) {
         // An uninstallation removes what the record names: the install choices mean nothing to it.
-        if (command.root || command.releases || command.keep)
+        if (command.root || command.releases || command.keep || command.allowDowngrade)
             return Refuse("卸载时只能使用 /S 和 /LOG");
         command.mode = RunMode::Uninstall;
     } else if (command.silent) {

@@ -46,6 +46,7 @@ struct CommandLine {
     std::optional<KeepRequest> keep;         // nullopt: what page 3 offers when it opens
     std::optional<std::string> logFile;
     std::optional<std::string> userProgram;  // /USERPROGRAM=: where to write BrelixUser.exe
+    bool allowDowngrade = false;             // /ALLOWDOWNGRADE: an older version may replace a newer one
 };
 
 struct ParsedCommandLine {

@@ -101,6 +101,7 @@ ChoiceResult ApplyInstallChoices(const CommandLine& command,
     if (!any)
         return {state::kExitNoRelease, NothingToInstall(inventory)};
     options.releaseChosen = chosen;
+    options.allowDowngrade = command.allowDowngrade;
 
     if (command.root)
         options.installRoot = install::CanonicalRoot(*command.root).value_or(*command.root);

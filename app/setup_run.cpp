@@ -109,6 +109,8 @@ std::string ExitReason(RunMode mode, int exitCode) {
             return "没有可安装的 AutoCAD 版本，未作任何更改";
         case state::kExitStopped:
             return "复制前或复制中停止，未注册任何 AutoCAD 版本（原因见上）";
+        case state::kExitNewerInstalled:
+            return "本机已安装更新的版本，未作任何更改（/ALLOWDOWNGRADE 可安装较旧的版本）";
         default:
             return "安装完成，但有问题（见上）";
     }

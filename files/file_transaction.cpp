@@ -116,23 +116,7 @@ FileResult FileTransaction::Commit() {
                                              FinalOf(change.entry.folder), change.entry)
                                       .Commit();
         if (!result) {
-            // The run has decided: whatever it cannot undo now, the next run undoes too. Newest
-            // first, every change, also those not yet begun (their staged files go).
-            WriteJournal(SwapPhase::Undoing);
-            bool undone = true;
-            for (auto each = changes_.rbegin(); each != changes_.rend(); ++each) {
-                FileChange undo(files_, environment_, FolderOf(each->entry.folder),
-                                FinalOf(each->entry.folder), each->entry);
-                undo.Rollback();
-                undone = undo.RolledBack() && undone;
-            }
-            // An undo that did not go through stays in the journal, with every backup, for the next
-            // run to finish: nothing of it may be forgotten now.
-            changes_.clear();
-            if (undone)
-                JournalOnlyTheCarried();
-            else
-                begun_ = false;
+            Undo();
             return result;
         }
         if (change.entry.old == OldFile::Link && listed != OldFile::Link) {
@@ -143,6 +127,27 @@ FileResult FileTransaction::Commit() {
         change.backupLeft = change.entry.old == OldFile::File;
     }
     return FileResult::Done();
+}
+
+bool FileTransaction::Undo() {
+    // The run has decided: whatever it cannot undo now, the next run undoes too. Newest first, every
+    // change, also those not yet begun (their staged files go).
+    WriteJournal(SwapPhase::Undoing);
+    bool undone = true;
+    for (auto each = changes_.rbegin(); each != changes_.rend(); ++each) {
+        FileChange undo(files_, environment_, FolderOf(each->entry.folder), FinalOf(each->entry.folder),
+                        each->entry);
+        undo.Rollback();
+        undone = undo.RolledBack() && undone;
+    }
+    // An undo that did not go through stays in the journal, with every backup, for the next run to
+    // finish: nothing of it may be forgotten now.
+    changes_.clear();
+    if (undone)
+        JournalOnlyTheCarried();
+    else
+        begun_ = false;
+    return undone;
 }
 
 void FileTransaction::Rollback() {

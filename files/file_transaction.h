@@ -58,6 +58,9 @@ class FileTransaction {
     FileResult Commit();
     // Before a commit, or after one that failed: deletes what was staged; the folders are as before Begin.
     void Rollback();
+    // After a commit, before DeleteBackups: every old file back in its place, the new ones gone. False
+    // when some of it could not be undone now: the journal keeps it for the next run.
+    bool Undo();
     // After a commit: deletes the old files' backups. One that cannot go now (a module AutoCAD has
     // loaded) goes at the next restart, and stays listed for the next run. Until OnRecordWritten the
     // journal names the new files: the record still describes the old ones.

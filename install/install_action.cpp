@@ -14,6 +14,7 @@
 #include "install/deploy/product_deployer.h"
 #include "install/record/active_setup.h"
 #include "install/record/install_root.h"
+#include "install/record/installed_version.h"
 #include "install/record/locations.h"
 #include "install/record/pending_install.h"
 #include "install/record/product_layout.h"
@@ -61,7 +62,12 @@ constexpr char kSourceNotHeldAfter[] =
 constexpr char kAbortedText[] = "安装已中止。\n\n已恢复原有的文件，没有做任何更改。";
 constexpr char kRolledBackBefore[] = "无法完成安装：\n\n";
 constexpr char kRolledBackAfter[] = "\n\n已恢复原有的文件，没有做任何更改。";
+constexpr char kUninstallNotPrepared[] = "无法在安装程序文件夹中写入卸载程序或安装记录：";
 constexpr char kLogFailedText[] = "\n\n注意：安装日志无法写入。";
+constexpr char kDowngradeBefore[] = "本机已安装 Brelix结构工具箱 V";
+constexpr char kDowngradeMiddle[] = "，比本安装程序的 V";
+constexpr char kDowngradeAfter[] =
+    " 更新。\n\n安装较旧的版本会用旧版本的文件取代新版本的文件。\n\n确实要安装较旧的版本吗？";
 
 constexpr int kProgressMaximum = 50;
 
@@ -226,13 +232,14 @@ class InstallRun {
                   &source_) {}
 
     bool Run() {
-        if (!HoldTarget() || !HoldSource() || !ReadPreviousInstallation())
+        if (!CheckVersion() || !HoldTarget() || !HoldSource() || !ReadPreviousInstallation())
             return false;
         // From the first change on, the registry says where this run works, till it ends: cut off
         // before its record, what it left is found there. Folders made for a run that stops go again.
         pending_.emplace(services_.registry, target_.product);
         platform::ScopeExit removeMadeFolders([this] { RemoveMadeFolders(); });
-        if (!MakeFolders() || !RecoverEarlierRun() || !Stage() || !Commit())
+        if (!MakeFolders() || !RecoverEarlierRun() || !Stage() || !PrepareForUninstall() || !Commit() ||
+            !PlaceUninstaller())
             return false;
         removeMadeFolders.release();
         transaction_->DeleteBackups();
@@ -245,6 +252,45 @@ class InstallRun {
     bool Stop(const std::string& note, const std::string& text) {
         log_.Note(note);
         return StopUnchanged(context_, page_, text);
+    }
+
+    // A repair, an upgrade, or a downgrade only when allowed: /ALLOWDOWNGRADE, or Yes in the wizard.
+    bool CheckVersion() {
+        const state::ProductVersion mine = context_.options.productVersion;
+        const std::string mineText = state::VersionText(mine);
+        const InstalledVersion installed =
+            ReadInstalledVersion(services_.files, services_.registry, services_.environment);
+        if (!installed.recorded) {
+            log_.Note("安装版本 " + mineText + "（没有早先的安装记录）");
+            return true;
+        }
+        if (!installed.version) {
+            log_.Note("升级：早先的版本 -> " + mineText);
+            return true;
+        }
+        const std::string theirs = state::VersionText(*installed.version);
+        if (*installed.version == mine) {
+            log_.Note("重新安装（修复）：版本 " + mineText);
+            return true;
+        }
+        if (*installed.version < mine) {
+            log_.Note("升级：版本 " + theirs + " -> " + mineText);
+            return true;
+        }
+        if (context_.options.allowDowngrade) {
+            log_.Note("降级（/ALLOWDOWNGRADE）：版本 " + theirs + " -> " + mineText);
+            return true;
+        }
+        const int answer = services_.prompts.Show(
+            page_.Window(), kDowngradeBefore + theirs + kDowngradeMiddle + mineText + kDowngradeAfter,
+            kSetupCaption, platform::kMbYesNo | platform::kMbIconQuestion | platform::kMbDefButton2);
+        if (answer == platform::kIdYes) {
+            log_.Note("降级（用户同意）：版本 " + theirs + " -> " + mineText);
+            return true;
+        }
+        log_.Note("本机已安装更新的版本 " + theirs + "，本程序的版本 " + mineText + " 较旧，未作任何更改");
+        log_.SetOutcome(state::InstallOutcome::NewerInstalled);
+        return false;
     }
 
     // Every level is held from here to the end, so that nobody can put a link in the place of one
@@ -304,6 +350,8 @@ class InstallRun {
 
     void RemoveMadeFolders() {
         held_.RemoveWhatWasMade();
+        if (journalFolder_)
+            DiscardPreparedUninstall(context_, *journalFolder_);
         if (madeJournalFolder_)
             RemoveMadeSetupFolder(services_.files, *journalFolder_);
     }
@@ -352,6 +400,27 @@ class InstallRun {
                     : kRolledBackBefore + failure.Path() + "（" + failure.Why() + "）" + kRolledBackAfter);
     }
 
+    // Nothing is registered that cannot be removed: the uninstaller and the record must be writable
+    // before anything is put in place.
+    bool PrepareForUninstall() {
+        if (PrepareUninstall(context_, target_.product, *journalFolder_))
+            return true;
+        return RollBack(
+            context_, page_, *transaction_,
+            kRolledBackBefore + std::string(kUninstallNotPrepared) + *journalFolder_ + kRolledBackAfter);
+    }
+
+    // The uninstaller and its Programs and Features entry, before anything is registered; when they
+    // fail, the files just put in place go back.
+    bool PlaceUninstaller() {
+        if (PlaceUninstall(context_, target_.product, *journalFolder_))
+            return true;
+        transaction_->Undo();
+        return RollBack(
+            context_, page_, *transaction_,
+            kRolledBackBefore + std::string(kUninstallNotPrepared) + *journalFolder_ + kRolledBackAfter);
+    }
+
     bool Commit() {
         progress_.StepIt();
         if (const files::FileResult put = deployer_->PutInPlace(); !put) {
@@ -372,9 +441,7 @@ class InstallRun {
             log_.Note(line);
         // Every user of the machine gets the per-user steps at logon; this account has had them now,
         // unless one of them failed. What runs in every user's logon goes where only administrators write.
-        setupFolder_ = MakeSetupFolder(context_);
-        if (setupFolder_)
-            RegisterActiveSetup(services_, *setupFolder_, log_.Problems().size() == problemsBefore, log_);
+        RegisterActiveSetup(services_, *journalFolder_, log_.Problems().size() == problemsBefore, log_);
         progress_.StepIt();
         context_.inventory.DeployFonts(
             services_, sourceFolder_,
@@ -388,7 +455,7 @@ class InstallRun {
     // a record it goes on doing so, with the mark naming the folder.
     void Record() {
         keeper_.RecordProductFolder();
-        if (setupFolder_ && PrepareUninstall(context_, target_.product, *setupFolder_)) {
+        if (RecordInstallation(context_, target_.product, *journalFolder_)) {
             transaction_->OnRecordWritten();
             if (!pending_->Unmark())
                 log_.Problem("未能删除 " + RecordKeyDisplayName(services_.registry) + " " +
@@ -417,7 +484,6 @@ class InstallRun {
     std::optional<std::string> journalFolder_;
     std::optional<files::FileTransaction> transaction_;
     std::optional<ProductDeployer> deployer_;
-    std::optional<std::string> setupFolder_;
 };
 
 }  // namespace

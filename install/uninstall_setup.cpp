@@ -19,37 +19,27 @@ namespace install {
 
 namespace {
 
-// The uninstaller's size in bytes once it is in place; nullopt when it could not be written. Written
-// from `program`, the running program's file held since the start, never from its path, which whoever
-// may write the folder it runs from could have given to another program.
-std::optional<std::uint64_t> WriteUninstaller(platform::Services& services,
-                                              platform::OpenedFile& program,
-                                              const std::string& target,
-                                              state::InstallJournal& log) {
+constexpr char kUninstallerBeingWritten[] = "Uninstall.exe.new";
+
+// Whether the running program is the uninstaller in `setupFolder`: installing again from it, there
+// is nothing to copy.
+bool RunsFromUninstaller(platform::FileSystem& files, const std::string& setupFolder) {
+    return text936::EqualsNoCase(files.ProgramPath(), JoinPath(setupFolder, kUninstallerName));
+}
+
+// Writes `program`, the running program's file held since the start, never read from its path, which
+// whoever may write the folder it runs from could have given to another program, as `being`.
+bool WriteUninstaller(platform::Services& services,
+                      platform::OpenedFile& program,
+                      const std::string& being,
+                      state::InstallJournal& log) {
     platform::FileSystem& files = services.files;
-    const auto failed = [&] {
-        log.Problem("未能写入卸载程序 " + target +
-                    platform::DescribeSystemError(services.environment.LastError()));
-        files.DeleteFile(target + ".new");
-        return std::nullopt;
-    };
-    std::uint64_t size = 0;
-    const auto count = [&size](const char*, std::size_t piece) { size += piece; };
-    // Installing again from the uninstaller itself has nothing to copy; its size only feeds the
-    // estimate in Programs and Features.
-    if (text936::EqualsNoCase(files.ProgramPath(), target)) {
-        if (!program.ReadPieces(kLargestCheckedFile, count))
-            size = 0;
-        return size;
-    }
-    const std::string being = target + ".new";
     files.DeleteFile(being);  // left by a run cut off while writing it
-    if (!text936::FitsBuffer(being, kPathBufferSize) || !files.CopyOpenedToNewFile(program, being, count))
-        return failed();
-    platform::ClearReadOnly(files, target);
-    if (!files.Rename(being, target))
-        return failed();
-    return size;
+    if (files.CopyOpenedToNewFile(program, being, [](const char*, std::size_t) {}))
+        return true;
+    log.Note("无法写入卸载程序 " + being + platform::DescribeSystemError(services.environment.LastError()));
+    files.DeleteFile(being);
+    return false;
 }
 
 // An earlier installation's uninstaller, record and per-user program in `folder`, once the new
@@ -69,58 +59,128 @@ void RetireEarlier(platform::FileSystem& files, const std::string& folder, state
         log.Note("已删除早先的安装程序文件夹 " + folder);
 }
 
-}  // namespace
-
-std::optional<std::string> MakeSetupFolder(InstallContext& context) {
+// What earlier installations recorded, oldest first, with this run's files, folder and version; the
+// setup folders whose records it takes in besides `setupFolder` go into `earlier`.
+InstallRecord RecordOfThisRun(InstallContext& context,
+                              const std::string& productFolder,
+                              const std::string& setupFolder,
+                              std::vector<std::string>& earlier) {
     platform::Services& services = context.services;
-    const auto folder = SetupFolder(services.registry, services.environment);
-    if (!folder) {
-        context.log.Problem("未找到 Program Files 文件夹，未能登记卸载程序");
-        return std::nullopt;
-    }
-    bool made = false;
-    if (EnsureSetupFolder(services.files, services.registry, services.environment, made))
-        return folder;
-    context.log.Problem("未能创建安装程序文件夹 " + *folder + "，未登记卸载程序");
-    return std::nullopt;
-}
-
-bool PrepareUninstall(InstallContext& context,
-                      const std::string& productFolder,
-                      const std::string& setupFolder) {
-    platform::Services& services = context.services;
-    platform::FileSystem& files = services.files;
-    state::InstallJournal& log = context.log;
-    const std::string uninstaller = JoinPath(setupFolder, kUninstallerName);
-    const std::string recordFile = JoinPath(setupFolder, kInstallRecordName);
-    if (!text936::FitsBuffer(uninstaller, kPathBufferSize) ||
-        !text936::FitsBuffer(JoinPath(setupFolder, kInstallRecordBeingWritten), kPathBufferSize)) {
-        log.Problem("安装程序文件夹路径过长，未能登记卸载程序");
-        return false;
-    }
-
-    platform::OpenedFile* program = files.ProgramFile();
-    std::optional<std::uint64_t> uninstallerSize;
-    if (!program)
-        log.Problem("无法确认正在运行的安装程序文件（它可能已被替换），未写入卸载程序 " + uninstaller);
-    else
-        uninstallerSize = WriteUninstaller(services, *program, uninstaller, log);
-    if (uninstallerSize)
-        log.Note("已写入卸载程序 " + uninstaller);
-
-    // What earlier installations recorded, oldest first; their places, to clear once it is kept.
     InstallRecord record;
-    std::vector<std::string> earlier;
     const std::vector<std::string> setupFolders = SetupFolders(services.registry, services.environment);
     for (auto folder = setupFolders.rbegin(); folder != setupFolders.rend(); ++folder) {
-        if (auto found = ReadInstallRecord(files, *folder)) {
+        if (auto found = ReadInstallRecord(services.files, *folder)) {
             MergeRecord(record, *found);
             if (!text936::EqualsNoCase(*folder, setupFolder))
                 earlier.push_back(*folder);
         }
     }
-    MergeRecord(record, RecordFromJournal(log, productFolder));
+    MergeRecord(record, RecordFromJournal(context.log, productFolder));
     record.productFolder = productFolder;
+    record.version = context.options.productVersion;
+    return record;
+}
+
+bool WriteEntry(InstallContext& context,
+                const std::string& productFolder,
+                const std::string& setupFolder,
+                std::uint64_t bytes) {
+    platform::Services& services = context.services;
+    // Beside the product record, in the same view.
+    auto localMachine = OpenRecordRoot(services.registry);
+    const std::string where = platform::MachineKeyName(services.registry, platform::RegistryView::Force32,
+                                                       kUninstallKeyPath, state::kBuildBitness);
+    if (localMachine &&
+        WriteUninstallEntry(*localMachine, {productFolder, setupFolder, context.options.productVersion,
+                                            SizeInKb(bytes), InstallDateText(services.environment.Now())})) {
+        context.log.Note("已写入卸载项 " + where);
+        return true;
+    }
+    context.log.Note("无法写入卸载项 " + where +
+                     platform::DescribeSystemError(services.environment.LastError()));
+    return false;
+}
+
+}  // namespace
+
+bool PrepareUninstall(InstallContext& context,
+                      const std::string& productFolder,
+                      const std::string& setupFolder) {
+    platform::Services& services = context.services;
+    state::InstallJournal& log = context.log;
+    const std::string being = JoinPath(setupFolder, kUninstallerBeingWritten);
+    if (!text936::FitsBuffer(JoinPath(setupFolder, kUninstallerName), kPathBufferSize) ||
+        !text936::FitsBuffer(being, kPathBufferSize) ||
+        !text936::FitsBuffer(JoinPath(setupFolder, kInstallRecordBeingWritten), kPathBufferSize)) {
+        log.Note("安装程序文件夹路径过长：" + setupFolder);
+        return false;
+    }
+    if (!RunsFromUninstaller(services.files, setupFolder)) {
+        platform::OpenedFile* program = services.files.ProgramFile();
+        if (!program) {
+            log.Note("无法确认正在运行的安装程序文件（它可能已被替换），不能写入卸载程序");
+            return false;
+        }
+        if (!WriteUninstaller(services, *program, being, log))
+            return false;
+    }
+    // The record as it stands before this run's files join it: proof that it can be written at the end.
+    std::vector<std::string> earlier;
+    const std::string text = FormatRecord(RecordOfThisRun(context, productFolder, setupFolder, earlier));
+    const std::string record = JoinPath(setupFolder, kInstallRecordBeingWritten);
+    if (services.files.WriteWholeFile(record, text))
+        return true;
+    log.Note("无法写入安装记录 " + record + platform::DescribeSystemError(services.environment.LastError()));
+    DiscardPreparedUninstall(context, setupFolder);
+    return false;
+}
+
+bool PlaceUninstall(InstallContext& context,
+                    const std::string& productFolder,
+                    const std::string& setupFolder) {
+    platform::Services& services = context.services;
+    platform::FileSystem& files = services.files;
+    const std::string uninstaller = JoinPath(setupFolder, kUninstallerName);
+    const bool fromUninstaller = RunsFromUninstaller(files, setupFolder);
+    const bool hadUninstaller = files.GetAttributes(uninstaller).has_value();
+    if (!fromUninstaller) {
+        platform::ClearReadOnly(files, uninstaller);
+        if (!files.Rename(JoinPath(setupFolder, kUninstallerBeingWritten), uninstaller)) {
+            context.log.Note("无法写入卸载程序 " + uninstaller +
+                             platform::DescribeSystemError(services.environment.LastError()));
+            return false;
+        }
+    }
+    context.log.Note("已写入卸载程序 " + uninstaller);
+    auto localMachine = OpenRecordRoot(services.registry);
+    const bool hadEntry = localMachine && UninstallEntryLocation(*localMachine).has_value();
+    if (WriteEntry(context, productFolder, setupFolder, FilesSizeIn(files, setupFolder)))
+        return true;
+    // The run stops: what it added for an installation that is not there goes again.
+    if (localMachine && !hadEntry)
+        RemoveUninstallEntry(*localMachine);
+    if (!hadUninstaller && !fromUninstaller)
+        files.DeleteFile(uninstaller);
+    return false;
+}
+
+void DiscardPreparedUninstall(InstallContext& context, const std::string& setupFolder) {
+    platform::FileSystem& files = context.services.files;
+    for (const char* name : {kUninstallerBeingWritten, kInstallRecordBeingWritten}) {
+        const std::string path = JoinPath(setupFolder, name);
+        if (files.GetAttributes(path))
+            files.DeleteFile(path);
+    }
+}
+
+bool RecordInstallation(InstallContext& context,
+                        const std::string& productFolder,
+                        const std::string& setupFolder) {
+    platform::FileSystem& files = context.services.files;
+    state::InstallJournal& log = context.log;
+    const std::string recordFile = JoinPath(setupFolder, kInstallRecordName);
+    std::vector<std::string> earlier;
+    const InstallRecord record = RecordOfThisRun(context, productFolder, setupFolder, earlier);
     const bool recorded = WriteInstallRecord(files, setupFolder, record);
     if (recorded) {
         log.Note("已写入安装记录 " + recordFile);
@@ -129,23 +189,16 @@ bool PrepareUninstall(InstallContext& context,
         for (const std::string& folder : earlier)
             RetireEarlier(files, folder, log);
     } else {
-        log.Problem("未能写入安装记录 " + recordFile);
+        log.Problem("未能写入安装记录 " + recordFile +
+                    platform::DescribeSystemError(context.services.environment.LastError()));
     }
 
     // The product folder's shipped files and the setup folder: what the uninstall frees.
     std::uint64_t bytes = FilesSizeIn(files, setupFolder);
     for (const RecordedFile& file : record.files)
         bytes += file.size;
-
-    // Beside the product record, in the same view.
-    auto localMachine = OpenRecordRoot(services.registry);
-    const std::string where = platform::MachineKeyName(services.registry, platform::RegistryView::Force32,
-                                                       kUninstallKeyPath, state::kBuildBitness);
-    if (localMachine && WriteUninstallEntry(*localMachine, productFolder, setupFolder, SizeInKb(bytes),
-                                            InstallDateText(services.environment.Now())))
-        log.Note("已写入卸载项 " + where);
-    else
-        log.Problem("未能写入卸载项 " + where);
+    if (!WriteEntry(context, productFolder, setupFolder, bytes))
+        log.Problem("未能更新卸载项的大小");
     return recorded;
 }
 

@@ -13,6 +13,7 @@ constexpr std::uint32_t kMbAbortRetryIgnore = 0x2;
 constexpr std::uint32_t kMbYesNo = 0x4;
 constexpr std::uint32_t kMbIconQuestion = 0x20;
 constexpr std::uint32_t kMbIconExclamation = 0x30;
+constexpr std::uint32_t kMbDefButton2 = 0x100;
 
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;

@@ -3,17 +3,18 @@
 # (BrelixUser.exe's manifest and version) to the target's sources, and ${BRELIX_CARRIED_SCRIPT} to a
 # target that carries BrelixUser.exe (with add_dependencies(<target> BrelixUser)). The scripts are
 # UTF-8 (#pragma code_page(65001)); windres stores the dialog texts as Unicode, so no code page flag
-# is needed. Their bitmap, icon and manifests are found through the include path.
+# is needed. Their bitmap and icon are found through the include path; the manifests and
+# brelix_version.h in the version folder (cmake/version.cmake).
 enable_language(RC)
 set(BRELIX_RESOURCE_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(BRELIX_RESOURCE_SCRIPT ${BRELIX_RESOURCE_DIR}/SetUp.rc)
 set(BRELIX_USER_RESOURCE_SCRIPT ${BRELIX_RESOURCE_DIR}/BrelixUser.rc)
 set_source_files_properties(${BRELIX_RESOURCE_SCRIPT} PROPERTIES
-    INCLUDE_DIRECTORIES ${BRELIX_RESOURCE_DIR}
-    OBJECT_DEPENDS "${BRELIX_RESOURCE_DIR}/resource.h;${BRELIX_RESOURCE_DIR}/logo.bmp;${BRELIX_RESOURCE_DIR}/logo150.bmp;${BRELIX_RESOURCE_DIR}/logo200.bmp;${BRELIX_RESOURCE_DIR}/setup.ico;${BRELIX_RESOURCE_DIR}/SetUp.manifest;${BRELIX_RESOURCE_DIR}/version.rc")
+    INCLUDE_DIRECTORIES "${BRELIX_RESOURCE_DIR};${BRELIX_VERSION_FOLDER}"
+    OBJECT_DEPENDS "${BRELIX_RESOURCE_DIR}/resource.h;${BRELIX_RESOURCE_DIR}/logo.bmp;${BRELIX_RESOURCE_DIR}/logo150.bmp;${BRELIX_RESOURCE_DIR}/logo200.bmp;${BRELIX_RESOURCE_DIR}/setup.ico;${BRELIX_VERSION_FOLDER}/SetUp.manifest;${BRELIX_VERSION_FOLDER}/brelix_version.h;${BRELIX_RESOURCE_DIR}/version.rc")
 set_source_files_properties(${BRELIX_USER_RESOURCE_SCRIPT} PROPERTIES
-    INCLUDE_DIRECTORIES ${BRELIX_RESOURCE_DIR}
-    OBJECT_DEPENDS "${BRELIX_RESOURCE_DIR}/BrelixUser.manifest;${BRELIX_RESOURCE_DIR}/version.rc")
+    INCLUDE_DIRECTORIES "${BRELIX_RESOURCE_DIR};${BRELIX_VERSION_FOLDER}"
+    OBJECT_DEPENDS "${BRELIX_VERSION_FOLDER}/BrelixUser.manifest;${BRELIX_VERSION_FOLDER}/brelix_version.h;${BRELIX_RESOURCE_DIR}/version.rc")
 
 # The BrelixUser.exe that SetUp.exe carries: the one this build makes, unless packaging names another
 # (the same program, signed: a signature is made before the program goes inside SetUp.exe, since any
@@ -43,3 +44,13 @@ endif()
 set(BRELIX_CARRIED_SCRIPT ${CMAKE_BINARY_DIR}/carried_files.rc)
 configure_file(${BRELIX_RESOURCE_DIR}/carried_files.rc.in ${BRELIX_CARRIED_SCRIPT} @ONLY)
 set_source_files_properties(${BRELIX_CARRIED_SCRIPT} PROPERTIES OBJECT_DEPENDS ${BRELIX_CARRIED_PACKED})
+
+# brelix_resource_script_of_version(<version folder> <out variable>): SetUp.exe's resource script for
+# the version written into that folder (brelix_version_folder), for a program of another version.
+function(brelix_resource_script_of_version folder out)
+    file(WRITE ${folder}/SetUp.rc "#include \"${BRELIX_RESOURCE_SCRIPT}\"\n")
+    set_source_files_properties(${folder}/SetUp.rc PROPERTIES
+        INCLUDE_DIRECTORIES "${BRELIX_RESOURCE_DIR};${folder}"
+        OBJECT_DEPENDS "${BRELIX_RESOURCE_SCRIPT};${folder}/SetUp.manifest;${folder}/brelix_version.h")
+    set(${out} ${folder}/SetUp.rc PARENT_SCOPE)
+endfunction()

@@ -21,6 +21,8 @@ int ExitCodeFor(InstallOutcome outcome, bool wizard, bool logFailed) {
             return kExitAcadRunning;
         case InstallOutcome::SourceMissing:
             return kExitSourceMissing;
+        case InstallOutcome::NewerInstalled:
+            return kExitNewerInstalled;
         case InstallOutcome::InvalidRoot:
             return kExitInvalidCommandLine;
         default:

@@ -14,6 +14,7 @@ enum ExitCode : int {
     kExitNoRelease = 5,           // no AutoCAD release to install for
     kExitStopped = 6,             // stopped before or during the copy; nothing registered
     kExitWithProblems = 7,        // installed, but something failed or the log could not be written
+    kExitNewerInstalled = 8,      // a newer version is installed; nothing changed (/ALLOWDOWNGRADE goes on)
     // Another run that changes the machine holds the lock; this one changed nothing. The code
     // Windows Installer gives (ERROR_INSTALL_ALREADY_RUNNING), which deployment systems retry.
     kExitAnotherRun = 1618,

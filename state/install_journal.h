@@ -21,6 +21,7 @@ enum class InstallOutcome {
     AcadRunning,            // refused while AutoCAD runs; nothing changed
     InvalidRoot,            // the root was refused; nothing changed
     SourceMissing,          // no Data folder; nothing changed
+    NewerInstalled,         // a newer version is installed and no downgrade was allowed; nothing changed
     Stopped,                // stopped before or during the copy; nothing registered
     Installed,              // installed, nothing failed
     InstalledWithProblems,  // installed, but something was skipped or failed (see Problems())

@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "state/product_version.h"
 #include "state/release_table.h"
 
 #ifndef BRELIX_BITNESS
@@ -14,7 +15,6 @@
 namespace state {
 
 constexpr char kDefaultInstallRoot[] = "C:\\Brelix";
-constexpr int kProductVersion = 20240327;  // major * 10000 + minor * 100 + patch
 constexpr int kBuildBitness = BRELIX_BITNESS;
 
 struct InstallOptions {
@@ -26,7 +26,8 @@ struct InstallOptions {
     int keepSectionLibrary = 1;
     int keepDrawingLibrary = 1;
     bool acadCheckPending = true;  // cleared once the running-AutoCAD warning was shown
-    int productVersion = kProductVersion;
+    ProductVersion productVersion = BuiltVersion();
+    bool allowDowngrade = false;  // /ALLOWDOWNGRADE: an older version may replace a newer one
     int buildBitness = kBuildBitness;
 
   private:
@@ -38,6 +39,6 @@ struct InstallOptions {
 };
 
 // "Brelix结构工具箱 V2024.3.27 (32位版本)" for the version and bitness given.
-std::string FormatVersionLabel(int productVersion, int buildBitness);
+std::string FormatVersionLabel(const ProductVersion& productVersion, int buildBitness);
 
 }  // namespace state

@@ -6,6 +6,7 @@
 #include "install/record/install_root.h"
 #include "install/record/locations.h"
 #include "install/record/product_layout.h"
+#include "install/record/setup_folder.h"
 #include "platform/text936.h"
 
 namespace install {
@@ -132,6 +133,7 @@ FileResult ConfigKeeper::PrepareKeptFiles(files::FileTransaction& transaction) {
     if ((productKinds.empty() && libraryKinds.empty()) || previousFolder_.empty())
         return FileResult::Done();
     const std::string previousLibrary = JoinPath(previousFolder_, kDrawingLibraryName);
+    ReadRecordedFiles();
     if (!SamePath(previousFolder_, productFolder_)) {
         // Held while its files are read: nobody can put a link in its place meanwhile.
         std::vector<std::string> levels = LevelsOf(previousFolder_);
@@ -146,11 +148,40 @@ FileResult ConfigKeeper::PrepareKeptFiles(files::FileTransaction& transaction) {
     const std::string sourceFolder = held ? source_->Folder() : std::string();
     const std::string librarySource = held ? source_->LibraryFolder() : std::string();
     if (const FileResult kept = KeepFrom(previousFolder_, productFolder_, sourceFolder, productKinds,
-                                         transaction, keptInProduct_);
+                                         transaction, keptInProduct_, std::string());
         !kept)
         return kept;
     return KeepFrom(previousLibrary, JoinPath(productFolder_, kDrawingLibraryName), librarySource,
-                    libraryKinds, transaction, keptInLibrary_);
+                    libraryKinds, transaction, keptInLibrary_, std::string(kDrawingLibraryName) + "\\");
+}
+
+void ConfigKeeper::ReadRecordedFiles() {
+    // Only records where administrators write count: what a user may write could make their file
+    // pass for the factory's, to be replaced.
+    const auto record =
+        ReadMergedRecord(services_.files, SetupFolders(services_.registry, services_.environment));
+    const auto files = record ? RecordedFilesIn(*record, previousFolder_) : std::nullopt;
+    haveRecord_ = files.has_value();
+    if (!files)
+        return;
+    recorded_ = *files;
+    for (std::size_t i = 0; i < recorded_.size(); ++i)
+        recordedIndex_.FindOrAdd(recorded_[i].path, i + 1);
+}
+
+ConfigKeeper::SinceInstalled ConfigKeeper::CompareWithRecord(platform::OpenedFile& opened,
+                                                             const std::string& path) const {
+    const std::size_t at = haveRecord_ ? recordedIndex_.Find(path, 0) : 0;
+    if (at == 0)
+        return SinceInstalled::NotRecorded;
+    const files::RecordedFile& recorded = recorded_[at - 1];
+    platform::ContentCheck now;
+    if (opened.Size() != recorded.size ||
+        !opened.ReadPieces(kLargestCheckedFile,
+                           [&](const char* data, std::size_t size) { now.Add(data, size); }))
+        return SinceInstalled::Changed;
+    return now.size == recorded.size && now.crc == recorded.crc ? SinceInstalled::Unchanged
+                                                                : SinceInstalled::Changed;
 }
 
 FileResult ConfigKeeper::KeepFrom(const std::string& from,
@@ -158,11 +189,13 @@ FileResult ConfigKeeper::KeepFrom(const std::string& from,
                                   const std::string& sourceOfFrom,
                                   const std::vector<std::string>& extensions,
                                   files::FileTransaction& transaction,
-                                  platform::NameIndex& kept) {
+                                  platform::NameIndex& kept,
+                                  const std::string& recordPrefix) {
     if (extensions.empty())
         return FileResult::Done();
     platform::FileSystem& files = services_.files;
-    KeepPlace place{from, into, sourceOfFrom, SamePath(from, into), std::string(), transaction, kept};
+    KeepPlace place{from,          into,        sourceOfFrom, SamePath(from, into),
+                    std::string(), transaction, kept,         recordPrefix};
     if (!place.sameFolder && !previousHold_.Holds(from)) {
         // Not there to be held: nothing to keep. There but not held: its files cannot be read safely.
         if (!files.GetAttributes(from))
@@ -213,16 +246,26 @@ FileResult ConfigKeeper::KeepOne(const platform::DirEntry& entry, KeepPlace& pla
         log_.Problem(path + " 是一个链接或另有名称（硬链接），没有保留");
         return FileResult::Done();
     }
+    // A file as the previous installation left it is the factory's: the new version takes its place
+    // (here, or in the new folder), recorded as shipped.
+    const SinceInstalled since =
+        opened ? CompareWithRecord(*opened, place.recordPrefix + entry.name) : SinceInstalled::NotRecorded;
+    if (since == SinceInstalled::Unchanged) {
+        log_.Note("安装后未修改，更新为新版本：" + path);
+        return FileResult::Done();
+    }
+    const char* const why = since == SinceInstalled::Changed ? "（安装后已修改）"
+                            : haveRecord_                    ? "（用户添加的文件）"
+                                                             : "（没有安装记录可比较）";
     if (place.sameFolder) {
-        // A file an earlier run installed, unchanged, is the product's: installed again and recorded
-        // as shipped. Anything else is left where it is, nothing of it read.
-        if (opened && !place.sourceOfFrom.empty() &&
+        // Without a record, a file identical to the one shipped now is the product's all the same.
+        if (since == SinceInstalled::NotRecorded && opened && !place.sourceOfFrom.empty() &&
             SameContent(*source_, *opened, place.sourceOfFrom, entry.name)) {
             log_.Note("与安装文件相同，重新安装：" + path);
             return FileResult::Done();
         }
         place.kept.FindOrAdd(entry.name, 1);
-        log_.Note("保留 " + path);
+        log_.Note("保留" + std::string(why) + "：" + path);
         return FileResult::Done();
     }
     platform::ContentCheck copied;
@@ -231,7 +274,7 @@ FileResult ConfigKeeper::KeepOne(const platform::DirEntry& entry, KeepPlace& pla
                                  *opened, copied, false))
         return FileResult::Failed(path, "无法保留");
     place.kept.FindOrAdd(name, 1);
-    log_.Note("保留 " + path + " -> " + target);
+    log_.Note("保留" + std::string(why) + "：" + path + " -> " + target);
     return FileResult::Done();
 }
 

@@ -3,7 +3,12 @@
 // (".CFG") and section library (".SEC") files in the product folder, the drawing library (".SJY")
 // files in its drawing library, each kind when asked for.
 //
-// Installed into the folder the previous installation used, those files are simply left where they
+// Only what the user changed or added is kept: a file whose size and checksum equal what the
+// previous installation's record says it installed there is the factory's own, and the new version
+// takes its place, as Windows Installer treats unversioned files. Without a record, every file of
+// those kinds counts as the user's (except one identical to the one shipped now).
+//
+// Installed into the folder the previous installation used, kept files are simply left where they
 // are: nothing is staged for their names, so the swap never touches them. Installed under another
 // root, they are copied from the previous folder into the new one through the same staging as the
 // product files, each read through a handle that is checked to be the file itself; the previous
@@ -78,7 +83,12 @@ class ConfigKeeper {
         std::string fromFinal;
         files::FileTransaction& transaction;
         platform::NameIndex& kept;
+        std::string recordPrefix;  // the folder's path below the product folder in the record
     };
+    // How the file `path` (below the previous product folder) compares with what the record says the
+    // previous installation put there.
+    enum class SinceInstalled { NotRecorded, Unchanged, Changed };
+    SinceInstalled CompareWithRecord(platform::OpenedFile& opened, const std::string& path) const;
     // Keeps one file `entry` of the place; failed as PrepareKeptFiles.
     files::FileResult KeepOne(const platform::DirEntry& entry, KeepPlace& place);
     // Keeps the files of `extensions` in `from` for `into` (both a product folder, or both its
@@ -89,7 +99,10 @@ class ConfigKeeper {
                                const std::string& sourceOfFrom,
                                const std::vector<std::string>& extensions,
                                files::FileTransaction& transaction,
-                               platform::NameIndex& kept);
+                               platform::NameIndex& kept,
+                               const std::string& recordPrefix);
+    // Reads what the records below Program Files list in the previous product folder.
+    void ReadRecordedFiles();
 
     std::string productFolder_;
     std::string previousFolder_;
@@ -99,6 +112,9 @@ class ConfigKeeper {
     state::InstallJournal ownJournal_;
     state::InstallJournal& log_;
     files::HeldPath previousHold_;
+    bool haveRecord_ = false;  // the previous folder's files are recorded: unchanged ones are the factory's
+    std::vector<files::RecordedFile> recorded_;
+    platform::NameIndex recordedIndex_;  // path below the previous folder -> recorded_ index + 1
     platform::NameIndex keptInProduct_;
     platform::NameIndex keptInLibrary_;
 };

@@ -14,6 +14,7 @@ namespace install {
 namespace {
 
 constexpr char kFirstLine[] = "Brelix结构工具箱 安装记录 1";
+constexpr char kVersionTag[] = "VERSION";
 constexpr char kFolderTag[] = "FOLDER";
 constexpr char kFileTag[] = "FILE";
 constexpr char kEarlierFolderTag[] = "EARLIERFOLDER";
@@ -134,6 +135,8 @@ std::vector<std::string> InstallRecord::AllFolders() const {
 
 std::string FormatRecord(const InstallRecord& record) {
     std::string text = std::string(kFirstLine) + kLineEnd;
+    if (record.version)
+        text += std::string(kVersionTag) + kSeparator + state::VersionText(*record.version) + kLineEnd;
     if (!record.productFolder.empty())
         text += std::string(kFolderTag) + kSeparator + record.productFolder + kLineEnd;
     for (const RecordedFile& file : record.files) {
@@ -188,7 +191,9 @@ std::optional<InstallRecord> ParseRecord(const std::string& text) {
             continue;
         const std::string tag = line.substr(0, tab);
         const std::string rest = line.substr(tab + 1);
-        if (tag == kFolderTag) {
+        if (tag == kVersionTag) {
+            record.version = state::ParseVersion(rest);
+        } else if (tag == kFolderTag) {
             record.productFolder = rest;
         } else if (tag == kFileTag) {
             // A file listed again takes the later line, as a merge does.
@@ -224,6 +229,8 @@ std::optional<InstallRecord> ParseRecord(const std::string& text) {
 }
 
 void MergeRecord(InstallRecord& record, const InstallRecord& newer) {
+    if (newer.version)
+        record.version = newer.version;
     if (!newer.productFolder.empty() && !SameFolder(newer.productFolder, record.productFolder)) {
         const std::string replaced = record.productFolder;
         std::vector<RecordedFile> replacedFiles = std::move(record.files);
@@ -290,6 +297,30 @@ bool WriteInstallRecord(platform::FileSystem& files, const std::string& folder, 
         return true;
     files.DeleteFile(written);
     return false;
+}
+
+std::optional<InstallRecord> ReadMergedRecord(platform::FileSystem& files,
+                                              const std::vector<std::string>& setupFolders) {
+    std::optional<InstallRecord> merged;
+    for (auto folder = setupFolders.rbegin(); folder != setupFolders.rend(); ++folder) {
+        if (auto found = ReadInstallRecord(files, *folder)) {
+            if (!merged)
+                merged.emplace();
+            MergeRecord(*merged, *found);
+        }
+    }
+    return merged;
+}
+
+std::optional<std::vector<RecordedFile>> RecordedFilesIn(const InstallRecord& record,
+                                                         const std::string& folder) {
+    if (!record.productFolder.empty() && SameFolder(record.productFolder, folder))
+        return record.files;
+    for (const EarlierFolder& earlier : record.earlierFolders) {
+        if (SameFolder(earlier.folder, folder))
+            return earlier.files;
+    }
+    return std::nullopt;
 }
 
 }  // namespace install

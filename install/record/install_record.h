@@ -6,6 +6,7 @@
 // Code-page-936 text, one entry a line (CRLF), fields separated by a tab, the path last:
 //
 //   Brelix结构工具箱 安装记录 1
+//   VERSION     <the installed version, major.minor.patch>   (once; records of earlier builds have none)
 //   FOLDER      <the product folder>   (once; records of earlier builds have none)
 //   FILE        <size in bytes>  <CRC-32, 8 hex digits>  <path below the product folder>
 //   EARLIERFOLDER  <a product folder an earlier installation used>   (any number)
@@ -25,6 +26,7 @@
 #include "files/recorded_file.h"
 #include "platform/files.h"
 #include "state/install_journal.h"
+#include "state/product_version.h"
 
 namespace install {
 
@@ -53,14 +55,15 @@ struct InstallRecord {
     std::vector<std::string> demandLoadKeys;
     std::vector<std::string> trustedPathKeys;
     std::vector<std::string> fonts;
-    std::string productFolder;                  // empty in a record of an earlier build
-    std::vector<EarlierFolder> earlierFolders;  // never `productFolder` itself
+    std::string productFolder;                                    // empty in a record of an earlier build
+    std::vector<EarlierFolder> earlierFolders;                    // never `productFolder` itself
+    std::optional<state::ProductVersion> version = std::nullopt;  // none in a record of an earlier build
 
     // The product folder followed by every earlier one.
     std::vector<std::string> AllFolders() const;
 
     bool operator==(const InstallRecord& other) const {
-        return productFolder == other.productFolder && files == other.files &&
+        return version == other.version && productFolder == other.productFolder && files == other.files &&
                earlierFolders == other.earlierFolders && demandLoadKeys == other.demandLoadKeys &&
                trustedPathKeys == other.trustedPathKeys && fonts == other.fonts;
     }
@@ -70,10 +73,10 @@ std::string FormatRecord(const InstallRecord& record);
 // nullopt when the text does not start with the record's first line.
 std::optional<InstallRecord> ParseRecord(const std::string& text);
 
-// Adds `newer` to `record`: a file listed in both takes the newer size and checksum; keys and
-// fonts are added once (letter case ignored). When `newer` names another product folder, it
-// becomes the record's, and the one `record` named, with its files, becomes an earlier folder;
-// a folder that comes back takes its earlier files with it. Nothing of `record` is dropped.
+// Adds `newer` to `record`: its version, when it names one, is the record's; a file listed in both takes the
+// newer size and checksum; keys and fonts are added once (letter case ignored). When `newer` names another
+// product folder, it becomes the record's, and the one `record` named, with its files, becomes an earlier
+// folder; a folder that comes back takes its earlier files with it. Nothing of `record` is dropped.
 void MergeRecord(InstallRecord& record, const InstallRecord& newer);
 
 // What the log says this installation put into `productFolder` and on the machine. A file's size and
@@ -87,5 +90,14 @@ using files::PathBelow;
 // when there is none or it cannot be read.
 std::optional<InstallRecord> ReadInstallRecord(platform::FileSystem& files, const std::string& folder);
 bool WriteInstallRecord(platform::FileSystem& files, const std::string& folder, const InstallRecord& record);
+
+// The records of `setupFolders` (newest first, as SetupFolders gives them) merged, oldest first;
+// nullopt when none of them has one.
+std::optional<InstallRecord> ReadMergedRecord(platform::FileSystem& files,
+                                              const std::vector<std::string>& setupFolders);
+// The files `record` lists below `folder` (its product folder or an earlier one); nullopt when it
+// names no such folder.
+std::optional<std::vector<RecordedFile>> RecordedFilesIn(const InstallRecord& record,
+                                                         const std::string& folder);
 
 }  // namespace install

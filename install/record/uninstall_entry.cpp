@@ -13,7 +13,6 @@ using files::WalkStep;
 namespace {
 
 constexpr char kDisplayName[] = "Brelix结构工具箱";
-constexpr char kDisplayVersion[] = "2024.3.27";
 constexpr char kPublisher[] = "Brelix";
 // Programs and Features offers neither: a change is a new installation, a repair the same.
 constexpr std::uint32_t kNoModify = 1;
@@ -22,25 +21,24 @@ constexpr std::size_t kLocationCapacity = 1024;
 
 }  // namespace
 
-bool WriteUninstallEntry(platform::RegistryKey& localMachine,
-                         const std::string& productFolder,
-                         const std::string& setupFolder,
-                         std::uint32_t estimatedSizeKb,
-                         const std::string& installDate) {
+bool WriteUninstallEntry(platform::RegistryKey& localMachine, const UninstallEntry& entry) {
     auto key = localMachine.Create(kUninstallKeyPath);
     if (!key)
         return false;
-    const std::string uninstaller = JoinPath(setupFolder, kUninstallerName);
+    const std::string uninstaller = JoinPath(entry.setupFolder, kUninstallerName);
     const std::string command = "\"" + uninstaller + "\" /UNINSTALL";
     bool written = key->WriteString("DisplayName", kDisplayName);
-    written &= key->WriteString("DisplayVersion", kDisplayVersion);
+    // Both forms deployment tools compare: the text, and the numbers Windows Installer writes.
+    written &= key->WriteString("DisplayVersion", state::VersionText(entry.version));
+    written &= key->WriteDword("VersionMajor", entry.version.major);
+    written &= key->WriteDword("VersionMinor", entry.version.minor);
     written &= key->WriteString("Publisher", kPublisher);
     written &= key->WriteString("DisplayIcon", uninstaller + ",0");
-    written &= key->WriteString(kUninstallLocationValue, productFolder);
+    written &= key->WriteString(kUninstallLocationValue, entry.productFolder);
     written &= key->WriteString("UninstallString", command);
     written &= key->WriteString("QuietUninstallString", command + " /S");
-    written &= key->WriteDword("EstimatedSize", estimatedSizeKb);
-    written &= key->WriteString("InstallDate", installDate);
+    written &= key->WriteDword("EstimatedSize", entry.estimatedSizeKb);
+    written &= key->WriteString("InstallDate", entry.installDate);
     written &= key->WriteDword("NoModify", kNoModify);
     written &= key->WriteDword("NoRepair", kNoRepair);
     return written;

@@ -10,6 +10,7 @@
 #include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "state/product_version.h"
 
 namespace install {
 
@@ -17,14 +18,16 @@ constexpr char kUninstallKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersi
 // The entry's product folder.
 constexpr char kUninstallLocationValue[] = "InstallLocation";
 
-// Writes the entry for the uninstaller in `setupFolder`, with `productFolder` as the installation's
-// location and `installDate` ("yyyymmdd") as its date. False when the key or any value could not be
-// written (what was written stays).
-bool WriteUninstallEntry(platform::RegistryKey& localMachine,
-                         const std::string& productFolder,
-                         const std::string& setupFolder,
-                         std::uint32_t estimatedSizeKb,
-                         const std::string& installDate);
+struct UninstallEntry {
+    std::string productFolder;  // the installation's location
+    std::string setupFolder;    // where the uninstaller is
+    state::ProductVersion version;
+    std::uint32_t estimatedSizeKb = 0;
+    std::string installDate;  // "yyyymmdd"
+};
+
+// Writes the entry. False when the key or any value could not be written (what was written stays).
+bool WriteUninstallEntry(platform::RegistryKey& localMachine, const UninstallEntry& entry);
 
 // "yyyymmdd", as Programs and Features reads InstallDate.
 std::string InstallDateText(const platform::UtcTime& time);

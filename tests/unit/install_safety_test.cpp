@@ -462,10 +462,10 @@ TEST(FaultSweep, TheMarkGoesOnlyWhenTheWorkItStandsForIsDone) {
     // A first installation whose record cannot be written keeps its mark: the uninstall finds the
     // folder by it.
     Machine unrecorded(Earlier::None);
-    unrecorded.backend.failures.Fail(Operation::WriteFile, In(kSetupFolder, "Brelix安装记录.txt.new"));
+    unrecorded.backend.failures.Fail(Operation::MoveFile, In(kSetupFolder, "Brelix安装记录.txt.new"));
     EXPECT_FALSE(unrecorded.Install());
     EXPECT_TRUE(unrecorded.backend.registry.GetValue(RootKey::LocalMachine, kRecordKey, "InstallingInto"));
-    unrecorded.backend.failures.Fail(Operation::WriteFile, In(kSetupFolder, "Brelix安装记录.txt.new"), 0);
+    unrecorded.backend.failures.Fail(Operation::MoveFile, In(kSetupFolder, "Brelix安装记录.txt.new"), 0);
     EXPECT_EQ(UninstallLeaves(unrecorded).find(kProduct), std::string::npos);
 
     for (const char* mark : {"C:\\", "D:\\Tools", "Brelix结构工具箱", ""}) {
@@ -670,8 +670,8 @@ TEST(Journal, AWholeReinstallationReportsWhatItKeptCopiedWroteAndInstalled) {
     const std::string variablesPath = std::string("HKCU\\") + kProfileVariables;
     const std::string entry = std::string(kAcadKey) + "\\Applications\\Brelix2010";
     const std::vector<std::string> expectedLines = {
-        "保留 " + In(kProduct, "USER.CFG"),
-        "保留 " + In(kLibrary, "MINE.SJY"),
+        "保留（没有安装记录可比较）：" + In(kProduct, "USER.CFG"),
+        "保留（没有安装记录可比较）：" + In(kLibrary, "MINE.SJY"),
         "已复制 " + In(kSource, "HELP.CHM") + " -> " + In(kProduct, "HELP.CHM"),
         "已将 3 个新文件替换到位",
         "已写入 HKLM\\" + entry + " LOADER = " + In(kProduct, "BRELIX2010.ARX"),

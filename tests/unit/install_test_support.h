@@ -36,6 +36,9 @@ inline std::string NumberedName(const std::string& prefix,
 inline void StageProgramFiles(MemoryBackend& backend) {
     backend.files.AddFolder(kProgramFiles);
     backend.environment.Set("ProgramFiles", kProgramFiles);
+    // Every Windows has it: a run that stops takes away only what it added below it.
+    backend.registry.CreateKey(platform::RootKey::LocalMachine,
+                               "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
 }
 
 // A backend whose program runs from C:\Setup (its file is there: the uninstaller is a copy of it)

@@ -77,8 +77,8 @@ TEST(BufferFormat, RefusesDirectivesItDoesNotUnderstand) {
 }
 
 TEST(VersionLabel, NamesTheVersionAndTheBuild) {
-    EXPECT_EQ(state::FormatVersionLabel(20240327, 32), "Brelix结构工具箱 V2024.3.27 (32位版本)");
-    EXPECT_EQ(state::FormatVersionLabel(20250105, 64), "Brelix结构工具箱 V2025.1.5 (64位版本)");
+    EXPECT_EQ(state::FormatVersionLabel({2024, 3, 27}, 32), "Brelix结构工具箱 V2024.3.27 (32位版本)");
+    EXPECT_EQ(state::FormatVersionLabel({2025, 1, 5}, 64), "Brelix结构工具箱 V2025.1.5 (64位版本)");
 }
 
 }  // namespace

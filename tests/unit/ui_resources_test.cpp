@@ -567,7 +567,7 @@ TEST(ResourceScript, DeclaresIconBitmapManifestAndVersion) {
           "1 24 \"SetUp.manifest\"", "#include \"version.rc\"", "#pragma code_page(65001)"}) {
         EXPECT_NE(source.find(line), std::string::npos) << line;
     }
-    std::string manifest = ReadText(SourceDir() + "/res/SetUp.manifest");
+    std::string manifest = ReadText(SourceDir() + "/res/version/SetUp.manifest.in");
     EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
 }
 
