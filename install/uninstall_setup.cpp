@@ -126,9 +126,9 @@ bool PrepareUninstall(InstallContext& context,
     }
     // The record as it stands before this run's files join it: proof that it can be written at the end.
     std::vector<std::string> earlier;
-    const std::string text = FormatRecord(RecordOfThisRun(context, productFolder, setupFolder, earlier));
     const std::string record = JoinPath(setupFolder, kInstallRecordBeingWritten);
-    if (services.files.WriteWholeFile(record, text))
+    if (WriteRecordBeingWritten(services.files, setupFolder,
+                                RecordOfThisRun(context, productFolder, setupFolder, earlier)))
         return true;
     log.Note("无法写入安装记录 " + record + platform::DescribeSystemError(services.environment.LastError()));
     DiscardPreparedUninstall(context, setupFolder);

@@ -299,6 +299,10 @@ bool WriteInstallRecord(platform::FileSystem& files, const std::string& folder, 
     return false;
 }
 
+bool WriteRecordBeingWritten(platform::FileSystem& files, const std::string& folder, const InstallRecord& record) {
+    return files.WriteWholeFile(JoinPath(folder, kInstallRecordBeingWritten), FormatRecord(record));
+}
+
 std::optional<InstallRecord> ReadMergedRecord(platform::FileSystem& files,
                                               const std::vector<std::string>& setupFolders) {
     std::optional<InstallRecord> merged;

@@ -90,6 +90,9 @@ using files::PathBelow;
 // when there is none or it cannot be read.
 std::optional<InstallRecord> ReadInstallRecord(platform::FileSystem& files, const std::string& folder);
 bool WriteInstallRecord(platform::FileSystem& files, const std::string& folder, const InstallRecord& record);
+// Writes `record` under the name a record is written under before it takes its own: proof that the
+// record can be written, before anything is registered.
+bool WriteRecordBeingWritten(platform::FileSystem& files, const std::string& folder, const InstallRecord& record);
 
 // The records of `setupFolders` (newest first, as SetupFolders gives them) merged, oldest first;
 // nullopt when none of them has one.

@@ -35,6 +35,8 @@ std::string Summary(const app::ParsedCommandLine& parsed) {
         text += " log=" + *c.logFile;
     if (c.userProgram)
         text += " to=" + *c.userProgram;
+    if (c.allowDowngrade)
+        text += " downgrade";
     return text;
 }
 
@@ -95,6 +97,9 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"/VERYSILENT /SUPPRESSMSGBOXES /NORESTART", "silent"},
         LineCase{"/UNINSTALL /S -norestart", "uninstall /S"},
         LineCase{"/NORESTART=1", "refused"},
+        LineCase{"/S /AllowDowngrade", "silent downgrade"},
+        LineCase{"/UNINSTALL /ALLOWDOWNGRADE", "refused"},
+        LineCase{"/ALLOWDOWNGRADE=1", "refused"},
         LineCase{"/?", "help"},
         LineCase{"/S -HELP", "help /S"},
         LineCase{"/S /?", "help /S"},

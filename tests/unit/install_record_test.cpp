@@ -69,10 +69,12 @@ TEST(InstallRecordText, ReadsBackWhatItWrites) {
         "D:\\钢结构\\Brelix结构工具箱",
         {{"C:\\CAD Tools\\Brelix结构工具箱", {{"BRELIX2010.ARX", 99, 7}, {"库\\梁.SJY", 4, 2}}},
          {"E:\\旧\\Brelix结构工具箱", {}}},
+        state::ProductVersion{2025, 10, 3},
     };
     const std::string text = install::FormatRecord(record);
     EXPECT_EQ(text.substr(0, text.find('\n') + 1), "Brelix结构工具箱 安装记录 1\r\n");
     EXPECT_NE(text.find("FILE\t1234\t0000beef\tBRELIX2010.ARX\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\nVERSION\t2025.10.3\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\r\nFOLDER\tD:\\钢结构\\Brelix结构工具箱\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\r\nEARLIERFOLDER\tC:\\CAD Tools\\Brelix结构工具箱\r\nEARLIERFILE\t99\t00000007\t"
                         "BRELIX2010.ARX\r\n"),

@@ -13,6 +13,7 @@
 #include "install/install_action.h"
 #include "install/record/install_root.h"
 #include "install/record/locations.h"
+#include "install/record/uninstall_entry.h"
 #include "install_test_support.h"
 #include "state/acad_inventory.h"
 #include "state/exit_codes.h"
@@ -101,6 +102,8 @@ struct Machine {
     // One press of the install button with a fresh journal; true when the success text was shown.
     bool Install() {
         journal = state::InstallJournal{};
+        if (log)
+            journal.AttachLog(log);
         page.calls.clear();
         backend.prompts.shown.clear();
         InstallContext context{services, options, inventory, journal};
@@ -134,6 +137,7 @@ struct Machine {
     state::AcadInventory inventory;
     state::InstallJournal journal;
     FakeInstallPage page;
+    platform::LogSink* log = nullptr;  // hears each run's journal
 };
 
 // A backup a run could not delete: the next run deletes it, as the journal names it.
@@ -1178,3 +1182,136 @@ TEST(ProgramPath, PathTooLongForItsBufferFindsNoDataInsteadOfAParentsData) {
 }
 
 }  // namespace
+
+// ---- Updates -------------------------------------------------------------------------------
+
+// The files below the drives D and E, one line each, with their content.
+std::string FilesOnDataDrives(const Machine& machine) {
+    std::string files;
+    for (const char* drive : {"D:\\", "E:\\"}) {
+        std::istringstream lines(LinesUnder(machine.backend, drive));
+        for (std::string line; std::getline(lines, line);) {
+            if (line.find("\\ [") == std::string::npos)
+                files += line + "\n";
+        }
+    }
+    return files;
+}
+
+struct UpdateRow {
+    const char* root;
+    bool userChangesSettings;
+};
+
+class UpdateTest : public testing::TestWithParam<UpdateRow> {};
+
+// An upgrade whose payload changes every factory file, over an installation where the user changed at
+// most the settings, then the quiet uninstall: the untouched factory files take the new version, into
+// the same root or a new one; only the settings the user changed stay, and the product's key with them.
+TEST_P(UpdateTest, FactoryFilesTakeTheNewVersionAndOnlyWhatTheUserChangedOutlivesTheUninstall) {
+    const UpdateRow row = GetParam();
+    Machine machine(Earlier::None);
+    LinesSink sink;
+    machine.log = &sink;
+    machine.backend.files.AddDrive("E:");
+    ASSERT_TRUE(machine.Install());
+    if (row.userChangesSettings)
+        machine.backend.files.AddFile(In(kProduct, "USER.CFG"), "my settings");
+    Upgrade(machine);
+    machine.backend.files.AddFile(In(In(kSource, "Brelix扩展绘图库"), "MINE.SJY"), "newer drawings");
+    machine.options.productVersion = {2099, 1, 0};
+    machine.page.installPath = row.root;
+    ASSERT_TRUE(machine.Install());
+
+    const std::string product = In(row.root, "Brelix结构工具箱");
+    const std::string library = In(product, "Brelix扩展绘图库");
+    EXPECT_EQ(machine.backend.files.ReadFile(In(library, "MINE.SJY")), "newer drawings");
+    EXPECT_EQ(machine.backend.files.ReadFile(In(library, "梁.SJY")), "newer beam");
+    EXPECT_EQ(machine.backend.files.ReadFile(In(product, "USER.CFG")),
+              row.userChangesSettings ? "my settings" : "newer USER.CFG");
+    EXPECT_THAT(sink.lines, testing::Contains("升级：版本 2024.3.27 -> 2099.1.0"));
+    EXPECT_THAT(sink.lines, testing::Contains("安装后未修改，更新为新版本：" + In(kLibrary, "MINE.SJY")));
+
+    UninstallQuietly(machine);
+    std::string expected;
+    if (row.userChangesSettings) {
+        // Also the copy left in the folder the root moved away from: the user changed it there.
+        const bool moved = std::string(row.root) != kRoot;
+        expected = std::string(moved ? In(kProduct, "USER.CFG") + " [20] \"my settings\"\n" : "") +
+                   In(product, "USER.CFG") + " [20] \"my settings\"\n";
+    }
+    EXPECT_EQ(FilesOnDataDrives(machine), expected);
+    EXPECT_EQ(machine.backend.registry.GetValue(RootKey::LocalMachine, kRecordKey, kRecordValue).has_value(),
+              row.userChangesSettings);
+}
+
+INSTANTIATE_TEST_SUITE_P(SameAndNewRoot,
+                         UpdateTest,
+                         testing::Values(UpdateRow{kRoot, true},
+                                         UpdateRow{"E:\\CAD Tools", true},
+                                         UpdateRow{"E:\\CAD Tools", false}));
+
+// A newer installation is never replaced by an older package unless asked: the wizard asks with No
+// as its default, a silent run (which answers No) ends with 8, /ALLOWDOWNGRADE goes on.
+TEST(Downgrade, AnOlderPackageChangesNothingUnlessAllowed) {
+    struct Row {
+        int answer;
+        bool allowed;
+        bool installs;
+    };
+    for (const Row row : {Row{platform::kIdNo, false, false}, Row{platform::kIdYes, false, true},
+                          Row{platform::kIdNo, true, true}}) {
+        Machine machine(Earlier::None);
+        machine.options.productVersion = {2099, 1, 0};
+        ASSERT_TRUE(machine.Install());
+        Upgrade(machine);
+        const std::string files = machine.backend.files.Dump();
+        const std::string registry = machine.backend.registry.Dump();
+        machine.options.productVersion = {2024, 12, 1};
+        machine.options.allowDowngrade = row.allowed;
+        machine.backend.prompts.defaultAnswer = row.answer;
+        EXPECT_EQ(machine.Install(), row.installs);
+        const auto entry = machine.backend.registry.GetValue(RootKey::LocalMachine,
+                                                             install::kUninstallKeyPath, "DisplayVersion");
+        ASSERT_TRUE(entry);
+        EXPECT_EQ(entry->Text(), row.installs ? "2024.12.1" : "2099.1.0");
+        if (!row.installs) {
+            EXPECT_EQ(machine.journal.Outcome(), state::InstallOutcome::NewerInstalled);
+            EXPECT_EQ(state::ExitCodeFor(machine.journal.Outcome(), false, false),
+                      state::kExitNewerInstalled);
+            EXPECT_EQ(machine.backend.files.Dump(), files);
+            EXPECT_EQ(machine.backend.registry.Dump(), registry);
+        }
+        if (!row.allowed) {
+            ASSERT_FALSE(machine.backend.prompts.shown.empty());
+            const auto& asked = machine.backend.prompts.shown.front();
+            EXPECT_EQ(asked.style, platform::kMbYesNo | platform::kMbIconQuestion | platform::kMbDefButton2);
+            EXPECT_NE(asked.text.find("V2099.1.0"), std::string::npos) << asked.text;
+            EXPECT_NE(asked.text.find("V2024.12.1"), std::string::npos) << asked.text;
+        }
+    }
+}
+
+// Nothing is registered that cannot be removed: a setup folder whose uninstaller, record or entry
+// cannot be written stops the run with everything as it was, in a first installation and an upgrade.
+TEST(UninstallFirst, ASetupFolderThatCannotBeWrittenLeavesEverythingAsItWas) {
+    const std::pair<Operation, std::string> failures[] = {
+        {Operation::CopyFile, In(kSetupFolder, "Uninstall.exe.new")},
+        {Operation::WriteFile, In(kSetupFolder, "Brelix安装记录.txt.new")},
+        {Operation::MoveFile, In(kSetupFolder, "Uninstall.exe.new")},
+        {Operation::WriteValue, std::string("HKLM\\") + install::kUninstallKeyPath + "\\DisplayVersion"},
+    };
+    for (const Earlier earlier : {Earlier::None, Earlier::Installation}) {
+        for (const auto& [operation, path] : failures) {
+            Machine machine(earlier);
+            const std::string files = machine.backend.files.Dump();
+            const std::string registry = machine.backend.registry.Dump();
+            machine.backend.failures.Fail(operation, path);
+            EXPECT_FALSE(machine.Install()) << path;
+            EXPECT_EQ(state::ExitCodeFor(machine.journal.Outcome(), false, false), state::kExitStopped)
+                << path;
+            EXPECT_EQ(machine.backend.files.Dump(), files) << path;
+            EXPECT_EQ(machine.backend.registry.Dump(), registry) << path;
+        }
+    }
+}

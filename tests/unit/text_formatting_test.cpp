@@ -81,4 +81,15 @@ TEST(VersionLabel, NamesTheVersionAndTheBuild) {
     EXPECT_EQ(state::FormatVersionLabel({2025, 1, 5}, 64), "Brelix结构工具箱 V2025.1.5 (64位版本)");
 }
 
+// Versions compare as numbers, field by field; only "a.b.c" with fields up to 65535 is one.
+TEST(ProductVersion, ParsesOnlyThreeNumbersAndComparesThemAsNumbers) {
+    EXPECT_EQ(state::ParseVersion("2024.10.1"), (state::ProductVersion{2024, 10, 1}));
+    EXPECT_EQ(state::ParseVersion("65535.0.65535"), (state::ProductVersion{65535, 0, 65535}));
+    for (const char* text : {"", "2024", "2024.3", "2024.3.27.0", "2024.3.x", "65536.1.1", "2024..1",
+                             " 2024.3.27", "2024.3.27 ", "-1.2.3", "123456.1.1"})
+        EXPECT_EQ(state::ParseVersion(text), std::nullopt) << text;
+    EXPECT_LT((state::ProductVersion{2024, 9, 30}), (state::ProductVersion{2024, 10, 1}));
+    EXPECT_EQ(state::VersionText({2024, 3, 27}), "2024.3.27");
+}
+
 }  // namespace
