@@ -17,7 +17,7 @@
 #
 # A folder includes only itself and the folders below it, so no two folders include each other.
 # Within platform/, the interfaces include neither backend, and the backends do not include each
-# other. res/ holds resource ids, which any layer may use. Tests and the benchmark may include anything.
+# other. res/ holds resource ids, and the generated brelix_version.h the version, which any layer may use. Tests and the benchmark may include anything.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -60,6 +60,8 @@ while IFS= read -r file; do
         to_part=$(part_of "$target")
         to_layer=$(layer_of "$to_part")
         [ "$to_layer" = res ] && continue
+        # Written by CMake into the build (cmake/version.cmake): the version, which any layer may know.
+        [ "$target" = brelix_version.h ] && continue
         to_rank=$(rank_of "$to_layer")
         why=""
         if [ "$to_rank" -lt 0 ]; then
