@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds the 32-bit and 64-bit SetUp.exe and packs each beside a Data folder:
 #
-#   scripts/package.sh      →  dist/Brelix-SetUp-32.zip, dist/Brelix-SetUp-64.zip
+#   scripts/package.sh      →  dist/Brelix-SetUp-<version>-32.zip, dist/Brelix-SetUp-<version>-64.zip
+#   BRELIX_VERSION=2025.1.0 scripts/package.sh
+#                           →  the same of that version (otherwise the version the build folders have,
+#                              2024.3.27 unless `cmake --preset win32 -DBRELIX_VERSION=...` set another)
 #   SIGN_PFX=<file.pfx> SIGN_PASSWORD=<password> [SIGN_TIMESTAMP_URL=<url>] scripts/package.sh
 #                           →  the same, signed with that code-signing certificate (PKCS#12)
 #
@@ -50,7 +53,9 @@ trap cleanup EXIT
 
 # configure <preset> <BrelixUser.exe to carry, empty for the built one>: quiet unless it fails.
 configure() {
-    cmake --preset "$1" -DBRELIX_USER_PROGRAM="$2" >"$staging/configure.log" 2>&1 ||
+    local version=()
+    [ -z "${BRELIX_VERSION:-}" ] || version=(-DBRELIX_VERSION="$BRELIX_VERSION")
+    cmake --preset "$1" -DBRELIX_USER_PROGRAM="$2" "${version[@]}" >"$staging/configure.log" 2>&1 ||
         { cat "$staging/configure.log"; return 1; }
 }
 
@@ -101,7 +106,8 @@ for bitness in 32 64; do
     bash scripts/check-binary.sh "$folder/SetUp.exe" "$bitness" "$user"
     scripts/make-payload.sh "$folder/Data"
 
-    archive="$dist/Brelix-SetUp-$bitness.zip"
+    version=$(sed -n 's/^BRELIX_VERSION:STRING=//p' "build/$preset/CMakeCache.txt")
+    archive="$dist/Brelix-SetUp-$version-$bitness.zip"
     rm -f "$archive"
     # Python's zipfile marks non-ASCII names as UTF-8 in the entry's flags, which Windows honours.
     python3 - "$folder" "$archive" <<'PY'

@@ -19,11 +19,11 @@ build64=${E2E_BUILD64:-build/e2e-win64}
 echo "== Building SetUp.exe (32 and 64 bits) and the GUI driver"
 cmake -S . -B "$build32" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=32 >/dev/null || exit 1
-cmake --build "$build32" --target SetUp guidriver planted benchprobe -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
+cmake --build "$build32" --target SetUp SetUpNext guidriver planted benchprobe -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
 cmake -S . -B "$build64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DBRELIX_BITNESS=64 >/dev/null || exit 1
 cmake --build "$build64" --target SetUp planted -j2 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
-for file in "$build32/SetUp.exe" "$build32/guidriver.exe" "$build64/SetUp.exe" "$build32/planted.dll" \
+for file in "$build32/SetUp.exe" "$build32/next/SetUp.exe" "$build32/guidriver.exe" "$build64/SetUp.exe" "$build32/planted.dll" \
     "$build64/planted.dll" "$build32/benchprobe.exe"; do
     [ -f "$file" ] || { echo "build failed: $file is missing"; exit 1; }
 done
@@ -104,6 +104,8 @@ scenarios=(
     "x86|a silent re-installation killed at a dozen moments, each followed by a complete run; then killed and uninstalled|scenario_reinstall_killed_at_a_dozen_moments"
     "x86|a first installation killed at three moments, each followed by the quiet uninstall: nothing of it is left|scenario_first_installation_killed_then_uninstalled"
     "x86|root moved from D: to C: with fewer releases: the quiet uninstall from a UTF-8 batch takes both|scenario_moved_root_uninstall_takes_every_folder"
+    "x86|an upgrade to a newer build, the older one refused over it (8) and then allowed|scenario_versions_upgrade_and_downgrade"
+    "x86|Program Files read-only: stopped with 6, nothing registered with AutoCAD|scenario_read_only_program_files_registers_nothing"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"
     "x64|64-bit build finds its record again and keeps the user's files|scenario_64bit_reinstall_keeping"

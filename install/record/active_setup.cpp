@@ -7,6 +7,7 @@
 #include "platform/registry_names.h"
 #include "platform/text936.h"
 #include "state/install_options.h"
+#include "state/product_version.h"
 
 namespace install {
 
@@ -111,7 +112,12 @@ std::string ComponentVersionText(const ComponentVersion& version) {
 
 ComponentVersion NextComponentVersion(const std::optional<std::string>& stored,
                                       const platform::UtcTime& now) {
-    const ComponentVersion ofTime = VersionOfTime(now);
+    // Never below the product's own version, as "major,minor,patch,0".
+    const state::ProductVersion product = state::BuiltVersion();
+    const ComponentVersion base{Field(static_cast<int>(product.major)),
+                                Field(static_cast<int>(product.minor)),
+                                Field(static_cast<int>(product.patch)), 0};
+    const ComponentVersion ofTime = std::max(VersionOfTime(now), base);
     const auto previous = stored ? ParseComponentVersion(*stored) : std::nullopt;
     if (!previous)
         return ofTime;

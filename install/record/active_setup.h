@@ -9,7 +9,8 @@
 // compared field by field. Each installation writes
 //     the time of the installation in UTC: year, month*100+day, hour*100+minute, second*1000+ms
 // (2026,1207,1735,42250 for 17:35:42.250 UTC on 7 December 2026), or the stored HKLM Version plus one
-// in its last field (carried into the fields before it) when that is higher: so a version is always
+// in its last field (carried into the fields before it) when that is higher, and never below the
+// product's version as "major,minor,patch,0": so a version is always
 // higher than the one before it on this machine, also when the clock went back, and any earlier
 // build's "2024,3,27,0" is left behind by the first installation. A stored value that is not a version
 // (another type, other characters, a field above 65535, more than four fields) is replaced by the time.

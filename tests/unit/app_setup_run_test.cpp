@@ -554,7 +554,7 @@ TEST_F(SetUpRunTest, HelpGivesEverySwitchALineAndBothRunsTheirExitCodes) {
     for (const char* form :
          {"/S", "/D=<安装路径>", "/RELEASES=ALL", "/RELEASES=<年份>,<年份>,...", "/KEEP=ALL", "/KEEP=NONE",
           "/KEEP=SETTINGS,SECTIONS,DRAWINGS", "/LOG=<日志文件>", "/UNINSTALL", "/USERPROGRAM=<文件>", "/?",
-          "/HELP", "/NORESTART", "/SUPPRESSMSGBOXES"})
+          "/HELP", "/NORESTART", "/SUPPRESSMSGBOXES", "/ALLOWDOWNGRADE"})
         EXPECT_NE(std::find(lines.begin(), lines.end(), form), lines.end()) << form;
     for (const std::string& line : lines) {
         EXPECT_EQ(line.find('\t'), std::string::npos) << line;
@@ -568,7 +568,7 @@ TEST_F(SetUpRunTest, HelpGivesEverySwitchALineAndBothRunsTheirExitCodes) {
             codes.push_back(std::atoi(line->c_str() + 4));
         return codes;
     };
-    EXPECT_EQ(codesUnder("安装的退出代码："), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 1618}));
+    EXPECT_EQ(codesUnder("安装的退出代码："), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 1618}));
     EXPECT_EQ(codesUnder("卸载（/UNINSTALL）的退出代码："),
               (std::vector<int>{uninstall::kUninstalled, uninstall::kUninstallCancelled,
                                 state::kExitInvalidCommandLine, uninstall::kNothingToUninstall,
