@@ -199,10 +199,10 @@ int UninstallQuietly(Machine& machine) {
     return uninstall::RunUninstall(machine.services, journal, true);
 }
 
-// Drive D after the quiet uninstall.
+// Drive D and the installer's own folder after the quiet uninstall.
 std::string UninstallLeaves(Machine& machine) {
     UninstallQuietly(machine);
-    return LinesUnder(machine.backend, "D:\\");
+    return LinesUnder(machine.backend, "D:\\") + LinesUnder(machine.backend, kSetupFolder);
 }
 
 Outcome CleanOutcome() {
