@@ -38,9 +38,10 @@ FileResult FileChange::Commit() {
     // Each step is tried and its failure looked into, never the other way round: one query that
     // fails must not pass for an answer.
     if (const auto staged = files_.OpenToDelete(PathOf(entry_.staged)); !staged) {
+        const FileResult unopened = Failed("无法打开暂存的新文件 " + PathOf(entry_.staged));
         if (Committed())
             return FileResult::Done();  // a run cut off got this far
-        return Failed("无法打开暂存的新文件 " + PathOf(entry_.staged));
+        return unopened;
     } else if (!IsOwnPlainFile(*staged, folderFinal_, entry_.staged)) {
         return FileResult::Failed(PathOf(entry_.name), "暂存的新文件 " + PathOf(entry_.staged) + " 已被改动");
     }

@@ -33,11 +33,12 @@ const std::string& FileTransaction::FinalOf(SwapFolder folder) {
 FileResult FileTransaction::Begin(unsigned tagSeed) {
     // A tag no name in either folder begins with: then nothing of the user's is ever taken for ours.
     tag_ = FreeTag(files_, {folders_.product, folders_.library}, tagSeed);
-    begun_ = WriteJournal(SwapPhase::Staging);
+    const FileResult written = WriteJournal(SwapPhase::Staging);
+    begun_ = static_cast<bool>(written);
     if (!begun_) {
         return FileResult::Failed(
             journalPath_, "无法写入 " + (journalPath_.empty() ? std::string("安装记录") : journalPath_),
-            platform::DescribeSystemError(environment_.LastError()));
+            written.SystemError());
     }
     return FileResult::Done();
 }
@@ -70,7 +71,7 @@ FileResult FileTransaction::Stage(const std::string& folder,
     return FileResult::Done();
 }
 
-bool FileTransaction::WriteJournal(SwapPhase phase) {
+FileResult FileTransaction::WriteJournal(SwapPhase phase) {
     SwapJournal journal{folders_.product, tag_, phase, {}, {}};
     if (phase != SwapPhase::Recorded)
         journal.installed = carried_;
@@ -89,7 +90,7 @@ bool FileTransaction::WriteJournal(SwapPhase phase) {
                              change.content.size, change.content.crc});
         }
     }
-    return files::WriteJournal(files_, journalPath_, journal);
+    return files::WriteJournal(files_, environment_, journalPath_, journal);
 }
 
 void FileTransaction::JournalOnlyTheCarried() {
@@ -99,13 +100,13 @@ void FileTransaction::JournalOnlyTheCarried() {
     if (carried_.empty())
         DeleteJournal(files_, journalPath_);
     else
-        WriteJournal(SwapPhase::Swapped);
+        (void)WriteJournal(SwapPhase::Swapped);
 }
 
 FileResult FileTransaction::Commit() {
-    if (!WriteJournal(SwapPhase::Swapping)) {
-        const FileResult failed = FileResult::Failed(journalPath_, "无法写入安装日志文件",
-                                                     platform::DescribeSystemError(environment_.LastError()));
+    if (const FileResult written = WriteJournal(SwapPhase::Swapping); !written) {
+        const FileResult failed =
+            FileResult::Failed(journalPath_, "无法写入安装日志文件", written.SystemError());
         Rollback();
         return failed;
     }
@@ -122,7 +123,7 @@ FileResult FileTransaction::Commit() {
         if (change.entry.old == OldFile::Link && listed != OldFile::Link) {
             log_.Note(JoinPath(FolderOf(change.entry.folder), change.entry.name) +
                       " 是一个链接，由新文件取代（不移动、不写入链接所指的文件）");
-            WriteJournal(SwapPhase::Swapping);  // so that a recovery undoes it as this run would
+            (void)WriteJournal(SwapPhase::Swapping);  // so that a recovery undoes it as this run would
         }
         change.backupLeft = change.entry.old == OldFile::File;
     }
@@ -132,7 +133,7 @@ FileResult FileTransaction::Commit() {
 bool FileTransaction::Undo() {
     // The run has decided: whatever it cannot undo now, the next run undoes too. Newest first, every
     // change, also those not yet begun (their staged files go).
-    WriteJournal(SwapPhase::Undoing);
+    (void)WriteJournal(SwapPhase::Undoing);
     bool undone = true;
     for (auto each = changes_.rbegin(); each != changes_.rend(); ++each) {
         FileChange undo(files_, environment_, FolderOf(each->entry.folder), FinalOf(each->entry.folder),
@@ -168,7 +169,7 @@ void FileTransaction::Rollback() {
 void FileTransaction::DeleteBackups() {
     // From here the old files go, while the record still describes them: the journal names the new
     // ones (and every backup, gone or not) until the record does.
-    const bool listed = WriteJournal(SwapPhase::Swapped);
+    const bool listed = static_cast<bool>(WriteJournal(SwapPhase::Swapped));
     bool remaining = false;
     for (Change& change : changes_) {
         if (!change.backupLeft)
@@ -201,7 +202,7 @@ void FileTransaction::OnRecordWritten() {
         remaining = remaining || change.backupLeft;
     // Backups still there stay listed (a journal that cannot be shortened lists them all the same).
     if (remaining)
-        WriteJournal(SwapPhase::Recorded);
+        (void)WriteJournal(SwapPhase::Recorded);
     else if (!DeleteJournal(files_, journalPath_))
         log_.Problem("未能删除 " + journalPath_ + "（下次安装或卸载时删除）");
     changes_.clear();

@@ -79,7 +79,7 @@ class FileTransaction {
     const std::string& FolderOf(SwapFolder folder) const;
     const std::string& FinalOf(SwapFolder folder);
     // The journal of `phase`: see files/swap_journal.h for what each names.
-    bool WriteJournal(SwapPhase phase);
+    FileResult WriteJournal(SwapPhase phase);
     // After a staging rolled back: the journal goes, or lists only what is carried.
     void JournalOnlyTheCarried();
 

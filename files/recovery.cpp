@@ -111,9 +111,10 @@ std::vector<RecordedFile> RecoverFrom(platform::FileSystem& files,
         log.Note("上次安装在写入安装记录之前中断，它替换到位的 " + std::to_string(earlier->installed.size()) +
                  " 个文件按新版本处理（" + place.product + "）");
     // Those files stay listed, in a journal of nothing else, till the run that carries them on
-    // writes its own or a record describes them; the uninstall removes them itself.
+    // writes its own or a record describes them, or the uninstall has removed them: one that ends
+    // with problems leaves them for the next.
     SwapJournal carried{place.product, earlier->tag, SwapPhase::Swapped, {}, earlier->installed};
-    if (recovery == Recovery::Undo || earlier->installed.empty() || !WriteJournal(files, path, carried))
+    if (earlier->installed.empty() || !WriteJournal(files, environment, path, carried))
         DeleteJournal(files, path);
     return earlier->installed;
 }

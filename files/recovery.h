@@ -26,8 +26,9 @@ enum class Recovery {
 
 // A staging without a swap is deleted; a swap half done is finished or undone (see Recovery);
 // backups of a finished swap are deleted. Each step is noted in `log`. A journal that names the
-// library while it is not held is left whole, with a problem in `log`. Unless `Undo`, a journal that
-// named new files is left listing only those, for the run that goes on. Returns the shipped files a
+// library while it is not held is left whole, with a problem in `log`. A journal that named new files
+// is left listing only those, for the run that goes on, or for the uninstall to delete once they are
+// gone (DeleteJournal). Returns the shipped files a
 // finished swap put in place before its run wrote their record, with the size and checksum each had
 // when it was written. `unread`, when given, names a journal that was there but could not be read,
 // and stays (empty: none).

@@ -146,15 +146,20 @@ std::optional<SwapJournal> ParseJournal(const std::string& text) {
     return journal;
 }
 
-bool WriteJournal(platform::FileSystem& files, const std::string& path, const SwapJournal& journal) {
+FileResult WriteJournal(platform::FileSystem& files,
+                        platform::Environment& environment,
+                        const std::string& path,
+                        const SwapJournal& journal) {
     if (path.empty())
-        return false;
+        return FileResult::Failed(path, "路径太长");
     const std::string being = path + kBeingWritten;
     files.DeleteName(being);  // left by a run cut off while writing it
     if (files.WriteNewFile(being, FormatJournal(journal)) && files.Rename(being, path))
-        return true;
+        return FileResult::Done();
+    const FileResult failed =
+        FileResult::Failed(path, "无法写入 " + path, platform::DescribeSystemError(environment.LastError()));
     files.DeleteName(being);
-    return false;
+    return failed;
 }
 
 std::optional<std::string> ReadJournalText(platform::FileSystem& files,

@@ -37,7 +37,9 @@
 #include <string>
 #include <vector>
 
+#include "files/file_result.h"
 #include "files/recorded_file.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "state/install_journal.h"
 
@@ -77,8 +79,12 @@ std::string FormatJournal(const SwapJournal& journal);
 // The journal as FormatJournal writes it, or nullopt for anything else: every line must be one of ours.
 std::optional<SwapJournal> ParseJournal(const std::string& text);
 
-// Writes `journal` whole at `path`: never half a journal. False when it could not.
-bool WriteJournal(platform::FileSystem& files, const std::string& path, const SwapJournal& journal);
+// Writes `journal` whole at `path`: never half a journal. On failure, the system's words for the call
+// that failed, taken before the half-written name is deleted.
+FileResult WriteJournal(platform::FileSystem& files,
+                        platform::Environment& environment,
+                        const std::string& path,
+                        const SwapJournal& journal);
 // The journal's text at `path`; nullopt when there is none, and also when it is there but cannot be
 // read, which `unread` then names (and `log` reports).
 std::optional<std::string> ReadJournalText(platform::FileSystem& files,

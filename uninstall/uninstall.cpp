@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "files/swap_journal.h"
 #include "install/record/install_record.h"
 #include "install/record/install_root.h"
 #include "install/record/locations.h"
@@ -327,6 +328,14 @@ std::string RemoveRecordAndSetupFolder(platform::Services& services,
                                        bool recordKept,
                                        state::InstallJournal& log) {
     platform::FileSystem& files = services.files;
+    // A swap cut off before its record left its new files named in a journal; they are gone now.
+    for (const std::string& journalFolder : install::SetupFolders(services.registry, services.environment)) {
+        for (const std::string& each : found.folders) {
+            const std::string journal = files::SwapJournalPath(journalFolder, each);
+            if (!files::DeleteJournal(files, journal))
+                log.Problem("未能删除 " + journal);
+        }
+    }
     if (found.cutOffFolder && !install::ForgetPendingInstallation(services.registry))
         log.Problem("未能删除 " + install::RecordKeyDisplayName(services.registry) + " " +
                     install::kPendingValueName);

@@ -341,9 +341,11 @@ void RemoveFileInProductFolder(platform::FileSystem& files,
     }
     const auto file = files.OpenToDelete(path);
     if (!file) {
+        // The open's own error: the look that follows sets another.
+        const std::string error = platform::DescribeSystemError(environment.LastError());
         const auto attributes = files.GetAttributes(path);
         if (attributes && !(*attributes & platform::kAttrDirectory))
-            log.Problem("未能删除 " + path + platform::DescribeSystemError(environment.LastError()));
+            log.Problem("未能删除 " + path + error);
         return;
     }
     if (!IsOwnPlainFile(*file, held.FinalOf(productFolder), name)) {

@@ -99,10 +99,11 @@ std::optional<std::string> ReadPendingInstallation(platform::Registry& registry,
     if (!read.ok())
         return std::nullopt;
     // Only what a run writes: a product folder below a root an installation accepts. The uninstall
-    // cleans what it names, so anything else (a drive, a bare name) is no mark of ours.
+    // cleans what it names, so anything else (a drive, a bare name) is no mark of ours. The root is
+    // taken with its "\", which a drive root needs ("D:\Brelix结构工具箱" lies in "D:\", not "D:").
     const std::size_t slash = text936::FindLastBackslash(read.text);
     if (slash == text936::npos || !text936::EqualsNoCase(read.text.substr(slash + 1), kProductFolderName) ||
-        !CanonicalRoot(read.text.substr(0, slash)))
+        !CanonicalRoot(read.text.substr(0, slash + 1)))
         return std::nullopt;
     return read.text;
 }

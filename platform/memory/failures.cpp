@@ -21,6 +21,13 @@ bool FailureInjector::ShouldFail(Operation op, const std::string& path) {
             ++watch.remaining;
     }
     ++checks_;
+    const bool failed = FailsNow(op, path);
+    if (afterCheck_)
+        afterCheck_(failed);
+    return failed;
+}
+
+bool FailureInjector::FailsNow(Operation op, const std::string& path) {
     if (checks_ == failCheck_ || (stopCheck_ > 0 && checks_ >= stopCheck_))
         return true;
     for (Rule& rule : rules_) {

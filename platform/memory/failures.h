@@ -52,6 +52,10 @@ class FailureInjector {
     // Another program at work between the calls: `act` runs before every numbered check, with
     // its number. What it does goes through the same backend and is neither counted nor failed.
     void BeforeEveryCheck(std::function<void(long number)> act) { beforeCheck_ = std::move(act); }
+    // Runs after every numbered check with its answer, as every system call sets the thread's last
+    // error: a test sets the environment's error from it, to see that each failure is described by
+    // its own call's error and not by one a later call left.
+    void AfterEveryCheck(std::function<void(bool failed)> act) { afterCheck_ = std::move(act); }
 
     // Counts the calls of `op` on exactly `path` (case ignored) from now on, failed or not, for
     // tests that check how often a search reaches a key; Seen gives the count (0 unless watched).
@@ -62,11 +66,15 @@ class FailureInjector {
     bool ShouldFail(Operation op, const std::string& path);
 
   private:
+    // Whether the check just counted fails; counts the failure against its rule.
+    bool FailsNow(Operation op, const std::string& path);
+
     long checks_ = 0;
     long failCheck_ = 0;
     long stopCheck_ = 0;
     bool halfDone_ = false;
     std::function<void(long)> beforeCheck_;
+    std::function<void(bool)> afterCheck_;
     bool inOtherProgram_ = false;
     struct Rule {
         Operation op;

@@ -86,6 +86,18 @@ std::string FinalPathOfHandle(void* handle) {
 
 namespace {
 
+// Cleanup after a failed call leaves that call's error for the caller to read (Environment::LastError).
+class KeptLastError {
+  public:
+    KeptLastError() : error_(GetLastError()) {}
+    ~KeptLastError() { SetLastError(error_); }
+    KeptLastError(const KeptLastError&) = delete;
+    KeptLastError& operator=(const KeptLastError&) = delete;
+
+  private:
+    DWORD error_;
+};
+
 // What the checks need of an open file or folder. Not GetFileInformationByHandle: its volume serial
 // number costs Wine a round trip to another process for every file.
 struct HandleFacts {
@@ -342,18 +354,17 @@ bool Win32FileSystem::CopyFileReporting(
     if (!target)
         return false;
 
-    const bool whole =
-        CopyContent(source.get(), target.get(), static_cast<unsigned long long>(size.QuadPart), copied);
-    // As with CopyFileA, a time the target's file system cannot take does not undo a whole copy.
-    if (whole)
-        SetFileTime(target.get(), nullptr, nullptr, &lastWrite);
-    target.reset();
-    if (!whole) {
+    if (!CopyContent(source.get(), target.get(), static_cast<unsigned long long>(size.QuadPart), copied)) {
+        const KeptLastError failure;
+        target.reset();
         // A read-only source made a read-only copy: it has to go too.
         SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(to.c_str());
+        return false;
     }
-    return whole;
+    // As with CopyFileA, a time the target's file system cannot take does not undo a whole copy.
+    SetFileTime(target.get(), nullptr, nullptr, &lastWrite);
+    return true;
 }
 
 bool Win32FileSystem::MoveFile(const std::string& from, const std::string& to) {
@@ -643,8 +654,10 @@ bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
     UniqueFile file(CreateFileA(from.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file || text936::FindLastBackslash(from) == text936::npos)
+        return false;  // the open's error stands: nothing else is called
     const std::string fullTo = FullPath(to);
-    if (!file || text936::FindLastBackslash(from) == text936::npos || fullTo.empty())
+    if (fullTo.empty())
         return false;
     // Wine would move the file a link leads to.
     if (!IsNamesOwnFile(file.get(), from)) {
@@ -687,8 +700,10 @@ bool Win32FileSystem::CopyIntoNew(HANDLE source,
         return true;
     }
     // Through the handle that made it: the name may lead elsewhere by now.
+    const KeptLastError failure;
     FILE_DISPOSITION_INFO disposition{TRUE};
     SetFileInformationByHandle(target.get(), FileDispositionInfo, &disposition, sizeof disposition);
+    target.reset();
     return false;
 }
 
@@ -721,8 +736,10 @@ bool Win32FileSystem::WriteNewFile(const std::string& path, const std::string& c
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
         DWORD written = 0;
         if (!::WriteFile(file.get(), content.data() + done, chunk, &written, nullptr) || written == 0) {
+            const KeptLastError failure;
             FILE_DISPOSITION_INFO disposition{TRUE};
             SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
+            file.reset();
             return false;
         }
         done += written;

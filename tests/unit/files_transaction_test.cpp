@@ -219,6 +219,52 @@ INSTANTIATE_TEST_SUITE_P(
                      true,
                      With({"~BX1A_1.NEW=staged"}),
                      {}},
+        // Only the staged and backup names of the journal's own tag are its to rename or delete:
+        // a user's file, another tag's or a name of another form is never taken for either.
+        RecoveryCase{"AnEntryNamingAUsersFileAsStagedIsNoJournalOfOurs",
+                     [](MemoryBackend& b) {
+                         HalfSwapped(b);
+                         b.files.AddFile(kSwapJournal,
+                                         Journal("SWAPPING", {"0\t1\tA.ARX\t~BX1A_1.NEW\t~BX1A_1.OLD",
+                                                              "0\t1\tB.ARX\t~BX1B_1.NEW\t~BX1A_2.OLD"}));
+                     },
+                     Recovery::FinishOrUndo,
+                     true,
+                     With({"A.ARX=new A", "B.ARX=old B", "~BX1A_1.OLD=old A", "~BX1A_2.NEW=new B"}),
+                     {}},
+        RecoveryCase{"AnEntryNamingAUsersFileAsBackupIsNoJournalOfOurs",
+                     [](MemoryBackend& b) {
+                         HalfSwapped(b);
+                         b.files.AddFile(kSwapJournal,
+                                         Journal("SWAPPING", {"0\t1\tA.ARX\t~BX1A_1.NEW\t~BX1A_9.TXT",
+                                                              "0\t1\tB.ARX\t~BX1A_2.NEW\t~BX1A_2.OLD"}));
+                     },
+                     Recovery::Undo,
+                     true,
+                     With({"A.ARX=new A", "B.ARX=old B", "~BX1A_1.OLD=old A", "~BX1A_2.NEW=new B"}),
+                     {}},
+        RecoveryCase{"AnEntryNamingAPlainFileIsNoJournalOfOurs",
+                     [](MemoryBackend& b) {
+                         b.files.AddFile(In(kProduct, "A.ARX"), "new A");
+                         b.files.AddFile(In(kProduct, "MY.CFG"), "my settings");
+                         b.files.AddFile(kSwapJournal,
+                                         Journal("RECORDED", {"0\t1\tA.ARX\t~BX1A_1.NEW\tMY.CFG"}));
+                     },
+                     Recovery::FinishOrUndo,
+                     true,
+                     With({"A.ARX=new A", "MY.CFG=my settings"}),
+                     {}},
+        RecoveryCase{"AnEntryWithoutANumberIsNoJournalOfOurs",
+                     [](MemoryBackend& b) {
+                         b.files.AddFile(In(kProduct, "A.ARX"), "new A");
+                         b.files.AddFile(In(kProduct, "~BX1A_.OLD"), "the user's");
+                         b.files.AddFile(kSwapJournal,
+                                         Journal("RECORDED", {"0\t1\tA.ARX\t~BX1A_1.NEW\t~BX1A_.OLD"}));
+                     },
+                     Recovery::FinishOrUndo,
+                     true,
+                     With({"A.ARX=new A", "~BX1A_.OLD=the user's"}),
+                     {}},
         // A staged name made a second name of another file is not put in place: the swap is undone.
         RecoveryCase{"AStagedFileWithASecondNameUndoesTheSwap",
                      [](MemoryBackend& b) {
@@ -353,6 +399,42 @@ TEST(CutCommit, UntilTheRecordTheJournalNamesTheShippedFilesAlone) {
         installed.push_back(file.path + " " + std::to_string(file.size) + " " + std::to_string(file.crc));
     EXPECT_THAT(installed, ElementsAreArray({"A.ARX 5 " + std::to_string(platform::Crc32("new A"))}));
     EXPECT_THAT(backend.files.List(kProduct), ::testing::ElementsAre("A.ARX", "Brelix扩展绘图库", "MY.CFG"));
+}
+
+// A swap that fails names the file and gives the system's words for the very call that failed, not
+// for one of the calls after it (each of which here leaves "file not found" behind), and is undone.
+TEST(CutCommit, AFailedSwapGivesTheSystemsWordsForTheCallThatFailed) {
+    const platform::SystemError inUse{32, "另一个程序正在使用此文件，进程无法访问。"};
+    const platform::SystemError notFound{2, "系统找不到指定的文件。"};
+    const std::string replaceRefused = "无法替换（文件正在使用或没有权限）";
+    const struct {
+        Operation op;
+        std::string path;
+        std::string failedOn;
+        std::string words;
+    } cases[] = {
+        {Operation::WriteFile, kSwapJournal + ".new", kSwapJournal, "无法写入安装日志文件"},
+        {Operation::MoveFile, kSwapJournal + ".new", kSwapJournal, "无法写入安装日志文件"},
+        {Operation::MoveFile, In(kProduct, "A.ARX"), In(kProduct, "A.ARX"), replaceRefused},
+        {Operation::OpenFile, In(kProduct, "~BX1A_2.NEW"), In(kProduct, "B.ARX"),
+         "无法打开暂存的新文件 " + In(kProduct, "~BX1A_2.NEW")},
+        {Operation::MoveFile, In(kProduct, "~BX1A_3.NEW"), In(kProduct, "C.ARX"), replaceRefused},
+    };
+    for (const auto& c : cases) {
+        Staged staged;
+        staged.backend.failures.Fail(c.op, c.path, 1);
+        staged.backend.failures.AfterEveryCheck(
+            [&](bool failed) { staged.backend.environment.lastError = failed ? inUse : notFound; });
+        const files::FileResult result = staged.transaction.Commit();
+        staged.backend.failures.AfterEveryCheck(nullptr);
+        EXPECT_FALSE(result) << c.path;
+        EXPECT_EQ(result.Path(), c.failedOn) << c.path;
+        EXPECT_EQ(result.Why(), c.words + platform::DescribeSystemError(inUse)) << c.path;
+        const std::string tree = staged.Tree();
+        EXPECT_EQ(tree.rfind("A.ARX=old A\n", 0), 0u) << c.path << ":\n" << tree;
+        EXPECT_EQ(tree.find("new "), std::string::npos) << c.path << ":\n" << tree;
+        EXPECT_EQ(tree.find("~BX"), std::string::npos) << c.path << ":\n" << tree;
+    }
 }
 
 // A journal that cannot be written before the swap stops it with nothing changed; an undo that cannot

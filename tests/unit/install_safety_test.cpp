@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <sstream>
 
@@ -13,6 +14,7 @@
 #include "install/install_action.h"
 #include "install/record/install_root.h"
 #include "install/record/locations.h"
+#include "install/record/product_layout.h"
 #include "install/record/uninstall_entry.h"
 #include "install_test_support.h"
 #include "state/acad_inventory.h"
@@ -201,10 +203,10 @@ int UninstallQuietly(Machine& machine) {
     return uninstall::RunUninstall(machine.services, journal, true);
 }
 
-// Drive D after the quiet uninstall.
+// Drive D and the installer's own folder after the quiet uninstall.
 std::string UninstallLeaves(Machine& machine) {
     UninstallQuietly(machine);
-    return LinesUnder(machine.backend, "D:\\");
+    return LinesUnder(machine.backend, "D:\\") + LinesUnder(machine.backend, kSetupFolder);
 }
 
 Outcome CleanOutcome() {
@@ -395,44 +397,48 @@ long FirstInstallationCalls() {
 
 // A first installation cut off at any call leaves no record, only its mark; the quiet uninstall then
 // leaves no product folder, and the machine's keys and the installer's own folder as a whole
-// installation and its uninstall do.
+// installation and its uninstall do. Into a folder, and into a drive root.
 TEST(FaultSweep, AFirstInstallationCutOffAtAnyCallIsUninstalledAsAWholeOne) {
-    Machine whole(Earlier::None);
-    const std::string keysBefore = MachineKeys(whole);
-    ASSERT_TRUE(whole.Install());
-    const long calls = whole.backend.failures.CheckCount();
-    ASSERT_EQ(UninstallLeaves(whole).find(kProduct), std::string::npos);
-    ASSERT_EQ(MachineKeys(whole), keysBefore);
-    const std::string setupFolderLeft = LinesUnder(whole.backend, kSetupFolder);
-    for (long n = 1; n <= calls; ++n) {
-        Machine cut(Earlier::None);
-        cut.backend.prompts.defaultAnswer = platform::kIdAbort;
-        cut.backend.failures.StopAtCheck(n);
-        cut.Install();
-        cut.backend.failures.StopAtCheck(0);
-        // The root may stay, as the whole one's uninstall leaves it, if the run had made it.
-        EXPECT_EQ(UninstallLeaves(cut).find(kProduct), std::string::npos)
-            << "first installation cut off at call " << n;
-        EXPECT_EQ(MachineKeys(cut), keysBefore) << "first installation cut off at call " << n;
-        EXPECT_EQ(LinesUnder(cut.backend, kSetupFolder), setupFolderLeft)
-            << "first installation cut off at call " << n;
-        const auto trusted =
-            cut.backend.registry.GetValue(RootKey::CurrentUser, kProfileVariables, "TRUSTEDPATHS");
-        EXPECT_EQ(trusted ? trusted->Text() : "<none>", "C:\\MINE")
-            << "first installation cut off at call " << n;
+    for (const std::string root : {kRoot, "D:\\"}) {
+        const std::string product = install::ProductFolderOf(root);
+        Machine whole(Earlier::None);
+        whole.page.installPath = root;
+        const std::string keysBefore = MachineKeys(whole);
+        ASSERT_TRUE(whole.Install()) << root;
+        const long calls = whole.backend.failures.CheckCount();
+        ASSERT_EQ(UninstallLeaves(whole).find(product), std::string::npos) << root;
+        ASSERT_EQ(MachineKeys(whole), keysBefore) << root;
+        const std::string setupFolderLeft = LinesUnder(whole.backend, kSetupFolder);
+        for (long n = 1; n <= calls; ++n) {
+            const std::string at = root + ", cut off at call " + std::to_string(n);
+            Machine cut(Earlier::None);
+            cut.page.installPath = root;
+            cut.backend.prompts.defaultAnswer = platform::kIdAbort;
+            cut.backend.failures.StopAtCheck(n);
+            cut.Install();
+            cut.backend.failures.StopAtCheck(0);
+            // The root may stay, as the whole one's uninstall leaves it, if the run had made it.
+            EXPECT_EQ(UninstallLeaves(cut).find(product), std::string::npos) << at;
+            EXPECT_EQ(MachineKeys(cut), keysBefore) << at;
+            EXPECT_EQ(LinesUnder(cut.backend, kSetupFolder), setupFolderLeft) << at;
+            const auto trusted =
+                cut.backend.registry.GetValue(RootKey::CurrentUser, kProfileVariables, "TRUSTEDPATHS");
+            EXPECT_EQ(trusted ? trusted->Text() : "<none>", "C:\\MINE") << at;
 
-        // A run that stops in its copy leaves the cut-off run's keys, its mark among them, as it found them.
-        Machine stopped(Earlier::None);
-        stopped.backend.prompts.defaultAnswer = platform::kIdAbort;
-        stopped.backend.failures.StopAtCheck(n);
-        stopped.Install();
-        stopped.backend.failures.StopAtCheck(0);
-        const std::string keysAfterCut = MachineKeys(stopped);
-        stopped.backend.failures.Fail(Operation::CopyFile, "*", 1);
-        stopped.Install();
-        if (stopped.journal.Outcome() == InstallOutcome::Stopped) {
-            EXPECT_EQ(MachineKeys(stopped), keysAfterCut)
-                << "stopped after a first installation cut off at call " << n;
+            // A run that stops in its copy leaves the cut-off run's keys, its mark among them, as it
+            // found them.
+            Machine stopped(Earlier::None);
+            stopped.page.installPath = root;
+            stopped.backend.prompts.defaultAnswer = platform::kIdAbort;
+            stopped.backend.failures.StopAtCheck(n);
+            stopped.Install();
+            stopped.backend.failures.StopAtCheck(0);
+            const std::string keysAfterCut = MachineKeys(stopped);
+            stopped.backend.failures.Fail(Operation::CopyFile, "*", 1);
+            stopped.Install();
+            if (stopped.journal.Outcome() == InstallOutcome::Stopped) {
+                EXPECT_EQ(MachineKeys(stopped), keysAfterCut) << "stopped after a first installation " << at;
+            }
         }
     }
 }
@@ -450,6 +456,30 @@ TEST(FaultSweep, TheMarkGoesOnlyWhenTheWorkItStandsForIsDone) {
                       .has_value(),
                   failures == 2);
         EXPECT_EQ(machine.journal.HasProblems(), failures == 2);
+    }
+
+    // An uninstall that meets a file in use after a cut-off first installation ends with problems and
+    // keeps the mark; the next one, once the file is free, cleans the folder and drops it.
+    const std::string placed = In(kProduct, "Brelix2010.arx");
+    for (long n = FirstInstallationCalls() / 2;; ++n) {
+        Machine held(Earlier::None);
+        held.backend.prompts.defaultAnswer = platform::kIdAbort;
+        held.backend.failures.StopAtCheck(n);
+        held.Install();
+        held.backend.failures.StopAtCheck(0);
+        if (!held.backend.files.Exists(placed)) {
+            ASSERT_LT(n, FirstInstallationCalls()) << "no cut leaves the swapped-in files";
+            continue;
+        }
+        held.backend.files.Lock(placed);
+        EXPECT_EQ(UninstallQuietly(held), uninstall::kUninstalledWithProblems) << "cut at call " << n;
+        EXPECT_TRUE(held.backend.registry.GetValue(RootKey::LocalMachine, kRecordKey, "InstallingInto"))
+            << "cut at call " << n;
+        held.backend.files.Unlock(placed);
+        EXPECT_EQ(UninstallQuietly(held), uninstall::kUninstalled) << "cut at call " << n;
+        EXPECT_EQ(LinesUnder(held.backend, "D:\\").find(kProduct), std::string::npos) << "cut at call " << n;
+        EXPECT_FALSE(held.backend.registry.GetValue(RootKey::LocalMachine, kRecordKey, "InstallingInto"));
+        break;
     }
 
     Machine cut(Earlier::None);
@@ -482,11 +512,25 @@ TEST(FaultSweep, TheMarkGoesOnlyWhenTheWorkItStandsForIsDone) {
 }
 
 // Cut off in one folder, then installed whole into another: the earlier run's mark stays, and the
-// uninstall cleans both folders.
+// uninstall cleans both folders. Installed whole into the same folder, spelt in other letters: the
+// mark has done its work and goes.
 TEST(FaultSweep, AFolderACutOffRunLeftIsCleanedByTheUninstallAfterAnInstallationElsewhere) {
     const long calls = FirstInstallationCalls();
     constexpr char kOther[] = "E:\\Other\\Brelix结构工具箱";
     for (long n = calls / 4; n <= calls * 3 / 4; n += calls / 4) {
+        Machine same(Earlier::None);
+        same.backend.prompts.defaultAnswer = platform::kIdAbort;
+        same.backend.failures.StopAtCheck(n);
+        same.Install();
+        same.backend.failures.StopAtCheck(0);
+        same.page.installPath = "d:\\TOOLS";
+        // Without a record, the files a cut-off run left cannot be told from ones to keep.
+        same.page.keepConfig = same.page.keepSettings = 0;
+        same.page.keepSectionLibrary = same.page.keepDrawingLibrary = 0;
+        EXPECT_TRUE(same.Install()) << "after a cut at call " << n;
+        EXPECT_FALSE(same.backend.registry.GetValue(RootKey::LocalMachine, kRecordKey, "InstallingInto"))
+            << "after a cut at call " << n;
+
         Machine machine(Earlier::None);
         machine.backend.files.AddDrive("E:");
         machine.backend.prompts.defaultAnswer = platform::kIdAbort;
@@ -769,6 +813,7 @@ struct RootRunCase {
     std::string message;  // the one message shown, or the success text
     InstallOutcome outcome;
     std::vector<std::string> pageCalls;
+    std::function<void(MemoryBackend&)> trouble = nullptr;  // what goes wrong on the way
 };
 
 class RootRunTest : public ::testing::TestWithParam<RootRunCase> {};
@@ -781,6 +826,8 @@ TEST_P(RootRunTest, RootIsRefusedOrMadeWithOneMessage) {
     // A copy question (a root taken that is no folder) ends the run instead of retrying forever.
     machine.backend.prompts.defaultAnswer = platform::kIdAbort;
     const std::string filesBefore = machine.backend.files.Dump();
+    if (GetParam().trouble)
+        GetParam().trouble(machine.backend);
     machine.Install();
 
     ASSERT_EQ(machine.backend.prompts.shown.size(), 1u);
@@ -813,7 +860,31 @@ INSTANTIATE_TEST_SUITE_P(
                     "D:\\新建\\工具\\钢构",
                     kDoneText,
                     InstallOutcome::Installed,
-                    {"read", "close"}}),
+                    {"read", "close"}},
+        // The system spells the existing D:\Tools as it was made; it is no link for that.
+        RootRunCase{"ExistingInAnotherLetterCase",
+                    "d:\\TOOLS\\",
+                    kDoneText,
+                    InstallOutcome::Installed,
+                    {"read", "close"}},
+        // Every folder the run made goes again, the deepest first: a parent goes once it is empty.
+        RootRunCase{"RolledBackBelowMissingFolders",
+                    "D:\\新建\\工具",
+                    "没有做任何更改",
+                    InstallOutcome::Stopped,
+                    {"read", "cancel"},
+                    [](MemoryBackend& b) {
+                        // The first rename of the swap fails.
+                        const std::string journal =
+                            files::SwapJournalPath(kSetupFolder, "D:\\新建\\工具\\Brelix结构工具箱");
+                        b.failures.BeforeEveryCheck([&b, journal, armed = false](long) mutable {
+                            const auto text = b.files.ReadFile(journal);
+                            if (!armed && text && text->find("PHASE\tSWAPPING") != std::string::npos) {
+                                b.failures.Fail(Operation::MoveFile, "*", 1);
+                                armed = true;
+                            }
+                        });
+                    }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- A file to keep that cannot be saved -------------------------------------------------

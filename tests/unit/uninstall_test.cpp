@@ -468,6 +468,24 @@ TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
         EXPECT_EQ(fresh.registry.KeyExists(RootKey::LocalMachine, kActiveSetup), c.componentStays)
             << c.stubPath;
     }
+
+    // One that cannot be opened stays, named with the system's words for that open, not for the
+    // look after it (every other call here leaves "file not found" behind).
+    MemoryBackend held;
+    InstallOn(held);
+    const std::string earlier = In(kProduct, "BrelixUser.exe");
+    held.files.AddFile(earlier, "an earlier build's per-user steps");
+    held.failures.Fail(Operation::OpenFile, earlier);
+    const platform::SystemError inUse{32, "另一个程序正在使用此文件，进程无法访问。"};
+    held.failures.AfterEveryCheck([&held, inUse](bool failed) {
+        held.environment.lastError = failed ? inUse : platform::SystemError{2, "系统找不到指定的文件。"};
+    });
+    platform::Services heldServices = held.services();
+    held.files.SetProgramPath(kUninstaller);
+    state::InstallJournal removal;
+    EXPECT_EQ(uninstall::RunUninstall(heldServices, removal, true), uninstall::kUninstalledWithProblems);
+    EXPECT_THAT(removal.Problems(), ElementsAre("未能删除 " + earlier + platform::DescribeSystemError(inUse)));
+    EXPECT_TRUE(held.files.Exists(earlier));
 }
 
 // What an earlier installation left is taken into the new record only from the setup folders,

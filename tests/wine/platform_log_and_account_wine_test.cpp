@@ -4,6 +4,7 @@
 
 #include <regex>
 
+#include "platform/win32/unique_handles.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_files.h"
@@ -125,6 +126,42 @@ TEST_F(LogFileWineTest, AFailedDeleteGivesTheSystemsErrorNumberAndText) {
         EXPECT_EQ(platform::DescribeSystemError(error),
                   "（错误 " + std::to_string(c.code) + "：" + error.text + "）");
     }
+}
+
+// The rename of a swap and the copy and write of a staging leave the error of the call that failed,
+// also where they clean up after it: a file held by another program without sharing refuses each.
+TEST_F(LogFileWineTest, ARefusedRenameCopyOrWriteLeavesItsOwnError) {
+    platform::win32::Win32FileSystem files;
+    platform::win32::Win32Environment environment;
+    const std::string held = folder + "\\held.arx";
+    ASSERT_TRUE(files.WriteWholeFile(held, "in use"));
+    ASSERT_TRUE(files.WriteWholeFile(folder + "\\source.arx", "new"));
+    platform::win32::UniqueFile open(
+        CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(open);
+    SetLastError(0);
+    EXPECT_FALSE(files.Rename(held, folder + "\\held.old"));
+    EXPECT_EQ(environment.LastError().code, static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
+    SetLastError(0);
+    EXPECT_FALSE(files.CopyToNewFile(folder + "\\source.arx", held, [](const char*, std::size_t) {}));
+    EXPECT_EQ(environment.LastError().code, static_cast<std::uint32_t>(ERROR_FILE_EXISTS));
+    SetLastError(0);
+    EXPECT_FALSE(files.WriteNewFile(held, "new"));
+    EXPECT_EQ(environment.LastError().code, static_cast<std::uint32_t>(ERROR_FILE_EXISTS));
+}
+
+// A failed call's error taken after a look at the name is that look's: read it first.
+TEST_F(LogFileWineTest, ALookAfterAFailedCallReplacesItsError) {
+    platform::win32::Win32FileSystem files;
+    platform::win32::Win32Environment environment;
+    const std::string held = folder + "\\held.arx";
+    ASSERT_TRUE(files.WriteWholeFile(held, "in use"));
+    platform::win32::UniqueFile open(
+        CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(open);
+    ASSERT_FALSE(files.Rename(held, folder + "\\held.old"));
+    ASSERT_FALSE(files.GetAttributes(folder + "\\held.old"));
+    EXPECT_EQ(environment.LastError().code, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
 }
 
 }  // namespace

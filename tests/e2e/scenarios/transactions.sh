@@ -120,3 +120,31 @@ scenario_first_installation_killed_then_uninstalled() {
         expect_eq "AutoCAD's keys naming the product folder after the kill at $moment s" "$left" ""
     done
 }
+
+# The same into a drive root (/D=R:\): the mark names R:\Brelix结构工具箱, and the quiet uninstall
+# finds the folder by it and removes it.
+scenario_first_installation_into_a_drive_root_killed_then_uninstalled() {
+    stage x86 "$SETUP32" || return 1
+    local i moment pid marked drive="$E2E_WORK/root-drive"
+    rm -rf "$drive" && mkdir -p "$drive"
+    ln -sfn "$drive" "$WINEPREFIX/dosdevices/r:"
+    for ((i = 1; i <= 300; i++)); do printf 'part %d\r\n' "$i" >"$DATA/部件$(printf %03d "$i").dat"; done
+    for moment in 0.3 0.5; do
+        (cd "$SETUP_DIR" && exec wine SetUp.exe /S '/D=R:\') >/dev/null 2>&1 &
+        pid=$!
+        sleep "$moment"
+        pkill -9 -f 'SetUp.exe /S' 2>/dev/null
+        wait "$pid" 2>/dev/null
+        e2e_settle "$WINEPREFIX"
+        marked=$(e2e_reg_value 'HKLM\SOFTWARE\Brelix' InstallingInto) && note "killed at $moment s, marked: $marked"
+        silent /UNINSTALL /S
+        if [ -n "$marked" ]; then
+            expect_eq "the mark of the run killed at $moment s" "$marked" "R:\\$PRODUCT_NAME"
+            expect_eq "quiet uninstall after the kill at $moment s" "$SILENT_EXIT" 0
+        fi
+        expect_missing "$drive/$PRODUCT_NAME"
+        expect_eq "the record's key after the kill at $moment s and the uninstall" \
+            "$(e2e_reg_export 'HKLM\SOFTWARE\Brelix')" ""
+    done
+    rm -f "$WINEPREFIX/dosdevices/r:"
+}
