@@ -73,6 +73,7 @@ void CopyFonts(platform::Services& services,
             services.files.CopyOpenedToNewFile(*opened, being, [](const char*, std::size_t) {}) &&
             services.files.Rename(being, *to);
         if (!copied) {
+            const platform::SystemError error = services.environment.LastError();
             services.files.DeleteFile(being);
             // An installation without a "Fonts" folder takes no fonts by design; anywhere else a
             // font that does not copy is a problem.
@@ -81,7 +82,7 @@ void CopyFonts(platform::Services& services,
                 log.Note("没有字体文件夹 " + *fontFolder + "，字体 " + fontName + " 没有复制");
                 continue;
             }
-            log.Problem("未能复制字体 " + *to +
+            log.Problem("未能复制字体 " + *to + platform::DescribeSystemError(error) +
                         (opened ? std::string()
                                 : "（安装来源中的 " + *from + " 是链接、另有名称（硬链接）或无法读取）"));
             continue;

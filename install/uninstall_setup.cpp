@@ -54,7 +54,10 @@ std::optional<std::uint64_t> WriteUninstaller(platform::Services& services,
 
 // An earlier installation's uninstaller, record and per-user program in `folder`, once the new
 // record holds what the old one said; the folder too when it is a setup folder left empty.
-void RetireEarlier(platform::FileSystem& files, const std::string& folder, state::InstallJournal& log) {
+void RetireEarlier(platform::FileSystem& files,
+                   platform::Environment& environment,
+                   const std::string& folder,
+                   state::InstallJournal& log) {
     for (const char* name : {kUninstallerName, kInstallRecordName, kUserProgramName}) {
         const std::string path = JoinPath(folder, name);
         if (!files.GetAttributes(path))
@@ -63,7 +66,7 @@ void RetireEarlier(platform::FileSystem& files, const std::string& folder, state
         if (files.DeleteFile(path))
             log.Note("已删除早先的 " + path);
         else
-            log.Problem("未能删除早先的 " + path);
+            log.Problem("未能删除早先的 " + path + platform::DescribeSystemError(environment.LastError()));
     }
     if (files.RemoveDirectory(folder))
         log.Note("已删除早先的安装程序文件夹 " + folder);
@@ -81,7 +84,8 @@ std::optional<std::string> MakeSetupFolder(InstallContext& context) {
     bool made = false;
     if (EnsureSetupFolder(services.files, services.registry, services.environment, made))
         return folder;
-    context.log.Problem("未能创建安装程序文件夹 " + *folder + "，未登记卸载程序");
+    context.log.Problem("未能创建安装程序文件夹 " + *folder +
+                        platform::DescribeSystemError(services.environment.LastError()) + "，未登记卸载程序");
     return std::nullopt;
 }
 
@@ -127,9 +131,10 @@ bool PrepareUninstall(InstallContext& context,
         for (const EarlierFolder& kept : record.earlierFolders)
             log.Note("安装记录保留早先的产品文件夹 " + kept.folder + "（卸载时删除其中安装的文件）");
         for (const std::string& folder : earlier)
-            RetireEarlier(files, folder, log);
+            RetireEarlier(files, services.environment, folder, log);
     } else {
-        log.Problem("未能写入安装记录 " + recordFile);
+        log.Problem("未能写入安装记录 " + recordFile +
+                    platform::DescribeSystemError(services.environment.LastError()));
     }
 
     // The product folder's shipped files and the setup folder: what the uninstall frees.
@@ -141,11 +146,13 @@ bool PrepareUninstall(InstallContext& context,
     auto localMachine = OpenRecordRoot(services.registry);
     const std::string where = platform::MachineKeyName(services.registry, platform::RegistryView::Force32,
                                                        kUninstallKeyPath, state::kBuildBitness);
-    if (localMachine && WriteUninstallEntry(*localMachine, productFolder, setupFolder, SizeInKb(bytes),
-                                            InstallDateText(services.environment.Now())))
+    const std::string installDate = InstallDateText(services.environment.Now());
+    if (localMachine &&
+        WriteUninstallEntry(*localMachine, productFolder, setupFolder, SizeInKb(bytes), installDate))
         log.Note("已写入卸载项 " + where);
     else
-        log.Problem("未能写入卸载项 " + where);
+        log.Problem("未能写入卸载项 " + where +
+                    platform::DescribeSystemError(services.environment.LastError()));
     return recorded;
 }
 

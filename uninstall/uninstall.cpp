@@ -56,6 +56,7 @@ std::optional<Installation> FindInstallation(platform::Services& services) {
 // restart, which writes a new Uninstall.exe here, does not lose it at the restart. `waiting` is
 // the file left for the restart, empty when none. True when it is gone or will go.
 bool RemoveUninstaller(platform::FileSystem& files,
+                       platform::Environment& environment,
                        const std::string& path,
                        state::InstallJournal& log,
                        std::string& waiting) {
@@ -66,6 +67,8 @@ bool RemoveUninstaller(platform::FileSystem& files,
         log.Note("已删除 " + path);
         return true;
     }
+    // Why the file could not go (32: another program has it open), before any later call replaces it.
+    const platform::SystemError error = environment.LastError();
     if (text936::EqualsNoCase(files.ProgramPath(), path)) {
         files.ReleaseProgramFile();  // held without FILE_SHARE_DELETE, it could not be renamed
         std::string moved = path;
@@ -85,7 +88,7 @@ bool RemoveUninstaller(platform::FileSystem& files,
             return true;
         }
     }
-    log.Problem("未能删除 " + path);
+    log.Problem("未能删除 " + path + platform::DescribeSystemError(error));
     return false;
 }
 
@@ -181,7 +184,7 @@ int NothingToUninstall(platform::Services& services, state::InstallJournal& log,
 // The exit code when the uninstall may not or is not to go on: AutoCAD runs, or the user says no.
 std::optional<int> Refusal(platform::Services& services, state::InstallJournal& log, bool silent) {
     platform::Prompts& prompts = services.prompts;
-    if (install::IsAcadRunning(services.processes)) {
+    if (install::IsAcadRunning(services.processes, &log)) {
         log.Note("AutoCAD正在运行，未卸载");
         if (!silent)
             Tell(prompts, kCloseAcadText, kCloseAcadCaption);
@@ -250,7 +253,7 @@ std::vector<std::string> RemoveWhatRunsCode(platform::Registry& registry,
     std::vector<std::string> programFolders = install::SetupFolders(registry, environment);
     programFolders.push_back(found.setupFolder);
     programFolders.insert(programFolders.end(), found.folders.begin(), found.folders.end());
-    RemoveActiveSetupComponent(registry, programFolders, log);
+    RemoveActiveSetupComponent(registry, environment, programFolders, log);
     if (found.cutOffFolder)
         RemoveHalfWrittenKeys(registry, found.record.demandLoadKeys, log);
     return strayEntries;
@@ -339,7 +342,7 @@ std::string RemoveRecordAndSetupFolder(platform::Services& services,
     RemoveSetupFolderFile(files, services.environment,
                           install::JoinPath(found.setupFolder, install::kInstallRecordName), log);
     std::string waiting;
-    RemoveUninstaller(files, uninstaller, log, waiting);
+    RemoveUninstaller(files, services.environment, uninstaller, log, waiting);
     // Only the uninstaller's own folder waits for the restart, after the uninstaller in it.
     const std::vector<std::string> left = RemoveEmptyFolders(files, found.setupFolder, log);
     if (!waiting.empty() && left.size() == 1 && text936::EqualsNoCase(left.front(), waiting) &&

@@ -228,10 +228,12 @@ class ShippedFileRemoval {
     void DeleteIfAsShipped(const std::string& path, const Versions& known) {
         const auto file = files_.OpenToDelete(path);
         if (!file) {
-            // Held open: not ours to delete now. Missing, or a folder: nothing to do.
+            // Held open: not ours to delete now (32: another program has it open). Missing, or a
+            // folder: nothing to do.
+            const platform::SystemError error = environment_.LastError();
             const auto attributes = files_.GetAttributes(path);
             if (attributes && !(*attributes & platform::kAttrDirectory))
-                log_.Problem("无法读取，未删除：" + path);
+                log_.Problem("无法读取，未删除：" + path + platform::DescribeSystemError(error));
             return;
         }
         if (!IsOwnFileBelow(*file, path) || !IsAsShipped(*file, path, known))
@@ -271,7 +273,8 @@ class ShippedFileRemoval {
         platform::ContentCheck check;
         if (!file.ReadPieces(install::kLargestCheckedFile,
                              [&check](const char* data, std::size_t piece) { check.Add(data, piece); })) {
-            log_.Problem("无法读取，未删除：" + path);
+            log_.Problem("无法读取，未删除：" + path +
+                         platform::DescribeSystemError(environment_.LastError()));
             return false;
         }
         if (std::none_of(known.begin(), known.end(), [&check](const install::RecordedFile* each) {

@@ -149,25 +149,33 @@ void RemoveTrustedFolder(platform::Registry& registry,
 }
 
 bool RemoveActiveSetupComponent(platform::Registry& registry,
+                                platform::Environment& environment,
                                 const std::vector<std::string>& folders,
                                 state::InstallJournal& log) {
     bool gone = true;
-    for (const platform::RegistryView view : platform::kBothViews) {
-        auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
-        const auto stub = localMachine ? platform::ReadSubkeyText(*localMachine, kActiveSetupKeyPath,
-                                                                  kStubPathValue, acad::kNameBufferSize)
-                                       : std::nullopt;
-        if (!stub || !RunsFromOneOf(*stub, folders))
-            continue;
-        const std::string where =
-            platform::MachineKeyName(registry, view, kActiveSetupKeyPath, state::kBuildBitness);
-        if (DeleteKeyOf(*localMachine, kActiveSetupKeyPath)) {
-            log.Note("已删除 " + where);
-        } else {
-            log.Problem("未能删除 " + where);
-            gone = false;
+    for (const char* path : {kActiveSetupKeyPath, kEarlierActiveSetupKeyPath}) {
+        for (const platform::RegistryView view : platform::kBothViews) {
+            auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
+            const auto stub = localMachine ? platform::ReadSubkeyText(*localMachine, path, kStubPathValue,
+                                                                      acad::kNameBufferSize)
+                                           : std::nullopt;
+            if (!stub || !RunsFromOneOf(*stub, folders))
+                continue;
+            const std::string where = platform::MachineKeyName(registry, view, path, state::kBuildBitness);
+            if (DeleteKeyOf(*localMachine, path)) {
+                log.Note("已删除 " + where);
+            } else {
+                log.Problem("未能删除 " + where + platform::DescribeSystemError(environment.LastError()));
+                gone = false;
+            }
         }
     }
+    // The earlier name's mark of the account that uninstalls means nothing any more; the current
+    // name's mark stays, as Windows leaves every user's marks.
+    auto user = registry.OpenRoot(platform::RootKey::CurrentUser);
+    if (user && user->Open(kEarlierActiveSetupKeyPath, platform::KeyAccess::Read) &&
+        user->DeleteSubkey(kEarlierActiveSetupKeyPath))
+        log.Note("已删除 HKCU\\" + std::string(kEarlierActiveSetupKeyPath));
     return gone;
 }
 

@@ -12,7 +12,9 @@
 
 namespace uninstall {
 
-constexpr char kActiveSetupKeyPath[] =
+constexpr char kActiveSetupKeyPath[] = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix";
+// The component's name in earlier builds; an uninstall removes either.
+constexpr char kEarlierActiveSetupKeyPath[] =
     "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
 constexpr char kPerUserProgramName[] = "BrelixUser.exe";
 
@@ -38,10 +40,11 @@ void RemoveTrustedFolder(platform::Registry& registry,
                          const std::string& productFolder,
                          state::InstallJournal& log);
 
-// Deletes the Active Setup component, in either registry view, where its StubPath runs a program
-// from one of `folders` (either build's setup folder, or the product folder where earlier builds put
-// BrelixUser.exe). False when one should go but could not be deleted.
+// Deletes the Active Setup component under its name and under earlier builds' name, in either registry view,
+// where its StubPath runs a program from one of `folders` (either build's setup folder, or the product folder
+// where earlier builds put BrelixUser.exe). False when one should go but could not be deleted.
 bool RemoveActiveSetupComponent(platform::Registry& registry,
+                                platform::Environment& environment,
                                 const std::vector<std::string>& folders,
                                 state::InstallJournal& log);
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "files/swap_journal.h"
-#include "install/record/active_setup.h"
 #include "install/install_action.h"
+#include "install/record/active_setup.h"
 #include "install/record/install_record.h"
 #include "install_test_support.h"
 #include "platform/crc32.h"
@@ -39,8 +39,7 @@ constexpr char kVariables[] =
     "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables";
 constexpr char kLayers[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix";
-constexpr char kActiveSetupKey[] =
-    "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+constexpr char kActiveSetupKey[] = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix";
 constexpr char kUninstallKey32[] =
     "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix";
 constexpr char kUninstaller[] = "C:\\Program Files\\Brelix Setup\\Uninstall.exe";
@@ -441,8 +440,7 @@ TEST_F(UninstallTest, RemovesWhatEveryInstallationIntoTheFolderShipped) {
 
 // A machine-wide rollout's per-user program and Active Setup component go with this folder only.
 TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
-    constexpr char kActiveSetup[] =
-        "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+    constexpr char kActiveSetup[] = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix";
     struct Case {
         std::string stubPath;
         bool componentStays;
@@ -582,7 +580,8 @@ TEST_F(UninstallTest, AnEarlierRecordStaysWhileTheNewOneCannotBeWritten) {
         install::InstallContext machineContext{machineServices, options, inventory, machineJournal};
         OnInstallButton(machineContext, page);
         EXPECT_THAT(machineJournal.Problems(),
-                    ElementsAre("未能写入安装记录 " + In(kSetupFolder, install::kInstallRecordName)));
+                    ElementsAre("未能写入安装记录 " + In(kSetupFolder, install::kInstallRecordName) +
+                                "（错误 5：拒绝访问。）"));
         EXPECT_TRUE(machine.files.Exists(In(kProduct, install::kInstallRecordName)));
         EXPECT_TRUE(machine.files.Exists(In(kProduct, "Uninstall.exe")));
         EXPECT_FALSE(machine.files.Exists(In(kSetupFolder, install::kInstallRecordBeingWritten)));
@@ -717,10 +716,9 @@ TEST(TrustedFolderRemoval, TakesOutOnlyWholeEntriesAndLeavesTheRestAsItIs) {
 // installation's own component replaces the other build's.
 TEST(BuildSwitch, EntriesOfTheOtherBuildGoFromItsViewAndOnlyWhenOurs) {
     // Places in a 64-bit system's tree: the 32-bit view is below Wow6432Node.
-    const std::string component64 =
-        "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+    const std::string component64 = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix";
     const std::string component32 =
-        "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+        "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix";
     const std::string setup64 = "C:\\Program Files\\Brelix Setup";
     const std::string setup32 = "C:\\Program Files (x86)\\Brelix Setup";
     const auto stubIn = [](const std::string& folder) { return "\"" + folder + "\\BrelixUser.exe\""; };
@@ -755,7 +753,8 @@ TEST(BuildSwitch, EntriesOfTheOtherBuildGoFromItsViewAndOnlyWhenOurs) {
         state::InstallJournal removal;
         EXPECT_TRUE(
             uninstall::RemoveDemandLoadEntry(b.registry, c.recordedEntry, {kProduct}, removal).empty());
-        EXPECT_TRUE(uninstall::RemoveActiveSetupComponent(b.registry, {setup32, setup64, kProduct}, removal));
+        EXPECT_TRUE(uninstall::RemoveActiveSetupComponent(b.registry, b.environment,
+                                                          {setup32, setup64, kProduct}, removal));
         EXPECT_FALSE(removal.HasProblems());
         EXPECT_EQ(b.registry.KeyExists(RootKey::LocalMachine, c.entryAt), !c.ours) << c.entryAt;
         EXPECT_EQ(b.registry.KeyExists(RootKey::LocalMachine, otherComponent), !c.ours) << c.entryAt;
@@ -1153,14 +1152,14 @@ TEST(DetectionFields, CommandLinesAreAsciiAndTheLogNamesTheRealView) {
         {32,
          32,
          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
-         "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
+         "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix",
          {"已写入卸载项 HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
           "已写入 HKLM\\SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020 "
           "LOADCTRLS = 2"}},
         {64,
          32,
          "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
-         "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
+         "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix",
          {"已写入卸载项 HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
           "已写入 "
           "HKLM\\SOFTWARE\\WOW6432Node\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020 "
@@ -1169,7 +1168,7 @@ TEST(DetectionFields, CommandLinesAreAsciiAndTheLogNamesTheRealView) {
         {64,
          64,
          "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
-         "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
+         "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix",
          {"已写入卸载项 HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
           "已写入 HKLM\\SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020 "
           "LOADCTRLS = 2"}},
