@@ -50,6 +50,7 @@ void CopyFonts(platform::Services& services,
     // A missing "Fonts" folder is not created: that installation simply gets no fonts.
     const auto fontFolder = acad::FormatFitting(acad::kNameBufferSize, "%s\\Fonts", installFolder.c_str());
     if (!fontFolder) {
+        // No system error: the program's own limit of a path.
         log.Problem("AutoCAD 安装文件夹 " + installFolder + " 的路径太长，字体没有复制");
         return;
     }
@@ -58,6 +59,7 @@ void CopyFonts(platform::Services& services,
         const auto from = acad::FormatFitting(acad::kNameBufferSize, "%s\\%s", source.c_str(), fontName);
         const auto to = acad::FormatFitting(acad::kNameBufferSize, "%s\\%s", fontFolder->c_str(), fontName);
         if (!from || !to) {
+            // No system error: the program's own limit of a path.
             log.Problem("字体 " + std::string(fontName) + " 的路径太长，没有复制到 " + *fontFolder);
             continue;
         }

@@ -51,8 +51,8 @@ bool IsOwnLogName(const std::string& name) {
         return false;
     at = Digits(middle, at + 1, 6);
     // Then "-<process id>" and at most one "-<n>".
-    for (int part = 0; part < 2 && at != std::string::npos && at < middle.size(); ++part) {
-        if (middle[at] != '-')
+    for (int part = 0; part < 2 && at != std::string::npos && (part == 0 || at < middle.size()); ++part) {
+        if (at >= middle.size() || middle[at] != '-')
             return false;
         at = Digits(middle, at + 1, 0);
     }
@@ -74,24 +74,23 @@ std::size_t PruneOwnLogs(platform::FileSystem& files,
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return text936::ToUpper(a) > text936::ToUpper(b);
     });
-    std::size_t remaining = names.size();
-    const bool currentListed = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
-        return text936::EqualsNoCase(folder + "\\" + name, current);
-    });
-    if (!currentListed && !current.empty())
-        ++remaining;
+    // This run's log is one of those kept, whatever its name says of the clock.
+    std::size_t keptSoFar = current.empty() ? 0 : 1;
     std::size_t deleted = 0;
-    for (auto name = names.rbegin(); name != names.rend() && remaining > kept; ++name) {
-        const std::string path = folder + "\\" + *name;
+    for (const std::string& name : names) {
+        const std::string path = folder + "\\" + name;
         if (text936::EqualsNoCase(path, current))
             continue;
+        if (keptSoFar < kept) {
+            ++keptSoFar;
+            continue;
+        }
         // Whoever may write the folder could have put a link or a second name of another file here.
         auto file = files.OpenToDelete(path);
         if (!file || (file->Attributes() & (platform::kAttrReparsePoint | platform::kAttrDirectory)) ||
             file->LinkCount() != 1 || !text936::EqualsNoCase(file->FinalPath(), path) || !file->Delete())
             continue;
         ++deleted;
-        --remaining;
     }
     return deleted;
 }

@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "files/recorded_file.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "state/install_journal.h"
 
@@ -82,6 +83,7 @@ bool WriteJournal(platform::FileSystem& files, const std::string& path, const Sw
 // The journal's text at `path`; nullopt when there is none, and also when it is there but cannot be
 // read, which `unread` then names (and `log` reports).
 std::optional<std::string> ReadJournalText(platform::FileSystem& files,
+                                           platform::Environment& environment,
                                            const std::string& path,
                                            state::InstallJournal& log,
                                            std::string& unread);

@@ -337,7 +337,7 @@ class InstallRun {
         if (const files::FileResult begun = transaction_->Begin(StagingSeed(services_.environment)); !begun)
             return Stop(begun.Why() + "，安装已停止", kRolledBackBefore + begun.Words() + kRolledBackAfter);
         if (const files::FileResult kept = keeper_.PrepareKeptFiles(*transaction_); !kept) {
-            log_.Note("无法保留文件 " + kept.Path() + "，安装已停止");
+            log_.Note("无法保留文件 " + kept.Path() + kept.SystemError() + "，安装已停止");
             transaction_->Rollback();
             return StopUnchanged(context_, page_, kNotSavedBefore + kept.Path() + kNotSavedAfter);
         }
@@ -394,7 +394,8 @@ class InstallRun {
             transaction_->OnRecordWritten();
             if (!pending_->Unmark())
                 log_.Problem("未能删除 " + RecordKeyDisplayName(services_.registry) + " " +
-                             kPendingValueName);
+                             kPendingValueName +
+                             platform::DescribeSystemError(services_.environment.LastError()));
         } else {
             pending_->LeaveForTheUninstall();
         }

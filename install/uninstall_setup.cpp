@@ -78,6 +78,7 @@ std::optional<std::string> MakeSetupFolder(InstallContext& context) {
     platform::Services& services = context.services;
     const auto folder = SetupFolder(services.registry, services.environment);
     if (!folder) {
+        // No system error: the variable that names the folder is not set.
         context.log.Problem("未找到 Program Files 文件夹，未能登记卸载程序");
         return std::nullopt;
     }
@@ -99,6 +100,7 @@ bool PrepareUninstall(InstallContext& context,
     const std::string recordFile = JoinPath(setupFolder, kInstallRecordName);
     if (!text936::FitsBuffer(uninstaller, kPathBufferSize) ||
         !text936::FitsBuffer(JoinPath(setupFolder, kInstallRecordBeingWritten), kPathBufferSize)) {
+        // No system error: the program's own limit of a path.
         log.Problem("安装程序文件夹路径过长，未能登记卸载程序");
         return false;
     }
@@ -106,6 +108,7 @@ bool PrepareUninstall(InstallContext& context,
     platform::OpenedFile* program = files.ProgramFile();
     std::optional<std::uint64_t> uninstallerSize;
     if (!program)
+        // No system error: the held program file is not the one running, by the program's own check.
         log.Problem("无法确认正在运行的安装程序文件（它可能已被替换），未写入卸载程序 " + uninstaller);
     else
         uninstallerSize = WriteUninstaller(services, *program, uninstaller, log);

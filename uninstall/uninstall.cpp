@@ -245,7 +245,7 @@ std::vector<std::string> RemoveWhatRunsCode(platform::Registry& registry,
                                             state::InstallJournal& log) {
     std::vector<std::string> strayEntries;
     for (const std::string& key : found.record.demandLoadKeys) {
-        for (std::string& stray : RemoveDemandLoadEntry(registry, key, found.folders, log))
+        for (std::string& stray : RemoveDemandLoadEntry(registry, environment, key, found.folders, log))
             strayEntries.push_back(std::move(stray));
     }
     // Either build's setup folder: after a switch between the builds the other one's component may
@@ -255,7 +255,7 @@ std::vector<std::string> RemoveWhatRunsCode(platform::Registry& registry,
     programFolders.insert(programFolders.end(), found.folders.begin(), found.folders.end());
     RemoveActiveSetupComponent(registry, environment, programFolders, log);
     if (found.cutOffFolder)
-        RemoveHalfWrittenKeys(registry, found.record.demandLoadKeys, log);
+        RemoveHalfWrittenKeys(registry, environment, found.record.demandLoadKeys, log);
     return strayEntries;
 }
 
@@ -274,7 +274,7 @@ void RemoveTrustedPathsAndFiles(platform::Services& services,
                                 state::InstallJournal& log) {
     for (const std::string& key : found.record.trustedPathKeys) {
         for (const std::string& each : found.folders)
-            RemoveTrustedFolder(services.registry, key, each, log);
+            RemoveTrustedFolder(services.registry, services.environment, key, each, log);
     }
     const std::vector<std::string> setupFolders =
         install::SetupFolders(services.registry, services.environment);
@@ -318,6 +318,7 @@ Kept SweepFolders(platform::FileSystem& files,
     // Our module in a folder the record does not hold: AutoCAD still loads it, and nothing here
     // may delete what it cannot tell is ours.
     for (const std::string& stray : strayEntries)
+        // No system error: the entry was left by the program's own decision.
         log.Problem("加载项仍指向本产品，但不在安装记录的文件夹中，未删除：" + stray);
     return kept;
 }
@@ -332,7 +333,8 @@ std::string RemoveRecordAndSetupFolder(platform::Services& services,
     platform::FileSystem& files = services.files;
     if (found.cutOffFolder && !install::ForgetPendingInstallation(services.registry))
         log.Problem("未能删除 " + install::RecordKeyDisplayName(services.registry) + " " +
-                    install::kPendingValueName);
+                    install::kPendingValueName +
+                    platform::DescribeSystemError(services.environment.LastError()));
     RemoveProductKeys(services.registry, services.environment, found.folder, recordKept, log);
     // A record an installation was cut off in while writing it goes too.
     RemoveSetupFolderFile(files, services.environment,

@@ -66,6 +66,7 @@ class LinkLevels {
 };
 
 void FolderRemains(state::InstallJournal& log, const std::string& folder) {
+    // No system error: the hold's result said which (a link, elsewhere or in use) when it was taken.
     log.Problem("文件夹无法锁定（链接、指向别处或正被占用），其中的一切保留：" + folder);
 }
 
@@ -172,12 +173,15 @@ class ShippedFileRemoval {
     bool HoldFolder() {
         const HeldPath::Result hold = held_.Hold(LevelsOf(folder_), false);
         if (hold == HeldPath::Result::Link) {
+            // No system error: the program found a link and stays out of it.
             log_.Problem(held_.FailedLevel() + " 是一个链接，其中的文件没有删除");
             return false;
         }
         if (!held_.Holds(folder_)) {
+            const platform::SystemError error = environment_.LastError();
             if (files_.GetAttributes(folder_))
-                log_.Problem("无法锁定安装文件夹，其中的文件没有删除：" + folder_);
+                log_.Problem("无法锁定安装文件夹，其中的文件没有删除：" + folder_ +
+                             platform::DescribeSystemError(error));
             return false;
         }
         return true;
@@ -202,6 +206,7 @@ class ShippedFileRemoval {
         fullFolder_ = files_.FullPath(folder_);
         finalFolder_ = files_.FinalPath(folder_);
         if (fullFolder_.empty() || finalFolder_.empty()) {
+            // No system error: the spelling of the folder came back empty, which is the program's check.
             log_.Problem("无法确定安装文件夹的位置，其中的文件没有删除：" + folder_);
             return false;
         }
@@ -339,7 +344,8 @@ void RemoveFileInProductFolder(platform::FileSystem& files,
     if (hold == HeldPath::Result::Missing)
         return;
     if (hold != HeldPath::Result::Held) {
-        log.Note("无法锁定安装文件夹，保留：" + path);
+        log.Note("无法锁定安装文件夹，保留：" + path +
+                 platform::DescribeSystemError(environment.LastError()));
         return;
     }
     const auto file = files.OpenToDelete(path);

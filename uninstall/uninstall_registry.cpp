@@ -89,6 +89,7 @@ std::optional<std::string> WithoutTrustedFolder(const std::string& list, const s
 }
 
 std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
+                                               platform::Environment& environment,
                                                const std::string& key,
                                                const std::vector<std::string>& productFolders,
                                                state::InstallJournal& log) {
@@ -107,7 +108,8 @@ std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
             if (DeleteKeyOf(*localMachine, key))
                 log.Note("已删除加载项 " + where);
             else
-                log.Problem("未能删除加载项 " + where);
+                log.Problem("未能删除加载项 " + where +
+                            platform::DescribeSystemError(environment.LastError()));
         } else if (install::LooksLikeOurModule(*loader)) {
             // On a 32-bit system both views are the one tree.
             const std::string entry = where + " = " + *loader;
@@ -123,6 +125,7 @@ std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
 }
 
 void RemoveTrustedFolder(platform::Registry& registry,
+                         platform::Environment& environment,
                          const std::string& variablesKey,
                          const std::string& productFolder,
                          state::InstallJournal& log) {
@@ -135,6 +138,7 @@ void RemoveTrustedFolder(platform::Registry& registry,
         return;
     // Writing back part of a list would lose the rest of the user's trusted folders.
     if (!value.ok()) {
+        // No system error: the list is longer than AutoCAD's own limit, or its read gave a status only.
         log.Problem("未能完整读取受信任路径，未修改：HKCU\\" + variablesKey);
         return;
     }
@@ -145,7 +149,8 @@ void RemoveTrustedFolder(platform::Registry& registry,
     if (variables->WriteString(kTrustedPathsValue, *after))
         log.Note("受信任路径 HKCU\\" + variablesKey + "：" + before + " → " + *after);
     else
-        log.Problem("未能修改受信任路径 HKCU\\" + variablesKey);
+        log.Problem("未能修改受信任路径 HKCU\\" + variablesKey +
+                    platform::DescribeSystemError(environment.LastError()));
 }
 
 bool RemoveActiveSetupComponent(platform::Registry& registry,
@@ -180,6 +185,7 @@ bool RemoveActiveSetupComponent(platform::Registry& registry,
 }
 
 void RemoveHalfWrittenKeys(platform::Registry& registry,
+                           platform::Environment& environment,
                            const std::vector<std::string>& demandLoadKeys,
                            state::InstallJournal& log) {
     std::vector<std::pair<std::string, const char*>> keys;
@@ -201,7 +207,8 @@ void RemoveHalfWrittenKeys(platform::Registry& registry,
             if (DeleteKeyOf(*localMachine, path))
                 log.Note("已删除未写完的 " + where);
             else
-                log.Problem("未能删除未写完的 " + where);
+                log.Problem("未能删除未写完的 " + where +
+                            platform::DescribeSystemError(environment.LastError()));
         }
     }
 }
@@ -228,7 +235,7 @@ void RemoveProductKeys(platform::Registry& registry,
         if (removed)
             log.Note("已删除 " + recordKey);
         else
-            log.Problem("未能删除 " + recordKey);
+            log.Problem("未能删除 " + recordKey + platform::DescribeSystemError(environment.LastError()));
     }
 
     const auto location = localMachine ? install::UninstallEntryLocation(*localMachine) : std::nullopt;
@@ -238,7 +245,7 @@ void RemoveProductKeys(platform::Registry& registry,
         if (install::RemoveUninstallEntry(*localMachine))
             log.Note("已删除卸载项 " + where);
         else
-            log.Problem("未能删除卸载项 " + where);
+            log.Problem("未能删除卸载项 " + where + platform::DescribeSystemError(environment.LastError()));
     }
 }
 

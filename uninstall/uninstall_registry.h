@@ -29,6 +29,7 @@ std::optional<std::string> WithoutTrustedFolder(const std::string& list, const s
 // entries; the ones of ours that stay are returned ("HKLM\<key> = <LOADER>", with the key's
 // real view), for the caller to report.
 std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
+                                               platform::Environment& environment,
                                                const std::string& key,
                                                const std::vector<std::string>& productFolders,
                                                state::InstallJournal& log);
@@ -36,6 +37,7 @@ std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
 // Takes `productFolder` out of TRUSTEDPATHS in a profile's Variables key (an HKCU path). A list that
 // cannot be read whole is left alone; one that held only the folder becomes empty.
 void RemoveTrustedFolder(platform::Registry& registry,
+                         platform::Environment& environment,
                          const std::string& variablesKey,
                          const std::string& productFolder,
                          state::InstallJournal& log);
@@ -53,6 +55,7 @@ bool RemoveActiveSetupComponent(platform::Registry& registry,
 // without its StubPath, the Programs and Features entry without its InstallLocation, in either view.
 // They lead nowhere and only our installation makes them under these names.
 void RemoveHalfWrittenKeys(platform::Registry& registry,
+                           platform::Environment& environment,
                            const std::vector<std::string>& demandLoadKeys,
                            state::InstallJournal& log);
 

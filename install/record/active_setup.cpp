@@ -127,6 +127,7 @@ bool RegisterActiveSetup(platform::Services& services,
                          state::InstallJournal& log) {
     const std::string program = setupFolder + "\\" + kUserProgramName;
     if (!text936::FitsBuffer(program, kPathBufferSize)) {
+        // No system error: the program's own limit of a path.
         log.Problem("路径过长，无法放置 " + program);
         return false;
     }
@@ -171,7 +172,9 @@ bool RegisterActiveSetup(platform::Services& services,
     if (WriteUserVersion(services.registry, version))
         log.Note("已写入 HKCU\\" + std::string(kActiveSetupKey) + " Version = " + version);
     else
-        log.Note("无法写入 HKCU\\" + std::string(kActiveSetupKey) + "，本用户下次登录时将再次完成设置");
+        log.Note("无法写入 HKCU\\" + std::string(kActiveSetupKey) +
+                 platform::DescribeSystemError(services.environment.LastError()) +
+                 "，本用户下次登录时将再次完成设置");
     return true;
 }
 

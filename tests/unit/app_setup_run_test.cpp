@@ -906,3 +906,102 @@ TEST(ExitCodeTest, OneTableForBothModes) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr char kEarlierActiveSetup[] =
+    "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+
+// The box of /? fits a 1024 x 768 screen at 150 %: a dialog font line there is about 21 pixels and a
+// byte of text about 9, so 24 lines of at most 64 bytes leave room for the caption and the button.
+// A refused line shows a box of a few lines that sends the reader to /?, never the whole list.
+TEST_F(SetUpRunTest, BoxesAreShortAndTheHelpBoxStillNamesEverySwitch) {
+    EXPECT_EQ(Run("/?"), 0);
+    ASSERT_EQ(backend.prompts.shown.size(), 1u);
+    const std::string help = backend.prompts.shown[0].text;
+    std::size_t lines = 0;
+    for (std::size_t start = 0; start <= help.size(); ++lines) {
+        const std::size_t end = std::min(help.find('\n', start), help.size());
+        EXPECT_LE(end - start, 64u) << help.substr(start, end - start);
+        start = end + 1;
+    }
+    EXPECT_LE(lines, 24u);
+    for (const char* form :
+         {"/S", "/QN", "/PASSIVE", "/D=", "/DIR=", "/RELEASES=", "/KEEP=", "/LOG=", "/UNINSTALL",
+          "/USERPROGRAM=", "/NORESTART", "/SUPPRESSMSGBOXES", "1618", "SetUp.exe /?"})
+        EXPECT_NE(help.find(form), std::string::npos) << form;
+
+    for (const char* line : {"/bogus", "/DIRS=C:\\A", "/D=C:\\A /DIR=C:\\B", "/RELEASES=2012"}) {
+        backend.prompts.shown.clear();
+        EXPECT_EQ(Run(line), state::kExitInvalidCommandLine) << line;
+        ASSERT_EQ(backend.prompts.shown.size(), 1u) << line;
+        const std::string& text = backend.prompts.shown[0].text;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+        EXPECT_EQ(text.substr(text.size() - std::string("运行 SetUp.exe /? 可列出所有开关。").size()),
+                  "运行 SetUp.exe /? 可列出所有开关。");
+        EXPECT_EQ(text.find("/KEEP"), std::string::npos) << text;
+    }
+}
+
+// Which AutoCAD stopped the run: each one running is named with its image, id and session, before
+// the exit line, by the installation and the uninstall alike.
+TEST_F(SetUpRunTest, RunningAutoCadIsNamedWithItsIdAndSession) {
+    backend.processes.names = {"System", "ACAD.EXE", "explorer.exe", "acad.exe"};
+    backend.processes.sessions = {0, 2, 1, std::nullopt};
+    EXPECT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitAcadRunning);
+    std::vector<std::string> named;
+    for (const std::string& line : log.lines) {
+        if (line.rfind("正在运行的 AutoCAD：", 0) == 0)
+            named.push_back(line);
+    }
+    EXPECT_THAT(named, ElementsAre("正在运行的 AutoCAD：ACAD.EXE（进程 ID 104，会话 2）",
+                                   "正在运行的 AutoCAD：acad.exe（进程 ID 112，会话 未知）"));
+    backend.processes.names = {"System"};
+    ASSERT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitInstalled);
+    backend.processes.names = {"acad.exe"};
+    backend.processes.sessions.clear();
+    log = {};
+    EXPECT_EQ(Run("/UNINSTALL /S /LOG=C:\\u.log"), uninstall::kUninstallAcadRunning);
+    EXPECT_TRUE(log.Mentions("正在运行的 AutoCAD：acad.exe（进程 ID 100，会话 1）"));
+}
+
+// Earlier builds registered the component under the Chinese name, which a batch file in UTF-8 cannot
+// name: an installation moves it to "Brelix" and removes the old one from HKLM and from the account's
+// HKCU; BrelixUser.exe removes a user's old mark at logon; an uninstall removes either name.
+TEST_F(SetUpRunTest, TheEarlierChineseComponentGivesWayToTheAsciiOne) {
+    const std::string oldStub = "\"" + std::string(install_test::kSetupFolder) + "\\BrelixUser.exe\"";
+    backend.registry.SetString(RootKey::LocalMachine, kEarlierActiveSetup, "StubPath", oldStub);
+    backend.registry.SetString(RootKey::LocalMachine, kEarlierActiveSetup, "Version", "2024,3,27,0");
+    backend.registry.SetString(RootKey::CurrentUser, kEarlierActiveSetup, "Version", "2024,3,27,0");
+    ASSERT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitInstalled);
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kEarlierActiveSetup));
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::CurrentUser, kEarlierActiveSetup));
+    EXPECT_TRUE(backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, "StubPath"));
+    EXPECT_TRUE(
+        log.Mentions("已删除早先版本的 Active Setup 注册项 HKLM\\" + std::string(kEarlierActiveSetup)));
+
+    // A user whose logon ran the old component: the per-user program drops the old mark.
+    backend.registry.SetString(RootKey::CurrentUser, kEarlierActiveSetup, "Version", "2024,3,27,0");
+    EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), state::kExitInstalled);
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::CurrentUser, kEarlierActiveSetup));
+
+    // An uninstall finds the component under either name.
+    backend.registry.SetString(RootKey::LocalMachine, kEarlierActiveSetup, "StubPath", oldStub);
+    backend.registry.SetString(RootKey::CurrentUser, kEarlierActiveSetup, "Version", "2024,3,27,0");
+    ASSERT_EQ(Run("/UNINSTALL /S /LOG=C:\\u.log"), uninstall::kUninstalled);
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kEarlierActiveSetup));
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kActiveSetup));
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::CurrentUser, kEarlierActiveSetup));
+}
+
+// A failed removal of the earlier component is a problem line with the system's error.
+TEST_F(SetUpRunTest, AnEarlierComponentThatStaysIsAProblemWithItsError) {
+    backend.registry.SetString(RootKey::LocalMachine, kEarlierActiveSetup, "StubPath",
+                               "\"C:\\x\\BrelixUser.exe\"");
+    backend.failures.Fail(Operation::DeleteKey, std::string("HKLM\\") + kEarlierActiveSetup);
+    EXPECT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitWithProblems);
+    EXPECT_TRUE(log.Mentions("未能删除早先版本的 Active Setup 注册项 HKLM\\" +
+                             std::string(kEarlierActiveSetup) + "（错误 5：拒绝访问。）"));
+}
+
+}  // namespace

@@ -752,7 +752,8 @@ TEST(BuildSwitch, EntriesOfTheOtherBuildGoFromItsViewAndOnlyWhenOurs) {
         b.registry.SetString(RootKey::LocalMachine, otherComponent, "StubPath", c.otherStub);
         state::InstallJournal removal;
         EXPECT_TRUE(
-            uninstall::RemoveDemandLoadEntry(b.registry, c.recordedEntry, {kProduct}, removal).empty());
+            uninstall::RemoveDemandLoadEntry(b.registry, b.environment, c.recordedEntry, {kProduct}, removal)
+                .empty());
         EXPECT_TRUE(uninstall::RemoveActiveSetupComponent(b.registry, b.environment,
                                                           {setup32, setup64, kProduct}, removal));
         EXPECT_FALSE(removal.HasProblems());
@@ -766,7 +767,7 @@ TEST(BuildSwitch, EntriesOfTheOtherBuildGoFromItsViewAndOnlyWhenOurs) {
         half.registry.SetProgramBitness(c.programBits);
         half.registry.SetDword(RootKey::LocalMachine, c.entryAt, "LOADCTRLS", 2);
         half.registry.CreateKey(RootKey::LocalMachine, otherComponent);
-        uninstall::RemoveHalfWrittenKeys(half.registry, {c.recordedEntry}, removal);
+        uninstall::RemoveHalfWrittenKeys(half.registry, half.environment, {c.recordedEntry}, removal);
         EXPECT_FALSE(half.registry.KeyExists(RootKey::LocalMachine, c.entryAt)) << c.entryAt;
         EXPECT_FALSE(half.registry.KeyExists(RootKey::LocalMachine, otherComponent)) << c.entryAt;
 

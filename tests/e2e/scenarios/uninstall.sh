@@ -12,7 +12,7 @@ UNINSTALL_KEY="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Br
 # the kept settings, so that the next installation offers to keep them), and the time of Program Files,
 # where the setup folder was made and removed.
 ROUND_TRIP_LEFTOVERS='^$
-^\[HKEY_CURRENT_USER\\Software\\Microsoft\\Active Setup(\\Installed Components(\\Brelix结构工具箱)?)?\]$
+^\[HKEY_CURRENT_USER\\Software\\Microsoft\\Active Setup(\\Installed Components(\\Brelix)?)?\]$
 ^"Version"="[0-9]+,[0-9]+,[0-9]+,[0-9]+"$
 ^\[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brelix\]$
 ^"Brelix_Path"="C:\\\\Brelix\\\\Brelix结构工具箱"$
@@ -165,7 +165,7 @@ scenario_uninstall_quietly_then_reinstall_keeps() {
         fail "wine uninstaller --list does not show the entry: $listed"
     fi
     # Active Setup is registered only by a run as LocalSystem; then it starts the setup folder's copy.
-    local active='HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix结构工具箱' stub
+    local active='HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix' stub
     if stub=$(e2e_reg_value "$active" StubPath); then
         expect_eq StubPath "$stub" "\\\"$setup\\BrelixUser.exe\\\""
     else
