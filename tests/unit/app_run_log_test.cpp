@@ -45,6 +45,7 @@ class PruneTest : public ::testing::Test {
         return "Brelix-SetUp-202612" + std::string(day < 10 ? "0" : "") + std::to_string(day) + "-120000-" +
                std::to_string(pid) + ".log";
     }
+    void LeavesLinksSecondNamesFoldersAndTheRunsOwnLogWhen(bool openFollowsLinks);
     platform::memory::MemoryBackend backend;
 };
 
@@ -76,6 +77,17 @@ TEST_F(PruneTest, KeepsTheTenNewestOfOurPlainFilesAndTouchesNothingElse) {
 // they stay, and so does what they lead to. This run's log stays even when the clock went back and its
 // name is the oldest.
 TEST_F(PruneTest, LeavesLinksSecondNamesFoldersAndTheRunsOwnLog) {
+    LeavesLinksSecondNamesFoldersAndTheRunsOwnLogWhen(false);
+}
+
+// As under Wine, which opens what a final link leads to and shows no reparse point for a link to a
+// file: the handle's final path tells.
+TEST_F(PruneTest, LeavesLinksWhenOpeningFollowsThem) {
+    LeavesLinksSecondNamesFoldersAndTheRunsOwnLogWhen(true);
+}
+
+void PruneTest::LeavesLinksSecondNamesFoldersAndTheRunsOwnLogWhen(bool openFollowsLinks) {
+    backend.files.SetOpenFollowsLinks(openFollowsLinks);
     backend.files.AddFolder(kTemp);
     backend.files.AddFile("C:\\windows\\system32\\config.sys", "system");
     backend.files.AddFolder("C:\\Users\\Public\\Documents");

@@ -63,7 +63,9 @@ TEST_F(LogFileWineTest, OnlyAFileOnDiskIsAppendedToAndAFailureSaysWhy) {
     // The runs of a deployment stay in one file: an earlier log keeps its lines and its one
     // byte-order mark, and the next run's lines follow.
     const std::string earlier = folder + "\\earlier.log";
-    ASSERT_TRUE(win32test::WriteWholeFile(earlier, "\xEF\xBB\xBF" "first run\r\n"));
+    ASSERT_TRUE(win32test::WriteWholeFile(earlier,
+                                          "\xEF\xBB\xBF"
+                                          "first run\r\n"));
     {
         platform::win32::Win32LogFile log(earlier);
         ASSERT_TRUE(log.IsOpen());
@@ -72,7 +74,9 @@ TEST_F(LogFileWineTest, OnlyAFileOnDiskIsAppendedToAndAFailureSaysWhy) {
     }
     const auto content = win32test::ReadWholeFile(earlier);
     ASSERT_TRUE(content);
-    EXPECT_EQ(content->substr(0, 14), "\xEF\xBB\xBF" "first run\r\n");
+    EXPECT_EQ(content->substr(0, 14),
+              "\xEF\xBB\xBF"
+              "first run\r\n");
     EXPECT_EQ(content->find("\xEF\xBB\xBF", 3), std::string::npos);
     EXPECT_EQ(content->substr(content->size() - 12), "second run\r\n");
 }
