@@ -93,7 +93,8 @@ void PruneTest::LeavesLinksSecondNamesFoldersAndTheRunsOwnLogWhen(bool openFollo
     backend.files.AddFolder("C:\\Users\\Public\\Documents");
     backend.files.AddFile("C:\\Users\\Public\\Documents\\work.dwg", "work");
     backend.files.AddLink(In(Log(1)), "C:\\Users\\Public\\Documents", true);
-    backend.files.AddLink(In(Log(2)), "C:\\windows\\system32\\config.sys", false);
+    backend.files.AddFile("C:\\windows\\win.ini", "settings");
+    backend.files.AddLink(In(Log(2)), "C:\\windows\\win.ini", false);
     backend.files.AddHardLink(In(Log(3)), "C:\\windows\\system32\\config.sys");
     backend.files.AddFolder(In(Log(4)));
     backend.files.AddFile(In(Log(5, 1)), "this run, its clock set back");
@@ -106,6 +107,7 @@ void PruneTest::LeavesLinksSecondNamesFoldersAndTheRunsOwnLogWhen(bool openFollo
     EXPECT_TRUE(backend.files.Exists(In(Log(5, 1))));
     EXPECT_EQ(backend.files.ReadFile("C:\\windows\\system32\\config.sys"), "system");
     EXPECT_EQ(backend.files.ReadFile("C:\\Users\\Public\\Documents\\work.dwg"), "work");
+    EXPECT_EQ(backend.files.ReadFile("C:\\windows\\win.ini"), "settings");
     // Ten of ours: this run's and the nine newest plain ones.
     for (int day = 10; day <= 21; ++day)
         EXPECT_EQ(backend.files.Exists(In(Log(day))), day >= 13) << day;

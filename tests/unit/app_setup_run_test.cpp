@@ -1006,3 +1006,22 @@ TEST_F(SetUpRunTest, AnEarlierComponentThatStaysIsAProblemWithItsError) {
 }
 
 }  // namespace
+
+namespace {
+
+// A run with a log of its own leaves the newest ten in %WINDIR%\Temp, its own among them; a run with
+// /LOG leaves the folder alone.
+TEST_F(SetUpRunTest, ARunWithItsOwnLogKeepsTheNewestTen) {
+    const auto old = [](int day) {
+        return "C:\\windows\\Temp\\Brelix-SetUp-202001" + std::to_string(day) + "-120000-7.log";
+    };
+    for (int day = 10; day <= 21; ++day)
+        backend.files.AddFile(old(day), "old");
+    ASSERT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitInstalled);
+    EXPECT_EQ(backend.files.List("C:\\windows\\Temp").size(), 12u);
+    ASSERT_EQ(Run("/qn"), state::kExitInstalled);
+    for (int day = 10; day <= 21; ++day)
+        EXPECT_EQ(backend.files.Exists(old(day)), day >= 13) << day;
+}
+
+}  // namespace
