@@ -67,6 +67,9 @@ void CopyFonts(platform::Services& services,
         // written, and nothing written through whatever is in its place; a read-only font is
         // replaced by the rename. The source is read only through a checked handle, never changed.
         const auto opened = openSource(fontName);
+        // The open's own error, before the calls below replace it.
+        const platform::SystemError openError =
+            opened ? platform::SystemError{} : services.environment.LastError();
         const std::string being = *fontFolder + "\\~BRX.new";  // no longer than the font's own path
         services.files.DeleteFile(being);                      // left by a run cut off while writing it
         platform::ClearReadOnly(services.files, *to);
@@ -75,7 +78,7 @@ void CopyFonts(platform::Services& services,
             services.files.CopyOpenedToNewFile(*opened, being, [](const char*, std::size_t) {}) &&
             services.files.Rename(being, *to);
         if (!copied) {
-            const platform::SystemError error = services.environment.LastError();
+            const platform::SystemError error = opened ? services.environment.LastError() : openError;
             services.files.DeleteFile(being);
             // An installation without a "Fonts" folder takes no fonts by design; anywhere else a
             // font that does not copy is a problem.
