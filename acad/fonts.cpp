@@ -50,6 +50,7 @@ void CopyFonts(platform::Services& services,
     // A missing "Fonts" folder is not created: that installation simply gets no fonts.
     const auto fontFolder = acad::FormatFitting(acad::kNameBufferSize, "%s\\Fonts", installFolder.c_str());
     if (!fontFolder) {
+        // No system error: the program's own limit of a path.
         log.Problem("AutoCAD 安装文件夹 " + installFolder + " 的路径太长，字体没有复制");
         return;
     }
@@ -58,6 +59,7 @@ void CopyFonts(platform::Services& services,
         const auto from = acad::FormatFitting(acad::kNameBufferSize, "%s\\%s", source.c_str(), fontName);
         const auto to = acad::FormatFitting(acad::kNameBufferSize, "%s\\%s", fontFolder->c_str(), fontName);
         if (!from || !to) {
+            // No system error: the program's own limit of a path.
             log.Problem("字体 " + std::string(fontName) + " 的路径太长，没有复制到 " + *fontFolder);
             continue;
         }
@@ -65,6 +67,9 @@ void CopyFonts(platform::Services& services,
         // written, and nothing written through whatever is in its place; a read-only font is
         // replaced by the rename. The source is read only through a checked handle, never changed.
         const auto opened = openSource(fontName);
+        // The open's own error, before the calls below replace it.
+        const platform::SystemError openError =
+            opened ? platform::SystemError{} : services.environment.LastError();
         const std::string being = *fontFolder + "\\~BRX.new";  // no longer than the font's own path
         services.files.DeleteFile(being);                      // left by a run cut off while writing it
         platform::ClearReadOnly(services.files, *to);
@@ -73,6 +78,7 @@ void CopyFonts(platform::Services& services,
             services.files.CopyOpenedToNewFile(*opened, being, [](const char*, std::size_t) {}) &&
             services.files.Rename(being, *to);
         if (!copied) {
+            const platform::SystemError error = opened ? services.environment.LastError() : openError;
             services.files.DeleteFile(being);
             // An installation without a "Fonts" folder takes no fonts by design; anywhere else a
             // font that does not copy is a problem.
@@ -81,7 +87,7 @@ void CopyFonts(platform::Services& services,
                 log.Note("没有字体文件夹 " + *fontFolder + "，字体 " + fontName + " 没有复制");
                 continue;
             }
-            log.Problem("未能复制字体 " + *to +
+            log.Problem("未能复制字体 " + *to + platform::DescribeSystemError(error) +
                         (opened ? std::string()
                                 : "（安装来源中的 " + *from + " 是链接、另有名称（硬链接）或无法读取）"));
             continue;

@@ -19,7 +19,7 @@ void ApplyPerUserSteps(state::AcadInventory& inventory,
     state::StringList folders;
     for (int k = 0; k <= kLastIndexWithCompatLayer; ++k)
         folders.insert(folders.end(), inventory.acadLocations[k].begin(), inventory.acadLocations[k].end());
-    state::ClearCompatFlags(registry, folders, log);
+    state::ClearCompatFlags(registry, environment, folders, log);
 }
 
 }  // namespace acad

@@ -26,7 +26,7 @@ void AcadInventory::RegisterReleases(platform::Services& services,
                                      InstallJournal& log) {
     for (int k = 0; k < kReleaseCount; ++k) {
         if (chosen[k])
-            RegisterRelease(services.registry, ReleaseTable()[k].year, log);
+            RegisterRelease(services.registry, services.environment, ReleaseTable()[k].year, log);
     }
     // LocalSystem has no profiles of a real user: BrelixUser.exe does this at each user's logon.
     if (!services.processes.RunsAsLocalSystem())
@@ -41,7 +41,10 @@ std::string AcadInventory::DemandLoadEntryPath(const std::string& releaseKeyPath
     return text936::WithoutTrailingBackslash(releaseKeyPath) + "\\" + DemandLoadEntryName(year);
 }
 
-void AcadInventory::RegisterRelease(platform::Registry& registry, int year, InstallJournal& log) {
+void AcadInventory::RegisterRelease(platform::Registry& registry,
+                                    platform::Environment& environment,
+                                    int year,
+                                    InstallJournal& log) {
     const auto index = ReleaseIndexOfYear(year);
     if (!index)
         return;
@@ -52,6 +55,7 @@ void AcadInventory::RegisterRelease(platform::Registry& registry, int year, Inst
     const std::string release = "AutoCAD " + std::to_string(year);
     if (!modulePath) {
         if (!acadKeys[*index].empty())
+            // No system error: the program's own limit of a path.
             log.Problem(release + " 的加载项路径太长，产品没有注册到该版本");
         return;
     }
@@ -66,7 +70,7 @@ void AcadInventory::RegisterRelease(platform::Registry& registry, int year, Inst
             localMachine ? localMachine->Open(releaseKeyPath, platform::KeyAccess::Default) : nullptr;
         if (!releaseKey) {
             log.Problem("未能打开 " + release + " 的注册表项 HKLM\\" + releaseKeyPath +
-                        "，产品没有注册到该版本");
+                        platform::DescribeSystemError(environment.LastError()) + "，产品没有注册到该版本");
             continue;
         }
         // Deleting first drops values an earlier installation may have left in the entry; an
@@ -76,7 +80,8 @@ void AcadInventory::RegisterRelease(platform::Registry& registry, int year, Inst
         const bool written = entry && entry->WriteDword("LOADCTRLS", kLoadOnStartup) &&
                              entry->WriteString("LOADER", *modulePath);
         if (!written) {
-            log.Problem("未能写入 " + release + " 的加载项 " + entryWhere);
+            log.Problem("未能写入 " + release + " 的加载项 " + entryWhere +
+                        platform::DescribeSystemError(environment.LastError()));
             continue;
         }
         log.Note("已写入 " + entryWhere + " LOADCTRLS = 2");
@@ -85,7 +90,10 @@ void AcadInventory::RegisterRelease(platform::Registry& registry, int year, Inst
     }
 }
 
-void ClearCompatFlags(platform::Registry& registry, const StringList& folders, InstallJournal& log) {
+void ClearCompatFlags(platform::Registry& registry,
+                      platform::Environment& environment,
+                      const StringList& folders,
+                      InstallJournal& log) {
     if (folders.empty())
         return;
     const std::string layersPath = std::string("HKCU\\") + kCompatLayersKey;
@@ -102,7 +110,8 @@ void ClearCompatFlags(platform::Registry& registry, const StringList& folders, I
         if (!valueName || reader->ReadValue(*valueName, 0).status == platform::ReadStatus::Missing)
             continue;
         if (!layers || !layers->DeleteValue(*valueName)) {
-            log.Problem("未能清除 " + *valueName + " 的兼容模式设置（" + layersPath + "）");
+            log.Problem("未能清除 " + *valueName + " 的兼容模式设置（" + layersPath + "）" +
+                        platform::DescribeSystemError(environment.LastError()));
             continue;
         }
         log.Note("已删除 " + layersPath + " " + *valueName);

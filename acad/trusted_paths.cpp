@@ -145,18 +145,21 @@ void AcadInventory::AddTrustedPaths(platform::Registry& registry,
     for (const std::string& variablesPath : variablesKeys) {
         const std::string where = "HKCU\\" + variablesPath;
         if (!productFolder || !currentUser) {
-            log.Problem("未能把产品文件夹加入 AutoCAD 的信任路径（" + where + "）");
+            log.Problem("未能把产品文件夹加入 AutoCAD 的信任路径（" + where + "）" +
+                        platform::DescribeSystemError(environment.LastError()));
             continue;
         }
         // The key read is the key written; only a profile without one gets it created below.
         auto variables = currentUser->Open(variablesPath, platform::KeyAccess::Default);
         const auto current = ReadTrustedPaths(variables.get(), environment);
         if (!current) {
-            log.Problem("未能读取 AutoCAD 的信任路径（" + where + "），产品文件夹没有加入");
+            log.Problem("未能读取 AutoCAD 的信任路径（" + where + "）" +
+                        platform::DescribeSystemError(environment.LastError()) + "，产品文件夹没有加入");
             continue;
         }
         const std::string merged = MergeTrustedPaths(*current, *productFolder);
         if (!text936::FitsBuffer(merged, acad::kTrustedPathsBufferSize)) {
+            // No system error: the list has no room left in AutoCAD's own limit.
             log.Problem("AutoCAD 的信任路径已满（" + where + "），产品文件夹没有加入");
             continue;
         }
@@ -164,7 +167,8 @@ void AcadInventory::AddTrustedPaths(platform::Registry& registry,
         if (!variables)
             variables = currentUser->Create(variablesPath);
         if (!variables || !variables->WriteString(kTrustedPathsValue, merged)) {
-            log.Problem("未能把产品文件夹加入 AutoCAD 的信任路径（" + where + "）");
+            log.Problem("未能把产品文件夹加入 AutoCAD 的信任路径（" + where + "）" +
+                        platform::DescribeSystemError(environment.LastError()));
             continue;
         }
         if (text936::EqualsNoCase(merged, *current))

@@ -79,9 +79,19 @@ ParsedCommandLine Refuse(const std::string& why) {
     return ParsedCommandLine{std::nullopt, why};
 }
 
-// The spellings of /S that administrators bring from other installers.
+// The spellings of /S that administrators bring from other installers: NSIS, Inno Setup, msiexec (whose
+// /passive shows a progress bar; this program has none to show without its pages).
 bool IsSilenceName(const std::string& upperName) {
-    return upperName == "S" || upperName == "SILENT" || upperName == "VERYSILENT" || upperName == "QUIET";
+    for (const char* known : {"S", "SILENT", "VERYSILENT", "QUIET", "QN", "PASSIVE"}) {
+        if (upperName == known)
+            return true;
+    }
+    return false;
+}
+
+// Inno Setup calls the installation folder /DIR=; it is /D= here.
+std::string CanonicalValueName(const std::string& upperName) {
+    return upperName == "DIR" ? std::string("D") : upperName;
 }
 
 // Inno Setup's companions of /VERYSILENT in deployment lines. They ask for nothing this program would
@@ -143,16 +153,27 @@ std::vector<Word> SplitWords(const std::string& arguments) {
     return words;
 }
 
-// The words of the line, where an unquoted /D= followed by no other switch takes the rest of the
-// line as NSIS does: spaces and all, without the blanks at its end.
+// Whether the unquoted switch at `at` is /D= or /DIR=, in any letter case.
+bool IsBareRoot(const std::string& arguments, std::size_t at) {
+    if (arguments[at] != '/' && arguments[at] != '-')
+        return false;
+    for (const char* name : {"D=", "DIR="}) {
+        const std::string n(name);
+        if (arguments.size() >= at + 1 + n.size() &&
+            text936::ToUpper(arguments.substr(at + 1, n.size())) == n)
+            return true;
+    }
+    return false;
+}
+
+// The words of the line, where an unquoted /D= (or /DIR=) followed by no other switch takes the rest
+// of the line as NSIS does: spaces and all, without the blanks at its end.
 std::vector<std::string> SwitchWords(const std::string& arguments) {
     const std::vector<Word> words = SplitWords(arguments);
     std::vector<std::string> texts;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::size_t at = words[i].start;
-        const bool bareRoot = arguments.size() >= at + 3 && (arguments[at] == '/' || arguments[at] == '-') &&
-                              (arguments[at + 1] == 'D' || arguments[at + 1] == 'd') &&
-                              arguments[at + 2] == '=';
+        const bool bareRoot = IsBareRoot(arguments, at);
         bool last = arguments.find('"', at) == std::string::npos;
         for (std::size_t j = i + 1; j < words.size() && last; ++j)
             last = words[j].text[0] != '/' && words[j].text[0] != '-';
@@ -217,8 +238,8 @@ ParsedCommandLine ParseCommandLine(const std::string& arguments) {
         if (word.size() < 2 || (word[0] != '/' && word[0] != '-'))
             return Refuse("无法识别的参数：" + word);
         const std::size_t equals = word.find('=');
-        const std::string name =
-            text936::ToUpper(word.substr(1, equals == std::string::npos ? std::string::npos : equals - 1));
+        const std::string name = CanonicalValueName(
+            text936::ToUpper(word.substr(1, equals == std::string::npos ? std::string::npos : equals - 1)));
         const bool hasValue = equals != std::string::npos;
         const std::string value = hasValue ? word.substr(equals + 1) : std::string();
 

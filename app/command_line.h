@@ -1,11 +1,12 @@
 #pragma once
 // The switches SetUp.exe understands. Without any, the wizard runs as it always has.
 //
-//   /S                     silent: no window, no message box (also /SILENT, /VERYSILENT, /QUIET)
-//   /D=<root>              installation root
+//   /S                     silent: no window, no message box (also /SILENT, /VERYSILENT, /QUIET, and
+//                          msiexec's /QN and /PASSIVE)
+//   /D=<root>              installation root (also /DIR=, as Inno Setup names it)
 //   /RELEASES=ALL|<years>  releases to register, years separated by ","
 //   /KEEP=ALL|NONE|<parts> parts of the earlier configuration to keep: SETTINGS, SECTIONS, DRAWINGS
-//   /LOG=<file>            log of the run
+//   /LOG=<file>            log of the run, appended to the file
 //   /? or /HELP            the list of switches
 //   /UNINSTALL             remove the installation (with /S and /LOG)
 //   /USERPROGRAM=<file>    write BrelixUser.exe, the per-user program, to <file> (with /S and /LOG)
@@ -15,7 +16,7 @@
 // Switches start with "/" or "-" and ignore letter case; a value follows "="; quotes group words
 // with spaces and are dropped ("/D=D:\CAD Tools" or /D="D:\CAD Tools"). Unlike the C runtime's
 // rule, a "\" before a quote is kept as it is, since a path may end in one. As in NSIS, an unquoted
-// /D= that is the last switch takes the rest of the line, spaces and all (/S /D=D:\CAD Tools).
+// /D= (or /DIR=) that is the last switch takes the rest of the line, spaces and all (/S /D=D:\CAD Tools).
 
 #include <optional>
 #include <string>

@@ -22,8 +22,11 @@ namespace app {
 namespace {
 
 constexpr char kCaption[] = "Brelix软件安装";
-// Each run's last log line begins with it.
+// Each run's last log line begins with it, and ends with the same code in ASCII for scripts.
 constexpr char kExitLinePrefix[] = "退出代码：";
+constexpr char kExitToken[] = "ExitCode=";
+// Each run's first log line begins with it, so that the runs appended to one /LOG file stand apart.
+constexpr char kHeaderPrefix[] = "==========";
 
 constexpr char kAnotherRunText[] =
     "另一个Brelix安装程序正在本机运行（也可能在其他用户的会话中）。\n\n"
@@ -53,16 +56,37 @@ void CreateLogFolder(platform::FileSystem& files, const std::string& logPath) {
         install::CreateRootFolder(files, logPath.substr(0, slash));
 }
 
-// Who and what runs, for logs gathered from many machines on one share.
+// The product version the log names: the one place that says which.
+std::string ProgramVersionText(const state::InstallOptions& options) {
+    return state::FormatVersionLabel(options.productVersion, options.buildBitness);
+}
+
+// "2026-12-08 11:04:13 UTC"
+std::string TimeText(const platform::UtcTime& now) {
+    using platform::DecimalText;
+    return DecimalText(static_cast<unsigned>(now.year), 4) + "-" +
+           DecimalText(static_cast<unsigned>(now.month), 2) + "-" +
+           DecimalText(static_cast<unsigned>(now.day), 2) + " " +
+           DecimalText(static_cast<unsigned>(now.hour), 2) + ":" +
+           DecimalText(static_cast<unsigned>(now.minute), 2) + ":" +
+           DecimalText(static_cast<unsigned>(now.second), 2) + " UTC";
+}
+
+// Who and what runs, for logs gathered from many machines on one share: the header line (date, time,
+// version, command line) first.
 void LogRunHeader(state::InstallJournal& journal,
                   platform::Services& services,
-                  const state::InstallOptions& options) {
+                  const state::InstallOptions& options,
+                  const platform::UtcTime& started,
+                  const std::string& arguments) {
+    const std::string program = services.files.ProgramPath();
+    journal.Note(std::string(kHeaderPrefix) + " " + TimeText(started) + "  " + ProgramVersionText(options) +
+                 "  命令行：\"" + (program.empty() ? std::string("SetUp.exe") : program) + "\"" +
+                 (arguments.empty() ? std::string() : " " + arguments));
     const std::string computer = services.processes.ComputerName();
     const std::string account = services.processes.AccountName();
     journal.Note("计算机：" + (computer.empty() ? std::string("（未知）") : computer) + "，账户：" +
                  (account.empty() ? std::string("（未知）") : account));
-    journal.Note("程序：SetUp.exe " +
-                 state::FormatVersionLabel(options.productVersion, options.buildBitness));
     journal.Note(options.buildBitness == 32
                      ? std::string("注册表视图：32 位（AutoCAD 的查找与注册、安装记录都在 32 位视图）")
                      : std::string("注册表视图：64 位（AutoCAD 在 64 位视图及 Wow6432Node 中查找与注册；"
@@ -170,8 +194,16 @@ int WithLogOutcome(const state::InstallJournal& journal, int exitCode) {
 }
 
 int Finish(state::InstallJournal& journal, RunMode mode, int exitCode) {
-    journal.Note(kExitLinePrefix + std::to_string(exitCode) + "（" + ExitReason(mode, exitCode) + "）");
+    journal.Note(kExitLinePrefix + std::to_string(exitCode) + "（" + ExitReason(mode, exitCode) + "） " +
+                 kExitToken + std::to_string(exitCode));
     return exitCode;
+}
+
+// A refused command line: what was not understood and where the switches are listed, never the
+// whole list (a box of it would not fit a small screen, and nobody may be there to read it).
+void ShowRefusal(platform::Prompts& prompts, const std::string& error) {
+    prompts.Show(platform::kNoWindow, RefusalText(error), kCaption,
+                 platform::kMbOk | platform::kMbIconExclamation);
 }
 
 // Each line of a text that has several, as log lines.
@@ -198,10 +230,8 @@ int RunWizard(SetUpPlatform& platform,
         const ChoiceResult choices = ApplyInstallChoices(command, found, platform.services, options);
         if (choices.exitCode != 0) {
             journal.Note("命令行无效：" + choices.error);
-            if (!noBox) {
-                platform.services.prompts.Show(platform::kNoWindow, choices.error + "\n\n" + HelpText(),
-                                               kCaption, platform::kMbOk | platform::kMbIconExclamation);
-            }
+            if (!noBox)
+                ShowRefusal(platform.services.prompts, choices.error);
             return Finish(journal, RunMode::Wizard, choices.exitCode);
         }
     }
@@ -235,9 +265,10 @@ std::string HelpText() {
     // a switch in two; explanations follow on lines of their own.
     return "用法：SetUp.exe [开关]    卸载：Uninstall.exe /UNINSTALL [/S] [/LOG=<日志文件>]\n"
            "/S\n"
-           "    静默，不显示窗口和消息框（或 /SILENT、/VERYSILENT、/QUIET）\n"
+           "    静默，不显示窗口和消息框（或 /SILENT、/VERYSILENT、/QUIET、/QN、/PASSIVE）\n"
            "/D=<安装路径>\n"
            "    默认 C:\\Brelix，产品在其下的 Brelix结构工具箱 中；含空格时加引号：\"/D=D:\\CAD Tools\"\n"
+           "    也可写作 /DIR=<安装路径>\n"
            "/RELEASES=ALL\n"
            "/RELEASES=<年份>,<年份>,...\n"
            "    要注册的 AutoCAD 版本；默认为本机找到且本程序支持的全部版本\n"
@@ -246,8 +277,9 @@ std::string HelpText() {
            "/KEEP=SETTINGS,SECTIONS,DRAWINGS\n"
            "    保留原有的设置、截面库、扩展绘图图库；默认全部保留\n"
            "/LOG=<日志文件>\n"
-           "    日志（UTF-8）。无法写入时，或无 /LOG 的静默运行不以 0 结束时，\n"
-           "    写到新建的 %WINDIR%\\Temp\\Brelix-SetUp-<日期>-<时间>.log\n"
+           "    日志（UTF-8），追加在文件末尾。静默运行和卸载没有 /LOG 时，或无法写入时，\n"
+           "    写到新建的 %WINDIR%\\Temp\\Brelix-SetUp-<日期>-<时间>-<进程号>.log（保留最新 10 个）\n"
+           "    每次运行的日志以 ========== 行开始，最后一行含 ExitCode=<退出代码>\n"
            "/UNINSTALL\n"
            "    卸载；SetUp.exe 和 Uninstall.exe 都接受，可加 /S、/LOG\n"
            "/USERPROGRAM=<文件>\n"
@@ -286,24 +318,53 @@ std::string HelpText() {
            "    1618 另一个安装程序正在运行";
 }
 
+std::string HelpBoxText() {
+    // Lines of at most 44 bytes: a message box wraps its text at about 440 pixels at 150 %.
+    return "用法：SetUp.exe [开关]\n"
+           "卸载：Uninstall.exe /UNINSTALL [/S]\n"
+           "/S  静默；也可 /QN、/QUIET、/PASSIVE\n"
+           "/D=<安装路径>  默认 C:\\Brelix；也可 /DIR=\n"
+           "/RELEASES=ALL 或 <年份>,<年份>,...\n"
+           "    要注册的 AutoCAD 版本\n"
+           "/KEEP=ALL、NONE 或\n"
+           "    SETTINGS,SECTIONS,DRAWINGS  保留的配置\n"
+           "/LOG=<日志文件>  日志，追加写入；\n"
+           "    静默运行和卸载没有 /LOG 时写在\n"
+           "    %WINDIR%\\Temp\\Brelix-SetUp-*.log\n"
+           "/UNINSTALL  卸载\n"
+           "/USERPROGRAM=<文件>  写出 BrelixUser.exe\n"
+           "/NORESTART、/SUPPRESSMSGBOXES  无作用\n"
+           "退出代码：\n"
+           "    0 完成    1 用户取消    2 命令行无效\n"
+           "    3 未找到 Data 文件夹（卸载：未安装）\n"
+           "    4 AutoCAD 正在运行\n"
+           "    5 没有可安装的 AutoCAD 版本\n"
+           "    6 复制前或复制中停止，未注册\n"
+           "    7 完成但有问题或日志无法写入\n"
+           "    1618 另一个安装程序正在运行\n"
+           "完整说明：在命令行窗口中运行 SetUp.exe /?";
+}
+
+std::string RefusalText(const std::string& error) {
+    return error + "\n\n运行 SetUp.exe /? 可列出所有开关。";
+}
+
 namespace {
 
 // The run itself, once its log is in place.
 int RunLogged(const std::string& arguments,
+              const platform::UtcTime& started,
               const ParsedCommandLine& parsed,
               bool noBox,
               SetUpPlatform& platform,
               state::InstallJournal& journal) {
     state::InstallOptions options;
-    LogRunHeader(journal, platform.services, options);
-    journal.Note("命令行：" + arguments);
+    LogRunHeader(journal, platform.services, options, started, arguments);
 
     if (!parsed.command) {
         journal.Note("命令行无效：" + parsed.error);
-        if (!noBox) {
-            platform.services.prompts.Show(platform::kNoWindow, parsed.error + "\n\n" + HelpText(), kCaption,
-                                           platform::kMbOk | platform::kMbIconExclamation);
-        }
+        if (!noBox)
+            ShowRefusal(platform.services.prompts, parsed.error);
         return Finish(journal, RunMode::Wizard, state::kExitInvalidCommandLine);
     }
     const CommandLine& command = *parsed.command;
@@ -313,7 +374,7 @@ int RunLogged(const std::string& arguments,
         if (noBox)
             NoteLines(journal, HelpText());
         else
-            platform.services.prompts.Show(platform::kNoWindow, HelpText(), kCaption, platform::kMbOk);
+            platform.services.prompts.Show(platform::kNoWindow, HelpBoxText(), kCaption, platform::kMbOk);
         return Finish(journal, command.mode, state::kExitInstalled);
     }
     if (command.mode == RunMode::WriteUserProgram)
@@ -380,37 +441,36 @@ int RunSetUp(const std::string& arguments, SetUpPlatform& platform) {
     // A line that asks for silence or names a log may run where nobody can press OK.
     const bool noBox = AsksForNoBox(arguments);
     const std::string logPath = parsed.command ? parsed.command->logFile.value_or("") : LogPathOf(arguments);
-    const bool silent = noBox && logPath.empty();
+    const bool uninstalling = parsed.command && parsed.command->mode == RunMode::Uninstall;
+    // Every silent run and every uninstall leaves a log; the wizard only one that is asked for.
+    const bool ownLog = logPath.empty() && (noBox || uninstalling);
 
-    // Left unexpanded, the variable names no folder: then there is no fallback.
-    const platform::UtcTime now = platform.services.environment.Now();
-    const std::string fallback =
-        platform.services.environment.Expand(kFallbackLogPattern, install::kPathBufferSize).value_or("%") +
-        "-" + platform::DecimalText(static_cast<unsigned>(now.year), 4) +
-        platform::DecimalText(static_cast<unsigned>(now.month), 2) +
-        platform::DecimalText(static_cast<unsigned>(now.day), 2) + "-" +
-        platform::DecimalText(static_cast<unsigned>(now.hour), 2) +
-        platform::DecimalText(static_cast<unsigned>(now.minute), 2) +
-        platform::DecimalText(static_cast<unsigned>(now.second), 2);
-    RunLog log(platform.openLog, fallback.find('%') == std::string::npos ? fallback : std::string());
+    const platform::UtcTime started = platform.services.environment.Now();
+    // Left unexpanded, the variable names no folder: then there is no log of the run's own.
+    const std::string folder =
+        platform.services.environment.Expand(kOwnLogFolder, install::kPathBufferSize).value_or("%");
+    const bool hasFolder = folder.find('%') == std::string::npos;
+    RunLog log(platform.openLog,
+               hasFolder ? OwnLogBase(folder, started, platform.services.processes.CurrentProcessId())
+                         : std::string());
     state::InstallJournal journal;
     if (!logPath.empty()) {
         CreateLogFolder(platform.services.files, logPath);
         log.OpenAsked(logPath);
+    } else if (ownLog) {
+        log.OpenOwn();
     }
-    // Without /LOG the wizard keeps no log; a silent run keeps one in memory, for its trace.
-    if (!logPath.empty() || silent)
+    // Without /LOG the wizard keeps no log.
+    if (!logPath.empty() || ownLog)
         journal.AttachLog(&log);
 
-    const int exitCode = RunLogged(arguments, parsed, noBox, platform, journal);
-    if (silent && exitCode != 0) {
-        log.MoveToFallback("静默运行以退出代码 " + std::to_string(exitCode) +
-                           " 结束，命令行没有 /LOG，日志写在这里");
-    }
+    const int exitCode = RunLogged(arguments, started, parsed, noBox, platform, journal);
+    if (log.InOwn())
+        PruneOwnLogs(platform.services.files, folder, log.OwnPath());
     if (noBox && platform.console) {
         std::string result = "Brelix SetUp.exe " + arguments + "：" + ResultLine(log);
-        if (log.InFallback())
-            result += "；日志：" + log.FallbackPath();
+        if (log.InOwn())
+            result += "；日志：" + log.OwnPath();
         platform.console(result);
     }
     return exitCode;

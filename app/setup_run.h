@@ -30,8 +30,15 @@ struct SetUpPlatform {
 // `arguments`: the command line after the program name. Returns the process exit code.
 int RunSetUp(const std::string& arguments, SetUpPlatform& platform);
 
-// The text of the /? box (or of the log, when the line asks for silence or names one): every
-// switch with its default, the releases each build serves, and every exit code.
+// The list of switches for a console and a log: every switch with its default, the releases each
+// build serves, and every exit code.
 std::string HelpText();
+
+// The same, short enough for the /? box to fit a 1024 x 768 screen at 150 %: a switch a line and the
+// exit codes, with the way to the whole list.
+std::string HelpBoxText();
+
+// The box of a refused command line: what was not understood, and that /? lists the switches.
+std::string RefusalText(const std::string& error);
 
 }  // namespace app

@@ -29,6 +29,8 @@ int RunPerUserProgram(platform::Registry& registry, platform::Environment& envir
     // hand, from a logon script), it leaves the same mark itself, once the steps went whole.
     if (!journal.HasProblems())
         install::MarkUserStepsDone(registry);
+    // Earlier builds' component is gone from HKLM; its mark in this user's HKCU means nothing now.
+    install::RemoveEarlierUserMark(registry);
     return state::kExitInstalled;
 }
 

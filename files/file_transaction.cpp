@@ -204,7 +204,8 @@ void FileTransaction::OnRecordWritten() {
     if (remaining)
         (void)WriteJournal(SwapPhase::Recorded);
     else if (!DeleteJournal(files_, journalPath_))
-        log_.Problem("未能删除 " + journalPath_ + "（下次安装或卸载时删除）");
+        log_.Problem("未能删除 " + journalPath_ + platform::DescribeSystemError(environment_.LastError()) +
+                     "（下次安装或卸载时删除）");
     changes_.clear();
     begun_ = false;
 }

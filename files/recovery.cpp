@@ -69,11 +69,12 @@ std::vector<RecordedFile> RecoverFrom(platform::FileSystem& files,
                                       const RecoveryPlace& place,
                                       Recovery recovery,
                                       std::string& unread) {
-    const auto text = ReadJournalText(files, path, log, unread);
+    const auto text = ReadJournalText(files, environment, path, log, unread);
     if (!text)
         return {};
     auto earlier = ParseJournal(*text);
     if (!earlier) {
+        // No system error: the journal was read, and is not one this program writes.
         log.Note("无法识别的 " + path + "，已删除");
         DeleteJournal(files, path);
         return {};
@@ -81,6 +82,7 @@ std::vector<RecordedFile> RecoverFrom(platform::FileSystem& files,
     if (!SamePath(earlier->productFolder, place.product))
         return {};  // another folder's, whose name happens to give the same checksum
     if (!place.libraryHeld && NamesLibrary(*earlier)) {
+        // No system error: the folder's hold was taken, and failed, before this run's recovery.
         log.Problem("上次中断的安装在 " + place.library + " 中留下的文件没有处理（无法锁定该文件夹）");
         return {};
     }

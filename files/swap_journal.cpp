@@ -163,6 +163,7 @@ FileResult WriteJournal(platform::FileSystem& files,
 }
 
 std::optional<std::string> ReadJournalText(platform::FileSystem& files,
+                                           platform::Environment& environment,
                                            const std::string& path,
                                            state::InstallJournal& log,
                                            std::string& unread) {
@@ -171,9 +172,10 @@ std::optional<std::string> ReadJournalText(platform::FileSystem& files,
     files.DeleteName(path + kBeingWritten);  // cut off while written: nothing was done after it
     // Read first, and looked for only when that fails: one failed call never passes for no journal.
     auto text = files.ReadWholeFile(path, kLargestJournal);
+    const platform::SystemError error = text ? platform::SystemError{} : environment.LastError();
     if (!text && files.GetAttributes(path)) {
         unread = path;
-        log.Problem("无法读取上次中断的安装的记录 " + path);
+        log.Problem("无法读取上次中断的安装的记录 " + path + platform::DescribeSystemError(error));
     }
     return text;
 }

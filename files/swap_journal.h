@@ -88,6 +88,7 @@ FileResult WriteJournal(platform::FileSystem& files,
 // The journal's text at `path`; nullopt when there is none, and also when it is there but cannot be
 // read, which `unread` then names (and `log` reports).
 std::optional<std::string> ReadJournalText(platform::FileSystem& files,
+                                           platform::Environment& environment,
                                            const std::string& path,
                                            state::InstallJournal& log,
                                            std::string& unread);

@@ -106,6 +106,8 @@ bool StopAtLevel(InstallContext& context,
                  const HeldPath& held,
                  HeldPath::Result result,
                  const std::string& root) {
+    // Taken first: the hold's failed call was the last one (a read-only share gives 5 or 19).
+    const platform::SystemError error = context.services.environment.LastError();
     const std::string& level = held.FailedLevel();
     if (result == HeldPath::Result::Link) {
         context.log.Note("安装路径中的 " + level + " 是链接，安装已停止");
@@ -113,10 +115,10 @@ bool StopAtLevel(InstallContext& context,
     }
     const auto attributes = context.services.files.GetAttributes(level);
     if (!attributes || !(*attributes & platform::kAttrDirectory)) {
-        context.log.Note("无法创建 " + level + "，安装已停止");
+        context.log.Note("无法创建 " + level + platform::DescribeSystemError(error) + "，安装已停止");
         return StopUnchanged(context, page, kRootNotMadeBefore + root + kRootNotMadeAfter);
     }
-    context.log.Note("无法锁定安装路径中的 " + level + "，安装已停止");
+    context.log.Note("无法锁定安装路径中的 " + level + platform::DescribeSystemError(error) + "，安装已停止");
     return StopUnchanged(context, page, kNotHeldBefore + level + kNotHeldAfter);
 }
 
@@ -146,7 +148,7 @@ unsigned StagingSeed(platform::Environment& environment) {
 
 void OnInstallButton(InstallContext& context, InstallPage& page) {
     state::InstallOptions& options = context.options;
-    if (options.acadCheckPending && IsAcadRunning(context.services.processes)) {
+    if (options.acadCheckPending && IsAcadRunning(context.services.processes, &context.log)) {
         context.services.prompts.Show(page.Window(), kCloseAcadText, kSetupCaption, platform::kMbOk);
         options.acadCheckPending = false;
         context.log.SetOutcome(state::InstallOutcome::AcadRunning);
@@ -383,7 +385,7 @@ class InstallRun {
         if (const files::FileResult begun = transaction_->Begin(StagingSeed(services_.environment)); !begun)
             return Stop(begun.Why() + "，安装已停止", kRolledBackBefore + begun.Words() + kRolledBackAfter);
         if (const files::FileResult kept = keeper_.PrepareKeptFiles(*transaction_); !kept) {
-            log_.Note("无法保留文件 " + kept.Path() + "，安装已停止");
+            log_.Note("无法保留文件 " + kept.Path() + kept.SystemError() + "，安装已停止");
             transaction_->Rollback();
             return StopUnchanged(context_, page_, kNotSavedBefore + kept.Path() + kNotSavedAfter);
         }
@@ -459,7 +461,8 @@ class InstallRun {
             transaction_->OnRecordWritten();
             if (!pending_->Unmark())
                 log_.Problem("未能删除 " + RecordKeyDisplayName(services_.registry) + " " +
-                             kPendingValueName);
+                             kPendingValueName +
+                             platform::DescribeSystemError(services_.environment.LastError()));
         } else {
             pending_->LeaveForTheUninstall();
         }

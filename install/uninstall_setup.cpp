@@ -44,7 +44,10 @@ bool WriteUninstaller(platform::Services& services,
 
 // An earlier installation's uninstaller, record and per-user program in `folder`, once the new
 // record holds what the old one said; the folder too when it is a setup folder left empty.
-void RetireEarlier(platform::FileSystem& files, const std::string& folder, state::InstallJournal& log) {
+void RetireEarlier(platform::FileSystem& files,
+                   platform::Environment& environment,
+                   const std::string& folder,
+                   state::InstallJournal& log) {
     for (const char* name : {kUninstallerName, kInstallRecordName, kUserProgramName}) {
         const std::string path = JoinPath(folder, name);
         if (!files.GetAttributes(path))
@@ -53,7 +56,7 @@ void RetireEarlier(platform::FileSystem& files, const std::string& folder, state
         if (files.DeleteFile(path))
             log.Note("已删除早先的 " + path);
         else
-            log.Problem("未能删除早先的 " + path);
+            log.Problem("未能删除早先的 " + path + platform::DescribeSystemError(environment.LastError()));
     }
     if (files.RemoveDirectory(folder))
         log.Note("已删除早先的安装程序文件夹 " + folder);
@@ -118,6 +121,7 @@ bool PrepareUninstall(InstallContext& context,
     if (!RunsFromUninstaller(services.files, setupFolder)) {
         platform::OpenedFile* program = services.files.ProgramFile();
         if (!program) {
+            // No system error: the held program file is not the one running, by the program's own check.
             log.Note("无法确认正在运行的安装程序文件（它可能已被替换），不能写入卸载程序");
             return false;
         }
@@ -187,7 +191,7 @@ bool RecordInstallation(InstallContext& context,
         for (const EarlierFolder& kept : record.earlierFolders)
             log.Note("安装记录保留早先的产品文件夹 " + kept.folder + "（卸载时删除其中安装的文件）");
         for (const std::string& folder : earlier)
-            RetireEarlier(files, folder, log);
+            RetireEarlier(files, context.services.environment, folder, log);
     } else {
         log.Problem("未能写入安装记录 " + recordFile +
                     platform::DescribeSystemError(context.services.environment.LastError()));
@@ -198,7 +202,8 @@ bool RecordInstallation(InstallContext& context,
     for (const RecordedFile& file : record.files)
         bytes += file.size;
     if (!WriteEntry(context, productFolder, setupFolder, bytes))
-        log.Problem("未能更新卸载项的大小");
+        log.Problem("未能更新卸载项的大小" +
+                    platform::DescribeSystemError(context.services.environment.LastError()));
     return recorded;
 }
 

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/environment.h"
+
 namespace platform {
 
 class LogSink {
@@ -10,6 +12,9 @@ class LogSink {
     virtual ~LogSink() = default;
     // Writes one event. False when it could not be written (the run goes on without it).
     virtual bool WriteLine(const std::string& text) = 0;
+    // Why the open or the last write failed, as the system said it; code 0 when nothing failed or
+    // the system gave no reason.
+    virtual SystemError Failure() const { return {}; }
 };
 
 }  // namespace platform

@@ -245,7 +245,7 @@ measure_stub() {
     printf 'font\r\n' >"$data/Brelix_EN.shx"
     printf 'font\r\n' >"$data/Brelix_HZ.shx"
     (cd "$setup_dir" && exec wine SetUp.exe /S) >/dev/null 2>&1 || { echo "the silent installation failed"; exit 1; }
-    stub=$(e2e_reg_value "HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\$PRODUCT_NAME" StubPath) ||
+    stub=$(e2e_reg_value "HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix" StubPath) ||
         { echo "no Active Setup component registered"; exit 1; }
     stub=${stub//\\\"/}
     stub_program=() stub_floor=()

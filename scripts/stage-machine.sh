@@ -41,6 +41,8 @@ fi
 for key in 'HKLM\SOFTWARE\Autodesk' 'HKLM\SOFTWARE\Brelix' 'HKCU\Software\Autodesk' \
     'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers' \
     'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Brelix' \
+    'HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix' \
+    'HKCU\Software\Microsoft\Active Setup\Installed Components\Brelix' \
     'HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix结构工具箱' \
     'HKCU\Software\Microsoft\Active Setup\Installed Components\Brelix结构工具箱'; do
     wine reg delete "$key" /f ${view:+/reg:64} >/dev/null 2>&1 || true

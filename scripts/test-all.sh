@@ -16,6 +16,9 @@ bash scripts/check-layers.sh
 step "Calls by path only where administrators write"
 bash scripts/check-path-calls.sh
 
+step "Problem lines that carry the Windows error"
+python3 scripts/check-problem-errors.py
+
 step "Links between the documents"
 python3 scripts/check-doc-links.py
 

@@ -86,7 +86,10 @@ class AcadInventory {
     // what it wrote into `journal`, and every entry, path, value or font it could not write as a
     // problem.
     void RegisterReleases(platform::Services& services, const ReleaseFlags& chosen, InstallJournal& journal);
-    void RegisterRelease(platform::Registry& registry, int year, InstallJournal& journal);
+    void RegisterRelease(platform::Registry& registry,
+                         platform::Environment& environment,
+                         int year,
+                         InstallJournal& journal);
     // The demand-load entry of release `year`, below its key, and that path below HKLM.
     static std::string DemandLoadEntryName(int year);
     static std::string DemandLoadEntryPath(const std::string& releaseKeyPath, int year);
@@ -107,7 +110,10 @@ class AcadInventory {
 
 // Removes the compatibility-layer value of "<folder>\acad.exe" for each folder that is a full path
 // (acad/registration.cpp). A value that is not there is no problem.
-void ClearCompatFlags(platform::Registry& registry, const StringList& folders, InstallJournal& journal);
+void ClearCompatFlags(platform::Registry& registry,
+                      platform::Environment& environment,
+                      const StringList& folders,
+                      InstallJournal& journal);
 // Copies the two shape fonts from `source` (each read through what `openSource` opens) into
 // "<installFolder>\Fonts" when the folder is a full path (acad/fonts.cpp).
 void CopyFonts(platform::Services& services,

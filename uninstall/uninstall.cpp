@@ -57,6 +57,7 @@ std::optional<Installation> FindInstallation(platform::Services& services) {
 // restart, which writes a new Uninstall.exe here, does not lose it at the restart. `waiting` is
 // the file left for the restart, empty when none. True when it is gone or will go.
 bool RemoveUninstaller(platform::FileSystem& files,
+                       platform::Environment& environment,
                        const std::string& path,
                        state::InstallJournal& log,
                        std::string& waiting) {
@@ -67,6 +68,8 @@ bool RemoveUninstaller(platform::FileSystem& files,
         log.Note("已删除 " + path);
         return true;
     }
+    // Why the file could not go (32: another program has it open), before any later call replaces it.
+    const platform::SystemError error = environment.LastError();
     if (text936::EqualsNoCase(files.ProgramPath(), path)) {
         files.ReleaseProgramFile();  // held without FILE_SHARE_DELETE, it could not be renamed
         std::string moved = path;
@@ -86,7 +89,7 @@ bool RemoveUninstaller(platform::FileSystem& files,
             return true;
         }
     }
-    log.Problem("未能删除 " + path);
+    log.Problem("未能删除 " + path + platform::DescribeSystemError(error));
     return false;
 }
 
@@ -182,7 +185,7 @@ int NothingToUninstall(platform::Services& services, state::InstallJournal& log,
 // The exit code when the uninstall may not or is not to go on: AutoCAD runs, or the user says no.
 std::optional<int> Refusal(platform::Services& services, state::InstallJournal& log, bool silent) {
     platform::Prompts& prompts = services.prompts;
-    if (install::IsAcadRunning(services.processes)) {
+    if (install::IsAcadRunning(services.processes, &log)) {
         log.Note("AutoCAD正在运行，未卸载");
         if (!silent)
             Tell(prompts, kCloseAcadText, kCloseAcadCaption);
@@ -243,7 +246,7 @@ std::vector<std::string> RemoveWhatRunsCode(platform::Registry& registry,
                                             state::InstallJournal& log) {
     std::vector<std::string> strayEntries;
     for (const std::string& key : found.record.demandLoadKeys) {
-        for (std::string& stray : RemoveDemandLoadEntry(registry, key, found.folders, log))
+        for (std::string& stray : RemoveDemandLoadEntry(registry, environment, key, found.folders, log))
             strayEntries.push_back(std::move(stray));
     }
     // Either build's setup folder: after a switch between the builds the other one's component may
@@ -251,9 +254,9 @@ std::vector<std::string> RemoveWhatRunsCode(platform::Registry& registry,
     std::vector<std::string> programFolders = install::SetupFolders(registry, environment);
     programFolders.push_back(found.setupFolder);
     programFolders.insert(programFolders.end(), found.folders.begin(), found.folders.end());
-    RemoveActiveSetupComponent(registry, programFolders, log);
+    RemoveActiveSetupComponent(registry, environment, programFolders, log);
     if (found.cutOffFolder)
-        RemoveHalfWrittenKeys(registry, found.record.demandLoadKeys, log);
+        RemoveHalfWrittenKeys(registry, environment, found.record.demandLoadKeys, log);
     return strayEntries;
 }
 
@@ -272,7 +275,7 @@ void RemoveTrustedPathsAndFiles(platform::Services& services,
                                 state::InstallJournal& log) {
     for (const std::string& key : found.record.trustedPathKeys) {
         for (const std::string& each : found.folders)
-            RemoveTrustedFolder(services.registry, key, each, log);
+            RemoveTrustedFolder(services.registry, services.environment, key, each, log);
     }
     const std::vector<std::string> setupFolders =
         install::SetupFolders(services.registry, services.environment);
@@ -316,6 +319,7 @@ Kept SweepFolders(platform::FileSystem& files,
     // Our module in a folder the record does not hold: AutoCAD still loads it, and nothing here
     // may delete what it cannot tell is ours.
     for (const std::string& stray : strayEntries)
+        // No system error: the entry was left by the program's own decision.
         log.Problem("加载项仍指向本产品，但不在安装记录的文件夹中，未删除：" + stray);
     return kept;
 }
@@ -333,12 +337,14 @@ std::string RemoveRecordAndSetupFolder(platform::Services& services,
         for (const std::string& each : found.folders) {
             const std::string journal = files::SwapJournalPath(journalFolder, each);
             if (!files::DeleteJournal(files, journal))
-                log.Problem("未能删除 " + journal);
+                log.Problem("未能删除 " + journal +
+                            platform::DescribeSystemError(services.environment.LastError()));
         }
     }
     if (found.cutOffFolder && !install::ForgetPendingInstallation(services.registry))
         log.Problem("未能删除 " + install::RecordKeyDisplayName(services.registry) + " " +
-                    install::kPendingValueName);
+                    install::kPendingValueName +
+                    platform::DescribeSystemError(services.environment.LastError()));
     RemoveProductKeys(services.registry, services.environment, found.folder, recordKept, log);
     // A record an installation was cut off in while writing it goes too.
     RemoveSetupFolderFile(files, services.environment,
@@ -348,7 +354,7 @@ std::string RemoveRecordAndSetupFolder(platform::Services& services,
     RemoveSetupFolderFile(files, services.environment,
                           install::JoinPath(found.setupFolder, install::kInstallRecordName), log);
     std::string waiting;
-    RemoveUninstaller(files, uninstaller, log, waiting);
+    RemoveUninstaller(files, services.environment, uninstaller, log, waiting);
     // Only the uninstaller's own folder waits for the restart, after the uninstaller in it.
     const std::vector<std::string> left = RemoveEmptyFolders(files, found.setupFolder, log);
     if (!waiting.empty() && left.size() == 1 && text936::EqualsNoCase(left.front(), waiting) &&

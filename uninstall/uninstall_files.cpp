@@ -66,6 +66,7 @@ class LinkLevels {
 };
 
 void FolderRemains(state::InstallJournal& log, const std::string& folder) {
+    // No system error: the hold's result said which (a link, elsewhere or in use) when it was taken.
     log.Problem("文件夹无法锁定（链接、指向别处或正被占用），其中的一切保留：" + folder);
 }
 
@@ -172,12 +173,15 @@ class ShippedFileRemoval {
     bool HoldFolder() {
         const HeldPath::Result hold = held_.Hold(LevelsOf(folder_), false);
         if (hold == HeldPath::Result::Link) {
+            // No system error: the program found a link and stays out of it.
             log_.Problem(held_.FailedLevel() + " 是一个链接，其中的文件没有删除");
             return false;
         }
         if (!held_.Holds(folder_)) {
+            const platform::SystemError error = environment_.LastError();
             if (files_.GetAttributes(folder_))
-                log_.Problem("无法锁定安装文件夹，其中的文件没有删除：" + folder_);
+                log_.Problem("无法锁定安装文件夹，其中的文件没有删除：" + folder_ +
+                             platform::DescribeSystemError(error));
             return false;
         }
         return true;
@@ -202,6 +206,7 @@ class ShippedFileRemoval {
         fullFolder_ = files_.FullPath(folder_);
         finalFolder_ = files_.FinalPath(folder_);
         if (fullFolder_.empty() || finalFolder_.empty()) {
+            // No system error: the spelling of the folder came back empty, which is the program's check.
             log_.Problem("无法确定安装文件夹的位置，其中的文件没有删除：" + folder_);
             return false;
         }
@@ -228,10 +233,12 @@ class ShippedFileRemoval {
     void DeleteIfAsShipped(const std::string& path, const Versions& known) {
         const auto file = files_.OpenToDelete(path);
         if (!file) {
-            // Held open: not ours to delete now. Missing, or a folder: nothing to do.
+            // Held open: not ours to delete now (32: another program has it open). Missing, or a
+            // folder: nothing to do.
+            const platform::SystemError error = environment_.LastError();
             const auto attributes = files_.GetAttributes(path);
             if (attributes && !(*attributes & platform::kAttrDirectory))
-                log_.Problem("无法读取，未删除：" + path);
+                log_.Problem("无法读取，未删除：" + path + platform::DescribeSystemError(error));
             return;
         }
         if (!IsOwnFileBelow(*file, path) || !IsAsShipped(*file, path, known))
@@ -271,7 +278,8 @@ class ShippedFileRemoval {
         platform::ContentCheck check;
         if (!file.ReadPieces(install::kLargestCheckedFile,
                              [&check](const char* data, std::size_t piece) { check.Add(data, piece); })) {
-            log_.Problem("无法读取，未删除：" + path);
+            log_.Problem("无法读取，未删除：" + path +
+                         platform::DescribeSystemError(environment_.LastError()));
             return false;
         }
         if (std::none_of(known.begin(), known.end(), [&check](const install::RecordedFile* each) {
@@ -336,7 +344,8 @@ void RemoveFileInProductFolder(platform::FileSystem& files,
     if (hold == HeldPath::Result::Missing)
         return;
     if (hold != HeldPath::Result::Held) {
-        log.Note("无法锁定安装文件夹，保留：" + path);
+        log.Note("无法锁定安装文件夹，保留：" + path +
+                 platform::DescribeSystemError(environment.LastError()));
         return;
     }
     const auto file = files.OpenToDelete(path);
@@ -344,6 +353,7 @@ void RemoveFileInProductFolder(platform::FileSystem& files,
         // The open's own error: the look that follows sets another.
         const std::string error = platform::DescribeSystemError(environment.LastError());
         const auto attributes = files.GetAttributes(path);
+        // No system error: carries `error`, the open's, read before the look.
         if (attributes && !(*attributes & platform::kAttrDirectory))
             log.Problem("未能删除 " + path + error);
         return;

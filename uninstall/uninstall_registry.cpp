@@ -89,6 +89,7 @@ std::optional<std::string> WithoutTrustedFolder(const std::string& list, const s
 }
 
 std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
+                                               platform::Environment& environment,
                                                const std::string& key,
                                                const std::vector<std::string>& productFolders,
                                                state::InstallJournal& log) {
@@ -107,7 +108,8 @@ std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
             if (DeleteKeyOf(*localMachine, key))
                 log.Note("已删除加载项 " + where);
             else
-                log.Problem("未能删除加载项 " + where);
+                log.Problem("未能删除加载项 " + where +
+                            platform::DescribeSystemError(environment.LastError()));
         } else if (install::LooksLikeOurModule(*loader)) {
             // On a 32-bit system both views are the one tree.
             const std::string entry = where + " = " + *loader;
@@ -123,6 +125,7 @@ std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
 }
 
 void RemoveTrustedFolder(platform::Registry& registry,
+                         platform::Environment& environment,
                          const std::string& variablesKey,
                          const std::string& productFolder,
                          state::InstallJournal& log) {
@@ -135,6 +138,7 @@ void RemoveTrustedFolder(platform::Registry& registry,
         return;
     // Writing back part of a list would lose the rest of the user's trusted folders.
     if (!value.ok()) {
+        // No system error: the list is longer than AutoCAD's own limit, or its read gave a status only.
         log.Problem("未能完整读取受信任路径，未修改：HKCU\\" + variablesKey);
         return;
     }
@@ -145,33 +149,43 @@ void RemoveTrustedFolder(platform::Registry& registry,
     if (variables->WriteString(kTrustedPathsValue, *after))
         log.Note("受信任路径 HKCU\\" + variablesKey + "：" + before + " → " + *after);
     else
-        log.Problem("未能修改受信任路径 HKCU\\" + variablesKey);
+        log.Problem("未能修改受信任路径 HKCU\\" + variablesKey +
+                    platform::DescribeSystemError(environment.LastError()));
 }
 
 bool RemoveActiveSetupComponent(platform::Registry& registry,
+                                platform::Environment& environment,
                                 const std::vector<std::string>& folders,
                                 state::InstallJournal& log) {
     bool gone = true;
-    for (const platform::RegistryView view : platform::kBothViews) {
-        auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
-        const auto stub = localMachine ? platform::ReadSubkeyText(*localMachine, kActiveSetupKeyPath,
-                                                                  kStubPathValue, acad::kNameBufferSize)
-                                       : std::nullopt;
-        if (!stub || !RunsFromOneOf(*stub, folders))
-            continue;
-        const std::string where =
-            platform::MachineKeyName(registry, view, kActiveSetupKeyPath, state::kBuildBitness);
-        if (DeleteKeyOf(*localMachine, kActiveSetupKeyPath)) {
-            log.Note("已删除 " + where);
-        } else {
-            log.Problem("未能删除 " + where);
-            gone = false;
+    for (const char* path : {kActiveSetupKeyPath, kEarlierActiveSetupKeyPath}) {
+        for (const platform::RegistryView view : platform::kBothViews) {
+            auto localMachine = registry.OpenRoot(platform::RootKey::LocalMachine, view);
+            const auto stub = localMachine ? platform::ReadSubkeyText(*localMachine, path, kStubPathValue,
+                                                                      acad::kNameBufferSize)
+                                           : std::nullopt;
+            if (!stub || !RunsFromOneOf(*stub, folders))
+                continue;
+            const std::string where = platform::MachineKeyName(registry, view, path, state::kBuildBitness);
+            if (DeleteKeyOf(*localMachine, path)) {
+                log.Note("已删除 " + where);
+            } else {
+                log.Problem("未能删除 " + where + platform::DescribeSystemError(environment.LastError()));
+                gone = false;
+            }
         }
     }
+    // The earlier name's mark of the account that uninstalls means nothing any more; the current
+    // name's mark stays, as Windows leaves every user's marks.
+    auto user = registry.OpenRoot(platform::RootKey::CurrentUser);
+    if (user && user->Open(kEarlierActiveSetupKeyPath, platform::KeyAccess::Read) &&
+        user->DeleteSubkey(kEarlierActiveSetupKeyPath))
+        log.Note("已删除 HKCU\\" + std::string(kEarlierActiveSetupKeyPath));
     return gone;
 }
 
 void RemoveHalfWrittenKeys(platform::Registry& registry,
+                           platform::Environment& environment,
                            const std::vector<std::string>& demandLoadKeys,
                            state::InstallJournal& log) {
     std::vector<std::pair<std::string, const char*>> keys;
@@ -193,7 +207,8 @@ void RemoveHalfWrittenKeys(platform::Registry& registry,
             if (DeleteKeyOf(*localMachine, path))
                 log.Note("已删除未写完的 " + where);
             else
-                log.Problem("未能删除未写完的 " + where);
+                log.Problem("未能删除未写完的 " + where +
+                            platform::DescribeSystemError(environment.LastError()));
         }
     }
 }
@@ -220,7 +235,7 @@ void RemoveProductKeys(platform::Registry& registry,
         if (removed)
             log.Note("已删除 " + recordKey);
         else
-            log.Problem("未能删除 " + recordKey);
+            log.Problem("未能删除 " + recordKey + platform::DescribeSystemError(environment.LastError()));
     }
 
     const auto location = localMachine ? install::UninstallEntryLocation(*localMachine) : std::nullopt;
@@ -230,7 +245,7 @@ void RemoveProductKeys(platform::Registry& registry,
         if (install::RemoveUninstallEntry(*localMachine))
             log.Note("已删除卸载项 " + where);
         else
-            log.Problem("未能删除卸载项 " + where);
+            log.Problem("未能删除卸载项 " + where + platform::DescribeSystemError(environment.LastError()));
     }
 }
 

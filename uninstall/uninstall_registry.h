@@ -12,7 +12,9 @@
 
 namespace uninstall {
 
-constexpr char kActiveSetupKeyPath[] =
+constexpr char kActiveSetupKeyPath[] = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix";
+// The component's name in earlier builds; an uninstall removes either.
+constexpr char kEarlierActiveSetupKeyPath[] =
     "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
 constexpr char kPerUserProgramName[] = "BrelixUser.exe";
 
@@ -27,6 +29,7 @@ std::optional<std::string> WithoutTrustedFolder(const std::string& list, const s
 // entries; the ones of ours that stay are returned ("HKLM\<key> = <LOADER>", with the key's
 // real view), for the caller to report.
 std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
+                                               platform::Environment& environment,
                                                const std::string& key,
                                                const std::vector<std::string>& productFolders,
                                                state::InstallJournal& log);
@@ -34,14 +37,16 @@ std::vector<std::string> RemoveDemandLoadEntry(platform::Registry& registry,
 // Takes `productFolder` out of TRUSTEDPATHS in a profile's Variables key (an HKCU path). A list that
 // cannot be read whole is left alone; one that held only the folder becomes empty.
 void RemoveTrustedFolder(platform::Registry& registry,
+                         platform::Environment& environment,
                          const std::string& variablesKey,
                          const std::string& productFolder,
                          state::InstallJournal& log);
 
-// Deletes the Active Setup component, in either registry view, where its StubPath runs a program
-// from one of `folders` (either build's setup folder, or the product folder where earlier builds put
-// BrelixUser.exe). False when one should go but could not be deleted.
+// Deletes the Active Setup component under its name and under earlier builds' name, in either registry view,
+// where its StubPath runs a program from one of `folders` (either build's setup folder, or the product folder
+// where earlier builds put BrelixUser.exe). False when one should go but could not be deleted.
 bool RemoveActiveSetupComponent(platform::Registry& registry,
+                                platform::Environment& environment,
                                 const std::vector<std::string>& folders,
                                 state::InstallJournal& log);
 
@@ -50,6 +55,7 @@ bool RemoveActiveSetupComponent(platform::Registry& registry,
 // without its StubPath, the Programs and Features entry without its InstallLocation, in either view.
 // They lead nowhere and only our installation makes them under these names.
 void RemoveHalfWrittenKeys(platform::Registry& registry,
+                           platform::Environment& environment,
                            const std::vector<std::string>& demandLoadKeys,
                            state::InstallJournal& log);
 

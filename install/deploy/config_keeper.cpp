@@ -79,7 +79,9 @@ bool ConfigKeeper::ReadPreviousFolder() {
 bool ConfigKeeper::RecordProductFolder() {
     const std::string where = RecordKeyDisplayName(services_.registry) + " " + kRecordValueName;
     if (!install::RecordProductFolder(services_.registry, productFolder_)) {
-        log_.Problem("未能记录安装位置（" + where + "），下次安装将无法保留配置");
+        log_.Problem("未能记录安装位置（" + where + "）" +
+                     platform::DescribeSystemError(services_.environment.LastError()) +
+                     "，下次安装将无法保留配置");
         return false;
     }
     log_.Note("已写入 " + where + " = " + productFolder_);
@@ -140,6 +142,7 @@ FileResult ConfigKeeper::PrepareKeptFiles(files::FileTransaction& transaction) {
         if (!libraryKinds.empty())
             levels.push_back(previousLibrary);
         if (previousHold_.Hold(levels, false) == HeldPath::Result::Link) {
+            // No system error: the program found a link and stays out of it.
             log_.Problem(previousHold_.FailedLevel() + " 是一个链接，其中的文件没有保留");
             return FileResult::Done();
         }
@@ -233,6 +236,7 @@ FileResult ConfigKeeper::KeepOne(const platform::DirEntry& entry, KeepPlace& pla
     if (!text936::FitsBuffer(path, kPathBufferSize) || !text936::FitsBuffer(target, kPathBufferSize))
         return FileResult::Failed(path, "无法保留");
     if (IsLink(entry.attributes)) {
+        // No system error: the program found a link and stays out of it.
         log_.Problem(path + " 是一个链接，没有保留");
         return FileResult::Done();
     }
@@ -243,6 +247,7 @@ FileResult ConfigKeeper::KeepOne(const platform::DirEntry& entry, KeepPlace& pla
     if (opened && (IsLink(opened->Attributes()) || opened->LinkCount() > 1 ||
                    (!place.fromFinal.empty() && !final.empty() &&
                     !text936::EqualsNoCase(final, JoinPath(place.fromFinal, entry.name))))) {
+        // No system error: the program found a link and stays out of it.
         log_.Problem(path + " 是一个链接或另有名称（硬链接），没有保留");
         return FileResult::Done();
     }

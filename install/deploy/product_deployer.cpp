@@ -119,6 +119,7 @@ bool ProductDeployer::DeployProductFiles() {
 bool ProductDeployer::DeployDrawingLibrary() {
     HeldSource* held = Source();
     if (!held || !held->Held()) {
+        // No system error: the source's hold failed earlier, and stopped the product files then.
         log_.Problem("未找到或无法安全读取安装文件夹，扩展绘图库没有安装");
         return true;
     }
@@ -127,9 +128,11 @@ bool ProductDeployer::DeployDrawingLibrary() {
         case HeldPath::Result::Missing:
             return true;  // the source ships none
         case HeldPath::Result::Link:
+            // No system error: the program found a link and stays out of it.
             log_.Problem("扩展绘图库文件夹 " + librarySource + " 是一个链接（重解析点），其中的文件没有安装");
             return true;
         case HeldPath::Result::NotHeld:
+            // No system error: the hold was tried when the source was held, before this step.
             log_.Problem("未能锁定扩展绘图库文件夹 " + librarySource + "，其中的文件没有安装");
             return true;
         case HeldPath::Result::Held:
@@ -172,10 +175,14 @@ bool ProductDeployer::StageFolder(HeldSource& held,
         // library out as a problem.
         if (productFiles) {
             failure_ = files::FileResult::Failed(source, "无法读取安装文件夹");
-            log_.Note("未能读取安装文件夹 " + source + "，产品文件没有安装");
+            log_.Note("未能读取安装文件夹 " + source +
+                      platform::DescribeSystemError(services_.environment.LastError()) +
+                      "，产品文件没有安装");
             return false;
         }
-        log_.Problem("未能读取扩展绘图库文件夹 " + source + "，其中的文件没有安装");
+        log_.Problem("未能读取扩展绘图库文件夹 " + source +
+                     platform::DescribeSystemError(services_.environment.LastError()) +
+                     "，其中的文件没有安装");
     }
     return end != WalkEnd::Stopped;
 }
@@ -258,7 +265,8 @@ files::FileResult ProductDeployer::PutInPlace() {
     if (result)
         log_.Note("已将 " + std::to_string(inputs_.transaction->StagedCount()) + " 个新文件替换到位");
     else
-        log_.Note("无法替换 " + result.Path() + "（" + result.Why() + "），已恢复原有文件");
+        log_.Note("无法替换 " + result.Path() + "（" + result.Why() + "）" + result.SystemError() +
+                  "，已恢复原有文件");
     return result;
 }
 

@@ -57,6 +57,7 @@ bool WriteUserVersion(platform::Registry& registry, const std::string& version) 
 // this installation takes in and clears. Ours, just written, is the one whose stub is `stubPath`; on a
 // 32-bit system it is the only one.
 void RemoveOtherBuildsComponent(platform::Registry& registry,
+                                platform::Environment& environment,
                                 const std::string& stubPath,
                                 state::InstallJournal& log) {
     for (const platform::RegistryView view : platform::kBothViews) {
@@ -72,7 +73,8 @@ void RemoveOtherBuildsComponent(platform::Registry& registry,
         if (machine->DeleteSubkey(kActiveSetupKey))
             log.Note("已删除另一版本安装程序的 Active Setup 注册项 " + where);
         else
-            log.Problem("未能删除另一版本安装程序的 Active Setup 注册项 " + where);
+            log.Problem("未能删除另一版本安装程序的 Active Setup 注册项 " + where +
+                        platform::DescribeSystemError(environment.LastError()));
     }
 }
 
@@ -131,6 +133,7 @@ bool RegisterActiveSetup(platform::Services& services,
                          state::InstallJournal& log) {
     const std::string program = setupFolder + "\\" + kUserProgramName;
     if (!text936::FitsBuffer(program, kPathBufferSize)) {
+        // No system error: the program's own limit of a path.
         log.Problem("路径过长，无法放置 " + program);
         return false;
     }
@@ -149,14 +152,18 @@ bool RegisterActiveSetup(platform::Services& services,
     const bool written = component && component->WriteString("StubPath", stubPath) &&
                          component->WriteString(kVersionValue, version) &&
                          component->WriteDword("IsInstalled", 1);
+    const platform::SystemError writeError =
+        written ? platform::SystemError{} : services.environment.LastError();
     const std::string where = platform::MachineKeyName(services.registry, platform::RegistryView::Default,
                                                        kActiveSetupKey, state::kBuildBitness);
     if (!written) {
-        log.Problem("无法写入 Active Setup 注册项 " + where + "，其他用户登录时不会自动完成设置");
+        log.Problem("无法写入 Active Setup 注册项 " + where + platform::DescribeSystemError(writeError) +
+                    "，其他用户登录时不会自动完成设置");
         return false;
     }
     log.Note("已写入 " + where + " StubPath = " + stubPath + "，Version = " + version + "，IsInstalled = 1");
-    RemoveOtherBuildsComponent(services.registry, stubPath, log);
+    RemoveOtherBuildsComponent(services.registry, services.environment, stubPath, log);
+    RemoveEarlierComponent(services, log);
 
     if (services.processes.RunsAsLocalSystem()) {
         log.Note("以 LocalSystem 运行：受信任路径和兼容性设置将在每个用户下次登录时由 " +
@@ -171,8 +178,40 @@ bool RegisterActiveSetup(platform::Services& services,
     if (WriteUserVersion(services.registry, version))
         log.Note("已写入 HKCU\\" + std::string(kActiveSetupKey) + " Version = " + version);
     else
-        log.Note("无法写入 HKCU\\" + std::string(kActiveSetupKey) + "，本用户下次登录时将再次完成设置");
+        log.Note("无法写入 HKCU\\" + std::string(kActiveSetupKey) +
+                 platform::DescribeSystemError(services.environment.LastError()) +
+                 "，本用户下次登录时将再次完成设置");
     return true;
+}
+
+bool RemoveEarlierComponent(platform::Services& services, state::InstallJournal& log) {
+    bool gone = true;
+    const auto remove = [&](std::unique_ptr<platform::RegistryKey> root, const std::string& where) {
+        if (!root || !root->Open(kEarlierActiveSetupKey, platform::KeyAccess::Read))
+            return;
+        if (root->DeleteSubkey(kEarlierActiveSetupKey)) {
+            log.Note("已删除早先版本的 Active Setup 注册项 " + where);
+            return;
+        }
+        log.Problem("未能删除早先版本的 Active Setup 注册项 " + where +
+                    platform::DescribeSystemError(services.environment.LastError()));
+        gone = false;
+    };
+    for (const platform::RegistryView view : platform::kBothViews) {
+        const std::string where =
+            platform::MachineKeyName(services.registry, view, kEarlierActiveSetupKey, state::kBuildBitness);
+        remove(services.registry.OpenRoot(platform::RootKey::LocalMachine, view), where);
+    }
+    remove(services.registry.OpenRoot(platform::RootKey::CurrentUser),
+           "HKCU\\" + std::string(kEarlierActiveSetupKey));
+    return gone;
+}
+
+bool RemoveEarlierUserMark(platform::Registry& registry) {
+    auto user = registry.OpenRoot(platform::RootKey::CurrentUser);
+    if (!user || !user->Open(kEarlierActiveSetupKey, platform::KeyAccess::Read))
+        return true;
+    return user->DeleteSubkey(kEarlierActiveSetupKey);
 }
 
 bool MarkUserStepsDone(platform::Registry& registry) {

@@ -30,8 +30,12 @@ namespace install {
 constexpr char kUserProgramName[] = "BrelixUser.exe";
 // The resource that carries BrelixUser.exe inside SetUp.exe.
 constexpr char kUserProgramResource[] = "BRELIXUSER";
-// The component's key below HKLM (the registration) and below HKCU (each user's own Version).
-constexpr char kActiveSetupKey[] =
+// The component's key below HKLM (the registration) and below HKCU (each user's own Version). ASCII,
+// so that a batch file in any code page can name it.
+constexpr char kActiveSetupKey[] = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix";
+// The key earlier builds used; an installation and an uninstall remove it, and the per-user program
+// removes each user's own.
+constexpr char kEarlierActiveSetupKey[] =
     "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
 
 using ComponentVersion = std::array<std::uint16_t, 4>;
@@ -59,5 +63,13 @@ bool RegisterActiveSetup(platform::Services& services,
 // hand or by a script): that user's HKCU Version becomes the registered one, as Active Setup would
 // have made it. Nothing when no valid version is registered. True when written.
 bool MarkUserStepsDone(platform::Registry& registry);
+
+// Removes the component earlier builds registered under kEarlierActiveSetupKey, from both registry
+// views of HKLM and from the current user's HKCU: Windows would otherwise start its stub at each
+// logon as well. Each removal is a line in the log, each failure a problem. True when none is left.
+bool RemoveEarlierComponent(platform::Services& services, state::InstallJournal& log);
+
+// The current user's mark of kEarlierActiveSetupKey, for the per-user program: true when none is left.
+bool RemoveEarlierUserMark(platform::Registry& registry);
 
 }  // namespace install

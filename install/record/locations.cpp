@@ -1,5 +1,6 @@
 #include "install/record/locations.h"
 
+#include "platform/number_text.h"
 #include "platform/registry_names.h"
 #include "platform/registry_text.h"
 #include "platform/text936.h"
@@ -57,15 +58,24 @@ bool LocateSourceFolder(platform::Services& services, std::string& source) {
     return false;
 }
 
-bool IsAcadRunning(platform::ProcessList& processes) {
-    const auto names = processes.ExecutableNames();
-    if (!names)
+std::string DescribeProcess(const platform::RunningProcess& process) {
+    return process.image + "（进程 ID " + platform::DecimalText(process.id) + "，会话 " +
+           (process.session ? platform::DecimalText(*process.session) : std::string("未知")) + "）";
+}
+
+bool IsAcadRunning(platform::ProcessList& processes, state::InstallJournal* log) {
+    const auto running = processes.Running();
+    if (!running)
         return false;
-    for (const std::string& name : *names) {
-        if (text936::Find(text936::ToLower(name), kAcadExecutable) != text936::npos)
-            return true;
+    bool found = false;
+    for (const platform::RunningProcess& process : *running) {
+        if (text936::Find(text936::ToLower(process.image), kAcadExecutable) == text936::npos)
+            continue;
+        found = true;
+        if (log)
+            log->Note("正在运行的 AutoCAD：" + DescribeProcess(process));
     }
-    return false;
+    return found;
 }
 
 std::unique_ptr<platform::RegistryKey> OpenRecordRoot(platform::Registry& registry) {

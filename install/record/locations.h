@@ -10,6 +10,7 @@
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/services.h"
+#include "state/install_journal.h"
 
 namespace install {
 
@@ -33,8 +34,12 @@ int GetPathKind(platform::FileSystem& files, const std::string& path);
 bool LocateSourceFolder(platform::Services& services, std::string& source);
 
 // True when a running executable's lower-cased name contains "acad.exe". False when no snapshot
-// can be taken.
-bool IsAcadRunning(platform::ProcessList& processes);
+// can be taken. With `log`, each such process is named there (image, id, session), so that an
+// administrator can tell which one stopped the run.
+bool IsAcadRunning(platform::ProcessList& processes, state::InstallJournal* log = nullptr);
+
+// "acad.exe（进程 ID 2044，会话 1）", as the log names a running process.
+std::string DescribeProcess(const platform::RunningProcess& process);
 
 // HKEY_LOCAL_MACHINE in the view that holds the product's record: the 32-bit view, where the
 // 32-bit build has always kept it, so that both builds find each other's installation. Everything

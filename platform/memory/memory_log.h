@@ -17,6 +17,7 @@ class MemoryLog : public platform::LogSink {
         lines.push_back(text);
         return true;
     }
+    SystemError Failure() const override { return fails ? failure : SystemError{}; }
 
     // True when some line contains `part`.
     bool Mentions(const std::string& part) const {
@@ -29,6 +30,7 @@ class MemoryLog : public platform::LogSink {
 
     std::vector<std::string> lines;
     bool fails = false;
+    SystemError failure{3, "系统找不到指定的路径。"};
 };
 
 }  // namespace platform::memory

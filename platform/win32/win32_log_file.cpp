@@ -4,6 +4,7 @@
 
 #include "platform/number_text.h"
 #include "platform/text936.h"
+#include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_files.h"
 
 namespace platform::win32 {
@@ -58,21 +59,27 @@ Win32LogFile::Win32LogFile(const std::string& path, bool createNew) {
     // FILE_FLAG_OPEN_REPARSE_POINT, and shows no reparse point for a link to a file: there the
     // final path tells, of the file and of its folder.
     const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        Fail(ERROR_CANT_ACCESS_FILE);
         return;
+    }
     char full[MAX_PATH] = {};
     const DWORD fullLength = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
     const std::size_t separator =
         text936::FindLastBackslash(std::string(full, fullLength < MAX_PATH ? fullLength : 0));
-    if (fullLength == 0 || fullLength >= MAX_PATH || separator == text936::npos)
+    if (fullLength == 0 || fullLength >= MAX_PATH || separator == text936::npos) {
+        Fail(fullLength == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
         return;
+    }
     // "C:" alone would be the drive's current folder.
     const std::string folder(full, separator == 2 ? 3 : separator);
     UniqueFile file(CreateFileA(full, GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
                                 createNew ? CREATE_NEW : OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file)
+    if (!file) {
+        Fail(GetLastError());
         return;
+    }
     const bool made = GetLastError() != ERROR_ALREADY_EXISTS;
     UniqueFile folderHandle(CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -87,11 +94,16 @@ Win32LogFile::Win32LogFile(const std::string& path, bool createNew) {
     const std::string expected =
         folderItself ? text936::WithoutTrailingBackslash(folderFinal) + (full + separator) : std::string();
     BY_HANDLE_FILE_INFORMATION info{};
-    // A second name of the file may be anywhere: cutting it would empty that file too.
+    // A second name of the file may be anywhere: writing to it would write that file too. A log
+    // asked for is appended to, so that the runs of a deployment (install, retry, uninstall) stay
+    // in one file.
+    LARGE_INTEGER end{};
     if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1 ||
         expected.empty() || !text936::EqualsNoCase(FinalPathOfHandle(file.get()), expected) ||
-        !SetEndOfFile(file.get())) {
+        !SetFilePointerEx(file.get(), LARGE_INTEGER{}, &end, FILE_END)) {
+        // Not an ordinary file of its own under that name (a link, a second name, a device).
+        Fail(ERROR_CANT_ACCESS_FILE);
         // What the open made where a link led goes again.
         if (made) {
             FILE_DISPOSITION_INFO disposition{TRUE};
@@ -100,14 +112,24 @@ Win32LogFile::Win32LogFile(const std::string& path, bool createNew) {
         return;
     }
     file_ = std::move(file);
-    if (!WriteBytes(kByteOrderMark))
+    if (end.QuadPart == 0 && !WriteBytes(kByteOrderMark)) {
+        Fail(GetLastError());
         file_.reset();
+    }
+}
+
+void Win32LogFile::Fail(unsigned long code) {
+    SetLastError(code);
+    failure_ = Win32Environment().LastError();
 }
 
 bool Win32LogFile::WriteLine(const std::string& text) {
     if (!file_)
         return false;
-    return WriteBytes(TimeStamp() + "  " + Utf8FromCodePage936(OneLine(text)) + "\r\n");
+    if (WriteBytes(TimeStamp() + "  " + Utf8FromCodePage936(OneLine(text)) + "\r\n"))
+        return true;
+    Fail(GetLastError());
+    return false;
 }
 
 bool Win32LogFile::WriteBytes(const std::string& bytes) {

@@ -24,6 +24,27 @@ std::optional<std::vector<std::string>> Win32ProcessList::ExecutableNames() {
     return names;
 }
 
+std::optional<std::vector<RunningProcess>> Win32ProcessList::Running() {
+    UniqueSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return std::nullopt;
+    std::vector<RunningProcess> running;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        DWORD session = 0;
+        const bool known = ProcessIdToSessionId(entry.th32ProcessID, &session) != FALSE;
+        running.push_back({entry.szExeFile, entry.th32ProcessID,
+                           known ? std::optional<std::uint32_t>(session) : std::nullopt});
+    }
+    return running;
+}
+
+std::uint32_t Win32ProcessList::CurrentProcessId() {
+    return GetCurrentProcessId();
+}
+
 }  // namespace platform::win32
 
 namespace platform::win32 {

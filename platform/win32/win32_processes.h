@@ -9,6 +9,9 @@ class Win32ProcessList : public ProcessList {
   public:
     // nullopt when no snapshot can be taken; an empty list when the snapshot holds no process.
     std::optional<std::vector<std::string>> ExecutableNames() override;
+    // The same snapshot; each session from ProcessIdToSessionId.
+    std::optional<std::vector<RunningProcess>> Running() override;
+    std::uint32_t CurrentProcessId() override;
     // The process token's user is the well-known SID S-1-5-18.
     bool RunsAsLocalSystem() override;
     // GetComputerNameA; the process token's user as LookupAccountSidA names it.

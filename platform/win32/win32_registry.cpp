@@ -30,8 +30,17 @@ class Win32RegistryKey : public RegistryKey {
     REGSAM viewFlag_;
 };
 
+// The registry functions return their error instead of setting it: set it, so that the log can
+// name it after a failed write or delete (Environment::LastError).
+bool Succeeded(LONG status) {
+    if (status == ERROR_SUCCESS)
+        return true;
+    SetLastError(static_cast<DWORD>(status));
+    return false;
+}
+
 std::unique_ptr<RegistryKey> Wrap(LONG status, UniqueKey& key, REGSAM viewFlag) {
-    if (status != ERROR_SUCCESS || !key)
+    if (!Succeeded(status) || !key)
         return nullptr;
     return std::make_unique<Win32RegistryKey>(std::move(key), viewFlag);
 }
@@ -53,8 +62,8 @@ REGSAM SamOf(KeyAccess access) {
 }
 
 bool SetValue(HKEY key, const std::string& name, DWORD type, const void* data, std::size_t size) {
-    return RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data),
-                          static_cast<DWORD>(size)) == ERROR_SUCCESS;
+    return Succeeded(
+        RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)));
 }
 
 }  // namespace
@@ -142,15 +151,15 @@ bool Win32RegistryKey::WriteDword(const std::string& name, std::uint32_t value) 
 }
 
 bool Win32RegistryKey::DeleteValue(const std::string& name) {
-    return RegDeleteValueA(key_.get(), name.c_str()) == ERROR_SUCCESS;
+    return Succeeded(RegDeleteValueA(key_.get(), name.c_str()));
 }
 
 bool Win32RegistryKey::DeleteSubkey(const std::string& path) {
     if (path.empty())
         return false;
     if (viewFlag_ != 0)
-        return RegDeleteKeyExA(key_.get(), path.c_str(), viewFlag_, 0) == ERROR_SUCCESS;
-    return RegDeleteKeyA(key_.get(), path.c_str()) == ERROR_SUCCESS;
+        return Succeeded(RegDeleteKeyExA(key_.get(), path.c_str(), viewFlag_, 0));
+    return Succeeded(RegDeleteKeyA(key_.get(), path.c_str()));
 }
 
 int Win32Registry::SystemBitness() {

@@ -168,7 +168,8 @@ TEST_F(AcadFontsTest, SourceWithoutFontsIsReportedForEachInstallationAndCopiesNo
     EXPECT_EQ(backend.files.Dump(), before);
     EXPECT_TRUE(backend.prompts.shown.empty());
     const auto missing = [](const std::string& folder, const std::string& font) {
-        return "未能复制字体 " + folder + "\\" + font + "（安装来源中的 D:\\Setup\\Data\\" + font +
+        return "未能复制字体 " + folder + "\\" + font +
+               "（错误 5：拒绝访问。）（安装来源中的 D:\\Setup\\Data\\" + font +
                " 是链接、另有名称（硬链接）或无法读取）";
     };
     EXPECT_EQ(journal.Problems(), (Lines{
@@ -190,7 +191,8 @@ TEST_F(AcadFontsTest, FailedCopyDoesNotStopTheOtherFontOrInstallation) {
     EXPECT_EQ(backend.files.ReadFile("C:\\CAD2010\\Fonts\\Brelix_EN.shx"), "EN in use");
     EXPECT_EQ(backend.files.ReadFile("C:\\CAD2010\\Fonts\\Brelix_HZ.shx"), "HZ new");
     EXPECT_EQ(backend.files.List("C:\\CAD2010 EN\\Fonts"), (Lines{"Brelix_EN.shx", "Brelix_HZ.shx"}));
-    EXPECT_EQ(journal.Problems(), (Lines{"未能复制字体 C:\\CAD2010\\Fonts\\Brelix_EN.shx"}));
+    EXPECT_EQ(journal.Problems(),
+              (Lines{"未能复制字体 C:\\CAD2010\\Fonts\\Brelix_EN.shx（错误 5：拒绝访问。）"}));
 }
 
 // "<folder>\Fonts\Brelix_EN.shx" is 20 bytes longer than the folder and must fit 259 bytes;

@@ -306,12 +306,12 @@ TEST_F(AcadCompatFlagsTest, NameThatWouldNotFitIsSkippedNotCut) {
     AddLayer(tooLong);
     const std::string cut = (tooLong + "\\acad.exe").substr(0, 259);
     backend.registry.SetString(RootKey::CurrentUser, kLayers, cut, "x");
-    state::ClearCompatFlags(backend.registry, {fits, tooLong}, journal);
+    state::ClearCompatFlags(backend.registry, backend.environment, {fits, tooLong}, journal);
     EXPECT_EQ(LayerNames(), (Lines{tooLong + "\\acad.exe", cut}));
 }
 
 TEST_F(AcadCompatFlagsTest, MissingLayersKeyIsNotCreated) {
-    state::ClearCompatFlags(backend.registry, {"C:\\CAD2010"}, journal);
+    state::ClearCompatFlags(backend.registry, backend.environment, {"C:\\CAD2010"}, journal);
     EXPECT_EQ(backend.registry.Dump(), "HKLM\nHKCU\n");
 }
 

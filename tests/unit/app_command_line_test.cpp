@@ -92,6 +92,21 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"/quiet /LOG=C:\\q.log", "silent log=C:\\q.log"},
         LineCase{"/UNINSTALL -QUIET", "uninstall /S"},
         LineCase{"/S /QUIET", "refused"},
+        // msiexec's spellings, and Inno Setup's name of the folder.
+        LineCase{"/qn", "silent"},
+        LineCase{"/QN /LOG=C:\\q.log", "silent log=C:\\q.log"},
+        LineCase{"-passive", "silent"},
+        LineCase{"/UNINSTALL /passive", "uninstall /S"},
+        LineCase{"/qn /quiet", "refused"},
+        LineCase{"/QN=1", "refused"},
+        LineCase{"/QB", "refused"},
+        LineCase{"/VERYSILENT /DIR=D:\\Tools", "silent root=D:\\Tools"},
+        LineCase{"/S \"/dir=D:\\CAD Tools\"", "silent root=D:\\CAD Tools"},
+        LineCase{"/S /Dir=C:\\CAD Tools", "silent root=C:\\CAD Tools"},
+        LineCase{"/DIR=C:\\CAD Tools /S", "refused"},
+        LineCase{"/D=C:\\A /DIR=C:\\B", "refused"},
+        LineCase{"/DIR=", "refused"},
+        LineCase{"/DIRECTORY=C:\\A", "refused"},
         LineCase{"/VERYSILENT=1", "refused"},
         // Inno Setup's companions of /VERYSILENT are taken and change nothing.
         LineCase{"/VERYSILENT /SUPPRESSMSGBOXES /NORESTART", "silent"},
@@ -167,7 +182,7 @@ TEST(CommandLineProgramName, EndsAtTheFirstBlankOutsideQuotes) {
 }
 
 TEST(CommandLineRefusals, UnknownSwitchesAreCalledUnknownWithOrWithoutAValue) {
-    for (const char* line : {"/Q", "/quietly", "/SUPRESSMSGBOXES", "-noreboot", "/x=1", "/S /DIR=C:\\A"}) {
+    for (const char* line : {"/Q", "/quietly", "/SUPRESSMSGBOXES", "-noreboot", "/x=1", "/S /DIRS=C:\\A"}) {
         const auto parsed = app::ParseCommandLine(line);
         EXPECT_EQ(parsed.error.rfind("无法识别的开关：", 0), 0u) << line << ": " << parsed.error;
     }

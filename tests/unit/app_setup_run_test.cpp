@@ -40,12 +40,13 @@ constexpr char kAcadRoot[] = "SOFTWARE\\Autodesk\\AutoCAD";
 constexpr char kKey2009[] = "SOFTWARE\\Autodesk\\AutoCAD\\R17.2\\ACAD-7001:804";
 constexpr char kKey2010[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804";
 constexpr char kProfile[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles\\默认\\Variables";
-constexpr char kActiveSetup[] = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+constexpr char kActiveSetup[] = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix";
 constexpr char kRecordKey[] = "SOFTWARE\\Brelix";
 constexpr char kProduct[] = "C:\\Brelix\\Brelix结构工具箱";
-// The fallback is a new file of the run's own; a file somebody put under the first name stays theirs.
-constexpr char kFallbackBase[] = "C:\\windows\\Temp\\Brelix-SetUp-20261208-110413";
-constexpr char kFallbackLog[] = "C:\\windows\\Temp\\Brelix-SetUp-20261208-110413-2.log";
+// A run's own log is a new file named by the time and the process id; a file somebody put under the
+// first name stays theirs.
+constexpr char kFallbackBase[] = "C:\\windows\\Temp\\Brelix-SetUp-20261208-110413-4242";
+constexpr char kFallbackLog[] = "C:\\windows\\Temp\\Brelix-SetUp-20261208-110413-4242-2.log";
 
 class SetUpRunTest : public ::testing::Test {
   protected:
@@ -110,6 +111,7 @@ class SetUpRunTest : public ::testing::Test {
     struct LogView : platform::LogSink {
         explicit LogView(MemoryLog& target) : log(target) {}
         bool WriteLine(const std::string& text) override { return log.WriteLine(text); }
+        platform::SystemError Failure() const override { return log.Failure(); }
         MemoryLog& log;
     };
 
@@ -123,9 +125,15 @@ class SetUpRunTest : public ::testing::Test {
     MemoryRunLock runLock;
 };
 
-// The last line of the log: the exit code and why.
+// The last line of the log: the exit code and why, and the code once more for scripts.
 std::string ExitLine(int code, const std::string& why) {
-    return "退出代码：" + std::to_string(code) + "（" + why + "）";
+    return "退出代码：" + std::to_string(code) + "（" + why + "） ExitCode=" + std::to_string(code);
+}
+
+// The first line of each run's log: when (UTC, from the test's clock), which version, what line.
+std::string HeaderLine(const std::string& arguments, const std::string& program = "C:\\Setup\\SetUp.exe") {
+    return std::string("========== 2026-12-08 11:04:13 UTC  Brelix结构工具箱 V2024.3.27 (") +
+           (state::kBuildBitness == 32 ? "32" : "64") + "位版本)  命令行：\"" + program + "\" " + arguments;
 }
 
 struct SilentCase {
@@ -160,8 +168,8 @@ TEST_P(SilentRunTest, EndsWithItsExitCodeShowsNothingAndLogsIt) {
     EXPECT_EQ(Recorded(), !c.registered.empty());
     EXPECT_EQ(backend.files.Exists(std::string(kProduct) + "\\Brelix2010.arx"), !c.registered.empty());
     EXPECT_THAT(backend.prompts.shown, IsEmpty()) << "a silent run shows no box";
-    ASSERT_GE(log.lines.size(), 4u);
-    EXPECT_EQ(log.lines[3], std::string("命令行：") + c.arguments);
+    ASSERT_GE(log.lines.size(), 3u);
+    EXPECT_EQ(log.lines[0], HeaderLine(c.arguments, backend.files.ProgramPath()));
     EXPECT_EQ(log.lines.back(), ExitLine(c.exitCode, c.why));
 }
 
@@ -449,29 +457,27 @@ TEST_F(SetUpRunTest, LogThatCannotBeWrittenStillDoesTheWorkButEndsWithSeven) {
     EXPECT_FALSE(Recorded());
 }
 
-// A failed unattended run always leaves a trace: the /LOG that cannot be written moves to the
-// fallback, and a silent run without /LOG that fails writes it there; both say why on the first
-// line, hold the whole run and end with its one exit line. A console gets the one-line result.
-TEST_F(SetUpRunTest, UnattendedRunsThatFailLeaveTheirLogInTheFallback) {
+// Every silent run and every uninstall without /LOG writes a log of its own, a new file in
+// %WINDIR%\Temp; a /LOG that cannot be written moves there, with a first line that says why and the
+// Windows error. Each holds the whole run and ends with its one exit line; a console gets the
+// one-line result with the log's name.
+TEST_F(SetUpRunTest, UnattendedRunsAndUninstallsLeaveALogOfTheirOwn) {
     struct Case {
         const char* arguments;
         bool askedLogFails;
         int exitCode;
-        const char* firstLine;  // of the fallback; nullptr: none written
+        const char* firstLine;  // of the run's own log; "" for the header; nullptr: none written
     };
+    constexpr char kMoved[] = "，日志改写在这里";
     const Case cases[] = {
-        {"/UNINSTALL /S /LOG=Z:\\x.log", true, uninstall::kNothingToUninstall,
-         "无法写入 /LOG 指定的日志文件 Z:\\x.log，日志改写在这里"},
-        {"/UNINSTALL /S", false, uninstall::kNothingToUninstall,
-         "静默运行以退出代码 3 结束，命令行没有 /LOG，日志写在这里"},
-        {"/S /RELEASES=2004", false, state::kExitInvalidCommandLine,
-         "静默运行以退出代码 2 结束，命令行没有 /LOG，日志写在这里"},
-        {"/S /LOG=Z:\\nowhere\\i.log", true, state::kExitWithProblems,
-         "无法写入 /LOG 指定的日志文件 Z:\\nowhere\\i.log，日志改写在这里"},
-        {"/S", false, state::kExitInstalled, nullptr},
-        {"/S /LOG=C:\\i.log", false, state::kExitInstalled, nullptr},
-        {"/UNINSTALL /S /LOG=Z:\\y.log", true, uninstall::kUninstalledWithProblems,
-         "无法写入 /LOG 指定的日志文件 Z:\\y.log，日志改写在这里"},
+        {"/UNINSTALL /S /LOG=Z:\\x.log", true, uninstall::kNothingToUninstall, nullptr},
+        {"/UNINSTALL /S", false, uninstall::kNothingToUninstall, ""},
+        {"/S /RELEASES=2004", false, state::kExitInvalidCommandLine, ""},
+        {"/S /LOG=Z:\\nowhere\\i.log", true, state::kExitWithProblems, nullptr},
+        {"/qn", false, state::kExitInstalled, ""},
+        {"/S /LOG=C:\\i.log", false, state::kExitInstalled, "-"},
+        {"/UNINSTALL /S /LOG=Z:\\y.log", true, uninstall::kUninstalledWithProblems, nullptr},
+        {"/UNINSTALL /S", false, uninstall::kNothingToUninstall, ""},
     };
     for (const Case& c : cases) {
         log = {};
@@ -480,29 +486,47 @@ TEST_F(SetUpRunTest, UnattendedRunsThatFailLeaveTheirLogInTheFallback) {
         log.fails = c.askedLogFails;
         EXPECT_EQ(Run(c.arguments), c.exitCode) << c.arguments;
         ASSERT_EQ(console.size(), 1u) << c.arguments;
-        EXPECT_EQ(console[0].rfind("Brelix SetUp.exe " + std::string(c.arguments) + "：退出代码：" +
-                                       std::to_string(c.exitCode) + "（",
-                                   0),
-                  0u)
+        const std::string exitLine = "退出代码：" + std::to_string(c.exitCode) + "（";
+        const std::string token = " ExitCode=" + std::to_string(c.exitCode);
+        EXPECT_EQ(console[0].rfind("Brelix SetUp.exe " + std::string(c.arguments) + "：" + exitLine, 0), 0u)
             << console[0];
-        if (!c.firstLine) {
+        EXPECT_NE(console[0].find(token), std::string::npos) << console[0];
+        if (c.firstLine && std::string(c.firstLine) == "-") {
             EXPECT_THAT(fallbackLog.lines, IsEmpty()) << c.arguments;
+            EXPECT_EQ(console[0].find("；日志："), std::string::npos) << console[0];
             continue;
         }
         EXPECT_NE(console[0].find("；日志：" + std::string(kFallbackLog)), std::string::npos) << console[0];
         ASSERT_GE(fallbackLog.lines.size(), 3u) << c.arguments;
-        EXPECT_EQ(fallbackLog.lines.front(), c.firstLine);
-        EXPECT_EQ(fallbackLog.lines[1].rfind("计算机：", 0), 0u) << fallbackLog.lines[1];
-        // One exit line, after the first line, which says why the log is here.
-        EXPECT_EQ(std::count_if(fallbackLog.lines.begin() + 1, fallbackLog.lines.end(),
-                                [](const std::string& line) {
-                                    return line.find("退出代码") != std::string::npos ||
-                                           line.find("退出码") != std::string::npos;
-                                }),
+        const std::string arguments = c.arguments;
+        const std::string asked = c.firstLine ? std::string() : arguments.substr(arguments.find("Z:"));
+        EXPECT_EQ(fallbackLog.lines.front(), c.firstLine ? HeaderLine(c.arguments)
+                                                         : "无法写入 /LOG 指定的日志文件 " + asked +
+                                                               "（错误 3：系统找不到指定的路径。）" + kMoved);
+        EXPECT_EQ(fallbackLog.lines[c.firstLine ? 0 : 1], HeaderLine(c.arguments));
+        // One exit line, the last, with the code for scripts.
+        EXPECT_EQ(std::count_if(
+                      fallbackLog.lines.begin(), fallbackLog.lines.end(),
+                      [](const std::string& line) { return line.find("ExitCode=") != std::string::npos; }),
                   1)
             << c.arguments;
-        EXPECT_EQ(fallbackLog.lines.back().rfind("退出代码：" + std::to_string(c.exitCode) + "（", 0), 0u);
+        EXPECT_EQ(fallbackLog.lines.back().rfind(exitLine, 0), 0u);
+        EXPECT_EQ(fallbackLog.lines.back().substr(fallbackLog.lines.back().size() - token.size()), token);
     }
+}
+
+// An uninstall from Programs and Features (a box, no console) keeps its log too; the wizard keeps
+// none unless asked.
+TEST_F(SetUpRunTest, UninstallWithBoxesKeepsALogTheWizardNone) {
+    EXPECT_EQ(Run("/UNINSTALL"), uninstall::kNothingToUninstall);
+    ASSERT_FALSE(fallbackLog.lines.empty());
+    EXPECT_EQ(fallbackLog.lines.front(), HeaderLine("/UNINSTALL"));
+    EXPECT_EQ(fallbackLog.lines.back(),
+              ExitLine(uninstall::kNothingToUninstall, "未找到安装记录，没有可卸载的内容"));
+    fallbackLog = {};
+    Run("");
+    EXPECT_THAT(fallbackLog.lines, IsEmpty());
+    EXPECT_THAT(log.lines, IsEmpty());
 }
 
 // A re-run finds the trusted list as the first run left it and says so.
@@ -592,7 +616,7 @@ TEST_F(SetUpRunTest, HelpAndRefusalsShowABoxOnlyWhenNeitherSilenceNorALogIsAsked
         {"/S /? /LOG=C:\\h.log", 0, false, "/USERPROGRAM=<文件>"},
         {"-quiet -help", 0, false, nullptr},
         {"/LOG=C:\\h.log /?", 0, false, "64 位 AutoCAD 2005 至 2025：64 位安装程序"},
-        {"/D=", 2, true, "/RELEASES"},
+        {"/D=", 2, true, "安装路径无效或重复：/D=\n\n运行 SetUp.exe /? 可列出所有开关。"},
         {"/bogus", 2, true, "无法识别的开关：/bogus"},
         {"/S /D=", 2, false, nullptr},
         {"/VerySilent /bogus /LOG=C:\\x.log", 2, false, "命令行无效：无法识别的开关：/bogus"},
@@ -629,15 +653,13 @@ TEST_F(SetUpRunTest, LogBeginsWithWhoRanWhatAndSaysWhatDataHoldsThatIsNotInstall
     EXPECT_EQ(logPath, "C:\\日志\\机器\\i.log");
     EXPECT_TRUE(backend.files.Exists("C:\\日志\\机器")) << "the log's missing folders are made";
     EXPECT_FALSE(backend.files.Exists(logPath)) << "but not the log itself";
-    ASSERT_GE(log.lines.size(), 4u);
-    EXPECT_EQ(log.lines[0], "计算机：CAD-17，账户：NT AUTHORITY\\SYSTEM");
+    ASSERT_GE(log.lines.size(), 3u);
+    EXPECT_EQ(log.lines[0], HeaderLine("/S /LOG=C:\\日志\\机器\\i.log"));
+    EXPECT_EQ(log.lines[1], "计算机：CAD-17，账户：NT AUTHORITY\\SYSTEM");
     const bool bits32 = state::kBuildBitness == 32;
-    EXPECT_EQ(log.lines[1], std::string("程序：SetUp.exe Brelix结构工具箱 V2024.3.27 (") +
-                                (bits32 ? "32" : "64") + "位版本)");
     EXPECT_EQ(log.lines[2], bits32 ? "注册表视图：32 位（AutoCAD 的查找与注册、安装记录都在 32 位视图）"
                                    : "注册表视图：64 位（AutoCAD 在 64 位视图及 Wow6432Node 中查找与注册；"
                                      "安装记录在 32 位视图）");
-    EXPECT_EQ(log.lines[3], "命令行：/S /LOG=C:\\日志\\机器\\i.log");
 
     std::vector<std::string> leftOut;
     for (const std::string& line : log.lines) {
@@ -881,6 +903,125 @@ TEST(ExitCodeTest, OneTableForBothModes) {
         EXPECT_EQ(state::ExitCodeFor(c.outcome, false, c.logFailed), c.silent) << static_cast<int>(c.outcome);
         EXPECT_EQ(state::ExitCodeFor(c.outcome, true, c.logFailed), c.wizard) << static_cast<int>(c.outcome);
     }
+}
+
+}  // namespace
+
+namespace {
+
+constexpr char kEarlierActiveSetup[] =
+    "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+
+// The box of /? fits a 1024 x 768 screen at 150 %: a line there is about 21 pixels high, and Wine's box
+// wraps its text at about 440 pixels, 48 bytes of about 9 pixels; so 24 lines of at most 44 bytes, none
+// wrapped, leave room for the caption and the button.
+// A refused line shows a box of a few lines that sends the reader to /?, never the whole list.
+TEST_F(SetUpRunTest, BoxesAreShortAndTheHelpBoxStillNamesEverySwitch) {
+    EXPECT_EQ(Run("/?"), 0);
+    ASSERT_EQ(backend.prompts.shown.size(), 1u);
+    const std::string help = backend.prompts.shown[0].text;
+    std::size_t lines = 0;
+    for (std::size_t start = 0; start <= help.size(); ++lines) {
+        const std::size_t end = std::min(help.find('\n', start), help.size());
+        EXPECT_LE(end - start, 44u) << help.substr(start, end - start);
+        start = end + 1;
+    }
+    EXPECT_LE(lines, 24u);
+    for (const char* form :
+         {"/S", "/QN", "/PASSIVE", "/D=", "/DIR=", "/RELEASES=", "/KEEP=", "/LOG=", "/UNINSTALL",
+          "/USERPROGRAM=", "/NORESTART", "/SUPPRESSMSGBOXES", "1618", "SetUp.exe /?"})
+        EXPECT_NE(help.find(form), std::string::npos) << form;
+
+    for (const char* line : {"/bogus", "/DIRS=C:\\A", "/D=C:\\A /DIR=C:\\B", "/RELEASES=2012"}) {
+        backend.prompts.shown.clear();
+        EXPECT_EQ(Run(line), state::kExitInvalidCommandLine) << line;
+        ASSERT_EQ(backend.prompts.shown.size(), 1u) << line;
+        const std::string& text = backend.prompts.shown[0].text;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+        EXPECT_EQ(text.substr(text.size() - std::string("运行 SetUp.exe /? 可列出所有开关。").size()),
+                  "运行 SetUp.exe /? 可列出所有开关。");
+        EXPECT_EQ(text.find("/KEEP"), std::string::npos) << text;
+    }
+}
+
+// Which AutoCAD stopped the run: each one running is named with its image, id and session, before
+// the exit line, by the installation and the uninstall alike.
+TEST_F(SetUpRunTest, RunningAutoCadIsNamedWithItsIdAndSession) {
+    backend.processes.names = {"System", "ACAD.EXE", "explorer.exe", "acad.exe"};
+    backend.processes.sessions = {0, 2, 1, std::nullopt};
+    EXPECT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitAcadRunning);
+    std::vector<std::string> named;
+    for (const std::string& line : log.lines) {
+        if (line.rfind("正在运行的 AutoCAD：", 0) == 0)
+            named.push_back(line);
+    }
+    EXPECT_THAT(named, ElementsAre("正在运行的 AutoCAD：ACAD.EXE（进程 ID 104，会话 2）",
+                                   "正在运行的 AutoCAD：acad.exe（进程 ID 112，会话 未知）"));
+    backend.processes.names = {"System"};
+    ASSERT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitInstalled);
+    backend.processes.names = {"acad.exe"};
+    backend.processes.sessions.clear();
+    log = {};
+    EXPECT_EQ(Run("/UNINSTALL /S /LOG=C:\\u.log"), uninstall::kUninstallAcadRunning);
+    EXPECT_TRUE(log.Mentions("正在运行的 AutoCAD：acad.exe（进程 ID 100，会话 1）"));
+}
+
+// Earlier builds registered the component under the Chinese name, which a batch file in UTF-8 cannot
+// name: an installation moves it to "Brelix" and removes the old one from HKLM and from the account's
+// HKCU; BrelixUser.exe removes a user's old mark at logon; an uninstall removes either name.
+TEST_F(SetUpRunTest, TheEarlierChineseComponentGivesWayToTheAsciiOne) {
+    const std::string oldStub = "\"" + std::string(install_test::kSetupFolder) + "\\BrelixUser.exe\"";
+    backend.registry.SetString(RootKey::LocalMachine, kEarlierActiveSetup, "StubPath", oldStub);
+    backend.registry.SetString(RootKey::LocalMachine, kEarlierActiveSetup, "Version", "2024,3,27,0");
+    backend.registry.SetString(RootKey::CurrentUser, kEarlierActiveSetup, "Version", "2024,3,27,0");
+    ASSERT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitInstalled);
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kEarlierActiveSetup));
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::CurrentUser, kEarlierActiveSetup));
+    EXPECT_TRUE(backend.registry.GetValue(RootKey::LocalMachine, kActiveSetup, "StubPath"));
+    EXPECT_TRUE(
+        log.Mentions("已删除早先版本的 Active Setup 注册项 HKLM\\" + std::string(kEarlierActiveSetup)));
+
+    // A user whose logon ran the old component: the per-user program drops the old mark.
+    backend.registry.SetString(RootKey::CurrentUser, kEarlierActiveSetup, "Version", "2024,3,27,0");
+    EXPECT_EQ(app::RunPerUserProgram(backend.registry, backend.environment), state::kExitInstalled);
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::CurrentUser, kEarlierActiveSetup));
+
+    // An uninstall finds the component under either name.
+    backend.registry.SetString(RootKey::LocalMachine, kEarlierActiveSetup, "StubPath", oldStub);
+    backend.registry.SetString(RootKey::CurrentUser, kEarlierActiveSetup, "Version", "2024,3,27,0");
+    ASSERT_EQ(Run("/UNINSTALL /S /LOG=C:\\u.log"), uninstall::kUninstalled);
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kEarlierActiveSetup));
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::LocalMachine, kActiveSetup));
+    EXPECT_FALSE(backend.registry.KeyExists(RootKey::CurrentUser, kEarlierActiveSetup));
+}
+
+// A failed removal of the earlier component is a problem line with the system's error.
+TEST_F(SetUpRunTest, AnEarlierComponentThatStaysIsAProblemWithItsError) {
+    backend.registry.SetString(RootKey::LocalMachine, kEarlierActiveSetup, "StubPath",
+                               "\"C:\\x\\BrelixUser.exe\"");
+    backend.failures.Fail(Operation::DeleteKey, std::string("HKLM\\") + kEarlierActiveSetup);
+    EXPECT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitWithProblems);
+    EXPECT_TRUE(log.Mentions("未能删除早先版本的 Active Setup 注册项 HKLM\\" +
+                             std::string(kEarlierActiveSetup) + "（错误 5：拒绝访问。）"));
+}
+
+}  // namespace
+
+namespace {
+
+// A run with a log of its own leaves the newest ten in %WINDIR%\Temp, its own among them; a run with
+// /LOG leaves the folder alone.
+TEST_F(SetUpRunTest, ARunWithItsOwnLogKeepsTheNewestTen) {
+    const auto old = [](int day) {
+        return "C:\\windows\\Temp\\Brelix-SetUp-202001" + std::to_string(day) + "-120000-7.log";
+    };
+    for (int day = 10; day <= 21; ++day)
+        backend.files.AddFile(old(day), "old");
+    ASSERT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitInstalled);
+    EXPECT_EQ(backend.files.List("C:\\windows\\Temp").size(), 12u);
+    ASSERT_EQ(Run("/qn"), state::kExitInstalled);
+    for (int day = 10; day <= 21; ++day)
+        EXPECT_EQ(backend.files.Exists(old(day)), day >= 13) << day;
 }
 
 }  // namespace

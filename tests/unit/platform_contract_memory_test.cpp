@@ -22,6 +22,7 @@ class MemoryBackendUnderTest : public contract::BackendUnderTest {
         backend_.files.SetTempDirectory("C:\\Users\\User\\Temp");
         backend_.files.SetCurrentDirectory("C:\\Setup");
         backend_.processes.names = {"[System Process]", "explorer.exe", "SetUp.exe"};
+        backend_.processes.processId = 108;  // SetUp.exe's, third in the list
     }
 
     platform::Services services() override { return backend_.services(); }

@@ -40,8 +40,7 @@ constexpr char kVariables[] =
     "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables";
 constexpr char kLayers[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix";
-constexpr char kActiveSetupKey[] =
-    "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+constexpr char kActiveSetupKey[] = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix";
 constexpr char kUninstallKey32[] =
     "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix";
 constexpr char kUninstaller[] = "C:\\Program Files\\Brelix Setup\\Uninstall.exe";
@@ -442,8 +441,7 @@ TEST_F(UninstallTest, RemovesWhatEveryInstallationIntoTheFolderShipped) {
 
 // A machine-wide rollout's per-user program and Active Setup component go with this folder only.
 TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
-    constexpr char kActiveSetup[] =
-        "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+    constexpr char kActiveSetup[] = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix";
     struct Case {
         std::string stubPath;
         bool componentStays;
@@ -484,7 +482,8 @@ TEST_F(UninstallTest, RemovesTheRolloutsPiecesOnlyWhenTheyRunFromThisFolder) {
     held.files.SetProgramPath(kUninstaller);
     state::InstallJournal removal;
     EXPECT_EQ(uninstall::RunUninstall(heldServices, removal, true), uninstall::kUninstalledWithProblems);
-    EXPECT_THAT(removal.Problems(), ElementsAre("未能删除 " + earlier + platform::DescribeSystemError(inUse)));
+    EXPECT_THAT(removal.Problems(),
+                ElementsAre("未能删除 " + earlier + platform::DescribeSystemError(inUse)));
     EXPECT_TRUE(held.files.Exists(earlier));
 }
 
@@ -604,9 +603,9 @@ TEST_F(UninstallTest, AnEarlierRecordStaysWhileTheNewOneCannotBeWritten) {
         if (op == Operation::WriteFile)
             EXPECT_EQ(machineJournal.Outcome(), state::InstallOutcome::Stopped);
         else
-            EXPECT_THAT(
-                machineJournal.Problems(),
-                ElementsAre(StartsWith("未能写入安装记录 " + In(kSetupFolder, install::kInstallRecordName))));
+            EXPECT_THAT(machineJournal.Problems(),
+                        ElementsAre("未能写入安装记录 " + In(kSetupFolder, install::kInstallRecordName) +
+                                    "（错误 5：拒绝访问。）"));
         EXPECT_TRUE(machine.files.Exists(In(kProduct, install::kInstallRecordName)));
         EXPECT_TRUE(machine.files.Exists(In(kProduct, "Uninstall.exe")));
         EXPECT_FALSE(machine.files.Exists(In(kSetupFolder, install::kInstallRecordBeingWritten)));
@@ -741,10 +740,9 @@ TEST(TrustedFolderRemoval, TakesOutOnlyWholeEntriesAndLeavesTheRestAsItIs) {
 // installation's own component replaces the other build's.
 TEST(BuildSwitch, EntriesOfTheOtherBuildGoFromItsViewAndOnlyWhenOurs) {
     // Places in a 64-bit system's tree: the 32-bit view is below Wow6432Node.
-    const std::string component64 =
-        "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+    const std::string component64 = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix";
     const std::string component32 =
-        "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱";
+        "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix";
     const std::string setup64 = "C:\\Program Files\\Brelix Setup";
     const std::string setup32 = "C:\\Program Files (x86)\\Brelix Setup";
     const auto stubIn = [](const std::string& folder) { return "\"" + folder + "\\BrelixUser.exe\""; };
@@ -778,8 +776,10 @@ TEST(BuildSwitch, EntriesOfTheOtherBuildGoFromItsViewAndOnlyWhenOurs) {
         b.registry.SetString(RootKey::LocalMachine, otherComponent, "StubPath", c.otherStub);
         state::InstallJournal removal;
         EXPECT_TRUE(
-            uninstall::RemoveDemandLoadEntry(b.registry, c.recordedEntry, {kProduct}, removal).empty());
-        EXPECT_TRUE(uninstall::RemoveActiveSetupComponent(b.registry, {setup32, setup64, kProduct}, removal));
+            uninstall::RemoveDemandLoadEntry(b.registry, b.environment, c.recordedEntry, {kProduct}, removal)
+                .empty());
+        EXPECT_TRUE(uninstall::RemoveActiveSetupComponent(b.registry, b.environment,
+                                                          {setup32, setup64, kProduct}, removal));
         EXPECT_FALSE(removal.HasProblems());
         EXPECT_EQ(b.registry.KeyExists(RootKey::LocalMachine, c.entryAt), !c.ours) << c.entryAt;
         EXPECT_EQ(b.registry.KeyExists(RootKey::LocalMachine, otherComponent), !c.ours) << c.entryAt;
@@ -791,7 +791,7 @@ TEST(BuildSwitch, EntriesOfTheOtherBuildGoFromItsViewAndOnlyWhenOurs) {
         half.registry.SetProgramBitness(c.programBits);
         half.registry.SetDword(RootKey::LocalMachine, c.entryAt, "LOADCTRLS", 2);
         half.registry.CreateKey(RootKey::LocalMachine, otherComponent);
-        uninstall::RemoveHalfWrittenKeys(half.registry, {c.recordedEntry}, removal);
+        uninstall::RemoveHalfWrittenKeys(half.registry, half.environment, {c.recordedEntry}, removal);
         EXPECT_FALSE(half.registry.KeyExists(RootKey::LocalMachine, c.entryAt)) << c.entryAt;
         EXPECT_FALSE(half.registry.KeyExists(RootKey::LocalMachine, otherComponent)) << c.entryAt;
 
@@ -1177,14 +1177,14 @@ TEST(DetectionFields, CommandLinesAreAsciiAndTheLogNamesTheRealView) {
         {32,
          32,
          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
-         "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
+         "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix",
          {"已写入卸载项 HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
           "已写入 HKLM\\SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020 "
           "LOADCTRLS = 2"}},
         {64,
          32,
          "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
-         "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
+         "SOFTWARE\\Wow6432Node\\Microsoft\\Active Setup\\Installed Components\\Brelix",
          {"已写入卸载项 HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
           "已写入 "
           "HKLM\\SOFTWARE\\WOW6432Node\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020 "
@@ -1193,7 +1193,7 @@ TEST(DetectionFields, CommandLinesAreAsciiAndTheLogNamesTheRealView) {
         {64,
          64,
          "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
-         "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱",
+         "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix",
          {"已写入卸载项 HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelix",
           "已写入 HKLM\\SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Applications\\Brelix2020 "
           "LOADCTRLS = 2"}},

@@ -465,12 +465,16 @@ TEST_F(AcadIntegrationWineTest, FontsMissingFromTheSourceAreReportedPerInstallat
         journal);
     EXPECT_EQ(FolderNames(fonts), Lines{});
     EXPECT_TRUE(prompts.shown.empty());
-    EXPECT_EQ(journal.Problems(), (Lines{
-                                      "未能复制字体 " + fonts + "\\Brelix_EN.shx（安装来源中的 " + data +
-                                          "\\Brelix_EN.shx 是链接、另有名称（硬链接）或无法读取）",
-                                      "未能复制字体 " + fonts + "\\Brelix_HZ.shx（安装来源中的 " + data +
-                                          "\\Brelix_HZ.shx 是链接、另有名称（硬链接）或无法读取）",
-                                  }));
+    // The error is the open's of the source, whose folder is missing, not a later call's.
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    const std::string notFound = platform::DescribeSystemError(backend.environment.LastError());
+    EXPECT_EQ(journal.Problems(),
+              (Lines{
+                  "未能复制字体 " + fonts + "\\Brelix_EN.shx" + notFound + "（安装来源中的 " + data +
+                      "\\Brelix_EN.shx 是链接、另有名称（硬链接）或无法读取）",
+                  "未能复制字体 " + fonts + "\\Brelix_HZ.shx" + notFound + "（安装来源中的 " + data +
+                      "\\Brelix_HZ.shx 是链接、另有名称（硬链接）或无法读取）",
+              }));
 }
 
 }  // namespace

@@ -49,22 +49,37 @@ TEST_F(LogFileWineTest, LinesAreUtf8WithAByteOrderMarkAndATimeStampEach) {
     EXPECT_TRUE(std::regex_match(content->substr(3), expected)) << content->substr(3);
 }
 
-TEST_F(LogFileWineTest, OnlyAFileOnDiskIsEmptiedAndWrittenNothingElse) {
+TEST_F(LogFileWineTest, OnlyAFileOnDiskIsAppendedToAndAFailureSaysWhy) {
     ASSERT_TRUE(CreateDirectoryA((folder + "\\folder.log").c_str(), nullptr));
     for (const std::string& path : {folder + "\\missing\\install.log", folder + "\\folder.log",
                                     std::string("NUL"), std::string("CON")}) {
         platform::win32::Win32LogFile log(path);
         EXPECT_FALSE(log.IsOpen()) << path;
         EXPECT_FALSE(log.WriteLine("x")) << path;
+        EXPECT_NE(log.Failure().code, 0u) << path;
     }
-    // An earlier, longer log is emptied only once it is known to be a file.
+    platform::win32::Win32LogFile missing(folder + "\\missing\\install.log");
+    EXPECT_EQ(missing.Failure().code, static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND));
+    EXPECT_FALSE(missing.Failure().text.empty());
+    // The runs of a deployment stay in one file: an earlier log keeps its lines and its one
+    // byte-order mark, and the next run's lines follow.
     const std::string earlier = folder + "\\earlier.log";
-    ASSERT_TRUE(win32test::WriteWholeFile(earlier, std::string(4096, 'x')));
+    ASSERT_TRUE(win32test::WriteWholeFile(earlier,
+                                          "\xEF\xBB\xBF"
+                                          "first run\r\n"));
     {
         platform::win32::Win32LogFile log(earlier);
         ASSERT_TRUE(log.IsOpen());
+        EXPECT_TRUE(log.WriteLine("second run"));
+        EXPECT_EQ(log.Failure().code, 0u);
     }
-    EXPECT_EQ(win32test::ReadWholeFile(earlier), "\xEF\xBB\xBF");
+    const auto content = win32test::ReadWholeFile(earlier);
+    ASSERT_TRUE(content);
+    EXPECT_EQ(content->substr(0, 14),
+              "\xEF\xBB\xBF"
+              "first run\r\n");
+    EXPECT_EQ(content->find("\xEF\xBB\xBF", 3), std::string::npos);
+    EXPECT_EQ(content->substr(content->size() - 12), "second run\r\n");
 }
 
 // The fallback log is created new: a file, a folder or a link somebody put under its name first is
@@ -76,6 +91,7 @@ TEST_F(LogFileWineTest, ANewLogTakesNoNameThatIsThereAlready) {
     for (const std::string& path : {planted, folder + "\\folder.log"}) {
         platform::win32::Win32LogFile log(path, true);
         EXPECT_FALSE(log.IsOpen()) << path;
+        EXPECT_NE(log.Failure().code, 0u) << path;
     }
     EXPECT_EQ(win32test::ReadWholeFile(planted), "somebody's");
     const std::string fresh = folder + "\\fresh.log";

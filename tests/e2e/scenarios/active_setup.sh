@@ -2,8 +2,8 @@
 # Active Setup at logon, so the scenario does what Windows does: it runs the StubPath command line as
 # the registry holds it, through cmd.
 
-ACTIVE_SETUP_KEY="HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱"
-USER_ACTIVE_SETUP_KEY="HKCU\\Software\\Microsoft\\Active Setup\\Installed Components\\Brelix结构工具箱"
+ACTIVE_SETUP_KEY="HKLM\\SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Brelix"
+USER_ACTIVE_SETUP_KEY="HKCU\\Software\\Microsoft\\Active Setup\\Installed Components\\Brelix"
 
 # After an installation as an ordinary account, a user whose lists lost the product folder and who has
 # no Version of the component yet gets both back from the stub, which ends with 0 and shows nothing.

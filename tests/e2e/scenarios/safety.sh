@@ -132,7 +132,7 @@ scenario_64bit_then_32bit_build() {
         fail "the record lost the 64-bit build's demand-load entry"
     fi
     # The 64-bit build's Active Setup component, in its own view, went with its setup folder.
-    local component='HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix结构工具箱' view
+    local component='HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix' view
     expect_no_reg_key "$component" 64
     # The 32-bit uninstaller removes what both builds registered, in both views.
     run_quiet_uninstall

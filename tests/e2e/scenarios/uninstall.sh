@@ -9,10 +9,10 @@ UNINSTALL_KEY="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Br
 # entry of an older version that the installation replaced, the Variables key made for a profile
 # without one, the installing account's Version of the Active Setup component (and the keys above it),
 # the user's changed and added files with the folders that hold them, the product record (it stays for
-# the kept settings, so that the next installation offers to keep them), and the time of Program Files,
-# where the setup folder was made and removed.
+# the kept settings, so that the next installation offers to keep them), the time of Program Files,
+# where the setup folder was made and removed, and the uninstall's own log in %WINDIR%\Temp.
 ROUND_TRIP_LEFTOVERS='^$
-^\[HKEY_CURRENT_USER\\Software\\Microsoft\\Active Setup(\\Installed Components(\\Brelix结构工具箱)?)?\]$
+^\[HKEY_CURRENT_USER\\Software\\Microsoft\\Active Setup(\\Installed Components(\\Brelix)?)?\]$
 ^"Version"="[0-9]+,[0-9]+,[0-9]+,[0-9]+"$
 ^\[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brelix\]$
 ^"Brelix_Path"="C:\\\\Brelix\\\\Brelix结构工具箱"$
@@ -22,6 +22,8 @@ ROUND_TRIP_LEFTOVERS='^$
 ^"(LOADCTRLS"=dword:0000000e|LOADER"="D:\\\\Old\\\\BRELIX2010.ARX"|DESCRIPTION"="old entry")$
 ^\[HKEY_CURRENT_USER\\Software\\Autodesk\\AutoCAD\\R23.1\\ACAD-3001:804\\Profiles\\<<未命名配置>>\\Variables\]$
 ^\. d 
+^\./windows/temp d 
+^\./windows/temp/Brelix-SetUp-[0-9]{8}-[0-9]{6}-[0-9]+\.log f 
 ^\./Program Files d 
 ^\./Program Files/AutoCAD 20(09|10)/Fonts(/Brelix_(EN|HZ)\.shx f|) 
 ^\./Brelix d 
@@ -165,7 +167,7 @@ scenario_uninstall_quietly_then_reinstall_keeps() {
         fail "wine uninstaller --list does not show the entry: $listed"
     fi
     # Active Setup is registered only by a run as LocalSystem; then it starts the setup folder's copy.
-    local active='HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix结构工具箱' stub
+    local active='HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components\Brelix' stub
     if stub=$(e2e_reg_value "$active" StubPath); then
         expect_eq StubPath "$stub" "\\\"$setup\\BrelixUser.exe\\\""
     else
