@@ -103,6 +103,7 @@ scenarios=(
     "x86|a re-installation whose staged copy does not fit its drive changes nothing|scenario_reinstall_on_a_small_drive_changes_nothing"
     "x86|a silent re-installation killed at a dozen moments, each followed by a complete run; then killed and uninstalled|scenario_reinstall_killed_at_a_dozen_moments"
     "x86|a first installation killed at three moments, each followed by the quiet uninstall: nothing of it is left|scenario_first_installation_killed_then_uninstalled"
+    "x86|a first installation into a drive root killed, then uninstalled quietly: its mark leads the uninstall there|scenario_first_installation_into_a_drive_root_killed_then_uninstalled"
     "x86|root moved from D: to C: with fewer releases: the quiet uninstall from a UTF-8 batch takes both|scenario_moved_root_uninstall_takes_every_folder"
     "x64|32-bit build on a 64-bit machine offers 2004-2016 and installs into the 32-bit view|scenario_32bit_build_on_64bit_machine"
     "x64|64-bit build offers 2005-2025 and installs into both views|scenario_64bit_build_installs"
