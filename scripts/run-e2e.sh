@@ -109,6 +109,7 @@ scenarios=(
     "x86|a re-installation whose staged copy does not fit its drive changes nothing|scenario_reinstall_on_a_small_drive_changes_nothing"
     "x86|a silent re-installation killed at a dozen moments, each followed by a complete run; then killed and uninstalled|scenario_reinstall_killed_at_a_dozen_moments"
     "x86|a first installation killed at three moments, each followed by the quiet uninstall: nothing of it is left|scenario_first_installation_killed_then_uninstalled"
+    "x86|a first installation into a drive root killed, then uninstalled quietly: its mark leads the uninstall there|scenario_first_installation_into_a_drive_root_killed_then_uninstalled"
     "x86|root moved from D: to C: with fewer releases: the quiet uninstall from a UTF-8 batch takes both|scenario_moved_root_uninstall_takes_every_folder"
     "x86|an upgrade to a newer build, the older one refused over it (8) and then allowed|scenario_versions_upgrade_and_downgrade"
     "x86|Program Files read-only: stopped with 6, nothing registered with AutoCAD|scenario_read_only_program_files_registers_nothing"
