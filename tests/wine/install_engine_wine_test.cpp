@@ -8,11 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "install/deploy/config_keeper.h"
+#include "install/deploy/unchanged_file.h"
 #include "install/install_action.h"
 #include "install/record/setup_folder.h"
 #include "platform/memory/scripted_prompts.h"
@@ -349,6 +352,67 @@ TEST_F(InstallEngineWineTest, RetryAfterTheFileIsReleasedCopiesItAndFinishes) {
     EXPECT_EQ(Content(In(product, "Brelix2019.arx")), "module 2019");
     EXPECT_THAT(page.calls, ElementsAre("read", "close"));
     EXPECT_EQ(RecordBytes(), product + '\0');
+}
+
+// A file's creation time: on Windows a copy's is the moment of copying, unlike its time of last write.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> CreatedAndWritten(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    FILETIME created{}, written{};
+    const bool read = file != INVALID_HANDLE_VALUE && GetFileTime(file, &created, nullptr, &written);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (!read)
+        return std::nullopt;
+    const auto value = [](FILETIME time) {
+        return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return std::make_pair(value(created), value(written));
+}
+
+bool SetCreated(const std::string& path, std::uint64_t time) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    const FILETIME created{static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
+    const bool set = file != INVALID_HANDLE_VALUE && SetFileTime(file, &created, nullptr, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return set;
+}
+
+// Under Wine a copy's creation time equals its source's; on Windows it is the moment of copying. The
+// listing gives the time of last write, so an installed file whose creation time is new is still
+// taken for what its copy would be: a repair leaves it (its creation time shows it was not written).
+TEST_F(InstallEngineWineTest, TheRepairSkipComparesTimesOfLastWriteNotOfCreation) {
+    const std::string product = In(scratch, "Brelix结构工具箱");
+    Press(scratch);
+    const std::string installed = In(product, "帮助.chm");
+    const auto source = CreatedAndWritten(In(this->source, "帮助.chm"));
+    ASSERT_TRUE(source);
+    // An hour after the source was created, and written: as Windows leaves a copy made later.
+    const std::uint64_t copiedAt = source->first + 36000000000ull;
+    ASSERT_TRUE(SetCreated(installed, copiedAt));
+    const auto times = CreatedAndWritten(installed);
+    ASSERT_TRUE(times);
+    ASSERT_EQ(times->first, copiedAt);
+    ASSERT_NE(times->first, times->second);
+
+    platform::DirEntry listed, shipped;
+    ASSERT_TRUE(backend.files.FindFirst(installed, listed));
+    ASSERT_TRUE(backend.files.FindFirst(In(this->source, "帮助.chm"), shipped));
+    EXPECT_EQ(listed.lastWrite, times->second);
+    EXPECT_EQ(shipped.lastWrite, source->second);
+    const auto opened = backend.files.OpenToRead(In(this->source, "帮助.chm"));
+    ASSERT_TRUE(opened);
+    platform::ContentCheck content;
+    EXPECT_TRUE(install::IsAlreadyInstalled(backend.files, *opened, shipped, product, listed, content));
+    EXPECT_EQ(content.size, 4u);
+
+    prompts.shown.clear();
+    Press(scratch);
+    EXPECT_THAT(ShownTexts(), ElementsAre(kDoneText));
+    EXPECT_EQ(Content(installed), "help");
+    EXPECT_EQ(CreatedAndWritten(installed), times) << "the repair wrote the file again";
 }
 
 }  // namespace
