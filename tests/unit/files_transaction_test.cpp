@@ -528,6 +528,17 @@ TEST(CutFirstInstallation, EveryNewFileIsListedBeforeItIsWrittenAndGoesWithTheRe
                 EXPECT_EQ(failing.Tree(), allOld) << "call " << cut << " failing";
             }
 
+            // The uninstall straight after the cut undoes a swap half done, the new files too.
+            FirstInstallation uninstalled;
+            uninstalled.backend.failures.LeaveWritesHalfDone(half);
+            uninstalled.backend.failures.StopAtCheck(cut);
+            (void)uninstalled.Run();
+            uninstalled.backend.failures.StopAtCheck(0);
+            Recover(uninstalled.backend, uninstalled.log, Recovery::Undo);
+            EXPECT_TRUE(uninstalled.Tree() == allNew || uninstalled.Tree() == allOld)
+                << "cut at " << cut << ", then the uninstall:\n"
+                << uninstalled.Tree();
+
             Recover(cutOff.backend, cutOff.log, Recovery::FinishOrUndo);
             Recover(cutOff.backend, cutOff.log, Recovery::Undo);
             const std::string tree = cutOff.Tree();
@@ -566,6 +577,17 @@ TEST(CutFirstInstallation, TheRunTakesBackOnlyItsOwnNewFiles) {
              EXPECT_TRUE(run.transaction.Undo());
          },
          "A.ARX=old A\nC.ARX=my C.ARX!\n"},
+        // One held open by another program cannot go now: the journal keeps it for the next run.
+        {"undone while held open",
+         [](FirstInstallation& run) {
+             ASSERT_TRUE(run.transaction.Commit());
+             run.backend.files.Lock(In(kProduct, "C.ARX"));
+             EXPECT_FALSE(run.transaction.Undo());
+             EXPECT_TRUE(run.backend.files.Exists(kSwapJournal));
+             run.backend.files.Unlock(In(kProduct, "C.ARX"));
+             Recover(run.backend, run.log, Recovery::FinishOrUndo);
+         },
+         "A.ARX=old A\n"},
         {"undone, its own",
          [](FirstInstallation& run) {
              ASSERT_TRUE(run.transaction.Commit());
