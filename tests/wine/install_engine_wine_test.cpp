@@ -21,6 +21,7 @@
 #include "platform/memory/scripted_prompts.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_backend.h"
+#include "platform/win32/win32_files.h"
 #include "state/acad_inventory.h"
 #include "state/install_options.h"
 #include "tests/unit/install_test_support.h"
@@ -370,39 +371,50 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> CreatedAndWritten(const s
     return std::make_pair(value(created), value(written));
 }
 
-bool SetCreated(const std::string& path, std::uint64_t time) {
+// Sets the creation time and the time of last write of `path` (0: left as it is).
+bool SetTimes(const std::string& path, std::uint64_t created, std::uint64_t written) {
     HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
-    const FILETIME created{static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
-    const bool set = file != INVALID_HANDLE_VALUE && SetFileTime(file, &created, nullptr, nullptr);
+    const FILETIME creation{static_cast<DWORD>(created), static_cast<DWORD>(created >> 32)};
+    const FILETIME write{static_cast<DWORD>(written), static_cast<DWORD>(written >> 32)};
+    const bool set = file != INVALID_HANDLE_VALUE &&
+                     SetFileTime(file, created ? &creation : nullptr, nullptr, written ? &write : nullptr);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
     return set;
 }
 
-// Under Wine a copy's creation time equals its source's; on Windows it is the moment of copying. The
-// listing gives the time of last write, so an installed file whose creation time is new is still
-// taken for what its copy would be: a repair leaves it (its creation time shows it was not written).
+// Windows keeps a creation time of its own: a copy's is the moment of copying. Wine on this file system
+// keeps none and gives the time of last write for both. The listing gives the time of last write, so an
+// installed file whose creation time is not its source's is still taken for what its copy would be: a
+// repair leaves it (its times show it was not written again).
 TEST_F(InstallEngineWineTest, TheRepairSkipComparesTimesOfLastWriteNotOfCreation) {
+    WIN32_FIND_DATAA found{};
+    found.ftCreationTime = {1, 2};
+    found.ftLastAccessTime = {3, 4};
+    found.ftLastWriteTime = {5, 6};
+    EXPECT_EQ(platform::win32::EntryOf(found).lastWrite, (6ull << 32) | 5);
+
     const std::string product = In(scratch, "Brelix结构工具箱");
     Press(scratch);
     const std::string installed = In(product, "帮助.chm");
-    const auto source = CreatedAndWritten(In(this->source, "帮助.chm"));
-    ASSERT_TRUE(source);
-    // An hour after the source was created, and written: as Windows leaves a copy made later.
-    const std::uint64_t copiedAt = source->first + 36000000000ull;
-    ASSERT_TRUE(SetCreated(installed, copiedAt));
+    const std::string shippedPath = In(source, "帮助.chm");
+    const auto before = CreatedAndWritten(installed);
+    ASSERT_TRUE(before);
+    // A day back for both; the copy created an hour after its source, where the system keeps that.
+    const std::uint64_t written = before->second - 864000000000ull;
+    ASSERT_TRUE(SetTimes(shippedPath, 0, written));
+    ASSERT_TRUE(SetTimes(installed, before->first + 36000000000ull, written));
     const auto times = CreatedAndWritten(installed);
     ASSERT_TRUE(times);
-    ASSERT_EQ(times->first, copiedAt);
-    ASSERT_NE(times->first, times->second);
+    ASSERT_EQ(times->second, written);
 
     platform::DirEntry listed, shipped;
     ASSERT_TRUE(backend.files.FindFirst(installed, listed));
-    ASSERT_TRUE(backend.files.FindFirst(In(this->source, "帮助.chm"), shipped));
-    EXPECT_EQ(listed.lastWrite, times->second);
-    EXPECT_EQ(shipped.lastWrite, source->second);
-    const auto opened = backend.files.OpenToRead(In(this->source, "帮助.chm"));
+    ASSERT_TRUE(backend.files.FindFirst(shippedPath, shipped));
+    EXPECT_EQ(listed.lastWrite, written);
+    EXPECT_EQ(shipped.lastWrite, written);
+    const auto opened = backend.files.OpenToRead(shippedPath);
     ASSERT_TRUE(opened);
     platform::ContentCheck content;
     EXPECT_TRUE(install::IsAlreadyInstalled(backend.files, *opened, shipped, product, listed, content));
