@@ -2,6 +2,7 @@
 
 #include "files/own_file.h"
 #include "files/paths.h"
+#include "platform/crc32.h"
 #include "platform/text936.h"
 
 namespace files {
@@ -88,6 +89,46 @@ bool FileChange::Committable() {
 
 bool FileChange::RolledBack() {
     return !Exists(entry_.staged) && !Exists(entry_.backup);
+}
+
+namespace {
+
+// Whether `opened` holds what the run wrote (or, before the checksum is known, could have begun to
+// write) as `file`.
+bool CanBeTheRunsOwn(platform::OpenedFile& opened, const std::string& folderFinal, const NewFileEntry& file) {
+    if (!IsOwnPlainFile(opened, folderFinal, file.name))
+        return false;
+    if (!file.crc)
+        return opened.Size() <= file.size;
+    if (opened.Size() != file.size)
+        return false;
+    platform::ContentCheck read;
+    return opened.ReadPieces(file.size,
+                             [&read](const char* data, std::size_t size) { read.Add(data, size); }) &&
+           read.size == file.size && read.crc == *file.crc;
+}
+
+}  // namespace
+
+bool HoldsNewFile(platform::FileSystem& files,
+                  const std::string& folder,
+                  const std::string& folderFinal,
+                  const NewFileEntry& file) {
+    const auto opened = files.OpenToDelete(JoinPath(folder, file.name));
+    return opened && file.crc && CanBeTheRunsOwn(*opened, folderFinal, file);
+}
+
+bool DeleteNewFile(platform::FileSystem& files,
+                   const std::string& folder,
+                   const std::string& folderFinal,
+                   const NewFileEntry& file) {
+    const std::string path = JoinPath(folder, file.name);
+    const auto opened = files.OpenToDelete(path);
+    if (!opened)
+        return !files.GetAttributes(path);
+    if (!CanBeTheRunsOwn(*opened, folderFinal, file))
+        return true;  // not ours: the user's, to keep
+    return opened->Delete();
 }
 
 }  // namespace files

@@ -53,4 +53,18 @@ class FileChange {
     JournalEntry& entry_;
 };
 
+// A file written under its own name (NewFileEntry) in the held `folder`, which resolves to
+// `folderFinal`. Whether the name holds it whole: its own plain file, of its size and checksum.
+bool HoldsNewFile(platform::FileSystem& files,
+                  const std::string& folder,
+                  const std::string& folderFinal,
+                  const NewFileEntry& file);
+// Deletes it, through the handle it was checked by, when the name holds what the run could have
+// left there (see NewFileEntry); anything else under the name stays. True when nothing of the run's
+// is left under the name.
+bool DeleteNewFile(platform::FileSystem& files,
+                   const std::string& folder,
+                   const std::string& folderFinal,
+                   const NewFileEntry& file);
+
 }  // namespace files

@@ -23,6 +23,10 @@ const std::string& FileTransaction::FolderOf(SwapFolder folder) const {
     return folder == SwapFolder::Product ? folders_.product : folders_.library;
 }
 
+SwapFolder FileTransaction::Which(const std::string& folder) const {
+    return text936::EqualsNoCase(folder, folders_.library) ? SwapFolder::Library : SwapFolder::Product;
+}
+
 const std::string& FileTransaction::FinalOf(SwapFolder folder) {
     std::string& final = finals_[static_cast<int>(folder)];
     if (final.empty())
@@ -43,14 +47,35 @@ FileResult FileTransaction::Begin(unsigned tagSeed) {
     return FileResult::Done();
 }
 
+bool FileTransaction::ExpectNew(const std::string& folder, const std::vector<platform::DirEntry>& missing) {
+    if (!begun_ || missing.empty())
+        return false;
+    const SwapFolder which = Which(folder);
+    platform::NameIndex& names = expectedNames_[static_cast<int>(which)];
+    const std::size_t before = expected_.size();
+    for (const platform::DirEntry& file : missing) {
+        if (IsLeafName(file.name) && names.FindOrAdd(file.name, expected_.size()).second)
+            expected_.push_back(NewFileEntry{which, file.name, file.size, std::nullopt});
+    }
+    if (WriteJournal(SwapPhase::Staging))
+        return true;
+    // Not listed: those names are staged as any other.
+    expected_.resize(before);
+    names = platform::NameIndex();
+    for (std::size_t i = 0; i < expected_.size(); ++i) {
+        if (expected_[i].folder == which)
+            names.FindOrAdd(expected_[i].name, i);
+    }
+    return false;
+}
+
 FileResult FileTransaction::Stage(const std::string& folder,
                                   const std::string& name,
                                   OldFile old,
                                   platform::OpenedFile& from,
                                   platform::ContentCheck& copied,
                                   bool shipped) {
-    const SwapFolder which =
-        text936::EqualsNoCase(folder, folders_.library) ? SwapFolder::Library : SwapFolder::Product;
+    const SwapFolder which = Which(folder);
     const std::size_t number = changes_.size() + 1;
     Change change{
         JournalEntry{which, old, name, StagedName(tag_, number), BackupName(tag_, number)}, shipped, {}};
@@ -61,6 +86,26 @@ FileResult FileTransaction::Stage(const std::string& folder,
         !text936::FitsBuffer(JoinPath(folder, change.entry.backup), kPathBufferSize))
         return FileResult::Failed(JoinPath(folder, name), "路径太长");
     copied = platform::ContentCheck{};
+    const std::size_t expected =
+        old == OldFile::None ? expectedNames_[static_cast<int>(which)].Find(name, kStaged) : kStaged;
+    // Under its own name only what the journal lists, and no larger than it says: a cut-off run's
+    // file is then told by its size from one a user put there since.
+    if (expected < expected_.size() && !expected_[expected].crc && from.Size() <= expected_[expected].size) {
+        const std::string path = JoinPath(FolderOf(which), expected_[expected].name);
+        if (!files_.CopyOpenedToNewFile(
+                from, path, [&copied](const char* data, std::size_t size) { copied.Add(data, size); })) {
+            return FileResult::Failed(path, "无法写入 " + path + "（磁盘已满、文件正在使用或没有权限）",
+                                      platform::DescribeSystemError(environment_.LastError()));
+        }
+        expected_[expected].size = copied.size;
+        expected_[expected].crc = copied.crc;
+        change.entry.staged.clear();
+        change.entry.backup.clear();
+        change.created = expected;
+        change.content = copied;
+        changes_.push_back(std::move(change));
+        return FileResult::Done();
+    }
     if (!files_.CopyOpenedToNewFile(
             from, staged, [&copied](const char* data, std::size_t size) { copied.Add(data, size); })) {
         return FileResult::Failed(staged, "无法写入 " + staged + "（磁盘已满、文件正在使用或没有权限）",
@@ -72,15 +117,23 @@ FileResult FileTransaction::Stage(const std::string& folder,
 }
 
 FileResult FileTransaction::WriteJournal(SwapPhase phase) {
-    SwapJournal journal{folders_.product, tag_, phase, {}, {}};
+    SwapJournal journal{folders_.product, tag_, phase, {}, {}, {}};
     if (phase != SwapPhase::Recorded)
         journal.installed = carried_;
     const std::string library = PathBelow(folders_.library, folders_.product).value_or(std::string());
     for (const Change& change : changes_) {
         // Once the swap begins, the journal names every change and the new files it puts in place;
         // after it, only the backups still to go.
-        if (phase == SwapPhase::Swapping || phase == SwapPhase::Undoing || change.backupLeft)
+        if (change.created == kStaged &&
+            (phase == SwapPhase::Swapping || phase == SwapPhase::Undoing || change.backupLeft))
             journal.entries.push_back(change.entry);
+    }
+    // Files under their own names: while staging, every one expected, before it is written; once
+    // the swap begins, those written, by their checksums; after it, none (they are in place).
+    for (const NewFileEntry& file : expected_) {
+        if (phase == SwapPhase::Staging ||
+            (file.crc && (phase == SwapPhase::Swapping || phase == SwapPhase::Undoing)))
+            journal.created.push_back(file);
     }
     for (const Change& change : changes_) {
         if (change.shipped && (phase == SwapPhase::Swapping || phase == SwapPhase::Swapped)) {
@@ -97,6 +150,8 @@ void FileTransaction::JournalOnlyTheCarried() {
     // What an earlier run put in place stays listed until a record describes the folder again; a
     // journal that cannot be shortened lists it all the same.
     changes_.clear();
+    expected_.clear();
+    expectedNames_[0] = expectedNames_[1] = platform::NameIndex();
     if (carried_.empty())
         DeleteJournal(files_, journalPath_);
     else
@@ -112,6 +167,8 @@ FileResult FileTransaction::Commit() {
     }
     for (std::size_t i = 0; i < changes_.size(); ++i) {
         Change& change = changes_[i];
+        if (change.created != kStaged)
+            continue;  // in place since it was written
         const OldFile listed = change.entry.old;
         const FileResult result = FileChange(files_, environment_, FolderOf(change.entry.folder),
                                              FinalOf(change.entry.folder), change.entry)
@@ -136,6 +193,10 @@ bool FileTransaction::Undo() {
     (void)WriteJournal(SwapPhase::Undoing);
     bool undone = true;
     for (auto each = changes_.rbegin(); each != changes_.rend(); ++each) {
+        if (each->created != kStaged) {
+            undone = DeleteCreated(*each) && undone;
+            continue;
+        }
         FileChange undo(files_, environment_, FolderOf(each->entry.folder), FinalOf(each->entry.folder),
                         each->entry);
         undo.Rollback();
@@ -151,11 +212,20 @@ bool FileTransaction::Undo() {
     return undone;
 }
 
+bool FileTransaction::DeleteCreated(const Change& change) {
+    return DeleteNewFile(files_, FolderOf(change.entry.folder), FinalOf(change.entry.folder),
+                         expected_[change.created]);
+}
+
 void FileTransaction::Rollback() {
-    for (auto change = changes_.rbegin(); change != changes_.rend(); ++change)
-        FileChange(files_, environment_, FolderOf(change->entry.folder), FinalOf(change->entry.folder),
-                   change->entry)
-            .Rollback();
+    for (auto change = changes_.rbegin(); change != changes_.rend(); ++change) {
+        if (change->created != kStaged)
+            DeleteCreated(*change);
+        else
+            FileChange(files_, environment_, FolderOf(change->entry.folder), FinalOf(change->entry.folder),
+                       change->entry)
+                .Rollback();
+    }
     if (begun_) {
         // Also what a copy cut off left under a staged name it had not yet reported.
         DeleteTagged(files_, folders_.product, tag_);

@@ -1,7 +1,9 @@
 #pragma once
-// A re-installation's files, all new or all old. Each new file is first written whole under a staged
-// name in the folder it belongs in; only when every one is there are they put in place, by renames
-// alone (FileChange), in order, and on the first failure rolled back, newest first. The swap journal
+// A re-installation's files, all new or all old. Each new file that replaces another is first written
+// whole under a staged name in the folder it belongs in; only when every one is there are they put in
+// place, by renames alone (FileChange), in order, and on the first failure rolled back, newest first.
+// A file where the folder had nothing of its name (ExpectNew) is written under that name at once,
+// with CREATE_NEW: there is nothing to keep, and a rollback deletes it. The swap journal
 // (files/swap_journal.h) in the setup folder says before each phase what the folders hold, so that
 // the next run finishes or undoes what a run cut off left (files/recovery.h), by the same changes.
 
@@ -15,6 +17,7 @@
 #include "platform/crc32.h"
 #include "platform/environment.h"
 #include "platform/files.h"
+#include "platform/name_index.h"
 #include "state/install_journal.h"
 
 namespace files {
@@ -39,6 +42,11 @@ class FileTransaction {
     // Chooses the staged names (their tag from `tagSeed` upwards, none in use) and writes the journal
     // of a staging that begins. On failure nothing was staged.
     FileResult Begin(unsigned tagSeed);
+
+    // Names the files of `folder` (the product folder or the library) that are not there, with the
+    // size each is copied from: Stage writes each of them under its own name, after the journal has
+    // listed it. False when the journal could not be written: they are then staged as any other.
+    bool ExpectNew(const std::string& folder, const std::vector<platform::DirEntry>& missing);
 
     // Copies `from`, opened and checked by the caller, into `folder` (the product folder or the
     // library) under a new staged name, to take the name `name` at the commit; `old` says what the
@@ -74,12 +82,17 @@ class FileTransaction {
         JournalEntry entry;
         bool shipped = false;
         platform::ContentCheck content;
-        bool backupLeft = false;  // the old file waits under its backup name
+        bool backupLeft = false;        // the old file waits under its backup name
+        std::size_t created = kStaged;  // written under its own name: the index in `expected_`
     };
+    static constexpr std::size_t kStaged = static_cast<std::size_t>(-1);
     const std::string& FolderOf(SwapFolder folder) const;
+    SwapFolder Which(const std::string& folder) const;
     const std::string& FinalOf(SwapFolder folder);
     // The journal of `phase`: see files/swap_journal.h for what each names.
     FileResult WriteJournal(SwapPhase phase);
+    // Deletes the file `change` wrote under its own name; false when it is still there.
+    bool DeleteCreated(const Change& change);
     // After a staging rolled back: the journal goes, or lists only what is carried.
     void JournalOnlyTheCarried();
 
@@ -92,6 +105,9 @@ class FileTransaction {
     std::string tag_;
     std::vector<Change> changes_;
     std::vector<RecordedFile> carried_;
+    // The names ExpectNew gave, in the journal from then on; with a checksum once written.
+    std::vector<NewFileEntry> expected_;
+    platform::NameIndex expectedNames_[2];  // by folder: name -> index in `expected_`
     bool begun_ = false;
 };
 

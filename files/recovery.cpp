@@ -27,10 +27,16 @@ class JournalChanges {
                           finals_[folder], entry);
     }
 
-    // Commits every change when each can still be; false (nothing done) otherwise, or when one fails.
+    // Commits every change when each can still be, and every file written under its own name is
+    // whole; false (nothing done) otherwise, or when one fails.
     bool CommitAll() {
         for (JournalEntry& entry : journal_.entries) {
             if (!Of(entry).Committable())
+                return false;
+        }
+        for (const NewFileEntry& file : journal_.created) {
+            const int folder = static_cast<int>(file.folder);
+            if (!HoldsNewFile(files_, FolderOf(file.folder), finals_[folder], file))
                 return false;
         }
         for (JournalEntry& entry : journal_.entries) {
@@ -43,9 +49,20 @@ class JournalChanges {
     void RollBackAll() {
         for (auto entry = journal_.entries.rbegin(); entry != journal_.entries.rend(); ++entry)
             Of(*entry).Rollback();
+        DeleteCreated();
+    }
+
+    // The files written under their own names, where each is still what the run could have left.
+    void DeleteCreated() {
+        for (auto file = journal_.created.rbegin(); file != journal_.created.rend(); ++file)
+            DeleteNewFile(files_, FolderOf(file->folder), finals_[static_cast<int>(file->folder)], *file);
     }
 
   private:
+    const std::string& FolderOf(SwapFolder folder) const {
+        return folder == SwapFolder::Product ? place_.product : place_.library;
+    }
+
     platform::FileSystem& files_;
     platform::Environment& environment_;
     const RecoveryPlace& place_;
@@ -56,6 +73,10 @@ class JournalChanges {
 bool NamesLibrary(const SwapJournal& journal) {
     for (const JournalEntry& entry : journal.entries) {
         if (entry.folder == SwapFolder::Library)
+            return true;
+    }
+    for (const NewFileEntry& file : journal.created) {
+        if (file.folder == SwapFolder::Library)
             return true;
     }
     return false;
@@ -98,6 +119,7 @@ std::vector<RecordedFile> RecoverFrom(platform::FileSystem& files,
             log.Note("已撤销上次中断的安装的文件替换，恢复了原有文件（" + place.product + "）");
         }
     } else if (earlier->phase == SwapPhase::Staging) {
+        changes.DeleteCreated();
         log.Note("已删除上次中断的安装暂存的文件（" + place.product + "）");
     }
     // What is left of the earlier run: backups of a finished swap, staged files of a staging.
@@ -115,7 +137,7 @@ std::vector<RecordedFile> RecoverFrom(platform::FileSystem& files,
     // Those files stay listed, in a journal of nothing else, till the run that carries them on
     // writes its own or a record describes them, or the uninstall has removed them: one that ends
     // with problems leaves them for the next.
-    SwapJournal carried{place.product, earlier->tag, SwapPhase::Swapped, {}, earlier->installed};
+    SwapJournal carried{place.product, earlier->tag, SwapPhase::Swapped, {}, earlier->installed, {}};
     if (earlier->installed.empty() || !WriteJournal(files, environment, path, carried))
         DeleteJournal(files, path);
     return earlier->installed;

@@ -86,6 +86,17 @@ bool ParseEntry(const std::vector<std::string>& fields, const std::string& tag, 
     return true;
 }
 
+// "N <folder> <name> <size> [<checksum>]"
+bool ParseCreated(const std::vector<std::string>& fields, NewFileEntry& file) {
+    const auto folder = fields.size() == 4 || fields.size() == 5 ? Digit(fields[1], 1) : std::nullopt;
+    const auto size = folder && IsLeafName(fields[2]) ? ParseSize(fields[3]) : std::nullopt;
+    const auto crc = size && fields.size() == 5 ? ParseChecksum(fields[4]) : std::nullopt;
+    if (!size || (fields.size() == 5 && !crc))
+        return false;
+    file = NewFileEntry{static_cast<SwapFolder>(*folder), fields[2], *size, crc};
+    return true;
+}
+
 std::string InstalledLine(const RecordedFile& file) {
     return "F\t" + file.path + "\t" + platform::DecimalText(file.size) + "\t" + ChecksumText(file.crc) +
            "\r\n";
@@ -109,6 +120,10 @@ std::string FormatJournal(const SwapJournal& journal) {
         text += "E\t" + std::to_string(static_cast<int>(entry.folder)) + "\t" +
                 std::to_string(static_cast<int>(entry.old)) + "\t" + entry.name + "\t" + entry.staged + "\t" +
                 entry.backup + "\r\n";
+    }
+    for (const NewFileEntry& file : journal.created) {
+        text += "N\t" + std::to_string(static_cast<int>(file.folder)) + "\t" + file.name + "\t" +
+                platform::DecimalText(file.size) + (file.crc ? "\t" + ChecksumText(*file.crc) : "") + "\r\n";
     }
     for (const RecordedFile& file : journal.installed)
         text += InstalledLine(file);
@@ -136,6 +151,13 @@ std::optional<SwapJournal> ParseJournal(const std::string& text) {
             if (!ParseInstalled(fields, file))
                 return std::nullopt;
             journal.installed.push_back(file);
+            continue;
+        }
+        if (fields[0] == "N" && journal.phase != SwapPhase::Swapped && journal.phase != SwapPhase::Recorded) {
+            NewFileEntry file;
+            if (!ParseCreated(fields, file))
+                return std::nullopt;
+            journal.created.push_back(file);
             continue;
         }
         JournalEntry entry;

@@ -8,8 +8,10 @@
 //
 //   phase      on disk                                          recovery
 //   ---------  -----------------------------------------------  -----------------------------------------
-//   STAGING    new files being written under staged names       deletes the tag's staged names
-//              beside the old files, which are untouched
+//   STAGING    new files being written under staged names       deletes the tag's staged names, and the
+//              beside the old files, which are untouched; new   new files written under their own names
+//              files where nothing was, under their own names   that are still as the run could have
+//                                                               left them
 //   SWAPPING   some changes committed (the old file under its   commits every change when each one not yet
 //              backup name, the new one under the name), the    committed is still staged as ours; rolls
 //              others still staged                              every change back otherwise (and always
@@ -29,10 +31,15 @@
 //   TAG      <tag>
 //   PHASE    <phase>
 //   E        <0 product folder | 1 library>  <old: 0 none | 1 file | 2 link>  <name>  <staged>  <backup>
+//   N        <0 | 1>  <name>  <size>  [<CRC-32>]   a file written under its own name where the
+//                                                  listing showed nothing: before it is written, at
+//                                                  most <size> bytes; once written (SWAPPING,
+//                                                  UNDOING), its size and checksum
 //   F        <path below the product folder>  <size>  <CRC-32>   a new file in place before a record
 //                                                                names it
 //   END
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,6 +68,17 @@ struct JournalEntry {
     std::string backup;
 };
 
+// A file the run writes under its own name in a folder that had nothing of that name: nothing of
+// the user's to keep, so no staged name and no backup. Only a file that can be the run's own is
+// ever deleted for it: the name's own plain file, of at most `size` bytes, or exactly `size` bytes
+// with the checksum `crc` once it was written whole.
+struct NewFileEntry {
+    SwapFolder folder = SwapFolder::Product;
+    std::string name;
+    std::uint64_t size = 0;
+    std::optional<std::uint32_t> crc;
+};
+
 struct SwapJournal {
     std::string productFolder;
     std::string tag;
@@ -68,6 +86,7 @@ struct SwapJournal {
     std::vector<JournalEntry> entries;
     // New files in place before a record named them: paths below the product folder.
     std::vector<RecordedFile> installed;
+    std::vector<NewFileEntry> created;
 };
 
 // "<journalFolder>\BrelixSwap-<checksum of the product folder's name>.swp": one journal for each

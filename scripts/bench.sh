@@ -7,11 +7,19 @@
 #   BENCH_VERBOSE=1 scripts/bench.sh ...   also prints every sample
 #
 #   startup        start to the licence page on screen   vs  a bare dialog from the same template
-#   deploy-large   安  装 press to the completion message, 20 x 8 MB, keeping a previous configuration
-#   deploy-small   the same with 500 x 1 KB               vs  a raw CopyFileA loop over the files the
-#                                                             wizard copied, pressed and answered alike
-#   upgrade-small  deploy-small with every file of Data rewritten before each press, as a new version
-#                  ships it (the measures above install the same files again)
+#   install-large  安  装 press to the completion message, a first installation of 20 x 8 MB into a new
+#                  folder                                vs  a raw CopyFileA loop over the same files
+#                                                            into a new folder, on the same page
+#   install-small  the same with 500 x 1 KB
+#   upgrade-large  the same press with every file of Data new and an earlier installation in place,
+#                  keeping its configuration             vs  the same page's staged loop over the same
+#                                                            files: copied under a new name, the old
+#                                                            one renamed away, the new one renamed in,
+#                                                            the old one deleted
+#   upgrade-small  the same with 500 x 1 KB
+#   repair-large   the same press installing the same files again (nothing to write)
+#                                                        vs  the raw CopyFileA loop overwriting them
+#   repair-small   the same with 500 x 1 KB
 #   discovery      SetUp.exe's start to page 1 on 10 000 release and product keys, less a bare
 #                  dialog's start (startup's floor)      vs  one raw RegEnumKeyExA walk of each view
 #                                                             that is there; discovery-code: the
@@ -22,6 +30,8 @@
 #                                                         vs  a program that ends at once (benchbare)
 #   size           bytes of the 32-bit and 64-bit SetUp.exe, as built and stripped
 #
+# Program and floor take turns, the first of each pair alternating; the large measures print every
+# pair, since the page cache below Wine moves both between two levels (docs/testing.md).
 # A benchmark, not a test: it asserts no time. It stops only when a run does not do what it measures
 # (no page, no completion message). Runs in its own prefix, build/bench/prefix-x86, on a private Xvfb.
 set -uo pipefail
@@ -108,7 +118,7 @@ median() {  # median <number>...
 # it moves either median.
 report() {
     local measure=$1 program=($2) floor=($3) note=${4:-} ratios=() i
-    if [ -n "${BENCH_VERBOSE:-}" ]; then
+    if [ -n "${BENCH_VERBOSE:-}" ] || [[ $measure == *-large ]]; then
         echo "    program: ${program[*]}" >&2
         echo "    floor:   ${floor[*]}" >&2
     fi
@@ -145,9 +155,10 @@ setup_install() {
     wait "$wizard"
 }
 
-# The same press on page 3's bare template, copying the first <count> files of Data; prints the ms.
+# The same press on page 3's bare template: floor_install <copy|stage> <count> runs that loop over the
+# first <count> files of Data; prints the ms.
 floor_install() {
-    wine "$FLOOR" copy 'C:\bench\setup\Data' "$floor_target" "$1" >/dev/null 2>&1 &
+    wine "$FLOOR" "$1" 'C:\bench\setup\Data' "$floor_target" "$2" >/dev/null 2>&1 &
     local floor=$!
     sync
     probe press
@@ -160,34 +171,58 @@ new_payload() {
     for i in $(seq -f '%04g' "$1"); do head -c "$2" /dev/urandom >"$data/part$i.bin"; done
 }
 
-# measure_deploy <measure> <files> <bytes each> [upgrade]
-measure_deploy() {
-    local measure=$1 files=$2 size=$3 upgrade=${4:-} i
-    rm -rf "$data" "$drive_c/Brelix" "$drive_c/bench/floor"
+# Nothing of an earlier installation: no product folder, setup folder or record.
+forget_installation() {
+    rm -rf "$drive_c/Brelix" "$drive_c/Program Files/Brelix Setup"
     wine reg delete 'HKLM\SOFTWARE\Brelix' /f >/dev/null 2>&1
+}
+
+# measure_deploy <measure> <files> <bytes each> <install|upgrade|repair>
+measure_deploy() {
+    local measure=$1 files=$2 size=$3 kind=$4 i
+    rm -rf "$data" "$drive_c/bench/floor"
+    forget_installation
     mkdir -p "$data"
     new_payload "$files" "$size"
     printf 'font\r\n' >"$data/Brelix_EN.shx"
     printf 'font\r\n' >"$data/Brelix_HZ.shx"
-    # The first installation leaves the record and the user's files that the measured ones keep.
+    # The first installation leaves the record and the user's files that an upgrade or repair keeps.
     sample setup_install >/dev/null || exit 1
-    printf 'user settings\r\n' >"$product/Brelix.CFG"
-    printf 'user sections\r\n' >"$product/Brelix.SEC"
-    printf 'user drawing\r\n' >"$product/$LIBRARY/Mine.SJY"
-    local copied
+    if [ "$kind" != install ]; then
+        printf 'user settings\r\n' >"$product/Brelix.CFG"
+        printf 'user sections\r\n' >"$product/Brelix.SEC"
+        printf 'user drawing\r\n' >"$product/$LIBRARY/Mine.SJY"
+    fi
+    local copied mode=copy
     copied=$(find "$product" -maxdepth 1 -name 'part*.bin' | wc -l)
-    sample floor_install "$copied" >/dev/null || exit 1
+    [ "$kind" = upgrade ] && mode=stage
+    sample floor_install copy "$copied" >/dev/null || exit 1
     local program=() floor=()
+    # Each side as its users meet it: a first installation into a folder that is not there, an upgrade
+    # whose every file is new, a repair of what is in place.
+    run_program() {
+        [ "$kind" = install ] && forget_installation
+        [ "$kind" = upgrade ] && new_payload "$files" "$size"
+        program+=("$(sample setup_install)") || return 1
+    }
+    run_floor() {
+        [ "$kind" = install ] && rm -rf "$drive_c/bench/floor"
+        [ "$kind" = upgrade ] && new_payload "$files" "$size"
+        floor+=("$(sample floor_install "$mode" "$copied")") || return 1
+    }
     for i in $(seq "$runs"); do
-        [ -n "$upgrade" ] && new_payload "$files" "$size"
-        program+=("$(sample setup_install)") || exit 1
-        [ -n "$upgrade" ] && new_payload "$files" "$size"
-        floor+=("$(sample floor_install "$copied")") || exit 1
+        if [ $((i % 2)) -eq 1 ]; then
+            run_program || exit 1
+            run_floor || exit 1
+        else
+            run_floor || exit 1
+            run_program || exit 1
+        fi
     done
-    report "$measure" "${program[*]}" "${floor[*]}" \
-        "   ($copied of $files files copied)"
+    report "$measure" "${program[*]}" "${floor[*]}" "   ($copied of $files files, $kind)"
     # The next measure starts without these files in the page cache or waiting to be written.
-    rm -rf "$data" "$drive_c/Brelix" "$drive_c/bench/floor"
+    rm -rf "$data" "$drive_c/bench/floor"
+    forget_installation
     sync
 }
 
@@ -318,9 +353,13 @@ measure_discovery() {
 
 echo "== Measuring, $runs runs each (median)"
 if wants startup; then measure_startup; fi
-if wants deploy-large; then measure_deploy deploy-large 20 $((8 * 1024 * 1024)); fi
-if wants deploy-small; then measure_deploy deploy-small 500 1024; fi
-if wants upgrade-small; then measure_deploy upgrade-small 500 1024 upgrade; fi
+for scale in small large; do
+    count=500 bytes=1024
+    [ $scale = large ] && count=20 bytes=$((8 * 1024 * 1024))
+    for kind in install upgrade repair; do
+        if wants "$kind-$scale"; then measure_deploy "$kind-$scale" "$count" "$bytes" "$kind"; fi
+    done
+done
 if wants stub; then measure_stub; fi
 if wants discovery; then measure_discovery; fi
 

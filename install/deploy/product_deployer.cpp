@@ -149,6 +149,18 @@ bool ProductDeployer::StageFolder(HeldSource& held,
                                   bool productFiles) {
     platform::FileSystem& files = services_.files;
     const Listing existing = ListingOf(target);
+    if (inputs_.transaction) {
+        // What the folder lacks has nothing to keep: it is written under its own name, which the
+        // swap's journal lists first.
+        std::vector<platform::DirEntry> missing;
+        files::ListFolder(files, JoinPath(source, "*.*"), [&](const platform::DirEntry& entry) {
+            if (files::IsWalkedEntry(entry) && !existing.Lookup(entry.name) &&
+                !(productFiles && WhyNotDeployed(entry.name)) &&
+                !(inputs_.keeper && inputs_.keeper->Keeps(target, entry.name)))
+                missing.push_back(entry);
+        });
+        inputs_.transaction->ExpectNew(target, missing);
+    }
     const WalkEnd end = WalkFolder(
         files, source, [this] { progress_.StepIt(); },
         [&](const platform::DirEntry& entry) {

@@ -1,7 +1,8 @@
 #pragma once
 // Stages the product from the installation source into the product folder under the root: every
 // file is written whole under a staged name beside the one it replaces, and takes its name only at
-// the commit, when every file is there (files/file_transaction.h).
+// the commit, when every file is there; a file the folder lacks is written under its own name at
+// once (files/file_transaction.h).
 
 #include <cstdint>
 #include <memory>

@@ -9,6 +9,13 @@
 
 namespace platform::win32 {
 
+DirEntry EntryOf(const WIN32_FIND_DATAA& data) {
+    return DirEntry{data.cFileName, data.dwFileAttributes,
+                    (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                    (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                        data.ftLastWriteTime.dwLowDateTime};
+}
+
 namespace {
 
 class Win32FileSearch : public FileSearch {
@@ -19,13 +26,6 @@ class Win32FileSearch : public FileSearch {
   private:
     UniqueFind find_;
 };
-
-DirEntry EntryOf(const WIN32_FIND_DATAA& data) {
-    return DirEntry{data.cFileName, data.dwFileAttributes,
-                    (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
-                    (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                        data.ftLastWriteTime.dwLowDateTime};
-}
 
 // Calls a "fill this buffer, or tell me the size needed" function until the text fits.
 template <typename Fill>

@@ -16,6 +16,10 @@ namespace platform::win32 {
 // paths: "C:\..." or "\\server\share\..."; empty on failure.
 std::string FinalPathOfHandle(void* handle);
 
+// A listing's entry as the program reads it: its time the time of last write, never the creation time
+// (under Wine the two are one, on Windows a copy's creation time is the moment of copying).
+DirEntry EntryOf(const WIN32_FIND_DATAA& data);
+
 class Win32FileSystem : public FileSystem {
   public:
     // FindFirstFileA. nullptr when nothing matches or the folder cannot be listed; `first` is then

@@ -30,11 +30,14 @@ std::string In(const std::string& folder, const std::string& name) {
 
 std::string Journal(const std::string& phase,
                     const std::vector<std::string>& entries,
-                    const std::vector<std::string>& installed = {}) {
+                    const std::vector<std::string>& installed = {},
+                    const std::vector<std::string>& created = {}) {
     std::string text =
         "BRELIX-SWAP\r\nFOLDER\t" + std::string(kProduct) + "\r\nTAG\t1A\r\nPHASE\t" + phase + "\r\n";
     for (const std::string& entry : entries)
         text += "E\t" + entry + "\r\n";
+    for (const std::string& file : created)
+        text += "N\t" + file + "\r\n";
     for (const std::string& file : installed)
         text += "F\t" + file + "\r\n";
     return text + "END\r\n";
@@ -100,6 +103,17 @@ void HalfSwapped(MemoryBackend& b) {
     b.files.AddFile(In(kProduct, "~BX1A_2.NEW"), "new B");
     b.files.AddFile(kSwapJournal, Journal("SWAPPING", {"0\t1\tA.ARX\t~BX1A_1.NEW\t~BX1A_1.OLD",
                                                        "0\t1\tB.ARX\t~BX1A_2.NEW\t~BX1A_2.OLD"}));
+}
+
+// HalfSwapped, and C.ARX written under its own name with `content`, listed as "new C" once written.
+void HalfSwappedWithNew(MemoryBackend& b, const std::string& content) {
+    HalfSwapped(b);
+    b.files.AddFile(In(kProduct, "C.ARX"), content);
+    b.files.AddFile(
+        kSwapJournal,
+        Journal("SWAPPING",
+                {"0\t1\tA.ARX\t~BX1A_1.NEW\t~BX1A_1.OLD", "0\t1\tB.ARX\t~BX1A_2.NEW\t~BX1A_2.OLD"}, {},
+                {"0\tC.ARX\t5\t" + files::ChecksumText(platform::Crc32("new C"))}));
 }
 
 const std::vector<std::string> kLeftAlone = {"~BX1A_9.TXT=the user's own", "~BX1B_1.NEW=another tag's"};
@@ -276,6 +290,42 @@ INSTANTIATE_TEST_SUITE_P(
                      Recovery::FinishOrUndo,
                      true,
                      With({"A.ARX=old A", "B.ARX=old B"}),
+                     {}},
+        // Files a staging wrote under their own names go where they can be the run's: its own plain
+        // file, no larger than the journal says; a larger one or a second name of another is not ours.
+        RecoveryCase{"AStagingDeletesOnlyTheNewFilesItCanHaveLeft",
+                     [](MemoryBackend& b) {
+                         b.files.AddFile(In(kProduct, "A.ARX"), "old A");
+                         b.files.AddFile(In(kProduct, "C.ARX"), "half");
+                         b.files.AddFile(In(kProduct, "D.ARX"), "the user's");
+                         b.files.AddFile("C:\\Windows\\secret.ini", "secret");
+                         b.files.AddHardLink(In(kProduct, "E.ARX"), "C:\\Windows\\secret.ini");
+                         b.files.AddFile(kSwapJournal, Journal("STAGING", {}, {},
+                                                               {"0\tC.ARX\t9", "0\tD.ARX\t3", "0\tE.ARX\t9",
+                                                                "0\tF.ARX\t9"}));
+                     },
+                     Recovery::FinishOrUndo,
+                     true,
+                     With({"A.ARX=old A", "D.ARX=the user's", "E.ARX=secret"}),
+                     {}},
+        RecoveryCase{"HalfASwapWithAWholeNewFileIsFinished",
+                     [](MemoryBackend& b) { HalfSwappedWithNew(b, "new C"); },
+                     Recovery::FinishOrUndo,
+                     true,
+                     With({"A.ARX=new A", "B.ARX=new B", "C.ARX=new C"}),
+                     {}},
+        RecoveryCase{"HalfASwapWithANewFileIsUndoneForTheUninstall",
+                     [](MemoryBackend& b) { HalfSwappedWithNew(b, "new C"); },
+                     Recovery::Undo,
+                     true,
+                     With({"A.ARX=old A", "B.ARX=old B"}),
+                     {}},
+        // Another file of the same size in its place since: the swap is undone, and that file stays.
+        RecoveryCase{"ANewFileReplacedSinceUndoesTheSwapAndStays",
+                     [](MemoryBackend& b) { HalfSwappedWithNew(b, "my C!"); },
+                     Recovery::FinishOrUndo,
+                     true,
+                     With({"A.ARX=old A", "B.ARX=old B", "C.ARX=my C!"}),
                      {}},
         // A library that could not be held: nothing of the journal is done, and it stays.
         RecoveryCase{"ALibraryNotHeldLeavesTheWholeJournal",
@@ -467,6 +517,196 @@ TEST(CutCommit, WhatTheJournalCannotSayIsNotDoneAndWhatCannotBeUndoneStaysInIt) 
     Recover(stuck.backend, stuck.log, Recovery::FinishOrUndo);
     EXPECT_EQ(stuck.Tree(), "A.ARX=old A\nsystem.ini=the system's");
     EXPECT_FALSE(stuck.backend.files.Exists(kSwapJournal));
+}
+
+// A first installation of A.ARX (replacing an old one) and C.ARX and D.ARX (new, written under their
+// own names), staged and committed; `half` cuts a write off half done.
+struct FirstInstallation {
+    MemoryBackend backend;
+    state::InstallJournal log;
+    files::FileTransaction transaction{backend.files,
+                                       backend.environment,
+                                       log,
+                                       {kProduct, kLibrary, kSetup},
+                                       {}};
+
+    FirstInstallation() {
+        backend.files.AddFolder(kLibrary);
+        backend.files.AddFolder(kSetup);
+        backend.files.AddFile(In(kProduct, "A.ARX"), "old A");
+        for (const char* name : {"A.ARX", "C.ARX", "D.ARX"})
+            backend.files.AddFile(In("C:\\Data", name), std::string("new ") + name);
+    }
+
+    bool Run() {
+        if (!transaction.Begin(0x1A))
+            return false;
+        std::vector<platform::DirEntry> missing;
+        for (const char* name : {"C.ARX", "D.ARX"})
+            missing.push_back({name, 0, 9, 0});
+        transaction.ExpectNew(kProduct, missing);
+        for (const auto& [name, old] :
+             {std::pair{"A.ARX", files::OldFile::File}, std::pair{"C.ARX", files::OldFile::None},
+              std::pair{"D.ARX", files::OldFile::None}}) {
+            platform::ContentCheck copied;
+            const auto from = backend.files.OpenToRead(In("C:\\Data", name));
+            if (!from || !transaction.Stage(kProduct, name, old, *from, copied, true)) {
+                transaction.Rollback();
+                return false;
+            }
+        }
+        if (!transaction.Commit()) {
+            transaction.Rollback();
+            return false;
+        }
+        transaction.DeleteBackups();
+        transaction.OnRecordWritten();
+        return true;
+    }
+
+    std::string Tree() {
+        std::string tree;
+        for (const std::string& file : ProductFiles(backend))
+            tree += file + "\n";
+        return tree;
+    }
+
+    // Every file of the product folder that was not there before is named by the journal.
+    std::string Unlisted() {
+        const std::string journal = backend.files.ReadFile(kSwapJournal).value_or("");
+        std::string unlisted;
+        for (const std::string& name : backend.files.List(kProduct)) {
+            // A staged or backup name by the journal's tag, any other by its own.
+            const bool listed = name.rfind("~BX1A_", 0) == 0
+                                    ? journal.find("TAG\t1A\r\n") != std::string::npos
+                                    : journal.find("\t" + name + "\t") != std::string::npos;
+            if (name != "A.ARX" && name != "Brelix扩展绘图库" && !listed)
+                unlisted += name + " ";
+        }
+        return unlisted;
+    }
+};
+
+// Cut off at every call, a write cut half done or not, then the next run: the files are all new or
+// all old, nothing of the run is left, and at the cut no file of the run was unknown to its journal.
+// Where the same call failed instead, the run's own rollback leaves all old.
+TEST(CutFirstInstallation, EveryNewFileIsListedBeforeItIsWrittenAndGoesWithTheRest) {
+    const std::string allNew = "A.ARX=new A.ARX\nC.ARX=new C.ARX\nD.ARX=new D.ARX\n";
+    const std::string allOld = "A.ARX=old A\n";
+    for (const bool half : {false, true}) {
+        for (long cut = 1;; ++cut) {
+            FirstInstallation cutOff;
+            cutOff.backend.failures.LeaveWritesHalfDone(half);
+            cutOff.backend.failures.StopAtCheck(cut);
+            const bool done = cutOff.Run();
+            cutOff.backend.failures.StopAtCheck(0);
+            EXPECT_EQ(done ? "" : cutOff.Unlisted(), "")
+                << "cut at " << cut << (half ? ", half written" : "");
+
+            FirstInstallation failing;
+            failing.backend.failures.FailCheck(cut);
+            if (!failing.Run()) {
+                failing.backend.failures.FailCheck(0);
+                EXPECT_EQ(failing.Tree(), allOld) << "call " << cut << " failing";
+            }
+
+            // The uninstall straight after the cut undoes a swap half done, the new files too.
+            FirstInstallation uninstalled;
+            uninstalled.backend.failures.LeaveWritesHalfDone(half);
+            uninstalled.backend.failures.StopAtCheck(cut);
+            (void)uninstalled.Run();
+            uninstalled.backend.failures.StopAtCheck(0);
+            Recover(uninstalled.backend, uninstalled.log, Recovery::Undo);
+            EXPECT_TRUE(uninstalled.Tree() == allNew || uninstalled.Tree() == allOld)
+                << "cut at " << cut << ", then the uninstall:\n"
+                << uninstalled.Tree();
+
+            Recover(cutOff.backend, cutOff.log, Recovery::FinishOrUndo);
+            Recover(cutOff.backend, cutOff.log, Recovery::Undo);
+            const std::string tree = cutOff.Tree();
+            EXPECT_TRUE(tree == allNew || tree == allOld) << "cut at " << cut << ":\n" << tree;
+            if (done)
+                break;
+            ASSERT_LT(cut, 500);
+        }
+    }
+}
+
+// The run takes back only what is still its own: a file of the user's put in the place of one it
+// wrote stays through a rollback and an undo. A journal that cannot list the new files leaves them
+// to be staged as the others.
+TEST(CutFirstInstallation, TheRunTakesBackOnlyItsOwnNewFiles) {
+    struct Case {
+        const char* name;
+        std::function<void(FirstInstallation&)> then;  // after C.ARX and D.ARX were staged
+        std::string tree;
+    };
+    const auto replaceC = [](FirstInstallation& run) {
+        run.backend.files.DeleteName(In(kProduct, "C.ARX"));
+        run.backend.files.AddFile(In(kProduct, "C.ARX"), "my C.ARX!");
+    };
+    const std::vector<Case> cases = {
+        {"rolled back",
+         [&](FirstInstallation& run) {
+             replaceC(run);
+             run.transaction.Rollback();
+         },
+         "A.ARX=old A\nC.ARX=my C.ARX!\n"},
+        {"undone",
+         [&](FirstInstallation& run) {
+             ASSERT_TRUE(run.transaction.Commit());
+             replaceC(run);
+             EXPECT_TRUE(run.transaction.Undo());
+         },
+         "A.ARX=old A\nC.ARX=my C.ARX!\n"},
+        // One held open by another program cannot go now: the journal keeps it for the next run.
+        {"undone while held open",
+         [](FirstInstallation& run) {
+             ASSERT_TRUE(run.transaction.Commit());
+             run.backend.files.Lock(In(kProduct, "C.ARX"));
+             EXPECT_FALSE(run.transaction.Undo());
+             EXPECT_TRUE(run.backend.files.Exists(kSwapJournal));
+             run.backend.files.Unlock(In(kProduct, "C.ARX"));
+             Recover(run.backend, run.log, Recovery::FinishOrUndo);
+         },
+         "A.ARX=old A\n"},
+        {"undone, its own",
+         [](FirstInstallation& run) {
+             ASSERT_TRUE(run.transaction.Commit());
+             EXPECT_TRUE(run.transaction.Undo());
+         },
+         "A.ARX=old A\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FirstInstallation run;
+        run.backend.failures.BeforeEveryCheck([&](long) { EXPECT_EQ(run.Unlisted(), ""); });
+        ASSERT_TRUE(run.transaction.Begin(0x1A));
+        ASSERT_TRUE(run.transaction.ExpectNew(kProduct, {{"C.ARX", 0, 9, 0}, {"D.ARX", 0, 9, 0}}));
+        for (const char* name : {"C.ARX", "D.ARX"}) {
+            platform::ContentCheck copied;
+            const auto from = run.backend.files.OpenToRead(In("C:\\Data", name));
+            ASSERT_TRUE(from &&
+                        run.transaction.Stage(kProduct, name, files::OldFile::None, *from, copied, true));
+        }
+        run.backend.failures.BeforeEveryCheck(nullptr);
+        EXPECT_EQ(run.Tree(), "A.ARX=old A\nC.ARX=new C.ARX\nD.ARX=new D.ARX\n");
+        c.then(run);
+        EXPECT_EQ(run.Tree(), c.tree);
+        EXPECT_FALSE(run.backend.files.Exists(kSwapJournal));
+    }
+
+    FirstInstallation unlisted;
+    ASSERT_TRUE(unlisted.transaction.Begin(0x1A));
+    unlisted.backend.failures.Fail(Operation::WriteFile, kSwapJournal + ".new", 1);
+    EXPECT_FALSE(unlisted.transaction.ExpectNew(kProduct, {{"C.ARX", 0, 9, 0}}));
+    platform::ContentCheck copied;
+    const auto from = unlisted.backend.files.OpenToRead("C:\\Data\\C.ARX");
+    ASSERT_TRUE(from &&
+                unlisted.transaction.Stage(kProduct, "C.ARX", files::OldFile::None, *from, copied, true));
+    EXPECT_EQ(unlisted.Tree(), "A.ARX=old A\n~BX1A_1.NEW=new C.ARX\n");
+    ASSERT_TRUE(unlisted.transaction.Commit());
+    EXPECT_EQ(unlisted.Tree(), "A.ARX=old A\nC.ARX=new C.ARX\n");
 }
 
 }  // namespace

@@ -53,6 +53,14 @@ TEST(BenchFloor, RawCopyTakesTheFirstFilesOfTheListingAndSkipsFolders) {
         EXPECT_EQ(win32test::FolderNames(target), row.target);
         for (const std::string& file : row.target)
             EXPECT_EQ(win32test::ReadWholeFile(target + "\\" + file), "content of " + file);
+
+        // The staged floor replaces the same files with their next version and leaves no other name.
+        for (const std::string& file : row.files)
+            ASSERT_TRUE(win32test::WriteWholeFile(source + "\\" + file, "next " + file));
+        EXPECT_EQ(bench::StageFirstFiles(source, target, row.count), row.copied);
+        EXPECT_EQ(win32test::FolderNames(target), row.target);
+        for (const std::string& file : row.target)
+            EXPECT_EQ(win32test::ReadWholeFile(target + "\\" + file), "next " + file);
     }
     win32test::DeleteFolderTree(root);
     win32test::RemoveEmptyScratchRoots();

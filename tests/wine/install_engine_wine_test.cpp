@@ -8,16 +8,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "install/deploy/config_keeper.h"
+#include "install/deploy/unchanged_file.h"
 #include "install/install_action.h"
 #include "install/record/setup_folder.h"
 #include "platform/memory/scripted_prompts.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_backend.h"
+#include "platform/win32/win32_files.h"
 #include "state/acad_inventory.h"
 #include "state/install_options.h"
 #include "tests/unit/install_test_support.h"
@@ -349,6 +353,78 @@ TEST_F(InstallEngineWineTest, RetryAfterTheFileIsReleasedCopiesItAndFinishes) {
     EXPECT_EQ(Content(In(product, "Brelix2019.arx")), "module 2019");
     EXPECT_THAT(page.calls, ElementsAre("read", "close"));
     EXPECT_EQ(RecordBytes(), product + '\0');
+}
+
+// A file's creation time: on Windows a copy's is the moment of copying, unlike its time of last write.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> CreatedAndWritten(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    FILETIME created{}, written{};
+    const bool read = file != INVALID_HANDLE_VALUE && GetFileTime(file, &created, nullptr, &written);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (!read)
+        return std::nullopt;
+    const auto value = [](FILETIME time) {
+        return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return std::make_pair(value(created), value(written));
+}
+
+// Sets the creation time and the time of last write of `path` (0: left as it is).
+bool SetTimes(const std::string& path, std::uint64_t created, std::uint64_t written) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    const FILETIME creation{static_cast<DWORD>(created), static_cast<DWORD>(created >> 32)};
+    const FILETIME write{static_cast<DWORD>(written), static_cast<DWORD>(written >> 32)};
+    const bool set = file != INVALID_HANDLE_VALUE &&
+                     SetFileTime(file, created ? &creation : nullptr, nullptr, written ? &write : nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return set;
+}
+
+// Windows keeps a creation time of its own: a copy's is the moment of copying. Wine on this file system
+// keeps none and gives the time of last write for both. The listing gives the time of last write, so an
+// installed file whose creation time is not its source's is still taken for what its copy would be: a
+// repair leaves it (its times show it was not written again).
+TEST_F(InstallEngineWineTest, TheRepairSkipComparesTimesOfLastWriteNotOfCreation) {
+    WIN32_FIND_DATAA found{};
+    found.ftCreationTime = {1, 2};
+    found.ftLastAccessTime = {3, 4};
+    found.ftLastWriteTime = {5, 6};
+    EXPECT_EQ(platform::win32::EntryOf(found).lastWrite, (6ull << 32) | 5);
+
+    const std::string product = In(scratch, "Brelix结构工具箱");
+    Press(scratch);
+    const std::string installed = In(product, "帮助.chm");
+    const std::string shippedPath = In(source, "帮助.chm");
+    const auto before = CreatedAndWritten(installed);
+    ASSERT_TRUE(before);
+    // A day back for both; the copy created an hour after its source, where the system keeps that.
+    const std::uint64_t written = before->second - 864000000000ull;
+    ASSERT_TRUE(SetTimes(shippedPath, 0, written));
+    ASSERT_TRUE(SetTimes(installed, before->first + 36000000000ull, written));
+    const auto times = CreatedAndWritten(installed);
+    ASSERT_TRUE(times);
+    ASSERT_EQ(times->second, written);
+
+    platform::DirEntry listed, shipped;
+    ASSERT_TRUE(backend.files.FindFirst(installed, listed));
+    ASSERT_TRUE(backend.files.FindFirst(shippedPath, shipped));
+    EXPECT_EQ(listed.lastWrite, written);
+    EXPECT_EQ(shipped.lastWrite, written);
+    const auto opened = backend.files.OpenToRead(shippedPath);
+    ASSERT_TRUE(opened);
+    platform::ContentCheck content;
+    EXPECT_TRUE(install::IsAlreadyInstalled(backend.files, *opened, shipped, product, listed, content));
+    EXPECT_EQ(content.size, 4u);
+
+    prompts.shown.clear();
+    Press(scratch);
+    EXPECT_THAT(ShownTexts(), ElementsAre(kDoneText));
+    EXPECT_EQ(Content(installed), "help");
+    EXPECT_EQ(CreatedAndWritten(installed), times) << "the repair wrote the file again";
 }
 
 }  // namespace
