@@ -242,6 +242,16 @@ TEST_F(SetUpRunTest, SilentRunLogsWhatItFoundAndChose) {
 
 // The wrong package on a 64-bit Windows: only AutoCAD that the other build serves. The silent run
 // names it in the log and ends with 5, changing nothing.
+// Over a newer installation a silent run changes nothing and ends with 8, unless /ALLOWDOWNGRADE.
+TEST_F(SetUpRunTest, SilentDowngradeEndsWith8UnlessAllowed) {
+    backend.files.AddFile(std::string(install_test::kSetupFolder) + "\\Brelix安装记录.txt",
+                          "Brelix结构工具箱 安装记录 1\r\nVERSION\t65535.1.0\r\nFOLDER\tC:\\Old\r\n");
+    EXPECT_EQ(Run("/S /LOG=C:\\i.log"), state::kExitNewerInstalled);
+    EXPECT_TRUE(Registered().empty());
+    EXPECT_EQ(Run("/S /ALLOWDOWNGRADE /LOG=C:\\i.log"), state::kExitInstalled);
+    EXPECT_EQ(Registered(), (std::vector<int>{2009, 2010}));
+}
+
 TEST_F(SetUpRunTest, SilentRunWithTheWrongPackageSaysWhichOneServesAndEndsWith5) {
     backend.registry.SetSystemBitness(64);
     backend.registry.SetProgramBitness(state::kBuildBitness);

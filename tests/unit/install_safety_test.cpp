@@ -1271,7 +1271,7 @@ std::string FilesOnDataDrives(const Machine& machine) {
 
 struct UpdateRow {
     const char* root;
-    bool userChangesSettings;
+    const char* settings;  // what the user wrote into the settings; nullptr: left as installed
 };
 
 class UpdateTest : public testing::TestWithParam<UpdateRow> {};
@@ -1286,8 +1286,9 @@ TEST_P(UpdateTest, FactoryFilesTakeTheNewVersionAndOnlyWhatTheUserChangedOutlive
     machine.log = &sink;
     machine.backend.files.AddDrive("E:");
     ASSERT_TRUE(machine.Install());
-    if (row.userChangesSettings)
-        machine.backend.files.AddFile(In(kProduct, "USER.CFG"), "my settings");
+    const bool userChangesSettings = row.settings != nullptr;
+    if (userChangesSettings)
+        machine.backend.files.AddFile(In(kProduct, "USER.CFG"), row.settings);
     Upgrade(machine);
     machine.backend.files.AddFile(In(In(kSource, "Brelix扩展绘图库"), "MINE.SJY"), "newer drawings");
     machine.options.productVersion = {2099, 1, 0};
@@ -1299,28 +1300,30 @@ TEST_P(UpdateTest, FactoryFilesTakeTheNewVersionAndOnlyWhatTheUserChangedOutlive
     EXPECT_EQ(machine.backend.files.ReadFile(In(library, "MINE.SJY")), "newer drawings");
     EXPECT_EQ(machine.backend.files.ReadFile(In(library, "梁.SJY")), "newer beam");
     EXPECT_EQ(machine.backend.files.ReadFile(In(product, "USER.CFG")),
-              row.userChangesSettings ? "my settings" : "newer USER.CFG");
+              userChangesSettings ? row.settings : "newer USER.CFG");
     EXPECT_THAT(sink.lines, testing::Contains("升级：版本 2024.3.27 -> 2099.1.0"));
     EXPECT_THAT(sink.lines, testing::Contains("安装后未修改，更新为新版本：" + In(kLibrary, "MINE.SJY")));
 
     UninstallQuietly(machine);
     std::string expected;
-    if (row.userChangesSettings) {
+    if (userChangesSettings) {
         // Also the copy left in the folder the root moved away from: the user changed it there.
         const bool moved = std::string(row.root) != kRoot;
-        expected = std::string(moved ? In(kProduct, "USER.CFG") + " [20] \"my settings\"\n" : "") +
-                   In(product, "USER.CFG") + " [20] \"my settings\"\n";
+        const std::string line = std::string(" [20] \"") + row.settings + "\"\n";
+        expected = (moved ? In(kProduct, "USER.CFG") + line : "") + In(product, "USER.CFG") + line;
     }
     EXPECT_EQ(FilesOnDataDrives(machine), expected);
     EXPECT_EQ(machine.backend.registry.GetValue(RootKey::LocalMachine, kRecordKey, kRecordValue).has_value(),
-              row.userChangesSettings);
+              userChangesSettings);
 }
 
 INSTANTIATE_TEST_SUITE_P(SameAndNewRoot,
                          UpdateTest,
-                         testing::Values(UpdateRow{kRoot, true},
-                                         UpdateRow{"E:\\CAD Tools", true},
-                                         UpdateRow{"E:\\CAD Tools", false}));
+                         testing::Values(UpdateRow{kRoot, "my settings"},
+                                         // As long as the shipped file, and only its content differs.
+                                         UpdateRow{kRoot, "Shipped USER.CFG"},
+                                         UpdateRow{"E:\\CAD Tools", "my settings"},
+                                         UpdateRow{"E:\\CAD Tools", nullptr}));
 
 // A newer installation is never replaced by an older package unless asked: the wizard asks with No
 // as its default, a silent run (which answers No) ends with 8, /ALLOWDOWNGRADE goes on.
@@ -1330,8 +1333,9 @@ TEST(Downgrade, AnOlderPackageChangesNothingUnlessAllowed) {
         bool allowed;
         bool installs;
     };
-    for (const Row row : {Row{platform::kIdNo, false, false}, Row{platform::kIdYes, false, true},
-                          Row{platform::kIdNo, true, true}}) {
+    // 0: the box could not be shown, which is no Yes.
+    for (const Row row : {Row{platform::kIdNo, false, false}, Row{0, false, false},
+                          Row{platform::kIdYes, false, true}, Row{platform::kIdNo, true, true}}) {
         Machine machine(Earlier::None);
         machine.options.productVersion = {2099, 1, 0};
         ASSERT_TRUE(machine.Install());
@@ -1346,6 +1350,15 @@ TEST(Downgrade, AnOlderPackageChangesNothingUnlessAllowed) {
                                                              install::kUninstallKeyPath, "DisplayVersion");
         ASSERT_TRUE(entry);
         EXPECT_EQ(entry->Text(), row.installs ? "2024.12.1" : "2099.1.0");
+        for (const auto& [name, number] : {std::pair{"VersionMajor", row.installs ? 2024u : 2099u},
+                                           std::pair{"VersionMinor", row.installs ? 12u : 1u}}) {
+            const auto value =
+                machine.backend.registry.GetValue(RootKey::LocalMachine, install::kUninstallKeyPath, name);
+            ASSERT_TRUE(value) << name;
+            const std::string bytes{static_cast<char>(number & 0xFF), static_cast<char>(number >> 8), '\0',
+                                    '\0'};
+            EXPECT_EQ(*value, (platform::memory::StoredValue{platform::kRegDword, bytes})) << name;
+        }
         if (!row.installs) {
             EXPECT_EQ(machine.journal.Outcome(), state::InstallOutcome::NewerInstalled);
             EXPECT_EQ(state::ExitCodeFor(machine.journal.Outcome(), false, false),
