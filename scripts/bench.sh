@@ -372,6 +372,6 @@ for bitness in 32 64; do
     "$strip_tool" -o "$stripped_copy" "$build_dir/SetUp.exe"
     stripped=$(stat -c %s "$stripped_copy")
     rm -f "$stripped_copy"
-    printf '%-13s %d bytes, %d bytes stripped (%d KB; the limit is 400 KB)\n' "size-$bitness" "$bytes" \
+    printf '%-13s %d bytes, %d bytes stripped (%d KB; the limit is 440 KB)\n' "size-$bitness" "$bytes" \
         "$stripped" $(((stripped + 1023) / 1024))
 done

@@ -72,7 +72,7 @@ scenario_two_machines_share_one_source() {
             "$(cd "$share" && find . | LC_ALL=C sort)" "$listing_before"
     done
     # The kept files never left the machine's own product folder: the log says each was left in place.
-    log_says "$first/drive_c/e2e/share.log" "保留 C:\\Brelix\\$PRODUCT_NAME\\"
+    log_says "$first/drive_c/e2e/share.log" "（安装后已修改）：C:\\Brelix\\$PRODUCT_NAME\\"
     for prefix in "$first" "$second"; do rm -f "$prefix/dosdevices/s:"; done
     e2e_settle "$second"
 }
