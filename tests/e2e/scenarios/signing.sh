@@ -150,8 +150,8 @@ scenario_signed_packages() {
     expect_binary_check_fails "$keys/32/SetUp.exe" "$keys/32/SetUp.exe" "imports comctl32.dll"
     expect_binary_check_fails "$keys/32/SetUp.exe" "$keys/32/SetUp.exe" "asks for administrator rights"
     expect_binary_check_fails "$keys/32/SetUp.exe" "$E2E_DRIVER_UNIX" 'lacks level="asInvoker"'
-    cp "$keys/32/SetUp.exe" "$keys/grown.exe" && truncate -s 409601 "$keys/grown.exe"
-    expect_binary_check_fails "$keys/grown.exe" "$signed" "is 409601 bytes, more than 409600"
+    cp "$keys/32/SetUp.exe" "$keys/grown.exe" && truncate -s 450561 "$keys/grown.exe"
+    expect_binary_check_fails "$keys/grown.exe" "$signed" "is 450561 bytes, more than 450560"
     cp "$signed" "$keys/grown-user.exe" && truncate -s 102401 "$keys/grown-user.exe"
     expect_binary_check_fails "$keys/32/SetUp.exe" "$keys/grown-user.exe" "is 102401 bytes, more than 102400"
 
