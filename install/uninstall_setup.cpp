@@ -69,14 +69,13 @@ InstallRecord RecordOfThisRun(InstallContext& context,
                               const std::string& setupFolder,
                               std::vector<std::string>& earlier) {
     platform::Services& services = context.services;
-    InstallRecord record;
-    const std::vector<std::string> setupFolders = SetupFolders(services.registry, services.environment);
-    for (auto folder = setupFolders.rbegin(); folder != setupFolders.rend(); ++folder) {
-        if (auto found = ReadInstallRecord(services.files, *folder)) {
-            MergeRecord(record, *found);
-            if (!text936::EqualsNoCase(*folder, setupFolder))
-                earlier.push_back(*folder);
-        }
+    std::vector<std::string> withRecord;
+    InstallRecord record =
+        ReadMergedRecord(services.files, SetupFolders(services.registry, services.environment), &withRecord)
+            .value_or(InstallRecord{});
+    for (const std::string& folder : withRecord) {
+        if (!text936::EqualsNoCase(folder, setupFolder))
+            earlier.push_back(folder);
     }
     MergeRecord(record, RecordFromJournal(context.log, productFolder));
     record.productFolder = productFolder;

@@ -299,18 +299,23 @@ bool WriteInstallRecord(platform::FileSystem& files, const std::string& folder, 
     return false;
 }
 
-bool WriteRecordBeingWritten(platform::FileSystem& files, const std::string& folder, const InstallRecord& record) {
+bool WriteRecordBeingWritten(platform::FileSystem& files,
+                             const std::string& folder,
+                             const InstallRecord& record) {
     return files.WriteWholeFile(JoinPath(folder, kInstallRecordBeingWritten), FormatRecord(record));
 }
 
 std::optional<InstallRecord> ReadMergedRecord(platform::FileSystem& files,
-                                              const std::vector<std::string>& setupFolders) {
+                                              const std::vector<std::string>& setupFolders,
+                                              std::vector<std::string>* withRecord) {
     std::optional<InstallRecord> merged;
     for (auto folder = setupFolders.rbegin(); folder != setupFolders.rend(); ++folder) {
         if (auto found = ReadInstallRecord(files, *folder)) {
             if (!merged)
                 merged.emplace();
             MergeRecord(*merged, *found);
+            if (withRecord)
+                withRecord->push_back(*folder);
         }
     }
     return merged;

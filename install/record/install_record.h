@@ -92,12 +92,16 @@ std::optional<InstallRecord> ReadInstallRecord(platform::FileSystem& files, cons
 bool WriteInstallRecord(platform::FileSystem& files, const std::string& folder, const InstallRecord& record);
 // Writes `record` under the name a record is written under before it takes its own: proof that the
 // record can be written, before anything is registered.
-bool WriteRecordBeingWritten(platform::FileSystem& files, const std::string& folder, const InstallRecord& record);
+bool WriteRecordBeingWritten(platform::FileSystem& files,
+                             const std::string& folder,
+                             const InstallRecord& record);
 
 // The records of `setupFolders` (newest first, as SetupFolders gives them) merged, oldest first;
-// nullopt when none of them has one.
+// nullopt when none of them has one. `withRecord`, when given, gets the folders whose record was
+// read, in the order they were merged.
 std::optional<InstallRecord> ReadMergedRecord(platform::FileSystem& files,
-                                              const std::vector<std::string>& setupFolders);
+                                              const std::vector<std::string>& setupFolders,
+                                              std::vector<std::string>* withRecord = nullptr);
 // The files `record` lists below `folder` (its product folder or an earlier one); nullopt when it
 // names no such folder.
 std::optional<std::vector<RecordedFile>> RecordedFilesIn(const InstallRecord& record,
